@@ -1,0 +1,46 @@
+#pragma once
+// The serial port as the link uses it: named, with baud rate, parity and stop
+// bits (always 8 data bits, no flow control), and blocking reads under the
+// read time-outs (100 ms between bytes, 100 ms per requested byte + 1000 ms
+// per read). Implementations: QtSerialLine (real ports and pseudo-terminals),
+// SimulatedLine (an in-process controller), FakeSerialLine (tests).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zul {
+
+enum class Parity { None, Odd, Even };
+
+class SerialLine {
+ public:
+  virtual ~SerialLine() = default;
+
+  virtual void SetPortName(const std::string& name) = 0;
+  virtual void SetBaudRate(int baud) = 0;
+  virtual void SetParity(Parity parity) = 0;
+  virtual void SetStopBits(int stopBits) = 0;
+
+  // false when the port cannot be opened / closed / purged.
+  virtual bool Open() = 0;
+  virtual bool Close() = 0;
+  virtual bool IsOpen() const = 0;
+  virtual bool Purge() = 0;
+
+  // Sends all bytes before returning; false on a port failure.
+  virtual bool Write(const uint8_t* data, size_t count) = 0;
+  // Bytes received, 0..count, under the read time-outs; negative on a port failure.
+  virtual int Read(uint8_t* buffer, size_t count) = 0;
+
+  // Names of the serial ports present in the system, in a stable order.
+  virtual std::vector<std::string> AvailablePorts() const = 0;
+};
+
+// Read time-outs every line implements.
+inline constexpr int kInterByteTimeoutMs = 100;
+inline constexpr int kPerByteTimeoutMs = 100;
+inline constexpr int kPerReadTimeoutMs = 1000;
+inline int ReadTotalTimeoutMs(size_t count) { return static_cast<int>(count) * kPerByteTimeoutMs + kPerReadTimeoutMs; }
+
+}  // namespace zul
