@@ -1,0 +1,27 @@
+#pragma once
+// The subcommands of `zul`. Each takes its own arguments (without the
+// program and command names) and returns the exit code.
+#include <QStringList>
+#include <vector>
+
+namespace zul::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+struct Command {
+  const char* name;
+  const char* synopsis;
+  int (*run)(const QStringList& args);
+};
+
+const std::vector<Command>& Commands();
+
+// Runs `zul <command> ...`; argv as main() got it.
+int Main(int argc, char** argv);
+
+// For the commands: reports a usage error on stderr and returns kExitUsage.
+int UsageError(const char* command, const QString& error);
+
+}  // namespace zul::cli

@@ -1,0 +1,59 @@
+#include <QCoreApplication>
+#include <cstdio>
+#include <cstring>
+
+#include "cli/Command.h"
+
+namespace zul::cli {
+
+int RunPorts(const QStringList& args);
+int RunRaw(const QStringList& args);
+
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> commands = {
+      {"ports", "zul ports", RunPorts},
+      {"raw",
+       "zul raw --port P [--device N] [--baud B] [--parity N|O|E] [--stop 1|2] [--delay MS] --function F [--data HEX]",
+       RunRaw},
+  };
+  return commands;
+}
+
+namespace {
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out, "usage:\n");
+  for (const auto& c : Commands()) std::fprintf(out, "  %s\n", c.synopsis);
+}
+
+const Command* Find(const char* name) {
+  for (const auto& c : Commands())
+    if (std::strcmp(c.name, name) == 0) return &c;
+  return nullptr;
+}
+
+}  // namespace
+
+int UsageError(const char* command, const QString& error) {
+  std::fprintf(stderr, "zul %s: %s\n", command, error.toLocal8Bit().constData());
+  if (const Command* c = Find(command)) std::fprintf(stderr, "usage: %s\n", c->synopsis);
+  return kExitUsage;
+}
+
+int Main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    PrintUsage(argc < 2 ? stderr : stdout);
+    return argc < 2 ? kExitUsage : kExitOk;
+  }
+  const Command* command = Find(argv[1]);
+  if (!command) {
+    std::fprintf(stderr, "zul: unknown command '%s'\n", argv[1]);
+    PrintUsage(stderr);
+    return kExitUsage;
+  }
+  QStringList args = app.arguments().mid(2);
+  return command->run(args);
+}
+
+}  // namespace zul::cli

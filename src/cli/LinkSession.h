@@ -1,0 +1,39 @@
+#pragma once
+// The options that say which line and device a command talks to, and the
+// link built from them: QtSerialLine, the steady clock, console messages.
+#include <QCommandLineParser>
+#include <QString>
+
+#include "cli/ConsoleInteraction.h"
+#include "core/link/Clock.h"
+#include "core/link/TComPortClass.h"
+#include "serial/QtSerialLine.h"
+
+namespace zul::cli {
+
+struct LineOptions {
+  QString port;
+  int deviceIndex = 0;  // --device N is 1-based
+  QString baud = "9600";
+  QString parity = "N";
+  QString stopBits = "2";
+  int delayMs = -1;  // -1: the link's default
+};
+
+// --port --device --baud --parity --stop --delay
+void AddLineOptions(QCommandLineParser& parser);
+// False with a reason when an option is malformed or --port is missing.
+bool ReadLineOptions(const QCommandLineParser& parser, LineOptions& options, QString& error);
+
+class LinkSession {
+ public:
+  explicit LinkSession(Interaction& ui) : port(line, clock, ui) {}
+  // Applies the options and opens the port; on failure shows why (code 132).
+  bool Open(const LineOptions& options);
+
+  QtSerialLine line;
+  SteadyClock clock;
+  TComPortClass port;
+};
+
+}  // namespace zul::cli

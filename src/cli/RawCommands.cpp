@@ -1,0 +1,67 @@
+// zul ports, zul raw: the line itself, one request at a time.
+#include <QCommandLineParser>
+#include <cstdio>
+#include <vector>
+
+#include "cli/Command.h"
+#include "cli/LinkSession.h"
+
+namespace zul::cli {
+namespace {
+
+bool ParseHex(QString text, std::vector<uint8_t>& bytes) {
+  text.remove(' ').remove(':');
+  if (text.startsWith("0x", Qt::CaseInsensitive)) text = text.mid(2);
+  if (text.size() % 2 != 0) return false;
+  for (qsizetype i = 0; i < text.size(); i += 2) {
+    bool ok = false;
+    uint v = text.mid(i, 2).toUInt(&ok, 16);
+    if (!ok) return false;
+    bytes.push_back(static_cast<uint8_t>(v));
+  }
+  return true;
+}
+
+void PrintHex(const uint8_t* bytes, int count) {
+  for (int i = 0; i < count; ++i) std::printf(i ? " %02X" : "%02X", bytes[i]);
+  std::printf("\n");
+}
+
+}  // namespace
+
+int RunPorts(const QStringList& args) {
+  if (!args.isEmpty()) return UsageError("ports", "takes no arguments");
+  for (const auto& name : QtSerialLine::ListPorts()) std::printf("%s\n", name.c_str());
+  return kExitOk;
+}
+
+int RunRaw(const QStringList& args) {
+  QCommandLineParser parser;
+  AddLineOptions(parser);
+  parser.addOptions({{"function", "Function code.", "F"}, {"data", "Request data as hex, e.g. 0C or \"00 64\".", "HEX"}});
+  if (!parser.parse(QStringList{"zul raw"} + args)) return UsageError("raw", parser.errorText());
+  LineOptions line;
+  QString error;
+  if (!ReadLineOptions(parser, line, error)) return UsageError("raw", error);
+  bool ok = false;
+  uint function = parser.value("function").toUInt(&ok, 0);
+  if (!ok || function > 255) return UsageError("raw", "--function must be a code 0..255");
+  std::vector<uint8_t> data;
+  if (!ParseHex(parser.value("data"), data) || static_cast<int>(data.size()) > kMaxRequestData)
+    return UsageError("raw", "--data must be hex bytes");
+
+  ConsoleInteraction ui;
+  LinkSession session(ui);
+  if (!session.Open(line)) return kExitFailure;
+  std::vector<uint8_t> answer(kFrameBufferSize);
+  int result = session.port.Request(line.deviceIndex, static_cast<uint8_t>(function), static_cast<int>(data.size()),
+                                    data.data(), answer.data(), answer.size());
+  std::printf("result %d\n", result);
+  PrintHex(answer.data(), session.port.GetReceivedCount());
+  std::fflush(stdout);
+  if (result == kResultOk) return kExitOk;
+  session.port.ShowError(line.deviceIndex, result);
+  return kExitFailure;
+}
+
+}  // namespace zul::cli

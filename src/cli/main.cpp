@@ -1,0 +1,3 @@
+#include "cli/Command.h"
+
+int main(int argc, char** argv) { return zul::cli::Main(argc, argv); }

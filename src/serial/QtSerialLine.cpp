@@ -1,0 +1,107 @@
+#include "serial/QtSerialLine.h"
+
+#include <QElapsedTimer>
+#include <QSerialPortInfo>
+#include <algorithm>
+
+#include "core/link/TComPortClass.h"
+
+namespace zul {
+
+QtSerialLine::QtSerialLine() {
+  port_.setDataBits(QSerialPort::Data8);
+  port_.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+QtSerialLine::~QtSerialLine() { port_.close(); }
+
+void QtSerialLine::SetPortName(const std::string& name) { port_.setPortName(QString::fromStdString(name)); }
+
+void QtSerialLine::SetBaudRate(int baud) { port_.setBaudRate(baud); }
+
+void QtSerialLine::SetParity(Parity parity) {
+  port_.setParity(parity == Parity::Even  ? QSerialPort::EvenParity
+                  : parity == Parity::Odd ? QSerialPort::OddParity
+                                          : QSerialPort::NoParity);
+}
+
+void QtSerialLine::SetStopBits(int stopBits) {
+  port_.setStopBits(stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+}
+
+bool QtSerialLine::Open() {
+  port_.close();
+  port_.clearError();
+  if (!port_.open(QIODevice::ReadWrite)) return false;
+  // Converters take DTR/RTS as a direction switch: keep them inactive. A
+  // pseudo-terminal has neither line, so failures here mean nothing.
+  port_.setDataTerminalReady(false);
+  port_.setRequestToSend(false);
+  port_.clearError();
+  return true;
+}
+
+bool QtSerialLine::Close() {
+  port_.close();
+  return true;
+}
+
+bool QtSerialLine::IsOpen() const { return port_.isOpen(); }
+
+bool QtSerialLine::Failed() const {
+  auto e = port_.error();
+  return e != QSerialPort::NoError && e != QSerialPort::TimeoutError;
+}
+
+bool QtSerialLine::Purge() {
+  port_.clearError();
+  port_.readAll();  // bytes Qt already took from the driver
+  return port_.clear(QSerialPort::AllDirections) || !Failed();
+}
+
+bool QtSerialLine::Write(const uint8_t* data, size_t count) {
+  qint64 written = port_.write(reinterpret_cast<const char*>(data), static_cast<qint64>(count));
+  if (written != static_cast<qint64>(count)) return false;
+  // No write time-out of our own; this only bounds a dead driver.
+  const int limitMs = 5000 + static_cast<int>(count);
+  QElapsedTimer timer;
+  timer.start();
+  while (port_.bytesToWrite() > 0) {
+    if (!port_.waitForBytesWritten(limitMs) && (Failed() || timer.elapsed() >= limitMs)) return false;
+  }
+  return true;
+}
+
+int QtSerialLine::Read(uint8_t* buffer, size_t count) {
+  if (!port_.isOpen()) return -kResultPortClosed;
+  const qint64 totalMs = ReadTotalTimeoutMs(count);
+  QElapsedTimer timer;
+  timer.start();
+  size_t got = 0;
+  qint64 lastByteAt = 0;
+  while (got < count) {
+    if (port_.bytesAvailable() > 0) {
+      qint64 n = port_.read(reinterpret_cast<char*>(buffer + got), static_cast<qint64>(count - got));
+      if (n < 0) return -kResultPortFailure;
+      got += static_cast<size_t>(n);
+      lastByteAt = timer.elapsed();
+      continue;
+    }
+    qint64 waitMs = totalMs - timer.elapsed();
+    if (got > 0) waitMs = std::min(waitMs, kInterByteTimeoutMs - (timer.elapsed() - lastByteAt));
+    if (waitMs <= 0) break;
+    if (!port_.waitForReadyRead(static_cast<int>(waitMs)) && Failed()) return -kResultPortFailure;
+  }
+  return static_cast<int>(got);
+}
+
+std::vector<std::string> QtSerialLine::AvailablePorts() const { return ListPorts(); }
+
+std::vector<std::string> QtSerialLine::ListPorts() {
+  std::vector<std::string> names;
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) names.push_back(info.portName().toStdString());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace zul

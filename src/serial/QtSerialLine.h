@@ -1,0 +1,37 @@
+#pragma once
+// The SerialLine over QSerialPort: real ports and pseudo-terminals. Used
+// without an event loop: reads and writes block on waitFor...() under the
+// link's read time-outs.
+#include <QSerialPort>
+
+#include "core/link/SerialLine.h"
+
+namespace zul {
+
+class QtSerialLine : public SerialLine {
+ public:
+  QtSerialLine();
+  ~QtSerialLine() override;
+
+  void SetPortName(const std::string& name) override;
+  void SetBaudRate(int baud) override;
+  void SetParity(Parity parity) override;
+  void SetStopBits(int stopBits) override;
+
+  bool Open() override;
+  bool Close() override;
+  bool IsOpen() const override;
+  bool Purge() override;
+  bool Write(const uint8_t* data, size_t count) override;
+  int Read(uint8_t* buffer, size_t count) override;
+  std::vector<std::string> AvailablePorts() const override;
+
+  // The system's serial port names, sorted so that the order is stable.
+  static std::vector<std::string> ListPorts();
+
+ private:
+  bool Failed() const;
+  QSerialPort port_;
+};
+
+}  // namespace zul
