@@ -14,14 +14,14 @@ struct FormatCase {
   const char* text;
 };
 
-class FormatFixedTable : public ::testing::TestWithParam<FormatCase> {};
+class FixedNotationTable : public ::testing::TestWithParam<FormatCase> {};
 
-TEST_P(FormatFixedTable, RoundsToPrecisionThenPadsDecimals) {
+TEST_P(FixedNotationTable, RoundsToPrecisionThenPadsDecimals) {
   const auto& c = GetParam();
-  EXPECT_EQ(FormatFixed(c.value, c.precision, c.decimals), c.text);
+  EXPECT_EQ(FixedNotation(c.value, c.precision, c.decimals), c.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, FormatFixedTable,
+INSTANTIATE_TEST_SUITE_P(Values, FixedNotationTable,
                          ::testing::Values(FormatCase{1.0, 7, 2, "1,00"}, FormatCase{0.0, 7, 4, "0,0000"},
                                            FormatCase{-0.001, 7, 2, "0,00"},  // no minus on a shown zero
                                            FormatCase{1234.567, 5, 2, "1234,60"},

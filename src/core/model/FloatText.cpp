@@ -28,7 +28,7 @@ std::string ExponentText(double value, int precision) {
 
 }  // namespace
 
-std::string FormatFixed(double value, int precision, int decimals) {
+std::string FixedNotation(double value, int precision, int decimals) {
   precision = std::clamp(precision, 1, 18);
   decimals = std::clamp(decimals, 0, 18);
   if (!std::isfinite(value)) value = 0.0;

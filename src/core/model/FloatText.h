@@ -12,7 +12,7 @@ namespace zul {
 // digits, then written with exactly `decimals` digits after the comma. A value
 // with more integer digits than `precision` is written in exponent notation
 // (1,234568E+007), as fixed notation could not show it at that precision.
-std::string FormatFixed(double value, int precision, int decimals);
+std::string FixedNotation(double value, int precision, int decimals);
 
 // Leading and trailing blanks are ignored; anything else that is not one
 // decimal number (sign, digits, one comma or point, optional exponent) fails.

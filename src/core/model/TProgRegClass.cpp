@@ -85,8 +85,8 @@ TRegType TProgRegClass::GetRegType(int i) const {
 // --- Float24 parameters ------------------------------------------------------
 
 std::string TProgRegClass::GetFloatText(int i, int offset, int precision, int decimals) const {
-  if (!ValidRecord(i)) return FormatFixed(0.0, precision, decimals);
-  return FormatFixed(Float24ToFloat(&Loops[i][offset]), precision, decimals);
+  if (!ValidRecord(i)) return FixedNotation(0.0, precision, decimals);
+  return FixedNotation(Float24ToFloat(&Loops[i][offset]), precision, decimals);
 }
 
 bool TProgRegClass::SetFloatText(int i, int offset, std::string_view text) {
