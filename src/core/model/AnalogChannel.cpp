@@ -74,7 +74,7 @@ void SetChannelPosition(uint8_t* channel, std::string_view utf8) {
 
 std::string FormatAnalogValue(float value) {
   const int decimals = value < 1000 ? 4 : value < 10000 ? 3 : 2;
-  return FormatFixed(value, 7, decimals);
+  return FixedNotation(value, 7, decimals);
 }
 
 }  // namespace zul
