@@ -321,7 +321,7 @@ bool TProgFBClass::SetFloatText(int i, std::string_view text, int which) {
 bool TProgFBClass::LoadPage(int page, std::span<const uint8_t> bytes) {
   if (page < 0 || page >= GetPageCount()) return false;
   PageBuffer.fill(0);
-  std::memcpy(PageBuffer.data(), bytes.data(), std::min(bytes.size(), PageBuffer.size()));
+  std::copy_n(bytes.begin(), std::min(bytes.size(), PageBuffer.size()), PageBuffer.begin());
   for (int r = 0; r < kPageRecords; ++r)
     std::memcpy(Table[static_cast<size_t>(page * kPageRecords + r)].data(),
                 PageBuffer.data() + r * kRecordSize, kRecordSize);
@@ -346,7 +346,7 @@ void TProgFBClass::SetPageByteCount(int count) { PageByteCount = std::clamp(coun
 bool TProgFBClass::LoadTextPage(int page, std::span<const uint8_t> bytes) {
   if (page < 0 || page >= GetPageCount()) return false;
   TextPageBuffer.fill(0);
-  std::memcpy(TextPageBuffer.data(), bytes.data(), std::min(bytes.size(), TextPageBuffer.size()));
+  std::copy_n(bytes.begin(), std::min(bytes.size(), TextPageBuffer.size()), TextPageBuffer.begin());
   for (int r = 0; r < kPageRecords; ++r)
     std::memcpy(AlgName[static_cast<size_t>(page * kPageRecords + r)].data(),
                 TextPageBuffer.data() + r * kNameSize, kNameSize);

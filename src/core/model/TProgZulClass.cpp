@@ -80,7 +80,7 @@ void TProgZulClass::LoadBlockFromAnswer(std::span<const uint8_t> answer) {
 
 void TProgZulClass::LoadBlockFromFile(std::span<const uint8_t> bytes) {
   ExchangeBuf.fill(0);
-  std::memcpy(ExchangeBuf.data(), bytes.data(), std::min(bytes.size(), ExchangeBuf.size()));
+  std::copy_n(bytes.begin(), std::min(bytes.size(), ExchangeBuf.size()), ExchangeBuf.begin());
 }
 
 void TProgZulClass::UnpackBlock(int b) {
@@ -136,7 +136,7 @@ void TProgZulClass::LoadSensorTypesFromAnswer(std::span<const uint8_t> answer) {
 }
 
 void TProgZulClass::LoadSensorTypesFromFile(std::span<const uint8_t> bytes) {
-  std::memcpy(SensorTypeBytes.data(), bytes.data(), std::min(bytes.size(), SensorTypeBytes.size()));
+  std::copy_n(bytes.begin(), std::min(bytes.size(), SensorTypeBytes.size()), SensorTypeBytes.begin());
 }
 
 int TProgZulClass::GetSensorTypeByte(int k) const {
