@@ -1,13 +1,14 @@
 #include "core/model/TProgFBClass.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+#include <limits>
+#include <optional>
 
 #include "core/model/Cp1251.h"
 #include "core/model/Float24.h"
+#include "core/model/FloatText.h"
 
 namespace zul {
 namespace {
@@ -22,61 +23,6 @@ int DecimalsFor(double v) {
   if ((v > 100 && v <= 1000) || (v > -1000 && v <= -100)) return 2;
   if ((v > 1000 && v <= 10000) || (v > -10000 && v <= -1000)) return 1;
   return 0;
-}
-
-// Fixed-point text with at most `precision` significant digits and exactly
-// `decimals` decimals, rounding half away from zero as the controller's
-// tools always showed it. Values with more integer digits than the precision
-// fall back to the exponent form.
-std::string FormatFixed(double v, int decimals, int precision) {
-  if (v == 0) v = 0;  // no "-0"
-  char buf[128];
-  // Enough digits to round correctly: a Float24 has at most 15 significant bits.
-  std::snprintf(buf, sizeof buf, "%.40e", std::fabs(v));
-  std::string digits;
-  const char* p = buf;
-  for (; *p && *p != 'e'; ++p)
-    if (*p >= '0' && *p <= '9') digits += *p;
-  int exp10 = std::atoi(p + 1);  // value = 0.d1d2... * 10^(exp10 + 1)
-  const bool negative = v < 0;
-  int intDigits = exp10 + 1;
-  if (intDigits > precision) {
-    std::snprintf(buf, sizeof buf, "%.*E", precision - 1, v);
-    std::string s = buf;
-    std::replace(s.begin(), s.end(), '.', ',');
-    return s;
-  }
-  int keep = std::min(precision, intDigits + decimals);  // significant digits kept
-  std::string kept;
-  if (keep >= 0) {
-    kept = digits.substr(0, static_cast<size_t>(keep));
-    bool roundUp = static_cast<size_t>(keep) < digits.size() && digits[static_cast<size_t>(keep)] >= '5';
-    if (roundUp) {
-      int k = keep - 1;
-      for (; k >= 0 && kept[static_cast<size_t>(k)] == '9'; --k) kept[static_cast<size_t>(k)] = '0';
-      if (k >= 0) {
-        ++kept[static_cast<size_t>(k)];
-      } else {
-        kept.insert(kept.begin(), '1');
-        ++intDigits;
-      }
-    }
-  }
-  // Lay the kept digits out around the decimal comma.
-  std::string intPart, fracPart;
-  for (int pos = 0; pos < intDigits; ++pos)
-    intPart += pos < static_cast<int>(kept.size()) ? kept[static_cast<size_t>(pos)] : '0';
-  if (intPart.empty()) intPart.push_back('0');
-  for (int d = 0; d < decimals; ++d) {
-    int pos = intDigits + d;
-    fracPart += (pos >= 0 && pos < static_cast<int>(kept.size())) ? kept[static_cast<size_t>(pos)] : '0';
-  }
-  bool allZero = intPart.find_first_not_of('0') == std::string::npos &&
-                 fracPart.find_first_not_of('0') == std::string::npos;
-  std::string out = (negative && !allZero) ? "-" : "";
-  out += intPart;
-  if (decimals > 0) out += "," + fracPart;
-  return out;
 }
 
 int FloatOffset(int which) { return which == 1 ? 2 : which == 2 ? 6 : -1; }
@@ -296,23 +242,18 @@ std::string TProgFBClass::GetFloatText(int i, int which) const {
   int off = FloatOffset(which);
   if (!r || off < 0) return {};
   double v = Float24ToFloat(r + off);
-  return FormatFixed(v, DecimalsFor(v), 7);
+  return FixedNotation(v, 7, DecimalsFor(v));
 }
 
 bool TProgFBClass::SetFloatText(int i, std::string_view text, int which) {
   uint8_t* r = Rec(i);
   int off = FloatOffset(which);
   if (!r || off < 0) return false;
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  std::string s(text);
-  std::replace(s.begin(), s.end(), ',', '.');
-  if (s.empty() || s.find_first_not_of("+-.0123456789eE") != std::string::npos) return false;
-  const char* first = s.data() + (s.front() == '+' ? 1 : 0);
-  double v = 0;
-  auto [end, ec] = std::from_chars(first, s.data() + s.size(), v);
-  if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v)) return false;
-  FloatToFloat24(static_cast<float>(v), r + off);
+  std::optional<double> v = ParseDecimal(text);
+  if (!v) return false;
+  // Beyond float's range the cast itself would be undefined; Float24 saturates anyway.
+  const double flt = std::numeric_limits<float>::max();
+  FloatToFloat24(static_cast<float>(std::clamp(*v, -flt, flt)), r + off);
   return true;
 }
 

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <string>
+
+#include "core/model/TServClass.h"
 
 namespace zul {
 namespace {
@@ -231,7 +234,7 @@ int TProgZulClass::CheckValue(std::string_view text, int kind, Interaction& ui,
   if (IsValueValid(text, kind)) return 0;
   ui.Beep();
   if (paint) paint(true);
-  ui.Show(kCaptionError, " Ошибка ввода ", Icon::Error);
+  ui.Show(kCaptionError, std::string(TServClass::kInputErrorText), Icon::Error);
   if (paint) paint(false);
   return 1;
 }
