@@ -70,6 +70,7 @@ void PlantModel::AdvanceTo(int64_t nowMs) {
     StepLoops(kStepSeconds);
     steppedMs_ += 100;
   }
+  SyncLoops();
   RebuildSignalMap();
   RebuildRelayOutputs();
 }
@@ -232,31 +233,44 @@ bool PlantModel::SlotFaulty(int slot) const {
 // --- regulators ----------------------------------------------------------
 
 void PlantModel::StepLoops(double dt) {
+  SyncLoops();
   for (int r = 0; r < kRegulatorLoops; ++r) StepLoop(r, dt);
 }
 
-void PlantModel::StepLoop(int r, double dt) {
-  Loop& loop = loops_[r];
-  const uint8_t* rec = blocks_.at(32).data() + 1 + 28 * r;
-  const int pvInput = rec[0];
-  if (pvInput < 1 || pvInput > kAnalogSignals) {
-    loop = Loop{};
-    return;
-  }
+int PlantModel::LoopKind(const uint8_t* rec) {
   const int spSource = rec[1], output = rec[2], action = rec[3];
-  const int kind = (spSource == 0) ? (action == 0 ? 0 : 4)
-                   : ((spSource == 1 && output > 7) || (spSource >= 8 && spSource <= 13)) ? 2
-                   : (spSource >= 16 && spSource <= 21)                                   ? 3
-                                                                                          : 1;
-  Scale scale = ScaleOf(pvInput - 1);
-  if (loop.pvInput != pvInput) {
+  if (spSource == 0) return action == 0 ? 0 : 4;
+  if ((spSource == 1 && output > 7) || (spSource >= 8 && spSource <= 13)) return 2;
+  if (spSource >= 16 && spSource <= 21) return 3;
+  return 1;
+}
+
+// A loop comes alive, or starts afresh, when its record names a new input.
+void PlantModel::SyncLoops() {
+  for (int r = 0; r < kRegulatorLoops; ++r) {
+    Loop& loop = loops_[r];
+    const uint8_t* rec = blocks_.at(32).data() + 1 + 28 * r;
+    const int pvInput = rec[0] >= 1 && rec[0] <= kAnalogSignals ? rec[0] : 0;
+    if (loop.pvInput == pvInput) continue;
     loop = Loop{};
+    if (pvInput == 0) continue;
+    const int kind = LoopKind(rec);
+    Scale scale = ScaleOf(pvInput - 1);
     loop.pvInput = pvInput;
     loop.pvPercent = 40.0f;
     loop.output = 40.0f;
     loop.setpoint = scale.min + 0.5f * scale.Span();
     loop.automatic = loop.switchedOn = kind >= 1 && kind <= 3;
   }
+}
+
+void PlantModel::StepLoop(int r, double dt) {
+  Loop& loop = loops_[r];
+  if (loop.pvInput == 0) return;
+  const uint8_t* rec = blocks_.at(32).data() + 1 + 28 * r;
+  const int spSource = rec[1], output = rec[2], action = rec[3];
+  const int kind = LoopKind(rec);
+  Scale scale = ScaleOf(loop.pvInput - 1);
 
   // Where the setpoint comes from.
   if (spSource >= 8 && spSource <= 13) {

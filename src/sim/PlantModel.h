@@ -94,6 +94,8 @@ class PlantModel {
 
   void RebuildSignalMap();
   void RebuildRelayOutputs();
+  static int LoopKind(const uint8_t* record);
+  void SyncLoops();
   void StepLoops(double dt);
   void StepLoop(int r, double dt);
 
