@@ -21,14 +21,15 @@ TEST_P(FixedNotationTable, RoundsToPrecisionThenPadsDecimals) {
   EXPECT_EQ(FixedNotation(c.value, c.precision, c.decimals), c.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, FixedNotationTable,
-                         ::testing::Values(FormatCase{1.0, 7, 2, "1,00"}, FormatCase{0.0, 7, 4, "0,0000"},
-                                           FormatCase{-0.001, 7, 2, "0,00"},  // no minus on a shown zero
-                                           FormatCase{1234.567, 5, 2, "1234,60"},
-                                           FormatCase{1234.567, 7, 2, "1234,57"},
-                                           FormatCase{99999.0, 5, 2, "99999,00"},
-                                           FormatCase{123456.0, 5, 2, "1,2346E+005"},
-                                           FormatCase{-2.5, 7, 4, "-2,5000"}, FormatCase{3.0, 7, 0, "3"}));
+INSTANTIATE_TEST_SUITE_P(
+    Values, FixedNotationTable,
+    ::testing::Values(FormatCase{1.0, 7, 2, "1,00"}, FormatCase{0.0, 7, 4, "0,0000"},
+                      FormatCase{-0.001, 7, 2, "0,00"},  // no minus on a shown zero
+                      FormatCase{1234.567, 5, 2, "1234,60"}, FormatCase{1234.567, 7, 2, "1234,57"},
+                      FormatCase{99999.0, 5, 2, "99999,00"}, FormatCase{123456.0, 5, 2, "1,2346E+005"},
+                      FormatCase{-2.5, 7, 4, "-2,5000"}, FormatCase{12344.5, 5, 2, "12345,00"},
+                      FormatCase{-12344.5, 5, 2, "-12345,00"}, FormatCase{0.05, 7, 1, "0,1"},
+                      FormatCase{3.0, 7, 0, "3"}));
 
 TEST(ParseDecimal, TakesCommaOrPointAndRefusesTheRest) {
   EXPECT_EQ(ParseDecimal("2,5"), 2.5);

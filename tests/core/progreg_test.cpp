@@ -142,6 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"OH", &TProgRegClass::GetOH, &TProgRegClass::SetOH, "100", "100,00"},
         TextCase{"dSPNegative", &TProgRegClass::GetdSP, &TProgRegClass::SetdSP, "-0.5", "-0,50"},
         TextCase{"FcOutFourDecimals", &TProgRegClass::GetFcOut, &TProgRegClass::SetFcOut, "12.5", "12,5000"},
+        TextCase{"HugeSaturates", &TProgRegClass::GetKP, &TProgRegClass::SetKP, "1e300", "1,701360E+038"},
         TextCase{"FcOutPaddedBlanks", &TProgRegClass::GetFcOut, &TProgRegClass::SetFcOut, " 3 ", "3,0000"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -38,15 +38,23 @@ std::string FixedNotation(double value, int precision, int decimals) {
   if (integerDigits > precision) return ExponentText(value, precision);
 
   // Significant digits left for the fraction once the integer part is written.
+  // Rounded half away from zero, as the controller's tools always showed it
+  // (printf would round a Float24 tie such as 12344.5 to even).
   int kept = std::clamp(precision - integerDigits, 0, decimals);
+  long double scaled = std::floor(std::fabs(static_cast<long double>(value)) * std::pow(10.0L, kept) + 0.5L);
   char buf[512];
-  std::snprintf(buf, sizeof buf, "%.*f", kept, value);
+  std::snprintf(buf, sizeof buf, "%.0Lf", scaled);
   std::string text = buf;
+  if (kept > 0) {
+    if (text.size() <= static_cast<size_t>(kept))
+      text.insert(0, static_cast<size_t>(kept) + 1 - text.size(), '0');
+    text.insert(text.size() - static_cast<size_t>(kept), 1, '.');
+  }
   if (decimals > kept) {
     if (kept == 0) text += '.';
     text.append(static_cast<size_t>(decimals - kept), '0');
   }
-  if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+  if (value < 0 && scaled != 0) text.insert(0, 1, '-');
   return WithComma(text);
 }
 

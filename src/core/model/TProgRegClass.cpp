@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "core/model/Float24.h"
 #include "core/model/FloatText.h"
@@ -92,7 +93,9 @@ std::string TProgRegClass::GetFloatText(int i, int offset, int precision, int de
 bool TProgRegClass::SetFloatText(int i, int offset, std::string_view text) {
   auto value = ParseDecimal(text);
   if (!value || !ValidRecord(i)) return false;
-  FloatToFloat24(static_cast<float>(*value), &Loops[i][offset]);
+  // Float24 saturates far below the float limits; keep the cast defined.
+  const double limit = std::numeric_limits<float>::max();
+  FloatToFloat24(static_cast<float>(std::clamp(*value, -limit, limit)), &Loops[i][offset]);
   return true;
 }
 
