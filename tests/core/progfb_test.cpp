@@ -218,7 +218,7 @@ TEST_P(FloatText, DecimalsFollowTheMagnitude) {
 
 INSTANTIATE_TEST_SUITE_P(Magnitudes, FloatText,
                          ::testing::Values(FloatCase{-10.0f, "-10,000"}, FloatCase{10.0f, "10,0000"},
-                                           FloatCase{10000.0f, "10000,0"}, FloatCase{10000.5f, "10000"},
+                                           FloatCase{10000.0f, "10000,0"}, FloatCase{10000.5f, "10001"},
                                            FloatCase{0.0f, "0,0000"}, FloatCase{1.5f, "1,5000"},
                                            FloatCase{-9.5f, "-9,5000"}, FloatCase{100.0f, "100,000"},
                                            FloatCase{-100.0f, "-100,00"}, FloatCase{1234.5f, "1234,5"},
