@@ -221,6 +221,20 @@ TEST(ProgMBMSettings, NewAndResetSettingsHoldTheDefaults) {
   EXPECT_EQ(mbm.GetPosition(48), "");
 }
 
+TEST(ProgMBMSettings, NewRecordsAreNumberedAfterTheAnalogModules) {
+  TProgMBMClass mbm;
+  mbm.Records[7].fill(0x55);
+  mbm.SetNewRecords(2);
+  EXPECT_EQ(mbm.Records[0][0], 3);
+  EXPECT_EQ(mbm.Records[5][0], 8);
+  EXPECT_EQ(mbm.GetPosition(35), "поз.5136");
+  EXPECT_EQ(mbm.GetScaleMax(35), "100,0000");
+  EXPECT_EQ(mbm.Records[6], TProgMBMClass::Record{});
+  EXPECT_EQ(mbm.Records[7], TProgMBMClass::Record{});
+  mbm.SetNewRecords(9);
+  for (const auto& r : mbm.Records) EXPECT_EQ(r, TProgMBMClass::Record{});
+}
+
 struct ShownCase {
   const char* name;
   std::array<uint8_t, 3> float24;

@@ -200,6 +200,13 @@ void TProgMBMClass::SetNewSettings(int a) {
   DefaultSettings(a, std::string("поз.51") + name);
 }
 
+void TProgMBMClass::SetNewRecords(int aiModules) {
+  const int modules = std::clamp(aiModules, 0, kRecords);
+  for (auto& record : Records) record.fill(0);
+  for (int r = 0; r < kRecords - modules; ++r) Records[r][0] = static_cast<uint8_t>(modules + 1 + r);
+  for (int a = 0; a < (kRecords - modules) * kAnalogPerRecord; ++a) SetNewSettings(a);
+}
+
 // --- online values ------------------------------------------------------------------------
 
 void TProgMBMClass::StoreOnlineAnswer(const uint8_t* answer, size_t length, int count, int first) {

@@ -170,6 +170,10 @@ class TProgMBMClass {
   void ResetSettings(int a, int n);
   // The same with the name поз.51 and a + 1 in two digits.
   void SetNewSettings(int a);
+  // The network records of a new configuration with `aiModules` analog
+  // modules: records 0..7-N cleared and numbered N+1.., every network position
+  // with its new settings; the records past them cleared.
+  void SetNewRecords(int aiModules);
 
   // --- online values ----------------------------------------------------------------
   // A function-71 answer: from byte 3, eight bytes (7 of text, 1 of status)
