@@ -1,0 +1,82 @@
+#include "core/config/DeviceNumber.h"
+
+#include <vector>
+
+#include "core/link/TComPortClass.h"
+#include "core/model/TServClass.h"
+
+namespace zul {
+
+namespace {
+
+constexpr uint8_t kStoreFunction = 69;
+constexpr uint8_t kConfirmFunction = 14;
+constexpr int kPauseBeforeStoreMs = 50;
+constexpr int kPauseAfterStoreMs = 300;
+constexpr int kPauseBetweenPollsMs = 200;
+
+bool EndsAtOnce(int code) {
+  switch (code) {
+    case 7:
+    case kResultNoAnswer:
+    case kResultCannotOpen:
+    case kResultPortNotSetUp:
+    case kResultPortOffFailure:
+    case kResultPortFailure:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+int StoreConfirmed(TComPortClass& port, TServClass& serv, uint8_t block, std::span<const uint8_t> bytes,
+                   int deviceAfter) {
+  std::vector<uint8_t> data;
+  data.reserve(bytes.size() + 1);
+  data.push_back(block);
+  data.insert(data.end(), bytes.begin(), bytes.end());
+  uint8_t answer[kAnswerBufferSize] = {};
+
+  port.Pause(kPauseBeforeStoreMs);
+  unsigned tries = port.GetRepeat1();
+  int busyMs = 0;
+  for (;;) {
+    port.Request(serv.CurrentDevice, kStoreFunction, static_cast<int>(data.size()), data.data(), answer,
+                 sizeof answer);
+    serv.CurrentDevice = deviceAfter;
+    port.Pause(kPauseAfterStoreMs);
+    int result;
+    for (;;) {
+      result = port.Request(serv.CurrentDevice, kConfirmFunction, 0, nullptr, answer, sizeof answer);
+      if (result != kResultBusy) break;
+      busyMs += port.Pause(kPauseBetweenPollsMs);
+      if (busyMs >= TComPortClass::kBusyGiveUpMs) {
+        port.ShowError(serv.CurrentDevice, result);
+        return result;
+      }
+    }
+    if (result == kResultOk) return result;
+    if (EndsAtOnce(result)) {
+      port.ShowError(serv.CurrentDevice, result);
+      return result;
+    }
+    port.Pause(kPauseBetweenPollsMs);
+    if (tries <= 1) {
+      port.ShowError(serv.CurrentDevice, result);
+      return result;
+    }
+    --tries;
+  }
+}
+
+int RenumberDevice(TComPortClass& port, TServClass& serv, int number) {
+  if (number < 1 || number > 31) return kResultBadFunction;
+  serv.ConfiguredDevice = static_cast<uint8_t>(number - 1);
+  const uint8_t index = serv.ConfiguredDevice;
+  return StoreConfirmed(port, serv, kRenumberBlock, std::span<const uint8_t>(&index, 1),
+                        serv.ConfiguredDevice);
+}
+
+}  // namespace zul

@@ -1,0 +1,173 @@
+#pragma once
+// The main window: owns the link and the configuration's block objects,
+// shows the module composition, and starts every command and window.
+#include <QMainWindow>
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/link/TComPortClass.h"
+#include "core/model/TCopyBlocksClass.h"
+#include "core/model/TProgFBClass.h"
+#include "core/model/TProgMBAClass.h"
+#include "core/model/TProgRegClass.h"
+#include "core/model/TProgZulClass.h"
+#include "core/model/TReservBlocksClass.h"
+#include "core/model/TServClass.h"
+#include "ui/main/ModuleTable.h"
+#include "ui/widgets/ExchangeGate.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolBar;
+
+namespace zul {
+
+class TFPSW;
+class TFormNastr;
+class TFormPort;
+class TFormTimeDate;
+class TFormVhD;
+class TFormVyhOnL;
+
+// What the command line and the environment decide.
+struct ProgramOptions {
+  std::vector<std::string> namedPorts;  // zulprog --port PATH, in order
+  std::filesystem::path passwordFile;   // FParol.dat
+  QString fileDirectory;                // where the file dialogs start
+};
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+ public:
+  TForm1(SerialLine& line, Clock& clock, Interaction& ui, ProgramOptions options, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // --- what the program owns for its whole life -------------------------------
+  ExchangeGate Gate;
+  TComPortClass Port;
+  TServClass Serv;
+  TProgMBAClass ProgMBA;
+  TProgZulClass ProgZul;
+  TProgFBClass ProgFB;
+  TProgRegClass ProgReg;
+  TReservBlocksClass ReservBlocks;
+  TCopyBlocksClass CopyBlocks;
+
+  // --- handlers -------------------------------------------------------------------
+  // First showing: the password decides the access level; false when the
+  // user gave up and the program is to end.
+  bool CheckPasswordAtStart();
+  void CBoxUstrClick(int index);
+  void CBoxUstrZClick(int index);
+  void RefreshModuleTable();
+  void Prg1Click(int row);  // row 1..16
+  void CBoxRazmChangeClick(int index);
+  void ButRazmClick();
+  void ButDefaultClick();
+  void FillUnitList();
+  void ButTimeDateClick();
+  void ButProgDiskrClick();
+  void APortExecute();
+  void NastrObmClick();
+  void N1ParolClick();
+  void CreatFileClick();
+  void OpenFileClick();
+  void SaveFileClick();
+  void InPortButClick();
+  void OutPortClick();
+  // The closing question of file mode; closes the port there.
+  void FormCloseQuery();
+  // Opens the first port named on the command line with the default settings.
+  void OpenNamedPort();
+
+  // --- controls (objectName = the member's name) ------------------------------------
+  QComboBox* CBoxUstr;
+  QComboBox* CBoxUstrZ;
+  QLineEdit* EditModif;
+  QLabel* StZUL;
+  QLabel* StZUL1;
+  QLabel* StZUL2;
+  QLabel* TipModInd;
+  QLabel* LabelFile;
+  QGroupBox* GBoxKanal;
+  QLabel* StKVhD;
+  QLabel* StKVhA;
+  QLabel* StKVyhS;
+  QLabel* StAllD;
+  QLabel* StAllAn;
+  QPushButton* InformBut;
+  QPushButton* InformButMR;
+  QGroupBox* GBoxRazm;
+  QComboBox* CBoxRazmChange;
+  QComboBox* CBoxRazmDef;
+  QPushButton* ButRazm;
+  QPushButton* ButDefault;
+  QGroupBox* GBoxLoc;
+  QPushButton* LocalNet1;
+  QPushButton* LocNet15;
+  QPushButton* LocNetObm;
+  QPushButton* ButProgDiskr;
+  QPushButton* ButTimeDate;
+  QProgressBar* ProgressBar1;
+  QGroupBox* GroupBox1;
+  struct ModuleRow {
+    QLabel* AdrM;
+    QLabel* M;
+    QLabel* KM;
+    QLabel* IdVh;
+    QLabel* IdVyh;
+    QPushButton* Prg;
+  };
+  std::array<ModuleRow, kModuleRows> Rows{};
+
+  QAction* ACreatFile;
+  QAction* AOpenFile;
+  QAction* ASaveFile;
+  QAction* AInPort;
+  QAction* AOutPort;
+  QAction* APort;
+  QAction* ANastr;
+  QAction* AParol;
+  QMenu* MenuFile;
+  QMenu* MenuPort;
+  QMenu* MenuParol;
+  QToolBar* ToolBar1;
+
+  // --- the windows, created once with the main window ---------------------------------
+  TFormNastr* FormNastr;
+  TFormPort* FormPort;
+  TFPSW* FPSW;
+  TFormTimeDate* FormTimeDate;
+  TFormVhD* FormVhD;
+  TFormVyhOnL* FormVyhOnL;
+
+  Interaction& UI() { return ui_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenus();
+  QWidget* BuildDevicePanel();
+  QWidget* BuildModuleGrid();
+  void CreateWindows();
+  // Editor buttons that only make sense with a configuration in memory.
+  std::vector<QWidget*> EditorControls() const;
+  void StoreUnits();
+
+  Interaction& ui_;
+  ProgramOptions options_;
+  bool shownOnce_ = false;
+};
+
+}  // namespace zul

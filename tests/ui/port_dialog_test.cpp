@@ -1,0 +1,233 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+
+#include "ui/UiTestSupport.h"
+#include "ui/link/TFormNastr.h"
+#include "ui/link/TFormPort.h"
+
+using namespace zul;
+using namespace zul::test;
+
+namespace {
+
+// Picks positions in the port dialog and presses OK.
+std::function<void(QWidget*)> Choose(int port, int speed, int parity, int stopBits) {
+  return [=](QWidget* w) {
+    auto* d = qobject_cast<TFormPort*>(w);
+    QVERIFY(d);
+    d->CBoxPort->setCurrentIndex(port);
+    d->CBoxPortClick(port);
+    d->Skor->setCurrentIndex(speed);
+    d->Parit->setCurrentIndex(parity);
+    d->StBit->setCurrentIndex(stopBits);
+    d->OK->click();
+  };
+}
+
+std::function<void(QWidget*)> Close() {
+  return [](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); };
+}
+
+}  // namespace
+
+class PortDialogTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void PortList_NamedPortsFirstThenTheSystemsOnce();
+  void Accepted_AppliesSettingsAndOpensThePort_data();
+  void Accepted_AppliesSettingsAndOpensThePort();
+  void Showing_ClosesThePortAndRestoresAcceptedPositions();
+  void EvenParityWithTwoStopBits_RetryShowsTheDialogAgain();
+  void Cancel_ReopensOnlyAPortThatWasOpen_data();
+  void Cancel_ReopensOnlyAPortThatWasOpen();
+  void NoPorts_Accepting_Reports132();
+  void ChosenPort_RememberedOnceTheMarkIsCleared();
+  void ExchangeDialog_AcceptedUntouched_AppliesDefaults();
+  void ExchangeDialog_Cancelled_ChangesNothingAndRestoresControls();
+  void ExchangeDialog_FromThePortDialog_AppliesAndStaysOpen();
+};
+
+void PortDialogTest::PortList_NamedPortsFirstThenTheSystemsOnce() {
+  MainWindowRig rig({"/tmp/zul-sim-1", "ttyS1"});
+  rig.line.ports = {"ttyS0", "ttyS1", "ttyUSB0"};
+  QCOMPARE(rig.form->FormPort->PortNames(), (QStringList{"/tmp/zul-sim-1", "ttyS1", "ttyS0", "ttyUSB0"}));
+}
+
+void PortDialogTest::Accepted_AppliesSettingsAndOpensThePort_data() {
+  QTest::addColumn<int>("speed");
+  QTest::addColumn<int>("parity");
+  QTest::addColumn<int>("stopBits");
+  QTest::addColumn<QString>("baudText");
+  QTest::addColumn<QString>("parityText");
+  QTest::addColumn<QString>("stopText");
+  QTest::newRow("defaults") << 0 << 0 << 1 << "9600"
+                            << "N"
+                            << "2";
+  QTest::newRow("odd, one") << 3 << 1 << 0 << "115200"
+                            << "O"
+                            << "1";
+  QTest::newRow("even, one") << 1 << 2 << 0 << "19200"
+                             << "E"
+                             << "1";
+}
+
+void PortDialogTest::Accepted_AppliesSettingsAndOpensThePort() {
+  QFETCH(int, speed);
+  QFETCH(int, parity);
+  QFETCH(int, stopBits);
+  MainWindowRig rig({"/tmp/zul-sim-1"});
+  rig.line.ports = {"ttyS0"};
+  QVERIFY(WhileModal([&] { rig.form->APortExecute(); }, Choose(1, speed, parity, stopBits)));
+  QCOMPARE(QString::fromStdString(rig.form->Port.GetPortName()), "ttyS0");
+  QTEST(QString::fromStdString(rig.form->Port.GetBaudText()), "baudText");
+  QTEST(QString::fromStdString(rig.form->Port.GetParityText()), "parityText");
+  QTEST(QString::fromStdString(rig.form->Port.GetStopBitsText()), "stopText");
+  QVERIFY(rig.line.IsOpen());
+  QCOMPARE(rig.line.portName, std::string("ttyS0"));
+  QVERIFY(!rig.form->FormPort->FirstShowing);
+  QVERIFY(rig.ui.Shown().empty());
+}
+
+void PortDialogTest::Showing_ClosesThePortAndRestoresAcceptedPositions() {
+  MainWindowRig rig({"/tmp/zul-sim-1"});
+  QVERIFY(WhileModal([&] { rig.form->APortExecute(); }, Choose(0, 2, 1, 0)));
+  QVERIFY(rig.line.IsOpen());
+  QVERIFY(WhileModal([&] { rig.form->APortExecute(); },
+                     [&](QWidget* w) {
+                       auto* d = qobject_cast<TFormPort*>(w);
+                       QVERIFY(!rig.line.IsOpen());
+                       QCOMPARE(d->Skor->currentText(), "57600");
+                       QCOMPARE(d->Parit->currentText(), "нечет");
+                       QCOMPARE(d->StBit->currentText(), "1");
+                       d->Skor->setCurrentIndex(3);  // not accepted: forgotten
+                       d->reject();
+                     }));
+  QVERIFY(rig.line.IsOpen());  // it was open: reopened with the old settings
+  QVERIFY(WhileModal([&] { rig.form->APortExecute(); },
+                     [&](QWidget* w) {
+                       QCOMPARE(qobject_cast<TFormPort*>(w)->Skor->currentText(), "57600");
+                       Close()(w);
+                     }));
+}
+
+void PortDialogTest::EvenParityWithTwoStopBits_RetryShowsTheDialogAgain() {
+  MainWindowRig rig({"/tmp/zul-sim-1"});
+  rig.ui.QueueAnswer(Answer::Retry);
+  rig.ui.QueueAnswer(Answer::Cancel);
+  const size_t left = ModalSteps([&] { rig.form->APortExecute(); },
+                                 {Choose(0, 0, 2, 1), [](QWidget* w) {
+                                    auto* d = qobject_cast<TFormPort*>(w);
+                                    QCOMPARE(d->Parit->currentText(), "нет");  // the accepted positions
+                                    QCOMPARE(d->StBit->currentText(), "2");
+                                    Choose(0, 0, 2, 1)(w);
+                                  }});
+  QCOMPARE(left, size_t{0});
+  QCOMPARE(rig.ui.Shown().size(), size_t{2});
+  for (const Message& m : rig.ui.Shown()) {
+    QCOMPARE(QString::fromStdString(m.text), "Ошибочные данные ");
+    QCOMPARE(QString::fromStdString(m.caption), "Ошибка");
+    QCOMPARE(m.buttons, Buttons::RetryCancel);
+  }
+  QVERIFY(!rig.line.IsOpen());
+  QCOMPARE(QString::fromStdString(rig.form->Port.GetParityText()), "N");
+}
+
+void PortDialogTest::Cancel_ReopensOnlyAPortThatWasOpen_data() {
+  QTest::addColumn<bool>("openBefore");
+  QTest::newRow("open") << true;
+  QTest::newRow("closed") << false;
+}
+
+void PortDialogTest::Cancel_ReopensOnlyAPortThatWasOpen() {
+  QFETCH(bool, openBefore);
+  MainWindowRig rig({"/tmp/zul-sim-1"});
+  rig.form->Port.SetPortName("/tmp/zul-sim-1");
+  rig.line.ForceOpen(openBefore);
+  QVERIFY(WhileModal([&] { rig.form->APortExecute(); }, Close()));
+  QCOMPARE(rig.line.IsOpen(), openBefore);
+  QVERIFY(!rig.form->FormPort->FirstShowing);
+}
+
+void PortDialogTest::NoPorts_Accepting_Reports132() {
+  MainWindowRig rig;
+  QVERIFY(WhileModal([&] { rig.form->APortExecute(); },
+                     [](QWidget* w) {
+                       auto* d = qobject_cast<TFormPort*>(w);
+                       QCOMPARE(d->CBoxPort->count(), 0);
+                       d->OK->click();
+                     }));
+  QCOMPARE(rig.ui.Shown().size(), size_t{1});
+  QVERIFY(QString::fromStdString(rig.ui.Last().text).contains("невозможно открыть последовательный порт"));
+  QVERIFY(rig.form->FormPort->FirstShowing);
+}
+
+void PortDialogTest::ChosenPort_RememberedOnceTheMarkIsCleared() {
+  MainWindowRig rig({"a-COM", "b-COM", "c-COM"});
+  QVERIFY(WhileModal([&] { rig.form->APortExecute(); }, Choose(2, 0, 0, 1)));
+  QVERIFY(WhileModal([&] { rig.form->APortExecute(); },
+                     [](QWidget* w) {
+                       QCOMPARE(qobject_cast<TFormPort*>(w)->CBoxPort->currentText(), "c-COM");
+                       Close()(w);
+                     }));
+}
+
+void PortDialogTest::ExchangeDialog_AcceptedUntouched_AppliesDefaults() {
+  MainWindowRig rig;
+  rig.form->Port.SetRepeat1(1);
+  rig.form->Port.SetRepeat2(1);
+  QVERIFY(WhileModal([&] { rig.form->NastrObmClick(); },
+                     [](QWidget* w) {
+                       auto* d = qobject_cast<TFormNastr*>(w);
+                       QCOMPARE(d->Edit1->text(), "25");
+                       QVERIFY(d->Edit1->isReadOnly());
+                       QVERIFY(!d->CBoxPovt1->isVisible());
+                       d->OK->click();
+                     }));
+  QCOMPARE(rig.form->Port.GetRepeat1(), 5u);
+  QCOMPARE(rig.form->Port.GetRepeat2(), 10u);
+  QCOMPARE(rig.form->Port.GetDelayBeforeRequest(), 25u);
+  QCOMPARE(rig.form->Port.GetDelayBeforeReceive(), 20);
+}
+
+void PortDialogTest::ExchangeDialog_Cancelled_ChangesNothingAndRestoresControls() {
+  MainWindowRig rig;
+  QVERIFY(WhileModal([&] { rig.form->NastrObmClick(); },
+                     [](QWidget* w) {
+                       auto* d = qobject_cast<TFormNastr*>(w);
+                       d->UpDown1->setValue(40);
+                       d->reject();
+                     }));
+  QCOMPARE(rig.form->Port.GetDelayBeforeRequest(), 25u);
+  QCOMPARE(rig.form->FormNastr->UpDown1->value(), 25);
+  QVERIFY(WhileModal([&] { rig.form->NastrObmClick(); },
+                     [](QWidget* w) {
+                       auto* d = qobject_cast<TFormNastr*>(w);
+                       d->UpDown1->stepBy(100);  // the arrows stop at 100
+                       d->OK->click();
+                     }));
+  QCOMPARE(rig.form->Port.GetDelayBeforeRequest(), 100u);
+}
+
+void PortDialogTest::ExchangeDialog_FromThePortDialog_AppliesAndStaysOpen() {
+  MainWindowRig rig({"/tmp/zul-sim-1"});
+  QCOMPARE(ModalSteps([&] { rig.form->APortExecute(); },
+                      {[](QWidget* w) { qobject_cast<TFormPort*>(w)->Button1->click(); },
+                       [](QWidget* w) {
+                         auto* d = qobject_cast<TFormNastr*>(w);
+                         QVERIFY(d);
+                         d->UpDown1->setValue(7);
+                         d->OK->click();
+                       },
+                       [&](QWidget* w) {
+                         QVERIFY(qobject_cast<TFormPort*>(w));
+                         QCOMPARE(rig.form->Port.GetDelayBeforeRequest(), 7u);
+                         Close()(w);
+                       }}),
+           size_t{0});
+}
+
+QTEST_MAIN(PortDialogTest)
+#include "port_dialog_test.moc"
