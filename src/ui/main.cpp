@@ -29,6 +29,7 @@ zul::ProgramOptions Options(const QStringList& ports) {
   if (documents.isEmpty()) documents = QDir::homePath();
   options.passwordFile = zul::PasswordFileLocation(work.toStdString(), writable, documents.toStdString());
   options.fileDirectory = writable ? work : documents;
+  if (!writable) QDir().mkpath(documents);
   return options;
 }
 

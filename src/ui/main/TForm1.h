@@ -10,8 +10,11 @@
 
 #include "core/link/TComPortClass.h"
 #include "core/model/TCopyBlocksClass.h"
+#include "core/model/TProgF15Class.h"
 #include "core/model/TProgFBClass.h"
 #include "core/model/TProgMBAClass.h"
+#include "core/model/TProgMBMClass.h"
+#include "core/model/TProgMRClass.h"
 #include "core/model/TProgRegClass.h"
 #include "core/model/TProgZulClass.h"
 #include "core/model/TReservBlocksClass.h"
@@ -56,9 +59,12 @@ class TForm1 : public QMainWindow {
   TComPortClass Port;
   TServClass Serv;
   TProgMBAClass ProgMBA;
+  TProgMRClass ProgMR;
+  TProgMBMClass ProgMBM;
   TProgZulClass ProgZul;
   TProgFBClass ProgFB;
   TProgRegClass ProgReg;
+  TProgF15Class ProgF15;
   TReservBlocksClass ReservBlocks;
   TCopyBlocksClass CopyBlocks;
 
