@@ -98,6 +98,7 @@ void TFormPort::FormShow() {
   } else if (chosenPort_ < CBoxPort->count()) {
     CBoxPort->setCurrentIndex(chosenPort_);
   }
+  adjustSize();  // long port paths widen the list
 }
 
 void TFormPort::CBoxPortClick(int position) { chosenPort_ = position; }

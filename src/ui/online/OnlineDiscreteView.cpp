@@ -170,7 +170,7 @@ void TFormVhD::Timer1Timer() {
     for (size_t k = 0; k < Dost.size(); ++k) {
       Dost[k]->setText(poll.invalid[k] ? "недостовер." : "достовер.");
       PaintCell(Dost[k], poll.invalid[k] ? kPurple : QColor(),
-                poll.invalid[k] ? QColor() : QColor(Qt::black));
+                poll.invalid[k] ? QColor(Qt::white) : QColor(Qt::black));
     }
   }
   if (poll.result != kResultOk) Failed(poll.result);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <algorithm>
 
 #include "core/Interaction.h"
 
@@ -79,8 +80,10 @@ void ShowInputHint(QWidget* control, QLabel* hint, Interaction& ui, const QStrin
   hint->setText(ControlText(control) + " " + message);
   hint->adjustSize();
   QWidget* host = hint->parentWidget();
-  const QPoint at =
+  QPoint at =
       host ? control->mapTo(host, QPoint(5, control->height() - 5)) : QPoint(5, control->height() - 5);
+  // A long note near the right edge moves left so that it stays readable.
+  if (host) at.setX(std::max(0, std::min(at.x(), host->width() - hint->width())));
   hint->move(at);
   hint->raise();
   hint->show();

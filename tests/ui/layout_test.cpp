@@ -1,0 +1,186 @@
+// Every window, filled as the user sees it, must show its texts whole: no
+// label, button or list narrower or lower than its text needs. With
+// ZUL_SCREENSHOT_DIR set the windows are also saved there as PNG files.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "core/config/AccessLevel.h"
+#include "ui/UiTestSupport.h"
+#include "ui/link/TFormNastr.h"
+#include "ui/link/TFormPort.h"
+#include "ui/main/TFPSW.h"
+#include "ui/main/TFormTimeDate.h"
+#include "ui/online/OnlineDiscreteView.h"
+#include "ui/widgets/InputChecks.h"
+
+using namespace zul;
+using namespace zul::test;
+
+namespace {
+
+// Names of the visible controls whose text does not fit.
+QStringList Clipped(QWidget* window) {
+  QStringList clipped;
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    if (!w->isVisibleTo(window)) continue;
+    auto* label = qobject_cast<QLabel*>(w);
+    const bool text =
+        (label && !label->wordWrap() && !label->text().isEmpty()) ||
+        (qobject_cast<QAbstractButton*>(w) && !qobject_cast<QAbstractButton*>(w)->text().isEmpty()) ||
+        qobject_cast<QComboBox*>(w) || qobject_cast<QGroupBox*>(w);
+    if (!text) continue;
+    QSize need = w->minimumSizeHint().expandedTo(label ? label->sizeHint() : QSize());
+    if (auto* combo = qobject_cast<QComboBox*>(w)) {
+      // Room for the shown entry besides the arrow and the frame.
+      need.setWidth(combo->fontMetrics().horizontalAdvance(combo->currentText()) + 28);
+    }
+    const QRect inWindow(w->mapTo(window, QPoint(0, 0)), w->size());
+    if (w->width() < need.width() || w->height() < need.height() || !window->rect().contains(inWindow)) {
+      clipped << QString("%1 %2x%3 < %4x%5")
+                     .arg(w->objectName().isEmpty() ? ControlText(w) : w->objectName())
+                     .arg(w->width())
+                     .arg(w->height())
+                     .arg(need.width())
+                     .arg(need.height());
+    }
+  }
+  return clipped;
+}
+
+void Save(QWidget* window, const QString& name) {
+  const QString dir = qEnvironmentVariable("ZUL_SCREENSHOT_DIR");
+  if (dir.isEmpty()) return;
+  QVERIFY(window->grab().save(QDir(dir).filePath(name + ".png")));
+}
+
+void Settle() {
+  for (int k = 0; k < 5; ++k) QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+class LayoutTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void MainWindow_AfterARead();
+  void PortDialog();
+  void ExchangeDialog();
+  void PasswordDialog();
+  void ClockWindow();
+  void InputModuleView();
+  void RelayModuleView();
+};
+
+void LayoutTest::MainWindow_AfterARead() {
+  MainWindowRig rig;
+  TForm1& f = *rig.form;
+  rig.Compose({1, 1, 6, 3, 4, 14});
+  f.EditModif->setText(QString::fromStdString(ModuleCodeLine(f.Serv)));
+  f.ProgMBA.SetDefaultUnits();
+  f.FillUnitList();
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{f.ButProgDiskr, f.InformBut, f.InformButMR, f.GBoxRazm, f.LocalNet1,
+                                       f.LocNet15, f.LocNetObm, f.ButTimeDate, f.EditModif}) {
+    w->setEnabled(true);
+  }
+  f.LabelFile->setText("Режим работы с файлом /home/user/конфигурации/1163.zul");
+  f.LabelFile->show();
+  QVERIFY(WhileModal(
+      [&] {
+        f.show();
+        QTest::qWait(20);
+      },
+      [](QWidget* password) { QTest::keyClick(password->findChild<QLineEdit*>("Edit1"), Qt::Key_Return); }));
+  Settle();
+  QCOMPARE(Clipped(&f), QStringList());
+  Save(&f, "main_window");
+  f.hide();
+}
+
+void LayoutTest::PortDialog() {
+  MainWindowRig rig({"/tmp/zul-sim-1234"});
+  rig.line.ports = {"ttyS0", "ttyUSB0"};
+  TFormPort& d = *rig.form->FormPort;
+  d.show();
+  Settle();
+  QCOMPARE(Clipped(&d), QStringList());
+  Save(&d, "port_dialog");
+  d.reject();
+}
+
+void LayoutTest::ExchangeDialog() {
+  MainWindowRig rig;
+  rig.form->FormNastr->show();
+  Settle();
+  QCOMPARE(Clipped(rig.form->FormNastr), QStringList());
+  rig.form->FormNastr->reject();
+}
+
+void LayoutTest::PasswordDialog() {
+  MainWindowRig rig;
+  rig.form->FPSW->Label1->show();
+  rig.form->FPSW->show();
+  Settle();
+  QCOMPARE(Clipped(rig.form->FPSW), QStringList());
+  rig.form->FPSW->hide();
+}
+
+void LayoutTest::ClockWindow() {
+  MainWindowRig rig;
+  TFormTimeDate& w = *rig.form->FormTimeDate;
+  rig.line.QueueFrame({0x01, 0x04, 14, 0, 5, 0, 7, 0, 13, 0, 9, 0, 3, 0, 24, 0, 4});
+  w.PutCalendar({5, 7, 13, 9, 3, 24, 4});
+  w.show();
+  w.InClick();
+  w.Edits[kClockMonth]->setText("13");
+  rig.form->ProgZul.AccessLevel = kFullAccess;
+  w.ChangeTimeClick();  // the note under the month
+  Settle();
+  QCOMPARE(w.StTime->text(), "13:07:05");
+  QCOMPARE(Clipped(&w), QStringList());
+  Save(&w, "clock_window");
+  w.reject();
+}
+
+void LayoutTest::InputModuleView() {
+  MainWindowRig rig;
+  rig.Compose({1, 1, 6, 3});
+  for (int k = 0; k < 12; ++k)
+    rig.form->Serv.SetText(12 + k, k == 0 ? "Давл.масла низ" : "Дискр.сигн.0" + std::to_string(13 + k));
+  TFormVhD& v = *rig.form->FormVhD;
+  v.Prepare(2, 2, "ЛК-1");
+  rig.line.QueueFrame({0x01, 0x01, 0x02, 0x00, 0x00});
+  rig.line.QueueFrame({0x01, 0x02, 0x02, 0x25, 0x08});
+  rig.line.QueueFrame({0x01, 0x01, 0x02, 0x00, 0x04});
+  v.show();
+  v.Timer1Timer();
+  Settle();
+  QCOMPARE(v.Isprav->text(), "исправен");
+  QCOMPARE(Clipped(&v), QStringList());
+  Save(&v, "online_input_module");
+  v.reject();
+}
+
+void LayoutTest::RelayModuleView() {
+  MainWindowRig rig;
+  rig.Compose({1, 1, 6, 3});
+  TFormVyhOnL& v = *rig.form->FormVyhOnL;
+  v.Prepare(4, 1, "ЛК-4");
+  rig.line.QueueFrame({0x01, 0x01, 0x02, 0x08, 0x00});
+  rig.line.QueueFrame({0x01, 0x01, 0x01, 0x81});
+  v.show();
+  v.Timer1Timer();
+  Settle();
+  QCOMPARE(v.Isprav->text(), "неисправен");
+  QCOMPARE(Clipped(&v), QStringList());
+  v.reject();
+}
+
+QTEST_MAIN(LayoutTest)
+#include "layout_test.moc"
