@@ -131,7 +131,7 @@ void WidgetsTest::InputHint_UnderTheFieldWithItsText() {
   layout->addWidget(field);
   auto* hint = new QLabel(&dialog);
   hint->hide();
-  dialog.resize(200, 100);
+  dialog.resize(500, 100);
   dialog.show();
   ShowInputHint(field, hint, ui, "Величина вне диапазона 0 - 59");
   QCOMPARE(hint->text(), "77 Величина вне диапазона 0 - 59");
@@ -139,6 +139,11 @@ void WidgetsTest::InputHint_UnderTheFieldWithItsText() {
   QVERIFY(hint->isVisible());
   QCOMPARE(ui.Beeps(), 1);
   QVERIFY(ui.Shown().empty());
+  // Too long for the room to the right of the field: moved left, still whole.
+  dialog.resize(hint->width() + 2, 100);
+  ShowInputHint(field, hint, ui, "Величина вне диапазона 0 - 59");
+  QVERIFY(hint->x() < field->x() + 5);
+  QVERIFY(hint->geometry().right() < dialog.width());
 }
 
 void WidgetsTest::ErrorReport_RedBoxBeepThenWhite() {
