@@ -14,6 +14,7 @@
 #include "ui/UiTestSupport.h"
 #include "ui/link/TFormNastr.h"
 #include "ui/link/TFormPort.h"
+#include "ui/main/TConfig.h"
 #include "ui/main/TFPSW.h"
 #include "ui/main/TFormTimeDate.h"
 #include "ui/online/OnlineDiscreteView.h"
@@ -75,6 +76,7 @@ class LayoutTest : public QObject {
   void ClockWindow();
   void InputModuleView();
   void RelayModuleView();
+  void ConfigDialog();
 };
 
 void LayoutTest::MainWindow_AfterARead() {
@@ -180,6 +182,18 @@ void LayoutTest::RelayModuleView() {
   QCOMPARE(v.Isprav->text(), "неисправен");
   QCOMPARE(Clipped(&v), QStringList());
   v.reject();
+}
+
+void LayoutTest::ConfigDialog() {
+  MainWindowRig rig;
+  TConfig& d = *rig.form->Config;
+  d.Prepare(true, TypesOfCodeLine("11A6734C5E"));
+  d.RegimCreatClick(TConfig::OnOpenFile);
+  d.show();
+  Settle();
+  QCOMPARE(Clipped(&d), QStringList());
+  Save(&d, "config_dialog");
+  d.hide();
 }
 
 QTEST_MAIN(LayoutTest)

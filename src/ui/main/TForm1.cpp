@@ -19,6 +19,7 @@
 
 #include "ui/link/TFormNastr.h"
 #include "ui/link/TFormPort.h"
+#include "ui/main/TConfig.h"
 #include "ui/main/TFPSW.h"
 #include "ui/main/TFormTimeDate.h"
 #include "ui/online/OnlineDiscreteView.h"
@@ -302,6 +303,7 @@ void TForm1::CreateWindows() {
   FormTimeDate = new TFormTimeDate(Port, Serv, ProgZul, Gate, ui_, this);
   FormVhD = new TFormVhD(Port, Serv, ProgZul, Gate, this);
   FormVyhOnL = new TFormVyhOnL(Port, Serv, Gate, this);
+  Config = new TConfig(Serv, ui_, this);
 }
 
 std::vector<QWidget*> TForm1::EditorControls() const {

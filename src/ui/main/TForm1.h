@@ -34,6 +34,7 @@ class QToolBar;
 
 namespace zul {
 
+class TConfig;
 class TFPSW;
 class TFormNastr;
 class TFormPort;
@@ -155,6 +156,7 @@ class TForm1 : public QMainWindow {
   TFormTimeDate* FormTimeDate;
   TFormVhD* FormVhD;
   TFormVyhOnL* FormVyhOnL;
+  TConfig* Config;
 
   Interaction& UI() { return ui_; }
 
@@ -171,8 +173,17 @@ class TForm1 : public QMainWindow {
   std::vector<QWidget*> EditorControls() const;
   void StoreUnits();
 
+  // What the configuration looked like when a new one was being composed.
+  struct CreationBase {
+    int diModules = 0;
+    int aiModules = 0;
+    int signalCount = 0;  // identity byte 20
+    int analogCount = 0;  // identity byte 21
+  };
+
   Interaction& ui_;
   ProgramOptions options_;
+  CreationBase creationBase_;
   bool shownOnce_ = false;
 };
 

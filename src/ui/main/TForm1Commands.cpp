@@ -12,6 +12,7 @@
 #include "core/config/DeviceNumber.h"
 #include "ui/link/TFormNastr.h"
 #include "ui/link/TFormPort.h"
+#include "ui/main/TConfig.h"
 #include "ui/main/TFPSW.h"
 #include "ui/main/TForm1.h"
 #include "ui/main/TFormTimeDate.h"
@@ -203,7 +204,17 @@ void TForm1::NastrObmClick() { ApplyExchangeSettings(*FormNastr, Port); }
 
 // --- whole configuration ------------------------------------------------------------------
 
-void TForm1::CreatFileClick() {}
+void TForm1::CreatFileClick() {
+  creationBase_ = {Serv.DiModules, Serv.AiModules, Serv.Identity[TServClass::kIdSignalCount],
+                   Serv.Identity[TServClass::kIdAnalogSignalCount]};
+  SlotTypes open{};
+  for (size_t s = 0; s < open.size(); ++s) open[s] = Serv.ModuleType[s];
+  Config->Prepare(Serv.FileMode == 1, open);
+  if (Config->exec() == TConfig::Error) {
+    ui_.Show(kCaptionError, "ошибка ввода конфигурации", Icon::Error);
+    return;
+  }
+}
 void TForm1::OpenFileClick() {}
 void TForm1::SaveFileClick() {}
 void TForm1::InPortButClick() {}
