@@ -369,25 +369,36 @@ SimulatedController::Answer SimulatedController::ReadBlock(const std::vector<uin
 }
 
 SimulatedController::Answer SimulatedController::StoreBlock(const std::vector<uint8_t>& data) {
+  Answer answer = Store(data);
+  // A refused store is also what the confirmation poll reports, since the
+  // programmer judges a store by that poll alone.
+  refusedStore_ = answer.exception;
+  if (answer.exception == 0) pendingStorePolls_ = setup_.storePolls;
+  return answer;
+}
+
+SimulatedController::Answer SimulatedController::Store(const std::vector<uint8_t>& data) {
   if (data.empty()) return Exception(3);
   const int block = data[0];
-  Answer stored{69, {1, static_cast<uint8_t>(block)}, 0, false};
   if (block == kRenumberBlock) {
     if (data.size() != 2 || data[1] > 30) return Exception(3);
     address_ = data[1] + 1;
-    pendingStorePolls_ = setup_.storePolls;
-    return stored;
+    return {69, {1, static_cast<uint8_t>(block)}, 0, false};
   }
   if (int refusal = BlockRefusal(block)) return Exception(refusal);
   if (!IsStoredBlock(block)) return Exception(2);  // the calibration codes are measured, not written
   if (data.size() != static_cast<size_t>(ControllerBlockLength(block))) return Exception(3);
   blocks_[block] = data;
-  pendingStorePolls_ = setup_.storePolls;
-  return stored;
+  return {69, {1, static_cast<uint8_t>(block)}, 0, false};
 }
 
 SimulatedController::Answer SimulatedController::ConfirmStore(const std::vector<uint8_t>& data) {
   if (!data.empty()) return Exception(3);
+  if (refusedStore_ != 0) {
+    int code = refusedStore_;
+    refusedStore_ = 0;
+    return Exception(code);
+  }
   if (pendingStorePolls_ > 0) {
     --pendingStorePolls_;
     return Exception(6);

@@ -5,9 +5,9 @@
 //
 // Functions: 17 identity; 68 read a block; 69 store a block (block 99: new
 // address), then 14 answers exception 6 for `storePolls` polls before it
-// echoes; 70 sets the clock; 71 analog values; the standard 1, 2, 3, 4, 5, 6,
-// 15, 16 over the controller's coils, discrete inputs and registers, with the
-// standard exceptions 1, 2 and 3:
+// echoes (after a refused store, 14 answers the refusal's exception once); 70 sets the clock; 71 analog
+// values; the standard 1, 2, 3, 4, 5, 6, 15, 16 over the controller's coils, discrete inputs and registers,
+// with the standard exceptions 1, 2 and 3:
 //
 //   coils        0..63       relay outputs (also driven by the processing records)
 //                104+r/112+r raise / lower the output of loop r (momentary)
@@ -106,6 +106,7 @@ class SimulatedController {
   Answer WriteRegisters(const std::vector<uint8_t>& data);
   Answer ReadBlock(const std::vector<uint8_t>& data);
   Answer StoreBlock(const std::vector<uint8_t>& data);
+  Answer Store(const std::vector<uint8_t>& data);
   Answer ConfirmStore(const std::vector<uint8_t>& data);
   Answer AnalogValues(const std::vector<uint8_t>& data);
 
@@ -129,6 +130,7 @@ class SimulatedController {
   std::vector<bool> coils_;
   std::vector<uint16_t> holding_;
   int pendingStorePolls_ = 0;
+  int refusedStore_ = 0;  // exception of the last store, reported by the next confirmation
   int requests_ = 0;
 };
 

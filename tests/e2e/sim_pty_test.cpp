@@ -1,0 +1,194 @@
+// zul-sim on a real pseudo-terminal, driven through QtSerialLine and zul.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "core/ScriptedInteraction.h"
+#include "core/config/ZulFileLayout.h"
+#include "core/link/TComPortClass.h"
+#include "serial/QtSerialLine.h"
+
+extern char** environ;
+
+namespace zul {
+namespace {
+
+std::string BinDir() {
+  const char* dir = std::getenv("ZUL_BIN_DIR");
+  return dir ? dir : ".";
+}
+
+std::string TempPath(const std::string& name) {
+  return ::testing::TempDir() + name + "-" + std::to_string(getpid());
+}
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0;
+}
+
+// zul-sim as a child process; ready once it has printed its path.
+class SimProcess {
+ public:
+  explicit SimProcess(std::vector<std::string> args) {
+    path_ = TempPath("zul-sim-pty");
+    args.insert(args.begin(), {BinDir() + "/zul-sim", "--pty", path_});
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int out[2];
+    if (pipe(out) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    printed_ = ReadLine(out[0], 5000);
+    close(out[0]);
+  }
+  ~SimProcess() { Stop(); }
+
+  bool Ready() const { return pid_ > 0 && printed_ == path_ && Exists(path_); }
+  const std::string& Path() const { return path_; }
+
+  // SIGTERM and wait; returns the exit status.
+  int Stop() {
+    if (pid_ <= 0) return -1;
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  static std::string ReadLine(int fd, int timeoutMs) {
+    std::string line;
+    char c;
+    pollfd p{fd, POLLIN, 0};
+    while (poll(&p, 1, timeoutMs) > 0 && read(fd, &c, 1) == 1 && c != '\n') line += c;
+    return line;
+  }
+
+  pid_t pid_ = -1;
+  std::string path_;
+  std::string printed_;
+};
+
+class SimPtyTest : public ::testing::Test {
+ protected:
+  void Connect(const SimProcess& sim) {
+    ASSERT_TRUE(sim.Ready());
+    port.SetPortName(sim.Path());
+    port.SetBaudText("115200");
+    port.SetDelayBeforeRequest(0);
+    ASSERT_EQ(port.OpenPort(), 0);
+  }
+  int Request(uint8_t function, std::vector<uint8_t> data = {}) {
+    answer.fill(0);
+    return port.Request(0, function, static_cast<int>(data.size()), data.data(), answer.data());
+  }
+
+  QtSerialLine line;
+  SteadyClock clock;
+  ScriptedInteraction ui;
+  TComPortClass port{line, clock, ui};
+  std::array<uint8_t, kAnswerBufferSize> answer{};
+};
+
+TEST_F(SimPtyTest, IdentityAndARecordBlockCrossThePty) {
+  SimProcess sim({"--modules", "1,1,6,3"});
+  Connect(sim);
+  ASSERT_EQ(Request(17), kResultOk);
+  EXPECT_EQ((std::vector<uint8_t>{answer[2], answer[4], answer[5], answer[6], answer[7]}),
+            (std::vector<uint8_t>{23, 1, 1, 6, 3}));
+  ASSERT_EQ(Request(68, {12}), kResultOk);
+  EXPECT_EQ(answer[2], 199);
+  EXPECT_EQ(answer[3], 12);
+}
+
+TEST_F(SimPtyTest, StoreIsConfirmedAfterTheBusyPolls) {
+  SimProcess sim({"--store-polls", "3"});
+  Connect(sim);
+  std::vector<uint8_t> units(96, ' ');
+  EXPECT_TRUE(port.WriteBlock(0, 35, units.data(), static_cast<int>(units.size())));
+  EXPECT_TRUE(ui.Shown().empty());
+}
+
+TEST_F(SimPtyTest, BadChecksumsAreRetriedAndCountedInTheLog) {
+  std::string log = TempPath("zul-sim-log");
+  SimProcess sim({"--badcrc-nth", "1,2", "--log", log});
+  Connect(sim);
+  EXPECT_EQ(Request(68, {40}), kResultOk);
+  EXPECT_EQ(answer[2], 225);
+  std::ifstream in(log);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
+  EXPECT_NE(text.find("\"fault\":\"badcrc\""), std::string::npos);
+  std::remove(log.c_str());
+}
+
+TEST_F(SimPtyTest, SilentControllerGivesNoAnswer) {
+  SimProcess sim({"--silent"});
+  Connect(sim);
+  port.SetRepeat1(1);
+  EXPECT_EQ(Request(17), kResultNoAnswer);
+}
+
+TEST(SimPtyProgram, StopsCleanlyRemovingItsLinkAndSavingItsBlocks) {
+  std::string zul = TempPath("zul-sim-saved") + ".zul";
+  SimProcess sim({"--modules", "1,6,3", "--save-on-exit", zul});
+  ASSERT_TRUE(sim.Ready());
+  EXPECT_EQ(sim.Stop(), 0);
+  EXPECT_FALSE(Exists(sim.Path()));
+  std::ifstream in(zul, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(bytes.size(), kZulFileSize);
+  EXPECT_EQ(bytes[2], 1);  // identity: slot 1
+  EXPECT_EQ(bytes[3], 6);
+  std::remove(zul.c_str());
+}
+
+TEST(SimPtyProgram, RefusesToReplaceAFileThatIsNotALink) {
+  std::string path = TempPath("zul-sim-plain");
+  { std::ofstream(path) << "keep"; }
+  std::string command = BinDir() + "/zul-sim --pty " + path + " 2>/dev/null";
+  EXPECT_NE(std::system(command.c_str()), 0);
+  std::ifstream in(path);
+  std::string text;
+  in >> text;
+  EXPECT_EQ(text, "keep");
+  std::remove(path.c_str());
+}
+
+TEST(SimPtyProgram, ZulRawReadsRecordBlock12WithByteCount199) {
+  SimProcess sim({"--modules", "1,1,6,3"});
+  ASSERT_TRUE(sim.Ready());
+  std::string command = BinDir() + "/zul raw --port " + sim.Path() + " --function 68 --data 0C";
+  FILE* out = popen(command.c_str(), "r");
+  ASSERT_NE(out, nullptr);
+  std::string text;
+  char buffer[256];
+  while (fgets(buffer, sizeof buffer, out)) text += buffer;
+  EXPECT_EQ(pclose(out), 0);
+  EXPECT_NE(text.find("result 0"), std::string::npos) << text;
+  EXPECT_NE(text.find("01 44 C7 0C"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace zul
