@@ -79,7 +79,9 @@ void PtyServer::Answer(const std::vector<std::vector<uint8_t>>& frames, int64_t 
   for (const auto& frame : frames) {
     Reply reply = bus_.Deliver(frame.data(), frame.size());
     if (reply.bytes.empty()) continue;
-    Outgoing out{std::move(reply.bytes), 0, nowMs + reply.delayMs};
+    // The clock counts whole milliseconds; a paced answer starts at the next
+    // one so that it never leaves early.
+    Outgoing out{std::move(reply.bytes), 0, nowMs + reply.delayMs + (baud_ > 0 ? 1 : 0)};
     auto at = std::upper_bound(outgoing_.begin(), outgoing_.end(), out.startMs,
                                [](int64_t t, const Outgoing& o) { return t < o.startMs; });
     outgoing_.insert(at, std::move(out));
@@ -100,8 +102,8 @@ bool PtyServer::Send(int64_t nowMs) {
     Outgoing& out = outgoing_.front();
     size_t allowed = out.bytes.size();
     if (baud_ > 0) {
-      // A character takes 11 bits; none may leave before the line could carry it.
-      int64_t carried = (nowMs - out.startMs) * baud_ / 11000 + 1;
+      // A character takes 11 bits; it leaves once the line could have carried it whole.
+      int64_t carried = (nowMs - out.startMs) * baud_ / 11000;
       allowed = std::min(allowed, static_cast<size_t>(carried));
     }
     if (allowed > out.sent) {
@@ -124,8 +126,7 @@ int64_t PtyServer::NextWakeMs(int64_t nowMs) const {
   if (!outgoing_.empty()) {
     const Outgoing& out = outgoing_.front();
     int64_t next = out.startMs;
-    if (baud_ > 0 && out.sent > 0)
-      next = out.startMs + (static_cast<int64_t>(out.sent) * 11000 + baud_ - 1) / baud_;
+    if (baud_ > 0) next = out.startMs + (static_cast<int64_t>(out.sent + 1) * 11000 + baud_ - 1) / baud_;
     if (out.sent > 0 && baud_ == 0) next = nowMs + 5;  // the pty was full; try again soon
     wake = std::min(wake, next);
   }
