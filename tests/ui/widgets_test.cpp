@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -28,6 +29,7 @@ class WidgetsTest : public QObject {
   void ShiftDigitFilter();
   void InputHint_UnderTheFieldWithItsText();
   void ErrorReport_RedBoxBeepThenWhite();
+  void Progress_ShownWhileItRunsHiddenAfter();
 };
 
 void WidgetsTest::MessageBox_CaptionIconButtonsAndDefault_data() {
@@ -163,6 +165,22 @@ void WidgetsTest::ErrorReport_RedBoxBeepThenWhite() {
   QCOMPARE(QString::fromStdString(ui.Last().caption), "Ошибка");
   QCOMPARE(ui.Last().icon, Icon::Error);
   QCOMPARE(ui.Beeps(), 1);
+}
+
+void WidgetsTest::Progress_ShownWhileItRunsHiddenAfter() {
+  QWidget window;
+  auto* bar = new QProgressBar(&window);
+  bar->hide();
+  window.show();
+  QtInteraction ui;
+  ui.Progress(10, 250);  // no bar yet: nothing to show, nothing breaks
+  ui.SetProgressBar(bar);
+  ui.Progress(30, 250);
+  QVERIFY(bar->isVisible());
+  QCOMPARE(bar->value(), 30);
+  QCOMPARE(bar->maximum(), 250);
+  ui.Progress(0, 0);
+  QVERIFY(!bar->isVisible());
 }
 
 QTEST_MAIN(WidgetsTest)
