@@ -222,6 +222,17 @@ void ClockWindowTest::DigitsOnly() {
   QCOMPARE(e->text(), "45");  // at most two characters
   QCOMPARE(rig.ui.Beeps(), 0);
   QVERIFY(rig.ui.Shown().empty());
+  // Enter moves on to the next field, even from an empty one.
+  TFormTimeDate& w = *rig.form->FormTimeDate;
+  w.show();
+  w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&w));
+  w.Edits[kClockMinutes]->clear();
+  w.Edits[kClockMinutes]->setFocus();
+  QTest::keyClick(w.Edits[kClockMinutes], Qt::Key_Return);
+  QCOMPARE(QApplication::focusWidget(), w.Edits[kClockHour]);
+  QVERIFY(w.isVisible());
+  w.reject();
 }
 
 QTEST_MAIN(ClockWindowTest)

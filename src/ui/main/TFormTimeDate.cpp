@@ -84,7 +84,7 @@ TFormTimeDate::TFormTimeDate(TComPortClass& port, TServClass& serv, TProgZulClas
     Edits[static_cast<size_t>(k)] = edit;
     g2->addWidget(new QLabel(kFields[k].label, GroupBox2), 0, k, Qt::AlignHCenter);
     g2->addWidget(edit, 1, k, Qt::AlignHCenter);
-    KeyFilter::PlainDigits(edit, [edit] { edit->nextInFocusChain()->setFocus(); });
+    KeyFilter::PlainDigits(edit, [edit] { FocusNext(edit); });
     connect(edit, &QLineEdit::textChanged, this, [this] { serv_.TimeEdited = 1; });
   }
   Button2 = Button("Button2", "Время и дата прибора", GroupBox2);

@@ -75,6 +75,15 @@ QString ControlText(const QWidget* control) {
   return {};
 }
 
+void FocusNext(QWidget* from) {
+  for (QWidget* w = from->nextInFocusChain(); w && w != from; w = w->nextInFocusChain()) {
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(from->window())) {
+      w->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+}
+
 void ShowInputHint(QWidget* control, QLabel* hint, Interaction& ui, const QString& message) {
   ui.Beep();
   hint->setText(ControlText(control) + " " + message);
@@ -113,9 +122,9 @@ KeyVerdict FilterShiftDigitKey(const QKeyEvent& key, QWidget* control, Interacti
   return digitRow ? Refuse(control, ui) : KeyVerdict::Accept;
 }
 
-KeyVerdict FilterPlainDigitKey(const QKeyEvent& key, QWidget* control) {
+KeyVerdict FilterPlainDigitKey(const QKeyEvent& key, [[maybe_unused]] QWidget* control) {
   const int k = key.key();
-  if (IsEnterKey(k)) return ControlText(control).isEmpty() ? KeyVerdict::Refuse : KeyVerdict::Enter;
+  if (IsEnterKey(k)) return KeyVerdict::Enter;
   if (IsDigitKey(k) || k == Qt::Key_Backspace) return KeyVerdict::Accept;
   // Keys that type nothing (arrows, Delete, Tab, modifiers) keep their usual meaning.
   if (key.text().isEmpty() || !key.text().at(0).isPrint()) return KeyVerdict::Accept;

@@ -40,7 +40,7 @@ KeyVerdict FilterHexKey(const QKeyEvent& key, QWidget* control, Interaction& ui)
 // Refuses a digit key pressed with Shift (error report); accepts the rest.
 KeyVerdict FilterShiftDigitKey(const QKeyEvent& key, QWidget* control, Interaction& ui);
 // Digits and Backspace only; other characters dropped silently (editing
-// keys such as arrows and Delete still work). Enter as above.
+// keys such as arrows and Delete still work). Enter is always passed on.
 KeyVerdict FilterPlainDigitKey(const QKeyEvent& key, QWidget* control);
 
 // Applies a filter to the key presses of a widget: refused keys never reach
@@ -62,6 +62,10 @@ class KeyFilter : public QObject {
   Filter filter_;
   std::function<void()> onEnter_;
 };
+
+// Moves the keyboard focus to the control after `from` in the tab order
+// (what Enter does in many fields).
+void FocusNext(QWidget* from);
 
 // The text a control shows (line edit, combo box, button, label, spin box).
 QString ControlText(const QWidget* control);
