@@ -48,6 +48,8 @@ class PortDialogTest : public QObject {
   void ExchangeDialog_AcceptedUntouched_AppliesDefaults();
   void ExchangeDialog_Cancelled_ChangesNothingAndRestoresControls();
   void ExchangeDialog_FromThePortDialog_AppliesAndStaysOpen();
+  void NamedPort_OpenedAtStartWithTheDefaults();
+  void NamedPort_ThatCannotBeOpened_Reports132();
 };
 
 void PortDialogTest::PortList_NamedPortsFirstThenTheSystemsOnce() {
@@ -227,6 +229,26 @@ void PortDialogTest::ExchangeDialog_FromThePortDialog_AppliesAndStaysOpen() {
                          Close()(w);
                        }}),
            size_t{0});
+}
+
+void PortDialogTest::NamedPort_OpenedAtStartWithTheDefaults() {
+  MainWindowRig rig({"/tmp/zul-sim-7", "ttyS3"});
+  rig.line.ForceOpen(false);
+  rig.form->OpenNamedPort();
+  QVERIFY(rig.line.IsOpen());
+  QCOMPARE(rig.line.portName, std::string("/tmp/zul-sim-7"));
+  QCOMPARE(rig.line.baud, 9600);
+  QCOMPARE(rig.line.stopBits, 2);
+  QVERIFY(rig.ui.Shown().empty());
+}
+
+void PortDialogTest::NamedPort_ThatCannotBeOpened_Reports132() {
+  MainWindowRig rig({"/tmp/zul-sim-7"});
+  rig.line.ForceOpen(false);
+  rig.line.failOpen = true;
+  rig.form->OpenNamedPort();
+  QVERIFY(!rig.line.IsOpen());
+  QVERIFY(QString::fromStdString(rig.ui.Last().text).contains("невозможно открыть последовательный порт"));
 }
 
 QTEST_MAIN(PortDialogTest)
