@@ -2,6 +2,8 @@
 
 #include <bit>
 #include <cstring>
+#include <random>
+#include <set>
 
 #include "core/link/Crc16.h"
 #include "core/model/Float24.h"
@@ -596,6 +598,39 @@ TEST(ControllerContents, FileOfAnotherSizeIsRefusedWithAReason) {
   std::string error;
   EXPECT_FALSE(ReadZulImage(Bytes(1000, 0), &error).has_value());
   EXPECT_NE(error.find("1000"), std::string::npos);
+}
+
+// Whatever arrives with a good CRC, the controller answers well-formed (or not
+// at all) and never reads or writes beyond its buffers.
+TEST(ControllerRobustness, RandomFramesOfEveryFunctionGetWellFormedAnswers) {
+  VirtualClock clock;
+  ControllerSetup setup;
+  setup.composition = Modules({1, 10, 6, 8, 3, 14});
+  SimulatedController controller(setup, clock);
+  std::mt19937 random(3);
+  const std::vector<int> functions{1, 2, 3, 4, 5, 6, 14, 15, 16, 17, 18, 66, 67, 68, 69, 70, 71, 100, 0, 255};
+  for (int i = 0; i < 20000; ++i) {
+    Bytes frame{static_cast<uint8_t>(random() % 3 == 0 ? 0 : 1),
+                static_cast<uint8_t>(functions[random() % functions.size()])};
+    size_t length = random() % 4 == 0 ? 2 + random() % 260 : random() % 8;
+    for (size_t k = 0; k < length; ++k) frame.push_back(static_cast<uint8_t>(random()));
+    if (frame[1] == 69 && frame.size() > 2 && random() % 2) frame[2] = 99;  // renumbering now and then
+    frame = WithCrc(frame);
+    clock.Advance(random() % 2000);
+    Reception r = controller.Receive(frame.data(), frame.size());
+    if (r.answer.empty()) continue;
+    ASSERT_GE(r.answer.size(), 4u);
+    ASSERT_LE(r.answer.size(), 255u + 5);
+    EXPECT_TRUE(CrcMatches(r.answer.data(), r.answer.size()));
+    if (r.answer[1] & 0x80) {
+      EXPECT_EQ(r.answer.size(), 5u);
+    } else if (r.answer[1] != 5 && r.answer[1] != 6 && r.answer[1] != 14 && r.answer[1] != 15 &&
+               r.answer[1] != 16) {
+      EXPECT_EQ(r.answer.size(), r.answer[2] + 5u);
+    }
+  }
+  EXPECT_GE(controller.Address(), 1);
+  EXPECT_LE(controller.Address(), 31);
 }
 
 }  // namespace

@@ -160,6 +160,20 @@ TEST_F(LinkFixture, DevicesOnOneLineAnswerTheirOwnIndex) {
   EXPECT_EQ(Request(0, 17), kResultNoAnswer);
 }
 
+TEST_F(LinkFixture, WrittenRegulatorBlockBringsItsLoopToLife) {
+  ControllerSetup setup;
+  setup.composition.modules = {1, 6, 3, 14};
+  SimulatedController& c = Add(setup);
+  Open();
+  Bytes loops(c.Blocks().at(32).begin() + 1, c.Blocks().at(32).end());
+  std::copy(loops.begin(), loops.begin() + 28, loops.begin() + 28 * 2);  // loop 3 like loop 1,
+  loops[28 * 2] = 4;                                                     // on input 4
+  ASSERT_TRUE(port_.WriteBlock(0, 32, loops.data(), static_cast<int>(loops.size())));
+  ASSERT_EQ(Request(0, 1, {0x03, 0x10, 0, 0x30}), kResultOk);
+  EXPECT_EQ(answer_[3 + 2] & 0x03, 0x03);  // loop 3: automatic and on
+  EXPECT_EQ(answer_[3 + 3], 0);            // loop 4: nothing there
+}
+
 // --- faults reproduce the link's result codes and retries ---------------------------------
 
 struct FaultCase {
