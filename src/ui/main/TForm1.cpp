@@ -76,6 +76,7 @@ TForm1::TForm1(SerialLine& line, Clock& clock, Interaction& ui, ProgramOptions o
   for (QWidget* w : EditorControls()) w->setEnabled(false);
   for (const ModuleRow& row : Rows) row.Prg->setEnabled(false);
 
+  ChooseFile = QtFileChooser(this, options_.fileDirectory);
   CreateWindows();
 }
 

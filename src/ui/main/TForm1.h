@@ -20,6 +20,7 @@
 #include "core/model/TReservBlocksClass.h"
 #include "core/model/TServClass.h"
 #include "ui/main/ModuleTable.h"
+#include "ui/main/ZulFileDialogs.h"
 #include "ui/widgets/ExchangeGate.h"
 
 class QAction;
@@ -95,6 +96,13 @@ class TForm1 : public QMainWindow {
   void FormCloseQuery();
   // Opens the first port named on the command line with the default settings.
   void OpenNamedPort();
+  // What a new configuration leaves before it is opened: no composition shown,
+  // the editors unavailable, file mode.
+  void ClearConfigurationView();
+
+  // The file dialogs (a test puts its own chooser here) and the name last chosen.
+  FileChooser ChooseFile;
+  QString FileName;
 
   // --- controls (objectName = the member's name) ------------------------------------
   QComboBox* CBoxUstr;
