@@ -88,6 +88,8 @@ struct MainWindowRig {
     options.passwordFile = (QDir(dir.path()).filePath("FParol.dat")).toStdString();
     options.fileDirectory = dir.path();
     form = std::make_unique<TForm1>(line, clock, ui, options);
+    // No real file dialog in a test: cancelled unless the test says otherwise.
+    form->ChooseFile = [](const FileDialogRequest&) { return QString(); };
   }
 
   // The composition as a read from the controller leaves it.

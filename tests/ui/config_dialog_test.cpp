@@ -61,6 +61,7 @@ void ConfigDialogTest::ChoosingModules_BuildsTheCodeLine() {
 
 void ConfigDialogTest::Closing_OrdersTheCompositionIntoTheServiceBlock() {
   MainWindowRig rig;
+  rig.form->ChooseFile = [](const FileDialogRequest&) { return QString(); };  // no file this time
   TConfig& d = *rig.form->Config;
   QVERIFY(WhileModal([&] { rig.form->CreatFileClick(); },
                      [&](QWidget*) {
