@@ -143,6 +143,18 @@ TEST_F(LinkFixture, RenumberedControllerConfirmsAtItsNewAddress) {
   EXPECT_EQ(answer_[0], 5);
 }
 
+TEST_F(LinkFixture, ChecksumOfAnExceptionAnswerDoesNotSpoilTheNextRequest) {
+  ControllerSetup setup;
+  setup.blockExceptions[20] = 5;
+  Add(setup);
+  Open();
+  // The exception's checksum is still on the wire when the next request starts.
+  EXPECT_EQ(Request(0, 68, {20}), 5);
+  EXPECT_EQ(Request(0, 68, {12}), kResultOk);
+  EXPECT_EQ(answer_[2], 199);
+  EXPECT_EQ(SentOf(68), 2u);
+}
+
 TEST_F(LinkFixture, DevicesOnOneLineAnswerTheirOwnIndex) {
   ControllerSetup a, b;
   a.address = 2;

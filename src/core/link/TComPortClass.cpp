@@ -68,10 +68,6 @@ int TComPortClass::Request(int deviceIndex, uint8_t function, int dataCount, con
   AppendCrc(frame_.data(), static_cast<size_t>(FrameLen - 2));
 
   if (!line_.IsOpen()) return kResultPortClosed;
-  if (!line_.Purge()) {
-    ShowPortFailure();
-    return kResultPortFailure;
-  }
   int result = Transact(function);
   CopyAnswer(answer, answerCapacity);
   return result;
@@ -82,6 +78,13 @@ int TComPortClass::Transact(uint8_t function) {
   unsigned stage2 = Repeat2;
   for (;;) {
     Pause(static_cast<int>(DelayBeforeRequest));
+    // Purge after the pause: the checksum of an exception answer, or the tail
+    // of a late answer, may still arrive during it and must not become the
+    // head of the next answer.
+    if (!line_.Purge()) {
+      ShowPortFailure();
+      return kResultPortFailure;
+    }
     trace_.Sent(clock_.NowMs(), frame_.data(), static_cast<size_t>(FrameLen));
     if (!line_.Write(frame_.data(), static_cast<size_t>(FrameLen))) {
       ShowPortFailure();

@@ -8,17 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/config/Configuration.h"
 #include "core/link/TComPortClass.h"
-#include "core/model/TCopyBlocksClass.h"
-#include "core/model/TProgF15Class.h"
-#include "core/model/TProgFBClass.h"
-#include "core/model/TProgMBAClass.h"
-#include "core/model/TProgMBMClass.h"
-#include "core/model/TProgMRClass.h"
-#include "core/model/TProgRegClass.h"
-#include "core/model/TProgZulClass.h"
-#include "core/model/TReservBlocksClass.h"
-#include "core/model/TServClass.h"
 #include "ui/main/ModuleTable.h"
 #include "ui/main/ZulFileDialogs.h"
 #include "ui/widgets/ExchangeGate.h"
@@ -59,16 +50,18 @@ class TForm1 : public QMainWindow {
   // --- what the program owns for its whole life -------------------------------
   ExchangeGate Gate;
   TComPortClass Port;
-  TServClass Serv;
-  TProgMBAClass ProgMBA;
-  TProgMRClass ProgMR;
-  TProgMBMClass ProgMBM;
-  TProgZulClass ProgZul;
-  TProgFBClass ProgFB;
-  TProgRegClass ProgReg;
-  TProgF15Class ProgF15;
-  TReservBlocksClass ReservBlocks;
-  TCopyBlocksClass CopyBlocks;
+  Configuration Model;
+  // The block objects under their design names, as the windows use them.
+  TServClass& Serv = Model.Serv;
+  TProgMBAClass& ProgMBA = Model.ProgMBA;
+  TProgMRClass& ProgMR = Model.ProgMR;
+  TProgMBMClass& ProgMBM = Model.ProgMBM;
+  TProgZulClass& ProgZul = Model.ProgZul;
+  TProgFBClass& ProgFB = Model.ProgFB;
+  TProgRegClass& ProgReg = Model.ProgReg;
+  TProgF15Class& ProgF15 = Model.ProgF15;
+  TReservBlocksClass& ReservBlocks = Model.ReservBlocks;
+  TCopyBlocksClass& CopyBlocks = Model.CopyBlocks;
 
   // --- handlers -------------------------------------------------------------------
   // First showing: the password decides the access level; false when the
