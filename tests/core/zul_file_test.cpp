@@ -1,0 +1,314 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/ScriptedInteraction.h"
+#include "core/config/ZulFile.h"
+#include "support/SampleConfiguration.h"
+
+namespace zul {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ZulFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("zul_file_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path Path(const std::string& name) const { return dir_ / name; }
+  void Write(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  std::vector<uint8_t> Read(const fs::path& path) {
+    return ReadWholeFile(path).value_or(std::vector<uint8_t>{});
+  }
+  size_t FilesIn() const {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+  }
+
+  fs::path dir_;
+  ScriptedInteraction ui_;
+};
+
+TEST_F(ZulFileTest, UsualLayoutIs37129Bytes) {
+  auto c = MakeSampleConfiguration();
+  const auto bytes = ZulFileBytes(*c);
+  ASSERT_EQ(bytes.size(), 37129u);
+  EXPECT_EQ(bytes[0], 4);                 // device index
+  EXPECT_EQ(bytes[1 + 1], 1);             // slot 1 type
+  EXPECT_EQ(bytes[1 + 3], 6);             // slot 3 type
+  EXPECT_EQ(bytes[24], 1);                // analog record 0 carries its block number
+  EXPECT_EQ(bytes[24 + 169], 2);          // slot 1 is network part 0, numbered 2
+  EXPECT_EQ(bytes[1376], 9);              // relay block
+  EXPECT_EQ(bytes[1569], 10);             // master block
+  EXPECT_EQ(bytes[1763], 11);             // function-15 block
+  EXPECT_EQ(bytes[1569 + 1], 3);          // entry 0 function 3
+  EXPECT_EQ(bytes[37096], 1);             // algorithm count
+  EXPECT_EQ(bytes[37097 + 2], 0x5A);      // sensor-type byte 2
+  EXPECT_EQ(bytes[1 + 20], 12 * 2 + 24);  // identity byte 20: signal count
+}
+
+TEST_F(ZulFileTest, SaveOpenSave_IsByteExact) {
+  auto original = MakeSampleConfiguration();
+  ASSERT_EQ(SaveZulFile(Path("a"), *original, ui_), ZulSaveResult::Saved);
+  const auto first = Read(Path("a.zul"));
+  EXPECT_EQ(first, ZulFileBytes(*original));
+
+  auto reopened = std::make_unique<Configuration>();
+  ASSERT_EQ(OpenZulFile(Path("a.zul"), *reopened, ui_), ZulOpenResult::Loaded);
+  EXPECT_TRUE(ui_.Shown().empty());
+  EXPECT_EQ(reopened->Serv.FileMode, 1);
+  EXPECT_EQ(reopened->Serv.GetText(0), "Насос 1");
+  EXPECT_EQ(reopened->Serv.GetOutputText(2), "Сирена");
+  EXPECT_EQ(reopened->ProgFB.GetAlgName(0), "Пуск насоса");
+  EXPECT_EQ(reopened->ProgMBA.GetPosition(0, 1), "PT-101");
+  EXPECT_EQ(reopened->ProgReg.GetKP(0), original->ProgReg.GetKP(0));
+  EXPECT_EQ(reopened->ReservBlocks.MasterBlock, reopened->ProgMBM.MasterBlock);
+  EXPECT_EQ(reopened->ReservBlocks.AlgCount, 1);
+
+  ASSERT_EQ(SaveZulFile(Path("b.zul"), *reopened, ui_), ZulSaveResult::Saved);
+  EXPECT_EQ(Read(Path("b.zul")), first);
+}
+
+TEST_F(ZulFileTest, OpenRebuildsNetworkSignalIdentifiers) {
+  auto c = MakeSampleConfiguration();
+  c->Serv.SetSignalCount(c->Serv.SignalCount + 8);  // entry 0: two analog inputs, four limits each
+  Write(Path("n.zul"), ZulFileBytes(*c));
+  auto opened = std::make_unique<Configuration>();
+  ASSERT_EQ(OpenZulFile(Path("n.zul"), *opened, ui_), ZulOpenResult::Loaded);
+  EXPECT_EQ(opened->Serv.NetAnalogTotal, 2);
+  EXPECT_FALSE(opened->Serv.GetIdentifier(opened->Serv.FirstNetSignal()).empty());
+}
+
+struct SizeCase {
+  const char* name;
+  size_t size;
+  ZulOpenResult result;
+  const char* warning;  // nullptr: none
+  int tableSizeAfter;
+};
+
+class ZulFileSizes : public ZulFileTest, public ::testing::WithParamInterface<SizeCase> {};
+
+TEST_P(ZulFileSizes, RecognisedBySizeBeforeReading) {
+  const SizeCase& k = GetParam();
+  auto sample = MakeSampleConfiguration();
+  auto bytes = ZulFileBytes(*sample);
+  bytes.resize(k.size, 0);
+  Write(Path("f.zul"), bytes);
+
+  auto c = std::make_unique<Configuration>();
+  c->ProgFB.SetTableSize(90);
+  EXPECT_EQ(OpenZulFile(Path("f.zul"), *c, ui_), k.result);
+  if (k.warning) {
+    ASSERT_EQ(ui_.Shown().size(), 1u);
+    EXPECT_EQ(ui_.Last().text, k.warning);
+    EXPECT_EQ(ui_.Last().caption, "Предупреждение");
+    EXPECT_EQ(ui_.Last().icon, Icon::Warning);
+  } else {
+    EXPECT_TRUE(ui_.Shown().empty());
+  }
+  EXPECT_EQ(c->ProgFB.GetTableSize(), k.tableSizeAfter);
+  const bool loaded = k.result == ZulOpenResult::Loaded || k.result == ZulOpenResult::LoadedShort;
+  EXPECT_EQ(c->Serv.FileMode, loaded ? 1 : 0);
+  EXPECT_EQ(c->Serv.ModuleType[0], loaded ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ZulFileSizes,
+    ::testing::Values(SizeCase{"Usual", 37129, ZulOpenResult::Loaded, nullptr, 120},
+                      SizeCase{"LongerWithin36KiB", 37500, ZulOpenResult::Loaded, nullptr, 120},
+                      SizeCase{"Of37KiB", 37888, ZulOpenResult::Refused, kZulFile120Fb, 120},
+                      SizeCase{"Of17KiB", 17500, ZulOpenResult::Refused, kZulFile60Fb, 60},
+                      SizeCase{"Of12KiB", 12 * 1024 + 100, ZulOpenResult::Refused, kZulFile40Fb, 90},
+                      SizeCase{"Below8KiB", 8191, ZulOpenResult::Refused, kZulFileUnknown, 90},
+                      SizeCase{"Of8KiB", 8192, ZulOpenResult::LoadedShort, kZulFileShort, 120},
+                      SizeCase{"Empty", 0, ZulOpenResult::Refused, kZulFileUnknown, 90}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ZulFileTest, AfterA60FbFile_SaveWritesTheSmallerTable) {
+  auto c = MakeSampleConfiguration();
+  Write(Path("old.zul"), std::vector<uint8_t>(17500, 0));
+  EXPECT_EQ(OpenZulFile(Path("old.zul"), *c, ui_), ZulOpenResult::Refused);
+  ASSERT_EQ(SaveZulFile(Path("small.zul"), *c, ui_), ZulSaveResult::Saved);
+  ZulBlockLengths sixty;
+  sixty.fbTableSize = 60;
+  EXPECT_EQ(Read(Path("small.zul")).size(), ZulFileSize(sixty));
+}
+
+TEST_F(ZulFileTest, ShortFile_LeavesMissingBlocksEmptyNotFromBefore) {
+  auto sample = MakeSampleConfiguration();
+  auto bytes = ZulFileBytes(*sample);
+  bytes.resize(8296);  // ends right before the function-block pages
+
+  auto c = MakeSampleConfiguration("1111111000000000");  // a different configuration in memory
+  c->ProgZul.SetSensorTypeByte(0, 0x77);
+  Write(Path("short.zul"), bytes);
+  EXPECT_EQ(OpenZulFile(Path("short.zul"), *c, ui_), ZulOpenResult::LoadedShort);
+  EXPECT_EQ(ui_.Last().text, kZulFileShort);
+
+  // What the file holds is read ...
+  EXPECT_EQ(c->Serv.ModuleType[2], 6);
+  EXPECT_EQ(c->Serv.GetText(0), "Насос 1");
+  EXPECT_EQ(c->Serv.GetOutputText(2), "Сирена");
+  EXPECT_EQ(c->ProgMBM.GetSlave(0), 17);
+  EXPECT_EQ(c->ProgReg.GetPV(0), 25);
+  // ... and everything past its end is empty, not the old configuration's.
+  EXPECT_EQ(c->ProgFB.GetTypeCode(0), 0);
+  EXPECT_EQ(c->ProgFB.GetTypeCode(1), 0);
+  EXPECT_EQ(c->ProgFB.GetAlgCount(), 0);
+  EXPECT_EQ(c->ProgFB.GetAlgName(0), "");
+  EXPECT_EQ(c->ProgFB.GetAlgStart(1), TProgFBClass::kEmptyEntry);
+  EXPECT_EQ(c->ProgZul.GetSensorTypeByte(0), 0);
+  EXPECT_EQ(c->ReservBlocks.SensorTypes[0], 0);
+}
+
+TEST_F(ZulFileTest, ShortFile_CutInsideABlockKeepsItsFirstBytes) {
+  auto sample = MakeSampleConfiguration();
+  auto bytes = ZulFileBytes(*sample);
+  bytes.resize(8296 + 19 + 5);  // the first function block and a little of the second
+
+  auto c = MakeSampleConfiguration();
+  c->ProgFB.SetTime(1, 99);
+  Write(Path("cut.zul"), bytes);
+  EXPECT_EQ(OpenZulFile(Path("cut.zul"), *c, ui_), ZulOpenResult::LoadedShort);
+  EXPECT_EQ(c->ProgFB.GetTypeCode(0), 1);
+  EXPECT_EQ(c->ProgFB.GetInputNumber(0, 0), 3);
+  EXPECT_EQ(c->ProgFB.GetTypeCode(1), 6);
+  EXPECT_EQ(c->ProgFB.GetTime(1), 0);  // byte 6 of the second record lies past the end
+}
+
+TEST_F(ZulFileTest, FileAnalogRecordsBeyondTheCompositionAreCleared) {
+  auto c = MakeSampleConfiguration("1166666000000000");  // five analog modules in memory
+  auto sample = MakeSampleConfiguration();               // one analog module in the file
+  Write(Path("one.zul"), ZulFileBytes(*sample));
+  ASSERT_EQ(OpenZulFile(Path("one.zul"), *c, ui_), ZulOpenResult::Loaded);
+  EXPECT_EQ(c->ProgMBA.GetRecordByte(4, 0), 0);
+  EXPECT_EQ(c->ProgMBA.GetPosition(4, 0), "");
+}
+
+TEST_F(ZulFileTest, CannotOpen_Warns) {
+  auto c = MakeSampleConfiguration();
+  c->Serv.ReopenFile = 1;
+  EXPECT_EQ(OpenZulFile(Path("missing.zul"), *c, ui_), ZulOpenResult::CannotOpen);
+  EXPECT_EQ(ui_.Last().text, kZulCannotOpen);
+  EXPECT_EQ(ui_.Last().caption, kZulCannotOpenCaption);
+  EXPECT_EQ(c->Serv.ReopenFile, 0);
+  EXPECT_EQ(c->Serv.GetText(0), "Насос 1");
+}
+
+struct NameCase {
+  const char* chosen;
+  const char* saved;  // nullptr: refused
+};
+
+class ZulFileNames : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(ZulFileNames, ExtensionRule) {
+  const auto saved = ZulFileName(GetParam().chosen);
+  if (GetParam().saved) {
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->string(), GetParam().saved);
+  } else {
+    EXPECT_FALSE(saved);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ZulFileNames,
+                         ::testing::Values(NameCase{"conf", "conf.zul"}, NameCase{"conf.zul", "conf.zul"},
+                                           NameCase{"dir/conf.ZUL", "dir/conf.ZUL"},
+                                           NameCase{"conf.txt", nullptr}, NameCase{"conf.zul.bak", nullptr}));
+
+TEST_F(ZulFileTest, TxtName_RefusedAndNothingWritten) {
+  auto c = MakeSampleConfiguration();
+  c->Serv.FileChanged = 1;
+  EXPECT_EQ(SaveZulFile(Path("conf.txt"), *c, ui_), ZulSaveResult::WrongName);
+  EXPECT_EQ(ui_.Last().text, kZulWrongName);
+  EXPECT_EQ(ui_.Last().caption, kZulWrongNameCaption);
+  EXPECT_EQ(FilesIn(), 0u);
+  EXPECT_EQ(c->Serv.FileChanged, 1);
+}
+
+TEST_F(ZulFileTest, SaveClearsTheChangeFlags) {
+  auto c = MakeSampleConfiguration();
+  c->Serv.FileChanged = 1;
+  c->ProgZul.Modified = 1;
+  fs::path saved;
+  ASSERT_EQ(SaveZulFile(Path("conf"), *c, ui_, &saved), ZulSaveResult::Saved);
+  EXPECT_EQ(saved, Path("conf.zul"));
+  EXPECT_EQ(c->Serv.FileChanged, 0);
+  EXPECT_EQ(c->ProgZul.Modified, 0);
+  EXPECT_TRUE(ui_.Shown().empty());
+}
+
+TEST_F(ZulFileTest, ReplacingALongerFileOfTheSameComposition_LeavesExactlyTheNewBytes) {
+  auto c = MakeSampleConfiguration();
+  auto old = ZulFileBytes(*c);
+  old.resize(40000, 0xEE);
+  old[30000] = 0x42;
+  Write(Path("x.zul"), old);
+  ui_.QueueAnswer(Answer::Yes);
+  ASSERT_EQ(SaveZulFile(Path("x.zul"), *c, ui_), ZulSaveResult::Saved);
+  EXPECT_EQ(ui_.Shown().size(), 1u);
+  EXPECT_EQ(ui_.Last().text, kZulReplace);
+  EXPECT_EQ(ui_.Last().caption, kZulReplaceCaption);
+  EXPECT_EQ(Read(Path("x.zul")), ZulFileBytes(*c));
+  EXPECT_EQ(FilesIn(), 1u);  // no temporary file left behind
+}
+
+struct ReplaceCase {
+  const char* name;
+  Answer replace;
+  Answer otherFile;  // answer to the composition question, when asked
+  ZulSaveResult result;
+  size_t questions;
+};
+
+class ZulFileReplace : public ZulFileTest, public ::testing::WithParamInterface<ReplaceCase> {};
+
+TEST_P(ZulFileReplace, DifferentCompositionIsQuestioned_OldFileUntouchedUnlessSaved) {
+  const ReplaceCase& k = GetParam();
+  auto c = MakeSampleConfiguration();
+  auto other = MakeSampleConfiguration("1111000000000000");
+  const auto old = ZulFileBytes(*other);
+  Write(Path("y.zul"), old);
+  ui_.QueueAnswer(k.replace);
+  ui_.QueueAnswer(k.otherFile);
+  EXPECT_EQ(SaveZulFile(Path("y.zul"), *c, ui_), k.result);
+  EXPECT_EQ(ui_.Shown().size(), k.questions);
+  if (k.questions == 2) {
+    EXPECT_EQ(ui_.Last().text, kZulMismatch);
+    EXPECT_EQ(ui_.Last().caption, kZulMismatchCaption);
+  }
+  EXPECT_EQ(Read(Path("y.zul")), old);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ZulFileReplace,
+    ::testing::Values(ReplaceCase{"NoToReplace", Answer::No, Answer::No, ZulSaveResult::ChooseAnotherName, 1},
+                      ReplaceCase{"YesThenAnotherFile", Answer::Yes, Answer::Yes,
+                                  ZulSaveResult::ChooseAnotherName, 2},
+                      ReplaceCase{"YesThenStop", Answer::Yes, Answer::No, ZulSaveResult::Cancelled, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ZulFileTest, UncreatableFile_WarnsAndLeavesNothing) {
+  auto c = MakeSampleConfiguration();
+  c->Serv.FileChanged = 1;
+  EXPECT_EQ(SaveZulFile(Path("no/such/dir/conf.zul"), *c, ui_), ZulSaveResult::CannotCreate);
+  EXPECT_EQ(ui_.Last().text, kZulCannotCreate);
+  EXPECT_EQ(ui_.Last().caption, kZulCannotCreateCaption);
+  EXPECT_EQ(c->Serv.FileChanged, 1);
+  EXPECT_EQ(FilesIn(), 0u);
+}
+
+}  // namespace
+}  // namespace zul
