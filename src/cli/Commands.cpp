@@ -8,13 +8,22 @@ namespace zul::cli {
 
 int RunPorts(const QStringList& args);
 int RunRaw(const QStringList& args);
+int RunNew(const QStringList& args);
+int RunInfo(const QStringList& args);
+int RunDump(const QStringList& args);
+int RunDiff(const QStringList& args);
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"ports", "zul ports", RunPorts},
       {"raw",
-       "zul raw --port P [--device N] [--baud B] [--parity N|O|E] [--stop 1|2] [--delay MS] --function F [--data HEX]",
+       "zul raw --port P [--device N] [--baud B] [--parity N|O|E] [--stop 1|2] [--delay MS] --function F "
+       "[--data HEX]",
        RunRaw},
+      {"new", "zul new --modules 1,1,6,3 [--base OLD.zul --keep 3,4] [--yes|--no] -o FILE.zul", RunNew},
+      {"info", "zul info FILE.zul", RunInfo},
+      {"dump", "zul dump FILE.zul [--json]", RunDump},
+      {"diff", "zul diff A.zul B.zul   (exit 0 equal, 1 different)", RunDiff},
   };
   return commands;
 }

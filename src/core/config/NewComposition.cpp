@@ -66,6 +66,7 @@ OrderedComposition OrderComposition(const SlotTypes& types, const SlotFlags& kee
       if (!belongs(types[s]) || next >= out.types.size()) continue;
       out.types[next] = types[s];
       out.keep[next] = keep[s];
+      out.origin[next] = static_cast<int>(s) + 1;
       ++next;
     }
   };

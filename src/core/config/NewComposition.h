@@ -45,6 +45,8 @@ bool IsCompositionValid(std::string_view line);
 struct OrderedComposition {
   SlotTypes types{};
   SlotFlags keep{};  // each slot's keep flag moved with its module
+  // The typed slot (1-based) each module came from; 0 for an empty slot.
+  std::array<int, kCompositionSlots> origin{};
 };
 // Discrete input modules in their slot order, then the analog modules, the
 // relay modules and the ЛК-11 module; the remaining slots empty. Codes of no

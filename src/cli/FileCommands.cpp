@@ -1,0 +1,155 @@
+// zul new, zul info, zul dump, zul diff: configuration files without a controller.
+#include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+#include <memory>
+
+#include "cli/Command.h"
+#include "cli/ConsoleInteraction.h"
+#include "core/config/Configuration.h"
+#include "core/config/ConfigurationDump.h"
+#include "core/config/NewConfiguration.h"
+#include "core/config/ZulFile.h"
+
+namespace zul::cli {
+namespace {
+
+std::filesystem::path PathOf(const QString& name) { return std::filesystem::path(name.toStdString()); }
+
+// Opens a file for reading; nullptr (the reason already shown) when it was not loaded.
+std::unique_ptr<Configuration> Load(const QString& name, Interaction& ui) {
+  auto config = std::make_unique<Configuration>();
+  const ZulOpenResult r = OpenZulFile(PathOf(name), *config, ui);
+  if (r == ZulOpenResult::Loaded || r == ZulOpenResult::LoadedShort) return config;
+  return nullptr;
+}
+
+// "1,1,6,3" or "1163000000000000": one hexadecimal type code per slot.
+bool ParseModules(const QString& text, SlotTypes& types) {
+  const QStringList items = text.contains(',') ? text.split(',') : text.split("", Qt::SkipEmptyParts);
+  if (items.isEmpty() || items.size() > kCompositionSlots) return false;
+  types = {};
+  for (qsizetype s = 0; s < items.size(); ++s) {
+    bool ok = false;
+    const uint code = items[s].trimmed().toUInt(&ok, 16);
+    if (!ok || code > 15) return false;
+    types[static_cast<size_t>(s)] = CodeOfListEntry(static_cast<int>(code));
+  }
+  return true;
+}
+
+bool ParseSlots(const QString& text, SlotFlags& keep) {
+  keep = {};
+  if (text.isEmpty()) return true;
+  for (const QString& item : text.split(',')) {
+    bool ok = false;
+    const int slot = item.trimmed().toInt(&ok);
+    if (!ok || slot < 1 || slot > kCompositionSlots) return false;
+    keep[static_cast<size_t>(slot - 1)] = 1;
+  }
+  return true;
+}
+
+QJsonValue ToJson(const DumpNode& node) {
+  switch (node.GetKind()) {
+    case DumpNode::Kind::Number:
+      return QJsonValue(static_cast<double>(node.GetNumber()));
+    case DumpNode::Kind::Text:
+      return QJsonValue(QString::fromStdString(node.GetText()));
+    case DumpNode::Kind::Array: {
+      QJsonArray a;
+      for (const auto& item : node.Items()) a.append(ToJson(item));
+      return a;
+    }
+    case DumpNode::Kind::Object: {
+      QJsonObject o;
+      for (size_t i = 0; i < node.Keys().size(); ++i)
+        o.insert(QString::fromStdString(node.Keys()[i]), ToJson(node.Items()[i]));
+      return o;
+    }
+  }
+  return {};
+}
+
+AnswerPolicy PolicyOf(const QCommandLineParser& parser) {
+  if (parser.isSet("yes")) return AnswerPolicy::Yes;
+  if (parser.isSet("no")) return AnswerPolicy::No;
+  return AnswerPolicy::Ask;
+}
+
+}  // namespace
+
+int RunNew(const QStringList& args) {
+  QCommandLineParser parser;
+  parser.addOptions({{"modules", "Module type codes by slot, e.g. 1,1,6,3.", "CODES"},
+                     {"base", "Build on this configuration file.", "OLD.zul"},
+                     {"keep", "Slots (1-based, as typed) whose module data the base gives.", "SLOTS"},
+                     {{"o", "output"}, "The new file.", "FILE.zul"},
+                     {"yes", "Replace an existing file without asking."},
+                     {"no", "Never replace an existing file."}});
+  if (!parser.parse(QStringList{"zul new"} + args)) return UsageError("new", parser.errorText());
+  if (!parser.positionalArguments().isEmpty()) return UsageError("new", "unexpected arguments");
+  NewConfigurationRequest request;
+  if (!ParseModules(parser.value("modules"), request.typed))
+    return UsageError("new", "--modules must be up to 16 hexadecimal type codes");
+  if (!ParseSlots(parser.value("keep"), request.keep))
+    return UsageError("new", "--keep must be slot numbers 1..16");
+  if (parser.isSet("keep") && !parser.isSet("base")) return UsageError("new", "--keep needs --base");
+  if (!parser.isSet("output")) return UsageError("new", "-o FILE.zul is required");
+
+  ConsoleInteraction ui(PolicyOf(parser));
+  std::unique_ptr<Configuration> open = std::make_unique<Configuration>();
+  if (parser.isSet("base")) {
+    open = Load(parser.value("base"), ui);
+    if (!open) return kExitFailure;
+    request.onBasis = true;
+  }
+  const auto result = CreateConfigurationFile(PathOf(parser.value("output")), *open,
+                                              NewConfigurationBase::Of(open->Serv), request, ui);
+  return result == NewConfigurationResult::Created ? kExitOk : kExitFailure;
+}
+
+int RunInfo(const QStringList& args) {
+  if (args.size() != 1) return UsageError("info", "one file expected");
+  ConsoleInteraction ui;
+  const auto config = Load(args[0], ui);
+  if (!config) return kExitFailure;
+  for (const auto& f : ConfigurationSummary(*config))
+    std::printf("%-18s %s\n", f.field.c_str(), f.value.c_str());
+  return kExitOk;
+}
+
+int RunDump(const QStringList& args) {
+  QCommandLineParser parser;
+  parser.addOption({"json", "One JSON object instead of field lines."});
+  if (!parser.parse(QStringList{"zul dump"} + args)) return UsageError("dump", parser.errorText());
+  if (parser.positionalArguments().size() != 1) return UsageError("dump", "one file expected");
+  ConsoleInteraction ui;
+  const auto config = Load(parser.positionalArguments()[0], ui);
+  if (!config) return kExitFailure;
+  if (parser.isSet("json")) {
+    const QByteArray json =
+        QJsonDocument(ToJson(DumpConfiguration(*config)).toObject()).toJson(QJsonDocument::Indented);
+    std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
+  } else {
+    const std::string text = DumpText(*config);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+  }
+  return kExitOk;
+}
+
+int RunDiff(const QStringList& args) {
+  if (args.size() != 2) return UsageError("diff", "two files expected");
+  ConsoleInteraction ui;
+  const auto first = Load(args[0], ui);
+  const auto second = first ? Load(args[1], ui) : nullptr;
+  if (!first || !second) return kExitUsage;  // 1 is kept for "different"
+  const auto differences = DiffConfigurations(*first, *second);
+  for (const auto& d : differences)
+    std::printf("%s: %s -> %s\n", d.field.c_str(), d.first.c_str(), d.second.c_str());
+  return differences.empty() ? kExitOk : kExitFailure;
+}
+
+}  // namespace zul::cli

@@ -1,0 +1,170 @@
+// zul new, info, dump and diff on files, and zul-sim loading what they write.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace zul {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string BinDir() {
+  const char* dir = std::getenv("ZUL_BIN_DIR");
+  return dir ? dir : ".";
+}
+
+struct ZulRun {
+  int exit = -1;
+  std::string out;
+};
+
+ZulRun Zul(const std::string& arguments) {
+  const std::string command = BinDir() + "/zul " + arguments + " 2>/dev/null";
+  ZulRun r;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return r;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
+  const int status = pclose(pipe);
+  r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+class ZulFileCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(::testing::TempDir()) / ("zul_file_cli_" + std::to_string(getpid()) + "_" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  std::string P(const std::string& name) const { return (dir_ / name).string(); }
+  fs::path dir_;
+};
+
+TEST_F(ZulFileCli, NewInfoDumpDiff) {
+  ASSERT_EQ(Zul("new --modules 6,6,1,1 -o " + P("a")).exit, 0);
+  ASSERT_EQ(fs::file_size(P("a.zul")), 37129u);
+
+  const ZulRun info = Zul("info " + P("a.zul"));
+  EXPECT_EQ(info.exit, 0);
+  EXPECT_NE(info.out.find("1166000000000000"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("24+ЖКИ(4х20)"), std::string::npos) << info.out;
+
+  const ZulRun dump = Zul("dump --json " + P("a.zul"));
+  ASSERT_EQ(dump.exit, 0);
+  QJsonParseError error{};
+  const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(dump.out), &error);
+  ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+  const QJsonObject root = doc.object();
+  for (const char* key : {"device", "modules", "counts", "signals", "outputs", "units", "analogModules",
+                          "network", "functionBlocks", "loops", "algorithms"})
+    EXPECT_TRUE(root.contains(key)) << key;
+  EXPECT_EQ(root["modules"].toArray().size(), 16);
+  EXPECT_EQ(root["modules"].toArray()[2].toInt(), 6);
+  const QJsonObject counts = root["counts"].toObject();
+  for (const char* key : {"DiModules", "AiModules", "DoModules", "DiCount", "AiCount", "DoCount",
+                          "SignalCount", "AnalogSignalCount", "IndicationType"})
+    EXPECT_TRUE(counts.contains(key)) << key;
+  EXPECT_EQ(counts["SignalCount"].toInt(), 72);
+  const QJsonArray signalList = root["signals"].toArray();
+  ASSERT_EQ(signalList.size(), 72);
+  const QJsonObject signal = signalList[0].toObject();
+  for (const char* key : {"index", "identifier", "text", "alarmType", "lightCell", "contactType",
+                          "relayMasks", "delayTime", "delayUnit", "archive"})
+    EXPECT_TRUE(signal.contains(key)) << key;
+  EXPECT_EQ(signal["relayMasks"].toArray().size(), 8);
+  EXPECT_EQ(signal["text"].toString().toStdString(), "Дискр.сигн.001");
+  const QJsonObject channel =
+      root["analogModules"].toArray()[0].toObject()["channels"].toArray()[0].toObject();
+  for (const char* key : {"position", "unit", "scaleMin", "scaleMax", "LL", "L", "H", "HH"})
+    EXPECT_TRUE(channel.contains(key)) << key;
+  EXPECT_EQ(root["units"].toArray().size(), 16);
+  EXPECT_EQ(root["loops"].toArray()[0].toObject()["number"].toInt(), 1);
+
+  ASSERT_EQ(Zul("new --modules 1,1,6,6 -o " + P("b.zul")).exit, 0);
+  EXPECT_EQ(Zul("diff " + P("a.zul") + " " + P("b.zul")).exit, 0);
+
+  ASSERT_EQ(Zul("new --modules 1,1,6,7 -o " + P("c.zul")).exit, 0);
+  const ZulRun diff = Zul("diff " + P("a.zul") + " " + P("c.zul"));
+  EXPECT_EQ(diff.exit, 1);
+  EXPECT_NE(diff.out.find("modules[3]: 6 -> 7"), std::string::npos) << diff.out;
+}
+
+TEST_F(ZulFileCli, NewOnABaseKeepsTheChosenSlots) {
+  ASSERT_EQ(Zul("new --modules 1,1,6,3 -o " + P("base.zul")).exit, 0);
+  ASSERT_EQ(Zul("new --modules 1,1,6,3 --base " + P("base.zul") + " --keep 3,4 -o " + P("kept.zul")).exit, 0);
+  EXPECT_EQ(Zul("diff " + P("base.zul") + " " + P("kept.zul")).exit, 0);
+}
+
+TEST_F(ZulFileCli, ExistingOutputIsReplacedOnlyWithYes) {
+  ASSERT_EQ(Zul("new --modules 1 -o " + P("x.zul")).exit, 0);
+  EXPECT_EQ(Zul("new --modules 1,6 --no -o " + P("x.zul")).exit, 1);
+  EXPECT_NE(Zul("info " + P("x.zul")).out.find("1000000000000000"), std::string::npos);
+  EXPECT_EQ(Zul("new --modules 1,6 --yes -o " + P("x.zul")).exit, 0);
+  EXPECT_NE(Zul("info " + P("x.zul")).out.find("1600000000000000"), std::string::npos);
+}
+
+TEST_F(ZulFileCli, BadInputIsRefused) {
+  EXPECT_EQ(Zul("new --modules 3,3,3,3,3,3,3,3,3 -o " + P("nine.zul")).exit, 1);
+  EXPECT_FALSE(fs::exists(P("nine.zul")));
+  EXPECT_EQ(Zul("new --modules 1 -o " + P("conf.txt")).exit, 1);
+  EXPECT_EQ(Zul("new --modules 1,G -o " + P("g.zul")).exit, 2);
+  { std::ofstream(P("tiny.zul")) << "not a configuration"; }
+  EXPECT_EQ(Zul("info " + P("tiny.zul")).exit, 1);
+  EXPECT_EQ(Zul("diff " + P("tiny.zul") + " " + P("tiny.zul")).exit, 2);
+  EXPECT_EQ(Zul("dump " + P("missing.zul")).exit, 1);
+}
+
+// Starts zul-sim in the background on a pty in the test's directory; its pid.
+int StartSim(const std::string& pty, const std::string& options, const std::string& log) {
+  const std::string command =
+      BinDir() + "/zul-sim --pty " + pty + " " + options + " > " + log + " 2>&1 & echo $!";
+  FILE* start = popen(command.c_str(), "r");
+  if (!start) return 0;
+  int pid = 0;
+  if (fscanf(start, "%d", &pid) != 1) pid = 0;
+  pclose(start);
+  for (int i = 0; i < 200 && !fs::exists(pty); ++i) usleep(25000);
+  return pid;
+}
+
+TEST_F(ZulFileCli, SimulatorServesAFileZulNewWrote) {
+  ASSERT_EQ(Zul("new --modules 1,1,6,3 -o " + P("sim.zul")).exit, 0);
+  const int pid = StartSim(P("pty"), "--zul " + P("sim.zul"), P("sim.out"));
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(fs::exists(P("pty")));
+  const ZulRun identity = Zul("raw --port " + P("pty") + " --function 17");
+  kill(pid, SIGTERM);
+  for (int i = 0; i < 200 && fs::exists(P("pty")); ++i) usleep(25000);
+  EXPECT_EQ(identity.exit, 0);
+  EXPECT_NE(identity.out.find("01 11 17 04 01 01 06 03"), std::string::npos) << identity.out;
+}
+
+TEST_F(ZulFileCli, FileTheSimulatorSavedOpens) {
+  const int pid = StartSim(P("pty"), "--modules 1,6,3 --save-on-exit " + P("saved.zul"), P("sim.out"));
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(fs::exists(P("pty")));
+  kill(pid, SIGTERM);
+  std::error_code ec;
+  for (int i = 0; i < 200 && fs::file_size(P("saved.zul"), ec) != 37129; ++i) usleep(25000);
+  const ZulRun info = Zul("info " + P("saved.zul"));
+  EXPECT_EQ(info.exit, 0);
+  EXPECT_NE(info.out.find("1630000000000000"), std::string::npos) << info.out;
+}
+
+}  // namespace
+}  // namespace zul
