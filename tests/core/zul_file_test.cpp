@@ -2,8 +2,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "core/ScriptedInteraction.h"
+#include "core/config/ConfigurationDump.h"
 #include "core/config/ZulFile.h"
 #include "support/SampleConfiguration.h"
 
@@ -87,6 +89,27 @@ TEST_F(ZulFileTest, OpenRebuildsNetworkSignalIdentifiers) {
   ASSERT_EQ(OpenZulFile(Path("n.zul"), *opened, ui_), ZulOpenResult::Loaded);
   EXPECT_EQ(opened->Serv.NetAnalogTotal, 2);
   EXPECT_FALSE(opened->Serv.GetIdentifier(opened->Serv.FirstNetSignal()).empty());
+}
+
+TEST_F(ZulFileTest, GarbageFilesLoadBoundedAndSaveStably) {
+  // Identity bytes claiming 16 analog modules, counts past the signal base,
+  // algorithm entries past the table: all must stay within the arrays.
+  std::mt19937 random(7);
+  for (size_t size : {size_t{37129}, size_t{8192}, size_t{20000}, size_t{36 * 1024 + 1000}}) {
+    std::vector<uint8_t> bytes(size);
+    for (auto& b : bytes) b = static_cast<uint8_t>(random());
+    Write(Path("junk.zul"), bytes);
+    auto c = std::make_unique<Configuration>();
+    const ZulOpenResult r = OpenZulFile(Path("junk.zul"), *c, ui_);
+    ASSERT_TRUE(r == ZulOpenResult::Loaded || r == ZulOpenResult::LoadedShort) << size;
+    EXPECT_FALSE(FlattenDump(DumpConfiguration(*c)).empty());
+    const auto once = ZulFileBytes(*c);
+    ASSERT_EQ(once.size(), kZulFileSize);
+    Write(Path("again.zul"), once);
+    auto d = std::make_unique<Configuration>();
+    ASSERT_EQ(OpenZulFile(Path("again.zul"), *d, ui_), ZulOpenResult::Loaded);
+    EXPECT_EQ(ZulFileBytes(*d), once) << size;
+  }
 }
 
 struct SizeCase {
@@ -196,14 +219,17 @@ TEST_F(ZulFileTest, FileAnalogRecordsBeyondTheCompositionAreCleared) {
   EXPECT_EQ(c->ProgMBA.GetPosition(4, 0), "");
 }
 
-TEST_F(ZulFileTest, CannotOpen_Warns) {
-  auto c = MakeSampleConfiguration();
-  c->Serv.ReopenFile = 1;
-  EXPECT_EQ(OpenZulFile(Path("missing.zul"), *c, ui_), ZulOpenResult::CannotOpen);
-  EXPECT_EQ(ui_.Last().text, kZulCannotOpen);
-  EXPECT_EQ(ui_.Last().caption, kZulCannotOpenCaption);
-  EXPECT_EQ(c->Serv.ReopenFile, 0);
-  EXPECT_EQ(c->Serv.GetText(0), "Насос 1");
+TEST_F(ZulFileTest, CannotOpen_WarnsAndKeepsTheConfiguration) {
+  fs::create_directories(Path("folder.zul"));
+  for (const char* name : {"missing.zul", "folder.zul"}) {
+    auto c = MakeSampleConfiguration();
+    c->Serv.ReopenFile = 1;
+    EXPECT_EQ(OpenZulFile(Path(name), *c, ui_), ZulOpenResult::CannotOpen) << name;
+    EXPECT_EQ(ui_.Last().text, kZulCannotOpen);
+    EXPECT_EQ(ui_.Last().caption, kZulCannotOpenCaption);
+    EXPECT_EQ(c->Serv.ReopenFile, 0);
+    EXPECT_EQ(c->Serv.GetText(0), "Насос 1");
+  }
 }
 
 struct NameCase {

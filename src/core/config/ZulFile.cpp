@@ -358,13 +358,17 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::filesystem::path& p
 }
 
 ZulOpenResult OpenZulFile(const std::filesystem::path& path, Configuration& c, Interaction& ui) {
-  const auto file = ReadWholeFile(path);
-  if (!file) {
+  auto cannotOpen = [&] {
     ui.Show(kZulCannotOpenCaption, kZulCannotOpen, Icon::Warning);
     c.Serv.ReopenFile = 0;
     return ZulOpenResult::CannotOpen;
-  }
-  switch (RecogniseZulFileSize(file->size())) {
+  };
+  std::error_code ec;
+  const uintmax_t size =
+      std::filesystem::is_regular_file(path, ec) ? std::filesystem::file_size(path, ec) : 0;
+  if (ec || !std::filesystem::is_regular_file(path, ec)) return cannotOpen();
+  // The size decides before anything is read, so a huge file is never taken into memory.
+  switch (RecogniseZulFileSize(size)) {
     case ZulFileKind::For120Fb:
       ui.Show(kCaptionWarning, kZulFile120Fb, Icon::Warning);
       c.ProgFB.SetTableSize(c.ProgFB.GetCapacity());
@@ -382,6 +386,8 @@ ZulOpenResult OpenZulFile(const std::filesystem::path& path, Configuration& c, I
     case ZulFileKind::Readable:
       break;
   }
+  const auto file = ReadWholeFile(path);
+  if (!file) return cannotOpen();
   const bool whole = LoadZulFileBytes(*file, c);
   c.Serv.FileMode = 1;
   c.Serv.FileChanged = 0;
