@@ -23,7 +23,7 @@ const std::vector<Command>& Commands() {
       {"new", "zul new --modules 1,1,6,3 [--base OLD.zul --keep 3,4] [--yes|--no] -o FILE.zul", RunNew},
       {"info", "zul info FILE.zul", RunInfo},
       {"dump", "zul dump FILE.zul [--json]", RunDump},
-      {"diff", "zul diff A.zul B.zul   (exit 0 equal, 1 different)", RunDiff},
+      {"diff", "zul diff [--device-blocks] A.zul B.zul   (exit 0 equal, 1 different)", RunDiff},
   };
   return commands;
 }

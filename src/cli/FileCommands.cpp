@@ -141,12 +141,18 @@ int RunDump(const QStringList& args) {
 }
 
 int RunDiff(const QStringList& args) {
-  if (args.size() != 2) return UsageError("diff", "two files expected");
+  QCommandLineParser parser;
+  parser.addOption(
+      {"device-blocks", "Leave out what only a file keeps (device index, output texts, algorithms)."});
+  if (!parser.parse(QStringList{"zul diff"} + args)) return UsageError("diff", parser.errorText());
+  const QStringList files = parser.positionalArguments();
+  if (files.size() != 2) return UsageError("diff", "two files expected");
   ConsoleInteraction ui;
-  const auto first = Load(args[0], ui);
-  const auto second = first ? Load(args[1], ui) : nullptr;
+  const auto first = Load(files[0], ui);
+  const auto second = first ? Load(files[1], ui) : nullptr;
   if (!first || !second) return kExitUsage;  // 1 is kept for "different"
-  const auto differences = DiffConfigurations(*first, *second);
+  const auto differences =
+      DiffConfigurations(*first, *second, {.deviceBlocksOnly = parser.isSet("device-blocks")});
   for (const auto& d : differences)
     std::printf("%s: %s -> %s\n", d.field.c_str(), d.first.c_str(), d.second.c_str());
   return differences.empty() ? kExitOk : kExitFailure;

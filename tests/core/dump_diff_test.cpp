@@ -115,6 +115,22 @@ TEST(ConfigurationDiffTotals, EqualConfigurationsHaveNoDifference) {
   EXPECT_TRUE(DiffConfigurations(*a, *b).empty());
 }
 
+TEST(ConfigurationDiffTotals, DeviceBlocksOnly_LeavesOutWhatOnlyTheFileKeeps) {
+  auto file = MakeSampleConfiguration();
+  auto device = std::make_unique<Configuration>(*file);
+  device->Serv.ConfiguredDevice = 0;
+  device->Serv.SetOutputText(2, "");
+  device->ProgFB.ResetAfterRead();
+  const auto all = DiffConfigurations(*file, *device);
+  EXPECT_EQ(all.size(), 6u);  // device, output text, the algorithm's number, name and two members
+  for (const auto& d : all) EXPECT_TRUE(IsFileOnlyField(d.field)) << d.field;
+  EXPECT_TRUE(DiffConfigurations(*file, *device, {.deviceBlocksOnly = true}).empty());
+  device->Serv.SetText(0, "Насос 2");
+  const auto diff = DiffConfigurations(*file, *device, {.deviceBlocksOnly = true});
+  ASSERT_EQ(diff.size(), 1u);
+  EXPECT_EQ(diff[0].field, "signals[0].text");
+}
+
 TEST(ConfigurationDiffTotals, FieldsOnlyOneSideHasShowADash) {
   auto a = MakeSampleConfiguration("1100000000000000");
   auto b = MakeSampleConfiguration("1110000000000000");

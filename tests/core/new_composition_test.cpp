@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/config/NewComposition.h"
 #include "core/model/TServClass.h"
 
@@ -52,6 +54,9 @@ TEST(CompositionOrder, DiscreteBeforeAnalogBeforeRelayBeforeLk11AndKeepFlagsMove
   EXPECT_EQ(o.keep[4], 1);
   EXPECT_EQ(o.keep[5], 1);
   EXPECT_EQ(o.keep[0], 0);
+  // Where each module was typed (1-based), so kept data can be found in the old slot.
+  EXPECT_EQ((std::vector<int>(o.origin.begin(), o.origin.begin() + 8)),
+            (std::vector<int>{5, 6, 3, 4, 2, 15, 1, 0}));
   EXPECT_EQ(CodeLineOf(OrderComposition(TypesOfCodeLine("6611000000000000"), {}).types), "1166000000000000");
 }
 

@@ -102,6 +102,7 @@ TEST_F(ZulFileCli, NewInfoDumpDiff) {
   const ZulRun diff = Zul("diff " + P("a.zul") + " " + P("c.zul"));
   EXPECT_EQ(diff.exit, 1);
   EXPECT_NE(diff.out.find("modules[3]: 6 -> 7"), std::string::npos) << diff.out;
+  EXPECT_EQ(Zul("diff --device-blocks " + P("a.zul") + " " + P("c.zul")).exit, 1);
 }
 
 TEST_F(ZulFileCli, NewOnABaseKeepsTheChosenSlots) {

@@ -403,9 +403,21 @@ std::string DumpText(const Configuration& config) {
   return text;
 }
 
-std::vector<FieldDifference> DiffConfigurations(const Configuration& first, const Configuration& second) {
-  const auto a = FlattenDump(DumpConfiguration(first));
-  const auto b = FlattenDump(DumpConfiguration(second));
+bool IsFileOnlyField(std::string_view field) {
+  if (field == "device" || field.starts_with("algorithms[")) return true;
+  return field.starts_with("outputs[") && field.ends_with("].text");
+}
+
+std::vector<FieldDifference> DiffConfigurations(const Configuration& first, const Configuration& second,
+                                                const DiffOptions& options) {
+  auto fields = [&](const Configuration& c) {
+    auto all = FlattenDump(DumpConfiguration(c));
+    if (options.deviceBlocksOnly)
+      std::erase_if(all, [](const DumpField& f) { return IsFileOnlyField(f.field); });
+    return all;
+  };
+  const auto a = fields(first);
+  const auto b = fields(second);
   std::map<std::string, const std::string*> inB;
   for (const auto& f : b) inB[f.field] = &f.value;
   std::map<std::string, bool> inA;

@@ -63,7 +63,16 @@ struct FieldDifference {
   std::string first;
   std::string second;
 };
-std::vector<FieldDifference> DiffConfigurations(const Configuration& first, const Configuration& second);
+struct DiffOptions {
+  // Leave out what only the file keeps and a controller never holds: the
+  // device index, the output texts and the algorithms. For comparing a
+  // configuration read from a controller with a file.
+  bool deviceBlocksOnly = false;
+};
+std::vector<FieldDifference> DiffConfigurations(const Configuration& first, const Configuration& second,
+                                                const DiffOptions& options = {});
+// Whether a dump field is one only the file keeps (see DiffOptions).
+bool IsFileOnlyField(std::string_view field);
 
 // The short overview of `zul info`: label and value, in order.
 std::vector<DumpField> ConfigurationSummary(const Configuration& config);
