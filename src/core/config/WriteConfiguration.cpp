@@ -1,0 +1,342 @@
+#include "core/config/WriteConfiguration.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <memory>
+#include <span>
+
+#include "core/Interaction.h"
+#include "core/config/AccessLevel.h"
+#include "core/config/Configuration.h"
+#include "core/link/TComPortClass.h"
+
+namespace zul {
+namespace {
+
+constexpr int kProgressMaximum = 210;
+constexpr int kProgressStep = 7;
+constexpr int kPauseBeforeBlockMs = 50;
+constexpr int kRegulatorModuleType = 14;
+constexpr int kProgrammableInputModuleType = 10;
+constexpr int kFirstFunctionBlockPage = 68;
+
+bool HasModule(const std::array<int, TServClass::kSlots>& types, int type) {
+  return std::find(types.begin(), types.end(), type) != types.end();
+}
+
+bool IsNetBlockUsed(const TProgMBMClass& m, int k) {
+  const int f = m.GetFunction(k);
+  return f >= 1 && f <= 4;
+}
+
+// Bytes after the block number of a block kept with its number in front,
+// `length` being the block's byte count (number included).
+std::span<const uint8_t> AfterNumber(std::span<const uint8_t> block, int length) {
+  const size_t n = static_cast<size_t>(std::clamp(length - 1, 0, static_cast<int>(block.size()) - 1));
+  return block.subspan(1, n);
+}
+
+std::span<const uint8_t> Leading(std::span<const uint8_t> bytes, int length) {
+  return bytes.first(static_cast<size_t>(std::clamp(length, 0, static_cast<int>(bytes.size()))));
+}
+
+class ConfigurationWriter {
+ public:
+  ConfigurationWriter(TComPortClass& port, Configuration& config, Interaction& ui)
+      : port_(port), c_(config), ui_(ui) {}
+
+  WriteResult Run() {
+    if (c_.ProgZul.AccessLevel != kFullAccess) {
+      ui_.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
+      return Outcome(WriteOutcome::NoAccess);
+    }
+    wanted_ = c_.Serv.ModuleType;
+    before_ = std::make_unique<Configuration>(c_);
+    TakeSnapshot();
+
+    const WriteOutcome outcome = CheckAndWrite();
+    ui_.Progress(0, 0);
+    Restore();
+    return Outcome(outcome);
+  }
+
+ private:
+  WriteResult Outcome(WriteOutcome outcome) {
+    result_.outcome = outcome;
+    return result_;
+  }
+
+  WriteOutcome CheckAndWrite() {
+    TServClass& s = c_.Serv;
+    std::array<uint8_t, kAnswerBufferSize> answer{};
+    const int code = port_.Request(s.CurrentDevice, TServClass::kIdentityFunction, 0, nullptr, answer.data(),
+                                   answer.size());
+    if (code != kResultOk) {
+      port_.ShowError(s.CurrentDevice, code);
+      return WriteOutcome::IdentityFailed;
+    }
+    s.DecodeIdentity(TServClass::kIdentityFunction, answer);
+    s.RecountIO();
+    deviceAnalog_ = s.AiModules;
+    deviceDiscrete_ = s.DiModules;
+
+    if (std::all_of(wanted_.begin(), wanted_.end(), [](int t) { return t == 0; })) {
+      ui_.Show(kCaptionWarning, kConfigurationNotSetText, Icon::Warning);
+      return WriteOutcome::NotSet;
+    }
+    const Configuration& b = *before_;
+    result_.sameComposition = std::equal(wanted_.begin(), wanted_.end(), s.ModuleType.begin());
+    if (result_.sameComposition) {
+      ui_.Show(kCaptionWarning, kCompositionMatchesText, Icon::Warning);
+    } else {
+      ui_.Show(kCaptionWarning, kCompositionDiffersText, Icon::Warning);
+      const bool discreteEqual = b.Serv.DiModules == deviceDiscrete_;
+      const bool noAnalog = b.Serv.AiModules == 0 && deviceAnalog_ == 0;
+      if (!discreteEqual && !noAnalog) {
+        ui_.Show(kCaptionWarning, kCompositionRefusedText, Icon::Warning);
+        return WriteOutcome::Incompatible;
+      }
+    }
+
+    c_.ProgZul.Modified = 0;
+    ui_.Progress(0, kProgressMaximum);
+    PutBackCounts();
+    // The configuration goes to the device number it belongs to.
+    s.CurrentDevice = std::clamp<int>(s.ConfiguredDevice, 0, 30);
+
+    if (!WriteModuleBlocks()) return WriteOutcome::BlockFailed;
+    if (s.DoModules != 0 &&
+        !Write(TProgMRClass::kBlockNumber, AfterNumber(c_.ProgMR.GetBlock(), c_.ProgMR.GetBlockLength())))
+      return WriteOutcome::BlockFailed;
+    AdaptSignalBase();
+    return WriteRemainingBlocks() ? WriteOutcome::Written : WriteOutcome::BlockFailed;
+  }
+
+  // The reference copy takes what the transfer may change.
+  void TakeSnapshot() {
+    TReservBlocksClass& r = c_.ReservBlocks;
+    for (int i = 0; i < TProgZulClass::kSignals; ++i) {
+      const auto& record = c_.ProgZul.Record(i);
+      std::copy(record.begin(), record.end(), r.ProcessingRecords[static_cast<size_t>(i)].begin());
+      const auto& text = c_.Serv.Text[static_cast<size_t>(i)];
+      std::copy(text.begin(), text.end(), r.Texts[static_cast<size_t>(i)].begin());
+    }
+    for (int i = 0; i < TProgFBClass::kCapacity; ++i) {
+      const auto record = c_.ProgFB.Record(i);
+      std::copy(record.begin(), record.end(), r.FBRecords[static_cast<size_t>(i)].begin());
+    }
+    r.Ident = c_.Serv.Ident;
+    r.OutIdent = c_.Serv.OutIdent;
+    for (int m = 0; m < TProgMBAClass::kModules; ++m) {
+      const auto record = c_.ProgMBA.GetRecord(m);
+      std::copy(record.begin(), record.end(), r.ModuleRecords[static_cast<size_t>(m)].begin());
+    }
+    r.NetParts = c_.ProgMBM.Records;
+    r.MasterBlock = c_.ProgMBM.MasterBlock;
+    r.SignalCount = c_.Serv.SignalCount;
+    r.AnalogSignalCount = c_.Serv.AnalogSignalCount;
+  }
+
+  // The configuration's counts back over the controller's (the controller's
+  // module types decide the block mapping, the configuration's counts the rest).
+  void PutBackCounts() {
+    const TServClass& b = before_->Serv;
+    TServClass& s = c_.Serv;
+    s.DiModules = b.DiModules;
+    s.AiModules = b.AiModules;
+    s.DoModules = b.DoModules;
+    s.GroupStart1 = b.GroupStart1;
+    s.GroupStart2 = b.GroupStart2;
+    s.SignalCount = b.SignalCount;
+    s.AnalogSignalCount = b.AnalogSignalCount;
+    s.DiCount = b.DiCount;
+    s.AiCount = b.AiCount;
+    s.DoCount = b.DoCount;
+    s.IndicationType = b.IndicationType;
+  }
+
+  // Everything but the reference copy as it was; the device stays the configured one.
+  void Restore() {
+    const int device = c_.Serv.CurrentDevice;
+    const int modified = c_.ProgZul.Modified;
+    TReservBlocksClass snapshot = c_.ReservBlocks;
+    c_ = *before_;
+    c_.ReservBlocks = snapshot;
+    c_.Serv.CurrentDevice = device;
+    c_.ProgZul.Modified = modified;
+  }
+
+  bool Write(int block, std::span<const uint8_t> bytes) {
+    port_.Pause(kPauseBeforeBlockMs);
+    const bool ok = port_.WriteBlock(c_.Serv.CurrentDevice, static_cast<uint8_t>(block), bytes.data(),
+                                     static_cast<int>(bytes.size()));
+    progress_ = std::min(progress_ + kProgressStep, kProgressMaximum);
+    ui_.Progress(progress_, kProgressMaximum);
+    if (ok) {
+      ++result_.blocksWritten;
+    } else {
+      result_.block = block;
+    }
+    return ok;
+  }
+
+  // Blocks 1..8: the controller's own analog modules decide which blocks carry
+  // module records; the configuration's network parts follow them.
+  bool WriteModuleBlocks() {
+    const int configAnalog = before_->Serv.AiModules;
+    const int length = c_.ProgMBA.GetRecordLength();
+    for (int k = 0; k < TProgMBAClass::kModules; ++k) {
+      std::span<const uint8_t> record;
+      if (k < deviceAnalog_) {
+        if (configAnalog <= 0 || k >= std::min(configAnalog, deviceAnalog_)) continue;
+        record = c_.ProgMBA.GetRecord(k);
+      } else {
+        record = c_.ProgMBM.Records[static_cast<size_t>(k - deviceAnalog_)];
+      }
+      if (!Write(k + 1, AfterNumber(record, length))) return false;
+    }
+    return true;
+  }
+
+  bool WriteRemainingBlocks() {
+    TProgMBMClass& m = c_.ProgMBM;
+    if (!Write(TProgMBMClass::kMasterBlockNumber, AfterNumber(m.MasterBlock, m.MasterBlockLen))) return false;
+    if (!Write(TProgF15Class::kBlockNumber, AfterNumber(c_.ProgF15.GetBlock(), m.F15BlockLen))) return false;
+
+    TProgZulClass& z = c_.ProgZul;
+    for (int b = 0; b < TProgZulClass::kBlocks; ++b) {
+      z.PackBlock(b);
+      if (!Write(TProgZulClass::kFirstBlockNumber + b,
+                 Leading(z.ExchangeBuffer(), z.GetRecordBlockLen() - 1)))
+        return false;
+    }
+
+    TProgRegClass& r = c_.ProgReg;
+    if (HasModule(wanted_, kRegulatorModuleType)) {
+      for (int block : {TProgRegClass::LoopBlockNumber, TProgRegClass::ProgramBlockNumber}) {
+        r.Pack(block);
+        if (!Write(block, Leading(r.RegBuf, r.RegBlockLen - 1))) return false;
+      }
+    }
+
+    if (!Write(TProgMBAClass::kUnitsBlockNumber, Leading(c_.ProgMBA.GetUnits(), c_.Serv.UnitsBlockLen - 1)))
+      return false;
+
+    TServClass& s = c_.Serv;
+    for (int n = 0; n < TServClass::kTextBlocks; ++n) {
+      s.FillTextBlock(n);
+      if (!Write(TServClass::kFirstTextBlockNumber + n, Leading(s.TextBuf, s.TextBlockLen - 1))) return false;
+    }
+
+    TProgFBClass& fb = c_.ProgFB;
+    for (int p = 0; p < fb.GetPageCount(); ++p) {
+      fb.StorePage(p);
+      if (!Write(kFirstFunctionBlockPage + p, Leading(fb.PageBuf(), fb.GetPageByteCount() - 1))) return false;
+    }
+
+    if (HasModule(wanted_, kProgrammableInputModuleType) &&
+        !Write(TProgZulClass::kSensorBlockNumber, Leading(z.SensorTypes(), z.GetSensorBlockLen() - 1)))
+      return false;
+    return true;
+  }
+
+  // Moves the network signals to where the controller's composition puts
+  // them, and the processing records, texts and function-block references of
+  // the signals with them.
+  void AdaptSignalBase() {
+    const int configAnalog = before_->Serv.AiModules;
+    const int configDiscrete = before_->Serv.DiModules;
+    const bool analogDiffers = configAnalog != deviceAnalog_;
+    const bool discreteDiffers = configDiscrete != deviceDiscrete_;
+    if (!analogDiffers && !discreteDiffers) return;
+
+    const int a = TServClass::kInputsPerAiModule * (deviceAnalog_ - configAnalog);
+    const int sa =
+        TServClass::kInputsPerAiModule * TServClass::kLimitsPerAnalogInput * (deviceAnalog_ - configAnalog);
+    const int sd = TServClass::kInputsPerDiModule * (deviceDiscrete_ - configDiscrete);
+    const int shift = sa + sd;
+    result_.discreteShift = shift;
+    result_.analogShift = a;
+
+    TServClass& s = c_.Serv;
+    TProgMBMClass& m = c_.ProgMBM;
+    // Without network blocks the configuration's own signals end where the
+    // network would begin: signals of modules the controller lacks go, those
+    // of modules it has in addition are opened there.
+    int first = s.FirstNetSignal();
+    int firstAnalog = s.AiCount;
+    bool found = false;
+    for (int k = 0; k < TProgMBMClass::kEntries; ++k) {
+      if (!IsNetBlockUsed(m, k)) continue;
+      if (!found) {
+        first = m.GetFirstDiscrete(k);
+        firstAnalog = m.GetFirstAnalog(k);
+        found = true;
+      }
+      if (analogDiffers) {
+        m.SetFirstDiscrete(k, m.GetFirstDiscrete(k) + sa);
+        m.SetFirstAnalog(k, m.GetFirstAnalog(k) + a);
+      }
+      if (discreteDiffers) m.SetFirstDiscrete(k, m.GetFirstDiscrete(k) + sd);
+    }
+
+    TProgZulClass& z = c_.ProgZul;
+    TProgFBClass& fb = c_.ProgFB;
+    if (shift < 0) {
+      const int n = -shift;
+      const int at = std::max(first - n, 0);
+      z.RemoveRecords(at, n);
+      z.ClearRecords(s.SignalCount, n);
+      s.DeleteTexts(at, n);
+      fb.RenumberSignals(SignalRenumbering::DiscreteRemovedShift, first, n);
+    } else if (shift > 0) {
+      z.InsertRecords(first, shift);
+      z.ClearRecords(first, shift);
+      s.InsertTexts(first, shift);
+      for (int row = first; row < first + shift; ++row) s.DefaultText(row);
+      fb.RenumberSignals(SignalRenumbering::DiscreteInserted, first, shift);
+    }
+    if (a < 0)
+      fb.RenumberSignals(SignalRenumbering::AnalogRemovedShift, firstAnalog, -a);
+    else if (a > 0)
+      fb.RenumberSignals(SignalRenumbering::AnalogInserted, firstAnalog, a);
+  }
+
+  TComPortClass& port_;
+  Configuration& c_;
+  Interaction& ui_;
+  std::array<int, TServClass::kSlots> wanted_{};
+  std::unique_ptr<Configuration> before_;
+  int deviceAnalog_ = 0;
+  int deviceDiscrete_ = 0;
+  int progress_ = 0;
+  WriteResult result_;
+};
+
+}  // namespace
+
+std::string WriteResult::Describe() const {
+  switch (outcome) {
+    case WriteOutcome::Written:
+      return "configuration written (" + std::to_string(blocksWritten) + " blocks)";
+    case WriteOutcome::NoAccess:
+      return "not written: no write access";
+    case WriteOutcome::IdentityFailed:
+      return "not written: the controller's identity could not be read";
+    case WriteOutcome::NotSet:
+      return "not written: the configuration has no modules";
+    case WriteOutcome::Incompatible:
+      return "not written: the compositions cannot be matched";
+    case WriteOutcome::BlockFailed:
+      return "write failed at block " + std::to_string(block) + " after " + std::to_string(blocksWritten) +
+             " blocks";
+  }
+  return {};
+}
+
+WriteResult WriteConfiguration(TComPortClass& port, Configuration& config, Interaction& ui) {
+  return ConfigurationWriter(port, config, ui).Run();
+}
+
+}  // namespace zul
