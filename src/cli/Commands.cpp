@@ -12,6 +12,10 @@ int RunNew(const QStringList& args);
 int RunInfo(const QStringList& args);
 int RunDump(const QStringList& args);
 int RunDiff(const QStringList& args);
+int RunRead(const QStringList& args);
+int RunWrite(const QStringList& args);
+int RunRenumber(const QStringList& args);
+int RunClock(const QStringList& args);
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
@@ -24,6 +28,11 @@ const std::vector<Command>& Commands() {
       {"info", "zul info FILE.zul", RunInfo},
       {"dump", "zul dump FILE.zul [--json]", RunDump},
       {"diff", "zul diff [--device-blocks] A.zul B.zul   (exit 0 equal, 1 different)", RunDiff},
+      {"read", "zul read --port P [--device N] [line options] -o FILE.zul", RunRead},
+      {"write", "zul write FILE.zul --port P [--device N] [line options] --password PW [--yes|--no]",
+       RunWrite},
+      {"renumber", "zul renumber --port P --device N --to M [line options]", RunRenumber},
+      {"clock", "zul clock --port P [--device N] [line options] [--set now|\"DD.MM.YY hh:mm:ss\"]", RunClock},
   };
   return commands;
 }

@@ -274,11 +274,16 @@ class ConfigurationWriter {
         firstAnalog = m.GetFirstAnalog(k);
         found = true;
       }
+      // Positions stay within the tables even for an entry that lay outside them.
+      int firstDiscrete = m.GetFirstDiscrete(k);
+      int firstAnalogOfEntry = m.GetFirstAnalog(k);
       if (analogDiffers) {
-        m.SetFirstDiscrete(k, m.GetFirstDiscrete(k) + sa);
-        m.SetFirstAnalog(k, m.GetFirstAnalog(k) + a);
+        firstDiscrete += sa;
+        firstAnalogOfEntry += a;
       }
-      if (discreteDiffers) m.SetFirstDiscrete(k, m.GetFirstDiscrete(k) + sd);
+      if (discreteDiffers) firstDiscrete += sd;
+      m.SetFirstDiscrete(k, std::clamp(firstDiscrete, 0, TProgMBMClass::kDiscreteSignals));
+      m.SetFirstAnalog(k, std::clamp(firstAnalogOfEntry, 0, TProgMBMClass::kAnalogSignals));
     }
 
     TProgZulClass& z = c_.ProgZul;

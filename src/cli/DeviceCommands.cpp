@@ -1,0 +1,202 @@
+// zul read, write, renumber, clock: whole-configuration exchanges with one
+// controller and the small device commands around them.
+#include <QCommandLineParser>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+
+#include "cli/Command.h"
+#include "cli/LinkSession.h"
+#include "core/config/AccessLevel.h"
+#include "core/config/Configuration.h"
+#include "core/config/ControllerClock.h"
+#include "core/config/DeviceNumber.h"
+#include "core/config/ReadConfiguration.h"
+#include "core/config/WriteConfiguration.h"
+#include "core/config/ZulFile.h"
+
+namespace zul::cli {
+namespace {
+
+// The options every device command shares, and the answer policy.
+struct Invocation {
+  QCommandLineParser parser;
+  LineOptions line;
+  AnswerPolicy policy = AnswerPolicy::Ask;
+};
+
+// Parses `args`; on failure returns the usage exit code in *exit.
+bool Parse(const char* name, const QStringList& args, Invocation& inv, int* exit) {
+  AddLineOptions(inv.parser);
+  inv.parser.addOptions(
+      {{"yes", "Answer every question with yes."}, {"no", "Answer every question with no."}});
+  if (!inv.parser.parse(QStringList{QString("zul ") + name} + args)) {
+    *exit = UsageError(name, inv.parser.errorText());
+    return false;
+  }
+  QString error;
+  if (!ReadLineOptions(inv.parser, inv.line, error)) {
+    *exit = UsageError(name, error);
+    return false;
+  }
+  if (inv.parser.isSet("yes") && inv.parser.isSet("no")) {
+    *exit = UsageError(name, "--yes and --no exclude each other");
+    return false;
+  }
+  inv.policy = inv.parser.isSet("yes")  ? AnswerPolicy::Yes
+               : inv.parser.isSet("no") ? AnswerPolicy::No
+                                        : AnswerPolicy::Ask;
+  return true;
+}
+
+std::filesystem::path LocalPath(const QString& text) { return std::filesystem::path(text.toStdString()); }
+
+// "DD.MM.YY hh:mm:ss" -> register values (day of the week from the date).
+std::optional<ControllerTime> ParseClockText(const QString& text) {
+  int day, month, year, hour, minute, second;
+  char tail;
+  if (std::sscanf(text.toLatin1().constData(), "%d.%d.%d %d:%d:%d%c", &day, &month, &year, &hour, &minute,
+                  &second, &tail) != 6)
+    return std::nullopt;
+  if (year < 0 || year > 99) return std::nullopt;
+  using namespace std::chrono;
+  const year_month_day date{std::chrono::year(2000 + year), std::chrono::month(static_cast<unsigned>(month)),
+                            std::chrono::day(static_cast<unsigned>(day))};
+  if (!date.ok()) return std::nullopt;
+  const int weekday = static_cast<int>(std::chrono::weekday(sys_days(date)).iso_encoding());
+  ControllerTime t = FromCalendar(2000 + year, month, day, hour, minute, second, weekday);
+  std::array<std::string, kClockFields> texts;
+  for (int i = 0; i < kClockFields; ++i)
+    texts[static_cast<size_t>(i)] = std::to_string(t[static_cast<size_t>(i)]);
+  if (!CheckClockFields(texts).ok()) return std::nullopt;
+  return t;
+}
+
+ControllerTime ComputerTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return FromCalendar(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                      local.tm_sec, local.tm_wday == 0 ? 7 : local.tm_wday);
+}
+
+}  // namespace
+
+int RunRead(const QStringList& args) {
+  Invocation inv;
+  inv.parser.addOption({{"o", "output"}, "Configuration file to write.", "FILE"});
+  int exit = kExitOk;
+  if (!Parse("read", args, inv, &exit)) return exit;
+  if (!inv.parser.isSet("output")) return UsageError("read", "-o FILE is required");
+
+  ConsoleInteraction ui(inv.policy);
+  LinkSession session(ui);
+  if (!session.Open(inv.line)) return kExitFailure;
+  Configuration config;
+  config.Serv.CurrentDevice = inv.line.deviceIndex;
+  const ReadResult result = ReadConfiguration(session.port, config, ui);
+  std::fprintf(stderr, "%s\n", result.Describe().c_str());
+  if (!result.ok) return kExitFailure;
+
+  const std::filesystem::path path = LocalPath(inv.parser.value("output"));
+  if (!WriteFileReplacing(path, ZulFileBytes(config))) {
+    ui.Show(kZulCannotCreateCaption, kZulCannotCreate, Icon::Error);
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+int RunWrite(const QStringList& args) {
+  Invocation inv;
+  inv.parser.addOption({"password", "Access password (full access is needed to write).", "PW"});
+  inv.parser.addPositionalArgument("file", "Configuration file to send.");
+  int exit = kExitOk;
+  if (!Parse("write", args, inv, &exit)) return exit;
+  if (inv.parser.positionalArguments().size() != 1)
+    return UsageError("write", "one configuration file is needed");
+
+  ConsoleInteraction ui(inv.policy);
+  Configuration config;
+  const ZulOpenResult opened = OpenZulFile(LocalPath(inv.parser.positionalArguments().front()), config, ui);
+  if (opened != ZulOpenResult::Loaded && opened != ZulOpenResult::LoadedShort) return kExitFailure;
+  // The device named on the command line is both asked and written; without
+  // one, the device the file belongs to.
+  const int device = inv.parser.isSet("device") ? inv.line.deviceIndex : config.Serv.ConfiguredDevice;
+  config.Serv.CurrentDevice = device;
+  config.Serv.ConfiguredDevice = static_cast<uint8_t>(device);
+  config.ProgZul.AccessLevel = AccessLevelFor(inv.parser.value("password").toStdString(),
+                                              std::filesystem::current_path() / kPasswordFileName);
+
+  LinkSession session(ui);
+  if (!session.Open(inv.line)) return kExitFailure;
+  const WriteResult result = WriteConfiguration(session.port, config, ui);
+  std::fprintf(stderr, "%s\n", result.Describe().c_str());
+  return result.ok() ? kExitOk : kExitFailure;
+}
+
+int RunRenumber(const QStringList& args) {
+  Invocation inv;
+  inv.parser.addOption({"to", "New device number 1..31.", "M"});
+  int exit = kExitOk;
+  if (!Parse("renumber", args, inv, &exit)) return exit;
+  bool ok = false;
+  const int to = inv.parser.value("to").toInt(&ok);
+  if (!ok || to < 1 || to > 31) return UsageError("renumber", "--to must be 1..31");
+
+  ConsoleInteraction ui(inv.policy);
+  LinkSession session(ui);
+  if (!session.Open(inv.line)) return kExitFailure;
+  TServClass serv;
+  serv.CurrentDevice = inv.line.deviceIndex;
+  const int result = RenumberDevice(session.port, serv, to);
+  if (result != kResultOk) return kExitFailure;
+  std::printf("device %d is now %d\n", inv.line.deviceIndex + 1, serv.CurrentDevice + 1);
+  return kExitOk;
+}
+
+int RunClock(const QStringList& args) {
+  Invocation inv;
+  inv.parser.addOption({"set", "Set every controller's clock: now, or \"DD.MM.YY hh:mm:ss\".", "TIME"});
+  int exit = kExitOk;
+  if (!Parse("clock", args, inv, &exit)) return exit;
+  std::optional<ControllerTime> wanted;
+  if (inv.parser.isSet("set")) {
+    const QString text = inv.parser.value("set");
+    wanted = text == "now" ? std::optional<ControllerTime>(ComputerTime()) : ParseClockText(text);
+    if (!wanted) return UsageError("clock", "--set takes now or \"DD.MM.YY hh:mm:ss\"");
+  }
+
+  ConsoleInteraction ui(inv.policy);
+  LinkSession session(ui);
+  if (!session.Open(inv.line)) return kExitFailure;
+  if (wanted) {
+    const int result = SendClock(session.port, inv.line.deviceIndex, *wanted);
+    if (result != kResultOk) {
+      session.port.ShowError(inv.line.deviceIndex, result);
+      return kExitFailure;
+    }
+    std::printf("set %s %s %s\n", DateText(*wanted).c_str(), TimeText(*wanted).c_str(),
+                DayOfWeekText((*wanted)[kClockWeekday]).c_str());
+    return kExitOk;
+  }
+  std::array<uint8_t, kAnswerBufferSize> answer{};
+  const int result = session.port.Request(inv.line.deviceIndex, kClockReadFunction,
+                                          static_cast<int>(kClockRequestData.size()),
+                                          kClockRequestData.data(), answer.data(), answer.size());
+  ControllerTime t{};
+  if (result != kResultOk) {
+    session.port.ShowError(inv.line.deviceIndex, result);
+    return kExitFailure;
+  }
+  if (!DecodeClockAnswer(answer, &t)) {
+    std::fprintf(stderr, "zul clock: the answer does not carry the clock registers\n");
+    return kExitFailure;
+  }
+  std::printf("%s %s %s\n", DateText(t).c_str(), TimeText(t).c_str(),
+              DayOfWeekText(t[kClockWeekday]).c_str());
+  return kExitOk;
+}
+
+}  // namespace zul::cli
