@@ -16,6 +16,7 @@ int RunRead(const QStringList& args);
 int RunWrite(const QStringList& args);
 int RunRenumber(const QStringList& args);
 int RunClock(const QStringList& args);
+int RunVerify(const QStringList& args);
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
@@ -31,6 +32,7 @@ const std::vector<Command>& Commands() {
       {"read", "zul read --port P [--device N] [line options] -o FILE.zul", RunRead},
       {"write", "zul write FILE.zul --port P [--device N] [line options] --password PW [--yes|--no]",
        RunWrite},
+      {"verify", "zul verify FILE.zul --port P [--device N] [line options]   (exit 0 equal, 1 different)", RunVerify},
       {"renumber", "zul renumber --port P --device N --to M [line options]", RunRenumber},
       {"clock", "zul clock --port P [--device N] [line options] [--set now|\"DD.MM.YY hh:mm:ss\"]", RunClock},
   };

@@ -1,16 +1,19 @@
 // zul read, write, renumber, clock: whole-configuration exchanges with one
 // controller and the small device commands around them.
 #include <QCommandLineParser>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 #include "cli/Command.h"
 #include "cli/LinkSession.h"
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
+#include "core/config/ConfigurationDump.h"
 #include "core/config/ControllerClock.h"
 #include "core/config/DeviceNumber.h"
 #include "core/config/ReadConfiguration.h"
@@ -74,6 +77,23 @@ std::optional<ControllerTime> ParseClockText(const QString& text) {
   return t;
 }
 
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+// Fields a controller does not keep (the output texts, the algorithms), and
+// blocks it was not asked for because it lacks the module they serve.
+bool IsComparedWithTheDevice(std::string_view field, const TServClass& device) {
+  const auto has = [&device](int type) {
+    return std::find(device.ModuleType.begin(), device.ModuleType.end(), type) != device.ModuleType.end();
+  };
+  if (StartsWith(field, "algorithms")) return false;
+  if (StartsWith(field, "outputs[") && field.ends_with("].text")) return false;
+  if ((StartsWith(field, "loops") || StartsWith(field, "programs")) && !has(14)) return false;
+  if (StartsWith(field, "sensorTypes") && !has(10)) return false;
+  return true;
+}
+
 ControllerTime ComputerTime() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -134,6 +154,37 @@ int RunWrite(const QStringList& args) {
   const WriteResult result = WriteConfiguration(session.port, config, ui);
   std::fprintf(stderr, "%s\n", result.Describe().c_str());
   return result.ok() ? kExitOk : kExitFailure;
+}
+
+int RunVerify(const QStringList& args) {
+  Invocation inv;
+  inv.parser.addPositionalArgument("file", "Configuration file to compare with the device.");
+  int exit = kExitOk;
+  if (!Parse("verify", args, inv, &exit)) return exit;
+  if (inv.parser.positionalArguments().size() != 1)
+    return UsageError("verify", "one configuration file is needed");
+
+  ConsoleInteraction ui(inv.policy);
+  Configuration file;
+  const ZulOpenResult opened = OpenZulFile(LocalPath(inv.parser.positionalArguments().front()), file, ui);
+  if (opened != ZulOpenResult::Loaded && opened != ZulOpenResult::LoadedShort) return kExitUsage;
+
+  LinkSession session(ui);
+  if (!session.Open(inv.line)) return kExitFailure;
+  Configuration device;
+  device.Serv.CurrentDevice = inv.line.deviceIndex;
+  const ReadResult read = ReadConfiguration(session.port, device, ui);
+  if (!read.ok) {
+    std::fprintf(stderr, "%s\n", read.Describe().c_str());
+    return kExitFailure;
+  }
+  int differences = 0;
+  for (const FieldDifference& d : DiffConfigurations(file, device)) {
+    if (!IsComparedWithTheDevice(d.field, device.Serv)) continue;
+    std::printf("%s: %s -> %s\n", d.field.c_str(), d.first.c_str(), d.second.c_str());
+    ++differences;
+  }
+  return differences == 0 ? kExitOk : kExitFailure;
 }
 
 int RunRenumber(const QStringList& args) {

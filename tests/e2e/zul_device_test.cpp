@@ -164,6 +164,18 @@ TEST_F(ZulDeviceTest, WriteIntoAFreshControllerThenReadGivesTheSameBlocks) {
   EXPECT_EQ(ControllerSections(ReadBytes(Out("b"))), ControllerSections(ReadBytes(source_)));
 }
 
+TEST_F(ZulDeviceTest, VerifyFindsNoDifferenceWithItsOwnFileAndSomeWithAnother) {
+  SimProcess same({"--zul", source_});
+  ASSERT_TRUE(same.Ready());
+  const ZulRun equal = Zul("verify " + source_ + " --port " + same.Path());
+  EXPECT_EQ(equal.exit, 0) << equal.output;
+  SimProcess other({"--modules", "1,10,6,8,3,14", "--seed", "12"});
+  ASSERT_TRUE(other.Ready());
+  const ZulRun different = Zul("verify " + source_ + " --port " + other.Path());
+  EXPECT_EQ(different.exit, 1);
+  EXPECT_NE(different.output.find(" -> "), std::string::npos) << different.output;
+}
+
 TEST_F(ZulDeviceTest, WriteWithoutThePassword_IsRefusedAndSendsNothing) {
   const std::string log = TempPath("zul-device-log");
   SimProcess sim({"--modules", "1,10,6,8,3,14", "--log", log});
