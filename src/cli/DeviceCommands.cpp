@@ -81,14 +81,11 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-// Fields a controller does not keep (the output texts, the algorithms), and
-// blocks it was not asked for because it lacks the module they serve.
+// Blocks a controller is not asked for when it lacks the module they serve.
 bool IsComparedWithTheDevice(std::string_view field, const TServClass& device) {
   const auto has = [&device](int type) {
     return std::find(device.ModuleType.begin(), device.ModuleType.end(), type) != device.ModuleType.end();
   };
-  if (StartsWith(field, "algorithms")) return false;
-  if (StartsWith(field, "outputs[") && field.ends_with("].text")) return false;
   if ((StartsWith(field, "loops") || StartsWith(field, "programs")) && !has(14)) return false;
   if (StartsWith(field, "sensorTypes") && !has(10)) return false;
   return true;
@@ -179,7 +176,7 @@ int RunVerify(const QStringList& args) {
     return kExitFailure;
   }
   int differences = 0;
-  for (const FieldDifference& d : DiffConfigurations(file, device)) {
+  for (const FieldDifference& d : DiffConfigurations(file, device, DiffOptions{.deviceBlocksOnly = true})) {
     if (!IsComparedWithTheDevice(d.field, device.Serv)) continue;
     std::printf("%s: %s -> %s\n", d.field.c_str(), d.first.c_str(), d.second.c_str());
     ++differences;
