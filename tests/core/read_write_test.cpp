@@ -210,6 +210,22 @@ TEST_F(ReadWriteFixture, ReadWithTwoAnalogModules_PutsBlocks3To8IntoNetworkParts
               sim.Blocks().at(part + 3));
 }
 
+TEST_F(ReadWriteFixture, LostAndCorruptAnswersAreRetriedAndTheBlocksStillArriveWhole) {
+  ControllerSetup setup;
+  setup.composition = Modules({1, 6, 3, 14});
+  setup.randomBlocks = true;
+  setup.faults.badCrc.requests = {2, 15};
+  setup.faults.drop.requests = {30};
+  setup.faults.cut.requests = {41};
+  SimulatedController& sim = Add(setup);
+  const ReadResult r = ReadConfiguration(port_, config_, ui_);
+  ASSERT_TRUE(r.ok) << r.Describe();
+  EXPECT_TRUE(ui_.Shown().empty());
+  EXPECT_EQ(line_.Written().size(), static_cast<size_t>(r.requests) + 4);  // one more try per fault
+  for (int b : ReadBlockNumbers(true, false))
+    EXPECT_EQ(BlockFrom(config_, b), sim.Blocks().at(b)) << "block " << b;
+}
+
 TEST_F(ReadWriteFixture, SilentController_OnlyIdentityTriesAndNothingChanges) {
   ControllerSetup setup;
   setup.faults.silent = true;
