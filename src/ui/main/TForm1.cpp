@@ -21,6 +21,7 @@
 #include "ui/link/TFormPort.h"
 #include "ui/main/TConfig.h"
 #include "ui/main/TFPSW.h"
+#include "ui/inform/TInform.h"
 #include "ui/main/TFormTimeDate.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/widgets/HintLabel.h"
@@ -305,6 +306,17 @@ void TForm1::CreateWindows() {
   FormVhD = new TFormVhD(Port, Serv, ProgZul, Gate, this);
   FormVyhOnL = new TFormVyhOnL(Port, Serv, Gate, this);
   Config = new TConfig(Serv, ui_, this);
+  Dialogs = CreateSignalDialogs(Model, ui_, this);
+  Inform = new TInform(Model, Port, Gate, ui_, Dialogs, this);
+  InformMR = new TInformMR(Model, ui_, Dialogs, this);
+  for (InformWindow* w : std::initializer_list<InformWindow*>{Inform, InformMR}) {
+    w->ReportTitle = [this] {
+      return zul::ReportTitle(Serv.FileMode == 1, FileName.toStdString(), EditModif->text().toStdString(),
+                              CBoxUstr->currentText().toStdString());
+    };
+  }
+  connect(InformBut, &QPushButton::clicked, this, &TForm1::InformButClick);
+  connect(InformButMR, &QPushButton::clicked, this, &TForm1::InformButMRClick);
 }
 
 std::vector<QWidget*> TForm1::EditorControls() const {

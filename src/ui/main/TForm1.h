@@ -11,6 +11,7 @@
 #include "core/config/Configuration.h"
 #include "core/link/TComPortClass.h"
 #include "ui/main/ModuleTable.h"
+#include "ui/inform/TInform.h"
 #include "ui/main/ZulFileDialogs.h"
 #include "ui/widgets/ExchangeGate.h"
 
@@ -33,6 +34,8 @@ class TFormPort;
 class TFormTimeDate;
 class TFormVhD;
 class TFormVyhOnL;
+class TInform;
+class TInformMR;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
@@ -77,6 +80,8 @@ class TForm1 : public QMainWindow {
   void FillUnitList();
   void ButTimeDateClick();
   void ButProgDiskrClick();
+  void InformButClick();
+  void InformButMRClick();
   void APortExecute();
   void NastrObmClick();
   void N1ParolClick();
@@ -158,6 +163,9 @@ class TForm1 : public QMainWindow {
   TFormVhD* FormVhD;
   TFormVyhOnL* FormVyhOnL;
   TConfig* Config;
+  SignalDialogSet Dialogs;
+  TInform* Inform;
+  TInformMR* InformMR;
 
   Interaction& UI() { return ui_; }
 

@@ -276,4 +276,10 @@ void TForm1::FormCloseQuery() {
   Port.ClosePort();
 }
 
+// --- information windows ---------------------------------------------------------------
+
+void TForm1::InformButClick() { Inform->Open(RelayColumn::Shown); }
+
+void TForm1::InformButMRClick() { InformMR->Open(); }
+
 }  // namespace zul

@@ -5,12 +5,15 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <memory>
 
 #include "core/Interaction.h"
 
@@ -118,17 +121,25 @@ void SetUpPrinter(const Report& report, QPrinter& printer) {
   }
 }
 
+void PrintReportDocument(const Report& report, QPrinter& printer) {
+  std::unique_ptr<QTextDocument> doc(BuildReportDocument(report));
+  // Laid out on the printer's page in screen units: the page's own margins
+  // are the report's, not the 2 cm the document would add by itself.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const qreal dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
+  const QRectF body = printer.pageLayout().paintRect(QPageLayout::Point);
+  doc->setPageSize(QSizeF(body.width() * dpi / 72.0, body.height() * dpi / 72.0));
+  doc->print(&printer);
+}
+
 ReportPrinter QtReportPrinter(QWidget* parent) {
   return [parent](const Report& report) {
     QPrinter printer(QPrinter::HighResolution);
     SetUpPrinter(report, printer);
     QPrintPreviewDialog preview(&printer, parent);
     preview.setObjectName("ReportPreview");
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&report](QPrinter* p) {
-      QTextDocument* doc = BuildReportDocument(report);
-      doc->print(p);
-      delete doc;
-    });
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&report](QPrinter* p) { PrintReportDocument(report, *p); });
     preview.exec();
   };
 }
@@ -138,9 +149,7 @@ bool ExportReportPdf(const Report& report, const QString& path) {
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(path);
   SetUpPrinter(report, printer);
-  QTextDocument* doc = BuildReportDocument(report);
-  doc->print(&printer);
-  delete doc;
+  PrintReportDocument(report, printer);
   const QFileInfo written(path);
   return written.exists() && written.size() > 0;
 }

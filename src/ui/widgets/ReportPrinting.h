@@ -44,6 +44,8 @@ ReportOutcome SaveAndPrintReport(const Report& report, const FileChooser& choose
 QTextDocument* BuildReportDocument(const Report& report, QObject* parent = nullptr);
 // Page orientation and margins of the report.
 void SetUpPrinter(const Report& report, QPrinter& printer);
+// Prints the report on the printer's pages, within the printer's margins.
+void PrintReportDocument(const Report& report, QPrinter& printer);
 // The report as a PDF file; false when it cannot be written.
 bool ExportReportPdf(const Report& report, const QString& path);
 
