@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPageLayout>
+#include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
@@ -111,7 +112,7 @@ QTextDocument* BuildReportDocument(const Report& report, QObject* parent) {
   return doc;
 }
 
-void SetUpPrinter(const Report& report, QPrinter& printer) {
+void SetUpPrinter(const Report& report, QPagedPaintDevice& printer) {
   printer.setPageSize(QPageSize(QPageSize::A4));
   printer.setPageOrientation(report.orientation == PageOrientation::Landscape ? QPageLayout::Landscape
                                                                               : QPageLayout::Portrait);
@@ -121,7 +122,7 @@ void SetUpPrinter(const Report& report, QPrinter& printer) {
   }
 }
 
-void PrintReportDocument(const Report& report, QPrinter& printer) {
+void PrintReportDocument(const Report& report, QPagedPaintDevice& printer) {
   std::unique_ptr<QTextDocument> doc(BuildReportDocument(report));
   // Laid out on the printer's page in screen units: the page's own margins
   // are the report's, not the 2 cm the document would add by itself.
@@ -145,11 +146,13 @@ ReportPrinter QtReportPrinter(QWidget* parent) {
 }
 
 bool ExportReportPdf(const Report& report, const QString& path) {
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(path);
-  SetUpPrinter(report, printer);
-  PrintReportDocument(report, printer);
+  {
+    QPdfWriter writer(path);
+    writer.setResolution(300);
+    writer.setTitle(QString::fromStdString(report.lines.empty() ? std::string() : report.lines.front()));
+    SetUpPrinter(report, writer);
+    PrintReportDocument(report, writer);
+  }
   const QFileInfo written(path);
   return written.exists() && written.size() > 0;
 }

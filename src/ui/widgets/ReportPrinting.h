@@ -10,7 +10,7 @@
 #include "ui/main/ZulFileDialogs.h"
 
 class QObject;
-class QPrinter;
+class QPagedPaintDevice;
 class QTextDocument;
 class QWidget;
 
@@ -43,9 +43,9 @@ ReportOutcome SaveAndPrintReport(const Report& report, const FileChooser& choose
 // stops in character columns, one paragraph per line.
 QTextDocument* BuildReportDocument(const Report& report, QObject* parent = nullptr);
 // Page orientation and margins of the report.
-void SetUpPrinter(const Report& report, QPrinter& printer);
+void SetUpPrinter(const Report& report, QPagedPaintDevice& printer);
 // Prints the report on the printer's pages, within the printer's margins.
-void PrintReportDocument(const Report& report, QPrinter& printer);
+void PrintReportDocument(const Report& report, QPagedPaintDevice& printer);
 // The report as a PDF file; false when it cannot be written.
 bool ExportReportPdf(const Report& report, const QString& path);
 
