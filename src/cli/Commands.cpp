@@ -1,6 +1,8 @@
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "cli/Command.h"
 
@@ -17,6 +19,7 @@ int RunWrite(const QStringList& args);
 int RunRenumber(const QStringList& args);
 int RunClock(const QStringList& args);
 int RunVerify(const QStringList& args);
+int RunReport(const QStringList& args);
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
@@ -35,6 +38,7 @@ const std::vector<Command>& Commands() {
       {"verify", "zul verify FILE.zul --port P [--device N] [line options]   (exit 0 equal, 1 different)", RunVerify},
       {"renumber", "zul renumber --port P --device N --to M [line options]", RunRenumber},
       {"clock", "zul clock --port P [--device N] [line options] [--set now|\"DD.MM.YY hh:mm:ss\"]", RunClock},
+      {"report", "zul report inputs|analog|outputs FILE.zul -o OUT.rtf [--pdf OUT.pdf]", RunReport},
   };
   return commands;
 }
@@ -61,7 +65,15 @@ int UsageError(const char* command, const QString& error) {
 }
 
 int Main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  // Reports lay text out in fonts, which takes the GUI library (no display).
+  std::unique_ptr<QCoreApplication> application;
+  if (argc >= 2 && std::strcmp(argv[1], "report") == 0) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    application = std::make_unique<QGuiApplication>(argc, argv);
+  } else {
+    application = std::make_unique<QCoreApplication>(argc, argv);
+  }
+  QCoreApplication& app = *application;
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     PrintUsage(argc < 2 ? stderr : stdout);
     return argc < 2 ? kExitUsage : kExitOk;

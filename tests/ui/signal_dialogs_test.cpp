@@ -8,9 +8,9 @@
 #include "core/ScriptedInteraction.h"
 #include "core/config/Configuration.h"
 #include "core/config/InputInfo.h"
-#include "ui/widgets/HintLabel.h"
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/inform/TInform.h"
+#include "ui/widgets/HintLabel.h"
 
 using namespace zul;
 
@@ -59,9 +59,12 @@ void SignalDialogsTest::RecordDialogs_EmptyFieldsCloseAsZeros_data() {
   QTest::addColumn<QString>("field");
   QTest::addColumn<QString>("closeBy");
   for (const char* close : {"OK", "closeBox", "background"}) {
-    QTest::addRow("alarm cell, %s", close) << "FormSig" << "Edit1" << close;
-    QTest::addRow("delay unit, %s", close) << "FormZa" << "EditDiskr" << close;
-    QTest::addRow("delay time, %s", close) << "FormZa" << "EditT" << close;
+    QTest::addRow("alarm cell, %s", close) << "FormSig"
+                                           << "Edit1" << close;
+    QTest::addRow("delay unit, %s", close) << "FormZa"
+                                           << "EditDiskr" << close;
+    QTest::addRow("delay time, %s", close) << "FormZa"
+                                           << "EditT" << close;
   }
 }
 
@@ -140,7 +143,8 @@ void SignalDialogsTest::NumberDialog_Checks_data() {
   QTest::addColumn<QString>("message");
   QTest::newRow("single: 0") << 1 << QStringList{"0"} << false << "";
   QTest::newRow("single: empty") << 1 << QStringList{""} << false << "";
-  QTest::newRow("single: beyond the base") << 1 << QStringList{"49"} << false << "Вход с таким № не существует";
+  QTest::newRow("single: beyond the base")
+      << 1 << QStringList{"49"} << false << "Вход с таким № не существует";
   QTest::newRow("single: last signal") << 1 << QStringList{"48"} << true << "";
   QTest::newRow("range: one empty") << 2 << QStringList{"3", ""} << false << "";
   QTest::newRow("range: zero") << 2 << QStringList{"0", "4"} << false << "";
@@ -158,8 +162,9 @@ void SignalDialogsTest::NumberDialog_Checks() {
   TFormVh& vh = *rig.dialogs.FormVh;
   bool stayedOpen = false;
   int resultWhileOpen = 0;
+  vh.Prepare("Ввод номеров группы текстовых реквизитов", static_cast<TFormVh::Group>(group));
   const int result = Run(&vh, [&] {
-    std::vector<QLineEdit*> fields = group == 1 ? std::vector<QLineEdit*>{vh.EditNVh}
+    std::vector<QLineEdit*> fields = group == 1   ? std::vector<QLineEdit*>{vh.EditNVh}
                                      : group == 2 ? std::vector<QLineEdit*>{vh.Edit1, vh.Edit2}
                                                   : std::vector<QLineEdit*>{vh.Edit3};
     QCOMPARE(vh.focusWidget(), fields[0]);
@@ -169,7 +174,6 @@ void SignalDialogsTest::NumberDialog_Checks() {
     resultWhileOpen = vh.result();
     if (stayedOpen) vh.Cancel->click();
   });
-  Q_UNUSED(vh.windowTitle());
   QCOMPARE(!stayedOpen, closes);
   if (closes) {
     QCOMPARE(result, int(QDialog::Accepted));

@@ -1,0 +1,90 @@
+// zul report on a configuration file: the .rtf (and PDF) of each table.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support/RtfText.h"
+
+namespace zul {
+namespace {
+
+namespace fs = std::filesystem;
+
+int Zul(const std::string& arguments) {
+  const char* dir = std::getenv("ZUL_BIN_DIR");
+  const std::string command = std::string(dir ? dir : ".") + "/zul " + arguments + " >/dev/null 2>&1";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Read(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class ZulReport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(dir);
+    ASSERT_EQ(Zul("new --modules 1,1,6,3 --yes -o " + (dir / "plant.zul").string()), 0);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  const fs::path dir = fs::temp_directory_path() / ("zul_report_" + std::to_string(::getpid()));
+};
+
+TEST_F(ZulReport, EachTableBecomesAnRtfWithTheTitleHeaderAndRows) {
+  const struct {
+    const char* table;
+    const char* header;
+    const char* firstRow;
+    size_t rows;
+  } cases[] = {
+      {"inputs", "  № \tИдентификатор \t   Адрес\tТекст.реквизит\tвых на МР", "1\tDI_1_1        \t 0x00\t",
+       48},
+      {"analog", "  № \tИдентификатор \t   Адрес\tТехнолог. поз.", "3\tAI1_3         \t 0x02\t", 6},
+      {"outputs", "  №  Наименование\tАдрес", " 1  ", 8},
+  };
+  for (const auto& c : cases) {
+    const fs::path out = dir / (std::string(c.table));  // ".rtf" appended
+    ASSERT_EQ(
+        Zul(std::string("report ") + c.table + " " + (dir / "plant.zul").string() + " -o " + out.string()), 0)
+        << c.table;
+    const test::RtfText text = test::ReadRtf(Read(out.string() + ".rtf"));
+    ASSERT_TRUE(text.wellFormed) << text.error;
+    const size_t headers = std::string(c.table) == "outputs" ? 2 : 1;
+    ASSERT_EQ(text.paragraphs.size(), 5 + headers + c.rows) << c.table;
+    EXPECT_EQ(text.paragraphs[0], "Файл plant.zul");
+    EXPECT_EQ(text.paragraphs[4].rfind(c.header, 0), 0u) << text.paragraphs[4];
+    const std::string& first =
+        std::string(c.table) == "analog" ? text.paragraphs[5 + headers + 2] : text.paragraphs[5 + headers];
+    EXPECT_EQ(first.rfind(c.firstRow, 0), 0u) << first;
+  }
+}
+
+TEST_F(ZulReport, PdfIsWrittenBesideTheRtf) {
+  ASSERT_EQ(Zul("report outputs " + (dir / "plant.zul").string() + " -o " + (dir / "o.rtf").string() +
+                " --pdf " + (dir / "o.pdf").string()),
+            0);
+  EXPECT_EQ(Read(dir / "o.pdf").rfind("%PDF", 0), 0u);
+  EXPECT_TRUE(fs::exists(dir / "o.rtf"));
+}
+
+TEST_F(ZulReport, BadArgumentsAndFilesAreRefused) {
+  const std::string zul = (dir / "plant.zul").string();
+  EXPECT_EQ(Zul("report inputs " + zul + " -o " + (dir / "x.txt").string()), 2);
+  EXPECT_FALSE(fs::exists(dir / "x.txt"));
+  EXPECT_EQ(Zul("report tables " + zul + " -o " + (dir / "x.rtf").string()), 2);
+  EXPECT_EQ(Zul("report inputs " + zul), 2);
+  EXPECT_EQ(Zul("report inputs " + (dir / "missing.zul").string() + " -o " + (dir / "x.rtf").string()), 1);
+  EXPECT_FALSE(fs::exists(dir / "x.rtf"));
+}
+
+}  // namespace
+}  // namespace zul
