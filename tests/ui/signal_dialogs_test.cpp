@@ -52,6 +52,7 @@ class SignalDialogsTest : public QObject {
   void ArchiveDialog_ButtonCaptionFollowsItsState();
   void OutputInformation_ShowsTheRelayRecord();
   void NetworkInformation_HidesScalingOfADiscreteBlock();
+  void Screenshots();
 };
 
 void SignalDialogsTest::RecordDialogs_EmptyFieldsCloseAsZeros_data() {
@@ -294,6 +295,42 @@ void SignalDialogsTest::NetworkInformation_HidesScalingOfADiscreteBlock() {
   net.Prepare(info);
   QVERIFY(net.GroupBox1->isVisibleTo(&net));
   QCOMPARE(net.LabTUst->text(), "ЛК-12");
+}
+
+// With ZUL_SCREENSHOT_DIR set, the dialogs are saved there as pictures.
+void SignalDialogsTest::Screenshots() {
+  const QString dir = qEnvironmentVariable("ZUL_SCREENSHOT_DIR");
+  if (dir.isEmpty()) QSKIP("ZUL_SCREENSHOT_DIR not set");
+  Rig rig;
+  rig.dialogs.FormVyh->Prepare(3, {0x81, 0, 0x05, 0, 0, 0, 0, 0});
+  rig.dialogs.FormVyh->Label2->setText(RecordHeader(4, "DI_1_5"));
+  rig.dialogs.FormVh->Prepare("Ввод номеров группы текстовых реквизитов", TFormVh::Range);
+  rig.dialogs.FormInfOut->Prepare();
+  InputInfo info;
+  info.header = "51 (адрес 0x32)      DLAI2_1_L";
+  info.text = "Давление";
+  info.module = 2;
+  info.slave = 7;
+  info.slaveType = "ЛК-12";
+  info.input = 1;
+  info.unit = "МПа";
+  info.position = "PT-201";
+  info.scaleMin = "0,0";
+  info.scaleMax = "1,6";
+  info.setpointName = "уставка L";
+  info.setpointValue = "0,2";
+  rig.dialogs.FormInfNetAn->Prepare(info);
+  const std::pair<QWidget*, const char*> shots[] = {{rig.dialogs.FormVyh, "dialog_outputs.png"},
+                                                    {rig.dialogs.FormSig, "dialog_alarm.png"},
+                                                    {rig.dialogs.FormVh, "dialog_numbers.png"},
+                                                    {rig.dialogs.FormInfOut, "dialog_output_info.png"},
+                                                    {rig.dialogs.FormInfNetAn, "dialog_network_input.png"}};
+  for (const auto& [w, name] : shots) {
+    w->show();
+    QTest::qWait(20);
+    QVERIFY(w->grab().save(dir + "/" + name));
+    w->hide();
+  }
 }
 
 QTEST_MAIN(SignalDialogsTest)
