@@ -184,7 +184,9 @@ bool TConfig::FormCloseQuery() {
   if (IsCompositionValid(line)) {
     SlotFlags keep{};
     for (size_t s = 0; s < keep.size(); ++s) keep[s] = serv_.KeepSlot[s];
-    const OrderedComposition ordered = OrderComposition(TypesOfCodeLine(line), keep);
+    // The file is built from what was typed: a kept slot names the open configuration's module there.
+    request_ = {TypesOfCodeLine(line), keep, Regim() == OnOpenFile};
+    const OrderedComposition ordered = OrderComposition(request_.typed, keep);
     ApplyComposition(serv_, ordered);
     EditModif->setText(QString::fromStdString(CodeLineOf(ordered.types)));
     outcome_ = Accepted;

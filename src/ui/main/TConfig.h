@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <array>
 
-#include "core/config/NewComposition.h"
+#include "core/config/NewConfiguration.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -42,6 +42,8 @@ class TConfig : public QDialog {
 
   int Regim() const;
   QString CodeLine() const;
+  // The composition as typed, its keep flags and the mode, taken when the dialog was accepted.
+  const NewConfigurationRequest& Request() const { return request_; }
 
   std::array<QComboBox*, kCompositionSlots> M{};
   std::array<QCheckBox*, kCompositionSlots> SaveBD{};
@@ -63,6 +65,7 @@ class TConfig : public QDialog {
   QButtonGroup* regim_;
   SlotTypes openTypes_{};
   int outcome_ = Accepted;
+  NewConfigurationRequest request_;
 };
 
 }  // namespace zul

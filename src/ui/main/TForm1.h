@@ -97,6 +97,10 @@ class TForm1 : public QMainWindow {
   // What a new configuration leaves before it is opened: no composition shown,
   // the editors unavailable, file mode.
   void ClearConfigurationView();
+  // After a read or an opened file: identity, module table, unit list, editors available.
+  void ShowConfiguration();
+  // LabelFile: "Режим работы с файлом" with the file's name, shown in file mode only.
+  void ShowFileMode(bool on);
 
   // The file dialogs (a test puts its own chooser here) and the name last chosen.
   FileChooser ChooseFile;
@@ -182,17 +186,8 @@ class TForm1 : public QMainWindow {
   std::vector<QWidget*> EditorControls() const;
   void StoreUnits();
 
-  // What the configuration looked like when a new one was being composed.
-  struct CreationBase {
-    int diModules = 0;
-    int aiModules = 0;
-    int signalCount = 0;  // identity byte 20
-    int analogCount = 0;  // identity byte 21
-  };
-
   Interaction& ui_;
   ProgramOptions options_;
-  CreationBase creationBase_;
   bool shownOnce_ = false;
 };
 

@@ -202,62 +202,6 @@ void TForm1::APortExecute() {
 
 void TForm1::NastrObmClick() { ApplyExchangeSettings(*FormNastr, Port); }
 
-// --- whole configuration ------------------------------------------------------------------
-
-void TForm1::CreatFileClick() {
-  creationBase_ = {Serv.DiModules, Serv.AiModules, Serv.Identity[TServClass::kIdSignalCount],
-                   Serv.Identity[TServClass::kIdAnalogSignalCount]};
-  SlotTypes open{};
-  for (size_t s = 0; s < open.size(); ++s) open[s] = Serv.ModuleType[s];
-  Config->Prepare(Serv.FileMode == 1, open);
-  if (Config->exec() == TConfig::Error) {
-    ui_.Show(kCaptionError, "ошибка ввода конфигурации", Icon::Error);
-    return;
-  }
-  const QString path = AskZulFileName(
-      ChooseFile, ui_, {true, "Создание файла конфигурации", Config->CodeLine()}, "задание имени файла");
-  if (!path.isEmpty()) FileName = path;
-  ClearConfigurationView();
-  Serv.FileMode = 1;
-  Serv.ReopenFile = 1;
-  OpenFileClick();
-}
-
-void TForm1::ClearConfigurationView() {
-  EditModif->clear();
-  for (QLabel* l : {StZUL, StZUL1, StZUL2, StKVhD, StKVhA, StKVyhS, StAllD, StAllAn, TipModInd}) l->clear();
-  for (const ModuleRow& row : Rows) {
-    for (QLabel* cell : {row.M, row.KM, row.IdVh, row.IdVyh}) cell->clear();
-    row.Prg->setText(QString());
-    row.Prg->setEnabled(false);
-  }
-  for (QWidget* w : std::initializer_list<QWidget*>{InformBut, InformButMR, ButProgDiskr, ButTimeDate,
-                                                    LocNetObm, LocalNet1, LocNet15, ButRazm, ButDefault}) {
-    w->setEnabled(false);
-  }
-  LabelFile->setText("Режим работы с файлом ");
-  LabelFile->hide();
-}
-void TForm1::OpenFileClick() {
-  if (Serv.ReopenFile != 1) {
-    const QString path = ChooseFile({false, "Открыть файл конфигурации", FileName});
-    if (path.isEmpty()) {
-      Serv.ReopenFile = 0;
-      return;
-    }
-    FileName = path;
-  }
-}
-
-void TForm1::SaveFileClick() {
-  const QString path =
-      AskZulFileName(ChooseFile, ui_, {true, "Сохранить как ...", FileName}, "Cохранение данных в файл");
-  if (path.isEmpty()) return;
-  FileName = path;
-}
-void TForm1::InPortButClick() {}
-void TForm1::OutPortClick() {}
-
 // --- closing ----------------------------------------------------------------------------------
 
 void TForm1::FormCloseQuery() {

@@ -1,0 +1,166 @@
+// The main window's whole-configuration commands against a simulated
+// controller: F9 read, F10 write, F2 save, F3 open and a new configuration.
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+#include "core/config/AccessLevel.h"
+#include "core/config/ZulFile.h"
+#include "sim/SimulatedBus.h"
+#include "sim/SimulatedLine.h"
+#include "ui/UiTestSupport.h"
+#include "ui/main/TConfig.h"
+
+using namespace zul;
+using namespace zul::test;
+
+namespace {
+
+// A main window whose port reaches a simulated controller in virtual time.
+struct SimulatedRig {
+  explicit SimulatedRig(std::initializer_list<int> modules = {1, 1, 6, 3}) {
+    ControllerSetup setup;
+    setup.composition.modules = {};
+    size_t slot = 0;
+    for (int type : modules) setup.composition.modules[slot++] = static_cast<uint8_t>(type);
+    controller = &bus.Add(setup);
+    ProgramOptions options;
+    options.passwordFile = QDir(dir.path()).filePath("FParol.dat").toStdString();
+    options.fileDirectory = dir.path();
+    form = std::make_unique<TForm1>(line, clock, ui, options);
+    form->ChooseFile = [](const FileDialogRequest&) { return QString(); };
+    form->Port.SetPortName("COM1");
+    form->Port.OpenPort();
+    form->ProgZul.AccessLevel = kFullAccess;
+  }
+  QString Path(const char* name) const { return QDir(dir.path()).filePath(name); }
+  void Answer(QString path) {
+    form->ChooseFile = [path](const FileDialogRequest&) { return path; };
+  }
+
+  QTemporaryDir dir;
+  VirtualClock clock;
+  SimulatedBus bus{clock};
+  SimulatedLine line{bus, clock};
+  ScriptedInteraction ui;
+  SimulatedController* controller = nullptr;
+  std::unique_ptr<TForm1> form;
+};
+
+}  // namespace
+
+class ConfigurationCommandsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void Read_FillsTheModuleTableAndEnablesTheEditors();
+  void Read_SilentController_OneMessageAndNoEditors();
+  void Read_AfterAFile_LeavesFileMode();
+  void Write_KeepsTheControllersBlocksAndTheConfiguration();
+  void SaveThenOpen_GivesTheSameConfigurationInFileMode();
+  void NewConfiguration_IsCreatedAndOpened();
+};
+
+void ConfigurationCommandsTest::Read_FillsTheModuleTableAndEnablesTheEditors() {
+  SimulatedRig rig;
+  TForm1& f = *rig.form;
+  f.InPortButClick();
+  QVERIFY2(rig.ui.Shown().empty(), rig.ui.Shown().empty() ? "" : rig.ui.Last().text.c_str());
+  QCOMPARE(f.EditModif->text(), "1163000000000000");
+  QCOMPARE(f.Rows[0].IdVh->text(), "DI_1_1 - DI_1_12");
+  QCOMPARE(f.Rows[2].IdVh->text(), "AI1_1 - AI1_6");
+  QCOMPARE(f.Rows[3].IdVyh->text(), "DO_1_1 - DO_1_8");
+  QCOMPARE(f.StKVhD->text(), "24");
+  for (QWidget* w : std::initializer_list<QWidget*>{f.InformBut, f.ButProgDiskr, f.ButTimeDate, f.LocalNet1,
+                                                    f.ButRazm}) {
+    QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+  }
+  QVERIFY(f.CBoxRazmChange->count() > 0);
+  QCOMPARE(f.Serv.FileMode, 0);
+  // The bar moved on the way and is hidden at the end.
+  const auto& steps = rig.ui.ProgressSteps();
+  QVERIFY(steps.size() > 10);
+  QCOMPARE(steps.back().maximum, 0);
+}
+
+void ConfigurationCommandsTest::Read_SilentController_OneMessageAndNoEditors() {
+  SimulatedRig rig;
+  rig.form->CBoxUstr->setCurrentIndex(4);  // nobody answers address 5
+  rig.form->InPortButClick();
+  QCOMPARE(rig.ui.Shown().size(), size_t{1});
+  QVERIFY(QString::fromStdString(rig.ui.Last().text).endsWith("не отвечает на запрос"));
+  QVERIFY(!rig.form->ButProgDiskr->isEnabled());
+  QVERIFY(!rig.form->LabelFile->isVisibleTo(rig.form.get()));
+}
+
+void ConfigurationCommandsTest::Read_AfterAFile_LeavesFileMode() {
+  SimulatedRig rig;
+  TForm1& f = *rig.form;
+  f.InPortButClick();
+  rig.Answer(rig.Path("a.zul"));
+  f.SaveFileClick();
+  f.OpenFileClick();
+  QCOMPARE(f.Serv.FileMode, 1);
+  QVERIFY(f.LabelFile->isVisibleTo(&f));
+  f.InPortButClick();
+  QCOMPARE(f.Serv.FileMode, 0);
+  QVERIFY(!f.LabelFile->isVisibleTo(&f));
+}
+
+void ConfigurationCommandsTest::Write_KeepsTheControllersBlocksAndTheConfiguration() {
+  SimulatedRig rig;
+  TForm1& f = *rig.form;
+  f.InPortButClick();
+  const auto before = ZulFileBytes(f.Model);
+  const auto blocks = rig.controller->Blocks();
+  rig.ui.Clear();
+  f.OutPortClick();
+  QCOMPARE(rig.ui.Shown().size(), size_t{1});  // the compositions match
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Передаваемая конфигурация\nсоответствует конфигурации прибора");
+  QVERIFY(ZulFileBytes(f.Model) == before);
+  QVERIFY(rig.controller->Blocks() == blocks);
+  QVERIFY(rig.controller->PendingStorePolls() == 0);
+  const auto& written = rig.line.Written();
+  QVERIFY(std::count_if(written.begin(), written.end(), [](const auto& frame) { return frame[1] == 69; }) > 30);
+}
+
+void ConfigurationCommandsTest::SaveThenOpen_GivesTheSameConfigurationInFileMode() {
+  SimulatedRig rig;
+  rig.form->InPortButClick();
+  rig.Answer(rig.Path("saved"));
+  rig.form->SaveFileClick();
+  QCOMPARE(rig.form->FileName, rig.Path("saved.zul"));
+
+  SimulatedRig other({1, 6});
+  other.Answer(rig.Path("saved.zul"));
+  other.form->OpenFileClick();
+  TForm1& f = *other.form;
+  QVERIFY(ZulFileBytes(f.Model) == ZulFileBytes(rig.form->Model));
+  QCOMPARE(f.Serv.FileMode, 1);
+  QCOMPARE(f.LabelFile->text(), "Режим работы с файлом " + rig.Path("saved.zul"));
+  QCOMPARE(f.Rows[2].IdVh->text(), "AI1_1 - AI1_6");
+  QVERIFY(f.InformBut->isEnabled());
+}
+
+void ConfigurationCommandsTest::NewConfiguration_IsCreatedAndOpened() {
+  SimulatedRig rig;
+  TForm1& f = *rig.form;
+  rig.Answer(rig.Path("new"));
+  QVERIFY(WhileModal([&] { f.CreatFileClick(); },
+                     [&](QWidget*) {
+                       f.Config->EditModif->setText("6611");
+                       f.Config->OK->click();
+                     }));
+  QCOMPARE(f.FileName, rig.Path("new.zul"));
+  QVERIFY(QFile::exists(rig.Path("new.zul")));
+  QCOMPARE(f.EditModif->text(), "1166000000000000");
+  QCOMPARE(f.Serv.FileMode, 1);
+  QVERIFY(f.LabelFile->isVisibleTo(&f));
+  QCOMPARE(QString::fromStdString(rig.ui.Shown().front().text), "Создан файл конфигурации " + rig.Path("new.zul"));
+}
+
+QTEST_MAIN(ConfigurationCommandsTest)
+#include "configuration_commands_test.moc"
