@@ -60,13 +60,15 @@ void FileCommandsTest::Extension() {
 
 void FileCommandsTest::SaveName_WrongExtensionAskedAgain() {
   MainWindowRig rig;
-  Chooser chooser{{"conf.txt", "conf"}, {}};
+  const QString conf = QDir(rig.dir.path()).filePath("conf");
+  Chooser chooser{{conf + ".txt", conf}, {}};
   rig.form->ChooseFile = chooser.Get();
   rig.form->SaveFileClick();
-  QCOMPARE(rig.form->FileName, "conf.zul");
+  QCOMPARE(rig.form->FileName, conf + ".zul");
+  QVERIFY(QFile::exists(conf + ".zul"));
   QCOMPARE(chooser.asked.size(), size_t{2});
   QVERIFY(chooser.asked[0].save);
-  QCOMPARE(chooser.asked[1].proposed, "conf.txt");
+  QCOMPARE(chooser.asked[1].proposed, conf + ".txt");
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Неверно задано имя файла");
   QCOMPARE(QString::fromStdString(rig.ui.Last().caption), "Cохранение данных в файл");  // a Latin C
