@@ -1,0 +1,117 @@
+#include "core/config/AnalogCalibration.h"
+
+#include <algorithm>
+#include <span>
+
+#include "core/link/TComPortClass.h"
+#include "core/model/TProgMBAClass.h"
+
+namespace zul {
+
+namespace {
+
+constexpr uint8_t kWriteCoilFunction = 5;
+constexpr uint8_t kOnlineFunction = 71;
+constexpr uint8_t kReadBlockFunction = 68;
+
+std::span<const uint8_t> Received(const TComPortClass& port,
+                                  const std::array<uint8_t, kAnswerBufferSize>& a) {
+  return std::span<const uint8_t>(a).first(
+      static_cast<size_t>(std::clamp(port.GetReceivedCount(), 0, static_cast<int>(a.size()))));
+}
+
+}  // namespace
+
+int CalibrationCoil(CalibrationCommand command, int module, int input) {
+  return (static_cast<int>(command) << 8) + 16 * module + input;
+}
+
+std::array<uint8_t, 4> CalibrationRequest(CalibrationCommand command, int module, int input, bool on) {
+  const int coil = CalibrationCoil(command, module, input);
+  return {static_cast<uint8_t>(coil >> 8), static_cast<uint8_t>(coil & 0xFF),
+          static_cast<uint8_t>(on ? 0xFF : 0), 0x00};
+}
+
+int SendCalibrationCommand(TComPortClass& port, int deviceIndex, CalibrationCommand command, int module,
+                           int input, bool on) {
+  const auto data = CalibrationRequest(command, module, input, on);
+  std::array<uint8_t, kAnswerBufferSize> answer{};
+  return port.Request(deviceIndex, kWriteCoilFunction, static_cast<int>(data.size()), data.data(),
+                      answer.data());
+}
+
+int ReadOnlineValues(TComPortClass& port, int deviceIndex, TProgMBAClass& mba, int module, int moduleType) {
+  std::array<uint8_t, kAnswerBufferSize> answer{};
+  const uint8_t inputs[] = {static_cast<uint8_t>((module - 1) * TProgMBAClass::kChannels),
+                            static_cast<uint8_t>(TProgMBAClass::kChannels)};
+  int result = port.Request(deviceIndex, kOnlineFunction, 2, inputs, answer.data());
+  if (result != kResultOk) return result;
+  mba.StoreOnlineAnswer(Received(port, answer));
+  if (moduleType != TProgMBAClass::kTypeLK9) return kResultOk;
+  answer.fill(0);
+  const uint8_t reference[] = {static_cast<uint8_t>(module + TProgMBAClass::kReferenceSignalBase), 1};
+  result = port.Request(deviceIndex, kOnlineFunction, 2, reference, answer.data());
+  if (result == kResultOk) mba.StoreReferenceAnswer(Received(port, answer));
+  return result;
+}
+
+int ReadCalibrationCodes(TComPortClass& port, int deviceIndex, TProgMBAClass& mba, int module) {
+  std::array<uint8_t, kAnswerBufferSize> answer{};
+  const uint8_t block = static_cast<uint8_t>(module + TProgMBAClass::kCalibrationBlockBase);
+  const int result = port.Request(deviceIndex, kReadBlockFunction, 1, &block, answer.data());
+  if (result == kResultOk) mba.StoreCalibrationAnswer(module - 1, Received(port, answer));
+  return result;
+}
+
+bool CodesPollFailed(int result) { return result != kResultOk && result != 1 && result != 3; }
+
+ChannelStatusView DescribeChannelStatus(uint8_t status) {
+  ChannelStatusView v;
+  const bool calibration = status & 0x20;
+  const bool open = status & 0x40;
+  const bool fault = status & 0x80;
+  if (calibration) {
+    v.colour = FaultColour::Yellow;
+  } else if (open || fault) {
+    v.colour = FaultColour::Purple;
+  }
+  if (fault) {
+    v.fault = "п";
+  } else if (open) {
+    v.fault = "о";
+    v.clearValue = true;
+  } else if (calibration) {
+    v.fault = "к";
+    v.calibrating = true;
+  } else {
+    v.fault = "и";
+  }
+  const int state = status & 0x07;
+  if (state == 7) {
+    v.keepAlarm = true;
+  } else if (state == 0) {
+    if (!(calibration || open || fault)) v.alarm = TProgMBAClass::kAlarmStateNames[0];
+  } else {
+    v.alarm = TProgMBAClass::kAlarmStateNames[static_cast<size_t>(state)];
+    v.alarmRed = true;
+  }
+  return v;
+}
+
+std::string RawSignalUnit(int moduleType, int inputSignal) {
+  switch (moduleType) {
+    case TProgMBAClass::kTypeLK7: {
+      static constexpr const char* kPressureUnits[] = {"кПа", "кгс/см2", "атм", "бар"};
+      return inputSignal >= 0 && inputSignal < 4 ? kPressureUnits[inputSignal] : "";
+    }
+    case TProgMBAClass::kTypeLK8:
+    case TProgMBAClass::kTypeLK10:
+      return "мА";
+    case TProgMBAClass::kTypeLK9:
+      return "град.C";
+    default:
+      return "";
+  }
+}
+
+}  // namespace zul
