@@ -23,6 +23,8 @@
 #include "ui/main/TFPSW.h"
 #include "ui/inform/TInform.h"
 #include "ui/main/TFormTimeDate.h"
+#include "ui/modules/TFormKalibr.h"
+#include "ui/modules/TFormPROG.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/widgets/HintLabel.h"
 
@@ -305,6 +307,8 @@ void TForm1::CreateWindows() {
   FormTimeDate = new TFormTimeDate(Port, Serv, ProgZul, Gate, ui_, this);
   FormVhD = new TFormVhD(Port, Serv, ProgZul, Gate, this);
   FormVyhOnL = new TFormVyhOnL(Port, Serv, Gate, this);
+  FormKalibr = new TFormKalibr(Port, Serv, ProgMBA, Gate, ui_, this);
+  FormPROG = new TFormPROG(Serv, ProgMBA, ReservBlocks, CopyBlocks, Port, Gate, *FormKalibr, ui_, this);
   Config = new TConfig(Serv, ui_, this);
   Dialogs = CreateSignalDialogs(Model, ui_, this);
   Inform = new TInform(Model, Port, Gate, ui_, Dialogs, this);

@@ -36,6 +36,8 @@ class TFormVhD;
 class TFormVyhOnL;
 class TInform;
 class TInformMR;
+class TFormPROG;
+class TFormKalibr;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
@@ -166,6 +168,8 @@ class TForm1 : public QMainWindow {
   TFormTimeDate* FormTimeDate;
   TFormVhD* FormVhD;
   TFormVyhOnL* FormVyhOnL;
+  TFormKalibr* FormKalibr;
+  TFormPROG* FormPROG;
   TConfig* Config;
   SignalDialogSet Dialogs;
   TInform* Inform;

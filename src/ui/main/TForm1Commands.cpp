@@ -16,6 +16,7 @@
 #include "ui/main/TFPSW.h"
 #include "ui/main/TForm1.h"
 #include "ui/main/TFormTimeDate.h"
+#include "ui/modules/TFormPROG.h"
 #include "ui/online/OnlineDiscreteView.h"
 
 namespace zul {
@@ -107,11 +108,19 @@ void TForm1::Prg1Click(int row) {
   Serv.SelectedModule = row;
   const int type = Serv.ModuleType[static_cast<size_t>(row - 1)];
   const QString typeText = Rows[static_cast<size_t>(row - 1)].M->text();
+  const QString inputsText = Rows[static_cast<size_t>(row - 1)].IdVh->text();
+  const int module = ModuleNumberInGroup(Serv, row);
   int result = QDialog::Accepted;
   switch (type) {
     case 1:
     case 2:
-      result = FormVhD->Open(row, ModuleNumberInGroup(Serv, row), typeText);
+      result = FormVhD->Open(row, module, typeText);
+      break;
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+      result = FormPROG->Open(row, module, type, inputsText);
       break;
     default:  // the relay, analog, programmable and regulator windows come with their editors
       return;

@@ -1,0 +1,125 @@
+#include "ui/modules/ModuleEditorDialog.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QMenu>
+#include <QPushButton>
+
+#include "core/Interaction.h"
+#include "core/model/TServClass.h"
+
+namespace zul {
+
+namespace {
+
+// Calls a function when the watched field loses the focus.
+class ExitWatcher : public QObject {
+ public:
+  ExitWatcher(QWidget* field, std::function<void()> handler) : QObject(field), handler_(std::move(handler)) {
+    field->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::FocusOut) handler_();
+    return false;
+  }
+
+ private:
+  std::function<void()> handler_;
+};
+
+}  // namespace
+
+void PaintField(QWidget* field, const QColor& color) {
+  QPalette p = field->palette();
+  p.setColor(QPalette::Base, color);
+  field->setPalette(p);
+}
+
+void FlashField(QWidget* field, Interaction& ui) {
+  PaintField(field, Qt::red);
+  field->repaint();
+  ui.Beep();
+  PaintField(field, Qt::white);
+}
+
+ModuleEditorDialog::ModuleEditorDialog(TServClass& serv, Interaction& ui, const QString& name,
+                                       QWidget* parent)
+    : QDialog(parent), serv_(serv), ui_(ui) {
+  setObjectName(name);
+  setModal(true);
+  OK = new QPushButton("OK", this);
+  OK->setObjectName("OK");
+  Cancel = new QPushButton("Отмена", this);
+  Cancel->setObjectName("Cancel");
+  for (QPushButton* b : {OK, Cancel}) b->setAutoDefault(false);
+  connect(OK, &QPushButton::clicked, this, &ModuleEditorDialog::OKClick);
+  connect(Cancel, &QPushButton::clicked, this, &ModuleEditorDialog::CancelClick);
+}
+
+void ModuleEditorDialog::OKClick() {
+  cancelled_ = false;
+  close();
+}
+
+void ModuleEditorDialog::CancelClick() {
+  cancelled_ = true;
+  close();
+}
+
+void ModuleEditorDialog::done(int) {
+  if (!FormCloseQuery()) return;
+  QDialog::done(ModalResult);
+}
+
+void ModuleEditorDialog::OnExit(QWidget* field, std::function<void()> handler) {
+  exits_.insert(field, handler);
+  new ExitWatcher(field, std::move(handler));
+}
+
+void ModuleEditorDialog::FieldExit(QWidget* field) {
+  const auto it = exits_.constFind(field);
+  if (it != exits_.constEnd()) (*it)();
+}
+
+void ModuleEditorDialog::StoreFocusedField(QWidget* first) {
+  if (QWidget* focused = focusWidget(); focused && focused != first) {
+    FieldExit(focused);
+    first->setFocus();
+  }
+}
+
+bool ModuleEditorDialog::CloseWith(EditedBlock& block, const char* question) {
+  return CloseEditor(block, cancelled_, serv_, ui_, question) == CloseVerdict::Close;
+}
+
+void ModuleEditorDialog::BuildCopyCommands() {
+  ButCopy = new QPushButton("Копировать базу модуля", this);
+  ButCopy->setObjectName("ButCopy");
+  ButReplace = new QPushButton("Заменить базу модуля", this);
+  ButReplace->setObjectName("ButReplace");
+  for (QPushButton* b : {ButCopy, ButReplace}) b->setAutoDefault(false);
+  PopupMenu = new QMenu(this);
+  PopupMenu->setObjectName("PopupMenu");
+  NCopy = PopupMenu->addAction("Копировать базу модуля");
+  NCopy->setObjectName("NCopy");
+  NReplace = PopupMenu->addAction("Заменить базу модуля");
+  NReplace->setObjectName("NReplace");
+  NDelete = PopupMenu->addAction("Удалить");
+  NDelete->setObjectName("NDelete");
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { PopupMenu->popup(mapToGlobal(at)); });
+  connect(ButCopy, &QPushButton::clicked, this, [this] { CopyClick(); });
+  connect(NCopy, &QAction::triggered, this, [this] { CopyClick(); });
+  connect(ButReplace, &QPushButton::clicked, this, [this] { ReplaceClick(); });
+  connect(NReplace, &QAction::triggered, this, [this] { ReplaceClick(); });
+}
+
+void ModuleEditorDialog::EnableReplace(bool enabled) {
+  ButReplace->setEnabled(enabled);
+  NReplace->setEnabled(enabled);
+}
+
+}  // namespace zul

@@ -1,0 +1,557 @@
+#include "ui/modules/TFormPROG.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/Interaction.h"
+#include "core/config/AnalogCalibration.h"
+#include "core/link/TComPortClass.h"
+#include "core/model/FloatText.h"
+#include "core/model/TCopyBlocksClass.h"
+#include "core/model/TProgMBAClass.h"
+#include "core/model/TReservBlocksClass.h"
+#include "core/model/TServClass.h"
+#include "ui/modules/TFormKalibr.h"
+#include "ui/widgets/ExchangeGate.h"
+#include "ui/widgets/InputChecks.h"
+
+namespace zul {
+
+namespace {
+
+constexpr int kValueWidth = 7;
+constexpr int kSetpointKind = 2;
+constexpr int kDeadZoneKind = 5;
+constexpr AnalogValue kSetpoints[] = {AnalogValue::SetpointLL, AnalogValue::SetpointL, AnalogValue::SetpointH,
+                                      AnalogValue::SetpointHH};
+constexpr const char* kSetpointNames[] = {"LL", "L", "H", "HH"};
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+template <size_t N>
+void FillList(QComboBox* list, const std::array<std::string_view, N>& names, int selected) {
+  list->clear();
+  for (std::string_view name : names) list->addItem(Q(name));
+  list->setCurrentIndex(selected >= 0 && selected < list->count() ? selected : -1);
+}
+
+void FillNumbers(QComboBox* list, const RangeList& range) {
+  list->clear();
+  for (int v : range.Items) list->addItem(QString::number(v));
+  list->setCurrentIndex(range.Selected);
+}
+
+bool IsEnter(const QKeyEvent& key) { return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter; }
+
+}  // namespace
+
+QString AnalogModuleIdent(int moduleType) {
+  switch (moduleType) {
+    case 6:
+      return "ЛК-7  ДКЖН.426439.007  ПО в.2.05  КС 3A7E";
+    case 7:
+      return "ЛК-8  ДКЖН.426439.008  ПО в.2.03  КС 51C2";
+    case 8:
+      return "ЛК-9  ДКЖН.426439.009  ПО в.3.01  КС 9F04";
+    case 9:
+      return "ЛК-10  ДКЖН.426439.010  ПО в.1.02  КС 0DB6";
+    default:
+      return {};
+  }
+}
+
+TFormPROG::TFormPROG(TServClass& serv, TProgMBAClass& mba, TReservBlocksClass& reserve,
+                     TCopyBlocksClass& copies, TComPortClass& port, ExchangeGate& gate, TFormKalibr& kalibr,
+                     Interaction& ui, QWidget* parent)
+    : ModuleEditorDialog(serv, ui, "FormPROG", parent),
+      mba_(mba),
+      reserve_(reserve),
+      copies_(copies),
+      port_(port),
+      gate_(gate),
+      kalibr_(kalibr) {
+  setWindowTitle("Программирование МВА");
+  // The window's creation starts the unit names from their defaults.
+  mba_.SetDefaultUnits();
+
+  LabTMod = new QLabel(this);
+  LabTMod->setObjectName("LabTMod");
+  LabNMod = new QLabel(this);
+  LabNMod->setObjectName("LabNMod");
+  LabN = new QLabel(this);
+  LabN->setObjectName("LabN");
+  auto* head = new QHBoxLayout;
+  head->addWidget(new QLabel("Модуль", this));
+  head->addWidget(LabTMod);
+  head->addSpacing(20);
+  head->addWidget(new QLabel("модуль аналогового ввода", this));
+  head->addWidget(LabNMod);
+  head->addSpacing(20);
+  head->addWidget(LabN);
+  head->addStretch();
+
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(4);
+  grid->setVerticalSpacing(3);
+  Label10 = new QLabel("входной сигнал", this);
+  Label10->setObjectName("Label10");
+  Label12 = new QLabel("    зона нечувст.,%.", this);
+  Label12->setObjectName("Label12");
+  QLabel* captions[] = {new QLabel("   №     входа", this),
+                        new QLabel("технолог. позиция", this),
+                        Label10,
+                        new QLabel("шкала", this),
+                        new QLabel("размерн.", this),
+                        new QLabel("  min шкалы", this),
+                        new QLabel("  max шкалы", this),
+                        new QLabel("уставка      LL", this),
+                        new QLabel("уставка       L", this),
+                        new QLabel("уставка       H", this),
+                        new QLabel("уставка      HH", this),
+                        Label12};
+  for (int col = 0; col < 12; ++col) {
+    captions[col]->setWordWrap(true);
+    captions[col]->setAlignment(Qt::AlignCenter);
+    grid->addWidget(captions[col], 0, col);
+  }
+  for (int c = 0; c < kAnalogChannelCount; ++c) {
+    ChannelRow& r = Rows[static_cast<size_t>(c)] = BuildRow(c);
+    QWidget* cells[] = {r.Label, r.Poz, r.TInp, r.Sk, r.Razm};
+    for (int col = 0; col < 5; ++col) grid->addWidget(cells[col], c + 1, col);
+    grid->addWidget(r.NSK, c + 1, 5);
+    grid->addWidget(r.MinSk, c + 1, 5);
+    grid->addWidget(r.VSK, c + 1, 6);
+    grid->addWidget(r.MaxSk, c + 1, 6);
+    for (int s = 0; s < 4; ++s) grid->addWidget(r.Ust[static_cast<size_t>(s)], c + 1, 7 + s);
+    grid->addWidget(r.ZonaIns, c + 1, 11);
+  }
+
+  BuildCopyCommands();
+  ButOnLine = new QPushButton("on line", this);
+  ButOnLine->setObjectName("ButOnLine");
+  ButPrint = new QPushButton("Создание и печать файла .rtf", this);
+  ButPrint->setObjectName("ButPrint");
+  for (QPushButton* b : {ButOnLine, ButPrint}) b->setAutoDefault(false);
+  auto* buttons = new QHBoxLayout;
+  for (QPushButton* b : {OK, Cancel, ButCopy, ButReplace, ButOnLine, ButPrint}) buttons->addWidget(b);
+  buttons->addStretch();
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(head);
+  layout->addLayout(grid);
+  layout->addLayout(buttons);
+
+  connect(ButOnLine, &QPushButton::clicked, this, &TFormPROG::ButOnLineClick);
+  connect(ButPrint, &QPushButton::clicked, this, &TFormPROG::ButPrintClick);
+}
+
+TFormPROG::ChannelRow TFormPROG::BuildRow(int c) {
+  const QString n = QString::number(c + 1);
+  ChannelRow r{};
+  r.Label = new QLabel(n, this);
+  r.Label->setObjectName("Label" + n);
+  r.Label->setAlignment(Qt::AlignCenter);
+  auto edit = [this](const QString& name, int width) {
+    auto* e = new QLineEdit(this);
+    e->setObjectName(name);
+    // Value texts as the model formats them may be longer ("100,0000"), so
+    // only typing is limited (by the key filter), not what is shown.
+    if (width == kPositionNameWidth) e->setMaxLength(width);
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QString(width + 2, '0')));
+    connect(e, &QLineEdit::textEdited, this, &TFormPROG::MarkEdited);
+    return e;
+  };
+  auto list = [this](const QString& name) {
+    auto* l = new QComboBox(this);
+    l->setObjectName(name);
+    l->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(l, QOverload<int>::of(&QComboBox::activated), this, &TFormPROG::MarkEdited);
+    return l;
+  };
+  r.Poz = edit("Poz" + n, kPositionNameWidth);
+  r.Poz->setToolTip("ввод текстового реквизита выхода");
+  r.Sk = list("Sk" + n);
+  r.TInp = list("TInp" + n);
+  r.Razm = list("Razm" + n);
+  r.NSK = edit("NSK" + n, kValueWidth);
+  r.VSK = edit("VSK" + n, kValueWidth);
+  r.MinSk = list("MinSk" + n);
+  r.MaxSk = list("MaxSk" + n);
+  for (int s = 0; s < 4; ++s)
+    r.Ust[static_cast<size_t>(s)] = edit(QString("Ust%1%2").arg(n, kSetpointNames[s]), kValueWidth);
+  r.ZonaIns = edit("ZonaIns" + n, kValueWidth);
+
+  // Value fields: white again on any key, no shifted digits, Enter moves on.
+  std::vector<QLineEdit*> values{r.NSK, r.VSK, r.Ust[0], r.Ust[1], r.Ust[2], r.Ust[3], r.ZonaIns};
+  for (QLineEdit* v : values) {
+    new KeyFilter(
+        v,
+        [this](const QKeyEvent& key, QWidget* field) {
+          PaintField(field, Qt::white);
+          auto* edit = static_cast<QLineEdit*>(field);
+          const bool typesCharacter = !key.text().isEmpty() && key.text().at(0).isPrint();
+          if (typesCharacter && edit->text().size() - edit->selectedText().size() >= kValueWidth) {
+            return KeyVerdict::Refuse;
+          }
+          if (IsEnter(key)) {
+            return ControlText(field).isEmpty() ? KeyVerdict::Refuse : KeyVerdict::Enter;
+          }
+          return FilterShiftDigitKey(key, field, ui_);
+        },
+        [v] { FocusNext(v); });
+  }
+  new KeyFilter(
+      r.Poz,
+      [](const QKeyEvent& key, QWidget*) { return IsEnter(key) ? KeyVerdict::Enter : KeyVerdict::Accept; },
+      [p = r.Poz] { FocusNext(p); });
+
+  OnExit(r.Poz, [this, c] { PositionExit(c); });
+  OnExit(r.NSK, [this, c, f = r.NSK] { ValueExit(c, f, AnalogValue::ScaleMin, 0); });
+  OnExit(r.VSK, [this, c, f = r.VSK] { ValueExit(c, f, AnalogValue::ScaleMax, 1); });
+  for (int s = 0; s < 4; ++s) {
+    QLineEdit* f = r.Ust[static_cast<size_t>(s)];
+    OnExit(f, [this, c, f, s] { ValueExit(c, f, kSetpoints[s], kSetpointKind); });
+  }
+  OnExit(r.ZonaIns, [this, c] { DeadZoneExit(c); });
+  for (QComboBox* l : {r.Sk, r.MinSk, r.MaxSk}) OnExit(l, [this, l] { ListExit(l); });
+
+  connect(r.Sk, QOverload<int>::of(&QComboBox::activated), this, [this, c](int i) { SkClick(c, i); });
+  connect(r.MinSk, QOverload<int>::of(&QComboBox::activated), this, [this, c](int i) { MinSkClick(c, i); });
+  connect(r.MaxSk, QOverload<int>::of(&QComboBox::activated), this, [this, c](int i) { MaxSkClick(c, i); });
+  connect(r.Razm, QOverload<int>::of(&QComboBox::activated), this,
+          [this, c](int i) { mba_.SetUnitIndex(Index(), c, i); });
+  connect(r.TInp, QOverload<int>::of(&QComboBox::activated), this,
+          [this, c](int i) { mba_.SetInputSignal(Index(), c, i); });
+  return r;
+}
+
+// --- opening ---------------------------------------------------------------------------
+
+void TFormPROG::Prepare(int slot, int module, int moduleType, const QString& inputsText) {
+  slot_ = slot;
+  module_ = std::clamp(module, 1, TProgMBAClass::kModules);
+  type_ = moduleType;
+  mba_.CurrentSlot = slot;
+  mba_.Unchanged[static_cast<size_t>(Index())] = 1;
+  cancelled_ = false;  // an earlier "Отмена" must not throw away this opening's edits
+  LabNMod->setText(QString::number(module_));
+  LabTMod->setText(AnalogModuleIdent(moduleType));
+  LabN->setText("входы " + inputsText);
+  Fill();
+  EnableReplace(mba_.CanReplaceModule(type_));
+}
+
+int TFormPROG::Open(int slot, int module, int moduleType, const QString& inputsText) {
+  Prepare(slot, module, moduleType, inputsText);
+  return exec();
+}
+
+void TFormPROG::Fill() {
+  const int m = Index();
+  const bool lk9 = type_ == TProgMBAClass::kTypeLK9;
+  const bool inputSignal = type_ == TProgMBAClass::kTypeLK7 || type_ == TProgMBAClass::kTypeLK10;
+  Label10->setVisible(inputSignal);
+  Label12->setVisible(!lk9);
+  const auto units = mba_.FillUnitsList();
+  for (int c = 0; c < kAnalogChannelCount; ++c) {
+    const ChannelRow& r = Rows[static_cast<size_t>(c)];
+    const int signal = (module_ - 1) * kAnalogChannelCount + c;
+    r.Label->setToolTip(QString("номер аналогового сигнала в базе %1 (адрес 0x%2)")
+                            .arg(signal + 1)
+                            .arg(QString("%1").arg(signal, 2, 16, QChar('0')).toUpper()));
+    r.Razm->clear();
+    for (const std::string& u : units) r.Razm->addItem(QString::fromStdString(u));
+    r.Razm->setCurrentIndex(mba_.GetUnitIndex(m, c));
+    r.Poz->setText(QString::fromStdString(mba_.GetPosition(m, c)));
+    r.NSK->setText(QString::fromStdString(mba_.GetScaleMin(m, c)));
+    r.VSK->setText(QString::fromStdString(mba_.GetScaleMax(m, c)));
+    for (int s = 0; s < 4; ++s) {
+      r.Ust[static_cast<size_t>(s)]->setText(
+          QString::fromStdString(FormatAnalogValue(mba_.GetValue(m, c, kSetpoints[s]))));
+    }
+    r.TInp->setVisible(inputSignal);
+    r.ZonaIns->setVisible(!lk9);
+    if (lk9) {
+      FillList(r.Sk, TProgMBAClass::kSensorTypeNames, mba_.GetScaleKind(m, c));
+      ShowScaleKind(c);
+    } else {
+      FillList(r.Sk, TProgMBAClass::kScaleKindNames, mba_.GetScaleKind(m, c));
+      r.MinSk->hide();
+      r.MaxSk->hide();
+      r.NSK->show();
+      r.VSK->show();
+      r.ZonaIns->setText(QString::number(mba_.GetDeadZone(m, c)));
+      if (type_ == TProgMBAClass::kTypeLK7) {
+        FillList(r.TInp, TProgMBAClass::kPressureSignalNames, mba_.GetInputSignal(m, c));
+      } else if (type_ == TProgMBAClass::kTypeLK10) {
+        FillList(r.TInp, TProgMBAClass::kCurrentSignalNames, mba_.GetInputSignal(m, c));
+      }
+    }
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{r.Poz, r.Sk, r.TInp, r.Razm, r.NSK, r.VSK, r.MinSk, r.MaxSk,
+                                         r.Ust[0], r.Ust[1], r.Ust[2], r.Ust[3], r.ZonaIns}) {
+      PaintField(w, Qt::white);
+    }
+  }
+}
+
+bool TFormPROG::UsesRangeLists(int c) const {
+  return type_ == TProgMBAClass::kTypeLK9 && !TProgMBAClass::IsFreeRangeSensor(mba_.GetScaleKind(Index(), c));
+}
+
+void TFormPROG::ShowScaleKind(int c) {
+  const ChannelRow& r = Rows[static_cast<size_t>(c)];
+  const bool lists = UsesRangeLists(c);
+  r.MinSk->setVisible(lists);
+  r.MaxSk->setVisible(lists);
+  r.NSK->setVisible(!lists);
+  r.VSK->setVisible(!lists);
+  if (lists) FillRangeLists(c);
+}
+
+void TFormPROG::FillRangeLists(int c) {
+  const ChannelRow& r = Rows[static_cast<size_t>(c)];
+  const int sensor = mba_.GetScaleKind(Index(), c);
+  const int rangeIndex = mba_.GetRangeIndex(Index(), c);
+  const RangeList minima = TProgMBAClass::FillRangeMinList(sensor, rangeIndex);
+  FillNumbers(r.MinSk, minima);
+  if (minima.Selected < 0) {
+    r.MaxSk->clear();
+    return;
+  }
+  const int minimum = minima.Items[static_cast<size_t>(minima.Selected)];
+  FillNumbers(r.MaxSk, TProgMBAClass::FillRangeMaxList(sensor, minimum, rangeIndex));
+}
+
+// --- storing edits ------------------------------------------------------------------------
+
+void TFormPROG::MarkEdited() { mba_.Unchanged[static_cast<size_t>(Index())] = 0; }
+
+void TFormPROG::PositionExit(int c) {
+  mba_.SetPosition(Index(), c, Rows[static_cast<size_t>(c)].Poz->text().toStdString());
+}
+
+void TFormPROG::ValueExit(int c, QLineEdit* field, AnalogValue which, int kind) {
+  const int m = Index();
+  const QString stored = QString::fromStdString(FormatAnalogValue(mba_.GetValue(m, c, which)));
+  double value = 0;
+  const NumberTextError check = TServClass::CheckNumberText(field->text().toStdString(), kind, &value);
+  if (check != NumberTextError::None) {
+    if (check == NumberTextError::Invalid) ReportInputError(field, ui_);
+    field->setText(stored);
+    return;
+  }
+  const bool scale = which == AnalogValue::ScaleMin || which == AnalogValue::ScaleMax;
+  if (scale && type_ == TProgMBAClass::kTypeLK9 &&
+      (value > TProgMBAClass::kFreeRangeMax || value < TProgMBAClass::kFreeRangeMin)) {
+    ReportInputError(field, ui_);
+    field->setText(stored);
+    return;
+  }
+  mba_.SetValue(m, c, which, static_cast<float>(value));
+}
+
+void TFormPROG::DeadZoneExit(int c) {
+  QLineEdit* field = Rows[static_cast<size_t>(c)].ZonaIns;
+  double value = 0;
+  const NumberTextError check =
+      TServClass::CheckNumberText(field->text().toStdString(), kDeadZoneKind, &value);
+  if (check != NumberTextError::None) {
+    if (check == NumberTextError::Invalid) ReportInputError(field, ui_);
+    field->setText(QString::number(mba_.GetDeadZone(Index(), c)));
+    return;
+  }
+  mba_.SetDeadZone(Index(), c, static_cast<int>(value));
+}
+
+void TFormPROG::ListExit(QComboBox* list) {
+  if (list->isVisible() && list->currentText().isEmpty()) FlashField(list, ui_);
+}
+
+void TFormPROG::SkClick(int c, int index) {
+  const int m = Index();
+  if (index < 0 || index >= Rows[static_cast<size_t>(c)].Sk->count()) return;
+  Rows[static_cast<size_t>(c)].Sk->setCurrentIndex(index);
+  if (index == mba_.GetScaleKind(m, c)) return;
+  MarkEdited();
+  if (type_ != TProgMBAClass::kTypeLK9) {
+    mba_.SetScaleKind(m, c, index);
+    return;
+  }
+  if (!mba_.ChooseSensorType(m, c, index)) return;
+  const ChannelRow& r = Rows[static_cast<size_t>(c)];
+  if (TProgMBAClass::IsFreeRangeSensor(index)) {
+    r.NSK->setText(QString::number(TProgMBAClass::kFreeRangeMin));
+    r.VSK->setText(QString::number(TProgMBAClass::kFreeRangeMax));
+  }
+  ShowScaleKind(c);
+}
+
+void TFormPROG::MinSkClick(int c, int index) {
+  const ChannelRow& r = Rows[static_cast<size_t>(c)];
+  if (index < 0 || index >= r.MinSk->count()) return;
+  r.MinSk->setCurrentIndex(index);
+  MarkEdited();
+  FillNumbers(r.MaxSk, mba_.ChooseRangeMinimum(Index(), c, r.MinSk->itemText(index).toInt()));
+}
+
+void TFormPROG::MaxSkClick(int c, int index) {
+  const ChannelRow& r = Rows[static_cast<size_t>(c)];
+  if (index < 0 || index >= r.MaxSk->count()) return;
+  r.MaxSk->setCurrentIndex(index);
+  MarkEdited();
+  mba_.ChooseRangeMaximum(Index(), c, r.MinSk->currentText().toInt(), r.MaxSk->itemText(index).toInt());
+}
+
+// --- closing ------------------------------------------------------------------------------
+
+bool TFormPROG::CheckScaleFields() {
+  bool error = false;
+  for (int c = 0; c < kAnalogChannelCount; ++c) {
+    const ChannelRow& r = Rows[static_cast<size_t>(c)];
+    if (UsesRangeLists(c)) continue;
+    for (QLineEdit* f : {r.NSK, r.VSK}) {
+      if (f->text().isEmpty()) {
+        ReportInputError(f, ui_);
+        error = true;
+      }
+    }
+  }
+  for (int c = 0; c < kAnalogChannelCount; ++c) {
+    const ChannelRow& r = Rows[static_cast<size_t>(c)];
+    if (UsesRangeLists(c)) {
+      for (QComboBox* l : {r.MinSk, r.MaxSk}) {
+        if (l->currentText().isEmpty()) {
+          FlashField(l, ui_);
+          error = true;
+        }
+      }
+      continue;
+    }
+    for (QLineEdit* f : {r.NSK, r.VSK}) {
+      if (!f->text().isEmpty() && !ParseDecimal(f->text().toStdString())) {
+        ReportInputError(f, ui_, QString("'%1' is not a valid floating point value").arg(f->text()));
+        return false;  // the window stays open
+      }
+    }
+  }
+  if (error) ModalResult = kResultError;
+  return true;
+}
+
+bool TFormPROG::FormCloseQuery() {
+  StoreFocusedField(Rows[0].Poz);
+  ModalResult = kResultNormal;
+  AnalogModuleBlock block(mba_, reserve_, port_, serv_.CurrentDevice, Index());
+  if (cancelled_) return CloseWith(block, kAnalogSendQuestion);
+  for (int c = 0; c < kAnalogChannelCount; ++c) {
+    PositionExit(c);
+    if (type_ == TProgMBAClass::kTypeLK7 || type_ == TProgMBAClass::kTypeLK10) {
+      const int signal = Rows[static_cast<size_t>(c)].TInp->currentIndex();
+      if (signal >= 0) mba_.SetInputSignal(Index(), c, signal);
+    }
+  }
+  if (!CheckScaleFields()) return false;
+  if (ModalResult == kResultError) {
+    return ui_.Ask({"Подтвердите окончание программирования", "Ошибка программирования \nЗакончить?",
+                    Icon::Question, Buttons::YesNo, Answer::No}) == Answer::Yes;
+  }
+  if (gate_.Busy()) return false;
+  ExchangeGate::Scope scope(gate_);
+  return CloseWith(block, kAnalogSendQuestion);
+}
+
+// --- copy and replace ---------------------------------------------------------------------
+
+void TFormPROG::CopyClick() {
+  StoreFocusedField(Rows[0].Poz);
+  mba_.CopyModule(Index(), type_, copies_.ModuleRecords[static_cast<size_t>(Index())]);
+  EnableReplace(mba_.CanReplaceModule(type_));
+}
+
+void TFormPROG::ReplaceClick() {
+  if (!mba_.CanReplaceModule(type_)) return;
+  const auto& copied = copies_.ModuleRecords[static_cast<size_t>(std::clamp(mba_.CopiedModule, 0, 7))];
+  if (!mba_.ReplaceModule(Index(), copied)) return;
+  Fill();
+}
+
+// --- live values and calibration ----------------------------------------------------------
+
+void TFormPROG::ButOnLineClick() {
+  if (serv_.FileMode == 1 || gate_.Busy()) return;
+  StoreFocusedField(Rows[0].Poz);
+  {
+    ExchangeGate::Scope scope(gate_);
+    const int result = ReadOnlineValues(port_, serv_.CurrentDevice, mba_, module_, type_);
+    if (result != kResultOk) {
+      port_.ShowError(serv_.CurrentDevice, result);
+      return;
+    }
+    std::array<QString, kAnalogChannelCount> positions, units;
+    for (size_t c = 0; c < positions.size(); ++c) {
+      positions[c] = Rows[c].Poz->text();
+      units[c] = Rows[c].Razm->currentText();
+    }
+    kalibr_.Prepare(module_, type_, LabTMod->text(), positions, units);
+    if (ReadCalibrationCodes(port_, serv_.CurrentDevice, mba_, module_) != kResultOk) {
+      ui_.Show(kCaptionWarning, "Модуль не обслуживает запрос кодов АЦП", Icon::Warning);
+    }
+    kalibr_.DrawRows();
+  }
+  if (kalibr_.Open() == kResultError) ui_.Show(kCaptionError, "калибровка закончена с ошибкой", Icon::Error);
+}
+
+// --- report -------------------------------------------------------------------------------
+
+QStringList TFormPROG::ReportLines() const {
+  QStringList lines;
+  lines << QString()
+        << QString(10, ' ') + "Модуль\t" + LabTMod->text() + "\t\tмодуль аналогового ввода\t" +
+               LabNMod->text() + "\t\t\t\t" + LabN->text();
+  lines << QString() << QString();
+  const bool inputSignal = type_ == TProgMBAClass::kTypeLK7 || type_ == TProgMBAClass::kTypeLK10;
+  QStringList top{"№", "технолог"}, bottom{"входа", "позиция"};
+  if (inputSignal) {
+    top << "входной";
+    bottom << "сигнал";
+  }
+  top << "шкала"
+      << "разм."
+      << "min"
+      << "max"
+      << "уставка"
+      << ""
+      << ""
+      << "";
+  bottom << ""
+         << ""
+         << "шкалы"
+         << "шкалы"
+         << "  LL"
+         << "  L"
+         << "  H"
+         << "  HH";
+  lines << top.join('\t') << bottom.join('\t');
+  for (int c = 0; c < kAnalogChannelCount; ++c) {
+    const ChannelRow& r = Rows[static_cast<size_t>(c)];
+    QStringList f{QString::number(c + 1), r.Poz->text()};
+    if (inputSignal) f << r.TInp->currentText();
+    f << r.Sk->currentText() << r.Razm->currentText();
+    const bool lists = r.MinSk->isVisibleTo(this);
+    f << (lists ? r.MinSk->currentText() : r.NSK->text()) << (lists ? r.MaxSk->currentText() : r.VSK->text());
+    for (QLineEdit* u : r.Ust) f << u->text();
+    lines << f.join('\t');
+  }
+  return lines;
+}
+
+void TFormPROG::ButPrintClick() {}
+
+}  // namespace zul

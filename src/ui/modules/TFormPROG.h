@@ -1,0 +1,108 @@
+#pragma once
+// "Программирование МВА": the six channels of one analog module (ЛК-7 ..
+// ЛК-10) in ProgMBA. Every edit is stored at once, so the record is always
+// what the window shows; closing checks the fields and then follows the
+// editors' closing rule. Also copies a module's base onto another module of
+// the same type, opens the live values and calibration, and writes a report.
+#include <QString>
+#include <array>
+#include <functional>
+
+#include "core/model/AnalogChannel.h"
+#include "ui/modules/ModuleEditorDialog.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace zul {
+
+class ExchangeGate;
+class TComPortClass;
+class TCopyBlocksClass;
+class TFormKalibr;
+class TProgMBAClass;
+class TReservBlocksClass;
+
+// The text that names the module model, its document, firmware version and
+// checksum (types 6..9); empty for other types.
+QString AnalogModuleIdent(int moduleType);
+
+class TFormPROG : public ModuleEditorDialog {
+  Q_OBJECT
+ public:
+  TFormPROG(TServClass& serv, TProgMBAClass& mba, TReservBlocksClass& reserve, TCopyBlocksClass& copies,
+            TComPortClass& port, ExchangeGate& gate, TFormKalibr& kalibr, Interaction& ui,
+            QWidget* parent = nullptr);
+
+  // The module in `slot` (1..16), number `module` (1..8) among the analog
+  // modules, of `moduleType`; `inputsText` is the slot's "Входы" cell.
+  void Prepare(int slot, int module, int moduleType, const QString& inputsText);
+  int Open(int slot, int module, int moduleType, const QString& inputsText);
+
+  bool FormCloseQuery() override;
+  void ButOnLineClick();
+  void ButPrintClick();
+  // Where the report goes; a test or the main window sets it (empty: cancelled).
+  std::function<QString()> ChooseReportFile;
+
+  // Handlers of a channel's lists (c = 0..5, index of the chosen entry).
+  void SkClick(int c, int index);
+  void MinSkClick(int c, int index);
+  void MaxSkClick(int c, int index);
+
+  struct ChannelRow {
+    QLabel* Label;
+    QLineEdit* Poz;
+    QComboBox* Sk;
+    QComboBox* TInp;
+    QComboBox* Razm;
+    QLineEdit* NSK;
+    QLineEdit* VSK;
+    QComboBox* MinSk;
+    QComboBox* MaxSk;
+    std::array<QLineEdit*, 4> Ust;  // LL, L, H, HH
+    QLineEdit* ZonaIns;
+  };
+  std::array<ChannelRow, kAnalogChannelCount> Rows{};
+  QLabel* LabTMod;
+  QLabel* LabNMod;
+  QLabel* LabN;
+  QLabel* Label10;  // "входной сигнал"
+  QLabel* Label12;  // "зона нечувст."
+  QPushButton* ButOnLine;
+  QPushButton* ButPrint;
+
+  // The report's lines, fields separated by tabs.
+  QStringList ReportLines() const;
+
+ protected:
+  void CopyClick() override;
+  void ReplaceClick() override;
+
+ private:
+  ChannelRow BuildRow(int c);
+  void Fill();
+  void FillRangeLists(int c);
+  void ShowScaleKind(int c);  // type 8: lists or free scale fields
+  bool UsesRangeLists(int c) const;
+  void MarkEdited();
+  void ValueExit(int c, QLineEdit* field, AnalogValue which, int kind);
+  void DeadZoneExit(int c);
+  void PositionExit(int c);
+  void ListExit(QComboBox* list);
+  bool CheckScaleFields();
+  int Index() const { return module_ - 1; }
+
+  TProgMBAClass& mba_;
+  TReservBlocksClass& reserve_;
+  TCopyBlocksClass& copies_;
+  TComPortClass& port_;
+  ExchangeGate& gate_;
+  TFormKalibr& kalibr_;
+  int slot_ = 1;
+  int module_ = 1;
+  int type_ = 6;
+};
+
+}  // namespace zul
