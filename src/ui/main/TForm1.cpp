@@ -24,7 +24,9 @@
 #include "ui/inform/TInform.h"
 #include "ui/main/TFormTimeDate.h"
 #include "ui/modules/TFormKalibr.h"
+#include "ui/modules/TFormMR.h"
 #include "ui/modules/TFormPROG.h"
+#include "ui/modules/TFormTipDat.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/widgets/HintLabel.h"
 
@@ -309,6 +311,8 @@ void TForm1::CreateWindows() {
   FormVyhOnL = new TFormVyhOnL(Port, Serv, Gate, this);
   FormKalibr = new TFormKalibr(Port, Serv, ProgMBA, Gate, ui_, this);
   FormPROG = new TFormPROG(Serv, ProgMBA, ReservBlocks, CopyBlocks, Port, Gate, *FormKalibr, ui_, this);
+  FormMR = new TFormMR(Serv, ProgMR, ReservBlocks, CopyBlocks, Port, Gate, *FormVyhOnL, ui_, this);
+  FormTipDat = new TFormTipDat(Serv, ProgZul, ReservBlocks, Port, Gate, *FormVhD, ui_, this);
   Config = new TConfig(Serv, ui_, this);
   Dialogs = CreateSignalDialogs(Model, ui_, this);
   Inform = new TInform(Model, Port, Gate, ui_, Dialogs, this);

@@ -38,6 +38,8 @@ class TInform;
 class TInformMR;
 class TFormPROG;
 class TFormKalibr;
+class TFormMR;
+class TFormTipDat;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
@@ -170,6 +172,8 @@ class TForm1 : public QMainWindow {
   TFormVyhOnL* FormVyhOnL;
   TFormKalibr* FormKalibr;
   TFormPROG* FormPROG;
+  TFormMR* FormMR;
+  TFormTipDat* FormTipDat;
   TConfig* Config;
   SignalDialogSet Dialogs;
   TInform* Inform;

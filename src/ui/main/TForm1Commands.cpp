@@ -16,7 +16,9 @@
 #include "ui/main/TFPSW.h"
 #include "ui/main/TForm1.h"
 #include "ui/main/TFormTimeDate.h"
+#include "ui/modules/TFormMR.h"
 #include "ui/modules/TFormPROG.h"
+#include "ui/modules/TFormTipDat.h"
 #include "ui/online/OnlineDiscreteView.h"
 
 namespace zul {
@@ -122,7 +124,16 @@ void TForm1::Prg1Click(int row) {
     case 9:
       result = FormPROG->Open(row, module, type, inputsText);
       break;
-    default:  // the relay, analog, programmable and regulator windows come with their editors
+    case 3:
+    case 4:
+    case 5:
+    case 12:
+      result = FormMR->Open(row, module, type, typeText);
+      break;
+    case 10:
+      result = FormTipDat->Open(row, typeText, inputsText);
+      break;
+    default:  // the regulator editor comes with its window
       return;
   }
   if (result == kWindowError) ui_.Show(kCaptionError, kProgrammingErrorText, Icon::Error);
