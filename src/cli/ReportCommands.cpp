@@ -7,8 +7,10 @@
 #include "cli/Command.h"
 #include "cli/ConsoleInteraction.h"
 #include "core/config/Configuration.h"
+#include "core/config/AnalogModuleReport.h"
 #include "core/config/InformTables.h"
 #include "core/config/ZulFile.h"
+#include "ui/main/ModuleTable.h"
 #include "ui/widgets/ReportPrinting.h"
 
 namespace zul::cli {
@@ -22,29 +24,51 @@ std::optional<Report> ComposeReport(const QString& table, const Configuration& c
   return std::nullopt;
 }
 
+// The programming report of analog module `number` (1..8), as its window writes it.
+std::optional<Report> ComposeModuleReport(const QString& number, const Configuration& c, const std::string& title) {
+  bool ok = false;
+  const int module = number.toInt(&ok);
+  if (!ok) return std::nullopt;
+  const ModuleTableTexts table = BuildModuleTable(c.Serv);
+  for (int slot = 1; slot <= TServClass::kSlots; ++slot) {
+    const int type = c.Serv.ModuleType[static_cast<size_t>(slot - 1)];
+    if (TServClass::GroupOf(type) != TServClass::ModuleGroup::Analog ||
+        ModuleNumberInGroup(c.Serv, slot) != module || module > TProgMBAClass::kModules) {
+      continue;
+    }
+    return AnalogModuleReport(c.ProgMBA, module, type, title, table.rows[static_cast<size_t>(slot - 1)].inputs);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int RunReport(const QStringList& args) {
   QCommandLineParser parser;
-  parser.addPositionalArgument("table", "inputs, analog or outputs");
+  parser.addPositionalArgument("table", "inputs, analog, outputs, or module N (an analog module's programming)");
   parser.addPositionalArgument("file", "configuration file (.zul)");
   parser.addOptions({{{"o", "output"}, "The .rtf report to write.", "OUT.rtf"},
                      {"pdf", "Also write the report as PDF.", "OUT.pdf"}});
   if (!parser.parse(QStringList{"zul report"} + args)) return UsageError("report", parser.errorText());
   const QStringList positional = parser.positionalArguments();
-  if (positional.size() != 2) return UsageError("report", "needs the table and the configuration file");
+  const bool module = !positional.isEmpty() && positional[0] == "module";
+  if (positional.size() != (module ? 3 : 2)) return UsageError("report", "needs the table and the configuration file");
   if (!parser.isSet("output")) return UsageError("report", "-o OUT.rtf is required");
   const QString rtf = WithRtfExtension(parser.value("output"));
   if (rtf.isEmpty()) return UsageError("report", "Неверно задано имя файла");
 
   Configuration config;
   ConsoleInteraction ui(AnswerPolicy::No);
-  const QString file = positional[1];
+  const QString file = positional.back();
   const ZulOpenResult opened = OpenZulFile(file.toStdString(), config, ui);
   if (opened != ZulOpenResult::Loaded && opened != ZulOpenResult::LoadedShort) return kExitFailure;
-  const std::optional<Report> report = ComposeReport(
-      positional[0], config, ReportTitle(true, QFileInfo(file).fileName().toStdString(), {}, {}));
-  if (!report) return UsageError("report", "the table is inputs, analog or outputs");
+  const std::string title = ReportTitle(true, QFileInfo(file).fileName().toStdString(), {}, {});
+  const std::optional<Report> report =
+      module ? ComposeModuleReport(positional[1], config, title) : ComposeReport(positional[0], config, title);
+  if (!report) {
+    return UsageError("report", module ? "no analog module " + positional[1] + " in " + file
+                                       : QString("the table is inputs, analog, outputs or module N"));
+  }
 
   if (!SaveReport(*report, rtf.toStdString())) {
     std::fprintf(stderr, "zul report: cannot write %s\n", rtf.toLocal8Bit().constData());

@@ -68,6 +68,21 @@ TEST_F(ZulReport, EachTableBecomesAnRtfWithTheTitleHeaderAndRows) {
   }
 }
 
+TEST_F(ZulReport, AnalogModuleProgrammingReport) {
+  const fs::path out = dir / "module1.rtf";
+  ASSERT_EQ(Zul("report module 1 " + (dir / "plant.zul").string() + " -o " + out.string()), 0);
+  const test::RtfText text = test::ReadRtf(Read(out));
+  ASSERT_TRUE(text.wellFormed) << text.error;
+  ASSERT_EQ(text.paragraphs.size(), 4u + 2u + 1u + 6u);
+  EXPECT_EQ(text.paragraphs[0], "Файл plant.zul");
+  EXPECT_NE(text.paragraphs[2].find("модуль аналогового ввода\t1\t\t\t\tвходы AI1_1 - AI1_6"), std::string::npos)
+      << text.paragraphs[2];
+  EXPECT_EQ(text.paragraphs[4].rfind("№\tтехнолог\tвходной\tшкала", 0), 0u) << text.paragraphs[4];
+  EXPECT_EQ(text.paragraphs[7].rfind("1\tпоз.6101\t20-100 кПа\tлинейная", 0), 0u) << text.paragraphs[7];
+  EXPECT_EQ(Zul("report module 2 " + (dir / "plant.zul").string() + " -o " + out.string()), 2);
+  EXPECT_EQ(Zul("report module x " + (dir / "plant.zul").string() + " -o " + out.string()), 2);
+}
+
 TEST_F(ZulReport, PdfIsWrittenBesideTheRtf) {
   ASSERT_EQ(Zul("report outputs " + (dir / "plant.zul").string() + " -o " + (dir / "o.rtf").string() +
                 " --pdf " + (dir / "o.pdf").string()),

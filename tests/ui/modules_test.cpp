@@ -73,7 +73,7 @@ class ModulesTest : public QObject {
   void FileClose_AfterEdit_KeepsAsReferenceAndMarksTheFile();
   void Cancel_RestoresTheReferenceWithoutAQuestion();
   void Replace_OnlyBetweenModulesOfOneType();
-  void ReportLines_FollowTheColumnsOfTheType();
+  void Report_SavedAsRtfThenPrintedOnYes();
 };
 
 void ModulesTest::ModuleButton_OpensTheAnalogWindowPerType_data() {
@@ -334,24 +334,25 @@ void ModulesTest::Replace_OnlyBetweenModulesOfOneType() {
   QCOMPARE(rig.form->ProgMBA.Unchanged[2], 0);
 }
 
-void ModulesTest::ReportLines_FollowTheColumnsOfTheType() {
+void ModulesTest::Report_SavedAsRtfThenPrintedOnYes() {
   AnalogRig rig;
   TFormPROG& p = rig.PrepareLk7();
-  QStringList lines = p.ReportLines();
-  QVERIFY(lines[1].startsWith(QString(10, ' ') + "Модуль\t"));
-  QVERIFY(lines[1].endsWith("\t1\t\t\t\tвходы AI1_1 - AI1_6"));
-  const int header = lines.indexOf(QRegularExpression("^№\t.*"));
-  QVERIFY(header > 0);
-  QCOMPARE(lines[header].split('\t').mid(0, 4), QStringList({"№", "технолог", "входной", "шкала"}));
-  QCOMPARE(lines[header + 2].split('\t').mid(0, 6),
-           QStringList({"1", "поз.6101", "20-100 кПа", "линейная", "%", "0,0000"}));
-
-  rig.PrepareLk9();
-  lines = p.ReportLines();
-  const int header9 = lines.indexOf(QRegularExpression("^№\t.*"));
-  QCOMPARE(lines[header9].split('\t').mid(0, 3), QStringList({"№", "технолог", "шкала"}));
-  QCOMPARE(lines[header9 + 2].split('\t').mid(0, 6),
-           QStringList({"1", "поз.8101", "100П", "град.С", "0", "100"}));
+  QTemporaryDir dir;
+  const QString path = dir.filePath("mba1");
+  p.DialSaveFile = [&](const FileDialogRequest&) { return path; };
+  std::vector<Report> printed;
+  p.PrintReport = [&](const Report& r) { printed.push_back(r); };
+  p.ReportTitle = [] { return std::string("Файл plant.zul"); };
+  rig.ui.QueueAnswer(Answer::Yes);
+  p.ButPrint->click();
+  QVERIFY(QFile::exists(path + ".rtf"));
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Печатать?");
+  QCOMPARE(printed.size(), size_t{1});
+  QCOMPARE(printed[0].lines.front(), "Файл plant.zul");
+  QCOMPARE(printed[0].orientation, PageOrientation::Landscape);
+  QCOMPARE(printed[0].marginPoints, 29);
+  QVERIFY(QString::fromStdString(printed[0].lines.back())
+              .startsWith("6	поз.6106	20-100 кПа	линейная"));
 }
 
 QTEST_MAIN(ModulesTest)

@@ -323,6 +323,7 @@ void TForm1::CreateWindows() {
                               CBoxUstr->currentText().toStdString());
     };
   }
+  FormPROG->ReportTitle = Inform->ReportTitle;
   connect(InformBut, &QPushButton::clicked, this, &TForm1::InformButClick);
   connect(InformButMR, &QPushButton::clicked, this, &TForm1::InformButMRClick);
 }

@@ -11,6 +11,7 @@
 
 #include "core/Interaction.h"
 #include "core/config/AnalogCalibration.h"
+#include "core/config/AnalogModuleReport.h"
 #include "core/link/TComPortClass.h"
 #include "core/model/FloatText.h"
 #include "core/model/TCopyBlocksClass.h"
@@ -50,21 +51,6 @@ void FillNumbers(QComboBox* list, const RangeList& range) {
 bool IsEnter(const QKeyEvent& key) { return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter; }
 
 }  // namespace
-
-QString AnalogModuleIdent(int moduleType) {
-  switch (moduleType) {
-    case 6:
-      return "ЛК-7  ДКЖН.426439.007  ПО в.2.05  КС 3A7E";
-    case 7:
-      return "ЛК-8  ДКЖН.426439.008  ПО в.2.03  КС 51C2";
-    case 8:
-      return "ЛК-9  ДКЖН.426439.009  ПО в.3.01  КС 9F04";
-    case 9:
-      return "ЛК-10  ДКЖН.426439.010  ПО в.1.02  КС 0DB6";
-    default:
-      return {};
-  }
-}
 
 TFormPROG::TFormPROG(TServClass& serv, TProgMBAClass& mba, TReservBlocksClass& reserve,
                      TCopyBlocksClass& copies, TComPortClass& port, ExchangeGate& gate, TFormKalibr& kalibr,
@@ -147,6 +133,8 @@ TFormPROG::TFormPROG(TServClass& serv, TProgMBAClass& mba, TReservBlocksClass& r
   layout->addLayout(grid);
   layout->addLayout(buttons);
 
+  DialSaveFile = QtReportFileChooser(this);
+  PrintReport = QtReportPrinter(this);
   connect(ButOnLine, &QPushButton::clicked, this, &TFormPROG::ButOnLineClick);
   connect(ButPrint, &QPushButton::clicked, this, &TFormPROG::ButPrintClick);
 }
@@ -241,7 +229,8 @@ void TFormPROG::Prepare(int slot, int module, int moduleType, const QString& inp
   mba_.Unchanged[static_cast<size_t>(Index())] = 1;
   cancelled_ = false;  // an earlier "Отмена" must not throw away this opening's edits
   LabNMod->setText(QString::number(module_));
-  LabTMod->setText(AnalogModuleIdent(moduleType));
+  LabTMod->setText(QString::fromStdString(AnalogModuleIdent(moduleType)));
+  inputsText_ = inputsText;
   LabN->setText("входы " + inputsText);
   Fill();
   EnableReplace(mba_.CanReplaceModule(type_));
@@ -510,48 +499,11 @@ void TFormPROG::ButOnLineClick() {
 
 // --- report -------------------------------------------------------------------------------
 
-QStringList TFormPROG::ReportLines() const {
-  QStringList lines;
-  lines << QString()
-        << QString(10, ' ') + "Модуль\t" + LabTMod->text() + "\t\tмодуль аналогового ввода\t" +
-               LabNMod->text() + "\t\t\t\t" + LabN->text();
-  lines << QString() << QString();
-  const bool inputSignal = type_ == TProgMBAClass::kTypeLK7 || type_ == TProgMBAClass::kTypeLK10;
-  QStringList top{"№", "технолог"}, bottom{"входа", "позиция"};
-  if (inputSignal) {
-    top << "входной";
-    bottom << "сигнал";
-  }
-  top << "шкала"
-      << "разм."
-      << "min"
-      << "max"
-      << "уставка"
-      << ""
-      << ""
-      << "";
-  bottom << ""
-         << ""
-         << "шкалы"
-         << "шкалы"
-         << "  LL"
-         << "  L"
-         << "  H"
-         << "  HH";
-  lines << top.join('\t') << bottom.join('\t');
-  for (int c = 0; c < kAnalogChannelCount; ++c) {
-    const ChannelRow& r = Rows[static_cast<size_t>(c)];
-    QStringList f{QString::number(c + 1), r.Poz->text()};
-    if (inputSignal) f << r.TInp->currentText();
-    f << r.Sk->currentText() << r.Razm->currentText();
-    const bool lists = r.MinSk->isVisibleTo(this);
-    f << (lists ? r.MinSk->currentText() : r.NSK->text()) << (lists ? r.MaxSk->currentText() : r.VSK->text());
-    for (QLineEdit* u : r.Ust) f << u->text();
-    lines << f.join('\t');
-  }
-  return lines;
+void TFormPROG::ButPrintClick() {
+  StoreFocusedField(Rows[0].Poz);
+  const std::string title = ReportTitle ? ReportTitle() : std::string();
+  SaveAndPrintReport(AnalogModuleReport(mba_, module_, type_, title, inputsText_.toStdString()), DialSaveFile,
+                     ui_, PrintReport);
 }
-
-void TFormPROG::ButPrintClick() {}
 
 }  // namespace zul

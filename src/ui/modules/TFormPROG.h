@@ -10,6 +10,7 @@
 
 #include "core/model/AnalogChannel.h"
 #include "ui/modules/ModuleEditorDialog.h"
+#include "ui/widgets/ReportPrinting.h"
 
 class QComboBox;
 class QLabel;
@@ -23,10 +24,6 @@ class TCopyBlocksClass;
 class TFormKalibr;
 class TProgMBAClass;
 class TReservBlocksClass;
-
-// The text that names the module model, its document, firmware version and
-// checksum (types 6..9); empty for other types.
-QString AnalogModuleIdent(int moduleType);
 
 class TFormPROG : public ModuleEditorDialog {
   Q_OBJECT
@@ -43,8 +40,11 @@ class TFormPROG : public ModuleEditorDialog {
   bool FormCloseQuery() override;
   void ButOnLineClick();
   void ButPrintClick();
-  // Where the report goes; a test or the main window sets it (empty: cancelled).
-  std::function<QString()> ChooseReportFile;
+  // The report's title line (file or controller); set by the main window.
+  std::function<std::string()> ReportTitle;
+  // The save dialog and the printing of the report; a test puts its own here.
+  FileChooser DialSaveFile;
+  ReportPrinter PrintReport;
 
   // Handlers of a channel's lists (c = 0..5, index of the chosen entry).
   void SkClick(int c, int index);
@@ -73,9 +73,6 @@ class TFormPROG : public ModuleEditorDialog {
   QPushButton* ButOnLine;
   QPushButton* ButPrint;
 
-  // The report's lines, fields separated by tabs.
-  QStringList ReportLines() const;
-
  protected:
   void CopyClick() override;
   void ReplaceClick() override;
@@ -103,6 +100,7 @@ class TFormPROG : public ModuleEditorDialog {
   int slot_ = 1;
   int module_ = 1;
   int type_ = 6;
+  QString inputsText_;
 };
 
 }  // namespace zul
