@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "core/config/AccessLevel.h"
+#include "ui/LayoutCheck.h"
 #include "ui/UiTestSupport.h"
 #include "ui/link/TFormNastr.h"
 #include "ui/link/TFormPort.h"
@@ -22,49 +23,6 @@
 
 using namespace zul;
 using namespace zul::test;
-
-namespace {
-
-// Names of the visible controls whose text does not fit.
-QStringList Clipped(QWidget* window) {
-  QStringList clipped;
-  for (QWidget* w : window->findChildren<QWidget*>()) {
-    if (!w->isVisibleTo(window)) continue;
-    auto* label = qobject_cast<QLabel*>(w);
-    const bool text =
-        (label && !label->wordWrap() && !label->text().isEmpty()) ||
-        (qobject_cast<QAbstractButton*>(w) && !qobject_cast<QAbstractButton*>(w)->text().isEmpty()) ||
-        qobject_cast<QComboBox*>(w) || qobject_cast<QGroupBox*>(w);
-    if (!text) continue;
-    QSize need = w->minimumSizeHint().expandedTo(label ? label->sizeHint() : QSize());
-    if (auto* combo = qobject_cast<QComboBox*>(w)) {
-      // Room for the shown entry besides the arrow and the frame.
-      need.setWidth(combo->fontMetrics().horizontalAdvance(combo->currentText()) + 28);
-    }
-    const QRect inWindow(w->mapTo(window, QPoint(0, 0)), w->size());
-    if (w->width() < need.width() || w->height() < need.height() || !window->rect().contains(inWindow)) {
-      clipped << QString("%1 %2x%3 < %4x%5")
-                     .arg(w->objectName().isEmpty() ? ControlText(w) : w->objectName())
-                     .arg(w->width())
-                     .arg(w->height())
-                     .arg(need.width())
-                     .arg(need.height());
-    }
-  }
-  return clipped;
-}
-
-void Save(QWidget* window, const QString& name) {
-  const QString dir = qEnvironmentVariable("ZUL_SCREENSHOT_DIR");
-  if (dir.isEmpty()) return;
-  QVERIFY(window->grab().save(QDir(dir).filePath(name + ".png")));
-}
-
-void Settle() {
-  for (int k = 0; k < 5; ++k) QCoreApplication::processEvents();
-}
-
-}  // namespace
 
 class LayoutTest : public QObject {
   Q_OBJECT

@@ -84,6 +84,7 @@ TFormKalibr::TFormKalibr(TComPortClass& port, TServClass& serv, TProgMBAClass& m
   bottom->addStretch();
 
   auto* layout = new QVBoxLayout(this);
+  layout->setSizeConstraint(QLayout::SetMinimumSize);  // never smaller than the rows need
   layout->addWidget(TipMod);
   layout->addLayout(table);
   layout->addLayout(bottom);

@@ -109,6 +109,7 @@ TFormMR::TFormMR(TServClass& serv, TProgMRClass& mr, TReservBlocksClass& reserve
   buttons->addStretch();
 
   auto* layout = new QVBoxLayout(this);
+  layout->setSizeConstraint(QLayout::SetMinimumSize);  // never smaller than the rows need
   layout->addLayout(head);
   layout->addLayout(grid);
   layout->addLayout(buttons);

@@ -103,6 +103,8 @@ TFormPROG::TFormPROG(TServClass& serv, TProgMBAClass& mba, TReservBlocksClass& r
                         Label12};
   for (int col = 0; col < 12; ++col) {
     captions[col]->setWordWrap(true);
+    // Room for the two lines the narrow columns wrap their captions into.
+    captions[col]->setMinimumHeight(2 * captions[col]->fontMetrics().lineSpacing() + 4);
     captions[col]->setAlignment(Qt::AlignCenter);
     grid->addWidget(captions[col], 0, col);
   }
@@ -129,6 +131,7 @@ TFormPROG::TFormPROG(TServClass& serv, TProgMBAClass& mba, TReservBlocksClass& r
   buttons->addStretch();
 
   auto* layout = new QVBoxLayout(this);
+  layout->setSizeConstraint(QLayout::SetMinimumSize);  // never smaller than the rows need
   layout->addLayout(head);
   layout->addLayout(grid);
   layout->addLayout(buttons);
@@ -158,7 +161,10 @@ TFormPROG::ChannelRow TFormPROG::BuildRow(int c) {
   auto list = [this](const QString& name) {
     auto* l = new QComboBox(this);
     l->setObjectName(name);
-    l->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    l->setSizeAdjustPolicy(QComboBox::AdjustToContents);  // the lists change with the module type
+    // Fitting the contents can leave the list's height hint a pixel below its
+    // minimum; let the row give it the minimum.
+    l->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     connect(l, QOverload<int>::of(&QComboBox::activated), this, &TFormPROG::MarkEdited);
     return l;
   };

@@ -84,6 +84,7 @@ TFormTipDat::TFormTipDat(TServClass& serv, TProgZulClass& zul, TReservBlocksClas
   buttons->addStretch();
 
   auto* layout = new QVBoxLayout(this);
+  layout->setSizeConstraint(QLayout::SetMinimumSize);  // never smaller than the rows need
   layout->addLayout(head);
   layout->addWidget(GroupBox1);
   layout->addLayout(buttons);
