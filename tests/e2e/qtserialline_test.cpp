@@ -1,4 +1,6 @@
 // The link over a real pseudo-terminal through QtSerialLine.
+#include "serial/QtSerialLine.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -6,7 +8,6 @@
 
 #include "core/ScriptedInteraction.h"
 #include "core/link/TComPortClass.h"
-#include "serial/QtSerialLine.h"
 #include "support/FakeSerialLine.h"
 #include "support/PtyPair.h"
 

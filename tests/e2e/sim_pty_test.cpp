@@ -20,75 +20,14 @@
 #include "core/config/ZulFileLayout.h"
 #include "core/link/TComPortClass.h"
 #include "serial/QtSerialLine.h"
+#include "support/ChildPrograms.h"
 
 extern char** environ;
 
 namespace zul {
 namespace {
 
-std::string BinDir() {
-  const char* dir = std::getenv("ZUL_BIN_DIR");
-  return dir ? dir : ".";
-}
-
-std::string TempPath(const std::string& name) {
-  return ::testing::TempDir() + name + "-" + std::to_string(getpid());
-}
-
-bool Exists(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0;
-}
-
-// zul-sim as a child process; ready once it has printed its path.
-class SimProcess {
- public:
-  explicit SimProcess(std::vector<std::string> args) {
-    path_ = TempPath("zul-sim-pty");
-    args.insert(args.begin(), {BinDir() + "/zul-sim", "--pty", path_});
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int out[2];
-    if (pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    printed_ = ReadLine(out[0], 5000);
-    close(out[0]);
-  }
-  ~SimProcess() { Stop(); }
-
-  bool Ready() const { return pid_ > 0 && printed_ == path_ && Exists(path_); }
-  const std::string& Path() const { return path_; }
-
-  // SIGTERM and wait; returns the exit status.
-  int Stop() {
-    if (pid_ <= 0) return -1;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  static std::string ReadLine(int fd, int timeoutMs) {
-    std::string line;
-    char c;
-    pollfd p{fd, POLLIN, 0};
-    while (poll(&p, 1, timeoutMs) > 0 && read(fd, &c, 1) == 1 && c != '\n') line += c;
-    return line;
-  }
-
-  pid_t pid_ = -1;
-  std::string path_;
-  std::string printed_;
-};
+using namespace test;
 
 class SimPtyTest : public ::testing::Test {
  protected:
@@ -155,7 +94,7 @@ TEST(SimPtyProgram, StopsCleanlyRemovingItsLinkAndSavingItsBlocks) {
   SimProcess sim({"--modules", "1,6,3", "--save-on-exit", zul});
   ASSERT_TRUE(sim.Ready());
   EXPECT_EQ(sim.Stop(), 0);
-  EXPECT_FALSE(Exists(sim.Path()));
+  EXPECT_FALSE(PathExists(sim.Path()));
   std::ifstream in(zul, std::ios::binary);
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_EQ(bytes.size(), kZulFileSize);

@@ -11,32 +11,17 @@
 #include <fstream>
 #include <string>
 
+#include "support/ChildPrograms.h"
+
 namespace zul {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string BinDir() {
-  const char* dir = std::getenv("ZUL_BIN_DIR");
-  return dir ? dir : ".";
-}
+using namespace test;
 
-struct ZulRun {
-  int exit = -1;
-  std::string out;
-};
-
-ZulRun Zul(const std::string& arguments) {
-  const std::string command = BinDir() + "/zul " + arguments + " 2>/dev/null";
-  ZulRun r;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-  const int status = pclose(pipe);
-  r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+ProgramRun Zul(const std::string& arguments) {
+  return RunCommand(BinDir() + "/zul " + arguments + " 2>/dev/null");
 }
 
 class ZulFileCli : public ::testing::Test {
@@ -59,15 +44,15 @@ TEST_F(ZulFileCli, NewInfoDumpDiff) {
   ASSERT_EQ(Zul("new --modules 6,6,1,1 -o " + P("a")).exit, 0);
   ASSERT_EQ(fs::file_size(P("a.zul")), 37129u);
 
-  const ZulRun info = Zul("info " + P("a.zul"));
+  const ProgramRun info = Zul("info " + P("a.zul"));
   EXPECT_EQ(info.exit, 0);
-  EXPECT_NE(info.out.find("1166000000000000"), std::string::npos) << info.out;
-  EXPECT_NE(info.out.find("24+ЖКИ(4х20)"), std::string::npos) << info.out;
+  EXPECT_NE(info.output.find("1166000000000000"), std::string::npos) << info.output;
+  EXPECT_NE(info.output.find("24+ЖКИ(4х20)"), std::string::npos) << info.output;
 
-  const ZulRun dump = Zul("dump --json " + P("a.zul"));
+  const ProgramRun dump = Zul("dump --json " + P("a.zul"));
   ASSERT_EQ(dump.exit, 0);
   QJsonParseError error{};
-  const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(dump.out), &error);
+  const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(dump.output), &error);
   ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
   const QJsonObject root = doc.object();
   for (const char* key : {"device", "modules", "counts", "signals", "outputs", "units", "analogModules",
@@ -99,9 +84,9 @@ TEST_F(ZulFileCli, NewInfoDumpDiff) {
   EXPECT_EQ(Zul("diff " + P("a.zul") + " " + P("b.zul")).exit, 0);
 
   ASSERT_EQ(Zul("new --modules 1,1,6,7 -o " + P("c.zul")).exit, 0);
-  const ZulRun diff = Zul("diff " + P("a.zul") + " " + P("c.zul"));
+  const ProgramRun diff = Zul("diff " + P("a.zul") + " " + P("c.zul"));
   EXPECT_EQ(diff.exit, 1);
-  EXPECT_NE(diff.out.find("modules[3]: 6 -> 7"), std::string::npos) << diff.out;
+  EXPECT_NE(diff.output.find("modules[3]: 6 -> 7"), std::string::npos) << diff.output;
   EXPECT_EQ(Zul("diff --device-blocks " + P("a.zul") + " " + P("c.zul")).exit, 1);
 }
 
@@ -114,9 +99,9 @@ TEST_F(ZulFileCli, NewOnABaseKeepsTheChosenSlots) {
 TEST_F(ZulFileCli, ExistingOutputIsReplacedOnlyWithYes) {
   ASSERT_EQ(Zul("new --modules 1 -o " + P("x.zul")).exit, 0);
   EXPECT_EQ(Zul("new --modules 1,6 --no -o " + P("x.zul")).exit, 1);
-  EXPECT_NE(Zul("info " + P("x.zul")).out.find("1000000000000000"), std::string::npos);
+  EXPECT_NE(Zul("info " + P("x.zul")).output.find("1000000000000000"), std::string::npos);
   EXPECT_EQ(Zul("new --modules 1,6 --yes -o " + P("x.zul")).exit, 0);
-  EXPECT_NE(Zul("info " + P("x.zul")).out.find("1600000000000000"), std::string::npos);
+  EXPECT_NE(Zul("info " + P("x.zul")).output.find("1600000000000000"), std::string::npos);
 }
 
 TEST_F(ZulFileCli, BadInputIsRefused) {
@@ -130,41 +115,23 @@ TEST_F(ZulFileCli, BadInputIsRefused) {
   EXPECT_EQ(Zul("dump " + P("missing.zul")).exit, 1);
 }
 
-// Starts zul-sim in the background on a pty in the test's directory; its pid.
-int StartSim(const std::string& pty, const std::string& options, const std::string& log) {
-  const std::string command =
-      BinDir() + "/zul-sim --pty " + pty + " " + options + " > " + log + " 2>&1 & echo $!";
-  FILE* start = popen(command.c_str(), "r");
-  if (!start) return 0;
-  int pid = 0;
-  if (fscanf(start, "%d", &pid) != 1) pid = 0;
-  pclose(start);
-  for (int i = 0; i < 200 && !fs::exists(pty); ++i) usleep(25000);
-  return pid;
-}
-
 TEST_F(ZulFileCli, SimulatorServesAFileZulNewWrote) {
   ASSERT_EQ(Zul("new --modules 1,1,6,3 -o " + P("sim.zul")).exit, 0);
-  const int pid = StartSim(P("pty"), "--zul " + P("sim.zul"), P("sim.out"));
-  ASSERT_GT(pid, 0);
-  ASSERT_TRUE(fs::exists(P("pty")));
-  const ZulRun identity = Zul("raw --port " + P("pty") + " --function 17");
-  kill(pid, SIGTERM);
-  for (int i = 0; i < 200 && fs::exists(P("pty")); ++i) usleep(25000);
+  SimProcess sim({"--zul", P("sim.zul")});
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun identity = Zul("raw --port " + sim.Path() + " --function 17");
+  EXPECT_EQ(sim.Stop(), 0);
   EXPECT_EQ(identity.exit, 0);
-  EXPECT_NE(identity.out.find("01 11 17 04 01 01 06 03"), std::string::npos) << identity.out;
+  EXPECT_NE(identity.output.find("01 11 17 04 01 01 06 03"), std::string::npos) << identity.output;
 }
 
 TEST_F(ZulFileCli, FileTheSimulatorSavedOpens) {
-  const int pid = StartSim(P("pty"), "--modules 1,6,3 --save-on-exit " + P("saved.zul"), P("sim.out"));
-  ASSERT_GT(pid, 0);
-  ASSERT_TRUE(fs::exists(P("pty")));
-  kill(pid, SIGTERM);
-  std::error_code ec;
-  for (int i = 0; i < 200 && fs::file_size(P("saved.zul"), ec) != 37129; ++i) usleep(25000);
-  const ZulRun info = Zul("info " + P("saved.zul"));
+  SimProcess sim({"--modules", "1,6,3", "--save-on-exit", P("saved.zul")});
+  ASSERT_TRUE(sim.Ready());
+  EXPECT_EQ(sim.Stop(), 0);  // it saves before it exits
+  const ProgramRun info = Zul("info " + P("saved.zul"));
   EXPECT_EQ(info.exit, 0);
-  EXPECT_NE(info.out.find("1630000000000000"), std::string::npos) << info.out;
+  EXPECT_NE(info.output.find("1630000000000000"), std::string::npos) << info.output;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/ChildPrograms.h"
 #include "support/RtfText.h"
 
 namespace zul {
@@ -16,10 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 int Zul(const std::string& arguments) {
-  const char* dir = std::getenv("ZUL_BIN_DIR");
-  const std::string command = std::string(dir ? dir : ".") + "/zul " + arguments + " >/dev/null 2>&1";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return test::RunCommand(test::BinDir() + "/zul " + arguments + " >/dev/null 2>&1").exit;
 }
 
 std::string Read(const fs::path& p) {
@@ -75,7 +73,8 @@ TEST_F(ZulReport, AnalogModuleProgrammingReport) {
   ASSERT_TRUE(text.wellFormed) << text.error;
   ASSERT_EQ(text.paragraphs.size(), 4u + 2u + 1u + 6u);
   EXPECT_EQ(text.paragraphs[0], "Файл plant.zul");
-  EXPECT_NE(text.paragraphs[2].find("модуль аналогового ввода\t1\t\t\t\tвходы AI1_1 - AI1_6"), std::string::npos)
+  EXPECT_NE(text.paragraphs[2].find("модуль аналогового ввода\t1\t\t\t\tвходы AI1_1 - AI1_6"),
+            std::string::npos)
       << text.paragraphs[2];
   EXPECT_EQ(text.paragraphs[4].rfind("№\tтехнолог\tвходной\tшкала", 0), 0u) << text.paragraphs[4];
   EXPECT_EQ(text.paragraphs[7].rfind("1\tпоз.6101\t20-100 кПа\tлинейная", 0), 0u) << text.paragraphs[7];

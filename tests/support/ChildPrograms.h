@@ -1,0 +1,47 @@
+#pragma once
+// The programs under test run as child processes: zul-sim serving a
+// pseudo-terminal, zul run to its end. For the end-to-end tests and benches.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zul::test {
+
+// Where the built programs are (ZUL_BIN_DIR, else the working directory).
+std::string BinDir();
+// A path in the test's temporary folder, unique to this process.
+std::string TempPath(const std::string& name);
+std::vector<uint8_t> ReadBytes(const std::string& path);
+// True when something (a link included) stands at the path.
+bool PathExists(const std::string& path);
+
+struct ProgramRun {
+  int exit = -1;
+  std::string output;  // what the command wrote on its standard output
+};
+// Runs a shell command line to its end.
+ProgramRun RunCommand(const std::string& command);
+
+// zul-sim as a child process on a fresh pty path; ready once it has printed
+// that path and the link exists.
+class SimProcess {
+ public:
+  explicit SimProcess(std::vector<std::string> options, const std::string& name = "zul-sim-pty");
+  ~SimProcess() { Stop(); }
+  SimProcess(const SimProcess&) = delete;
+  SimProcess& operator=(const SimProcess&) = delete;
+
+  bool Ready() const;
+  const std::string& Path() const { return path_; }
+  // SIGTERM and wait; returns the exit status.
+  int Stop();
+
+ private:
+  pid_t pid_ = -1;
+  std::string path_;
+  std::string printed_;
+};
+
+}  // namespace zul::test
