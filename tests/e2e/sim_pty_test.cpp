@@ -1,9 +1,6 @@
 // zul-sim on a real pseudo-terminal, driven through QtSerialLine and zul.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,8 +18,6 @@
 #include "core/link/TComPortClass.h"
 #include "serial/QtSerialLine.h"
 #include "support/ChildPrograms.h"
-
-extern char** environ;
 
 namespace zul {
 namespace {

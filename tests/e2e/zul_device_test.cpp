@@ -1,8 +1,5 @@
 // zul read, write, renumber and clock against zul-sim on a pseudo-terminal.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
