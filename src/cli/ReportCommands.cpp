@@ -10,7 +10,7 @@
 #include "core/config/AnalogModuleReport.h"
 #include "core/config/InformTables.h"
 #include "core/config/ZulFile.h"
-#include "ui/main/ModuleTable.h"
+#include "core/config/ModuleTable.h"
 #include "ui/widgets/ReportPrinting.h"
 
 namespace zul::cli {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/config/Configuration.h"
+#include "core/config/ModuleTable.h"
 
 namespace zul {
 namespace {
@@ -14,21 +15,6 @@ std::string Header(const TServClass& s, int signal) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%d (адрес 0x%02X)", signal + 1, static_cast<unsigned>(signal & 0xFF));
   return std::string(buf) + std::string(6, ' ') + s.GetIdentifier(signal);
-}
-
-std::string AnalogTypeName(int code) {
-  switch (code) {
-    case 6:
-      return "ЛК-7";
-    case 7:
-      return "ЛК-8";
-    case 8:
-      return "ЛК-9";
-    case 9:
-      return "ЛК-10";
-    default:
-      return {};
-  }
 }
 
 std::string SlaveTypeName(int type) {
@@ -91,7 +77,7 @@ InputInfo DescribeInput(const Configuration& c, int signal) {
     info.kind = InputInfo::Kind::Analog;
     info.module = f + 1;
     if (slot >= 0 && slot < TServClass::kSlots)
-      info.moduleType = AnalogTypeName(s.ModuleType[static_cast<size_t>(slot)]);
+      info.moduleType = AnalogTypeText(s.ModuleType[static_cast<size_t>(slot)]);
     info.input = ch + 1;
     info.unitIndex = c.ProgMBA.GetUnitIndex(f, ch);
     info.unit = UnitName(c.ProgMBA, info.unitIndex);

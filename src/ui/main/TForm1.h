@@ -10,7 +10,7 @@
 
 #include "core/config/Configuration.h"
 #include "core/link/TComPortClass.h"
-#include "ui/main/ModuleTable.h"
+#include "core/config/ModuleTable.h"
 #include "ui/inform/TInform.h"
 #include "ui/main/ZulFileDialogs.h"
 #include "ui/widgets/ExchangeGate.h"

@@ -12,7 +12,7 @@
 #include "core/model/TProgZulClass.h"
 #include "core/model/TReservBlocksClass.h"
 #include "core/model/TServClass.h"
-#include "ui/main/ModuleTable.h"
+#include "core/config/ModuleTable.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/widgets/ExchangeGate.h"
 

@@ -42,6 +42,8 @@ ModuleTableTexts BuildModuleTable(const TServClass& serv);
 
 // The type cell of a module type ("ЛК-1", ...); empty for types without a name.
 std::string ModuleTypeText(int type);
+// The name of an analog module type (6..9); empty for any other type.
+std::string AnalogTypeText(int type);
 // The 16 type codes, one upper-case hexadecimal digit each, slot 1 first.
 std::string ModuleCodeLine(const TServClass& serv);
 // The module's number within its group (1-based) for the module in `slot` (1..16); 0 when the slot is empty.

@@ -1,4 +1,4 @@
-#include "ui/main/ModuleTable.h"
+#include "core/config/ModuleTable.h"
 
 namespace zul {
 
@@ -75,6 +75,8 @@ std::string ModuleTypeText(int type) {
       return {};
   }
 }
+
+std::string AnalogTypeText(int type) { return type >= 6 && type <= 9 ? ModuleTypeText(type) : std::string(); }
 
 std::string ModuleCodeLine(const TServClass& serv) { return CodesOf(serv, 0, TServClass::kSlots); }
 
