@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/ScriptedInteraction.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 #include "serial/QtSerialLine.h"
 #include "support/FakeSerialLine.h"
 #include "support/PtyPair.h"
@@ -30,7 +30,7 @@ void BM_LinkOverheadPerTransaction(benchmark::State& state) {
   QtSerialLine line;
   SteadyClock clock;
   ScriptedInteraction ui;
-  TComPortClass port(line, clock, ui);
+  ModbusLink port(line, clock, ui);
   port.SetPortName(pty.SlavePath());
   port.SetBaudText(std::to_string(kBaud));
   port.SetDelayBeforeRequest(1);

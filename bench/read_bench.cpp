@@ -14,7 +14,7 @@
 #include "core/ScriptedInteraction.h"
 #include "core/config/Configuration.h"
 #include "core/config/ReadConfiguration.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 #include "serial/QtSerialLine.h"
 #include "sim/PtyServer.h"
 #include "sim/SimulatedLine.h"
@@ -94,7 +94,7 @@ void BM_WholeReadOverAPty(benchmark::State& state) {
   QtSerialLine serial;
   CountingLine line(serial);
   ScriptedInteraction ui;
-  TComPortClass port(line, clock, ui);
+  ModbusLink port(line, clock, ui);
   port.SetPortName(path);
   port.SetBaudText(std::to_string(baud));
   port.SetDelayBeforeRequest(kDelayBeforeRequestMs);
@@ -131,7 +131,7 @@ void BM_WholeReadInVirtualTime(benchmark::State& state) {
     SimulatedLine simulated(bus, clock);
     CountingLine line(simulated);
     ScriptedInteraction ui;
-    TComPortClass port(line, clock, ui);
+    ModbusLink port(line, clock, ui);
     port.SetBaudText(std::to_string(baud));
     port.SetDelayBeforeRequest(kDelayBeforeRequestMs);
     port.OpenPort();

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/ScriptedInteraction.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 #include "serial/QtSerialLine.h"
 #include "sim/PtyServer.h"
 #include "sim/SimulatedLine.h"
@@ -45,7 +45,7 @@ void BM_WholeReadInVirtualTime(benchmark::State& state) {
     bus.Add(setup);
     SimulatedLine line(bus, clock);
     ScriptedInteraction ui;
-    TComPortClass port(line, clock, ui);
+    ModbusLink port(line, clock, ui);
     port.OpenPort();
     std::array<uint8_t, kAnswerBufferSize> answer{};
     auto start = std::chrono::steady_clock::now();
@@ -78,7 +78,7 @@ void BM_PacedAnswerOnAPty(benchmark::State& state) {
 
   QtSerialLine line;
   ScriptedInteraction ui;
-  TComPortClass port(line, clock, ui);
+  ModbusLink port(line, clock, ui);
   port.SetPortName(path);
   port.SetDelayBeforeRequest(0);
   port.OpenPort();

@@ -18,7 +18,7 @@
 
 #include "core/link/Clock.h"
 #include "serial/QtSerialLine.h"
-#include "ui/main/TForm1.h"
+#include "ui/main/MainWindow.h"
 #include "ui/widgets/QtInteraction.h"
 
 namespace {
@@ -45,7 +45,7 @@ double StartOnce() {
   QtInteraction ui;
   ProgramOptions options;
   options.passwordFile = "/nonexistent/FParol.dat";
-  TForm1 form(line, clock, ui, options);
+  MainWindow form(line, clock, ui, options);
   ui.SetProgressBar(form.ProgressBar1);
   form.show();
   while (!form.windowHandle() || !form.windowHandle()->isExposed()) QCoreApplication::processEvents();

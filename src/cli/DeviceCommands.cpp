@@ -82,7 +82,7 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 }
 
 // Blocks a controller is not asked for when it lacks the module they serve.
-bool IsComparedWithTheDevice(std::string_view field, const TServClass& device) {
+bool IsComparedWithTheDevice(std::string_view field, const ServiceBlock& device) {
   const auto has = [&device](int type) {
     return std::find(device.ModuleType.begin(), device.ModuleType.end(), type) != device.ModuleType.end();
   };
@@ -112,7 +112,7 @@ int RunRead(const QStringList& args) {
   LinkSession session(ui);
   if (!session.Open(inv.line)) return kExitFailure;
   Configuration config;
-  config.Serv.CurrentDevice = inv.line.deviceIndex;
+  config.service.CurrentDevice = inv.line.deviceIndex;
   const ReadResult result = ReadConfiguration(session.port, config, ui);
   std::fprintf(stderr, "%s\n", result.Describe().c_str());
   if (!result.ok) return kExitFailure;
@@ -140,11 +140,11 @@ int RunWrite(const QStringList& args) {
   if (opened != ZulOpenResult::Loaded && opened != ZulOpenResult::LoadedShort) return kExitFailure;
   // The device named on the command line is both asked and written; without
   // one, the device the file belongs to.
-  const int device = inv.parser.isSet("device") ? inv.line.deviceIndex : config.Serv.ConfiguredDevice;
-  config.Serv.CurrentDevice = device;
-  config.Serv.ConfiguredDevice = static_cast<uint8_t>(device);
-  config.ProgZul.AccessLevel = AccessLevelFor(inv.parser.value("password").toStdString(),
-                                              std::filesystem::current_path() / kPasswordFileName);
+  const int device = inv.parser.isSet("device") ? inv.line.deviceIndex : config.service.ConfiguredDevice;
+  config.service.CurrentDevice = device;
+  config.service.ConfiguredDevice = static_cast<uint8_t>(device);
+  config.discreteProcessing.AccessLevel = AccessLevelFor(inv.parser.value("password").toStdString(),
+                                                         std::filesystem::current_path() / kPasswordFileName);
 
   LinkSession session(ui);
   if (!session.Open(inv.line)) return kExitFailure;
@@ -169,7 +169,7 @@ int RunVerify(const QStringList& args) {
   LinkSession session(ui);
   if (!session.Open(inv.line)) return kExitFailure;
   Configuration device;
-  device.Serv.CurrentDevice = inv.line.deviceIndex;
+  device.service.CurrentDevice = inv.line.deviceIndex;
   const ReadResult read = ReadConfiguration(session.port, device, ui);
   if (!read.ok) {
     std::fprintf(stderr, "%s\n", read.Describe().c_str());
@@ -177,7 +177,7 @@ int RunVerify(const QStringList& args) {
   }
   int differences = 0;
   for (const FieldDifference& d : DiffConfigurations(file, device, DiffOptions{.deviceBlocksOnly = true})) {
-    if (!IsComparedWithTheDevice(d.field, device.Serv)) continue;
+    if (!IsComparedWithTheDevice(d.field, device.service)) continue;
     std::printf("%s: %s -> %s\n", d.field.c_str(), d.first.c_str(), d.second.c_str());
     ++differences;
   }
@@ -196,7 +196,7 @@ int RunRenumber(const QStringList& args) {
   ConsoleInteraction ui(inv.policy);
   LinkSession session(ui);
   if (!session.Open(inv.line)) return kExitFailure;
-  TServClass serv;
+  ServiceBlock serv;
   serv.CurrentDevice = inv.line.deviceIndex;
   const int result = RenumberDevice(session.port, serv, to);
   if (result != kResultOk) return kExitFailure;

@@ -107,7 +107,7 @@ int RunNew(const QStringList& args) {
     request.onBasis = true;
   }
   const auto result = CreateConfigurationFile(PathOf(parser.value("output")), *open,
-                                              NewConfigurationBase::Of(open->Serv), request, ui);
+                                              NewConfigurationBase::Of(open->service), request, ui);
   return result == NewConfigurationResult::Created ? kExitOk : kExitFailure;
 }
 

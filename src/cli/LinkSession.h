@@ -6,7 +6,7 @@
 
 #include "cli/ConsoleInteraction.h"
 #include "core/link/Clock.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 #include "serial/QtSerialLine.h"
 
 namespace zul::cli {
@@ -33,7 +33,7 @@ class LinkSession {
 
   QtSerialLine line;
   SteadyClock clock;
-  TComPortClass port;
+  ModbusLink port;
 };
 
 }  // namespace zul::cli

@@ -6,11 +6,11 @@
 
 #include "cli/Command.h"
 #include "cli/ConsoleInteraction.h"
-#include "core/config/Configuration.h"
 #include "core/config/AnalogModuleReport.h"
+#include "core/config/Configuration.h"
 #include "core/config/InformTables.h"
-#include "core/config/ZulFile.h"
 #include "core/config/ModuleTable.h"
+#include "core/config/ZulFile.h"
 #include "ui/widgets/ReportPrinting.h"
 
 namespace zul::cli {
@@ -19,24 +19,26 @@ namespace {
 
 std::optional<Report> ComposeReport(const QString& table, const Configuration& c, const std::string& title) {
   if (table == "inputs") return SignalReport(title, SignalRows(c, RelayColumn::Shown));
-  if (table == "analog") return AnalogReport(title, AnalogRows(c), c.Serv.AnalogSignalCount);
+  if (table == "analog") return AnalogReport(title, AnalogRows(c), c.service.AnalogSignalCount);
   if (table == "outputs") return OutputReport(title, OutputRows(c));
   return std::nullopt;
 }
 
 // The programming report of analog module `number` (1..8), as its window writes it.
-std::optional<Report> ComposeModuleReport(const QString& number, const Configuration& c, const std::string& title) {
+std::optional<Report> ComposeModuleReport(const QString& number, const Configuration& c,
+                                          const std::string& title) {
   bool ok = false;
   const int module = number.toInt(&ok);
   if (!ok) return std::nullopt;
-  const ModuleTableTexts table = BuildModuleTable(c.Serv);
-  for (int slot = 1; slot <= TServClass::kSlots; ++slot) {
-    const int type = c.Serv.ModuleType[static_cast<size_t>(slot - 1)];
-    if (TServClass::GroupOf(type) != TServClass::ModuleGroup::Analog ||
-        ModuleNumberInGroup(c.Serv, slot) != module || module > TProgMBAClass::kModules) {
+  const ModuleTableTexts table = BuildModuleTable(c.service);
+  for (int slot = 1; slot <= ServiceBlock::kSlots; ++slot) {
+    const int type = c.service.ModuleType[static_cast<size_t>(slot - 1)];
+    if (ServiceBlock::GroupOf(type) != ServiceBlock::ModuleGroup::Analog ||
+        ModuleNumberInGroup(c.service, slot) != module || module > AnalogModules::kModules) {
       continue;
     }
-    return AnalogModuleReport(c.ProgMBA, module, type, title, table.rows[static_cast<size_t>(slot - 1)].inputs);
+    return AnalogModuleReport(c.analogModules, module, type, title,
+                              table.rows[static_cast<size_t>(slot - 1)].inputs);
   }
   return std::nullopt;
 }
@@ -45,14 +47,16 @@ std::optional<Report> ComposeModuleReport(const QString& number, const Configura
 
 int RunReport(const QStringList& args) {
   QCommandLineParser parser;
-  parser.addPositionalArgument("table", "inputs, analog, outputs, or module N (an analog module's programming)");
+  parser.addPositionalArgument("table",
+                               "inputs, analog, outputs, or module N (an analog module's programming)");
   parser.addPositionalArgument("file", "configuration file (.zul)");
   parser.addOptions({{{"o", "output"}, "The .rtf report to write.", "OUT.rtf"},
                      {"pdf", "Also write the report as PDF.", "OUT.pdf"}});
   if (!parser.parse(QStringList{"zul report"} + args)) return UsageError("report", parser.errorText());
   const QStringList positional = parser.positionalArguments();
   const bool module = !positional.isEmpty() && positional[0] == "module";
-  if (positional.size() != (module ? 3 : 2)) return UsageError("report", "needs the table and the configuration file");
+  if (positional.size() != (module ? 3 : 2))
+    return UsageError("report", "needs the table and the configuration file");
   if (!parser.isSet("output")) return UsageError("report", "-o OUT.rtf is required");
   const QString rtf = WithRtfExtension(parser.value("output"));
   if (rtf.isEmpty()) return UsageError("report", "Неверно задано имя файла");
@@ -63,8 +67,8 @@ int RunReport(const QStringList& args) {
   const ZulOpenResult opened = OpenZulFile(file.toStdString(), config, ui);
   if (opened != ZulOpenResult::Loaded && opened != ZulOpenResult::LoadedShort) return kExitFailure;
   const std::string title = ReportTitle(true, QFileInfo(file).fileName().toStdString(), {}, {});
-  const std::optional<Report> report =
-      module ? ComposeModuleReport(positional[1], config, title) : ComposeReport(positional[0], config, title);
+  const std::optional<Report> report = module ? ComposeModuleReport(positional[1], config, title)
+                                              : ComposeReport(positional[0], config, title);
   if (!report) {
     return UsageError("report", module ? "no analog module " + positional[1] + " in " + file
                                        : QString("the table is inputs, analog, outputs or module N"));

@@ -4,7 +4,7 @@
 #include <QSerialPortInfo>
 #include <algorithm>
 
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 
 namespace zul {
 
@@ -99,7 +99,8 @@ std::vector<std::string> QtSerialLine::AvailablePorts() const { return ListPorts
 
 std::vector<std::string> QtSerialLine::ListPorts() {
   std::vector<std::string> names;
-  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) names.push_back(info.portName().toStdString());
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+    names.push_back(info.portName().toStdString());
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -13,7 +13,7 @@
 #include "core/config/AccessLevel.h"
 #include "core/link/Clock.h"
 #include "serial/QtSerialLine.h"
-#include "ui/main/TForm1.h"
+#include "ui/main/MainWindow.h"
 #include "ui/widgets/QtInteraction.h"
 
 namespace {
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
   zul::QtSerialLine line;
   zul::SteadyClock clock;
   zul::QtInteraction ui;
-  zul::TForm1 form(line, clock, ui, Options(parser.values(port)));
+  zul::MainWindow form(line, clock, ui, Options(parser.values(port)));
   ui.SetProgressBar(form.ProgressBar1);
   form.show();
   return app.exec();

@@ -3,8 +3,8 @@
 
 #include "core/ScriptedInteraction.h"
 #include "core/config/AnalogCalibration.h"
-#include "core/link/TComPortClass.h"
-#include "core/model/TProgMBAClass.h"
+#include "core/link/ModbusLink.h"
+#include "core/model/AnalogModules.h"
 #include "support/FakeSerialLine.h"
 
 namespace zul {
@@ -96,8 +96,8 @@ class CalibrationPollTest : public ::testing::Test {
   VirtualClock clock;
   test::FakeSerialLine line{&clock};
   ScriptedInteraction ui;
-  TComPortClass port{line, clock, ui};
-  TProgMBAClass mba;
+  ModbusLink port{line, clock, ui};
+  AnalogModules mba;
 };
 
 TEST_F(CalibrationPollTest, Lk9Module3_AsksInputsFrom12AndReferenceAt130) {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/config/AnalogModuleReport.h"
-#include "core/model/TProgMBAClass.h"
+#include "core/model/AnalogModules.h"
 
 namespace zul {
 namespace {
@@ -28,7 +28,7 @@ class AnalogModuleReportTest : public ::testing::TestWithParam<ReportCase> {};
 
 TEST_P(AnalogModuleReportTest, ColumnsAndValuesOfTheType) {
   const ReportCase& c = GetParam();
-  TProgMBAClass mba;
+  AnalogModules mba;
   mba.SetDefaultUnits();
   mba.SetModuleDefaults(2, c.type);
   const Report r = AnalogModuleReport(mba, 3, c.type, "Файл a.zul", "AI3_1 - AI3_6");
@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AnalogModuleReportFreeScale, Lk9FreeSensorShowsTheTypedScale) {
-  TProgMBAClass mba;
+  AnalogModules mba;
   mba.SetModuleDefaults(0, 8);
   mba.ChooseSensorType(0, 4, 14);  // "100M"
   mba.SetScaleMax(0, 4, "150,5");

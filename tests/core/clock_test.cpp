@@ -4,7 +4,7 @@
 
 #include "core/ScriptedInteraction.h"
 #include "core/config/ControllerClock.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 #include "support/FakeSerialLine.h"
 
 namespace zul {
@@ -101,7 +101,7 @@ TEST(ClockSet, BroadcastFrameIsAddressZeroFunction70SevenBytesAndNoRead) {
   test::FakeSerialLine line{&clock};
   line.ForceOpen(true);
   ScriptedInteraction ui;
-  TComPortClass port{line, clock, ui};
+  ModbusLink port{line, clock, ui};
   EXPECT_EQ(SendClock(port, 4, ControllerTime{5, 7, 13, 9, 3, 24, 4}), kResultOk);
   ASSERT_EQ(line.Written().size(), 1u);
   EXPECT_EQ(line.Written()[0], test::WithCrc({0x00, 70, 5, 7, 13, 9, 3, 24, 4}));

@@ -2,8 +2,8 @@
 
 #include "core/ScriptedInteraction.h"
 #include "core/config/DeviceNumber.h"
-#include "core/link/TComPortClass.h"
-#include "core/model/TServClass.h"
+#include "core/link/ModbusLink.h"
+#include "core/model/ServiceBlock.h"
 #include "support/FakeSerialLine.h"
 
 namespace zul {
@@ -18,8 +18,8 @@ class DeviceNumberTest : public ::testing::Test {
   VirtualClock clock;
   test::FakeSerialLine line{&clock};
   ScriptedInteraction ui;
-  TComPortClass port{line, clock, ui};
-  TServClass serv;
+  ModbusLink port{line, clock, ui};
+  ServiceBlock serv;
 };
 
 TEST_F(DeviceNumberTest, RenumberToFive_Block99CarriesFourThenPollsAddressFive) {
@@ -69,7 +69,7 @@ TEST_F(DeviceNumberTest, ForeverBusy_GivesUpWithOneMessage) {
   for (int k = 0; k < 400; ++k) line.QueueFrame({0x01, 0x8E, 0x06});
   EXPECT_EQ(StoreConfirmed(port, serv, 35, Bytes{1}, 0), kResultBusy);
   EXPECT_EQ(ui.Shown().size(), 1u);
-  EXPECT_GE(clock.NowMs(), TComPortClass::kBusyGiveUpMs);
+  EXPECT_GE(clock.NowMs(), ModbusLink::kBusyGiveUpMs);
 }
 
 TEST_F(DeviceNumberTest, NumberOutsideTheLine_NothingSent) {

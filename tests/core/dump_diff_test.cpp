@@ -21,7 +21,7 @@ TEST(ConfigurationDump, DecodesEveryBlockThroughTheGetters) {
   auto c = MakeSampleConfiguration();
   const DumpNode dump = DumpConfiguration(*c);
   ASSERT_NE(dump.Find("signals"), nullptr);
-  EXPECT_EQ(dump.Find("signals")->Items().size(), static_cast<size_t>(c->Serv.SignalCount));
+  EXPECT_EQ(dump.Find("signals")->Items().size(), static_cast<size_t>(c->service.SignalCount));
   EXPECT_EQ(dump.Find("outputs")->Items().size(), 8u);
   EXPECT_EQ(dump.Find("units")->Items().size(), 16u);
   EXPECT_EQ(dump.Find("modules")->Items().size(), 16u);
@@ -31,7 +31,7 @@ TEST(ConfigurationDump, DecodesEveryBlockThroughTheGetters) {
   EXPECT_EQ(ValueOf(*c, "counts.SignalCount"), "48");
   EXPECT_EQ(ValueOf(*c, "counts.DoCount"), "8");
   EXPECT_EQ(ValueOf(*c, "signals[0].text"), "\"Насос 1\"");
-  EXPECT_EQ(ValueOf(*c, "signals[0].identifier"), "\"" + c->Serv.GetIdentifier(0) + "\"");
+  EXPECT_EQ(ValueOf(*c, "signals[0].identifier"), "\"" + c->service.GetIdentifier(0) + "\"");
   EXPECT_EQ(ValueOf(*c, "signals[3].delayTime"), "12");
   EXPECT_EQ(ValueOf(*c, "signals[3].archive"), "1");
   EXPECT_EQ(ValueOf(*c, "signals[3].relayMasks[0]"), "1");
@@ -41,8 +41,10 @@ TEST(ConfigurationDump, DecodesEveryBlockThroughTheGetters) {
   EXPECT_EQ(ValueOf(*c, "units[3]"), "\"бар\"");
   EXPECT_EQ(ValueOf(*c, "analogModules[0].type"), "6");
   EXPECT_EQ(ValueOf(*c, "analogModules[0].channels[1].position"), "\"PT-101\"");
-  EXPECT_EQ(ValueOf(*c, "analogModules[0].channels[1].scaleMax"), "\"" + c->ProgMBA.GetScaleMax(0, 1) + "\"");
-  EXPECT_EQ(ValueOf(*c, "analogModules[0].channels[1].HH"), "\"" + c->ProgMBA.GetSetpointHH(0, 1) + "\"");
+  EXPECT_EQ(ValueOf(*c, "analogModules[0].channels[1].scaleMax"),
+            "\"" + c->analogModules.GetScaleMax(0, 1) + "\"");
+  EXPECT_EQ(ValueOf(*c, "analogModules[0].channels[1].HH"),
+            "\"" + c->analogModules.GetSetpointHH(0, 1) + "\"");
   EXPECT_EQ(ValueOf(*c, "network[0].slave"), "17");
   EXPECT_EQ(ValueOf(*c, "network[0].startAddress"), "4660");
   EXPECT_EQ(ValueOf(*c, "function15[0].signals[1]"), "5");
@@ -50,7 +52,7 @@ TEST(ConfigurationDump, DecodesEveryBlockThroughTheGetters) {
   EXPECT_EQ(ValueOf(*c, "functionBlocks[0].inputs[0].number"), "3");
   EXPECT_EQ(ValueOf(*c, "functionBlocks[1].number"), "2");
   EXPECT_EQ(ValueOf(*c, "loops[0].pv"), "25");
-  EXPECT_EQ(ValueOf(*c, "loops[0].KP"), "\"" + c->ProgReg.GetKP(0) + "\"");
+  EXPECT_EQ(ValueOf(*c, "loops[0].KP"), "\"" + c->regulators.GetKP(0) + "\"");
   EXPECT_EQ(ValueOf(*c, "programs[0].points[0].time"), "60");
   EXPECT_EQ(ValueOf(*c, "sensorTypes[1]"), "90");
   EXPECT_EQ(ValueOf(*c, "algorithms[0].name"), "\"Пуск насоса\"");
@@ -87,26 +89,28 @@ TEST_P(ConfigurationDiff, OneChangeShowsAsItsField) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ConfigurationDiff,
     ::testing::Values(
-        ChangeCase{"SignalText", [](Configuration& c) { c.Serv.SetText(0, "Насос 2"); }, "signals[0].text"},
-        ChangeCase{"AlarmType", [](Configuration& c) { c.ProgZul.SetAlarmType(5, 0x40); },
+        ChangeCase{"SignalText", [](Configuration& c) { c.service.SetText(0, "Насос 2"); },
+                   "signals[0].text"},
+        ChangeCase{"AlarmType", [](Configuration& c) { c.discreteProcessing.SetAlarmType(5, 0x40); },
                    "signals[5].alarmType"},
-        ChangeCase{"Setpoint", [](Configuration& c) { c.ProgMBA.SetSetpointHH(0, 1, "241"); },
+        ChangeCase{"Setpoint", [](Configuration& c) { c.analogModules.SetSetpointHH(0, 1, "241"); },
                    "analogModules[0].channels[1].HH"},
-        ChangeCase{"RelayMode", [](Configuration& c) { c.ProgMR.SetMode(2, 0, 0); }, "outputs[2].mode"},
-        ChangeCase{"Unit", [](Configuration& c) { c.ProgMBA.SetUnitName(3, "Па"); }, "units[3]"},
-        ChangeCase{"NetworkSlave", [](Configuration& c) { c.ProgMBM.SetSlave(0, 18); }, "network[0].slave"},
-        ChangeCase{"F15Signal", [](Configuration& c) { c.ProgF15.SetInputSignal(0, 0, 9); },
+        ChangeCase{"RelayMode", [](Configuration& c) { c.relayModules.SetMode(2, 0, 0); }, "outputs[2].mode"},
+        ChangeCase{"Unit", [](Configuration& c) { c.analogModules.SetUnitName(3, "Па"); }, "units[3]"},
+        ChangeCase{"NetworkSlave", [](Configuration& c) { c.networkMaster.SetSlave(0, 18); },
+                   "network[0].slave"},
+        ChangeCase{"F15Signal", [](Configuration& c) { c.function15Blocks.SetInputSignal(0, 0, 9); },
                    "function15[0].signals[0]"},
-        ChangeCase{"FbInput", [](Configuration& c) { c.ProgFB.SetInputNumber(0, 0, 4); },
+        ChangeCase{"FbInput", [](Configuration& c) { c.functionBlocks.SetInputNumber(0, 0, 4); },
                    "functionBlocks[0].inputs[0].number"},
-        ChangeCase{"FbUnusedByte", [](Configuration& c) { c.ProgFB.SetByte(1, 17, 1); },
+        ChangeCase{"FbUnusedByte", [](Configuration& c) { c.functionBlocks.SetByte(1, 17, 1); },
                    "functionBlocks[1].record"},
-        ChangeCase{"LoopTi", [](Configuration& c) { c.ProgReg.SetTi(0, "60"); }, "loops[0].Ti"},
-        ChangeCase{"AlgorithmName", [](Configuration& c) { c.ProgFB.SetAlgName(0, "Стоп"); },
+        ChangeCase{"LoopTi", [](Configuration& c) { c.regulators.SetTi(0, "60"); }, "loops[0].Ti"},
+        ChangeCase{"AlgorithmName", [](Configuration& c) { c.functionBlocks.SetAlgName(0, "Стоп"); },
                    "algorithms[0].name"},
-        ChangeCase{"SensorType", [](Configuration& c) { c.ProgZul.SetSensorTypeByte(0, 1); },
+        ChangeCase{"SensorType", [](Configuration& c) { c.discreteProcessing.SetSensorTypeByte(0, 1); },
                    "sensorTypes[0]"},
-        ChangeCase{"Device", [](Configuration& c) { c.Serv.ConfiguredDevice = 7; }, "device"}),
+        ChangeCase{"Device", [](Configuration& c) { c.service.ConfiguredDevice = 7; }, "device"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ConfigurationDiffTotals, EqualConfigurationsHaveNoDifference) {
@@ -118,14 +122,14 @@ TEST(ConfigurationDiffTotals, EqualConfigurationsHaveNoDifference) {
 TEST(ConfigurationDiffTotals, DeviceBlocksOnly_LeavesOutWhatOnlyTheFileKeeps) {
   auto file = MakeSampleConfiguration();
   auto device = std::make_unique<Configuration>(*file);
-  device->Serv.ConfiguredDevice = 0;
-  device->Serv.SetOutputText(2, "");
-  device->ProgFB.ResetAfterRead();
+  device->service.ConfiguredDevice = 0;
+  device->service.SetOutputText(2, "");
+  device->functionBlocks.ResetAfterRead();
   const auto all = DiffConfigurations(*file, *device);
   EXPECT_EQ(all.size(), 6u);  // device, output text, the algorithm's number, name and two members
   for (const auto& d : all) EXPECT_TRUE(IsFileOnlyField(d.field)) << d.field;
   EXPECT_TRUE(DiffConfigurations(*file, *device, {.deviceBlocksOnly = true}).empty());
-  device->Serv.SetText(0, "Насос 2");
+  device->service.SetText(0, "Насос 2");
   const auto diff = DiffConfigurations(*file, *device, {.deviceBlocksOnly = true});
   ASSERT_EQ(diff.size(), 1u);
   EXPECT_EQ(diff[0].field, "signals[0].text");

@@ -8,7 +8,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/InformTables.h"
 #include "core/config/InputInfo.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 #include "core/model/Cp1251.h"
 #include "support/FakeSerialLine.h"
 
@@ -23,19 +23,19 @@ void Compose(Configuration& c, std::initializer_list<int> types) {
   int slot = 1, di = 0, ai = 0, dout = 0;
   for (int t : types) {
     id[static_cast<size_t>(slot++)] = static_cast<uint8_t>(t);
-    const auto g = TServClass::GroupOf(t);
-    di += g == TServClass::ModuleGroup::DiscreteInput;
-    ai += g == TServClass::ModuleGroup::Analog;
-    dout += g == TServClass::ModuleGroup::RelayOutput;
+    const auto g = ServiceBlock::GroupOf(t);
+    di += g == ServiceBlock::ModuleGroup::DiscreteInput;
+    ai += g == ServiceBlock::ModuleGroup::Analog;
+    dout += g == ServiceBlock::ModuleGroup::RelayOutput;
   }
   id[0] = static_cast<uint8_t>(di + ai + dout);
   id[19] = static_cast<uint8_t>(8 * dout);
   id[20] = static_cast<uint8_t>(12 * di + 24 * ai);
   id[21] = static_cast<uint8_t>(6 * ai);
-  c.Serv.LoadIdentity(id);
-  c.Serv.ClearIdentifiers();
-  c.Serv.DefaultIdentifiers();
-  c.Serv.DefaultOutputIdentifiers();
+  c.service.LoadIdentity(id);
+  c.service.ClearIdentifiers();
+  c.service.DefaultIdentifiers();
+  c.service.DefaultOutputIdentifiers();
 }
 
 class InformTest : public ::testing::Test {
@@ -43,26 +43,26 @@ class InformTest : public ::testing::Test {
   InformTest() {
     line.ForceOpen(true);
     Compose(c, {1, 1, 6, 3});
-    c.ProgZul.AccessLevel = kFullAccess;
+    c.discreteProcessing.AccessLevel = kFullAccess;
   }
   Configuration c;
   VirtualClock clock;
   test::FakeSerialLine line{&clock};
   ScriptedInteraction ui;
-  TComPortClass port{line, clock, ui};
+  ModbusLink port{line, clock, ui};
 };
 
 // --- the tables ----------------------------------------------------------------------
 
 TEST_F(InformTest, TwoDiscreteAndOneAnalogModule_48SignalRowsAnd6AnalogRows) {
-  c.Serv.SetText(0, "Насос 1");
+  c.service.SetText(0, "Насос 1");
   const auto rows = SignalRows(c, RelayColumn::Shown);
   ASSERT_EQ(rows.size(), 48u);
   EXPECT_EQ(rows[0], (SignalRow{"1", "DI_1_1    ", " 0x00", "Насос 1", "       -"}));  // the blank cells too
   EXPECT_EQ(rows[47][1], "AI1_6_HH  ");
   EXPECT_EQ(rows[47][2], " 0x2F");
 
-  c.ProgMBA.SetPosition(0, 2, "TE-3");
+  c.analogModules.SetPosition(0, 2, "TE-3");
   const auto analog = AnalogRows(c);
   ASSERT_EQ(analog.size(), 60u);
   EXPECT_EQ(analog[2], (AnalogRow{"3", "AI1_3", " 0x02", "TE-3"}));
@@ -79,7 +79,7 @@ struct RelayCase {
 class RelayColumnTest : public InformTest, public ::testing::WithParamInterface<RelayCase> {};
 
 TEST_P(RelayColumnTest, LooksAtRelayModules1To5Only) {
-  if (GetParam().module > 0) c.ProgZul.SetByte(4, GetParam().module, 0x80);
+  if (GetParam().module > 0) c.discreteProcessing.SetByte(4, GetParam().module, 0x80);
   EXPECT_EQ(SignalRows(c, GetParam().column)[4][4], GetParam().shown);
 }
 
@@ -96,32 +96,32 @@ TEST_F(InformTest, NetworkAnalogInputsFollowTheOwnOnes) {
   std::array<int, 16> functions{}, outputs{};
   functions[0] = 1, outputs[0] = 2;
   functions[1] = 3, outputs[1] = 1;
-  c.Serv.RebuildNetSignals(functions, outputs);
-  c.ProgMBM.SetPosition(0, "FT-7");
+  c.service.RebuildNetSignals(functions, outputs);
+  c.networkMaster.SetPosition(0, "FT-7");
   const auto analog = AnalogRows(c);
   EXPECT_EQ(analog[6], (AnalogRow{"7", "DLAI2_1", " 0x06", "FT-7"}));
   EXPECT_EQ(analog[7], AnalogRow{});
 }
 
 TEST_F(InformTest, BrokenNetworkTableEndsTheWalkInsideTheTables) {
-  c.Serv.NetAnalogTotal = 1000;  // counts no identifier backs
+  c.service.NetAnalogTotal = 1000;  // counts no identifier backs
   const auto analog = AnalogRows(c);
   EXPECT_EQ(analog.size(), 60u);
   EXPECT_EQ(analog[6], AnalogRow{});
 }
 
 TEST_F(InformTest, OutputRowsShowTheRelayRecord) {
-  c.ProgMR.SetOutputType(2, 0, 1);
-  c.ProgMR.SetMode(2, 0, 1);
-  c.ProgMR.SetAckPanel(2, 0, 1);
-  c.ProgMR.SetAckTop(2, 0, 0);
-  c.ProgMR.SetAckInput(2, 0, 17);
-  c.ProgMR.SetResetPanel(2, 0, 0);
-  c.ProgMR.SetResetTop(2, 0, 1);
-  c.ProgMR.SetResetInput(2, 0, 200);
-  c.ProgMR.SetOutputType(3, 0, 0);
-  c.ProgMR.SetMode(3, 0, 0);
-  c.Serv.SetOutputText(2, "Клапан");
+  c.relayModules.SetOutputType(2, 0, 1);
+  c.relayModules.SetMode(2, 0, 1);
+  c.relayModules.SetAckPanel(2, 0, 1);
+  c.relayModules.SetAckTop(2, 0, 0);
+  c.relayModules.SetAckInput(2, 0, 17);
+  c.relayModules.SetResetPanel(2, 0, 0);
+  c.relayModules.SetResetTop(2, 0, 1);
+  c.relayModules.SetResetInput(2, 0, 200);
+  c.relayModules.SetOutputType(3, 0, 0);
+  c.relayModules.SetMode(3, 0, 0);
+  c.service.SetOutputText(2, "Клапан");
   const auto rows = OutputRows(c);
   ASSERT_EQ(rows.size(), 8u);
   EXPECT_EQ(rows[2], (OutputRow{" 3", "Клапан", " 0x02", "DO_1_3", "управл.", "с   блокировкой", "есть",
@@ -148,17 +148,17 @@ class TextWriteTest : public InformTest, public ::testing::WithParamInterface<Te
 
 TEST_P(TextWriteTest, SendsOnlyWhatTheControllerHolds) {
   const auto& p = GetParam();
-  c.Serv.SetSignalCount(252);
-  c.Serv.FileMode = p.fileMode;
-  c.ProgZul.AccessLevel = p.access;
-  c.Serv.SetText(p.signal, "Новый текст");
-  c.Serv.TextChanged = p.textChanged;
+  c.service.SetSignalCount(252);
+  c.service.FileMode = p.fileMode;
+  c.discreteProcessing.AccessLevel = p.access;
+  c.service.SetText(p.signal, "Новый текст");
+  c.service.TextChanged = p.textChanged;
   line.QueueFrame({0x01, 0x45, 0x01, static_cast<uint8_t>(p.block)});  // store
   line.QueueFrame({0x01, 0x0E});                                       // confirmed
   std::vector<int> progress;
   EXPECT_EQ(SendEditedSignalText(c, port, ui, p.signal, [&](int v) { progress.push_back(v); }), p.outcome);
-  EXPECT_EQ(c.Serv.FileChanged, p.fileChanged);
-  EXPECT_EQ(c.Serv.GetText(p.signal), "Новый текст");
+  EXPECT_EQ(c.service.FileChanged, p.fileChanged);
+  EXPECT_EQ(c.service.GetText(p.signal), "Новый текст");
   EXPECT_EQ(!ui.Shown().empty(), p.warned);
   if (p.warned) {
     EXPECT_EQ(ui.Last().text, kNoWriteAccessText);
@@ -190,12 +190,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InformTest, FailedTextWrite_ReportedAndTheTextStays) {
-  c.Serv.SetText(3, "abc");
-  c.Serv.TextChanged = 1;
+  c.service.SetText(3, "abc");
+  c.service.TextChanged = 1;
   EXPECT_EQ(SendEditedSignalText(c, port, ui, 3), TextWrite::Failed);
   EXPECT_FALSE(ui.Shown().empty());
-  EXPECT_EQ(c.Serv.GetText(3), "abc");
-  EXPECT_EQ(c.Serv.TextChanged, 1);
+  EXPECT_EQ(c.service.GetText(3), "abc");
+  EXPECT_EQ(c.service.TextChanged, 1);
 }
 
 // --- copying and replacing groups ------------------------------------------------------
@@ -216,38 +216,38 @@ TEST_F(InformTest, CopyChecksTheNumbersAgainstTheBase) {
 }
 
 TEST_F(InformTest, CopyTakesTheSignalsOfTheEditorsRows) {
-  c.ProgZul.RowSignal[0] = 30;  // row 1 shows signal 30, row 2 is empty
-  c.ProgZul.RowSignal[2] = 10;
+  c.discreteProcessing.RowSignal[0] = 30;  // row 1 shows signal 30, row 2 is empty
+  c.discreteProcessing.RowSignal[2] = 10;
   EXPECT_EQ(SignalOfTypedNumber(c, 1), 30);
   EXPECT_EQ(SignalOfTypedNumber(c, 2), 1);
   EXPECT_FALSE(CopySignalTexts(c, ui, 1, 3));  // 30 .. 10 runs backwards
   EXPECT_TRUE(CopySignalTexts(c, ui, 2, 1));   // 1 .. 30
-  EXPECT_EQ(c.CopyBlocks.FirstCopiedSignal, 1);
-  EXPECT_EQ(c.CopyBlocks.LastCopiedSignal, 30);
+  EXPECT_EQ(c.copyBlocks.FirstCopiedSignal, 1);
+  EXPECT_EQ(c.copyBlocks.LastCopiedSignal, 30);
 }
 
 TEST_F(InformTest, ReplaceStopsAtTheLastSignal) {
-  for (int s = 0; s < 252; ++s) c.Serv.SetText(s, "t" + std::to_string(s));
+  for (int s = 0; s < 252; ++s) c.service.SetText(s, "t" + std::to_string(s));
   ASSERT_TRUE(CopySignalTexts(c, ui, 1, 10));
   EXPECT_EQ(ReplaceSignalTexts(c, ui, 45), 4);
-  EXPECT_EQ(c.Serv.GetText(44), "t0");
-  EXPECT_EQ(c.Serv.GetText(47), "t3");
-  EXPECT_EQ(c.Serv.GetText(48), "t48");  // beyond the base: untouched
-  EXPECT_EQ(c.ProgZul.RebuildOnly, 1);
-  EXPECT_EQ(c.Serv.FileChanged, 0);
+  EXPECT_EQ(c.service.GetText(44), "t0");
+  EXPECT_EQ(c.service.GetText(47), "t3");
+  EXPECT_EQ(c.service.GetText(48), "t48");  // beyond the base: untouched
+  EXPECT_EQ(c.discreteProcessing.RebuildOnly, 1);
+  EXPECT_EQ(c.service.FileChanged, 0);
   EXPECT_EQ(ReplaceSignalTexts(c, ui, 49), -1);
   EXPECT_EQ(ui.Last().text, kWrongInputNumberText);
 }
 
 TEST_F(InformTest, OutputGroupsUseTheTypedNumbers) {
-  for (int o = 0; o < 64; ++o) c.Serv.SetOutputText(o, "o" + std::to_string(o));
+  for (int o = 0; o < 64; ++o) c.service.SetOutputText(o, "o" + std::to_string(o));
   EXPECT_FALSE(CopyOutputTexts(c, ui, 1, 9));
   EXPECT_EQ(ui.Last().text, kWrongOutputNumberText);
   ASSERT_TRUE(CopyOutputTexts(c, ui, 2, 4));
   EXPECT_EQ(ReplaceOutputTexts(c, ui, 7), 2);
-  EXPECT_EQ(c.Serv.GetOutputText(6), "o1");
-  EXPECT_EQ(c.Serv.GetOutputText(7), "o2");
-  EXPECT_EQ(c.Serv.GetOutputText(8), "o8");
+  EXPECT_EQ(c.service.GetOutputText(6), "o1");
+  EXPECT_EQ(c.service.GetOutputText(7), "o2");
+  EXPECT_EQ(c.service.GetOutputText(8), "o8");
 }
 
 // --- names from a file -------------------------------------------------------------------
@@ -256,7 +256,7 @@ class NamesFileTest : public InformTest {
  protected:
   NamesFileTest() {
     std::filesystem::create_directories(dir);
-    for (int o = 0; o < 64; ++o) c.Serv.SetOutputText(o, "old" + std::to_string(o));
+    for (int o = 0; o < 64; ++o) c.service.SetOutputText(o, "old" + std::to_string(o));
   }
   ~NamesFileTest() override { std::filesystem::remove_all(dir); }
 
@@ -282,18 +282,18 @@ class NamesFileTest : public InformTest {
 TEST_F(NamesFileTest, OwnFormatLoadsOutputTexts0To39) {
   EXPECT_EQ(LoadOutputNamesFromFile(c, ui, Write(37129, {1, 1, 6, 3})), NamesLoad::Loaded);
   EXPECT_TRUE(ui.Shown().empty());
-  EXPECT_EQ(c.Serv.GetOutputText(0), "file0");
-  EXPECT_EQ(c.Serv.GetOutputText(39), "file39");
-  EXPECT_EQ(c.Serv.GetOutputText(40), "old40");
-  EXPECT_EQ(GetTextField(c.ReservBlocks.OutTexts[39].data(), 14), "file39");
-  EXPECT_EQ(GetTextField(c.ReservBlocks.OutTexts[63].data(), 14), "old63");
+  EXPECT_EQ(c.service.GetOutputText(0), "file0");
+  EXPECT_EQ(c.service.GetOutputText(39), "file39");
+  EXPECT_EQ(c.service.GetOutputText(40), "old40");
+  EXPECT_EQ(GetTextField(c.reserveBlocks.OutTexts[39].data(), 14), "file39");
+  EXPECT_EQ(GetTextField(c.reserveBlocks.OutTexts[63].data(), 14), "old63");
 }
 
 TEST_F(NamesFileTest, OtherCompositionWarnsAndStillLoads) {
   EXPECT_EQ(LoadOutputNamesFromFile(c, ui, Write(37129, {1, 6, 3})), NamesLoad::Loaded);
   ASSERT_EQ(ui.Shown().size(), 1u);
   EXPECT_EQ(ui.Last().text, "Рабочая конфигурация \nне соответствует конфигурации в файле");
-  EXPECT_EQ(c.Serv.GetOutputText(0), "file0");
+  EXPECT_EQ(c.service.GetOutputText(0), "file0");
 }
 
 TEST_F(NamesFileTest, SizesOfOtherFormatsAreRefused) {
@@ -313,7 +313,7 @@ TEST_F(NamesFileTest, SizesOfOtherFormatsAreRefused) {
     ASSERT_EQ(ui.Shown().size(), 1u);
     EXPECT_EQ(ui.Last().text, k.text);
     EXPECT_EQ(ui.Last().caption, kCaptionWarning);
-    EXPECT_EQ(c.Serv.GetOutputText(0), "old0");
+    EXPECT_EQ(c.service.GetOutputText(0), "old0");
   }
 }
 
@@ -326,7 +326,7 @@ TEST_F(NamesFileTest, MissingFileCannotBeOpened) {
 // --- input information ---------------------------------------------------------------
 
 TEST_F(InformTest, InputInfoOfAnAnalogSetpoint) {
-  c.ProgMBA.SetPosition(0, 2, "TE-3");
+  c.analogModules.SetPosition(0, 2, "TE-3");
   const InputInfo info = DescribeInput(c, 24 + 4 * 2 + 3);  // AI1_3_HH
   EXPECT_EQ(info.kind, InputInfo::Kind::Analog);
   EXPECT_EQ(info.header, "36 (адрес 0x23)      AI1_3_HH  ");
@@ -343,14 +343,14 @@ TEST_F(InformTest, InputInfoOfNetworkSignals) {
   std::array<int, 16> functions{}, outputs{};
   functions[0] = 2, outputs[0] = 2;
   functions[1] = 4, outputs[1] = 2;
-  c.ProgMBM.SetFunction(0, 2);
-  c.ProgMBM.SetOutputs(0, 2);
-  c.ProgMBM.SetFunction(1, 4);
-  c.ProgMBM.SetOutputs(1, 2);
-  c.ProgMBM.SetSlave(1, 7);
-  c.ProgMBM.SetSlaveType(1, 15);
-  c.ProgMBM.SetPosition(1, "PT-2");
-  c.Serv.RebuildNetSignals(functions, outputs);
+  c.networkMaster.SetFunction(0, 2);
+  c.networkMaster.SetOutputs(0, 2);
+  c.networkMaster.SetFunction(1, 4);
+  c.networkMaster.SetOutputs(1, 2);
+  c.networkMaster.SetSlave(1, 7);
+  c.networkMaster.SetSlaveType(1, 15);
+  c.networkMaster.SetPosition(1, "PT-2");
+  c.service.RebuildNetSignals(functions, outputs);
   const InputInfo d = DescribeInput(c, 49);
   EXPECT_EQ(d.kind, InputInfo::Kind::Network);
   EXPECT_EQ(d.module, 1);

@@ -3,8 +3,8 @@
 
 #include "core/ScriptedInteraction.h"
 #include "core/config/Configuration.h"
-#include "core/config/ModuleEditing.h"
-#include "core/link/TComPortClass.h"
+#include "core/editing/ModuleEditing.h"
+#include "core/link/ModbusLink.h"
 #include "support/FakeSerialLine.h"
 
 namespace zul {
@@ -48,7 +48,7 @@ TEST_P(CloseEditorTest, DoesWhatTheModeAndTheAnswerSay) {
   RecordingBlock block;
   block.edited = c.edited;
   block.sendSucceeds = c.sendSucceeds;
-  TServClass serv;
+  ServiceBlock serv;
   serv.FileMode = c.fileMode;
   ScriptedInteraction ui;
   ui.QueueAnswer(c.answer);
@@ -104,47 +104,47 @@ class ModuleBlockTest : public ::testing::Test {
   VirtualClock clock;
   test::FakeSerialLine line{&clock};
   ScriptedInteraction ui;
-  TComPortClass port{line, clock, ui};
+  ModbusLink port{line, clock, ui};
   Configuration cfg;
   int device = 0;
 };
 
 TEST_F(ModuleBlockTest, AnalogRecord_SentAsBlockNWith169BytesThenKeptAsReference) {
-  cfg.ProgMBA.SetModuleDefaults(1, 8);
-  cfg.ProgMBA.SetSetpointH(1, 2, "55");
-  cfg.ProgMBA.Unchanged[1] = 0;
-  AnalogModuleBlock block(cfg.ProgMBA, cfg.ReservBlocks, port, device, 1);
+  cfg.analogModules.SetModuleDefaults(1, 8);
+  cfg.analogModules.SetSetpointH(1, 2, "55");
+  cfg.analogModules.Unchanged[1] = 0;
+  AnalogModuleBlock block(cfg.analogModules, cfg.reserveBlocks, port, device, 1);
   QueueStored(2);
   EXPECT_TRUE(SendEditedBlock(block));
   const Bytes& store = line.Written().at(0);
   ASSERT_EQ(store.size(), 2u + 169u + 2u);
   EXPECT_EQ(store[1], 69);
-  const auto record = cfg.ProgMBA.GetRecord(1);
+  const auto record = cfg.analogModules.GetRecord(1);
   EXPECT_EQ(store[2], 2);
   EXPECT_TRUE(std::equal(record.begin() + 1, record.end(), store.begin() + 3));
-  EXPECT_TRUE(std::equal(record.begin(), record.end(), cfg.ReservBlocks.ModuleRecords[1].begin()));
-  EXPECT_EQ(cfg.ProgMBA.Unchanged[1], 1);
+  EXPECT_TRUE(std::equal(record.begin(), record.end(), cfg.reserveBlocks.ModuleRecords[1].begin()));
+  EXPECT_EQ(cfg.analogModules.Unchanged[1], 1);
 }
 
 TEST_F(ModuleBlockTest, AnalogRecord_RestoreBringsBackTheReferenceBytes) {
-  cfg.ProgMBA.SetModuleDefaults(0, 6);
-  AnalogModuleBlock block(cfg.ProgMBA, cfg.ReservBlocks, port, device, 0);
+  cfg.analogModules.SetModuleDefaults(0, 6);
+  AnalogModuleBlock block(cfg.analogModules, cfg.reserveBlocks, port, device, 0);
   block.KeepAsReference();
-  cfg.ProgMBA.SetPosition(0, 3, "XX");
-  cfg.ProgMBA.SetDeadZone(0, 3, 2);
+  cfg.analogModules.SetPosition(0, 3, "XX");
+  cfg.analogModules.SetDeadZone(0, 3, 2);
   block.RestoreReference();
-  EXPECT_EQ(cfg.ProgMBA.GetPosition(0, 3), "поз.6104");
-  EXPECT_EQ(cfg.ProgMBA.GetDeadZone(0, 3), 0);
+  EXPECT_EQ(cfg.analogModules.GetPosition(0, 3), "поз.6104");
+  EXPECT_EQ(cfg.analogModules.GetDeadZone(0, 3), 0);
 }
 
 TEST_F(ModuleBlockTest, RelayBlock_SentWhole_FailureLeavesTheModuleEdited) {
-  cfg.ProgMR.SetDefaults();
-  cfg.ProgMR.Unchanged[2] = 0;
-  RelayModuleBlock block(cfg.ProgMR, cfg.ReservBlocks, port, device, 2);
+  cfg.relayModules.SetDefaults();
+  cfg.relayModules.Unchanged[2] = 0;
+  RelayModuleBlock block(cfg.relayModules, cfg.reserveBlocks, port, device, 2);
   EXPECT_FALSE(SendEditedBlock(block));  // silent controller
   EXPECT_EQ(ui.Shown().size(), 1u);
   EXPECT_TRUE(block.Edited());
-  EXPECT_EQ(cfg.ReservBlocks.RelayBlock[1], 0);  // not kept
+  EXPECT_EQ(cfg.reserveBlocks.RelayBlock[1], 0);  // not kept
 
   line = test::FakeSerialLine{&clock};
   line.ForceOpen(true);
@@ -153,33 +153,33 @@ TEST_F(ModuleBlockTest, RelayBlock_SentWhole_FailureLeavesTheModuleEdited) {
   const Bytes& store = line.Written().at(0);
   ASSERT_EQ(store.size(), 2u + 193u + 2u);
   EXPECT_EQ(store[2], 9);
-  EXPECT_EQ(store[3], TProgMRClass::kDefaultOutputByte);
-  EXPECT_EQ(cfg.ReservBlocks.RelayBlock[1], TProgMRClass::kDefaultOutputByte);
+  EXPECT_EQ(store[3], RelayModules::kDefaultOutputByte);
+  EXPECT_EQ(cfg.reserveBlocks.RelayBlock[1], RelayModules::kDefaultOutputByte);
   EXPECT_FALSE(block.Edited());
 }
 
 TEST_F(ModuleBlockTest, SensorTypes_NamurOnSensor12OfSlot1_Sends98Then0x00_0x08AndThirtyZeros) {
-  cfg.ProgZul.SetSensorType(11, 0, 1);
-  cfg.ProgZul.ModuleSynced[1] = 0;
-  SensorTypeBlock block(cfg.ProgZul, cfg.ReservBlocks, port, device, 1);
+  cfg.discreteProcessing.SetSensorType(11, 0, 1);
+  cfg.discreteProcessing.ModuleSynced[1] = 0;
+  SensorTypeBlock block(cfg.discreteProcessing, cfg.reserveBlocks, port, device, 1);
   QueueStored(98);
   EXPECT_TRUE(SendEditedBlock(block));
   Bytes expected{0x01, 69, 98, 0x00, 0x08};
   expected.resize(5 + 30, 0);
   EXPECT_EQ(line.Written().at(0), test::WithCrc(expected));
-  EXPECT_EQ(cfg.ReservBlocks.SensorTypes[1], 0x08);
-  EXPECT_EQ(cfg.ProgZul.ModuleSynced[1], 1);
-  EXPECT_EQ(cfg.ProgZul.Modified, 1);
+  EXPECT_EQ(cfg.reserveBlocks.SensorTypes[1], 0x08);
+  EXPECT_EQ(cfg.discreteProcessing.ModuleSynced[1], 1);
+  EXPECT_EQ(cfg.discreteProcessing.Modified, 1);
 }
 
 TEST_F(ModuleBlockTest, SensorTypes_RestoreTakesTheReferenceWordsBack) {
-  cfg.ReservBlocks.SensorTypes[4] = 0x05;  // slot 3: sensors 1 and 3 NAMUR
-  SensorTypeBlock block(cfg.ProgZul, cfg.ReservBlocks, port, device, 3);
-  cfg.ProgZul.SetSensorType(1, 2, 1);
+  cfg.reserveBlocks.SensorTypes[4] = 0x05;  // slot 3: sensors 1 and 3 NAMUR
+  SensorTypeBlock block(cfg.discreteProcessing, cfg.reserveBlocks, port, device, 3);
+  cfg.discreteProcessing.SetSensorType(1, 2, 1);
   block.RestoreReference();
-  EXPECT_EQ(cfg.ProgZul.GetSensorType(0, 2), 1);
-  EXPECT_EQ(cfg.ProgZul.GetSensorType(1, 2), 0);
-  EXPECT_EQ(cfg.ProgZul.GetSensorType(2, 2), 1);
+  EXPECT_EQ(cfg.discreteProcessing.GetSensorType(0, 2), 1);
+  EXPECT_EQ(cfg.discreteProcessing.GetSensorType(1, 2), 0);
+  EXPECT_EQ(cfg.discreteProcessing.GetSensorType(2, 2), 1);
 }
 
 }  // namespace

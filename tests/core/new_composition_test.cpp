@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "core/config/NewComposition.h"
-#include "core/model/TServClass.h"
+#include "core/model/ServiceBlock.h"
 
 namespace zul {
 namespace {
@@ -74,7 +74,7 @@ TEST(CompositionCodes, ReservedListEntriesGiveZero) {
 }
 
 TEST(CompositionApply, ServiceBlockTakesTheComposition) {
-  TServClass serv;
+  ServiceBlock serv;
   SlotFlags keep{};
   keep[0] = 1;  // the analog module in slot 1
   ApplyComposition(serv, OrderComposition(TypesOfCodeLine("6311500000000000"), keep));

@@ -23,80 +23,81 @@ NewConfigurationRequest Request(std::string_view line, std::initializer_list<int
 
 TEST(NewConfiguration, FromScratch_OrdersTheModulesAndTakesEveryDefault) {
   const Configuration none;
-  auto n = BuildNewConfiguration(none, NewConfigurationBase::Of(none.Serv),
+  auto n = BuildNewConfiguration(none, NewConfigurationBase::Of(none.service),
                                  Request("6611000000000000", {}, false));
-  EXPECT_EQ(CodeLineOf(SlotTypes{n->Serv.ModuleType[0], n->Serv.ModuleType[1], n->Serv.ModuleType[2],
-                                 n->Serv.ModuleType[3]}),
+  EXPECT_EQ(CodeLineOf(SlotTypes{n->service.ModuleType[0], n->service.ModuleType[1], n->service.ModuleType[2],
+                                 n->service.ModuleType[3]}),
             "1166000000000000");
-  EXPECT_EQ(n->Serv.DiModules, 2);
-  EXPECT_EQ(n->Serv.AiModules, 2);
-  EXPECT_EQ(n->Serv.SignalCount, 2 * 12 + 2 * 24);
-  EXPECT_EQ(n->Serv.GetText(0), "Дискр.сигн.001");
-  EXPECT_EQ(n->ProgMBA.GetUnitName(0), "град.С");
-  EXPECT_EQ(n->ProgMBA.GetRecordByte(1, 0), 2);
-  EXPECT_EQ(n->ProgMBM.Records[0][0], 3);  // network parts follow the analog records
-  EXPECT_EQ(n->ProgMBM.MasterBlock[0], 10);
-  EXPECT_EQ(n->ProgF15.GetByte(0), 11);
-  EXPECT_EQ(n->ProgReg.GetTime(0, 0), 60);
-  EXPECT_EQ(n->ProgFB.GetAlgStart(0), TProgFBClass::kEmptyEntry);
-  EXPECT_EQ(n->ProgFB.GetAlgCount(), 0);
+  EXPECT_EQ(n->service.DiModules, 2);
+  EXPECT_EQ(n->service.AiModules, 2);
+  EXPECT_EQ(n->service.SignalCount, 2 * 12 + 2 * 24);
+  EXPECT_EQ(n->service.GetText(0), "Дискр.сигн.001");
+  EXPECT_EQ(n->analogModules.GetUnitName(0), "град.С");
+  EXPECT_EQ(n->analogModules.GetRecordByte(1, 0), 2);
+  EXPECT_EQ(n->networkMaster.Records[0][0], 3);  // network parts follow the analog records
+  EXPECT_EQ(n->networkMaster.MasterBlock[0], 10);
+  EXPECT_EQ(n->function15Blocks.GetByte(0), 11);
+  EXPECT_EQ(n->regulators.GetTime(0, 0), 60);
+  EXPECT_EQ(n->functionBlocks.GetAlgStart(0), FunctionBlocks::kEmptyEntry);
+  EXPECT_EQ(n->functionBlocks.GetAlgCount(), 0);
   EXPECT_EQ(ZulFileBytes(*n).size(), kZulFileSize);
 }
 
 TEST(NewConfiguration, FromScratch_IgnoresTheOpenConfigurationAndKeepFlags) {
   auto open = MakeSampleConfiguration();
-  auto n = BuildNewConfiguration(*open, NewConfigurationBase::Of(open->Serv), Request("1163", {3, 4}, false));
+  auto n =
+      BuildNewConfiguration(*open, NewConfigurationBase::Of(open->service), Request("1163", {3, 4}, false));
   Configuration defaults;
-  defaults.ProgMBA.SetModuleDefaults(0, 6);
-  EXPECT_EQ(n->ProgMBA.GetPosition(0, 1), defaults.ProgMBA.GetPosition(0, 1));
-  EXPECT_EQ(n->Serv.GetText(0), "Дискр.сигн.001");
-  EXPECT_EQ(n->ProgFB.GetTypeCode(0), 0);
-  EXPECT_EQ(n->ProgMBM.GetFunction(0), 0);
+  defaults.analogModules.SetModuleDefaults(0, 6);
+  EXPECT_EQ(n->analogModules.GetPosition(0, 1), defaults.analogModules.GetPosition(0, 1));
+  EXPECT_EQ(n->service.GetText(0), "Дискр.сигн.001");
+  EXPECT_EQ(n->functionBlocks.GetTypeCode(0), 0);
+  EXPECT_EQ(n->networkMaster.GetFunction(0), 0);
 }
 
 TEST(NewConfiguration, OnBasis_SameComposition_KeepsKeptSlotsAndTheSharedBlocks) {
-  auto open = MakeSampleConfiguration();                 // 1163
-  open->Serv.Identity[TServClass::kIdSignalCount] = 80;  // network signals added to the module signals
-  const auto base = NewConfigurationBase::Of(open->Serv);
+  auto open = MakeSampleConfiguration();                      // 1163
+  open->service.Identity[ServiceBlock::kIdSignalCount] = 80;  // network signals added to the module signals
+  const auto base = NewConfigurationBase::Of(open->service);
   auto n = BuildNewConfiguration(*open, base, Request("1163", {3, 4}));
-  EXPECT_EQ(n->ProgMBA.GetPosition(0, 1), "PT-101");
-  EXPECT_EQ(n->ProgMR.GetAckInput(3, 0), 7);
-  EXPECT_EQ(n->Serv.SignalCount, 80);
-  EXPECT_EQ(n->Serv.GetText(0), "Насос 1");
-  EXPECT_EQ(n->Serv.GetOutputText(2), "Сирена");
-  EXPECT_EQ(n->ProgMBA.GetUnitName(3), "бар");
-  EXPECT_EQ(n->ProgMBM.GetSlave(0), 17);
-  EXPECT_EQ(n->ProgF15.GetSlave(0), 9);
-  EXPECT_EQ(n->ProgFB.GetTypeCode(1), 6);
-  EXPECT_EQ(n->ProgFB.GetAlgName(0), "Пуск насоса");
-  EXPECT_EQ(n->ProgZul.GetDelayTime(3), 5);  // relay defaults over the first 24 records
-  EXPECT_EQ(n->ProgZul.GetArchive(3), 0x80);
-  EXPECT_EQ(n->ProgReg.GetPV(0), 0);  // regulators always start afresh
-  EXPECT_EQ(n->Serv.ConfiguredDevice, 0);
+  EXPECT_EQ(n->analogModules.GetPosition(0, 1), "PT-101");
+  EXPECT_EQ(n->relayModules.GetAckInput(3, 0), 7);
+  EXPECT_EQ(n->service.SignalCount, 80);
+  EXPECT_EQ(n->service.GetText(0), "Насос 1");
+  EXPECT_EQ(n->service.GetOutputText(2), "Сирена");
+  EXPECT_EQ(n->analogModules.GetUnitName(3), "бар");
+  EXPECT_EQ(n->networkMaster.GetSlave(0), 17);
+  EXPECT_EQ(n->function15Blocks.GetSlave(0), 9);
+  EXPECT_EQ(n->functionBlocks.GetTypeCode(1), 6);
+  EXPECT_EQ(n->functionBlocks.GetAlgName(0), "Пуск насоса");
+  EXPECT_EQ(n->discreteProcessing.GetDelayTime(3), 5);  // relay defaults over the first 24 records
+  EXPECT_EQ(n->discreteProcessing.GetArchive(3), 0x80);
+  EXPECT_EQ(n->regulators.GetPV(0), 0);  // regulators always start afresh
+  EXPECT_EQ(n->service.ConfiguredDevice, 0);
 }
 
 TEST(NewConfiguration, OnBasis_SlotsNotKept_GetDefaults) {
   auto open = MakeSampleConfiguration();
-  auto n = BuildNewConfiguration(*open, NewConfigurationBase::Of(open->Serv), Request("1163"));
+  auto n = BuildNewConfiguration(*open, NewConfigurationBase::Of(open->service), Request("1163"));
   Configuration defaults;
-  defaults.ProgMBA.SetModuleDefaults(0, 6);
-  defaults.ProgMR.SetDefaults();
-  EXPECT_EQ(n->ProgMBA.GetPosition(0, 1), defaults.ProgMBA.GetPosition(0, 1));
-  EXPECT_EQ(n->ProgMR.GetAckInput(3, 0), defaults.ProgMR.GetAckInput(3, 0));
+  defaults.analogModules.SetModuleDefaults(0, 6);
+  defaults.relayModules.SetDefaults();
+  EXPECT_EQ(n->analogModules.GetPosition(0, 1), defaults.analogModules.GetPosition(0, 1));
+  EXPECT_EQ(n->relayModules.GetAckInput(3, 0), defaults.relayModules.GetAckInput(3, 0));
 }
 
 TEST(NewConfiguration, OnBasis_KeptModuleFollowsItsSlotWhenTheDiscreteGroupShrinks) {
   auto open = MakeSampleConfiguration();  // 1 1 6 3
   // Slot 1 emptied: the analog module typed in slot 3 becomes the new slot 2.
-  auto n = BuildNewConfiguration(*open, NewConfigurationBase::Of(open->Serv), Request("0163", {3, 4}));
-  EXPECT_EQ(n->Serv.ModuleType[1], 6);
-  EXPECT_EQ(n->ProgMBA.GetPosition(0, 1), "PT-101");
-  EXPECT_EQ(n->ProgMBA.GetRecordByte(0, 0), 1);
-  EXPECT_EQ(n->ProgMR.GetAckInput(3, 0), 7);
+  auto n = BuildNewConfiguration(*open, NewConfigurationBase::Of(open->service), Request("0163", {3, 4}));
+  EXPECT_EQ(n->service.ModuleType[1], 6);
+  EXPECT_EQ(n->analogModules.GetPosition(0, 1), "PT-101");
+  EXPECT_EQ(n->analogModules.GetRecordByte(0, 0), 1);
+  EXPECT_EQ(n->relayModules.GetAckInput(3, 0), 7);
   // Another composition: the network and the function blocks start afresh.
-  EXPECT_EQ(n->ProgMBM.GetFunction(0), 0);
-  EXPECT_EQ(n->ProgFB.GetTypeCode(0), 0);
-  EXPECT_EQ(n->Serv.SignalCount, 12 + 24);
+  EXPECT_EQ(n->networkMaster.GetFunction(0), 0);
+  EXPECT_EQ(n->functionBlocks.GetTypeCode(0), 0);
+  EXPECT_EQ(n->service.SignalCount, 12 + 24);
 }
 
 struct KindCase {
@@ -110,10 +111,10 @@ class NewConfigurationKinds : public ::testing::TestWithParam<KindCase> {};
 
 TEST_P(NewConfigurationKinds, KeptOnlyWhenTheSlotHeldTheSameKind) {
   auto open = MakeSampleConfiguration("1163");
-  auto n =
-      BuildNewConfiguration(*open, NewConfigurationBase::Of(open->Serv), Request(GetParam().typed, {3, 4}));
-  const bool analogKept = n->ProgMBA.GetPosition(0, 1) == "PT-101";
-  const bool relayKept = n->ProgMR.GetAckInput(3, 0) == 7;
+  auto n = BuildNewConfiguration(*open, NewConfigurationBase::Of(open->service),
+                                 Request(GetParam().typed, {3, 4}));
+  const bool analogKept = n->analogModules.GetPosition(0, 1) == "PT-101";
+  const bool relayKept = n->relayModules.GetAckInput(3, 0) == 7;
   EXPECT_EQ(analogKept, GetParam().analogKept);
   EXPECT_EQ(relayKept, GetParam().relayKept);
 }
@@ -127,9 +128,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, NewConfigurationKinds,
 
 TEST(NewConfiguration, OnBasis_SensorTypesOfAKeptProgrammableModule) {
   auto open = MakeSampleConfiguration("1A63");  // sample sets byte 2: slot 2's word
-  const auto base = NewConfigurationBase::Of(open->Serv);
-  EXPECT_EQ(BuildNewConfiguration(*open, base, Request("1A63", {2}))->ProgZul.GetSensorTypeByte(2), 0x5A);
-  EXPECT_EQ(BuildNewConfiguration(*open, base, Request("1A63"))->ProgZul.GetSensorTypeByte(2), 0);
+  const auto base = NewConfigurationBase::Of(open->service);
+  EXPECT_EQ(BuildNewConfiguration(*open, base, Request("1A63", {2}))->discreteProcessing.GetSensorTypeByte(2),
+            0x5A);
+  EXPECT_EQ(BuildNewConfiguration(*open, base, Request("1A63"))->discreteProcessing.GetSensorTypeByte(2), 0);
 }
 
 class CreateConfigurationFileTest : public ::testing::Test {
@@ -148,7 +150,7 @@ class CreateConfigurationFileTest : public ::testing::Test {
 
 TEST_F(CreateConfigurationFileTest, CreatesAFileTheOpenCommandReads) {
   fs::path created;
-  ASSERT_EQ(CreateConfigurationFile(dir_ / "new", open_, NewConfigurationBase::Of(open_.Serv),
+  ASSERT_EQ(CreateConfigurationFile(dir_ / "new", open_, NewConfigurationBase::Of(open_.service),
                                     Request("6611000000000000", {}, false), ui_, &created),
             NewConfigurationResult::Created);
   EXPECT_EQ(created, dir_ / "new.zul");
@@ -157,12 +159,12 @@ TEST_F(CreateConfigurationFileTest, CreatesAFileTheOpenCommandReads) {
   EXPECT_EQ(ui_.Last().icon, Icon::Information);
   auto c = std::make_unique<Configuration>();
   EXPECT_EQ(OpenZulFile(created, *c, ui_), ZulOpenResult::Loaded);
-  EXPECT_EQ(c->Serv.ModuleType[0], 1);
-  EXPECT_EQ(c->Serv.ModuleType[2], 6);
+  EXPECT_EQ(c->service.ModuleType[0], 1);
+  EXPECT_EQ(c->service.ModuleType[2], 6);
 }
 
 TEST_F(CreateConfigurationFileTest, RefusalsLeaveNoFile) {
-  const auto base = NewConfigurationBase::Of(open_.Serv);
+  const auto base = NewConfigurationBase::Of(open_.service);
   EXPECT_EQ(CreateConfigurationFile(dir_ / "bad", open_, base, Request("1111166667777700", {}, false), ui_),
             NewConfigurationResult::InvalidComposition);
   EXPECT_EQ(ui_.Last().text, kNewConfigInputError);
@@ -174,7 +176,7 @@ TEST_F(CreateConfigurationFileTest, RefusalsLeaveNoFile) {
 }
 
 TEST_F(CreateConfigurationFileTest, ExistingFile_KeptUnlessTheUserAgrees) {
-  const auto base = NewConfigurationBase::Of(open_.Serv);
+  const auto base = NewConfigurationBase::Of(open_.service);
   ASSERT_EQ(CreateConfigurationFile(dir_ / "a.zul", open_, base, Request("11", {}, false), ui_),
             NewConfigurationResult::Created);
   const auto first = ReadWholeFile(dir_ / "a.zul");

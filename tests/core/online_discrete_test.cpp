@@ -2,7 +2,7 @@
 
 #include "core/ScriptedInteraction.h"
 #include "core/config/OnlineDiscrete.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 #include "support/FakeSerialLine.h"
 
 namespace zul {
@@ -24,7 +24,7 @@ class OnlineDiscreteTest : public ::testing::Test {
   VirtualClock clock;
   test::FakeSerialLine line{&clock};
   ScriptedInteraction ui;
-  TComPortClass port{line, clock, ui};
+  ModbusLink port{line, clock, ui};
 };
 
 TEST(OnlineRequests, AddressesOfEachRequest) {

@@ -15,7 +15,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
 
 namespace zul {
@@ -39,31 +39,31 @@ Bytes Cut(std::span<const uint8_t> bytes, int length) {
 Bytes BlockFrom(Configuration c, int block) {
   if (block >= 1 && block <= 8) {
     const int k = block - 1;
-    const int analog = c.Serv.AiModules;
-    if (k < analog) return Cut(c.ProgMBA.GetRecord(k), c.ProgMBA.GetRecordLength());
-    return Cut(c.ProgMBM.Records[static_cast<size_t>(k - analog)], c.ProgMBM.RecordLen);
+    const int analog = c.service.AiModules;
+    if (k < analog) return Cut(c.analogModules.GetRecord(k), c.analogModules.GetRecordLength());
+    return Cut(c.networkMaster.Records[static_cast<size_t>(k - analog)], c.networkMaster.RecordLen);
   }
-  if (block == 9) return Cut(c.ProgMR.GetBlock(), c.ProgMR.GetBlockLength());
-  if (block == 10) return Cut(c.ProgMBM.MasterBlock, c.ProgMBM.MasterBlockLen);
-  if (block == 11) return Cut(c.ProgF15.GetBlock(), c.ProgMBM.F15BlockLen);
+  if (block == 9) return Cut(c.relayModules.GetBlock(), c.relayModules.GetBlockLength());
+  if (block == 10) return Cut(c.networkMaster.MasterBlock, c.networkMaster.MasterBlockLen);
+  if (block == 11) return Cut(c.function15Blocks.GetBlock(), c.networkMaster.F15BlockLen);
   if (block >= 12 && block <= 25) {
-    c.ProgZul.PackBlock(block - 12);
-    return WithNumber(block, c.ProgZul.ExchangeBuffer());
+    c.discreteProcessing.PackBlock(block - 12);
+    return WithNumber(block, c.discreteProcessing.ExchangeBuffer());
   }
   if (block == 32 || block == 33) {
-    c.ProgReg.Pack(block);
-    return WithNumber(block, c.ProgReg.RegBuf);
+    c.regulators.Pack(block);
+    return WithNumber(block, c.regulators.RegBuf);
   }
-  if (block == 35) return WithNumber(block, c.ProgMBA.GetUnits());
+  if (block == 35) return WithNumber(block, c.analogModules.GetUnits());
   if (block >= 40 && block <= 51) {
-    c.Serv.FillTextBlock(block - 40);
-    return WithNumber(block, c.Serv.TextBuf);
+    c.service.FillTextBlock(block - 40);
+    return WithNumber(block, c.service.TextBuf);
   }
   if (block >= 68 && block <= 79) {
-    c.ProgFB.StorePage(block - 68);
-    return WithNumber(block, c.ProgFB.PageBuf());
+    c.functionBlocks.StorePage(block - 68);
+    return WithNumber(block, c.functionBlocks.PageBuf());
   }
-  if (block == 98) return WithNumber(block, c.ProgZul.SensorTypes());
+  if (block == 98) return WithNumber(block, c.discreteProcessing.SensorTypes());
   return {};
 }
 
@@ -81,8 +81,8 @@ std::vector<int> ReadBlockNumbers(bool regulator, bool programmable, int pages =
 // Everything of the configuration a write must leave as it was.
 struct Image {
   std::map<int, Bytes> blocks;
-  std::array<int, TServClass::kSlots> modules{};
-  std::array<uint8_t, TServClass::kIdentityBytes> identity{};
+  std::array<int, ServiceBlock::kSlots> modules{};
+  std::array<uint8_t, ServiceBlock::kIdentityBytes> identity{};
   std::vector<int> counts;
   std::vector<std::string> idents;
   bool operator==(const Image&) const = default;
@@ -91,14 +91,14 @@ struct Image {
 Image ImageOf(const Configuration& c) {
   Image image;
   for (int b : ReadBlockNumbers(true, true)) image.blocks[b] = BlockFrom(c, b);
-  const TServClass& s = c.Serv;
+  const ServiceBlock& s = c.service;
   image.modules = s.ModuleType;
   image.identity = s.Identity;
   image.counts = {s.DiModules,     s.AiModules,        s.DoModules,        s.DiCount,
                   s.AiCount,       s.DoCount,          s.SignalCount,      s.AnalogSignalCount,
                   s.NetBlocksUsed, s.NetDiscreteTotal, s.NetAnalogTotal,   s.GroupStart1,
-                  s.GroupStart2,   s.IndicationType,   s.ConfiguredDevice, c.ProgFB.GetTableSize()};
-  for (int i = 0; i < TServClass::kSignals; ++i) image.idents.push_back(s.GetIdentifier(i));
+                  s.GroupStart2,   s.IndicationType,   s.ConfiguredDevice, c.functionBlocks.GetTableSize()};
+  for (int i = 0; i < ServiceBlock::kSignals; ++i) image.idents.push_back(s.GetIdentifier(i));
   return image;
 }
 
@@ -163,7 +163,7 @@ class ReadWriteFixture : public ::testing::Test {
   SimulatedBus bus_;
   SimulatedLine line_;
   ScriptedInteraction ui_;
-  TComPortClass port_;
+  ModbusLink port_;
   Configuration config_;
 };
 
@@ -188,8 +188,8 @@ TEST_P(ReadCompositions, RequestsTheComposition_sBlocksAndKeepsThemByteForByte) 
   const std::vector<int> expected = ReadBlockNumbers(c.regulator, c.programmable);
   EXPECT_EQ(Requested(68), expected);
   for (int b : expected) EXPECT_EQ(BlockFrom(config_, b), sim.Blocks().at(b)) << "block " << b;
-  EXPECT_EQ(config_.Serv.ModuleType[0], c.composition.modules[0]);
-  EXPECT_EQ(config_.ReservBlocks.MasterBlock, config_.ProgMBM.MasterBlock);
+  EXPECT_EQ(config_.service.ModuleType[0], c.composition.modules[0]);
+  EXPECT_EQ(config_.reserveBlocks.MasterBlock, config_.networkMaster.MasterBlock);
   EXPECT_EQ(ui_.ProgressSteps().back().maximum, 0);  // hidden at the end
 }
 
@@ -204,9 +204,9 @@ INSTANTIATE_TEST_SUITE_P(Compositions, ReadCompositions,
 TEST_F(ReadWriteFixture, ReadWithTwoAnalogModules_PutsBlocks3To8IntoNetworkParts) {
   SimulatedController& sim = Add(Modules({1, 6, 7, 3}), 1, true);
   ASSERT_TRUE(ReadConfiguration(port_, config_, ui_).ok);
-  for (int m = 0; m < 2; ++m) EXPECT_EQ(Cut(config_.ProgMBA.GetRecord(m), 169), sim.Blocks().at(m + 1));
+  for (int m = 0; m < 2; ++m) EXPECT_EQ(Cut(config_.analogModules.GetRecord(m), 169), sim.Blocks().at(m + 1));
   for (int part = 0; part < 6; ++part)
-    EXPECT_EQ(Bytes(config_.ProgMBM.Records[part].begin(), config_.ProgMBM.Records[part].end()),
+    EXPECT_EQ(Bytes(config_.networkMaster.Records[part].begin(), config_.networkMaster.Records[part].end()),
               sim.Blocks().at(part + 3));
 }
 
@@ -230,8 +230,8 @@ TEST_F(ReadWriteFixture, SilentController_OnlyIdentityTriesAndNothingChanges) {
   ControllerSetup setup;
   setup.faults.silent = true;
   Add(setup);
-  config_.Serv.FileMode = 1;
-  config_.Serv.SetText(3, "keep me");
+  config_.service.FileMode = 1;
+  config_.service.SetText(3, "keep me");
   const Image before = ImageOf(config_);
 
   const ReadResult r = ReadConfiguration(port_, config_, ui_);
@@ -242,7 +242,7 @@ TEST_F(ReadWriteFixture, SilentController_OnlyIdentityTriesAndNothingChanges) {
   EXPECT_EQ(line_.Written().size(), port_.GetRepeat1());
   EXPECT_EQ(ShownTexts(), std::vector<std::string>{"устройство 1 COM1 не отвечает на запрос"});
   EXPECT_EQ(ui_.ProgressSteps().back().maximum, 0);
-  EXPECT_EQ(config_.Serv.FileMode, 0);
+  EXPECT_EQ(config_.service.FileMode, 0);
   EXPECT_EQ(ImageOf(config_), before);
 }
 
@@ -287,7 +287,7 @@ TEST_F(ReadWriteFixture, SixtyFunctionBlockController_IsRecognisedAndTheReadComp
   const ReadResult r = ReadConfiguration(port_, config_, ui_);
   EXPECT_TRUE(r.ok) << r.Describe();
   EXPECT_TRUE(r.sixtyFunctionBlocks);
-  EXPECT_EQ(config_.ProgFB.GetTableSize(), 60);
+  EXPECT_EQ(config_.functionBlocks.GetTableSize(), 60);
   EXPECT_EQ(ShownTexts(), std::vector<std::string>{"Прибор  на 60 ФБ"});
   const std::vector<int> blocks = Requested(68);
   EXPECT_EQ(std::count_if(blocks.begin(), blocks.end(), [](int b) { return b >= 68; }), 7);
@@ -301,26 +301,26 @@ TEST_F(ReadWriteFixture, ARefusedEarlyFunctionBlockPage_IsAFailure) {
   const ReadResult r = ReadConfiguration(port_, config_, ui_);
   EXPECT_FALSE(r.ok);
   EXPECT_FALSE(r.sixtyFunctionBlocks);
-  EXPECT_EQ(config_.ProgFB.GetTableSize(), 120);
+  EXPECT_EQ(config_.functionBlocks.GetTableSize(), 120);
 }
 
 TEST_F(ReadWriteFixture, OutputTextsAreBlankAndAlgorithmsGoneAfterARead) {
   Add(Modules({1, 6, 3}));
-  config_.Serv.SetOutputText(5, "old text");
-  config_.ProgFB.SetAlgCount(3);
+  config_.service.SetOutputText(5, "old text");
+  config_.functionBlocks.SetAlgCount(3);
   ASSERT_TRUE(ReadConfiguration(port_, config_, ui_).ok);
-  for (int o = 0; o < TServClass::kOutputs; ++o) EXPECT_EQ(config_.Serv.GetOutputText(o), "") << o;
-  EXPECT_EQ(config_.ProgFB.GetAlgCount(), 0);
-  EXPECT_EQ(config_.ProgFB.GetAlgStart(0), TProgFBClass::kEmptyEntry);
+  for (int o = 0; o < ServiceBlock::kOutputs; ++o) EXPECT_EQ(config_.service.GetOutputText(o), "") << o;
+  EXPECT_EQ(config_.functionBlocks.GetAlgCount(), 0);
+  EXPECT_EQ(config_.functionBlocks.GetAlgStart(0), FunctionBlocks::kEmptyEntry);
 }
 
 TEST_F(ReadWriteFixture, ReadFromAnotherDevice_AddressesItAndMakesItTheConfiguredOne) {
   Add(Modules({1, 6, 3}), 1);
   SimulatedController& five = Add(Modules({1, 1, 3}), 5);
-  config_.Serv.CurrentDevice = 4;
+  config_.service.CurrentDevice = 4;
   ASSERT_TRUE(ReadConfiguration(port_, config_, ui_).ok);
-  EXPECT_EQ(config_.Serv.ConfiguredDevice, 4);
-  EXPECT_EQ(config_.Serv.DiModules, 2);
+  EXPECT_EQ(config_.service.ConfiguredDevice, 4);
+  EXPECT_EQ(config_.service.DiModules, 2);
   EXPECT_EQ(BlockFrom(config_, 12), five.Blocks().at(12));
 }
 
@@ -338,8 +338,8 @@ class WriteFixture : public ReadWriteFixture {
     }
     target_ = &Add(to, 2);
     ASSERT_TRUE(ReadConfiguration(port_, config_, ui_).ok);
-    config_.ProgZul.AccessLevel = kFullAccess;
-    config_.Serv.CurrentDevice = config_.Serv.ConfiguredDevice = 1;
+    config_.discreteProcessing.AccessLevel = kFullAccess;
+    config_.service.CurrentDevice = config_.service.ConfiguredDevice = 1;
     ui_.Clear();
     written0_ = line_.Written().size();
   }
@@ -354,9 +354,9 @@ class WriteFixture : public ReadWriteFixture {
   // Reads the target back into a fresh configuration.
   Configuration ReadTarget() {
     Configuration back;
-    back.Serv.CurrentDevice = 1;
+    back.service.CurrentDevice = 1;
     ScriptedInteraction quiet;
-    TComPortClass port(line_, clock_, quiet);
+    ModbusLink port(line_, clock_, quiet);
     EXPECT_TRUE(ReadConfiguration(port, back, quiet).ok);
     return back;
   }
@@ -367,7 +367,7 @@ class WriteFixture : public ReadWriteFixture {
 
 TEST_F(WriteFixture, WithoutFullAccess_NothingIsSent) {
   Prepare(Modules({1, 6, 3}), Modules({1, 6, 3}));
-  config_.ProgZul.AccessLevel = kViewingAccess;
+  config_.discreteProcessing.AccessLevel = kViewingAccess;
   const WriteResult r = WriteConfiguration(port_, config_, ui_);
   EXPECT_EQ(r.outcome, WriteOutcome::NoAccess);
   EXPECT_EQ(line_.Written().size(), written0_);
@@ -377,7 +377,7 @@ TEST_F(WriteFixture, WithoutFullAccess_NothingIsSent) {
 
 TEST_F(WriteFixture, EqualCompositions_StoreEveryBlockAndLeaveTheConfigurationAsItWas) {
   Prepare(Modules({1, 1, 6, 3}), Modules({1, 1, 6, 3}));
-  config_.ProgZul.Modified = 1;
+  config_.discreteProcessing.Modified = 1;
   const Image before = ImageOf(config_);
   const WriteResult r = WriteConfiguration(port_, config_, ui_);
   ASSERT_TRUE(r.ok()) << r.Describe();
@@ -393,8 +393,8 @@ TEST_F(WriteFixture, EqualCompositions_StoreEveryBlockAndLeaveTheConfigurationAs
   EXPECT_EQ(stored, expected);
   for (int b : expected) EXPECT_EQ(target_->Blocks().at(b), BlockFrom(config_, b)) << "block " << b;
   EXPECT_EQ(ImageOf(config_), before);
-  EXPECT_EQ(config_.Serv.CurrentDevice, 1);
-  EXPECT_EQ(config_.ProgZul.Modified, 0);
+  EXPECT_EQ(config_.service.CurrentDevice, 1);
+  EXPECT_EQ(config_.discreteProcessing.Modified, 0);
   EXPECT_EQ(ui_.ProgressSteps().back().maximum, 0);
 }
 
@@ -454,11 +454,11 @@ TEST_P(WriteDifferingCompositions, NetworkSignalsMoveForTheTransferOnly) {
   Prepare(c.config, c.device);
   const int first = c.config.DiCount() + 4 * c.config.AiCount();
   ProcessingRecord marker{0x41, 1, 0, 0, 0, 0, 0, 0, 0, 0x05, 0};
-  config_.ProgZul.SetRecord(first, marker);
-  config_.Serv.SetText(first, "первый сетевой");
-  config_.ProgFB.SetTypeCode(0, 1);
-  config_.ProgFB.SetInputSource(0, 0, srcDiscrete);
-  config_.ProgFB.SetInputNumber(0, 0, first + 1);
+  config_.discreteProcessing.SetRecord(first, marker);
+  config_.service.SetText(first, "первый сетевой");
+  config_.functionBlocks.SetTypeCode(0, 1);
+  config_.functionBlocks.SetInputSource(0, 0, srcDiscrete);
+  config_.functionBlocks.SetInputNumber(0, 0, first + 1);
   const Image before = ImageOf(config_);
 
   const WriteResult r = WriteConfiguration(port_, config_, ui_);
@@ -471,12 +471,12 @@ TEST_P(WriteDifferingCompositions, NetworkSignalsMoveForTheTransferOnly) {
 
   const Configuration back = ReadTarget();
   const int moved = first + c.discreteShift;
-  EXPECT_EQ(back.ProgMBM.GetFirstDiscrete(0), moved);
-  EXPECT_EQ(back.ProgMBM.GetFirstDiscrete(1), moved + 4);
-  EXPECT_EQ(back.ProgMBM.GetFirstAnalog(1), c.config.AiCount() + c.analogShift);
-  EXPECT_EQ(back.ProgZul.Record(moved), marker);
-  EXPECT_EQ(back.Serv.GetText(moved), "первый сетевой");
-  EXPECT_EQ(back.ProgFB.GetInputNumber(0, 0), moved + 1);
+  EXPECT_EQ(back.networkMaster.GetFirstDiscrete(0), moved);
+  EXPECT_EQ(back.networkMaster.GetFirstDiscrete(1), moved + 4);
+  EXPECT_EQ(back.networkMaster.GetFirstAnalog(1), c.config.AiCount() + c.analogShift);
+  EXPECT_EQ(back.discreteProcessing.Record(moved), marker);
+  EXPECT_EQ(back.service.GetText(moved), "первый сетевой");
+  EXPECT_EQ(back.functionBlocks.GetInputNumber(0, 0), moved + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, WriteDifferingCompositions,
@@ -492,11 +492,11 @@ TEST_F(WriteFixture, OneAnalogModuleLess_Block1CarriesTheModuleAndBlocks2To8TheN
   Prepare(Modules({1, 1, 6, 6, 3}), Modules({1, 1, 6, 3}));
   ASSERT_TRUE(WriteConfiguration(port_, config_, ui_).ok());
   const Bytes& block1 = target_->Blocks().at(1);
-  const auto record = config_.ProgMBA.GetRecord(0);
+  const auto record = config_.analogModules.GetRecord(0);
   EXPECT_TRUE(std::equal(block1.begin() + 1, block1.end(), record.begin() + 1));
   for (int k = 1; k < 8; ++k) {
     const Bytes& stored = target_->Blocks().at(k + 1);
-    const auto& part = config_.ProgMBM.Records[static_cast<size_t>(k - 1)];
+    const auto& part = config_.networkMaster.Records[static_cast<size_t>(k - 1)];
     EXPECT_EQ(stored[0], k + 1);
     EXPECT_TRUE(std::equal(stored.begin() + 1, stored.end(), part.begin() + 1)) << "block " << k + 1;
   }
@@ -515,7 +515,7 @@ class WriteRefusals : public WriteFixture, public ::testing::WithParamInterface<
 TEST_P(WriteRefusals, NothingIsStoredAndTheConfigurationStays) {
   const RefusedWrite& c = GetParam();
   Prepare(c.config, c.device, false);
-  if (c.outcome == WriteOutcome::NotSet) config_.Serv.ModuleType.fill(0);
+  if (c.outcome == WriteOutcome::NotSet) config_.service.ModuleType.fill(0);
   const Image before = ImageOf(config_);
   const WriteResult r = WriteConfiguration(port_, config_, ui_);
   EXPECT_EQ(r.outcome, c.outcome);
@@ -546,8 +546,8 @@ TEST_F(WriteFixture, ARefusedStore_EndsTheWriteAndRestoresTheConfiguration) {
   to.blockExceptions[15] = 4;
   target_ = &Add(to);
   ASSERT_TRUE(ReadConfiguration(port_, config_, ui_).ok);
-  config_.ProgZul.AccessLevel = kFullAccess;
-  config_.Serv.CurrentDevice = config_.Serv.ConfiguredDevice = 1;
+  config_.discreteProcessing.AccessLevel = kFullAccess;
+  config_.service.CurrentDevice = config_.service.ConfiguredDevice = 1;
   ui_.Clear();
   const Image before = ImageOf(config_);
   const WriteResult r = WriteConfiguration(port_, config_, ui_);

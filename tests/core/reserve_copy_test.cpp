@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <memory>
 
-#include "core/model/TCopyBlocksClass.h"
-#include "core/model/TReservBlocksClass.h"
-#include "core/model/TServClass.h"
+#include "core/model/CopyBlocks.h"
+#include "core/model/ReserveBlocks.h"
+#include "core/model/ServiceBlock.h"
 
 namespace zul {
 namespace {
@@ -25,8 +25,8 @@ bool AllEmpty(const Cells& rows) {
 
 // The areas hold whole device blocks; a wrong size would cut a block short or
 // let a copy run over the next area.
-TEST(ReservBlocks, AreasHaveTheBlockSizes) {
-  using R = TReservBlocksClass;
+TEST(reserveBlocks, AreasHaveTheBlockSizes) {
+  using R = ReserveBlocks;
   EXPECT_EQ(sizeof(R::ModuleRecords), 8u * 169u);
   EXPECT_EQ(sizeof(R::RelayBlock), 193u);
   EXPECT_EQ(sizeof(R::MasterBlock), 194u);
@@ -42,8 +42,8 @@ TEST(ReservBlocks, AreasHaveTheBlockSizes) {
   EXPECT_EQ(sizeof(R::SensorTypes), 16u);
   EXPECT_EQ(R().BlockInts.size(), 120u);
   // The identifier copies have the service block's shape.
-  static_assert(std::is_same_v<decltype(R::Ident), decltype(TServClass::Ident)>);
-  static_assert(std::is_same_v<decltype(R::OutIdent), decltype(TServClass::OutIdent)>);
+  static_assert(std::is_same_v<decltype(R::Ident), decltype(ServiceBlock::Ident)>);
+  static_assert(std::is_same_v<decltype(R::OutIdent), decltype(ServiceBlock::OutIdent)>);
 }
 
 template <typename Blocks>
@@ -71,10 +71,10 @@ void ExpectEmptyAreas(const Blocks& b) {
   EXPECT_TRUE(AllZero(b.BlockInts));
 }
 
-TEST(ReservBlocks, ConstructedEmpty) { ExpectEmptyAreas(*std::make_unique<TReservBlocksClass>()); }
+TEST(reserveBlocks, ConstructedEmpty) { ExpectEmptyAreas(*std::make_unique<ReserveBlocks>()); }
 
-TEST(CopyBlocks, ConstructedEmptyWithZeroBookkeeping) {
-  const auto copy = std::make_unique<TCopyBlocksClass>();
+TEST(copyBlocks, ConstructedEmptyWithZeroBookkeeping) {
+  const auto copy = std::make_unique<CopyBlocks>();
   ExpectEmptyAreas(*copy);
   EXPECT_EQ(copy->FirstCopiedSignal, 0);
   EXPECT_EQ(copy->LastCopiedSignal, 0);
@@ -86,23 +86,23 @@ TEST(CopyBlocks, ConstructedEmptyWithZeroBookkeeping) {
 
 // The reference copy keeps the service block's identifiers and texts and gives
 // them back unchanged, as the whole-configuration write relies on.
-TEST(ReservBlocks, KeepsTheServiceBlocksIdentifiersAndTexts) {
-  auto serv = std::make_unique<TServClass>();
+TEST(reserveBlocks, KeepsTheServiceBlocksIdentifiersAndTexts) {
+  auto serv = std::make_unique<ServiceBlock>();
   const std::array<uint8_t, 23> identity{4, 1, 1, 6, 3};
   serv->LoadIdentity(identity);
   serv->DefaultIdentifiers();
   serv->DefaultOutputIdentifiers();
-  for (int s = 0; s < TServClass::kSignals; ++s) serv->DefaultText(s);
-  auto reserve = std::make_unique<TReservBlocksClass>();
+  for (int s = 0; s < ServiceBlock::kSignals; ++s) serv->DefaultText(s);
+  auto reserve = std::make_unique<ReserveBlocks>();
   reserve->Ident = serv->Ident;
   reserve->OutIdent = serv->OutIdent;
-  for (int s = 0; s < TServClass::kSignals; ++s)
+  for (int s = 0; s < ServiceBlock::kSignals; ++s)
     std::copy_n(serv->Text[s].begin(), 14, reserve->Texts[s].begin());
 
-  auto restored = std::make_unique<TServClass>();
+  auto restored = std::make_unique<ServiceBlock>();
   restored->Ident = reserve->Ident;
   restored->OutIdent = reserve->OutIdent;
-  for (int s = 0; s < TServClass::kSignals; ++s)
+  for (int s = 0; s < ServiceBlock::kSignals; ++s)
     std::copy_n(reserve->Texts[s].begin(), 14, restored->Text[s].begin());
   EXPECT_EQ(restored->GetIdentifier(47), "AI1_6_HH  ");
   EXPECT_EQ(restored->GetOutputIdentifier(7), "DO_1_8");

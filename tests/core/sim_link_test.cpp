@@ -4,7 +4,7 @@
 #include <array>
 
 #include "core/ScriptedInteraction.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
 
 namespace zul {
@@ -36,7 +36,7 @@ class LinkFixture : public ::testing::Test {
   SimulatedBus bus_;
   SimulatedLine line_;
   ScriptedInteraction ui_;
-  TComPortClass port_;
+  ModbusLink port_;
   std::array<uint8_t, kAnswerBufferSize> answer_{};
 };
 

@@ -68,14 +68,14 @@ TEST_F(ZulFileTest, SaveOpenSave_IsByteExact) {
   auto reopened = std::make_unique<Configuration>();
   ASSERT_EQ(OpenZulFile(Path("a.zul"), *reopened, ui_), ZulOpenResult::Loaded);
   EXPECT_TRUE(ui_.Shown().empty());
-  EXPECT_EQ(reopened->Serv.FileMode, 1);
-  EXPECT_EQ(reopened->Serv.GetText(0), "Насос 1");
-  EXPECT_EQ(reopened->Serv.GetOutputText(2), "Сирена");
-  EXPECT_EQ(reopened->ProgFB.GetAlgName(0), "Пуск насоса");
-  EXPECT_EQ(reopened->ProgMBA.GetPosition(0, 1), "PT-101");
-  EXPECT_EQ(reopened->ProgReg.GetKP(0), original->ProgReg.GetKP(0));
-  EXPECT_EQ(reopened->ReservBlocks.MasterBlock, reopened->ProgMBM.MasterBlock);
-  EXPECT_EQ(reopened->ReservBlocks.AlgCount, 1);
+  EXPECT_EQ(reopened->service.FileMode, 1);
+  EXPECT_EQ(reopened->service.GetText(0), "Насос 1");
+  EXPECT_EQ(reopened->service.GetOutputText(2), "Сирена");
+  EXPECT_EQ(reopened->functionBlocks.GetAlgName(0), "Пуск насоса");
+  EXPECT_EQ(reopened->analogModules.GetPosition(0, 1), "PT-101");
+  EXPECT_EQ(reopened->regulators.GetKP(0), original->regulators.GetKP(0));
+  EXPECT_EQ(reopened->reserveBlocks.MasterBlock, reopened->networkMaster.MasterBlock);
+  EXPECT_EQ(reopened->reserveBlocks.AlgCount, 1);
 
   ASSERT_EQ(SaveZulFile(Path("b.zul"), *reopened, ui_), ZulSaveResult::Saved);
   EXPECT_EQ(Read(Path("b.zul")), first);
@@ -83,12 +83,12 @@ TEST_F(ZulFileTest, SaveOpenSave_IsByteExact) {
 
 TEST_F(ZulFileTest, OpenRebuildsNetworkSignalIdentifiers) {
   auto c = MakeSampleConfiguration();
-  c->Serv.SetSignalCount(c->Serv.SignalCount + 8);  // entry 0: two analog inputs, four limits each
+  c->service.SetSignalCount(c->service.SignalCount + 8);  // entry 0: two analog inputs, four limits each
   Write(Path("n.zul"), ZulFileBytes(*c));
   auto opened = std::make_unique<Configuration>();
   ASSERT_EQ(OpenZulFile(Path("n.zul"), *opened, ui_), ZulOpenResult::Loaded);
-  EXPECT_EQ(opened->Serv.NetAnalogTotal, 2);
-  EXPECT_FALSE(opened->Serv.GetIdentifier(opened->Serv.FirstNetSignal()).empty());
+  EXPECT_EQ(opened->service.NetAnalogTotal, 2);
+  EXPECT_FALSE(opened->service.GetIdentifier(opened->service.FirstNetSignal()).empty());
 }
 
 TEST_F(ZulFileTest, GarbageFilesLoadBoundedAndSaveStably) {
@@ -130,7 +130,7 @@ TEST_P(ZulFileSizes, RecognisedBySizeBeforeReading) {
   Write(Path("f.zul"), bytes);
 
   auto c = std::make_unique<Configuration>();
-  c->ProgFB.SetTableSize(90);
+  c->functionBlocks.SetTableSize(90);
   EXPECT_EQ(OpenZulFile(Path("f.zul"), *c, ui_), k.result);
   if (k.warning) {
     ASSERT_EQ(ui_.Shown().size(), 1u);
@@ -140,10 +140,10 @@ TEST_P(ZulFileSizes, RecognisedBySizeBeforeReading) {
   } else {
     EXPECT_TRUE(ui_.Shown().empty());
   }
-  EXPECT_EQ(c->ProgFB.GetTableSize(), k.tableSizeAfter);
+  EXPECT_EQ(c->functionBlocks.GetTableSize(), k.tableSizeAfter);
   const bool loaded = k.result == ZulOpenResult::Loaded || k.result == ZulOpenResult::LoadedShort;
-  EXPECT_EQ(c->Serv.FileMode, loaded ? 1 : 0);
-  EXPECT_EQ(c->Serv.ModuleType[0], loaded ? 1 : 0);
+  EXPECT_EQ(c->service.FileMode, loaded ? 1 : 0);
+  EXPECT_EQ(c->service.ModuleType[0], loaded ? 1 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -174,25 +174,25 @@ TEST_F(ZulFileTest, ShortFile_LeavesMissingBlocksEmptyNotFromBefore) {
   bytes.resize(8296);  // ends right before the function-block pages
 
   auto c = MakeSampleConfiguration("1111111000000000");  // a different configuration in memory
-  c->ProgZul.SetSensorTypeByte(0, 0x77);
+  c->discreteProcessing.SetSensorTypeByte(0, 0x77);
   Write(Path("short.zul"), bytes);
   EXPECT_EQ(OpenZulFile(Path("short.zul"), *c, ui_), ZulOpenResult::LoadedShort);
   EXPECT_EQ(ui_.Last().text, kZulFileShort);
 
   // What the file holds is read ...
-  EXPECT_EQ(c->Serv.ModuleType[2], 6);
-  EXPECT_EQ(c->Serv.GetText(0), "Насос 1");
-  EXPECT_EQ(c->Serv.GetOutputText(2), "Сирена");
-  EXPECT_EQ(c->ProgMBM.GetSlave(0), 17);
-  EXPECT_EQ(c->ProgReg.GetPV(0), 25);
+  EXPECT_EQ(c->service.ModuleType[2], 6);
+  EXPECT_EQ(c->service.GetText(0), "Насос 1");
+  EXPECT_EQ(c->service.GetOutputText(2), "Сирена");
+  EXPECT_EQ(c->networkMaster.GetSlave(0), 17);
+  EXPECT_EQ(c->regulators.GetPV(0), 25);
   // ... and everything past its end is empty, not the old configuration's.
-  EXPECT_EQ(c->ProgFB.GetTypeCode(0), 0);
-  EXPECT_EQ(c->ProgFB.GetTypeCode(1), 0);
-  EXPECT_EQ(c->ProgFB.GetAlgCount(), 0);
-  EXPECT_EQ(c->ProgFB.GetAlgName(0), "");
-  EXPECT_EQ(c->ProgFB.GetAlgStart(1), TProgFBClass::kEmptyEntry);
-  EXPECT_EQ(c->ProgZul.GetSensorTypeByte(0), 0);
-  EXPECT_EQ(c->ReservBlocks.SensorTypes[0], 0);
+  EXPECT_EQ(c->functionBlocks.GetTypeCode(0), 0);
+  EXPECT_EQ(c->functionBlocks.GetTypeCode(1), 0);
+  EXPECT_EQ(c->functionBlocks.GetAlgCount(), 0);
+  EXPECT_EQ(c->functionBlocks.GetAlgName(0), "");
+  EXPECT_EQ(c->functionBlocks.GetAlgStart(1), FunctionBlocks::kEmptyEntry);
+  EXPECT_EQ(c->discreteProcessing.GetSensorTypeByte(0), 0);
+  EXPECT_EQ(c->reserveBlocks.SensorTypes[0], 0);
 }
 
 TEST_F(ZulFileTest, ShortFile_CutInsideABlockKeepsItsFirstBytes) {
@@ -201,13 +201,13 @@ TEST_F(ZulFileTest, ShortFile_CutInsideABlockKeepsItsFirstBytes) {
   bytes.resize(8296 + 19 + 5);  // the first function block and a little of the second
 
   auto c = MakeSampleConfiguration();
-  c->ProgFB.SetTime(1, 99);
+  c->functionBlocks.SetTime(1, 99);
   Write(Path("cut.zul"), bytes);
   EXPECT_EQ(OpenZulFile(Path("cut.zul"), *c, ui_), ZulOpenResult::LoadedShort);
-  EXPECT_EQ(c->ProgFB.GetTypeCode(0), 1);
-  EXPECT_EQ(c->ProgFB.GetInputNumber(0, 0), 3);
-  EXPECT_EQ(c->ProgFB.GetTypeCode(1), 6);
-  EXPECT_EQ(c->ProgFB.GetTime(1), 0);  // byte 6 of the second record lies past the end
+  EXPECT_EQ(c->functionBlocks.GetTypeCode(0), 1);
+  EXPECT_EQ(c->functionBlocks.GetInputNumber(0, 0), 3);
+  EXPECT_EQ(c->functionBlocks.GetTypeCode(1), 6);
+  EXPECT_EQ(c->functionBlocks.GetTime(1), 0);  // byte 6 of the second record lies past the end
 }
 
 TEST_F(ZulFileTest, FileAnalogRecordsBeyondTheCompositionAreCleared) {
@@ -215,20 +215,20 @@ TEST_F(ZulFileTest, FileAnalogRecordsBeyondTheCompositionAreCleared) {
   auto sample = MakeSampleConfiguration();               // one analog module in the file
   Write(Path("one.zul"), ZulFileBytes(*sample));
   ASSERT_EQ(OpenZulFile(Path("one.zul"), *c, ui_), ZulOpenResult::Loaded);
-  EXPECT_EQ(c->ProgMBA.GetRecordByte(4, 0), 0);
-  EXPECT_EQ(c->ProgMBA.GetPosition(4, 0), "");
+  EXPECT_EQ(c->analogModules.GetRecordByte(4, 0), 0);
+  EXPECT_EQ(c->analogModules.GetPosition(4, 0), "");
 }
 
 TEST_F(ZulFileTest, CannotOpen_WarnsAndKeepsTheConfiguration) {
   fs::create_directories(Path("folder.zul"));
   for (const char* name : {"missing.zul", "folder.zul"}) {
     auto c = MakeSampleConfiguration();
-    c->Serv.ReopenFile = 1;
+    c->service.ReopenFile = 1;
     EXPECT_EQ(OpenZulFile(Path(name), *c, ui_), ZulOpenResult::CannotOpen) << name;
     EXPECT_EQ(ui_.Last().text, kZulCannotOpen);
     EXPECT_EQ(ui_.Last().caption, kZulCannotOpenCaption);
-    EXPECT_EQ(c->Serv.ReopenFile, 0);
-    EXPECT_EQ(c->Serv.GetText(0), "Насос 1");
+    EXPECT_EQ(c->service.ReopenFile, 0);
+    EXPECT_EQ(c->service.GetText(0), "Насос 1");
   }
 }
 
@@ -256,23 +256,23 @@ INSTANTIATE_TEST_SUITE_P(Cases, ZulFileNames,
 
 TEST_F(ZulFileTest, TxtName_RefusedAndNothingWritten) {
   auto c = MakeSampleConfiguration();
-  c->Serv.FileChanged = 1;
+  c->service.FileChanged = 1;
   EXPECT_EQ(SaveZulFile(Path("conf.txt"), *c, ui_), ZulSaveResult::WrongName);
   EXPECT_EQ(ui_.Last().text, kZulWrongName);
   EXPECT_EQ(ui_.Last().caption, kZulWrongNameCaption);
   EXPECT_EQ(FilesIn(), 0u);
-  EXPECT_EQ(c->Serv.FileChanged, 1);
+  EXPECT_EQ(c->service.FileChanged, 1);
 }
 
 TEST_F(ZulFileTest, SaveClearsTheChangeFlags) {
   auto c = MakeSampleConfiguration();
-  c->Serv.FileChanged = 1;
-  c->ProgZul.Modified = 1;
+  c->service.FileChanged = 1;
+  c->discreteProcessing.Modified = 1;
   fs::path saved;
   ASSERT_EQ(SaveZulFile(Path("conf"), *c, ui_, &saved), ZulSaveResult::Saved);
   EXPECT_EQ(saved, Path("conf.zul"));
-  EXPECT_EQ(c->Serv.FileChanged, 0);
-  EXPECT_EQ(c->ProgZul.Modified, 0);
+  EXPECT_EQ(c->service.FileChanged, 0);
+  EXPECT_EQ(c->discreteProcessing.Modified, 0);
   EXPECT_TRUE(ui_.Shown().empty());
 }
 
@@ -328,11 +328,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ZulFileTest, UncreatableFile_WarnsAndLeavesNothing) {
   auto c = MakeSampleConfiguration();
-  c->Serv.FileChanged = 1;
+  c->service.FileChanged = 1;
   EXPECT_EQ(SaveZulFile(Path("no/such/dir/conf.zul"), *c, ui_), ZulSaveResult::CannotCreate);
   EXPECT_EQ(ui_.Last().text, kZulCannotCreate);
   EXPECT_EQ(ui_.Last().caption, kZulCannotCreateCaption);
-  EXPECT_EQ(c->Serv.FileChanged, 1);
+  EXPECT_EQ(c->service.FileChanged, 1);
   EXPECT_EQ(FilesIn(), 0u);
 }
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "core/ScriptedInteraction.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 #include "support/FakeSerialLine.h"
 #include "support/PtyPair.h"
 
@@ -38,7 +38,7 @@ class QtSerialLineTest : public ::testing::Test {
   QtSerialLine line;
   SteadyClock clock;
   ScriptedInteraction ui;
-  TComPortClass port{line, clock, ui};
+  ModbusLink port{line, clock, ui};
   std::array<uint8_t, kAnswerBufferSize> answer{};
 };
 

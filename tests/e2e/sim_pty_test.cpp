@@ -15,7 +15,7 @@
 
 #include "core/ScriptedInteraction.h"
 #include "core/config/ZulFileLayout.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 #include "serial/QtSerialLine.h"
 #include "support/ChildPrograms.h"
 
@@ -41,7 +41,7 @@ class SimPtyTest : public ::testing::Test {
   QtSerialLine line;
   SteadyClock clock;
   ScriptedInteraction ui;
-  TComPortClass port{line, clock, ui};
+  ModbusLink port{line, clock, ui};
   std::array<uint8_t, kAnswerBufferSize> answer{};
 };
 

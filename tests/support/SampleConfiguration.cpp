@@ -6,66 +6,68 @@ namespace zul {
 
 std::unique_ptr<Configuration> MakeSampleConfiguration(std::string_view codeLine) {
   auto c = std::make_unique<Configuration>();
-  ApplyComposition(c->Serv, OrderComposition(TypesOfCodeLine(codeLine), {}));
-  c->Serv.ConfiguredDevice = 4;
-  c->Serv.DefaultIdentifiers();
-  c->Serv.DefaultOutputIdentifiers();
-  for (int s = 0; s < TServClass::kSignals; ++s) c->Serv.DefaultText(s);
-  c->Serv.SetText(0, "Насос 1");
-  c->Serv.SetOutputText(2, "Сирена");
+  ApplyComposition(c->service, OrderComposition(TypesOfCodeLine(codeLine), {}));
+  c->service.ConfiguredDevice = 4;
+  c->service.DefaultIdentifiers();
+  c->service.DefaultOutputIdentifiers();
+  for (int s = 0; s < ServiceBlock::kSignals; ++s) c->service.DefaultText(s);
+  c->service.SetText(0, "Насос 1");
+  c->service.SetOutputText(2, "Сирена");
 
-  for (int m = 0; m < c->Serv.AiModules; ++m)
-    c->ProgMBA.SetModuleDefaults(m, c->Serv.ModuleType[static_cast<size_t>(c->Serv.DiModules + m)]);
-  c->ProgMBA.SetDefaultUnits();
-  c->ProgMBA.SetUnitName(3, "бар");
-  if (c->Serv.AiModules > 0) {
-    c->ProgMBA.SetScaleMax(0, 1, "250");
-    c->ProgMBA.SetSetpointHH(0, 1, "240,5");
-    c->ProgMBA.SetPosition(0, 1, "PT-101");
+  for (int m = 0; m < c->service.AiModules; ++m)
+    c->analogModules.SetModuleDefaults(m,
+                                       c->service.ModuleType[static_cast<size_t>(c->service.DiModules + m)]);
+  c->analogModules.SetDefaultUnits();
+  c->analogModules.SetUnitName(3, "бар");
+  if (c->service.AiModules > 0) {
+    c->analogModules.SetScaleMax(0, 1, "250");
+    c->analogModules.SetSetpointHH(0, 1, "240,5");
+    c->analogModules.SetPosition(0, 1, "PT-101");
   }
-  c->ProgMBM.SetNewRecords(c->Serv.AiModules);
-  c->ProgMR.SetDefaults();
-  c->ProgMR.SetMode(2, 0, 1);
-  c->ProgMR.SetAckInput(3, 0, 7);
+  c->networkMaster.SetNewRecords(c->service.AiModules);
+  c->relayModules.SetDefaults();
+  c->relayModules.SetMode(2, 0, 1);
+  c->relayModules.SetAckInput(3, 0, 7);
 
-  c->ProgMBM.MasterBlock[0] = TProgMBMClass::kMasterBlockNumber;
-  c->ProgMBM.SetFunction(0, 3);
-  c->ProgMBM.SetOutputs(0, 2);
-  c->ProgMBM.SetSlave(0, 17);
-  c->ProgMBM.SetStartAddress(0, 0x1234);
-  c->ProgMBM.SetDataCount(0, 2);
-  c->ProgF15.Clear();
-  c->ProgF15.SetFunction(0, 15);
-  c->ProgF15.SetInputs(0, 2);
-  c->ProgF15.SetSlave(0, 9);
-  c->ProgF15.SetInputSignal(0, 1, 5);
+  c->networkMaster.MasterBlock[0] = NetworkMaster::kMasterBlockNumber;
+  c->networkMaster.SetFunction(0, 3);
+  c->networkMaster.SetOutputs(0, 2);
+  c->networkMaster.SetSlave(0, 17);
+  c->networkMaster.SetStartAddress(0, 0x1234);
+  c->networkMaster.SetDataCount(0, 2);
+  c->function15Blocks.Clear();
+  c->function15Blocks.SetFunction(0, 15);
+  c->function15Blocks.SetInputs(0, 2);
+  c->function15Blocks.SetSlave(0, 9);
+  c->function15Blocks.SetInputSignal(0, 1, 5);
 
-  c->ProgZul.DefaultProcessing(c->Serv.DiModules, c->Serv.AiModules, c->Serv.DoModules > 0);
-  c->ProgZul.SetDelayTime(3, 12);
-  c->ProgZul.SetArchive(3, 0x80);
-  c->ProgZul.SetSensorTypeByte(2, 0x5A);
-  c->ProgZul.UnpackSensorTypes();
+  c->discreteProcessing.DefaultProcessing(c->service.DiModules, c->service.AiModules,
+                                          c->service.DoModules > 0);
+  c->discreteProcessing.SetDelayTime(3, 12);
+  c->discreteProcessing.SetArchive(3, 0x80);
+  c->discreteProcessing.SetSensorTypeByte(2, 0x5A);
+  c->discreteProcessing.UnpackSensorTypes();
 
-  c->ProgReg.SetPV(0, 25);
-  c->ProgReg.SetSPSource(0, 1);
-  c->ProgReg.SetKP(0, "2,5");
-  c->ProgReg.SetTi(0, "120");
-  c->ProgReg.SetNewPrograms();
+  c->regulators.SetPV(0, 25);
+  c->regulators.SetSPSource(0, 1);
+  c->regulators.SetKP(0, "2,5");
+  c->regulators.SetTi(0, "120");
+  c->regulators.SetNewPrograms();
 
-  c->ProgFB.ResetAfterRead();
-  c->ProgFB.SetTypeCode(0, 1);
-  c->ProgFB.SetInputSource(0, 0, 0);
-  c->ProgFB.SetInputPolarity(0, 0, 1);
-  c->ProgFB.SetInputNumber(0, 0, 3);
-  c->ProgFB.SetTypeCode(1, 6);
-  c->ProgFB.SetSubtype(1, 2);
-  c->ProgFB.SetTime(1, 30);
-  c->ProgFB.RecountBlocks();
-  c->ProgFB.SetAlgName(0, "Пуск насоса");
-  c->ProgFB.SetAlgStart(1, 1);
-  c->ProgFB.SetAlgMember(0, 0, 1);
-  c->ProgFB.SetAlgMember(0, 1, 2);
-  c->ProgFB.SetAlgCount(1);
+  c->functionBlocks.ResetAfterRead();
+  c->functionBlocks.SetTypeCode(0, 1);
+  c->functionBlocks.SetInputSource(0, 0, 0);
+  c->functionBlocks.SetInputPolarity(0, 0, 1);
+  c->functionBlocks.SetInputNumber(0, 0, 3);
+  c->functionBlocks.SetTypeCode(1, 6);
+  c->functionBlocks.SetSubtype(1, 2);
+  c->functionBlocks.SetTime(1, 30);
+  c->functionBlocks.RecountBlocks();
+  c->functionBlocks.SetAlgName(0, "Пуск насоса");
+  c->functionBlocks.SetAlgStart(1, 1);
+  c->functionBlocks.SetAlgMember(0, 0, 1);
+  c->functionBlocks.SetAlgMember(0, 1, 2);
+  c->functionBlocks.SetAlgCount(1);
   return c;
 }
 

@@ -14,7 +14,7 @@
 #include "core/ScriptedInteraction.h"
 #include "core/link/Clock.h"
 #include "support/FakeSerialLine.h"
-#include "ui/main/TForm1.h"
+#include "ui/main/MainWindow.h"
 
 namespace zul::test {
 
@@ -66,10 +66,10 @@ inline Bytes IdentityAnswer(std::initializer_list<int> types, int address = 1, i
   int slot = 1, di = 0, ai = 0, doMods = 0;
   for (int t : types) {
     identity[slot++] = static_cast<uint8_t>(t);
-    const auto g = TServClass::GroupOf(t);
-    di += g == TServClass::ModuleGroup::DiscreteInput;
-    ai += g == TServClass::ModuleGroup::Analog;
-    doMods += g == TServClass::ModuleGroup::RelayOutput;
+    const auto g = ServiceBlock::GroupOf(t);
+    di += g == ServiceBlock::ModuleGroup::DiscreteInput;
+    ai += g == ServiceBlock::ModuleGroup::Analog;
+    doMods += g == ServiceBlock::ModuleGroup::RelayOutput;
   }
   identity[0] = static_cast<uint8_t>(di + ai + doMods);
   identity[19] = static_cast<uint8_t>(8 * doMods);
@@ -87,18 +87,18 @@ struct MainWindowRig {
     options.namedPorts = std::move(namedPorts);
     options.passwordFile = (QDir(dir.path()).filePath("FParol.dat")).toStdString();
     options.fileDirectory = dir.path();
-    form = std::make_unique<TForm1>(line, clock, ui, options);
+    form = std::make_unique<MainWindow>(line, clock, ui, options);
     // No real file dialog in a test: cancelled unless the test says otherwise.
     form->ChooseFile = [](const FileDialogRequest&) { return QString(); };
   }
 
   // The composition as a read from the controller leaves it.
   void Compose(std::initializer_list<int> types) {
-    form->Serv.DecodeIdentity(17, IdentityAnswer(types));
-    form->Serv.RecountIO();
-    form->Serv.ClearIdentifiers();
-    form->Serv.DefaultIdentifiers();
-    form->Serv.DefaultOutputIdentifiers();
+    form->service.DecodeIdentity(17, IdentityAnswer(types));
+    form->service.RecountIO();
+    form->service.ClearIdentifiers();
+    form->service.DefaultIdentifiers();
+    form->service.DefaultOutputIdentifiers();
     form->RefreshModuleTable();
   }
 
@@ -106,7 +106,7 @@ struct MainWindowRig {
   VirtualClock clock;
   FakeSerialLine line{&clock};
   ScriptedInteraction ui;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 }  // namespace zul::test

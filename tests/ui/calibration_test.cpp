@@ -7,8 +7,8 @@
 #include <QtTest>
 
 #include "ui/UiTestSupport.h"
-#include "ui/modules/TFormKalibr.h"
-#include "ui/modules/TFormPROG.h"
+#include "ui/modules/AnalogModuleWindow.h"
+#include "ui/modules/CalibrationWindow.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -47,11 +47,11 @@ Bytes CoilEcho(Bytes request) {
 struct CalibrationRig : MainWindowRig {
   CalibrationRig() {
     Compose({1, 9, 6});
-    form->ProgMBA.SetModuleDefaults(0, 9);
-    form->ProgMBA.SetModuleDefaults(1, 6);
-    form->ProgMBA.SetInputSignal(1, 2, 1);  // input 3: "0,2-1 кгс/см2"
+    form->analogModules.SetModuleDefaults(0, 9);
+    form->analogModules.SetModuleDefaults(1, 6);
+    form->analogModules.SetInputSignal(1, 2, 1);  // input 3: "0,2-1 кгс/см2"
   }
-  TFormKalibr& Kalibr() { return *form->FormKalibr; }
+  CalibrationWindow& Kalibr() { return *form->calibrationWindow; }
   void PrepareModule2() {
     std::array<QString, 6> positions, units;
     for (int c = 0; c < 6; ++c) {
@@ -78,12 +78,12 @@ class CalibrationTest : public QObject {
 void CalibrationTest::Module2Input3_ModeAndScaleEndWriteTheirCoils() {
   CalibrationRig rig;
   rig.PrepareModule2();
-  TFormKalibr& k = rig.Kalibr();
+  CalibrationWindow& k = rig.Kalibr();
   QVERIFY(!k.Rows[2].KalMax->isEnabled());
   rig.line.QueueFrame(CoilEcho({0x10, 0x23, 0xFF, 0x00}));
   k.Rows[2].SpBut->click();
   QCOMPARE(rig.line.Written().back(), WithCrc({0x01, 0x05, 0x10, 0x23, 0xFF, 0x00}));
-  QCOMPARE(rig.form->ProgMBA.CalibrationChannel, 3);
+  QCOMPARE(rig.form->analogModules.CalibrationChannel, 3);
   QVERIFY(k.Rows[2].KalMax->isEnabled());
   QVERIFY(!k.Rows[1].KalMax->isEnabled());
   QCOMPARE(k.Kalibr->palette().color(QPalette::WindowText), QColor(Qt::black));
@@ -103,7 +103,7 @@ void CalibrationTest::Module2Input3_ModeAndScaleEndWriteTheirCoils() {
   rig.line.QueueFrame(CoilEcho({0x10, 0x23, 0x00, 0x00}));
   k.Rows[2].SpBut->click();
   QCOMPARE(rig.line.Written().back(), WithCrc({0x01, 0x05, 0x10, 0x23, 0x00, 0x00}));
-  QCOMPARE(rig.form->ProgMBA.CalibrationChannel, 0);
+  QCOMPARE(rig.form->analogModules.CalibrationChannel, 0);
   QCOMPARE(k.Kalibr->palette().color(QPalette::WindowText), QColor(Qt::gray));
 }
 
@@ -137,10 +137,10 @@ void CalibrationTest::StatusByte_DrawsLetterValueAndUnit() {
   rig.PrepareModule2();
   rig.line.QueueFrame(OnlineAnswer(6, {0, 0, static_cast<uint8_t>(status)}));
   rig.line.QueueFrame(CodesAnswer(-120, 3900, 2047));
-  rig.Kalibr().Timer1Timer();
+  rig.Kalibr().poll();
   QCOMPARE(rig.line.Written()[0], WithCrc({0x01, 71, 6, 6}));
   QCOMPARE(rig.line.Written()[1], WithCrc({0x01, 68, 61}));
-  const TFormKalibr::Row& row = rig.Kalibr().Rows[2];
+  const CalibrationWindow::Row& row = rig.Kalibr().Rows[2];
   QCOMPARE(row.AV->text(), letter);
   QCOMPARE(row.AV->palette().color(QPalette::Window), colour);
   QCOMPARE(row.V->text(), value);
@@ -152,26 +152,26 @@ void CalibrationTest::StatusByte_DrawsLetterValueAndUnit() {
   // Back out of calibration mode the unit returns.
   rig.line.QueueFrame(OnlineAnswer(6, {}));
   rig.line.QueueFrame(CodesAnswer(0, 0, 0));
-  rig.Kalibr().Timer1Timer();
+  rig.Kalibr().poll();
   QCOMPARE(row.RV->text(), "%");
 }
 
 void CalibrationTest::FailedPoll_ShowsOnceAndStops() {
   CalibrationRig rig;
   rig.PrepareModule2();
-  TFormKalibr& k = rig.Kalibr();
-  k.Button1Click();
+  CalibrationWindow& k = rig.Kalibr();
+  k.togglePolling();
   QVERIFY(k.Polling());
   QCOMPARE(k.Timer1->interval(), 1000);
-  k.Timer1Timer();  // silence
+  k.poll();  // silence
   QVERIFY(!k.Polling());
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QVERIFY(!k.Label1->isVisibleTo(&k));
   // The codes refused with exception 3: the values still show, polling goes on.
-  k.Button1Click();
+  k.togglePolling();
   rig.line.QueueFrame(OnlineAnswer(6, {0x05}));
   rig.line.QueueReply(WithCrc({0x01, 0xC4, 0x03}));
-  k.Timer1Timer();
+  k.poll();
   QVERIFY(k.Polling());
   QCOMPARE(k.Rows[0].NV->text(), "H");
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
@@ -179,45 +179,45 @@ void CalibrationTest::FailedPoll_ShowsOnceAndStops() {
   const size_t sent = rig.line.Written().size();
   {
     ExchangeGate::Scope busy(rig.form->Gate);
-    k.Timer1Timer();
+    k.poll();
   }
   QCOMPARE(rig.line.Written().size(), sent);
-  k.Button1Click();
+  k.togglePolling();
 }
 
 void CalibrationTest::Closing_SwitchesTheCalibrationModeOff() {
   CalibrationRig rig;
   rig.PrepareModule2();
-  TFormKalibr& k = rig.Kalibr();
+  CalibrationWindow& k = rig.Kalibr();
   rig.line.QueueFrame(CoilEcho({0x10, 0x25, 0xFF, 0x00}));
   k.Rows[4].SpBut->click();
-  QCOMPARE(rig.form->ProgMBA.CalibrationChannel, 5);
+  QCOMPARE(rig.form->analogModules.CalibrationChannel, 5);
   rig.line.QueueFrame(CoilEcho({0x10, 0x25, 0x00, 0x00}));
   k.reject();
   QCOMPARE(rig.line.Written().back(), WithCrc({0x01, 0x05, 0x10, 0x25, 0x00, 0x00}));
-  QCOMPARE(rig.form->ProgMBA.CalibrationChannel, 0);
+  QCOMPARE(rig.form->analogModules.CalibrationChannel, 0);
   QVERIFY(!k.Rows[4].SpBut->isChecked());
   // Clicks while closing change nothing.
   const size_t sent = rig.line.Written().size();
-  k.SpButClick(1, true);
+  k.onCalibrationButton(1, true);
   QCOMPARE(rig.line.Written().size(), sent);
 }
 
 void CalibrationTest::OnLine_FromTheModuleWindow_OpensWithTheCodes() {
   CalibrationRig rig;
-  TFormPROG& p = *rig.form->FormPROG;
+  AnalogModuleWindow& p = *rig.form->analogModuleWindow;
   p.Prepare(2, 1, 9, "AI1_1 - AI1_6");
   rig.line.QueueFrame(OnlineAnswer(6, {}));
   rig.line.QueueSilence();  // the codes: not served
   for (int i = 0; i < 9; ++i) rig.line.QueueSilence();
-  QVERIFY(WhileModal([&] { p.ButOnLineClick(); },
+  QVERIFY(WhileModal([&] { p.openOnline(); },
                      [&](QWidget* w) {
-                       auto* k = qobject_cast<TFormKalibr*>(w);
+                       auto* k = qobject_cast<CalibrationWindow*>(w);
                        QVERIFY(k);
                        QCOMPARE(k->Rows[0].KV->text(), "поз.9101");
                        QVERIFY(!k->Rows[6].KV->isVisible());
                        QVERIFY(k->Polling());
-                       k->Button1Click();
+                       k->togglePolling();
                        k->reject();
                      }));
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Модуль не обслуживает запрос кодов АЦП");
@@ -225,9 +225,9 @@ void CalibrationTest::OnLine_FromTheModuleWindow_OpensWithTheCodes() {
   QCOMPARE(rig.line.Written()[1], WithCrc({0x01, 68, 60}));
 
   // In file mode "on line" does nothing.
-  rig.form->Serv.FileMode = 1;
+  rig.form->service.FileMode = 1;
   const size_t sent = rig.line.Written().size();
-  p.ButOnLineClick();
+  p.openOnline();
   QCOMPARE(rig.line.Written().size(), sent);
 }
 

@@ -6,7 +6,7 @@
 
 #include "core/config/AccessLevel.h"
 #include "ui/UiTestSupport.h"
-#include "ui/main/TFormTimeDate.h"
+#include "ui/main/ClockWindow.h"
 #include "ui/widgets/HintLabel.h"
 
 using namespace zul;
@@ -23,7 +23,7 @@ Bytes ClockAnswer(std::array<int, 7> regs) {
   return a;
 }
 
-void Fill(TFormTimeDate& w, const QStringList& texts) {
+void Fill(ClockWindow& w, const QStringList& texts) {
   for (int k = 0; k < kClockFields; ++k) w.Edits[static_cast<size_t>(k)]->setText(texts.value(k));
 }
 
@@ -50,21 +50,21 @@ class ClockWindowTest : public QObject {
 
 void ClockWindowTest::Opening_EveryFieldOneAndPollingStarts() {
   MainWindowRig rig;
-  rig.form->Serv.TimeEdited = 1;
+  rig.form->service.TimeEdited = 1;
   rig.form->ButTimeDate->setEnabled(true);
-  QVERIFY(WhileModal([&] { rig.form->ButTimeDateClick(); },
+  QVERIFY(WhileModal([&] { rig.form->openClockWindow(); },
                      [&](QWidget* w) {
-                       auto* d = qobject_cast<TFormTimeDate*>(w);
+                       auto* d = qobject_cast<ClockWindow*>(w);
                        for (QLineEdit* e : d->Edits) QCOMPARE(e->text(), "1");
-                       QCOMPARE(rig.form->Serv.TimeEdited, 0);
+                       QCOMPARE(rig.form->service.TimeEdited, 0);
                        QVERIFY(d->Timer1->isActive());
                        QCOMPARE(d->Timer1->interval(), 100);
                        QVERIFY(d->Label10->isVisible());
                        QCOMPARE(d->ReportFlag(), 0);
                        d->reject();
                      }));
-  QVERIFY(!rig.form->FormTimeDate->Timer1->isActive());
-  QCOMPARE(rig.form->FormTimeDate->ReportFlag(), 1);
+  QVERIFY(!rig.form->clockWindow->Timer1->isActive());
+  QCOMPARE(rig.form->clockWindow->ReportFlag(), 1);
 }
 
 void ClockWindowTest::Poll_ShowsTimeDateAndDay_data() {
@@ -79,9 +79,9 @@ void ClockWindowTest::Poll_ShowsTimeDateAndDay_data() {
 void ClockWindowTest::Poll_ShowsTimeDateAndDay() {
   QFETCH(int, weekday);
   MainWindowRig rig;
-  TFormTimeDate& w = *rig.form->FormTimeDate;
+  ClockWindow& w = *rig.form->clockWindow;
   rig.line.QueueFrame(ClockAnswer({5, 7, 13, 9, 3, 24, weekday}));
-  w.InClick();
+  w.pollOnce();
   QCOMPARE(rig.line.Written().front(), WithCrc({0x01, 0x04, 0x03, 0xE8, 0x00, 0x07}));
   QCOMPARE(w.StTime->text(), "13:07:05");
   QCOMPARE(w.StDate->text(), "09.03.24");
@@ -90,15 +90,15 @@ void ClockWindowTest::Poll_ShowsTimeDateAndDay() {
 
 void ClockWindowTest::Poll_Failure_ReportedOnlyWhilePollingIsOff() {
   MainWindowRig rig;
-  TFormTimeDate& w = *rig.form->FormTimeDate;
+  ClockWindow& w = *rig.form->clockWindow;
   rig.line.QueueFrame(ClockAnswer({5, 7, 13, 9, 3, 24, 4}));
-  w.FormShow();  // polling on, report flag 0
-  w.InClick();
-  w.InClick();  // silent
+  w.onShown();  // polling on, report flag 0
+  w.pollOnce();
+  w.pollOnce();  // silent
   QVERIFY(rig.ui.Shown().empty());
   QCOMPARE(w.StTime->text(), "13:07:05");  // the last values stay
-  w.Button1Click();                        // off
-  w.InClick();
+  w.togglePolling();                       // off
+  w.pollOnce();
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QVERIFY(QString::fromStdString(rig.ui.Last().text).contains("не отвечает на запрос"));
   w.Timer1->stop();
@@ -107,17 +107,17 @@ void ClockWindowTest::Poll_Failure_ReportedOnlyWhilePollingIsOff() {
 void ClockWindowTest::Poll_SkippedWhileAnotherExchangeRuns() {
   MainWindowRig rig;
   ExchangeGate::Scope busy(rig.form->Gate);
-  rig.form->FormTimeDate->InClick();
+  rig.form->clockWindow->pollOnce();
   QVERIFY(rig.line.Written().empty());
 }
 
 void ClockWindowTest::Send_OutOfRangeMonth_NoteUnderTheFieldAndNothingSent() {
   MainWindowRig rig;
-  rig.form->ProgZul.AccessLevel = kFullAccess;
-  TFormTimeDate& w = *rig.form->FormTimeDate;
+  rig.form->discreteProcessing.AccessLevel = kFullAccess;
+  ClockWindow& w = *rig.form->clockWindow;
   w.resize(w.sizeHint());
   Fill(w, {"1", "1", "1", "1", "13", "1", "1"});
-  w.ChangeTimeClick();
+  w.setDeviceTime();
   QVERIFY(rig.line.Written().empty());
   QVERIFY(w.ErrorText->isVisibleTo(&w));
   QCOMPARE(w.ErrorText->text(), "13 Величина вне диапазона 1 - 12");
@@ -125,16 +125,16 @@ void ClockWindowTest::Send_OutOfRangeMonth_NoteUnderTheFieldAndNothingSent() {
   QCOMPARE(w.ErrorText->pos(), under);
   QCOMPARE(rig.ui.Beeps(), 1);
   Fill(w, {"1", "1", "", "1", "13", "1", "1"});
-  w.ChangeTimeClick();
+  w.setDeviceTime();
   QCOMPARE(w.ErrorText->text(), "  Ошибка ввода ");  // the empty hour comes first
   QVERIFY(rig.line.Written().empty());
 }
 
 void ClockWindowTest::Send_WithoutFullAccess_NothingCheckedNothingSent() {
   MainWindowRig rig;
-  TFormTimeDate& w = *rig.form->FormTimeDate;
+  ClockWindow& w = *rig.form->clockWindow;
   Fill(w, {"99", "1", "1", "1", "1", "1", "1"});
-  w.ChangeTimeClick();
+  w.setDeviceTime();
   QVERIFY(rig.line.Written().empty());
   QVERIFY(!w.ErrorText->isVisibleTo(&w));
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), QString(kNoWriteAccessText));
@@ -143,11 +143,11 @@ void ClockWindowTest::Send_WithoutFullAccess_NothingCheckedNothingSent() {
 
 void ClockWindowTest::Send_Broadcasts() {
   MainWindowRig rig;
-  rig.form->ProgZul.AccessLevel = kFullAccess;
-  rig.form->Serv.CurrentDevice = 3;
-  TFormTimeDate& w = *rig.form->FormTimeDate;
+  rig.form->discreteProcessing.AccessLevel = kFullAccess;
+  rig.form->service.CurrentDevice = 3;
+  ClockWindow& w = *rig.form->clockWindow;
   Fill(w, {"5", "7", "13", "9", "3", "24", "4"});
-  w.ChangeTimeClick();
+  w.setDeviceTime();
   QCOMPARE(rig.line.Written().size(), size_t{1});
   QCOMPARE(rig.line.Written().front(), WithCrc({0x00, 70, 5, 7, 13, 9, 3, 24, 4}));
   QVERIFY(rig.ui.Shown().empty());
@@ -155,7 +155,7 @@ void ClockWindowTest::Send_Broadcasts() {
 
 void ClockWindowTest::DeviceTime_WithPollingOff_Warns() {
   MainWindowRig rig;
-  rig.form->FormTimeDate->Button2Click();
+  rig.form->clockWindow->takeDeviceTime();
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Включите запрос времени с прибора");
   QCOMPARE(QString::fromStdString(rig.ui.Last().caption), "Предупреждение");
   QCOMPARE(rig.ui.Last().icon, Icon::Error);
@@ -163,11 +163,11 @@ void ClockWindowTest::DeviceTime_WithPollingOff_Warns() {
 
 void ClockWindowTest::DeviceTime_CopiesTheLastPoll() {
   MainWindowRig rig;
-  TFormTimeDate& w = *rig.form->FormTimeDate;
+  ClockWindow& w = *rig.form->clockWindow;
   w.show();  // polling starts
   rig.line.QueueFrame(ClockAnswer({5, 7, 13, 9, 3, 24, 4}));
-  w.InClick();
-  w.Button2Click();
+  w.pollOnce();
+  w.takeDeviceTime();
   QStringList texts;
   for (QLineEdit* e : w.Edits) texts << e->text();
   QCOMPARE(texts, (QStringList{"5", "7", "13", "9", "3", "24", "4"}));
@@ -176,17 +176,17 @@ void ClockWindowTest::DeviceTime_CopiesTheLastPoll() {
 
 void ClockWindowTest::ComputerTime_SundayIsSeven() {
   MainWindowRig rig;
-  TFormTimeDate& w = *rig.form->FormTimeDate;
+  ClockWindow& w = *rig.form->clockWindow;
   w.PutCalendar(FromCalendar(2024, 3, 10, 8, 4, 2, Qt::Sunday));
   QCOMPARE(w.Edits[kClockWeekday]->text(), "7");
   QCOMPARE(w.Edits[kClockYear]->text(), "24");
-  w.Button3Click();
+  w.takeComputerTime();
   QVERIFY(w.CheckFields());
 }
 
 void ClockWindowTest::OkWithAFieldInError_StaysOpenWithPollingStopped() {
   MainWindowRig rig;
-  TFormTimeDate& w = *rig.form->FormTimeDate;
+  ClockWindow& w = *rig.form->clockWindow;
   QVERIFY(WhileModal([&] { w.Open(); },
                      [&](QWidget*) {
                        w.Edits[kClockSeconds]->setText("60");
@@ -202,28 +202,28 @@ void ClockWindowTest::OkWithAFieldInError_StaysOpenWithPollingStopped() {
 
 void ClockWindowTest::Closing_InFileModeAfterAnEdit_MarksTheFileChanged() {
   MainWindowRig rig;
-  rig.form->Serv.FileMode = 1;
-  TFormTimeDate& w = *rig.form->FormTimeDate;
+  rig.form->service.FileMode = 1;
+  ClockWindow& w = *rig.form->clockWindow;
   QVERIFY(WhileModal([&] { w.Open(); }, [&](QWidget*) { w.Cancel->click(); }));
-  QCOMPARE(rig.form->Serv.FileChanged, 0);
+  QCOMPARE(rig.form->service.FileChanged, 0);
   QVERIFY(WhileModal([&] { w.Open(); },
                      [&](QWidget*) {
                        w.Edits[kClockHour]->setText("12");
                        w.OK->click();
                      }));
-  QCOMPARE(rig.form->Serv.FileChanged, 1);
+  QCOMPARE(rig.form->service.FileChanged, 1);
 }
 
 void ClockWindowTest::DigitsOnly() {
   MainWindowRig rig;
-  QLineEdit* e = rig.form->FormTimeDate->Edits[kClockSeconds];
+  QLineEdit* e = rig.form->clockWindow->Edits[kClockSeconds];
   e->clear();
   QTest::keyClicks(e, "4a-5x6");
   QCOMPARE(e->text(), "45");  // at most two characters
   QCOMPARE(rig.ui.Beeps(), 0);
   QVERIFY(rig.ui.Shown().empty());
   // Enter moves on to the next field, even from an empty one.
-  TFormTimeDate& w = *rig.form->FormTimeDate;
+  ClockWindow& w = *rig.form->clockWindow;
   w.show();
   w.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&w));

@@ -6,7 +6,7 @@
 #include <QtTest>
 
 #include "ui/UiTestSupport.h"
-#include "ui/main/TConfig.h"
+#include "ui/main/NewConfigurationDialog.h"
 #include "ui/widgets/HintLabel.h"
 
 using namespace zul;
@@ -28,13 +28,13 @@ class ConfigDialogTest : public QObject {
 
 void ConfigDialogTest::WithoutAnOpenFile_EmptyCompositionFromScratch() {
   MainWindowRig rig;
-  TConfig& d = *rig.form->Config;
+  NewConfigurationDialog& d = *rig.form->newConfigurationDialog;
   d.Prepare(false, TypesOfCodeLine("1163"));
   QCOMPARE(d.EditModif->text(), "0000000000000000");
   for (QComboBox* m : d.M) QCOMPARE(m->currentText(), "нет");
   for (QCheckBox* b : d.SaveBD) QVERIFY(!b->isEnabled() && !b->isChecked());
   QVERIFY(!d.RegimCreat->isEnabled());
-  QCOMPARE(d.Regim(), int(TConfig::Anew));
+  QCOMPARE(d.Regim(), int(NewConfigurationDialog::Anew));
   QCOMPARE(d.M[0]->count(), 16);
   QCOMPARE(d.M[0]->itemText(11), "резерв");
 }
@@ -53,24 +53,24 @@ void ConfigDialogTest::ChoosingModules_BuildsTheCodeLine() {
   QFETCH(int, slot);
   QFETCH(int, entry);
   MainWindowRig rig;
-  TConfig& d = *rig.form->Config;
+  NewConfigurationDialog& d = *rig.form->newConfigurationDialog;
   d.Prepare(false, {});
-  d.M1Click(slot, entry);
+  d.onModuleTypeChosen(slot, entry);
   QTEST(d.EditModif->text(), "line");
 }
 
 void ConfigDialogTest::Closing_OrdersTheCompositionIntoTheServiceBlock() {
   MainWindowRig rig;
   rig.form->ChooseFile = [](const FileDialogRequest&) { return QString(); };  // no file this time
-  TConfig& d = *rig.form->Config;
-  QVERIFY(WhileModal([&] { rig.form->CreatFileClick(); },
+  NewConfigurationDialog& d = *rig.form->newConfigurationDialog;
+  QVERIFY(WhileModal([&] { rig.form->createConfigurationFile(); },
                      [&](QWidget*) {
                        d.EditModif->setText("6611000000000000");
                        d.reject();  // closing any way checks and takes the composition
                      }));
-  QCOMPARE(d.result(), int(TConfig::Accepted));
+  QCOMPARE(d.result(), int(NewConfigurationDialog::Accepted));
   QCOMPARE(d.EditModif->text(), "1166000000000000");
-  TServClass& serv = rig.form->Serv;
+  ServiceBlock& serv = rig.form->service;
   QCOMPARE(serv.ModuleType[0], 1);
   QCOMPARE(serv.ModuleType[2], 6);
   QCOMPARE(serv.DiModules, 2);
@@ -82,7 +82,7 @@ void ConfigDialogTest::Closing_OrdersTheCompositionIntoTheServiceBlock() {
 
 void ConfigDialogTest::Closing_CompositionThatDoesNotFit_HintAndQuestion() {
   MainWindowRig rig;
-  TConfig& d = *rig.form->Config;
+  NewConfigurationDialog& d = *rig.form->newConfigurationDialog;
   d.Prepare(false, {});
   d.show();
   d.EditModif->setText("1E0E000000000000");
@@ -93,20 +93,21 @@ void ConfigDialogTest::Closing_CompositionThatDoesNotFit_HintAndQuestion() {
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Ошибка создания конфигурации \nЗакончить?");
   QCOMPARE(QString::fromStdString(rig.ui.Last().caption), "Подтвердите окончание ");
   QCOMPARE(rig.ui.Last().buttons, Buttons::YesNo);
-  QCOMPARE(rig.form->Serv.ModuleType[1], 0);  // nothing taken
+  QCOMPARE(rig.form->service.ModuleType[1], 0);  // nothing taken
   rig.ui.QueueAnswer(Answer::Yes);
   d.OK->click();
   QVERIFY(!d.isVisible());
-  QCOMPARE(d.result(), int(TConfig::Error));
+  QCOMPARE(d.result(), int(NewConfigurationDialog::Error));
 }
 
 void ConfigDialogTest::Command_ErrorOutcome_Reported() {
   MainWindowRig rig;
   rig.ui.QueueAnswer(Answer::Yes);
-  QVERIFY(WhileModal([&] { rig.form->CreatFileClick(); },
+  QVERIFY(WhileModal([&] { rig.form->createConfigurationFile(); },
                      [&](QWidget*) {
-                       rig.form->Config->EditModif->setText("3333333330000000");  // nine relay modules
-                       rig.form->Config->OK->click();
+                       rig.form->newConfigurationDialog->EditModif->setText(
+                           "3333333330000000");  // nine relay modules
+                       rig.form->newConfigurationDialog->OK->click();
                      }));
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "ошибка ввода конфигурации");
   QCOMPARE(rig.ui.Last().icon, Icon::Error);
@@ -114,43 +115,43 @@ void ConfigDialogTest::Command_ErrorOutcome_Reported() {
 
 void ConfigDialogTest::OnTheOpenFile_KeepBoxesOfModulesWithData() {
   MainWindowRig rig;
-  TConfig& d = *rig.form->Config;
+  NewConfigurationDialog& d = *rig.form->newConfigurationDialog;
   d.Prepare(true, TypesOfCodeLine("11A63E"));
   QVERIFY(d.RegimCreat->isEnabled());
-  QCOMPARE(d.Regim(), int(TConfig::OnOpenFile));
+  QCOMPARE(d.Regim(), int(NewConfigurationDialog::OnOpenFile));
   QCOMPARE(d.EditModif->text(), "11A63E0000000000");
   QCOMPARE(d.M[3]->currentText(), "ЛК-7");
   for (QCheckBox* b : d.SaveBD) QVERIFY(!b->isChecked());  // until the mode is chosen
-  d.RegimCreatClick(TConfig::OnOpenFile);
+  d.onModeChosen(NewConfigurationDialog::OnOpenFile);
   const bool kept[] = {false, false, true, true, true, false, false};
   for (int s = 0; s < 7; ++s) {
     QCOMPARE(d.SaveBD[static_cast<size_t>(s)]->isChecked(), kept[s]);
     QCOMPARE(d.SaveBD[static_cast<size_t>(s)]->isEnabled(), kept[s]);
-    QCOMPARE(rig.form->Serv.KeepSlot[static_cast<size_t>(s)], kept[s] ? 1 : 0);
+    QCOMPARE(rig.form->service.KeepSlot[static_cast<size_t>(s)], kept[s] ? 1 : 0);
   }
-  d.RegimCreatClick(TConfig::Anew);
+  d.onModeChosen(NewConfigurationDialog::Anew);
   QCOMPARE(d.EditModif->text(), "0000000000000000");
   for (QCheckBox* b : d.SaveBD) QVERIFY(!b->isChecked() && !b->isEnabled());
-  QCOMPARE(rig.form->Serv.KeepSlot[3], 0);
+  QCOMPARE(rig.form->service.KeepSlot[3], 0);
 }
 
 void ConfigDialogTest::OnTheOpenFile_ChangedModule_ClearsItsBoxUnlessRelayToRelay() {
   MainWindowRig rig;
-  TConfig& d = *rig.form->Config;
+  NewConfigurationDialog& d = *rig.form->newConfigurationDialog;
   d.Prepare(true, TypesOfCodeLine("1634"));
-  d.RegimCreatClick(TConfig::OnOpenFile);
-  d.M1Click(2, 7);   // analog ЛК-7 -> ЛК-8
-  d.M1Click(3, 12);  // relay ЛК-4 -> ЛК-3
+  d.onModeChosen(NewConfigurationDialog::OnOpenFile);
+  d.onModuleTypeChosen(2, 7);   // analog ЛК-7 -> ЛК-8
+  d.onModuleTypeChosen(3, 12);  // relay ЛК-4 -> ЛК-3
   QVERIFY(!d.SaveBD[1]->isChecked() && !d.SaveBD[1]->isEnabled());
   QVERIFY(d.SaveBD[2]->isChecked() && d.SaveBD[2]->isEnabled());
-  d.M1Click(2, 6);  // back to the file's type
+  d.onModuleTypeChosen(2, 6);  // back to the file's type
   QVERIFY(d.SaveBD[1]->isEnabled());
   QCOMPARE(d.EditModif->text(), "16C4000000000000");
 }
 
 void ConfigDialogTest::CodeLine_TakesUpperCaseHexDigitsOnly() {
   MainWindowRig rig;
-  QLineEdit* e = rig.form->Config->EditModif;
+  QLineEdit* e = rig.form->newConfigurationDialog->EditModif;
   e->clear();
   QTest::keyClicks(e, "1aG6F");
   QCOMPARE(e->text(), "16F");

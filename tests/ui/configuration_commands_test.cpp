@@ -13,7 +13,7 @@
 #include "sim/SimulatedBus.h"
 #include "sim/SimulatedLine.h"
 #include "ui/UiTestSupport.h"
-#include "ui/main/TConfig.h"
+#include "ui/main/NewConfigurationDialog.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -31,11 +31,11 @@ struct SimulatedRig {
     ProgramOptions options;
     options.passwordFile = QDir(dir.path()).filePath("FParol.dat").toStdString();
     options.fileDirectory = dir.path();
-    form = std::make_unique<TForm1>(line, clock, ui, options);
+    form = std::make_unique<MainWindow>(line, clock, ui, options);
     form->ChooseFile = [](const FileDialogRequest&) { return QString(); };
-    form->Port.SetPortName("COM1");
-    form->Port.OpenPort();
-    form->ProgZul.AccessLevel = kFullAccess;
+    form->link.SetPortName("COM1");
+    form->link.OpenPort();
+    form->discreteProcessing.AccessLevel = kFullAccess;
   }
   QString Path(const char* name) const { return QDir(dir.path()).filePath(name); }
   void Answer(QString path) {
@@ -48,7 +48,7 @@ struct SimulatedRig {
   SimulatedLine line{bus, clock};
   ScriptedInteraction ui;
   SimulatedController* controller = nullptr;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 }  // namespace
@@ -66,20 +66,20 @@ class ConfigurationCommandsTest : public QObject {
 
 void ConfigurationCommandsTest::Read_FillsTheModuleTableAndEnablesTheEditors() {
   SimulatedRig rig;
-  TForm1& f = *rig.form;
-  f.InPortButClick();
+  MainWindow& f = *rig.form;
+  f.readFromController();
   QVERIFY2(rig.ui.Shown().empty(), rig.ui.Shown().empty() ? "" : rig.ui.Last().text.c_str());
   QCOMPARE(f.EditModif->text(), "1163000000000000");
   QCOMPARE(f.Rows[0].IdVh->text(), "DI_1_1 - DI_1_12");
   QCOMPARE(f.Rows[2].IdVh->text(), "AI1_1 - AI1_6");
   QCOMPARE(f.Rows[3].IdVyh->text(), "DO_1_1 - DO_1_8");
   QCOMPARE(f.StKVhD->text(), "24");
-  for (QWidget* w : std::initializer_list<QWidget*>{f.InformBut, f.ButProgDiskr, f.ButTimeDate, f.LocalNet1,
-                                                    f.ButRazm}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{f.InformBut, f.ButProgDiskr, f.ButTimeDate, f.LocalNet1, f.ButRazm}) {
     QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
   }
   QVERIFY(f.CBoxRazmChange->count() > 0);
-  QCOMPARE(f.Serv.FileMode, 0);
+  QCOMPARE(f.service.FileMode, 0);
   // The bar moved on the way and is hidden at the end.
   const auto& steps = rig.ui.ProgressSteps();
   QVERIFY(steps.size() > 10);
@@ -89,7 +89,7 @@ void ConfigurationCommandsTest::Read_FillsTheModuleTableAndEnablesTheEditors() {
 void ConfigurationCommandsTest::Read_SilentController_OneMessageAndNoEditors() {
   SimulatedRig rig;
   rig.form->CBoxUstr->setCurrentIndex(4);  // nobody answers address 5
-  rig.form->InPortButClick();
+  rig.form->readFromController();
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QVERIFY(QString::fromStdString(rig.ui.Last().text).endsWith("не отвечает на запрос"));
   QVERIFY(!rig.form->ButProgDiskr->isEnabled());
@@ -98,48 +98,50 @@ void ConfigurationCommandsTest::Read_SilentController_OneMessageAndNoEditors() {
 
 void ConfigurationCommandsTest::Read_AfterAFile_LeavesFileMode() {
   SimulatedRig rig;
-  TForm1& f = *rig.form;
-  f.InPortButClick();
+  MainWindow& f = *rig.form;
+  f.readFromController();
   rig.Answer(rig.Path("a.zul"));
-  f.SaveFileClick();
-  f.OpenFileClick();
-  QCOMPARE(f.Serv.FileMode, 1);
+  f.saveConfigurationFile();
+  f.openConfigurationFile();
+  QCOMPARE(f.service.FileMode, 1);
   QVERIFY(f.LabelFile->isVisibleTo(&f));
-  f.InPortButClick();
-  QCOMPARE(f.Serv.FileMode, 0);
+  f.readFromController();
+  QCOMPARE(f.service.FileMode, 0);
   QVERIFY(!f.LabelFile->isVisibleTo(&f));
 }
 
 void ConfigurationCommandsTest::Write_KeepsTheControllersBlocksAndTheConfiguration() {
   SimulatedRig rig;
-  TForm1& f = *rig.form;
-  f.InPortButClick();
-  const auto before = ZulFileBytes(f.Model);
+  MainWindow& f = *rig.form;
+  f.readFromController();
+  const auto before = ZulFileBytes(f.config);
   const auto blocks = rig.controller->Blocks();
   rig.ui.Clear();
-  f.OutPortClick();
+  f.writeToController();
   QCOMPARE(rig.ui.Shown().size(), size_t{1});  // the compositions match
-  QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Передаваемая конфигурация\nсоответствует конфигурации прибора");
-  QVERIFY(ZulFileBytes(f.Model) == before);
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text),
+           "Передаваемая конфигурация\nсоответствует конфигурации прибора");
+  QVERIFY(ZulFileBytes(f.config) == before);
   QVERIFY(rig.controller->Blocks() == blocks);
   QVERIFY(rig.controller->PendingStorePolls() == 0);
   const auto& written = rig.line.Written();
-  QVERIFY(std::count_if(written.begin(), written.end(), [](const auto& frame) { return frame[1] == 69; }) > 30);
+  QVERIFY(std::count_if(written.begin(), written.end(), [](const auto& frame) { return frame[1] == 69; }) >
+          30);
 }
 
 void ConfigurationCommandsTest::SaveThenOpen_GivesTheSameConfigurationInFileMode() {
   SimulatedRig rig;
-  rig.form->InPortButClick();
+  rig.form->readFromController();
   rig.Answer(rig.Path("saved"));
-  rig.form->SaveFileClick();
+  rig.form->saveConfigurationFile();
   QCOMPARE(rig.form->FileName, rig.Path("saved.zul"));
 
   SimulatedRig other({1, 6});
   other.Answer(rig.Path("saved.zul"));
-  other.form->OpenFileClick();
-  TForm1& f = *other.form;
-  QVERIFY(ZulFileBytes(f.Model) == ZulFileBytes(rig.form->Model));
-  QCOMPARE(f.Serv.FileMode, 1);
+  other.form->openConfigurationFile();
+  MainWindow& f = *other.form;
+  QVERIFY(ZulFileBytes(f.config) == ZulFileBytes(rig.form->config));
+  QCOMPARE(f.service.FileMode, 1);
   QCOMPARE(f.LabelFile->text(), "Режим работы с файлом " + rig.Path("saved.zul"));
   QCOMPARE(f.Rows[2].IdVh->text(), "AI1_1 - AI1_6");
   QVERIFY(f.InformBut->isEnabled());
@@ -147,19 +149,20 @@ void ConfigurationCommandsTest::SaveThenOpen_GivesTheSameConfigurationInFileMode
 
 void ConfigurationCommandsTest::NewConfiguration_IsCreatedAndOpened() {
   SimulatedRig rig;
-  TForm1& f = *rig.form;
+  MainWindow& f = *rig.form;
   rig.Answer(rig.Path("new"));
-  QVERIFY(WhileModal([&] { f.CreatFileClick(); },
+  QVERIFY(WhileModal([&] { f.createConfigurationFile(); },
                      [&](QWidget*) {
-                       f.Config->EditModif->setText("6611");
-                       f.Config->OK->click();
+                       f.newConfigurationDialog->EditModif->setText("6611");
+                       f.newConfigurationDialog->OK->click();
                      }));
   QCOMPARE(f.FileName, rig.Path("new.zul"));
   QVERIFY(QFile::exists(rig.Path("new.zul")));
   QCOMPARE(f.EditModif->text(), "1166000000000000");
-  QCOMPARE(f.Serv.FileMode, 1);
+  QCOMPARE(f.service.FileMode, 1);
   QVERIFY(f.LabelFile->isVisibleTo(&f));
-  QCOMPARE(QString::fromStdString(rig.ui.Shown().front().text), "Создан файл конфигурации " + rig.Path("new.zul"));
+  QCOMPARE(QString::fromStdString(rig.ui.Shown().front().text),
+           "Создан файл конфигурации " + rig.Path("new.zul"));
 }
 
 QTEST_MAIN(ConfigurationCommandsTest)

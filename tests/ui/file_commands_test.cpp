@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "ui/UiTestSupport.h"
-#include "ui/main/TConfig.h"
+#include "ui/main/NewConfigurationDialog.h"
 #include "ui/main/ZulFileDialogs.h"
 
 using namespace zul;
@@ -63,7 +63,7 @@ void FileCommandsTest::SaveName_WrongExtensionAskedAgain() {
   const QString conf = QDir(rig.dir.path()).filePath("conf");
   Chooser chooser{{conf + ".txt", conf}, {}};
   rig.form->ChooseFile = chooser.Get();
-  rig.form->SaveFileClick();
+  rig.form->saveConfigurationFile();
   QCOMPARE(rig.form->FileName, conf + ".zul");
   QVERIFY(QFile::exists(conf + ".zul"));
   QCOMPARE(chooser.asked.size(), size_t{2});
@@ -79,13 +79,13 @@ void FileCommandsTest::Open_Cancelled_ClearsReopen() {
   Chooser chooser;
   rig.form->ChooseFile = chooser.Get();
   rig.form->FileName = "old.zul";
-  rig.form->OpenFileClick();
+  rig.form->openConfigurationFile();
   QCOMPARE(chooser.asked.size(), size_t{1});
   QVERIFY(!chooser.asked[0].save);
   QCOMPARE(chooser.asked[0].proposed, "old.zul");
-  QCOMPARE(rig.form->Serv.ReopenFile, 0);
-  rig.form->Serv.ReopenFile = 1;  // right after a creation: no dialog
-  rig.form->OpenFileClick();
+  QCOMPARE(rig.form->service.ReopenFile, 0);
+  rig.form->service.ReopenFile = 1;  // right after a creation: no dialog
+  rig.form->openConfigurationFile();
   QCOMPARE(chooser.asked.size(), size_t{1});
 }
 
@@ -95,16 +95,16 @@ void FileCommandsTest::NewConfiguration_ProposesTheCodeLineThenClearsTheView() {
   rig.form->LabelFile->show();
   Chooser chooser;  // cancelled
   rig.form->ChooseFile = chooser.Get();
-  QVERIFY(WhileModal([&] { rig.form->CreatFileClick(); },
+  QVERIFY(WhileModal([&] { rig.form->createConfigurationFile(); },
                      [&](QWidget*) {
-                       rig.form->Config->EditModif->setText("6611");
-                       rig.form->Config->OK->click();
+                       rig.form->newConfigurationDialog->EditModif->setText("6611");
+                       rig.form->newConfigurationDialog->OK->click();
                      }));
   QCOMPARE(chooser.asked.size(), size_t{1});
   QCOMPARE(chooser.asked[0].title, "Создание файла конфигурации");
   QCOMPARE(chooser.asked[0].proposed, "1166000000000000");
-  TForm1& f = *rig.form;
-  QCOMPARE(f.Serv.FileMode, 1);
+  MainWindow& f = *rig.form;
+  QCOMPARE(f.service.FileMode, 1);
   QVERIFY(!f.LabelFile->isVisibleTo(&f));
   QCOMPARE(f.LabelFile->text(), "Режим работы с файлом ");
   QVERIFY(f.Rows[0].M->text().isEmpty());

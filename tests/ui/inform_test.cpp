@@ -17,7 +17,7 @@
 #include "support/RtfText.h"
 #include "ui/UiTestSupport.h"
 #include "ui/discrete/SignalDialogs.h"
-#include "ui/inform/TInform.h"
+#include "ui/inform/InformationWindows.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -29,7 +29,7 @@ QString Cell(const QTableWidget* grid, int row, int column) { return grid->item(
 // Types a new text into the text dialog and closes it with OK.
 std::function<void(QWidget*)> TypeText(const QString& text) {
   return [text](QWidget* w) {
-    auto* d = qobject_cast<TFormText*>(w);
+    auto* d = qobject_cast<InputTextDialog*>(w);
     QVERIFY(d);
     d->EditText->clear();
     QTest::keyClick(d->EditText, Qt::Key_A);  // typed: the dialog marks the text changed
@@ -41,7 +41,7 @@ std::function<void(QWidget*)> TypeText(const QString& text) {
 // Fills the number dialog's visible group and presses OK.
 std::function<void(QWidget*)> Numbers(std::vector<QString> values) {
   return [values](QWidget* w) {
-    auto* d = qobject_cast<TFormVh*>(w);
+    auto* d = qobject_cast<SignalNumberDialog*>(w);
     QVERIFY(d);
     std::vector<QLineEdit*> fields;
     if (d->GroupBox2->isVisibleTo(d)) fields = {d->Edit1, d->Edit2};
@@ -78,12 +78,12 @@ class InformTest : public QObject {
 void InformTest::InputsWindow_TwoDiscreteOneAnalogModule_ShowsTheirRows() {
   MainWindowRig rig;
   rig.Compose({1, 1, 6, 3});
-  rig.form->ProgZul.SetByte(30, 6, 1);  // relay module 6 only: not looked at
-  rig.form->ProgZul.SetByte(31, 2, 1);
+  rig.form->discreteProcessing.SetByte(30, 6, 1);  // relay module 6 only: not looked at
+  rig.form->discreteProcessing.SetByte(31, 2, 1);
   rig.form->InformBut->setEnabled(true);  // as after a read
   QVERIFY(WhileModal([&] { rig.form->InformBut->click(); },
                      [&](QWidget* w) {
-                       auto* inform = qobject_cast<TInform*>(w);
+                       auto* inform = qobject_cast<InputsWindow*>(w);
                        QVERIFY(inform);
                        QCOMPARE(inform->windowTitle(), "Информация о входах");
                        QCOMPARE(Cell(inform->StringGrid1, 0, 1), "Идентификатор ");
@@ -102,8 +102,8 @@ void InformTest::InputsWindow_TwoDiscreteOneAnalogModule_ShowsTheirRows() {
                        inform->reject();
                      }));
   // Another window's fill leaves the relay column blank.
-  rig.form->Inform->Fill(RelayColumn::Blank);
-  QCOMPARE(Cell(rig.form->Inform->StringGrid1, 32, 4), "        ");
+  rig.form->inputsWindow->Fill(RelayColumn::Blank);
+  QCOMPARE(Cell(rig.form->inputsWindow->StringGrid1, 32, 4), "        ");
 }
 
 void InformTest::EditedText_FollowsTheModeAndAccess_data() {
@@ -128,18 +128,18 @@ void InformTest::EditedText_FollowsTheModeAndAccess() {
   QFETCH(bool, warned);
   MainWindowRig rig;
   rig.Compose({1, 1, 6, 3});
-  rig.form->Serv.SetSignalCount(252);
-  rig.form->Serv.FileMode = fileMode;
-  rig.form->ProgZul.AccessLevel = access;
+  rig.form->service.SetSignalCount(252);
+  rig.form->service.FileMode = fileMode;
+  rig.form->discreteProcessing.AccessLevel = access;
   rig.line.QueueFrame({0x01, 0x45, 0x01, 0x29});
   rig.line.QueueFrame({0x01, 0x0E});
-  TInform& inform = *rig.form->Inform;
+  InputsWindow& inform = *rig.form->inputsWindow;
   inform.Fill();
   inform.StringGrid1->setCurrentCell(row, 3);
-  QCOMPARE(ModalSteps([&] { inform.StringGrid1DblClick(); }, {TypeText("Насос 20")}), size_t{0});
-  QCOMPARE(rig.form->Serv.GetText(row - 1), "Насос 20");
+  QCOMPARE(ModalSteps([&] { inform.onRowDoubleClicked(); }, {TypeText("Насос 20")}), size_t{0});
+  QCOMPARE(rig.form->service.GetText(row - 1), "Насос 20");
   QCOMPARE(Cell(inform.StringGrid1, row, 3), "Насос 20");
-  QCOMPARE(rig.form->Serv.FileChanged, fileChanged);
+  QCOMPARE(rig.form->service.FileChanged, fileChanged);
   QCOMPARE(!rig.ui.Shown().empty(), warned);
   QVERIFY(!inform.ProgressBar1->isVisible());
   if (block < 0) {
@@ -158,14 +158,14 @@ void InformTest::EditedText_FollowsTheModeAndAccess() {
 void InformTest::IdentifierOfAnAnalogSetpoint_OpensTheAnalogInformation() {
   MainWindowRig rig;
   rig.Compose({1, 1, 6, 3});
-  TInform& inform = *rig.form->Inform;
+  InputsWindow& inform = *rig.form->inputsWindow;
   inform.Fill();
   inform.StringGrid1->setCurrentCell(5, 1);  // an own discrete input: nothing
-  QCOMPARE(ModalSteps([&] { inform.StringGrid1DblClick(); }, {Close()}), size_t{1});
+  QCOMPARE(ModalSteps([&] { inform.onRowDoubleClicked(); }, {Close()}), size_t{1});
   inform.StringGrid1->setCurrentCell(36, 1);
-  QVERIFY(WhileModal([&] { inform.StringGrid1DblClick(); },
+  QVERIFY(WhileModal([&] { inform.onRowDoubleClicked(); },
                      [&](QWidget* w) {
-                       auto* info = qobject_cast<TFormInfAn*>(w);
+                       auto* info = qobject_cast<AnalogInputInfoDialog*>(w);
                        QVERIFY(info);
                        QCOMPARE(info->Label2->text(), "36 (адрес 0x23)      AI1_3_HH  ");
                        QCOMPARE(info->LabTMod->text(), "ЛК-7");
@@ -179,32 +179,32 @@ void InformTest::IdentifierOfAnAnalogSetpoint_OpensTheAnalogInformation() {
 void InformTest::OutputText_IsNeverSent() {
   MainWindowRig rig;
   rig.Compose({1, 6, 3});
-  rig.form->ProgZul.AccessLevel = kFullAccess;
-  TInformMR& mr = *rig.form->InformMR;
+  rig.form->discreteProcessing.AccessLevel = kFullAccess;
+  OutputsWindow& mr = *rig.form->outputsWindow;
   for (int fileMode : {0, 1}) {
-    rig.form->Serv.FileMode = fileMode;
+    rig.form->service.FileMode = fileMode;
     mr.Fill();
     QCOMPARE(Cell(mr.StringGrid1, 0, 1), "Наименование");
     QCOMPARE(Cell(mr.StringGrid1, 4, 3), "DO_1_3");
     QCOMPARE(Cell(mr.StringGrid1, 4, 2), " 0x02");
     mr.StringGrid1->setCurrentCell(4, 1);
-    QCOMPARE(ModalSteps([&] { mr.StringGrid1DblClick(); }, {TypeText("Клапан")}), size_t{0});
-    QCOMPARE(rig.form->Serv.GetOutputText(2), "Клапан");
+    QCOMPARE(ModalSteps([&] { mr.onRowDoubleClicked(); }, {TypeText("Клапан")}), size_t{0});
+    QCOMPARE(rig.form->service.GetOutputText(2), "Клапан");
     QCOMPARE(Cell(mr.StringGrid1, 4, 1), "Клапан");
-    QCOMPARE(rig.form->Serv.FileChanged, fileMode);
+    QCOMPARE(rig.form->service.FileChanged, fileMode);
   }
   QVERIFY(rig.line.Written().empty());
   mr.StringGrid1->setCurrentCell(10, 1);  // beyond the 8 outputs: nothing
-  QCOMPARE(ModalSteps([&] { mr.StringGrid1DblClick(); }, {Close()}), size_t{1});
+  QCOMPARE(ModalSteps([&] { mr.onRowDoubleClicked(); }, {Close()}), size_t{1});
 }
 
 void InformTest::CopyFromTheIdentifierColumn_DoesNothing() {
   MainWindowRig rig;
   rig.Compose({1, 1, 6, 3});
-  TInform& inform = *rig.form->Inform;
+  InputsWindow& inform = *rig.form->inputsWindow;
   inform.Fill();
   inform.StringGrid1->setCurrentCell(3, 1);
-  inform.StringGrid1DblClick();
+  inform.onRowDoubleClicked();
   QCOMPARE(inform.RememberedColumn(), 1);
   QCOMPARE(ModalSteps([&] { inform.CopyTextGroup->trigger(); }, {Close()}), size_t{1});
   QVERIFY(!inform.InsertTextGroup->isEnabled());
@@ -213,27 +213,27 @@ void InformTest::CopyFromTheIdentifierColumn_DoesNothing() {
 void InformTest::CopyThenReplace_StopsAtTheLastSignal() {
   MainWindowRig rig;
   rig.Compose({1, 1, 6, 3});
-  for (int s = 0; s < 252; ++s) rig.form->Serv.SetText(s, "t" + std::to_string(s));
-  TInform& inform = *rig.form->Inform;
+  for (int s = 0; s < 252; ++s) rig.form->service.SetText(s, "t" + std::to_string(s));
+  InputsWindow& inform = *rig.form->inputsWindow;
   inform.Fill();
   inform.StringGrid1->setCurrentCell(2, 3);
-  QCOMPARE(ModalSteps([&] { inform.StringGrid1DblClick(); }, {Close()}), size_t{0});  // the text dialog
+  QCOMPARE(ModalSteps([&] { inform.onRowDoubleClicked(); }, {Close()}), size_t{0});  // the text dialog
   QCOMPARE(inform.RememberedColumn(), 3);
   QCOMPARE(ModalSteps([&] { inform.CopyTextGroup->trigger(); }, {Numbers({"1", "3"})}), size_t{0});
   QVERIFY(inform.InsertTextGroup->isEnabled());
   QCOMPARE(ModalSteps([&] { inform.InsertTextGroup->trigger(); }, {Numbers({"47"})}), size_t{0});
   QCOMPARE(Cell(inform.StringGrid1, 47, 3), "t0");
   QCOMPARE(Cell(inform.StringGrid1, 48, 3), "t1");
-  QCOMPARE(rig.form->Serv.GetText(48), "t48");
-  QCOMPARE(rig.form->ProgZul.RebuildOnly, 1);
-  QCOMPARE(rig.form->ProgZul.Modified, 1);
+  QCOMPARE(rig.form->service.GetText(48), "t48");
+  QCOMPARE(rig.form->discreteProcessing.RebuildOnly, 1);
+  QCOMPARE(rig.form->discreteProcessing.Modified, 1);
   QVERIFY(rig.line.Written().empty());
 }
 
 void InformTest::OutputNamesFromFile_RefreshTheTable() {
   MainWindowRig rig;
   rig.Compose({1, 6, 3});
-  TInformMR& mr = *rig.form->InformMR;
+  OutputsWindow& mr = *rig.form->outputsWindow;
   mr.Fill();
   QByteArray bytes(37129, '\0');
   bytes[2] = 1, bytes[3] = 6, bytes[4] = 3;
@@ -275,16 +275,17 @@ void InformTest::Report_RefusesTxtAndSavesRtfWithTheTable() {
   QFETCH(QString, firstRow);
   MainWindowRig rig;
   rig.Compose({1, 6, 3});
-  rig.form->ProgMR.SetDefaults();
-  rig.form->Serv.SetText(0, "Вход 1");
-  rig.form->Serv.SetOutputText(0, "Выход 1");
-  rig.form->Serv.FileMode = 1;
+  rig.form->relayModules.SetDefaults();
+  rig.form->service.SetText(0, "Вход 1");
+  rig.form->service.SetOutputText(0, "Выход 1");
+  rig.form->service.FileMode = 1;
   rig.form->FileName = "conf.zul";
   std::vector<QString> names = {QDir(rig.dir.path()).filePath("report.txt"),
                                 QDir(rig.dir.path()).filePath("report")};
   size_t asked = 0;
   int printed = 0;
-  InformWindow* window = table == 2 ? static_cast<InformWindow*>(rig.form->InformMR) : rig.form->Inform;
+  InformWindow* window =
+      table == 2 ? static_cast<InformWindow*>(rig.form->outputsWindow) : rig.form->inputsWindow;
   window->DialSaveFile = [&](const FileDialogRequest& r) {
     [&] { QVERIFY(r.save); }();
     return asked < names.size() ? names[asked++] : QString();
@@ -292,11 +293,11 @@ void InformTest::Report_RefusesTxtAndSavesRtfWithTheTable() {
   window->PrintReport = [&](const Report&) { ++printed; };
   rig.ui.QueueAnswer(Answer::Ok);  // the wrong name
   rig.ui.QueueAnswer(Answer::No);  // not printed
-  rig.form->Inform->Fill();
-  rig.form->InformMR->Fill();
-  if (table == 0) rig.form->Inform->BNew1->click();
-  if (table == 1) rig.form->Inform->BNew2->click();
-  if (table == 2) rig.form->InformMR->BNew->click();
+  rig.form->inputsWindow->Fill();
+  rig.form->outputsWindow->Fill();
+  if (table == 0) rig.form->inputsWindow->BNew1->click();
+  if (table == 1) rig.form->inputsWindow->BNew2->click();
+  if (table == 2) rig.form->outputsWindow->BNew->click();
 
   QCOMPARE(asked, size_t{2});
   QCOMPARE(printed, 0);
@@ -321,13 +322,13 @@ void InformTest::Report_RefusesTxtAndSavesRtfWithTheTable() {
 void InformTest::Report_PrintsOnlyAfterYes() {
   MainWindowRig rig;
   rig.Compose({1});
-  TInform& inform = *rig.form->Inform;
+  InputsWindow& inform = *rig.form->inputsWindow;
   inform.Fill();
   const QString path = QDir(rig.dir.path()).filePath("a.RTF");
   inform.DialSaveFile = [&](const FileDialogRequest&) { return path; };
   std::vector<std::string> printedTitles;
   inform.PrintReport = [&](const Report& r) { printedTitles.push_back(r.lines.front()); };
-  rig.form->Serv.FileMode = 0;
+  rig.form->service.FileMode = 0;
   rig.form->EditModif->setText("1000000000000000");
   rig.form->CBoxUstr->setCurrentIndex(2);
   rig.ui.QueueAnswer(Answer::Yes);
@@ -358,18 +359,18 @@ void InformTest::Screenshots() {
   if (dir.isEmpty()) QSKIP("ZUL_SCREENSHOT_DIR not set");
   MainWindowRig rig;
   rig.Compose({1, 1, 6, 3, 3});
-  rig.form->ProgMR.SetDefaults();
+  rig.form->relayModules.SetDefaults();
   const char* names[] = {"Насос 1", "Насос 2", "Задвижка 1", "Задвижка 2", "Вентилятор"};
   for (int s = 0; s < 24; ++s)
-    rig.form->Serv.SetText(s, names[s % 5] + std::string(" ") + std::to_string(s + 1));
-  for (int o = 0; o < 16; ++o) rig.form->Serv.SetOutputText(o, "Реле " + std::to_string(o + 1));
-  for (int s = 0; s < 10; ++s) rig.form->ProgZul.SetByte(s, 1, 1);
-  rig.form->ProgMBA.SetPosition(0, 0, "TE-101");
-  rig.form->ProgMBA.SetPosition(0, 1, "PT-102");
-  rig.form->Serv.FileMode = 1;
+    rig.form->service.SetText(s, names[s % 5] + std::string(" ") + std::to_string(s + 1));
+  for (int o = 0; o < 16; ++o) rig.form->service.SetOutputText(o, "Реле " + std::to_string(o + 1));
+  for (int s = 0; s < 10; ++s) rig.form->discreteProcessing.SetByte(s, 1, 1);
+  rig.form->analogModules.SetPosition(0, 0, "TE-101");
+  rig.form->analogModules.SetPosition(0, 1, "PT-102");
+  rig.form->service.FileMode = 1;
   rig.form->FileName = "station.zul";
-  TInform& inform = *rig.form->Inform;
-  TInformMR& mr = *rig.form->InformMR;
+  InputsWindow& inform = *rig.form->inputsWindow;
+  OutputsWindow& mr = *rig.form->outputsWindow;
   inform.Fill();
   mr.Fill();
   inform.show();

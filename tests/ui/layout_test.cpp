@@ -13,11 +13,11 @@
 #include "core/config/AccessLevel.h"
 #include "ui/LayoutCheck.h"
 #include "ui/UiTestSupport.h"
-#include "ui/link/TFormNastr.h"
-#include "ui/link/TFormPort.h"
-#include "ui/main/TConfig.h"
-#include "ui/main/TFPSW.h"
-#include "ui/main/TFormTimeDate.h"
+#include "ui/link/ExchangeSettingsDialog.h"
+#include "ui/link/PortDialog.h"
+#include "ui/main/ClockWindow.h"
+#include "ui/main/NewConfigurationDialog.h"
+#include "ui/main/PasswordDialog.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/widgets/InputChecks.h"
 
@@ -28,21 +28,21 @@ class LayoutTest : public QObject {
   Q_OBJECT
  private slots:
   void MainWindow_AfterARead();
-  void PortDialog();
-  void ExchangeDialog();
-  void PasswordDialog();
-  void ClockWindow();
-  void InputModuleView();
-  void RelayModuleView();
-  void ConfigDialog();
+  void PortDialog_FitsItsControls();
+  void ExchangeDialog_FitsItsControls();
+  void PasswordDialog_FitsItsControls();
+  void ClockWindow_FitsItsControls();
+  void InputModuleView_FitsItsControls();
+  void RelayModuleView_FitsItsControls();
+  void ConfigDialog_FitsItsControls();
 };
 
 void LayoutTest::MainWindow_AfterARead() {
   MainWindowRig rig;
-  TForm1& f = *rig.form;
+  MainWindow& f = *rig.form;
   rig.Compose({1, 1, 6, 3, 4, 14});
-  f.EditModif->setText(QString::fromStdString(ModuleCodeLine(f.Serv)));
-  f.ProgMBA.SetDefaultUnits();
+  f.EditModif->setText(QString::fromStdString(ModuleCodeLine(f.service)));
+  f.analogModules.SetDefaultUnits();
   f.FillUnitList();
   for (QWidget* w :
        std::initializer_list<QWidget*>{f.ButProgDiskr, f.InformBut, f.InformButMR, f.GBoxRazm, f.LocalNet1,
@@ -63,10 +63,10 @@ void LayoutTest::MainWindow_AfterARead() {
   f.hide();
 }
 
-void LayoutTest::PortDialog() {
+void LayoutTest::PortDialog_FitsItsControls() {
   MainWindowRig rig({"/tmp/zul-sim-1234"});
   rig.line.ports = {"ttyS0", "ttyUSB0"};
-  TFormPort& d = *rig.form->FormPort;
+  PortDialog& d = *rig.form->portDialog;
   d.show();
   Settle();
   QCOMPARE(Clipped(&d), QStringList());
@@ -74,33 +74,33 @@ void LayoutTest::PortDialog() {
   d.reject();
 }
 
-void LayoutTest::ExchangeDialog() {
+void LayoutTest::ExchangeDialog_FitsItsControls() {
   MainWindowRig rig;
-  rig.form->FormNastr->show();
+  rig.form->exchangeSettingsDialog->show();
   Settle();
-  QCOMPARE(Clipped(rig.form->FormNastr), QStringList());
-  rig.form->FormNastr->reject();
+  QCOMPARE(Clipped(rig.form->exchangeSettingsDialog), QStringList());
+  rig.form->exchangeSettingsDialog->reject();
 }
 
-void LayoutTest::PasswordDialog() {
+void LayoutTest::PasswordDialog_FitsItsControls() {
   MainWindowRig rig;
-  rig.form->FPSW->Label1->show();
-  rig.form->FPSW->show();
+  rig.form->passwordDialog->Label1->show();
+  rig.form->passwordDialog->show();
   Settle();
-  QCOMPARE(Clipped(rig.form->FPSW), QStringList());
-  rig.form->FPSW->hide();
+  QCOMPARE(Clipped(rig.form->passwordDialog), QStringList());
+  rig.form->passwordDialog->hide();
 }
 
-void LayoutTest::ClockWindow() {
+void LayoutTest::ClockWindow_FitsItsControls() {
   MainWindowRig rig;
-  TFormTimeDate& w = *rig.form->FormTimeDate;
+  ClockWindow& w = *rig.form->clockWindow;
   rig.line.QueueFrame({0x01, 0x04, 14, 0, 5, 0, 7, 0, 13, 0, 9, 0, 3, 0, 24, 0, 4});
   w.PutCalendar({5, 7, 13, 9, 3, 24, 4});
   w.show();
-  w.InClick();
+  w.pollOnce();
   w.Edits[kClockMonth]->setText("13");
-  rig.form->ProgZul.AccessLevel = kFullAccess;
-  w.ChangeTimeClick();  // the note under the month
+  rig.form->discreteProcessing.AccessLevel = kFullAccess;
+  w.setDeviceTime();  // the note under the month
   Settle();
   QCOMPARE(w.StTime->text(), "13:07:05");
   QCOMPARE(Clipped(&w), QStringList());
@@ -108,18 +108,18 @@ void LayoutTest::ClockWindow() {
   w.reject();
 }
 
-void LayoutTest::InputModuleView() {
+void LayoutTest::InputModuleView_FitsItsControls() {
   MainWindowRig rig;
   rig.Compose({1, 1, 6, 3});
   for (int k = 0; k < 12; ++k)
-    rig.form->Serv.SetText(12 + k, k == 0 ? "Давл.масла низ" : "Дискр.сигн.0" + std::to_string(13 + k));
-  TFormVhD& v = *rig.form->FormVhD;
+    rig.form->service.SetText(12 + k, k == 0 ? "Давл.масла низ" : "Дискр.сигн.0" + std::to_string(13 + k));
+  DiscreteInputsOnline& v = *rig.form->discreteInputsOnline;
   v.Prepare(2, 2, "ЛК-1");
   rig.line.QueueFrame({0x01, 0x01, 0x02, 0x00, 0x00});
   rig.line.QueueFrame({0x01, 0x02, 0x02, 0x25, 0x08});
   rig.line.QueueFrame({0x01, 0x01, 0x02, 0x00, 0x04});
   v.show();
-  v.Timer1Timer();
+  v.poll();
   Settle();
   QCOMPARE(v.Isprav->text(), "исправен");
   QCOMPARE(Clipped(&v), QStringList());
@@ -127,26 +127,26 @@ void LayoutTest::InputModuleView() {
   v.reject();
 }
 
-void LayoutTest::RelayModuleView() {
+void LayoutTest::RelayModuleView_FitsItsControls() {
   MainWindowRig rig;
   rig.Compose({1, 1, 6, 3});
-  TFormVyhOnL& v = *rig.form->FormVyhOnL;
+  RelayOutputsOnline& v = *rig.form->relayOutputsOnline;
   v.Prepare(4, 1, "ЛК-4");
   rig.line.QueueFrame({0x01, 0x01, 0x02, 0x08, 0x00});
   rig.line.QueueFrame({0x01, 0x01, 0x01, 0x81});
   v.show();
-  v.Timer1Timer();
+  v.poll();
   Settle();
   QCOMPARE(v.Isprav->text(), "неисправен");
   QCOMPARE(Clipped(&v), QStringList());
   v.reject();
 }
 
-void LayoutTest::ConfigDialog() {
+void LayoutTest::ConfigDialog_FitsItsControls() {
   MainWindowRig rig;
-  TConfig& d = *rig.form->Config;
+  NewConfigurationDialog& d = *rig.form->newConfigurationDialog;
   d.Prepare(true, TypesOfCodeLine("11A6734C5E"));
-  d.RegimCreatClick(TConfig::OnOpenFile);
+  d.onModeChosen(NewConfigurationDialog::OnOpenFile);
   d.show();
   Settle();
   QCOMPARE(Clipped(&d), QStringList());

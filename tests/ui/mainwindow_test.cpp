@@ -10,7 +10,7 @@
 #include "sim/SimulatedBus.h"
 #include "sim/SimulatedLine.h"
 #include "ui/UiTestSupport.h"
-#include "ui/main/TFPSW.h"
+#include "ui/main/PasswordDialog.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -80,7 +80,7 @@ void MainWindowTest::ModuleTable_ShowsEachRowOfTheComposition() {
   QFETCH(int, slot);
   MainWindowRig rig;
   rig.Compose({1, 1, 6, 3});
-  const TForm1::ModuleRow& row = rig.form->Rows[static_cast<size_t>(slot - 1)];
+  const MainWindow::ModuleRow& row = rig.form->Rows[static_cast<size_t>(slot - 1)];
   QCOMPARE(row.AdrM->text(), QString::number(slot - 1));
   QTEST(row.M->text(), "type");
   QTEST(row.KM->text(), "code");
@@ -95,7 +95,7 @@ void MainWindowTest::ModuleTable_ShowsEachRowOfTheComposition() {
 void MainWindowTest::ModuleTable_CountersAndExecutionLine() {
   MainWindowRig rig;
   rig.Compose({1, 1, 6, 3});
-  TForm1& f = *rig.form;
+  MainWindow& f = *rig.form;
   QCOMPARE(f.StKVhD->text(), "24");
   QCOMPARE(f.StKVhA->text(), "6");
   QCOMPARE(f.StKVyhS->text(), "8");
@@ -122,7 +122,7 @@ void MainWindowTest::ModuleTable_RefreshClearsRowsOfAnEarlierComposition() {
 void MainWindowTest::ModuleTable_Lk11WithoutAnalogSignals_NoneDisabledAndWarnsOncePerRefresh() {
   MainWindowRig rig;
   rig.Compose({1, 14});
-  const TForm1::ModuleRow& row = rig.form->Rows[1];
+  const MainWindow::ModuleRow& row = rig.form->Rows[1];
   QCOMPARE(row.M->text(), "ЛК-11");
   QCOMPARE(row.Prg->text(), "нет");
   QVERIFY(!row.Prg->isEnabled());
@@ -143,18 +143,18 @@ void MainWindowTest::ModuleTable_Lk11WithoutAnalogSignals_NoneDisabledAndWarnsOn
 void MainWindowTest::ModuleTable_FlagsOfRegulatorAndProgrammableModules() {
   MainWindowRig rig;
   rig.Compose({10, 6, 14});
-  QCOMPARE(rig.form->ProgReg.RegPresent, 1);
-  QCOMPARE(rig.form->ProgZul.ModuleSynced[0], 1);
+  QCOMPARE(rig.form->regulators.RegPresent, 1);
+  QCOMPARE(rig.form->discreteProcessing.ModuleSynced[0], 1);
   QCOMPARE(rig.form->Rows[0].Prg->text(), "программ.");
   QCOMPARE(rig.form->Rows[0].M->text(), "ЛК-2");
   rig.Compose({1});
-  QCOMPARE(rig.form->ProgReg.RegPresent, 0);
-  QCOMPARE(rig.form->ProgZul.ModuleSynced[0], 0);
+  QCOMPARE(rig.form->regulators.RegPresent, 0);
+  QCOMPARE(rig.form->discreteProcessing.ModuleSynced[0], 0);
 }
 
 void MainWindowTest::ControlsStartDisabled() {
   MainWindowRig rig;
-  TForm1& f = *rig.form;
+  MainWindow& f = *rig.form;
   for (const char* name : {"ButProgDiskr", "InformBut", "InformButMR", "GBoxRazm", "LocalNet1", "LocNet15",
                            "LocNetObm", "ButTimeDate", "EditModif", "Prg1", "Prg16"}) {
     QWidget* w = f.findChild<QWidget*>(name);
@@ -181,10 +181,10 @@ void MainWindowTest::ControlsStartDisabled() {
 
 void MainWindowTest::DeviceSelection_SetsCurrentDevice() {
   MainWindowRig rig;
-  rig.form->CBoxUstrClick(6);
-  QCOMPARE(rig.form->Serv.CurrentDevice, 6);
-  rig.form->CBoxUstrClick(6);
-  QCOMPARE(rig.form->Serv.CurrentDevice, 6);
+  rig.form->onDeviceChosen(6);
+  QCOMPARE(rig.form->service.CurrentDevice, 6);
+  rig.form->onDeviceChosen(6);
+  QCOMPARE(rig.form->service.CurrentDevice, 6);
   QVERIFY(rig.line.Written().empty());
 }
 
@@ -196,9 +196,9 @@ void MainWindowTest::Renumbering_ToFive_Block99CarriesFourAndBothListsShowFive()
   line.Open();
   ScriptedInteraction ui;
   QTemporaryDir dir;
-  TForm1 form(line, clock, ui, ProgramOptions{{}, dir.filePath("FParol.dat").toStdString(), dir.path()});
+  MainWindow form(line, clock, ui, ProgramOptions{{}, dir.filePath("FParol.dat").toStdString(), dir.path()});
 
-  form.CBoxUstrZClick(4);
+  form.renumberDevice(4);
   QVERIFY(!line.Written().empty());
   const auto& store = line.Written().front();
   QCOMPARE(int(store[0]), 1);
@@ -207,21 +207,21 @@ void MainWindowTest::Renumbering_ToFive_Block99CarriesFourAndBothListsShowFive()
   QCOMPARE(int(store[3]), 4);
   QCOMPARE(form.CBoxUstr->currentText(), "5");
   QCOMPARE(form.CBoxUstrZ->currentText(), "5");
-  QCOMPARE(form.Serv.CurrentDevice, 4);
-  QCOMPARE(int(form.Serv.ConfiguredDevice), 4);
+  QCOMPARE(form.service.CurrentDevice, 4);
+  QCOMPARE(int(form.service.ConfiguredDevice), 4);
   QVERIFY(ui.Shown().empty());
   for (size_t k = 1; k < line.Written().size(); ++k) QCOMPARE(int(line.Written()[k][0]), 5);
   // The controller answers at its new address.
   uint8_t answer[kAnswerBufferSize] = {};
-  QCOMPARE(form.Port.Request(form.Serv.CurrentDevice, 17, 0, nullptr, answer), int(kResultOk));
+  QCOMPARE(form.link.Request(form.service.CurrentDevice, 17, 0, nullptr, answer), int(kResultOk));
 }
 
 void MainWindowTest::Renumbering_SilentController_OneMessage() {
   MainWindowRig rig;
-  rig.form->CBoxUstrZClick(2);
+  rig.form->renumberDevice(2);
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QVERIFY(QString::fromStdString(rig.ui.Last().text).contains("не отвечает на запрос"));
-  QCOMPARE(rig.form->Serv.CurrentDevice, 2);
+  QCOMPARE(rig.form->service.CurrentDevice, 2);
 }
 
 void MainWindowTest::Closing_data() {
@@ -244,9 +244,9 @@ void MainWindowTest::Closing() {
   QFETCH(int, access);
   QFETCH(QStringList, captions);
   MainWindowRig rig;
-  rig.form->Serv.FileMode = fileMode;
-  rig.form->Serv.FileChanged = fileChanged;
-  rig.form->ProgZul.AccessLevel = access;
+  rig.form->service.FileMode = fileMode;
+  rig.form->service.FileChanged = fileChanged;
+  rig.form->discreteProcessing.AccessLevel = access;
   rig.ui.QueueAnswer(Answer::No);
   rig.ui.QueueAnswer(Answer::No);
   rig.form->show();  // a hidden window is not asked
@@ -264,25 +264,25 @@ void MainWindowTest::Closing() {
 
 void MainWindowTest::Units_TypedNameInFileMode_ReplacesSelectedUnitAndMarksFileChanged() {
   MainWindowRig rig;
-  TForm1& f = *rig.form;
-  f.Serv.FileMode = 1;
+  MainWindow& f = *rig.form;
+  f.service.FileMode = 1;
   f.FillUnitList();
   f.CBoxRazmChange->setCurrentIndex(2);
-  f.CBoxRazmChangeClick(2);
+  f.onUnitChosen(2);
   f.CBoxRazmChange->setEditText("бар");
-  f.ButRazmClick();
-  QCOMPARE(QString::fromStdString(f.ProgMBA.GetUnitName(2)), "бар");
-  QCOMPARE(f.Serv.FileChanged, 1);
+  f.applyUnitName();
+  QCOMPARE(QString::fromStdString(f.analogModules.GetUnitName(2)), "бар");
+  QCOMPARE(f.service.FileChanged, 1);
   QCOMPARE(f.CBoxRazmChange->currentIndex(), 0);
   QCOMPARE(f.CBoxRazmChange->itemText(2), "бар");
-  QCOMPARE(f.ProgMBA.EditedUnit, 0);
+  QCOMPARE(f.analogModules.EditedUnit, 0);
   QVERIFY(rig.line.Written().empty());
 }
 
 void MainWindowTest::Units_DeviceModeWithoutAccess_WarnsAndSendsNothing() {
   MainWindowRig rig;
   rig.form->FillUnitList();
-  rig.form->ButDefaultClick();
+  rig.form->restoreDefaultUnits();
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), QString(kNoWriteAccessText));
   QCOMPARE(QString::fromStdString(rig.ui.Last().caption), "Предупреждение");
@@ -291,23 +291,23 @@ void MainWindowTest::Units_DeviceModeWithoutAccess_WarnsAndSendsNothing() {
 
 void MainWindowTest::Units_EmptyText_Refused() {
   MainWindowRig rig;
-  rig.form->Serv.FileMode = 1;
+  rig.form->service.FileMode = 1;
   rig.form->FillUnitList();
   rig.form->CBoxRazmChange->setEditText("");
-  rig.form->ButRazmClick();
+  rig.form->applyUnitName();
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Ошибочно введена размерность");
   QCOMPARE(rig.ui.Last().icon, Icon::Error);
-  QCOMPARE(rig.form->Serv.FileChanged, 0);
+  QCOMPARE(rig.form->service.FileChanged, 0);
 }
 
 void MainWindowTest::Units_DefaultsInDeviceMode_StoreBlock35() {
   MainWindowRig rig;
-  rig.form->ProgZul.AccessLevel = kFullAccess;
-  rig.form->ProgMBA.SetUnitName(0, "x");
+  rig.form->discreteProcessing.AccessLevel = kFullAccess;
+  rig.form->analogModules.SetUnitName(0, "x");
   rig.line.QueueFrame({0x01, 69, 0x00});  // store: not examined
   rig.line.QueueFrame({0x01, 14});        // the echo: stored
-  rig.form->ButDefaultClick();
-  QCOMPARE(QString::fromStdString(rig.form->ProgMBA.GetUnitName(0)), "град.С");
+  rig.form->restoreDefaultUnits();
+  QCOMPARE(QString::fromStdString(rig.form->analogModules.GetUnitName(0)), "град.С");
   QCOMPARE(rig.line.Written().size(), size_t{2});
   QVERIFY(rig.ui.Shown().empty());
   const auto& store = rig.line.Written().front();

@@ -9,10 +9,10 @@
 
 #include "ui/LayoutCheck.h"
 #include "ui/UiTestSupport.h"
-#include "ui/modules/TFormKalibr.h"
-#include "ui/modules/TFormMR.h"
-#include "ui/modules/TFormPROG.h"
-#include "ui/modules/TFormTipDat.h"
+#include "ui/modules/AnalogModuleWindow.h"
+#include "ui/modules/CalibrationWindow.h"
+#include "ui/modules/RelayModuleWindow.h"
+#include "ui/modules/SensorTypesWindow.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -22,17 +22,17 @@ namespace {
 struct ModuleRig : MainWindowRig {
   ModuleRig() {
     Compose({1, 10, 6, 8, 3, 12});
-    form->ProgMBA.SetModuleDefaults(0, 6);
-    form->ProgMBA.SetModuleDefaults(1, 8);
-    form->ProgMBA.ChooseSensorType(1, 1, 14);  // "100M": free scale
-    form->ProgMBA.ChooseSensorType(1, 2, 2);   // "XA(K)"
-    form->ProgMBA.SetInputSignal(0, 1, 1);
-    form->ProgMR.SetDefaults();
-    for (int o : {0, 1, 2}) form->ProgMR.SetOutputType(o, 0, 0);
-    form->ProgMR.SetMode(0, 0, 0);  // light
-    form->ProgMR.SetMode(2, 0, 0);
-    form->ProgMR.SetAckInput(2, 0, 7);
-    form->ProgZul.SetSensorType(3, 1, 1);
+    form->analogModules.SetModuleDefaults(0, 6);
+    form->analogModules.SetModuleDefaults(1, 8);
+    form->analogModules.ChooseSensorType(1, 1, 14);  // "100M": free scale
+    form->analogModules.ChooseSensorType(1, 2, 2);   // "XA(K)"
+    form->analogModules.SetInputSignal(0, 1, 1);
+    form->relayModules.SetDefaults();
+    for (int o : {0, 1, 2}) form->relayModules.SetOutputType(o, 0, 0);
+    form->relayModules.SetMode(0, 0, 0);  // light
+    form->relayModules.SetMode(2, 0, 0);
+    form->relayModules.SetAckInput(2, 0, 7);
+    form->discreteProcessing.SetSensorType(3, 1, 1);
   }
   void Check(QWidget* w, const QString& name) {
     w->show();
@@ -58,34 +58,34 @@ class ModuleLayoutTest : public QObject {
 
 void ModuleLayoutTest::AnalogModule_Lk7() {
   ModuleRig rig;
-  rig.form->FormPROG->Prepare(3, 1, 6, "AI1_1 - AI1_6");
-  rig.Check(rig.form->FormPROG, "module_lk7");
+  rig.form->analogModuleWindow->Prepare(3, 1, 6, "AI1_1 - AI1_6");
+  rig.Check(rig.form->analogModuleWindow, "module_lk7");
 }
 
 void ModuleLayoutTest::AnalogModule_Lk9() {
   ModuleRig rig;
-  rig.form->FormPROG->Prepare(4, 2, 8, "AI2_1 - AI2_6");
-  rig.Check(rig.form->FormPROG, "module_lk9");
+  rig.form->analogModuleWindow->Prepare(4, 2, 8, "AI2_1 - AI2_6");
+  rig.Check(rig.form->analogModuleWindow, "module_lk9");
 }
 
 void ModuleLayoutTest::RelayModule() {
   ModuleRig rig;
-  rig.form->FormMR->Prepare(5, 1, 3, rig.form->Rows[4].M->text());
-  rig.Check(rig.form->FormMR, "relay_module");
+  rig.form->relayModuleWindow->Prepare(5, 1, 3, rig.form->Rows[4].M->text());
+  rig.Check(rig.form->relayModuleWindow, "relay_module");
 }
 
 void ModuleLayoutTest::SensorTypes() {
   ModuleRig rig;
-  rig.form->FormTipDat->Prepare(2, "ЛК-2", "DI_2_1 - DI_2_12");
-  rig.Check(rig.form->FormTipDat, "sensor_types");
+  rig.form->sensorTypesWindow->Prepare(2, "ЛК-2", "DI_2_1 - DI_2_12");
+  rig.Check(rig.form->sensorTypesWindow, "sensor_types");
 }
 
 void ModuleLayoutTest::Calibration() {
   ModuleRig rig;
-  TFormKalibr& k = *rig.form->FormKalibr;
+  CalibrationWindow& k = *rig.form->calibrationWindow;
   std::array<QString, 6> positions, units;
   for (size_t c = 0; c < 6; ++c) {
-    positions[c] = QString::fromStdString(rig.form->ProgMBA.GetPosition(1, static_cast<int>(c)));
+    positions[c] = QString::fromStdString(rig.form->analogModules.GetPosition(1, static_cast<int>(c)));
     units[c] = "град.С";
   }
   k.Prepare(2, 8, QString::fromStdString("ЛК-9  ДКЖН.426439.009  ПО в.3.01  КС 9F04"), positions, units);
@@ -103,10 +103,10 @@ void ModuleLayoutTest::Calibration() {
   }
   for (int ch = 0; ch < 7; ++ch) codes.insert(codes.end(), {0x00, 0x08});  // 2048
   rig.line.QueueFrame(codes);
-  k.Timer1Timer();
+  k.poll();
   k.show();
   Settle();
-  k.Button1Click();  // no polling while the picture is taken
+  k.togglePolling();  // no polling while the picture is taken
   QCOMPARE(Clipped(&k), QStringList());
   Save(&k, "calibration");
   k.hide();

@@ -9,8 +9,8 @@
 
 #include "core/model/FloatText.h"
 #include "ui/UiTestSupport.h"
-#include "ui/modules/TFormKalibr.h"
-#include "ui/modules/TFormPROG.h"
+#include "ui/modules/AnalogModuleWindow.h"
+#include "ui/modules/CalibrationWindow.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -23,19 +23,19 @@ struct AnalogRig : MainWindowRig {
   AnalogRig() {
     Compose({1, 6, 8, 6, 3});
     for (int m = 0; m < 3; ++m) {
-      form->ProgMBA.SetModuleDefaults(m, m == 1 ? 8 : 6);
-      const auto record = form->ProgMBA.GetRecord(m);
+      form->analogModules.SetModuleDefaults(m, m == 1 ? 8 : 6);
+      const auto record = form->analogModules.GetRecord(m);
       std::copy(record.begin(), record.end(),
-                form->ReservBlocks.ModuleRecords[static_cast<size_t>(m)].begin());
+                form->reserveBlocks.ModuleRecords[static_cast<size_t>(m)].begin());
     }
   }
-  TFormPROG& Prog() { return *form->FormPROG; }
+  AnalogModuleWindow& Prog() { return *form->analogModuleWindow; }
   // Module 2 (the ЛК-9), opened as the main window opens it, not shown.
-  TFormPROG& PrepareLk9() {
+  AnalogModuleWindow& PrepareLk9() {
     Prog().Prepare(3, 2, 8, "AI2_1 - AI2_6");
     return Prog();
   }
-  TFormPROG& PrepareLk7() {
+  AnalogModuleWindow& PrepareLk7() {
     Prog().Prepare(2, 1, 6, "AI1_1 - AI1_6");
     return Prog();
   }
@@ -43,7 +43,7 @@ struct AnalogRig : MainWindowRig {
   void Type(QLineEdit* field, const QString& text) {
     field->setText(text);
     emit field->textEdited(text);
-    Prog().FieldExit(field);
+    Prog().leaveField(field);
   }
 };
 
@@ -95,10 +95,10 @@ void ModulesTest::ModuleButton_OpensTheAnalogWindowPerType() {
   QFETCH(bool, inputSignal);
   QFETCH(bool, lists);
   AnalogRig rig;
-  rig.form->Serv.FileMode = fileMode;
-  QVERIFY(WhileModal([&] { rig.form->Prg1Click(row); },
+  rig.form->service.FileMode = fileMode;
+  QVERIFY(WhileModal([&] { rig.form->openModuleWindow(row); },
                      [&](QWidget* w) {
-                       auto* p = qobject_cast<TFormPROG*>(w);
+                       auto* p = qobject_cast<AnalogModuleWindow*>(w);
                        QVERIFY(p);
                        QCOMPARE(p->windowTitle(), "Программирование МВА");
                        QCOMPARE(p->LabNMod->text(), module);
@@ -114,37 +114,37 @@ void ModulesTest::ModuleButton_OpensTheAnalogWindowPerType() {
                        p->OK->click();
                      }));
   QVERIFY(rig.ui.Shown().empty());
-  QCOMPARE(rig.form->ProgMBA.CurrentSlot, row);
+  QCOMPARE(rig.form->analogModules.CurrentSlot, row);
 }
 
 void ModulesTest::Lk9_SensorSwitchedTo100M_FreeScaleAndListsHidden() {
   AnalogRig rig;
-  rig.form->ProgMBA.ChooseSensorType(1, 0, 0);  // "ХК(L)"
-  TFormPROG& p = rig.PrepareLk9();
+  rig.form->analogModules.ChooseSensorType(1, 0, 0);  // "ХК(L)"
+  AnalogModuleWindow& p = rig.PrepareLk9();
   const auto& row = p.Rows[0];
   QVERIFY(row.MinSk->isVisibleTo(&p));
   QCOMPARE(row.Sk->currentText(), "ХК(L)");
   row.Sk->setCurrentIndex(14);
-  p.SkClick(0, 14);
+  p.onScaleChosen(0, 14);
   QCOMPARE(row.Sk->currentText(), "100M");
   QVERIFY(!row.MinSk->isVisibleTo(&p));
   QVERIFY(!row.MaxSk->isVisibleTo(&p));
   QVERIFY(row.NSK->isVisibleTo(&p));
   QCOMPARE(row.NSK->text(), "-200");
   QCOMPARE(row.VSK->text(), "200");
-  QCOMPARE(rig.form->ProgMBA.GetValue(1, 0, AnalogValue::ScaleMin), -200.0f);
-  QCOMPARE(rig.form->ProgMBA.GetValue(1, 0, AnalogValue::ScaleMax), 200.0f);
-  QCOMPARE(rig.form->ProgMBA.GetRangeIndex(1, 0), 0);
-  QCOMPARE(rig.form->ProgMBA.Unchanged[1], 0);
+  QCOMPARE(rig.form->analogModules.GetValue(1, 0, AnalogValue::ScaleMin), -200.0f);
+  QCOMPARE(rig.form->analogModules.GetValue(1, 0, AnalogValue::ScaleMax), 200.0f);
+  QCOMPARE(rig.form->analogModules.GetRangeIndex(1, 0), 0);
+  QCOMPARE(rig.form->analogModules.Unchanged[1], 0);
 }
 
 void ModulesTest::Lk9_SensorSwitchedTo100P_ListsFromThe46RowTable() {
   AnalogRig rig;
-  rig.form->ProgMBA.ChooseSensorType(1, 2, 14);  // "100M": free scale
-  TFormPROG& p = rig.PrepareLk9();
+  rig.form->analogModules.ChooseSensorType(1, 2, 14);  // "100M": free scale
+  AnalogModuleWindow& p = rig.PrepareLk9();
   const auto& row = p.Rows[2];
   QVERIFY(!row.MinSk->isVisibleTo(&p));
-  p.SkClick(2, 10);
+  p.onScaleChosen(2, 10);
   QVERIFY(row.MinSk->isVisibleTo(&p));
   QVERIFY(!row.NSK->isVisibleTo(&p));
   QCOMPARE(row.MinSk->itemText(0), "-200");
@@ -152,35 +152,35 @@ void ModulesTest::Lk9_SensorSwitchedTo100P_ListsFromThe46RowTable() {
   QCOMPARE(Items(row.MaxSk),
            QStringList({"-150", "-100", "-70", "0", "40", "50", "70", "100", "150", "500"}));
   QCOMPARE(row.MaxSk->currentText(), "-150");
-  QCOMPARE(rig.form->ProgMBA.GetValue(1, 2, AnalogValue::ScaleMax), -150.0f);
-  QCOMPARE(rig.form->ProgMBA.GetRangeIndex(1, 2), 0);
+  QCOMPARE(rig.form->analogModules.GetValue(1, 2, AnalogValue::ScaleMax), -150.0f);
+  QCOMPARE(rig.form->analogModules.GetRangeIndex(1, 2), 0);
 }
 
 void ModulesTest::Lk9_MinimumChosen_MaximaOfThatMinimumAndTheLastMatchingRow() {
   AnalogRig rig;
-  TFormPROG& p = rig.PrepareLk9();  // defaults: sensor "100П", range index 30 = (0, 100)
+  AnalogModuleWindow& p = rig.PrepareLk9();  // defaults: sensor "100П", range index 30 = (0, 100)
   const auto& row = p.Rows[1];
   QCOMPARE(row.MinSk->currentText(), "0");
   QCOMPARE(row.MaxSk->currentText(), "100");
   const int minus50 = row.MinSk->findText("-50");
-  p.MinSkClick(1, minus50);
+  p.onScaleMinChosen(1, minus50);
   QCOMPARE(Items(row.MaxSk), QStringList({"0", "50", "100", "150", "200", "250", "400", "500", "120"}));
-  QCOMPARE(rig.form->ProgMBA.GetRangeIndex(1, 1), 15);
-  p.MaxSkClick(1, row.MaxSk->findText("120"));
-  QCOMPARE(rig.form->ProgMBA.GetRangeIndex(1, 1), 43);
-  QCOMPARE(rig.form->ProgMBA.GetValue(1, 1, AnalogValue::ScaleMin), -50.0f);
-  QCOMPARE(rig.form->ProgMBA.GetValue(1, 1, AnalogValue::ScaleMax), 120.0f);
+  QCOMPARE(rig.form->analogModules.GetRangeIndex(1, 1), 15);
+  p.onScaleMaxChosen(1, row.MaxSk->findText("120"));
+  QCOMPARE(rig.form->analogModules.GetRangeIndex(1, 1), 43);
+  QCOMPARE(rig.form->analogModules.GetValue(1, 1, AnalogValue::ScaleMin), -50.0f);
+  QCOMPARE(rig.form->analogModules.GetValue(1, 1, AnalogValue::ScaleMax), 120.0f);
 }
 
 void ModulesTest::Lk9_FreeScaleOutside200_Refused() {
   AnalogRig rig;
-  rig.form->ProgMBA.ChooseSensorType(1, 0, 15);  // "50M"
-  TFormPROG& p = rig.PrepareLk9();
+  rig.form->analogModules.ChooseSensorType(1, 0, 15);  // "50M"
+  AnalogModuleWindow& p = rig.PrepareLk9();
   rig.Type(p.Rows[0].VSK, "201");
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(p.Rows[0].VSK->text(), "200,0000");
   rig.Type(p.Rows[0].VSK, "150");
-  QCOMPARE(rig.form->ProgMBA.GetValue(1, 0, AnalogValue::ScaleMax), 150.0f);
+  QCOMPARE(rig.form->analogModules.GetValue(1, 0, AnalogValue::ScaleMax), 150.0f);
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
 }
 
@@ -201,12 +201,12 @@ void ModulesTest::Setpoint_BadTextRefusedStoredValueBack() {
   QFETCH(bool, stored);
   QFETCH(int, messages);
   AnalogRig rig;
-  TFormPROG& p = rig.PrepareLk7();
+  AnalogModuleWindow& p = rig.PrepareLk7();
   QLineEdit* field = p.Rows[3].Ust[2];  // setpoint H of input 4, 100 by default
   rig.Type(field, text);
   QCOMPARE(static_cast<int>(rig.ui.Shown().size()), messages);
   if (messages) QCOMPARE(QString::fromStdString(rig.ui.Last().text), " Ошибка ввода ");
-  const float value = rig.form->ProgMBA.GetValue(0, 3, AnalogValue::SetpointH);
+  const float value = rig.form->analogModules.GetValue(0, 3, AnalogValue::SetpointH);
   if (stored) {
     QCOMPARE(value, static_cast<float>(*ParseDecimal(text.toStdString())));
     QCOMPARE(field->text(), text);
@@ -218,26 +218,26 @@ void ModulesTest::Setpoint_BadTextRefusedStoredValueBack() {
 
 void ModulesTest::DeadZone_4Refused_3StoredInBits5And4() {
   AnalogRig rig;
-  TFormPROG& p = rig.PrepareLk7();
+  AnalogModuleWindow& p = rig.PrepareLk7();
   QLineEdit* field = p.Rows[0].ZonaIns;
   rig.Type(field, "4");
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(field->text(), "0");
-  QCOMPARE(rig.form->ProgMBA.GetDeadZone(0, 0), 0);
+  QCOMPARE(rig.form->analogModules.GetDeadZone(0, 0), 0);
   rig.Type(field, "3");
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
-  QCOMPARE(rig.form->ProgMBA.GetRecordByte(0, 2) & 0x30, 0x30);
+  QCOMPARE(rig.form->analogModules.GetRecordByte(0, 2) & 0x30, 0x30);
 }
 
 void ModulesTest::ValueField_TypingStopsAtSevenCharacters() {
   AnalogRig rig;
-  TFormPROG& p = rig.PrepareLk7();
+  AnalogModuleWindow& p = rig.PrepareLk7();
   QLineEdit* field = p.Rows[0].Ust[0];
   field->clear();
   QTest::keyClicks(field, "123456789");
   QCOMPARE(field->text(), "1234567");
   QVERIFY(rig.ui.Shown().empty());
-  QCOMPARE(rig.form->ProgMBA.Unchanged[0], 0);
+  QCOMPARE(rig.form->analogModules.Unchanged[0], 0);
 }
 
 void ModulesTest::DeviceClose_AfterEdit_AnswersDecide_data() {
@@ -256,67 +256,67 @@ void ModulesTest::DeviceClose_AfterEdit_AnswersDecide() {
   QFETCH(bool, written);
   QFETCH(QString, position);
   AnalogRig rig;
-  TFormPROG& p = rig.PrepareLk7();
+  AnalogModuleWindow& p = rig.PrepareLk7();
   rig.Type(p.Rows[1].Poz, "ПЕЧЬ-2");
   rig.ui.QueueAnswer(static_cast<Answer>(answer));
   if (written) {
     rig.line.QueueFrame({0x01, 69, 0x01, 0x01});
     rig.line.QueueFrame({0x01, 14});
   }
-  p.OKClick();
-  QCOMPARE(p.FormCloseQuery(), closes);
+  p.onOk();
+  QCOMPARE(p.canClose(), closes);
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "База  была изменена. Передать в прибор?");
   QCOMPARE(QString::fromStdString(rig.ui.Last().caption), "Подтвердите передачу базы данных");
-  QCOMPARE(QString::fromStdString(rig.form->ProgMBA.GetPosition(0, 1)), position);
+  QCOMPARE(QString::fromStdString(rig.form->analogModules.GetPosition(0, 1)), position);
   QCOMPARE(rig.line.Written().empty(), !written);
   if (written) {
     const Bytes& store = rig.line.Written()[0];
     QCOMPARE(store.size(), size_t{2 + 169 + 2});
     QCOMPARE(store[1], uint8_t{69});
     QCOMPARE(store[2], uint8_t{1});
-    QCOMPARE(rig.form->ProgMBA.Unchanged[0], 1);
-    const auto record = rig.form->ProgMBA.GetRecord(0);
-    QVERIFY(std::equal(record.begin(), record.end(), rig.form->ReservBlocks.ModuleRecords[0].begin()));
+    QCOMPARE(rig.form->analogModules.Unchanged[0], 1);
+    const auto record = rig.form->analogModules.GetRecord(0);
+    QVERIFY(std::equal(record.begin(), record.end(), rig.form->reserveBlocks.ModuleRecords[0].begin()));
   }
   QCOMPARE(p.ModalResult, 2);
 }
 
 void ModulesTest::FileClose_AfterEdit_KeepsAsReferenceAndMarksTheFile() {
   AnalogRig rig;
-  rig.form->Serv.FileMode = 1;
-  TFormPROG& p = rig.PrepareLk7();
+  rig.form->service.FileMode = 1;
+  AnalogModuleWindow& p = rig.PrepareLk7();
   p.Rows[4].TInp->setCurrentIndex(3);
   emit p.Rows[4].TInp->activated(3);
-  p.OKClick();
-  QVERIFY(p.FormCloseQuery());
+  p.onOk();
+  QVERIFY(p.canClose());
   QVERIFY(rig.ui.Shown().empty());
   QVERIFY(rig.line.Written().empty());
-  QCOMPARE(rig.form->Serv.FileChanged, 1);
-  QCOMPARE(rig.form->ProgMBA.GetInputSignal(0, 4), 3);
-  QCOMPARE(rig.form->ReservBlocks.ModuleRecords[0][1 + 28 * 4 + 1] & 0x07, 3);
+  QCOMPARE(rig.form->service.FileChanged, 1);
+  QCOMPARE(rig.form->analogModules.GetInputSignal(0, 4), 3);
+  QCOMPARE(rig.form->reserveBlocks.ModuleRecords[0][1 + 28 * 4 + 1] & 0x07, 3);
 }
 
 void ModulesTest::Cancel_RestoresTheReferenceWithoutAQuestion() {
   AnalogRig rig;
-  TFormPROG& p = rig.PrepareLk7();
+  AnalogModuleWindow& p = rig.PrepareLk7();
   rig.Type(p.Rows[0].Ust[0], "-5");
-  QCOMPARE(rig.form->ProgMBA.GetValue(0, 0, AnalogValue::SetpointLL), -5.0f);
-  p.CancelClick();
-  QVERIFY(p.FormCloseQuery());
+  QCOMPARE(rig.form->analogModules.GetValue(0, 0, AnalogValue::SetpointLL), -5.0f);
+  p.onCancel();
+  QVERIFY(p.canClose());
   QVERIFY(rig.ui.Shown().empty());
-  QCOMPARE(rig.form->ProgMBA.GetValue(0, 0, AnalogValue::SetpointLL), 0.0f);
+  QCOMPARE(rig.form->analogModules.GetValue(0, 0, AnalogValue::SetpointLL), 0.0f);
   // The next opening starts without the cancel: an edit is offered for sending.
   rig.PrepareLk7();
   rig.Type(p.Rows[0].Ust[0], "-5");
-  QVERIFY(p.FormCloseQuery());  // answered with the default, No
+  QVERIFY(p.canClose());  // answered with the default, No
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
-  QCOMPARE(rig.form->ProgMBA.GetValue(0, 0, AnalogValue::SetpointLL), 0.0f);
+  QCOMPARE(rig.form->analogModules.GetValue(0, 0, AnalogValue::SetpointLL), 0.0f);
 }
 
 void ModulesTest::Replace_OnlyBetweenModulesOfOneType() {
   AnalogRig rig;
-  TFormPROG& p = rig.PrepareLk7();
+  AnalogModuleWindow& p = rig.PrepareLk7();
   QVERIFY(!p.ButReplace->isEnabled());
   rig.Type(p.Rows[0].Poz, "КОПИЯ");
   p.ButCopy->click();
@@ -330,13 +330,13 @@ void ModulesTest::Replace_OnlyBetweenModulesOfOneType() {
   QVERIFY(p.ButReplace->isEnabled());
   p.ButReplace->click();
   QCOMPARE(p.Rows[0].Poz->text(), "КОПИЯ");
-  QCOMPARE(rig.form->ProgMBA.GetPosition(2, 0), "КОПИЯ");
-  QCOMPARE(rig.form->ProgMBA.Unchanged[2], 0);
+  QCOMPARE(rig.form->analogModules.GetPosition(2, 0), "КОПИЯ");
+  QCOMPARE(rig.form->analogModules.Unchanged[2], 0);
 }
 
 void ModulesTest::Report_SavedAsRtfThenPrintedOnYes() {
   AnalogRig rig;
-  TFormPROG& p = rig.PrepareLk7();
+  AnalogModuleWindow& p = rig.PrepareLk7();
   QTemporaryDir dir;
   const QString path = dir.filePath("mba1");
   p.DialSaveFile = [&](const FileDialogRequest&) { return path; };

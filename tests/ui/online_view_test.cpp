@@ -26,10 +26,10 @@ class OnlineViewTest : public QObject {
 void OnlineViewTest::InputModule_OpenedFromItsRow_ShowsTheModuleAndPolls() {
   MainWindowRig rig;
   rig.Compose({1, 2, 6, 3});
-  rig.form->Serv.SetText(12 + 3, "Насос 4");
-  QVERIFY(WhileModal([&] { rig.form->Prg1Click(2); },
+  rig.form->service.SetText(12 + 3, "Насос 4");
+  QVERIFY(WhileModal([&] { rig.form->openModuleWindow(2); },
                      [&](QWidget* w) {
-                       auto* v = qobject_cast<TFormVhD*>(w);
+                       auto* v = qobject_cast<DiscreteInputsOnline*>(w);
                        QVERIFY(v);
                        QCOMPARE(v->LabNMod->text(), "2");
                        QCOMPARE(v->TipMod->text(), "ЛК-2");
@@ -44,21 +44,21 @@ void OnlineViewTest::InputModule_OpenedFromItsRow_ShowsTheModuleAndPolls() {
                        QCOMPARE(v->ReportFlag(), 0);
                        v->reject();
                      }));
-  QCOMPARE(rig.form->ProgZul.GetEditSlot(), 2);
-  QCOMPARE(rig.form->Serv.SelectedModule, 2);
-  QVERIFY(!rig.form->FormVhD->Polling());
-  QCOMPARE(rig.form->FormVhD->ReportFlag(), 1);
+  QCOMPARE(rig.form->discreteProcessing.GetEditSlot(), 2);
+  QCOMPARE(rig.form->service.SelectedModule, 2);
+  QVERIFY(!rig.form->discreteInputsOnline->Polling());
+  QCOMPARE(rig.form->discreteInputsOnline->ReportFlag(), 1);
 }
 
 void OnlineViewTest::InputModule_Slot2_PollsInputsFrom12AndValidityFrom1068() {
   MainWindowRig rig;
   rig.Compose({1, 1, 6, 3});
-  TFormVhD& v = *rig.form->FormVhD;
+  DiscreteInputsOnline& v = *rig.form->discreteInputsOnline;
   v.Prepare(2, 2, "ЛК-1");
   rig.line.QueueFrame({0x01, 0x01, 0x02, 0x01, 0x00});  // slot 1 faulty, slot 2 healthy
   rig.line.QueueFrame({0x01, 0x02, 0x02, 0x01, 0x08});  // inputs 1 and 12 on
   rig.line.QueueFrame({0x01, 0x01, 0x02, 0x02, 0x00});  // input 2 invalid
-  v.Timer1Timer();
+  v.poll();
   QCOMPARE(rig.line.Written().size(), size_t{3});
   QCOMPARE(rig.line.Written()[0], WithCrc({0x01, 0x01, 0x03, 0xF8, 0x00, 0x10}));
   QCOMPARE(rig.line.Written()[1], WithCrc({0x01, 0x02, 0x00, 0x0C, 0x00, 0x0C}));
@@ -75,7 +75,7 @@ void OnlineViewTest::InputModule_Slot2_PollsInputsFrom12AndValidityFrom1068() {
   QVERIFY(rig.ui.Shown().empty());
 
   rig.line.QueueFrame({0x01, 0x01, 0x02, 0x02, 0x00});  // now slot 2 faulty
-  v.Timer1Timer();
+  v.poll();
   QCOMPARE(v.Isprav->text(), "неисправен");
   QCOMPARE(v.Isprav->palette().color(QPalette::Window), QColor(Qt::red));
 }
@@ -83,11 +83,11 @@ void OnlineViewTest::InputModule_Slot2_PollsInputsFrom12AndValidityFrom1068() {
 void OnlineViewTest::SilentController_OneMessageThenNoMorePolls() {
   MainWindowRig rig;
   rig.Compose({1, 1});
-  TFormVhD& v = *rig.form->FormVhD;
+  DiscreteInputsOnline& v = *rig.form->discreteInputsOnline;
   v.Prepare(2, 2, "ЛК-1");
-  v.Button1Click();  // polling, as on showing
+  v.togglePolling();  // polling, as on showing
   QVERIFY(v.Polling());
-  v.Timer1Timer();
+  v.poll();
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(QString::fromStdString(rig.ui.Last().caption), "Предупреждение");
   QVERIFY(QString::fromStdString(rig.ui.Last().text).contains(" не отвечает на запрос"));
@@ -103,12 +103,12 @@ void OnlineViewTest::ReopenedView_PollsAgainWithReportFlagZero() {
   MainWindowRig rig;
   rig.Compose({1});
   for (int round = 0; round < 2; ++round) {
-    QVERIFY(WhileModal([&] { rig.form->Prg1Click(1); },
+    QVERIFY(WhileModal([&] { rig.form->openModuleWindow(1); },
                        [&](QWidget* w) {
-                         auto* v = qobject_cast<TFormVhD*>(w);
+                         auto* v = qobject_cast<DiscreteInputsOnline*>(w);
                          QVERIFY(v->Polling());
                          QCOMPARE(v->ReportFlag(), 0);
-                         v->Timer1Timer();  // silent: stops and reports
+                         v->poll();  // silent: stops and reports
                          QVERIFY(!v->Polling());
                          v->reject();
                        }));
@@ -119,9 +119,9 @@ void OnlineViewTest::ReopenedView_PollsAgainWithReportFlagZero() {
 void OnlineViewTest::Tick_SkippedWhileAnotherExchangeRuns() {
   MainWindowRig rig;
   rig.Compose({1});
-  rig.form->FormVhD->Prepare(1, 1, "ЛК-1");
+  rig.form->discreteInputsOnline->Prepare(1, 1, "ЛК-1");
   ExchangeGate::Scope busy(rig.form->Gate);
-  rig.form->FormVhD->Timer1Timer();
+  rig.form->discreteInputsOnline->poll();
   QVERIFY(rig.line.Written().empty());
 }
 
@@ -135,23 +135,24 @@ void OnlineViewTest::InputModule_AgainstTheSimulatedController() {
   line.Open();
   ScriptedInteraction ui;
   QTemporaryDir dir;
-  TForm1 form(line, clock, ui, ProgramOptions{{}, dir.filePath("FParol.dat").toStdString(), dir.path()});
-  form.FormVhD->Prepare(2, 2, "ЛК-1");
-  form.FormVhD->Timer1Timer();
+  MainWindow form(line, clock, ui, ProgramOptions{{}, dir.filePath("FParol.dat").toStdString(), dir.path()});
+  form.discreteInputsOnline->Prepare(2, 2, "ЛК-1");
+  form.discreteInputsOnline->poll();
   QVERIFY(ui.Shown().empty());
-  QCOMPARE(form.FormVhD->Isprav->text(), "неисправен");
-  for (QLabel* cell : form.FormVhD->OnOff) QVERIFY(cell->text() == "on" || cell->text() == "off");
-  for (QLabel* cell : form.FormVhD->Dost)
+  QCOMPARE(form.discreteInputsOnline->Isprav->text(), "неисправен");
+  for (QLabel* cell : form.discreteInputsOnline->OnOff)
+    QVERIFY(cell->text() == "on" || cell->text() == "off");
+  for (QLabel* cell : form.discreteInputsOnline->Dost)
     QVERIFY(cell->text() == "достовер." || cell->text() == "недостовер.");
-  form.FormVhD->Prepare(1, 1, "ЛК-1");
-  form.FormVhD->Timer1Timer();
-  QCOMPARE(form.FormVhD->Isprav->text(), "исправен");
+  form.discreteInputsOnline->Prepare(1, 1, "ЛК-1");
+  form.discreteInputsOnline->poll();
+  QCOMPARE(form.discreteInputsOnline->Isprav->text(), "исправен");
 }
 
 void OnlineViewTest::RelayModule_PollsItsOutputs() {
   MainWindowRig rig;
   rig.Compose({1, 1, 6, 3, 3});
-  TFormVyhOnL& v = *rig.form->FormVyhOnL;
+  RelayOutputsOnline& v = *rig.form->relayOutputsOnline;
   v.Prepare(5, 2, "ЛК-4");
   QCOMPARE(v.LabNMod->text(), "2");
   QCOMPARE(v.LabAMod->text(), "4");
@@ -159,7 +160,7 @@ void OnlineViewTest::RelayModule_PollsItsOutputs() {
   QCOMPARE(v.Dost.size(), size_t{0});
   rig.line.QueueFrame({0x01, 0x01, 0x02, 0x00, 0x00});
   rig.line.QueueFrame({0x01, 0x01, 0x01, 0x80});
-  v.Timer1Timer();
+  v.poll();
   QCOMPARE(rig.line.Written()[1], WithCrc({0x01, 0x01, 0x00, 0x08, 0x00, 0x08}));
   QCOMPARE(v.OnOff[7]->text(), "on");
   QCOMPARE(v.OnOff[0]->text(), "off");

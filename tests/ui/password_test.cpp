@@ -6,7 +6,7 @@
 
 #include "core/config/AccessLevel.h"
 #include "ui/UiTestSupport.h"
-#include "ui/main/TFPSW.h"
+#include "ui/main/PasswordDialog.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -24,13 +24,13 @@ std::function<void(QWidget*)> Type(const QString& text) {
 }
 
 void StoreFile(const MainWindowRig& rig, QByteArray bytes) {
-  QFile f(QString::fromStdString(rig.form->FPSW->PasswordFile().string()));
+  QFile f(QString::fromStdString(rig.form->passwordDialog->PasswordFile().string()));
   QVERIFY(f.open(QIODevice::WriteOnly));
   f.write(bytes);
 }
 
 QByteArray StoredFile(const MainWindowRig& rig) {
-  QFile f(QString::fromStdString(rig.form->FPSW->PasswordFile().string()));
+  QFile f(QString::fromStdString(rig.form->passwordDialog->PasswordFile().string()));
   if (!f.open(QIODevice::ReadOnly)) return {};
   return f.readAll();
 }
@@ -78,8 +78,8 @@ void PasswordTest::StartupCheck() {
   bool goOn = false;
   QCOMPARE(ModalSteps([&] { goOn = rig.form->CheckPasswordAtStart(); }, steps), size_t{0});
   QVERIFY(goOn);
-  QTEST(rig.form->ProgZul.AccessLevel, "level");
-  QCOMPARE(rig.form->MenuParol->isEnabled(), rig.form->ProgZul.AccessLevel == kFullAccess);
+  QTEST(rig.form->discreteProcessing.AccessLevel, "level");
+  QCOMPARE(rig.form->MenuParol->isEnabled(), rig.form->discreteProcessing.AccessLevel == kFullAccess);
   QCOMPARE(int(rig.ui.Shown().size()), refusals);
   for (const Message& m : rig.ui.Shown()) {
     QCOMPARE(QString::fromStdString(m.text), "Введенный пароль неверен");
@@ -95,12 +95,12 @@ void PasswordTest::StartupCheck_RefusedThenCancel_ProgramEnds() {
   bool goOn = true;
   QVERIFY(WhileModal([&] { goOn = rig.form->CheckPasswordAtStart(); }, Type("1")));
   QVERIFY(!goOn);
-  QCOMPARE(rig.form->ProgZul.AccessLevel, kViewingAccess);
+  QCOMPARE(rig.form->discreteProcessing.AccessLevel, kViewingAccess);
 }
 
 void PasswordTest::NonDigitKey_SaysNumericBeepsAndEmptiesTheField() {
   MainWindowRig rig;
-  QLineEdit* edit = rig.form->FPSW->Edit1;
+  QLineEdit* edit = rig.form->passwordDialog->Edit1;
   QTest::keyClicks(edit, "84");
   QTest::keyClick(edit, Qt::Key_A);
   QCOMPARE(edit->text(), "");
@@ -129,12 +129,12 @@ void PasswordTest::Change() {
   QFETCH(QString, typed);
   QFETCH(QStringList, messages);
   MainWindowRig rig;
-  rig.form->ProgZul.AccessLevel = kFullAccess;
+  rig.form->discreteProcessing.AccessLevel = kFullAccess;
   rig.ui.QueueAnswer(Answer::Yes);
-  QVERIFY(WhileModal([&] { rig.form->N1ParolClick(); },
+  QVERIFY(WhileModal([&] { rig.form->changePassword(); },
                      [&](QWidget* dialog) {
                        QVERIFY(dialog->findChild<QLabel*>("Label1")->isVisible());
-                       QCOMPARE(rig.form->ProgZul.PasswordChanging, 1);
+                       QCOMPARE(rig.form->discreteProcessing.PasswordChanging, 1);
                        Type(typed)(dialog);
                      }));
   QStringList shown;
@@ -144,15 +144,15 @@ void PasswordTest::Change() {
   shown.removeFirst();
   QCOMPARE(shown, messages);
   QTEST(StoredFile(rig), "stored");
-  QCOMPARE(rig.form->ProgZul.PasswordChanging, 0);
-  QVERIFY(!rig.form->FPSW->Label1->isVisibleTo(rig.form->FPSW));
+  QCOMPARE(rig.form->discreteProcessing.PasswordChanging, 0);
+  QVERIFY(!rig.form->passwordDialog->Label1->isVisibleTo(rig.form->passwordDialog));
   // The access level of this run stays as it was.
-  QCOMPARE(rig.form->ProgZul.AccessLevel, kFullAccess);
+  QCOMPARE(rig.form->discreteProcessing.AccessLevel, kFullAccess);
 }
 
 void PasswordTest::Change_WithoutFullAccess_Warns() {
   MainWindowRig rig;
-  rig.form->N1ParolClick();
+  rig.form->changePassword();
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Ваш уровень доступа не позволяет\nменять пароль");
   QCOMPARE(QString::fromStdString(rig.ui.Last().caption), "Предупреждение");
@@ -161,11 +161,11 @@ void PasswordTest::Change_WithoutFullAccess_Warns() {
 
 void PasswordTest::Change_AnsweredNo_DialogNotShown() {
   MainWindowRig rig;
-  rig.form->ProgZul.AccessLevel = kFullAccess;
+  rig.form->discreteProcessing.AccessLevel = kFullAccess;
   rig.ui.QueueAnswer(Answer::No);
-  rig.form->N1ParolClick();
+  rig.form->changePassword();
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
-  QCOMPARE(rig.form->ProgZul.PasswordChanging, 0);
+  QCOMPARE(rig.form->discreteProcessing.PasswordChanging, 0);
   QVERIFY(StoredFile(rig).isEmpty());
 }
 

@@ -5,8 +5,8 @@
 #include <QtTest>
 
 #include "ui/UiTestSupport.h"
-#include "ui/link/TFormNastr.h"
-#include "ui/link/TFormPort.h"
+#include "ui/link/ExchangeSettingsDialog.h"
+#include "ui/link/PortDialog.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -16,10 +16,10 @@ namespace {
 // Picks positions in the port dialog and presses OK.
 std::function<void(QWidget*)> Choose(int port, int speed, int parity, int stopBits) {
   return [=](QWidget* w) {
-    auto* d = qobject_cast<TFormPort*>(w);
+    auto* d = qobject_cast<PortDialog*>(w);
     QVERIFY(d);
     d->CBoxPort->setCurrentIndex(port);
-    d->CBoxPortClick(port);
+    d->onPortChosen(port);
     d->Skor->setCurrentIndex(speed);
     d->Parit->setCurrentIndex(parity);
     d->StBit->setCurrentIndex(stopBits);
@@ -55,7 +55,7 @@ class PortDialogTest : public QObject {
 void PortDialogTest::PortList_NamedPortsFirstThenTheSystemsOnce() {
   MainWindowRig rig({"/tmp/zul-sim-1", "ttyS1"});
   rig.line.ports = {"ttyS0", "ttyS1", "ttyUSB0"};
-  QCOMPARE(rig.form->FormPort->PortNames(), (QStringList{"/tmp/zul-sim-1", "ttyS1", "ttyS0", "ttyUSB0"}));
+  QCOMPARE(rig.form->portDialog->PortNames(), (QStringList{"/tmp/zul-sim-1", "ttyS1", "ttyS0", "ttyUSB0"}));
 }
 
 void PortDialogTest::Accepted_AppliesSettingsAndOpensThePort_data() {
@@ -82,24 +82,24 @@ void PortDialogTest::Accepted_AppliesSettingsAndOpensThePort() {
   QFETCH(int, stopBits);
   MainWindowRig rig({"/tmp/zul-sim-1"});
   rig.line.ports = {"ttyS0"};
-  QVERIFY(WhileModal([&] { rig.form->APortExecute(); }, Choose(1, speed, parity, stopBits)));
-  QCOMPARE(QString::fromStdString(rig.form->Port.GetPortName()), "ttyS0");
-  QTEST(QString::fromStdString(rig.form->Port.GetBaudText()), "baudText");
-  QTEST(QString::fromStdString(rig.form->Port.GetParityText()), "parityText");
-  QTEST(QString::fromStdString(rig.form->Port.GetStopBitsText()), "stopText");
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); }, Choose(1, speed, parity, stopBits)));
+  QCOMPARE(QString::fromStdString(rig.form->link.GetPortName()), "ttyS0");
+  QTEST(QString::fromStdString(rig.form->link.GetBaudText()), "baudText");
+  QTEST(QString::fromStdString(rig.form->link.GetParityText()), "parityText");
+  QTEST(QString::fromStdString(rig.form->link.GetStopBitsText()), "stopText");
   QVERIFY(rig.line.IsOpen());
   QCOMPARE(rig.line.portName, std::string("ttyS0"));
-  QVERIFY(!rig.form->FormPort->FirstShowing);
+  QVERIFY(!rig.form->portDialog->FirstShowing);
   QVERIFY(rig.ui.Shown().empty());
 }
 
 void PortDialogTest::Showing_ClosesThePortAndRestoresAcceptedPositions() {
   MainWindowRig rig({"/tmp/zul-sim-1"});
-  QVERIFY(WhileModal([&] { rig.form->APortExecute(); }, Choose(0, 2, 1, 0)));
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); }, Choose(0, 2, 1, 0)));
   QVERIFY(rig.line.IsOpen());
-  QVERIFY(WhileModal([&] { rig.form->APortExecute(); },
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); },
                      [&](QWidget* w) {
-                       auto* d = qobject_cast<TFormPort*>(w);
+                       auto* d = qobject_cast<PortDialog*>(w);
                        QVERIFY(!rig.line.IsOpen());
                        QCOMPARE(d->Skor->currentText(), "57600");
                        QCOMPARE(d->Parit->currentText(), "нечет");
@@ -108,9 +108,9 @@ void PortDialogTest::Showing_ClosesThePortAndRestoresAcceptedPositions() {
                        d->reject();
                      }));
   QVERIFY(rig.line.IsOpen());  // it was open: reopened with the old settings
-  QVERIFY(WhileModal([&] { rig.form->APortExecute(); },
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); },
                      [&](QWidget* w) {
-                       QCOMPARE(qobject_cast<TFormPort*>(w)->Skor->currentText(), "57600");
+                       QCOMPARE(qobject_cast<PortDialog*>(w)->Skor->currentText(), "57600");
                        Close()(w);
                      }));
 }
@@ -119,9 +119,9 @@ void PortDialogTest::EvenParityWithTwoStopBits_RetryShowsTheDialogAgain() {
   MainWindowRig rig({"/tmp/zul-sim-1"});
   rig.ui.QueueAnswer(Answer::Retry);
   rig.ui.QueueAnswer(Answer::Cancel);
-  const size_t left = ModalSteps([&] { rig.form->APortExecute(); },
+  const size_t left = ModalSteps([&] { rig.form->openPortDialog(); },
                                  {Choose(0, 0, 2, 1), [](QWidget* w) {
-                                    auto* d = qobject_cast<TFormPort*>(w);
+                                    auto* d = qobject_cast<PortDialog*>(w);
                                     QCOMPARE(d->Parit->currentText(), "нет");  // the accepted positions
                                     QCOMPARE(d->StBit->currentText(), "2");
                                     Choose(0, 0, 2, 1)(w);
@@ -134,7 +134,7 @@ void PortDialogTest::EvenParityWithTwoStopBits_RetryShowsTheDialogAgain() {
     QCOMPARE(m.buttons, Buttons::RetryCancel);
   }
   QVERIFY(!rig.line.IsOpen());
-  QCOMPARE(QString::fromStdString(rig.form->Port.GetParityText()), "N");
+  QCOMPARE(QString::fromStdString(rig.form->link.GetParityText()), "N");
 }
 
 void PortDialogTest::Cancel_ReopensOnlyAPortThatWasOpen_data() {
@@ -146,86 +146,86 @@ void PortDialogTest::Cancel_ReopensOnlyAPortThatWasOpen_data() {
 void PortDialogTest::Cancel_ReopensOnlyAPortThatWasOpen() {
   QFETCH(bool, openBefore);
   MainWindowRig rig({"/tmp/zul-sim-1"});
-  rig.form->Port.SetPortName("/tmp/zul-sim-1");
+  rig.form->link.SetPortName("/tmp/zul-sim-1");
   rig.line.ForceOpen(openBefore);
-  QVERIFY(WhileModal([&] { rig.form->APortExecute(); }, Close()));
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); }, Close()));
   QCOMPARE(rig.line.IsOpen(), openBefore);
-  QVERIFY(!rig.form->FormPort->FirstShowing);
+  QVERIFY(!rig.form->portDialog->FirstShowing);
 }
 
 void PortDialogTest::NoPorts_Accepting_Reports132() {
   MainWindowRig rig;
-  QVERIFY(WhileModal([&] { rig.form->APortExecute(); },
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); },
                      [](QWidget* w) {
-                       auto* d = qobject_cast<TFormPort*>(w);
+                       auto* d = qobject_cast<PortDialog*>(w);
                        QCOMPARE(d->CBoxPort->count(), 0);
                        d->OK->click();
                      }));
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QVERIFY(QString::fromStdString(rig.ui.Last().text).contains("невозможно открыть последовательный порт"));
-  QVERIFY(rig.form->FormPort->FirstShowing);
+  QVERIFY(rig.form->portDialog->FirstShowing);
 }
 
 void PortDialogTest::ChosenPort_RememberedOnceTheMarkIsCleared() {
   MainWindowRig rig({"a-COM", "b-COM", "c-COM"});
-  QVERIFY(WhileModal([&] { rig.form->APortExecute(); }, Choose(2, 0, 0, 1)));
-  QVERIFY(WhileModal([&] { rig.form->APortExecute(); },
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); }, Choose(2, 0, 0, 1)));
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); },
                      [](QWidget* w) {
-                       QCOMPARE(qobject_cast<TFormPort*>(w)->CBoxPort->currentText(), "c-COM");
+                       QCOMPARE(qobject_cast<PortDialog*>(w)->CBoxPort->currentText(), "c-COM");
                        Close()(w);
                      }));
 }
 
 void PortDialogTest::ExchangeDialog_AcceptedUntouched_AppliesDefaults() {
   MainWindowRig rig;
-  rig.form->Port.SetRepeat1(1);
-  rig.form->Port.SetRepeat2(1);
-  QVERIFY(WhileModal([&] { rig.form->NastrObmClick(); },
+  rig.form->link.SetRepeat1(1);
+  rig.form->link.SetRepeat2(1);
+  QVERIFY(WhileModal([&] { rig.form->openExchangeSettings(); },
                      [](QWidget* w) {
-                       auto* d = qobject_cast<TFormNastr*>(w);
+                       auto* d = qobject_cast<ExchangeSettingsDialog*>(w);
                        QCOMPARE(d->Edit1->text(), "25");
                        QVERIFY(d->Edit1->isReadOnly());
                        QVERIFY(!d->CBoxPovt1->isVisible());
                        d->OK->click();
                      }));
-  QCOMPARE(rig.form->Port.GetRepeat1(), 5u);
-  QCOMPARE(rig.form->Port.GetRepeat2(), 10u);
-  QCOMPARE(rig.form->Port.GetDelayBeforeRequest(), 25u);
-  QCOMPARE(rig.form->Port.GetDelayBeforeReceive(), 20);
+  QCOMPARE(rig.form->link.GetRepeat1(), 5u);
+  QCOMPARE(rig.form->link.GetRepeat2(), 10u);
+  QCOMPARE(rig.form->link.GetDelayBeforeRequest(), 25u);
+  QCOMPARE(rig.form->link.GetDelayBeforeReceive(), 20);
 }
 
 void PortDialogTest::ExchangeDialog_Cancelled_ChangesNothingAndRestoresControls() {
   MainWindowRig rig;
-  QVERIFY(WhileModal([&] { rig.form->NastrObmClick(); },
+  QVERIFY(WhileModal([&] { rig.form->openExchangeSettings(); },
                      [](QWidget* w) {
-                       auto* d = qobject_cast<TFormNastr*>(w);
+                       auto* d = qobject_cast<ExchangeSettingsDialog*>(w);
                        d->UpDown1->setValue(40);
                        d->reject();
                      }));
-  QCOMPARE(rig.form->Port.GetDelayBeforeRequest(), 25u);
-  QCOMPARE(rig.form->FormNastr->UpDown1->value(), 25);
-  QVERIFY(WhileModal([&] { rig.form->NastrObmClick(); },
+  QCOMPARE(rig.form->link.GetDelayBeforeRequest(), 25u);
+  QCOMPARE(rig.form->exchangeSettingsDialog->UpDown1->value(), 25);
+  QVERIFY(WhileModal([&] { rig.form->openExchangeSettings(); },
                      [](QWidget* w) {
-                       auto* d = qobject_cast<TFormNastr*>(w);
+                       auto* d = qobject_cast<ExchangeSettingsDialog*>(w);
                        d->UpDown1->stepBy(100);  // the arrows stop at 100
                        d->OK->click();
                      }));
-  QCOMPARE(rig.form->Port.GetDelayBeforeRequest(), 100u);
+  QCOMPARE(rig.form->link.GetDelayBeforeRequest(), 100u);
 }
 
 void PortDialogTest::ExchangeDialog_FromThePortDialog_AppliesAndStaysOpen() {
   MainWindowRig rig({"/tmp/zul-sim-1"});
-  QCOMPARE(ModalSteps([&] { rig.form->APortExecute(); },
-                      {[](QWidget* w) { qobject_cast<TFormPort*>(w)->Button1->click(); },
+  QCOMPARE(ModalSteps([&] { rig.form->openPortDialog(); },
+                      {[](QWidget* w) { qobject_cast<PortDialog*>(w)->Button1->click(); },
                        [](QWidget* w) {
-                         auto* d = qobject_cast<TFormNastr*>(w);
+                         auto* d = qobject_cast<ExchangeSettingsDialog*>(w);
                          QVERIFY(d);
                          d->UpDown1->setValue(7);
                          d->OK->click();
                        },
                        [&](QWidget* w) {
-                         QVERIFY(qobject_cast<TFormPort*>(w));
-                         QCOMPARE(rig.form->Port.GetDelayBeforeRequest(), 7u);
+                         QVERIFY(qobject_cast<PortDialog*>(w));
+                         QCOMPARE(rig.form->link.GetDelayBeforeRequest(), 7u);
                          Close()(w);
                        }}),
            size_t{0});

@@ -9,7 +9,7 @@
 #include <QtTest>
 
 #include "ui/UiTestSupport.h"
-#include "ui/modules/TFormMR.h"
+#include "ui/modules/RelayModuleWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
 
 using namespace zul;
@@ -22,19 +22,19 @@ namespace {
 struct RelayRig : MainWindowRig {
   RelayRig() {
     Compose({1, 1, 6, 3, 4, 5, 12});
-    form->ProgMR.SetDefaults();
-    const auto block = form->ProgMR.GetBlock();
-    std::copy(block.begin(), block.end(), form->ReservBlocks.RelayBlock.begin());
+    form->relayModules.SetDefaults();
+    const auto block = form->relayModules.GetBlock();
+    std::copy(block.begin(), block.end(), form->reserveBlocks.RelayBlock.begin());
   }
-  TFormMR& Mr() { return *form->FormMR; }
-  TFormMR& PrepareModule1() {
+  RelayModuleWindow& Mr() { return *form->relayModuleWindow; }
+  RelayModuleWindow& PrepareModule1() {
     Mr().Prepare(4, 1, 3, "ЛК-4");
     return Mr();
   }
   void Type(QLineEdit* field, const QString& text) {
     field->setText(text);
     emit field->textEdited(text);
-    Mr().FieldExit(field);
+    Mr().leaveField(field);
   }
 };
 
@@ -70,10 +70,10 @@ void RelayModuleTest::ModuleButton_OpensTheRelayWindowPerType() {
   QFETCH(int, fileMode);
   QFETCH(QString, module);
   RelayRig rig;
-  rig.form->Serv.FileMode = fileMode;
-  QVERIFY(WhileModal([&] { rig.form->Prg1Click(row); },
+  rig.form->service.FileMode = fileMode;
+  QVERIFY(WhileModal([&] { rig.form->openModuleWindow(row); },
                      [&](QWidget* w) {
-                       auto* mr = qobject_cast<TFormMR*>(w);
+                       auto* mr = qobject_cast<RelayModuleWindow*>(w);
                        QVERIFY(mr);
                        QCOMPARE(mr->windowTitle(), "Программирование модулей МР");
                        QCOMPARE(mr->LabNMod->text(), module);
@@ -90,7 +90,7 @@ void RelayModuleTest::ModuleButton_OpensTheRelayWindowPerType() {
                        mr->OK->click();
                      }));
   QVERIFY(rig.ui.Shown().empty());
-  QCOMPARE(rig.form->ProgMR.CurrentSlot, row);
+  QCOMPARE(rig.form->relayModules.CurrentSlot, row);
 }
 
 void RelayModuleTest::ExternalInput_WithTwoDiscreteModules_24Accepted25Refused_data() {
@@ -109,15 +109,16 @@ void RelayModuleTest::ExternalInput_WithTwoDiscreteModules_24Accepted25Refused()
   QFETCH(QString, text);
   QFETCH(bool, closes);
   RelayRig rig;
-  rig.form->Serv.FileMode = 1;  // no send question in the way
-  TFormMR& mr = rig.PrepareModule1();
-  mr.TipVyhClick(2, 0);  // signalling: the acknowledgement input is open
+  rig.form->service.FileMode = 1;  // no send question in the way
+  RelayModuleWindow& mr = rig.PrepareModule1();
+  mr.onOutputTypeChosen(2, 0);  // signalling: the acknowledgement input is open
   QLineEdit* field = reset ? mr.Rows[2].EditVhSbr : mr.Rows[2].EditVxKvit;
   field->setText(text);
-  mr.OKClick();
-  QCOMPARE(mr.FormCloseQuery(), closes);
+  mr.onOk();
+  QCOMPARE(mr.canClose(), closes);
   if (closes) {
-    QCOMPARE(reset ? rig.form->ProgMR.GetResetInput(2, 0) : rig.form->ProgMR.GetAckInput(2, 0), text.toInt());
+    QCOMPARE(reset ? rig.form->relayModules.GetResetInput(2, 0) : rig.form->relayModules.GetAckInput(2, 0),
+             text.toInt());
     QVERIFY(!mr.ErrorText->isVisibleTo(&mr));
   } else {
     QCOMPARE(mr.ModalResult, 6);
@@ -133,14 +134,14 @@ void RelayModuleTest::ExternalInput_WithTwoDiscreteModules_24Accepted25Refused()
 
 void RelayModuleTest::ExternalInput_NegativeOrNotANumber_RefusedOnLeaving() {
   RelayRig rig;
-  TFormMR& mr = rig.PrepareModule1();
-  mr.TipVyhClick(0, 0);
+  RelayModuleWindow& mr = rig.PrepareModule1();
+  mr.onOutputTypeChosen(0, 0);
   rig.Type(mr.Rows[0].EditVxKvit, "7");
-  QCOMPARE(rig.form->ProgMR.GetAckInput(0, 0), 7);
+  QCOMPARE(rig.form->relayModules.GetAckInput(0, 0), 7);
   for (const char* bad : {"-5", "x", ""}) {
     rig.Type(mr.Rows[0].EditVxKvit, bad);
     QCOMPARE(mr.Rows[0].EditVxKvit->text(), "7");
-    QCOMPARE(rig.form->ProgMR.GetAckInput(0, 0), 7);
+    QCOMPARE(rig.form->relayModules.GetAckInput(0, 0), 7);
   }
   QCOMPARE(rig.ui.Shown().size(), size_t{3});
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), " Ошибка ввода ");
@@ -148,56 +149,56 @@ void RelayModuleTest::ExternalInput_NegativeOrNotANumber_RefusedOnLeaving() {
 
 void RelayModuleTest::SwitchToControl_ClearsTheAcknowledgement() {
   RelayRig rig;
-  TFormMR& mr = rig.PrepareModule1();
-  mr.TipVyhClick(1, 0);
+  RelayModuleWindow& mr = rig.PrepareModule1();
+  mr.onOutputTypeChosen(1, 0);
   const auto& r = mr.Rows[1];
   QVERIFY(r.Kvit->isVisibleTo(&mr));
   QCOMPARE(r.Kvit->currentText(), "свет(перевод в ровн.)");
   r.KvitMind->click();
   rig.Type(r.EditVxKvit, "5");
-  QCOMPARE(rig.form->ProgMR.GetAckInput(1, 0), 5);
-  QCOMPARE(rig.form->ProgMR.GetAckPanel(1, 0), 1);
-  mr.TipVyhClick(1, 1);
-  QCOMPARE(rig.form->ProgMR.GetAckInput(1, 0), 0);
-  QCOMPARE(rig.form->ProgMR.GetAckPanel(1, 0), 0);
-  QCOMPARE(rig.form->ProgMR.GetMode(1, 0), 0);
-  QCOMPARE(rig.form->ProgMR.GetResetPanel(1, 0), 1);  // kept
+  QCOMPARE(rig.form->relayModules.GetAckInput(1, 0), 5);
+  QCOMPARE(rig.form->relayModules.GetAckPanel(1, 0), 1);
+  mr.onOutputTypeChosen(1, 1);
+  QCOMPARE(rig.form->relayModules.GetAckInput(1, 0), 0);
+  QCOMPARE(rig.form->relayModules.GetAckPanel(1, 0), 0);
+  QCOMPARE(rig.form->relayModules.GetMode(1, 0), 0);
+  QCOMPARE(rig.form->relayModules.GetResetPanel(1, 0), 1);  // kept
   QVERIFY(!r.EditVxKvit->isEnabled());
   QVERIFY(!r.KvitMind->isChecked());
   QVERIFY(r.Block->isVisibleTo(&mr));
   QCOMPARE(r.Block->currentText(), "без блокировки");
   QVERIFY(r.EditVhSbr->isEnabled());
-  QCOMPARE(rig.form->ProgMR.Unchanged[0], 0);
+  QCOMPARE(rig.form->relayModules.Unchanged[0], 0);
 }
 
 void RelayModuleTest::HornMode_ClearsTheResets() {
   RelayRig rig;
-  TFormMR& mr = rig.PrepareModule1();
-  mr.TipVyhClick(3, 0);
+  RelayModuleWindow& mr = rig.PrepareModule1();
+  mr.onOutputTypeChosen(3, 0);
   const auto& r = mr.Rows[3];
   rig.Type(r.EditVhSbr, "12");
   QVERIFY(r.SbrMind->isChecked());
-  mr.KvitClick(3, 1);
-  QCOMPARE(rig.form->ProgMR.GetMode(3, 0), 1);
-  QCOMPARE(rig.form->ProgMR.GetResetPanel(3, 0), 0);
-  QCOMPARE(rig.form->ProgMR.GetResetTop(3, 0), 0);
-  QCOMPARE(rig.form->ProgMR.GetResetInput(3, 0), 0);
+  mr.onAcknowledgeChosen(3, 1);
+  QCOMPARE(rig.form->relayModules.GetMode(3, 0), 1);
+  QCOMPARE(rig.form->relayModules.GetResetPanel(3, 0), 0);
+  QCOMPARE(rig.form->relayModules.GetResetTop(3, 0), 0);
+  QCOMPARE(rig.form->relayModules.GetResetInput(3, 0), 0);
   for (QCheckBox* box : {r.SbrMind, r.SbrTopLevel}) {
     QVERIFY(!box->isChecked());
     QVERIFY(!box->isEnabled());
   }
   QVERIFY(!r.EditVhSbr->isEnabled());
   QCOMPARE(r.EditVhSbr->text(), "0");
-  mr.KvitClick(3, 0);  // light: the resets are open again
+  mr.onAcknowledgeChosen(3, 0);  // light: the resets are open again
   QVERIFY(r.SbrMind->isEnabled());
   QVERIFY(r.EditVhSbr->isEnabled());
 }
 
 void RelayModuleTest::Replace_Type3OntoType12Disabled_OntoType4Enabled() {
   RelayRig rig;
-  TFormMR& mr = rig.PrepareModule1();
+  RelayModuleWindow& mr = rig.PrepareModule1();
   QVERIFY(!mr.ButReplace->isEnabled());
-  mr.TipVyhClick(0, 0);
+  mr.onOutputTypeChosen(0, 0);
   mr.ButCopy->click();
   mr.Prepare(7, 4, 12, "ЛК-3");
   QVERIFY(!mr.ButReplace->isEnabled());
@@ -205,31 +206,31 @@ void RelayModuleTest::Replace_Type3OntoType12Disabled_OntoType4Enabled() {
   mr.Prepare(5, 2, 4, "ЛК-5");
   QVERIFY(mr.ButReplace->isEnabled());
   mr.ButReplace->click();
-  QCOMPARE(rig.form->ProgMR.GetOutputType(0, 1), 0);
+  QCOMPARE(rig.form->relayModules.GetOutputType(0, 1), 0);
   QCOMPARE(mr.Rows[0].TipVyh->currentText(), "сигнал.");
-  QCOMPARE(rig.form->ProgMR.Unchanged[1], 0);
+  QCOMPARE(rig.form->relayModules.Unchanged[1], 0);
 }
 
 void RelayModuleTest::DeviceClose_No_PutsTheReferenceBack() {
   RelayRig rig;
-  TFormMR& mr = rig.PrepareModule1();
-  mr.TipVyhClick(5, 0);
+  RelayModuleWindow& mr = rig.PrepareModule1();
+  mr.onOutputTypeChosen(5, 0);
   rig.ui.QueueAnswer(Answer::No);
-  mr.OKClick();
-  QVERIFY(mr.FormCloseQuery());
+  mr.onOk();
+  QVERIFY(mr.canClose());
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "База  была изменена. Пeредать в прибор?");
-  QCOMPARE(rig.form->ProgMR.GetOutputType(5, 0), 1);
-  QCOMPARE(rig.form->ProgMR.Unchanged[0], 1);
+  QCOMPARE(rig.form->relayModules.GetOutputType(5, 0), 1);
+  QCOMPARE(rig.form->relayModules.Unchanged[0], 1);
   QVERIFY(rig.line.Written().empty());
 }
 
 void RelayModuleTest::OnLine_OpensTheOutputsView() {
   RelayRig rig;
-  TFormMR& mr = *rig.form->FormMR;
+  RelayModuleWindow& mr = *rig.form->relayModuleWindow;
   mr.Prepare(5, 2, 4, "ЛК-5");
   QVERIFY(WhileModal([&] { mr.ButOnLine->click(); },
                      [&](QWidget* w) {
-                       auto* v = qobject_cast<TFormVyhOnL*>(w);
+                       auto* v = qobject_cast<RelayOutputsOnline*>(w);
                        QVERIFY(v);
                        QCOMPARE(v->LabNMod->text(), "2");
                        QCOMPARE(v->LabAMod->text(), "4");

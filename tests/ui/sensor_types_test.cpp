@@ -6,7 +6,7 @@
 #include <QtTest>
 
 #include "ui/UiTestSupport.h"
-#include "ui/modules/TFormTipDat.h"
+#include "ui/modules/SensorTypesWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
 
 using namespace zul;
@@ -17,12 +17,12 @@ namespace {
 // Three programmable modules (type 10) in slots 1..3.
 struct SensorRig : MainWindowRig {
   SensorRig() { Compose({10, 10, 10}); }
-  TFormTipDat& Tip() { return *form->FormTipDat; }
+  SensorTypesWindow& Tip() { return *form->sensorTypesWindow; }
   // Opens slot `slot` from the module table and runs `inside` while it is shown.
-  bool WhileOpen(int slot, const std::function<void(TFormTipDat&)>& inside) {
-    return WhileModal([&] { form->Prg1Click(slot); },
+  bool WhileOpen(int slot, const std::function<void(SensorTypesWindow&)>& inside) {
+    return WhileModal([&] { form->openModuleWindow(slot); },
                       [&](QWidget* w) {
-                        auto* t = qobject_cast<TFormTipDat*>(w);
+                        auto* t = qobject_cast<SensorTypesWindow*>(w);
                         QVERIFY(t);
                         inside(*t);
                       });
@@ -33,7 +33,7 @@ struct SensorRig : MainWindowRig {
   }
 };
 
-void Choose(TFormTipDat& t, int sensor, int item) {
+void Choose(SensorTypesWindow& t, int sensor, int item) {
   t.RadioGroups[static_cast<size_t>(sensor)]->findChildren<QRadioButton*>()[item]->click();
 }
 
@@ -56,7 +56,7 @@ class SensorTypesTest : public QObject {
 
 void SensorTypesTest::Opening_Slot2_HintsNameSignals13To24() {
   SensorRig rig;
-  QVERIFY(rig.WhileOpen(2, [](TFormTipDat& t) {
+  QVERIFY(rig.WhileOpen(2, [](SensorTypesWindow& t) {
     QCOMPARE(t.windowTitle(), "Программирование модуля  ЛК-2");
     QCOMPARE(t.LabNMod->text(), "2");
     QCOMPARE(t.LabTMod->text(), "ЛК-2");
@@ -68,14 +68,14 @@ void SensorTypesTest::Opening_Slot2_HintsNameSignals13To24() {
     QVERIFY(!t.Save->isVisible());
     t.OK->click();
   }));
-  QCOMPARE(rig.form->ProgZul.GetEditSlot(), 2);
+  QCOMPARE(rig.form->discreteProcessing.GetEditSlot(), 2);
 }
 
 void SensorTypesTest::Namur_OnSensor12_Sends98Then0x00_0x08AndThirtyZeros() {
   SensorRig rig;
   rig.ui.QueueAnswer(Answer::Yes);
   rig.QueueStored();
-  QVERIFY(rig.WhileOpen(1, [](TFormTipDat& t) {
+  QVERIFY(rig.WhileOpen(1, [](SensorTypesWindow& t) {
     Choose(t, 11, 1);
     t.OK->click();
   }));
@@ -83,14 +83,14 @@ void SensorTypesTest::Namur_OnSensor12_Sends98Then0x00_0x08AndThirtyZeros() {
   Bytes expected{0x01, 69, 98, 0x00, 0x08};
   expected.resize(5 + 30, 0);
   QCOMPARE(rig.line.Written().at(0), WithCrc(expected));
-  QCOMPARE(rig.form->ReservBlocks.SensorTypes[1], uint8_t{0x08});
-  QCOMPARE(rig.form->ProgZul.ModuleSynced[1], 1);
-  QCOMPARE(rig.form->ProgZul.Modified, 1);
+  QCOMPARE(rig.form->reserveBlocks.SensorTypes[1], uint8_t{0x08});
+  QCOMPARE(rig.form->discreteProcessing.ModuleSynced[1], 1);
+  QCOMPARE(rig.form->discreteProcessing.Modified, 1);
 }
 
 void SensorTypesTest::OkWithoutClick_ClosesWithoutQuestionAndSendsNothing() {
   SensorRig rig;
-  QVERIFY(rig.WhileOpen(3, [](TFormTipDat& t) { t.OK->click(); }));
+  QVERIFY(rig.WhileOpen(3, [](SensorTypesWindow& t) { t.OK->click(); }));
   QVERIFY(rig.ui.Shown().empty());
   QVERIFY(rig.line.Written().empty());
 }
@@ -98,7 +98,7 @@ void SensorTypesTest::OkWithoutClick_ClosesWithoutQuestionAndSendsNothing() {
 void SensorTypesTest::ChangedAndBack_StillAsks() {
   SensorRig rig;
   rig.ui.QueueAnswer(Answer::No);
-  QVERIFY(rig.WhileOpen(1, [](TFormTipDat& t) {
+  QVERIFY(rig.WhileOpen(1, [](SensorTypesWindow& t) {
     Choose(t, 4, 1);
     Choose(t, 4, 0);
     t.OK->click();
@@ -106,23 +106,23 @@ void SensorTypesTest::ChangedAndBack_StillAsks() {
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(QString::fromStdString(rig.ui.Last().caption), "Подтвердите передачу базы данных");
   QVERIFY(rig.line.Written().empty());
-  QCOMPARE(rig.form->ProgZul.ModuleSynced[1], 1);
+  QCOMPARE(rig.form->discreteProcessing.ModuleSynced[1], 1);
 }
 
 void SensorTypesTest::AnswerCancel_StaysOpen_LaterOkAsksAgain() {
   SensorRig rig;
   rig.ui.QueueAnswer(Answer::Cancel);
   rig.ui.QueueAnswer(Answer::No);
-  QVERIFY(rig.WhileOpen(2, [&](TFormTipDat& t) {
+  QVERIFY(rig.WhileOpen(2, [&](SensorTypesWindow& t) {
     Choose(t, 0, 1);
     t.OK->click();
     QVERIFY(t.isVisible());
-    QCOMPARE(rig.form->ProgZul.GetSensorType(0, 1), 1);  // the edit is still there
+    QCOMPARE(rig.form->discreteProcessing.GetSensorType(0, 1), 1);  // the edit is still there
     t.OK->click();
     QVERIFY(!t.isVisible());
   }));
   QCOMPARE(rig.ui.Shown().size(), size_t{2});
-  QCOMPARE(rig.form->ProgZul.GetSensorType(0, 1), 0);  // No: back to the reference
+  QCOMPARE(rig.form->discreteProcessing.GetSensorType(0, 1), 0);  // No: back to the reference
 }
 
 void SensorTypesTest::FileMode_OkCopiesToReference_data() {
@@ -136,60 +136,60 @@ void SensorTypesTest::FileMode_OkCopiesToReference() {
   QFETCH(bool, change);
   QFETCH(int, fileChanged);
   SensorRig rig;
-  rig.form->Serv.FileMode = 1;
-  rig.form->ProgZul.SetSensorType(2, 0, 1);  // slot 1, sensor 3: not yet in the reference
-  QVERIFY(rig.WhileOpen(2, [&](TFormTipDat& t) {
+  rig.form->service.FileMode = 1;
+  rig.form->discreteProcessing.SetSensorType(2, 0, 1);  // slot 1, sensor 3: not yet in the reference
+  QVERIFY(rig.WhileOpen(2, [&](SensorTypesWindow& t) {
     if (change) Choose(t, 1, 1);
     t.OK->click();
   }));
   QVERIFY(rig.ui.Shown().empty());
-  QCOMPARE(rig.form->Serv.FileChanged, fileChanged);
-  QCOMPARE(rig.form->ReservBlocks.SensorTypes[0], uint8_t{0x04});
-  QCOMPARE(rig.form->ReservBlocks.SensorTypes[2], static_cast<uint8_t>(change ? 0x02 : 0x00));
+  QCOMPARE(rig.form->service.FileChanged, fileChanged);
+  QCOMPARE(rig.form->reserveBlocks.SensorTypes[0], uint8_t{0x04});
+  QCOMPARE(rig.form->reserveBlocks.SensorTypes[2], static_cast<uint8_t>(change ? 0x02 : 0x00));
 }
 
 void SensorTypesTest::Cancel_RestoresTheSlotWordWithoutQuestion() {
   for (int fileMode : {0, 1}) {
     SensorRig rig;
-    rig.form->Serv.FileMode = fileMode;
-    rig.form->ReservBlocks.SensorTypes[4] = 0x01;
-    rig.form->ProgZul.SetSensorTypeByte(4, 0x01);
-    rig.form->ProgZul.UnpackSensorTypes();
-    QVERIFY(rig.WhileOpen(3, [](TFormTipDat& t) {
+    rig.form->service.FileMode = fileMode;
+    rig.form->reserveBlocks.SensorTypes[4] = 0x01;
+    rig.form->discreteProcessing.SetSensorTypeByte(4, 0x01);
+    rig.form->discreteProcessing.UnpackSensorTypes();
+    QVERIFY(rig.WhileOpen(3, [](SensorTypesWindow& t) {
       QCOMPARE(t.RadioGroups[0]->ItemIndex(), 1);
       Choose(t, 0, 0);
       Choose(t, 7, 1);
       t.Cancel->click();
     }));
     QVERIFY(rig.ui.Shown().empty());
-    QCOMPARE(rig.form->ProgZul.GetSensorTypeByte(4), 0x01);
-    QCOMPARE(rig.form->ProgZul.GetSensorType(7, 2), 0);
-    QCOMPARE(rig.form->Serv.FileChanged, 0);
+    QCOMPARE(rig.form->discreteProcessing.GetSensorTypeByte(4), 0x01);
+    QCOMPARE(rig.form->discreteProcessing.GetSensorType(7, 2), 0);
+    QCOMPARE(rig.form->service.FileChanged, 0);
   }
 }
 
 void SensorTypesTest::ClickWhileHidden_IsNoEdit() {
   SensorRig rig;
-  TFormTipDat& t = rig.Tip();
+  SensorTypesWindow& t = rig.Tip();
   t.Prepare(1, "ЛК-2", "DI_1_1 - DI_1_12");
-  t.RadioGroup1Click(0);
-  QCOMPARE(rig.form->ProgZul.ModuleSynced[1], 1);
+  t.onSensorTypeChosen(0);
+  QCOMPARE(rig.form->discreteProcessing.ModuleSynced[1], 1);
 }
 
 void SensorTypesTest::OnLine_OpensTheInputView() {
   SensorRig rig;
-  rig.form->Serv.SetText(12 + 2, "Клапан 3");
-  QVERIFY(ModalSteps([&] { rig.form->Prg1Click(2); },
-                     {[](QWidget* w) { qobject_cast<TFormTipDat*>(w)->ButOnLine->click(); },
+  rig.form->service.SetText(12 + 2, "Клапан 3");
+  QVERIFY(ModalSteps([&] { rig.form->openModuleWindow(2); },
+                     {[](QWidget* w) { qobject_cast<SensorTypesWindow*>(w)->ButOnLine->click(); },
                       [](QWidget* w) {
-                        auto* v = qobject_cast<TFormVhD*>(w);
+                        auto* v = qobject_cast<DiscreteInputsOnline*>(w);
                         QVERIFY(v);
                         QCOMPARE(v->LabNMod->text(), "2");
                         QCOMPARE(v->LabAMod->text(), "1");
                         QCOMPARE(v->TRecv[2]->text(), "Клапан 3");
                         v->reject();
                       },
-                      [](QWidget* w) { qobject_cast<TFormTipDat*>(w)->OK->click(); }}) == 0);
+                      [](QWidget* w) { qobject_cast<SensorTypesWindow*>(w)->OK->click(); }}) == 0);
 }
 
 QTEST_MAIN(SensorTypesTest)

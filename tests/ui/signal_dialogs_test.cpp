@@ -9,7 +9,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/InputInfo.h"
 #include "ui/discrete/SignalDialogs.h"
-#include "ui/inform/TInform.h"
+#include "ui/inform/InformationWindows.h"
 #include "ui/widgets/HintLabel.h"
 
 using namespace zul;
@@ -19,7 +19,7 @@ namespace {
 // The dialogs over one configuration, as the main window creates them.
 struct Rig {
   Rig() {
-    model.Serv.SetSignalCount(48);
+    model.service.SetSignalCount(48);
     dialogs = CreateSignalDialogs(model, ui, &host);
   }
   QWidget host;
@@ -100,9 +100,9 @@ void SignalDialogsTest::AlarmDialog_CellFieldFollowsTheDisplay() {
   QFETCH(int, indicationType);
   QFETCH(bool, enabled);
   Rig rig;
-  rig.model.Serv.SetIndicationType(indicationType);
-  rig.model.Serv.GetIndicationCells();
-  TFormSig& sig = *rig.dialogs.FormSig;
+  rig.model.service.SetIndicationType(indicationType);
+  rig.model.service.GetIndicationCells();
+  AlarmTypeDialog& sig = *rig.dialogs.alarmTypeDialog;
   sig.SetItemIndex(2);
   Run(&sig, [&] {
     QCOMPARE(sig.Edit1->isEnabled(), enabled);
@@ -115,7 +115,7 @@ void SignalDialogsTest::AlarmDialog_CellFieldFollowsTheDisplay() {
 
 void SignalDialogsTest::NumberFields_RefuseLetters() {
   Rig rig;
-  TFormZa& za = *rig.dialogs.FormZa;
+  DelayDialog& za = *rig.dialogs.delayDialog;
   za.EditT->setText("1");
   QTest::keyClick(za.EditT, Qt::Key_Q);
   QCOMPARE(za.EditT->text(), "1");
@@ -129,12 +129,12 @@ void SignalDialogsTest::NumberFields_RefuseLetters() {
 
 void SignalDialogsTest::ChangeMarks_CountOnlyWhileTheEditorIsShown() {
   Rig rig;
-  TFormVkl& vkl = *rig.dialogs.FormVkl;
+  ArchivingDialog& vkl = *rig.dialogs.archivingDialog;
   vkl.SBVkl->click();
-  QCOMPARE(rig.model.ProgZul.Modified, 0);
-  rig.model.ProgZul.EditorShown = 1;
+  QCOMPARE(rig.model.discreteProcessing.Modified, 0);
+  rig.model.discreteProcessing.EditorShown = 1;
   vkl.SBVkl->click();
-  QCOMPARE(rig.model.ProgZul.Modified, 1);
+  QCOMPARE(rig.model.discreteProcessing.Modified, 1);
 }
 
 void SignalDialogsTest::NumberDialog_Checks_data() {
@@ -160,10 +160,10 @@ void SignalDialogsTest::NumberDialog_Checks() {
   QFETCH(bool, closes);
   QFETCH(QString, message);
   Rig rig;
-  TFormVh& vh = *rig.dialogs.FormVh;
+  SignalNumberDialog& vh = *rig.dialogs.signalNumberDialog;
   bool stayedOpen = false;
   int resultWhileOpen = 0;
-  vh.Prepare("Ввод номеров группы текстовых реквизитов", static_cast<TFormVh::Group>(group));
+  vh.Prepare("Ввод номеров группы текстовых реквизитов", static_cast<SignalNumberDialog::Group>(group));
   const int result = Run(&vh, [&] {
     std::vector<QLineEdit*> fields = group == 1   ? std::vector<QLineEdit*>{vh.EditNVh}
                                      : group == 2 ? std::vector<QLineEdit*>{vh.Edit1, vh.Edit2}
@@ -188,7 +188,7 @@ void SignalDialogsTest::NumberDialog_Checks() {
     }
   }
   // Prepared for a group, the dialog shows that group only.
-  vh.Prepare("Ввод номера  входа", static_cast<TFormVh::Group>(group));
+  vh.Prepare("Ввод номера  входа", static_cast<SignalNumberDialog::Group>(group));
   QCOMPARE(vh.windowTitle(), "Ввод номера  входа");
   QCOMPARE(vh.GroupBox1->isVisibleTo(&vh), group == 1);
   QCOMPARE(vh.GroupBox2->isVisibleTo(&vh), group == 2);
@@ -197,7 +197,7 @@ void SignalDialogsTest::NumberDialog_Checks() {
 
 void SignalDialogsTest::OutputsDialog_TogglesMaskBitsAndHidesAbsentModules() {
   Rig rig;
-  TFormVyh& vyh = *rig.dialogs.FormVyh;
+  RelayOutputsDialog& vyh = *rig.dialogs.relayOutputsDialog;
   vyh.Prepare(3, {0, 0, 0x05, 0, 0, 0, 0, 0});
   Run(&vyh, [&] {
     QVERIFY(vyh.Labels[2]->isVisible());
@@ -214,16 +214,16 @@ void SignalDialogsTest::OutputsDialog_TogglesMaskBitsAndHidesAbsentModules() {
     vyh.PanelInfo(2, 8);
     vyh.OK->click();
   });
-  QCOMPARE(rig.model.ProgZul.InfoModule, 2);
-  QCOMPARE(rig.model.ProgZul.InfoOutput, 7);
+  QCOMPARE(rig.model.discreteProcessing.InfoModule, 2);
+  QCOMPARE(rig.model.discreteProcessing.InfoOutput, 7);
 }
 
 void SignalDialogsTest::TextDialogs_FlagTypingAndBlankAnEmptyText() {
   Rig rig;
-  TFormText* dialogs[] = {rig.dialogs.FormText, rig.dialogs.FormTextMR};
-  int* flags[] = {&rig.model.Serv.TextChanged, &rig.model.Serv.OutTextChanged};
+  InputTextDialog* dialogs[] = {rig.dialogs.inputTextDialog, rig.dialogs.outputTextDialog};
+  int* flags[] = {&rig.model.service.TextChanged, &rig.model.service.OutTextChanged};
   for (int k = 0; k < 2; ++k) {
-    TFormText& d = *dialogs[k];
+    InputTextDialog& d = *dialogs[k];
     *flags[k] = 1;
     d.EditText->setText("abc");
     int flagOnShow = -1;
@@ -241,13 +241,13 @@ void SignalDialogsTest::TextDialogs_FlagTypingAndBlankAnEmptyText() {
     QCOMPARE(d.EditText->text(), QString(10, ' '));
     QCOMPARE(d.EditText->maxLength(), 14);
   }
-  QCOMPARE(rig.dialogs.FormTextMR->LabNVyh->text(), "Выход №");
-  QCOMPARE(rig.dialogs.FormText->LabNVh->text(), "Вход №");
+  QCOMPARE(rig.dialogs.outputTextDialog->LabNVyh->text(), "Выход №");
+  QCOMPARE(rig.dialogs.inputTextDialog->LabNVh->text(), "Вход №");
 }
 
 void SignalDialogsTest::ArchiveDialog_ButtonCaptionFollowsItsState() {
   Rig rig;
-  TFormVkl& vkl = *rig.dialogs.FormVkl;
+  ArchivingDialog& vkl = *rig.dialogs.archivingDialog;
   vkl.SetOn(true);
   QCOMPARE(vkl.SBVkl->text(), "включено");
   vkl.SBVkl->click();
@@ -257,13 +257,13 @@ void SignalDialogsTest::ArchiveDialog_ButtonCaptionFollowsItsState() {
 
 void SignalDialogsTest::OutputInformation_ShowsTheRelayRecord() {
   Rig rig;
-  rig.model.ProgMR.SetOutputType(4, 1, 0);
-  rig.model.ProgMR.SetMode(4, 1, 1);
-  rig.model.ProgMR.SetAckInput(4, 1, 33);
-  rig.model.ProgMR.SetResetPanel(4, 1, 1);
-  rig.model.ProgZul.InfoModule = 1;
-  rig.model.ProgZul.InfoOutput = 4;
-  TFormInfOut& info = *rig.dialogs.FormInfOut;
+  rig.model.relayModules.SetOutputType(4, 1, 0);
+  rig.model.relayModules.SetMode(4, 1, 1);
+  rig.model.relayModules.SetAckInput(4, 1, 33);
+  rig.model.relayModules.SetResetPanel(4, 1, 1);
+  rig.model.discreteProcessing.InfoModule = 1;
+  rig.model.discreteProcessing.InfoOutput = 4;
+  RelayOutputInfoDialog& info = *rig.dialogs.relayOutputInfoDialog;
   info.Prepare();
   QCOMPARE(info.LabNMod->text(), "2");
   QCOMPARE(info.LabNVyh->text(), "5");
@@ -277,7 +277,7 @@ void SignalDialogsTest::OutputInformation_ShowsTheRelayRecord() {
 
 void SignalDialogsTest::NetworkInformation_HidesScalingOfADiscreteBlock() {
   Rig rig;
-  TFormInfNetAn& net = *rig.dialogs.FormInfNetAn;
+  NetworkInputInfoDialog& net = *rig.dialogs.networkInputInfoDialog;
   InputInfo info;
   info.kind = InputInfo::Kind::Network;
   info.module = 3;
@@ -302,10 +302,11 @@ void SignalDialogsTest::Screenshots() {
   const QString dir = qEnvironmentVariable("ZUL_SCREENSHOT_DIR");
   if (dir.isEmpty()) QSKIP("ZUL_SCREENSHOT_DIR not set");
   Rig rig;
-  rig.dialogs.FormVyh->Prepare(3, {0x81, 0, 0x05, 0, 0, 0, 0, 0});
-  rig.dialogs.FormVyh->Label2->setText(RecordHeader(4, "DI_1_5"));
-  rig.dialogs.FormVh->Prepare("Ввод номеров группы текстовых реквизитов", TFormVh::Range);
-  rig.dialogs.FormInfOut->Prepare();
+  rig.dialogs.relayOutputsDialog->Prepare(3, {0x81, 0, 0x05, 0, 0, 0, 0, 0});
+  rig.dialogs.relayOutputsDialog->Label2->setText(RecordHeader(4, "DI_1_5"));
+  rig.dialogs.signalNumberDialog->Prepare("Ввод номеров группы текстовых реквизитов",
+                                          SignalNumberDialog::Range);
+  rig.dialogs.relayOutputInfoDialog->Prepare();
   InputInfo info;
   info.header = "51 (адрес 0x32)      DLAI2_1_L";
   info.text = "Давление";
@@ -319,12 +320,13 @@ void SignalDialogsTest::Screenshots() {
   info.scaleMax = "1,6";
   info.setpointName = "уставка L";
   info.setpointValue = "0,2";
-  rig.dialogs.FormInfNetAn->Prepare(info);
-  const std::pair<QWidget*, const char*> shots[] = {{rig.dialogs.FormVyh, "dialog_outputs.png"},
-                                                    {rig.dialogs.FormSig, "dialog_alarm.png"},
-                                                    {rig.dialogs.FormVh, "dialog_numbers.png"},
-                                                    {rig.dialogs.FormInfOut, "dialog_output_info.png"},
-                                                    {rig.dialogs.FormInfNetAn, "dialog_network_input.png"}};
+  rig.dialogs.networkInputInfoDialog->Prepare(info);
+  const std::pair<QWidget*, const char*> shots[] = {
+      {rig.dialogs.relayOutputsDialog, "dialog_outputs.png"},
+      {rig.dialogs.alarmTypeDialog, "dialog_alarm.png"},
+      {rig.dialogs.signalNumberDialog, "dialog_numbers.png"},
+      {rig.dialogs.relayOutputInfoDialog, "dialog_output_info.png"},
+      {rig.dialogs.networkInputInfoDialog, "dialog_network_input.png"}};
   for (const auto& [w, name] : shots) {
     w->show();
     QTest::qWait(20);

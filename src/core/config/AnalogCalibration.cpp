@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <span>
 
-#include "core/link/TComPortClass.h"
-#include "core/model/TProgMBAClass.h"
+#include "core/link/ModbusLink.h"
+#include "core/model/AnalogModules.h"
 
 namespace zul {
 
@@ -14,8 +14,7 @@ constexpr uint8_t kWriteCoilFunction = 5;
 constexpr uint8_t kOnlineFunction = 71;
 constexpr uint8_t kReadBlockFunction = 68;
 
-std::span<const uint8_t> Received(const TComPortClass& port,
-                                  const std::array<uint8_t, kAnswerBufferSize>& a) {
+std::span<const uint8_t> Received(const ModbusLink& port, const std::array<uint8_t, kAnswerBufferSize>& a) {
   return std::span<const uint8_t>(a).first(
       static_cast<size_t>(std::clamp(port.GetReceivedCount(), 0, static_cast<int>(a.size()))));
 }
@@ -32,7 +31,7 @@ std::array<uint8_t, 4> CalibrationRequest(CalibrationCommand command, int module
           static_cast<uint8_t>(on ? 0xFF : 0), 0x00};
 }
 
-int SendCalibrationCommand(TComPortClass& port, int deviceIndex, CalibrationCommand command, int module,
+int SendCalibrationCommand(ModbusLink& port, int deviceIndex, CalibrationCommand command, int module,
                            int input, bool on) {
   const auto data = CalibrationRequest(command, module, input, on);
   std::array<uint8_t, kAnswerBufferSize> answer{};
@@ -40,24 +39,24 @@ int SendCalibrationCommand(TComPortClass& port, int deviceIndex, CalibrationComm
                       answer.data());
 }
 
-int ReadOnlineValues(TComPortClass& port, int deviceIndex, TProgMBAClass& mba, int module, int moduleType) {
+int ReadOnlineValues(ModbusLink& port, int deviceIndex, AnalogModules& mba, int module, int moduleType) {
   std::array<uint8_t, kAnswerBufferSize> answer{};
-  const uint8_t inputs[] = {static_cast<uint8_t>((module - 1) * TProgMBAClass::kChannels),
-                            static_cast<uint8_t>(TProgMBAClass::kChannels)};
+  const uint8_t inputs[] = {static_cast<uint8_t>((module - 1) * AnalogModules::kChannels),
+                            static_cast<uint8_t>(AnalogModules::kChannels)};
   int result = port.Request(deviceIndex, kOnlineFunction, 2, inputs, answer.data());
   if (result != kResultOk) return result;
   mba.StoreOnlineAnswer(Received(port, answer));
-  if (moduleType != TProgMBAClass::kTypeLK9) return kResultOk;
+  if (moduleType != AnalogModules::kTypeLK9) return kResultOk;
   answer.fill(0);
-  const uint8_t reference[] = {static_cast<uint8_t>(module + TProgMBAClass::kReferenceSignalBase), 1};
+  const uint8_t reference[] = {static_cast<uint8_t>(module + AnalogModules::kReferenceSignalBase), 1};
   result = port.Request(deviceIndex, kOnlineFunction, 2, reference, answer.data());
   if (result == kResultOk) mba.StoreReferenceAnswer(Received(port, answer));
   return result;
 }
 
-int ReadCalibrationCodes(TComPortClass& port, int deviceIndex, TProgMBAClass& mba, int module) {
+int ReadCalibrationCodes(ModbusLink& port, int deviceIndex, AnalogModules& mba, int module) {
   std::array<uint8_t, kAnswerBufferSize> answer{};
-  const uint8_t block = static_cast<uint8_t>(module + TProgMBAClass::kCalibrationBlockBase);
+  const uint8_t block = static_cast<uint8_t>(module + AnalogModules::kCalibrationBlockBase);
   const int result = port.Request(deviceIndex, kReadBlockFunction, 1, &block, answer.data());
   if (result == kResultOk) mba.StoreCalibrationAnswer(module - 1, Received(port, answer));
   return result;
@@ -90,9 +89,9 @@ ChannelStatusView DescribeChannelStatus(uint8_t status) {
   if (state == 7) {
     v.keepAlarm = true;
   } else if (state == 0) {
-    if (!(calibration || open || fault)) v.alarm = TProgMBAClass::kAlarmStateNames[0];
+    if (!(calibration || open || fault)) v.alarm = AnalogModules::kAlarmStateNames[0];
   } else {
-    v.alarm = TProgMBAClass::kAlarmStateNames[static_cast<size_t>(state)];
+    v.alarm = AnalogModules::kAlarmStateNames[static_cast<size_t>(state)];
     v.alarmRed = true;
   }
   return v;
@@ -100,14 +99,14 @@ ChannelStatusView DescribeChannelStatus(uint8_t status) {
 
 std::string RawSignalUnit(int moduleType, int inputSignal) {
   switch (moduleType) {
-    case TProgMBAClass::kTypeLK7: {
+    case AnalogModules::kTypeLK7: {
       static constexpr const char* kPressureUnits[] = {"кПа", "кгс/см2", "атм", "бар"};
       return inputSignal >= 0 && inputSignal < 4 ? kPressureUnits[inputSignal] : "";
     }
-    case TProgMBAClass::kTypeLK8:
-    case TProgMBAClass::kTypeLK10:
+    case AnalogModules::kTypeLK8:
+    case AnalogModules::kTypeLK10:
       return "мА";
-    case TProgMBAClass::kTypeLK9:
+    case AnalogModules::kTypeLK9:
       return "град.C";
     default:
       return "";

@@ -8,8 +8,8 @@
 
 namespace zul {
 
-class TComPortClass;
-class TProgMBAClass;
+class ModbusLink;
+class AnalogModules;
 
 // Coil groups of the calibration commands (function 5).
 enum class CalibrationCommand : uint8_t {
@@ -23,14 +23,14 @@ int CalibrationCoil(CalibrationCommand command, int module, int input);
 // The four request bytes: coil high and low byte, then 0xFF00 (on) or 0x0000.
 std::array<uint8_t, 4> CalibrationRequest(CalibrationCommand command, int module, int input, bool on);
 // Sends it; the result code of the transaction.
-int SendCalibrationCommand(TComPortClass& port, int deviceIndex, CalibrationCommand command, int module,
+int SendCalibrationCommand(ModbusLink& port, int deviceIndex, CalibrationCommand command, int module,
                            int input, bool on);
 
 // Function 71 for inputs 1..6 and, for a ЛК-9, the reference input; the
-// values go to ProgMBA. 0, or the result of the first failed request.
-int ReadOnlineValues(TComPortClass& port, int deviceIndex, TProgMBAClass& mba, int module, int moduleType);
+// values go to analogModules. 0, or the result of the first failed request.
+int ReadOnlineValues(ModbusLink& port, int deviceIndex, AnalogModules& mba, int module, int moduleType);
 // Function 68 of block n + 59; the codes are stored only from a good answer.
-int ReadCalibrationCodes(TComPortClass& port, int deviceIndex, TProgMBAClass& mba, int module);
+int ReadCalibrationCodes(ModbusLink& port, int deviceIndex, AnalogModules& mba, int module);
 // A module that does not serve the code request (exceptions 1 and 3) still
 // has its values shown.
 bool CodesPollFailed(int result);

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "core/model/TProgMBAClass.h"
+#include "core/model/AnalogModules.h"
 
 namespace zul {
 
@@ -17,30 +17,30 @@ std::string NameOf(const std::array<std::string_view, N>& names, int index) {
   return index >= 0 && static_cast<size_t>(index) < N ? std::string(names[static_cast<size_t>(index)]) : "";
 }
 
-bool HasInputSignal(int type) { return type == TProgMBAClass::kTypeLK7 || type == TProgMBAClass::kTypeLK10; }
+bool HasInputSignal(int type) { return type == AnalogModules::kTypeLK7 || type == AnalogModules::kTypeLK10; }
 
 }  // namespace
 
 std::string AnalogModuleIdent(int moduleType) {
   switch (moduleType) {
-    case TProgMBAClass::kTypeLK7:
+    case AnalogModules::kTypeLK7:
       return "ЛК-7  ДКЖН.426439.007  ПО в.2.05  КС 3A7E";
-    case TProgMBAClass::kTypeLK8:
+    case AnalogModules::kTypeLK8:
       return "ЛК-8  ДКЖН.426439.008  ПО в.2.03  КС 51C2";
-    case TProgMBAClass::kTypeLK9:
+    case AnalogModules::kTypeLK9:
       return "ЛК-9  ДКЖН.426439.009  ПО в.3.01  КС 9F04";
-    case TProgMBAClass::kTypeLK10:
+    case AnalogModules::kTypeLK10:
       return "ЛК-10  ДКЖН.426439.010  ПО в.1.02  КС 0DB6";
     default:
       return {};
   }
 }
 
-Report AnalogModuleReport(const TProgMBAClass& mba, int module, int moduleType, const std::string& title,
+Report AnalogModuleReport(const AnalogModules& mba, int module, int moduleType, const std::string& title,
                           const std::string& inputsText) {
   const int m = module - 1;
   const bool signal = HasInputSignal(moduleType);
-  const bool lk9 = moduleType == TProgMBAClass::kTypeLK9;
+  const bool lk9 = moduleType == AnalogModules::kTypeLK9;
 
   std::vector<std::string> top{"№", "технолог"}, bottom{"входа", "позиция"};
   std::vector<int> widths{6, 11};
@@ -63,19 +63,19 @@ Report AnalogModuleReport(const TProgMBAClass& mba, int module, int moduleType, 
     return line;
   };
   parts.headerLines = {join(top), join(bottom)};
-  for (int c = 0; c < TProgMBAClass::kChannels; ++c) {
+  for (int c = 0; c < AnalogModules::kChannels; ++c) {
     std::vector<std::string> cells{std::to_string(c + 1), mba.GetPosition(m, c)};
     if (signal) {
       const int s = mba.GetInputSignal(m, c);
-      cells.push_back(moduleType == TProgMBAClass::kTypeLK7 ? NameOf(TProgMBAClass::kPressureSignalNames, s)
-                                                            : NameOf(TProgMBAClass::kCurrentSignalNames, s));
+      cells.push_back(moduleType == AnalogModules::kTypeLK7 ? NameOf(AnalogModules::kPressureSignalNames, s)
+                                                            : NameOf(AnalogModules::kCurrentSignalNames, s));
     }
     const int kind = mba.GetScaleKind(m, c);
-    cells.push_back(lk9 ? NameOf(TProgMBAClass::kSensorTypeNames, kind)
-                        : NameOf(TProgMBAClass::kScaleKindNames, kind));
+    cells.push_back(lk9 ? NameOf(AnalogModules::kSensorTypeNames, kind)
+                        : NameOf(AnalogModules::kScaleKindNames, kind));
     cells.push_back(mba.GetUnitName(mba.GetUnitIndex(m, c)));
     // A range chosen from a sensor's table is shown as the lists show it: whole degrees.
-    const bool fromTable = lk9 && !TProgMBAClass::IsFreeRangeSensor(kind);
+    const bool fromTable = lk9 && !AnalogModules::IsFreeRangeSensor(kind);
     for (AnalogValue v : {AnalogValue::ScaleMin, AnalogValue::ScaleMax}) {
       cells.push_back(fromTable ? std::to_string(static_cast<int>(std::lround(mba.GetValue(m, c, v))))
                                 : FormatAnalogValue(mba.GetValue(m, c, v)));

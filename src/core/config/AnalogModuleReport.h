@@ -8,14 +8,14 @@
 
 namespace zul {
 
-class TProgMBAClass;
+class AnalogModules;
 
 // The text naming the model, document, firmware version and checksum of an
 // analog module type (6..9); empty for other types.
 std::string AnalogModuleIdent(int moduleType);
 
 // `module` is 1..8, `inputsText` the slot's "Входы" cell (AI1_1 - AI1_6).
-Report AnalogModuleReport(const TProgMBAClass& mba, int module, int moduleType, const std::string& title,
+Report AnalogModuleReport(const AnalogModules& mba, int module, int moduleType, const std::string& title,
                           const std::string& inputsText);
 
 }  // namespace zul

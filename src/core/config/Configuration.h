@@ -2,30 +2,30 @@
 // The whole configuration of one controller as the programmer holds it: every
 // block object under its design name. The main window, the CLI and the tests
 // each own one and hand references to whatever reads, edits or sends it.
-#include "core/model/TCopyBlocksClass.h"
-#include "core/model/TProgF15Class.h"
-#include "core/model/TProgFBClass.h"
-#include "core/model/TProgMBAClass.h"
-#include "core/model/TProgMBMClass.h"
-#include "core/model/TProgMRClass.h"
-#include "core/model/TProgRegClass.h"
-#include "core/model/TProgZulClass.h"
-#include "core/model/TReservBlocksClass.h"
-#include "core/model/TServClass.h"
+#include "core/model/AnalogModules.h"
+#include "core/model/CopyBlocks.h"
+#include "core/model/DiscreteProcessing.h"
+#include "core/model/Function15Blocks.h"
+#include "core/model/FunctionBlocks.h"
+#include "core/model/NetworkMaster.h"
+#include "core/model/Regulators.h"
+#include "core/model/RelayModules.h"
+#include "core/model/ReserveBlocks.h"
+#include "core/model/ServiceBlock.h"
 
 namespace zul {
 
 struct Configuration {
-  TServClass Serv;
-  TProgZulClass ProgZul;
-  TProgFBClass ProgFB;
-  TProgRegClass ProgReg;
-  TProgMBAClass ProgMBA;
-  TProgMRClass ProgMR;
-  TProgMBMClass ProgMBM;
-  TProgF15Class ProgF15;
-  TReservBlocksClass ReservBlocks;
-  TCopyBlocksClass CopyBlocks;
+  ServiceBlock service;
+  DiscreteProcessing discreteProcessing;
+  FunctionBlocks functionBlocks;
+  Regulators regulators;
+  AnalogModules analogModules;
+  RelayModules relayModules;
+  NetworkMaster networkMaster;
+  Function15Blocks function15Blocks;
+  ReserveBlocks reserveBlocks;
+  CopyBlocks copyBlocks;
 };
 
 }  // namespace zul

@@ -71,16 +71,16 @@ std::string Hex(const Bytes& bytes) {
 }
 
 // Slot of the m-th module of a group, -1 when there is none.
-int SlotOfModule(const TServClass& serv, TServClass::ModuleGroup group, int m) {
+int SlotOfModule(const ServiceBlock& serv, ServiceBlock::ModuleGroup group, int m) {
   int seen = 0;
-  for (int s = 0; s < TServClass::kSlots; ++s) {
-    if (TServClass::GroupOf(serv.ModuleType[static_cast<size_t>(s)]) != group) continue;
+  for (int s = 0; s < ServiceBlock::kSlots; ++s) {
+    if (ServiceBlock::GroupOf(serv.ModuleType[static_cast<size_t>(s)]) != group) continue;
     if (seen++ == m) return s;
   }
   return -1;
 }
 
-N Counts(const TServClass& serv) {
+N Counts(const ServiceBlock& serv) {
   N o = N::Object();
   o.Add("DiModules", Num(serv.DiModules))
       .Add("AiModules", Num(serv.AiModules))
@@ -99,14 +99,14 @@ N Counts(const TServClass& serv) {
 
 N Signals(const Configuration& c) {
   N list = N::Array();
-  const TProgZulClass& z = c.ProgZul;
-  for (int i = 0; i < std::clamp(c.Serv.SignalCount, 0, TServClass::kSignals); ++i) {
+  const DiscreteProcessing& z = c.discreteProcessing;
+  for (int i = 0; i < std::clamp(c.service.SignalCount, 0, ServiceBlock::kSignals); ++i) {
     N masks = N::Array();
     for (int m = 1; m <= 8; ++m) masks.Push(Num(z.GetByte(i, m)));
     N s = N::Object();
     s.Add("index", Num(i))
-        .Add("identifier", Txt(c.Serv.GetIdentifier(i)))
-        .Add("text", Txt(c.Serv.GetText(i)))
+        .Add("identifier", Txt(c.service.GetIdentifier(i)))
+        .Add("text", Txt(c.service.GetText(i)))
         .Add("alarmType", Num(z.GetAlarmType(i) >> 6))
         .Add("lightCell", Num(z.GetCell(i)))
         .Add("contactType", Num(z.GetContact(i) >> 5))
@@ -121,14 +121,14 @@ N Signals(const Configuration& c) {
 
 N Outputs(const Configuration& c) {
   N list = N::Array();
-  const TProgMRClass& r = c.ProgMR;
-  for (int i = 0; i < std::clamp(c.Serv.DoCount, 0, TServClass::kOutputs); ++i) {
-    const int o = i % TProgMRClass::kOutputs;
-    const int m = i / TProgMRClass::kOutputs;
+  const RelayModules& r = c.relayModules;
+  for (int i = 0; i < std::clamp(c.service.DoCount, 0, ServiceBlock::kOutputs); ++i) {
+    const int o = i % RelayModules::kOutputs;
+    const int m = i / RelayModules::kOutputs;
     N out = N::Object();
     out.Add("index", Num(i))
-        .Add("identifier", Txt(c.Serv.GetOutputIdentifier(i)))
-        .Add("text", Txt(c.Serv.GetOutputText(i)))
+        .Add("identifier", Txt(c.service.GetOutputIdentifier(i)))
+        .Add("text", Txt(c.service.GetOutputText(i)))
         .Add("outputType", Num(r.GetOutputType(o, m)))
         .Add("mode", Num(r.GetMode(o, m)))
         .Add("ackPanel", Num(r.GetAckPanel(o, m)))
@@ -144,23 +144,23 @@ N Outputs(const Configuration& c) {
 
 N Units(const Configuration& c) {
   N list = N::Array();
-  for (int k = 0; k < TProgMBAClass::kUnits; ++k) list.Push(Txt(c.ProgMBA.GetUnitName(k)));
+  for (int k = 0; k < AnalogModules::kUnits; ++k) list.Push(Txt(c.analogModules.GetUnitName(k)));
   return list;
 }
 
-N AnalogModules(const Configuration& c) {
+N AnalogModulesNode(const Configuration& c) {
   N list = N::Array();
-  const TProgMBAClass& a = c.ProgMBA;
-  for (int m = 0; m < std::clamp(c.Serv.AiModules, 0, TProgMBAClass::kModules); ++m) {
-    const int slot = SlotOfModule(c.Serv, TServClass::ModuleGroup::Analog, m);
-    const int type = slot >= 0 ? c.Serv.ModuleType[static_cast<size_t>(slot)] : 0;
+  const AnalogModules& a = c.analogModules;
+  for (int m = 0; m < std::clamp(c.service.AiModules, 0, AnalogModules::kModules); ++m) {
+    const int slot = SlotOfModule(c.service, ServiceBlock::ModuleGroup::Analog, m);
+    const int type = slot >= 0 ? c.service.ModuleType[static_cast<size_t>(slot)] : 0;
     N channels = N::Array();
-    for (int ch = 0; ch < TProgMBAClass::kChannels; ++ch) {
+    for (int ch = 0; ch < AnalogModules::kChannels; ++ch) {
       N o = N::Object();
       o.Add("position", Txt(a.GetPosition(m, ch)))
           .Add("unit", Txt(a.GetUnitName(a.GetUnitIndex(m, ch))))
           .Add("unitIndex", Num(a.GetUnitIndex(m, ch)));
-      if (type == TProgMBAClass::kTypeLK9) {
+      if (type == AnalogModules::kTypeLK9) {
         o.Add("sensorType", Num(a.GetScaleKind(m, ch))).Add("rangeIndex", Num(a.GetRangeIndex(m, ch)));
       } else {
         o.Add("scaleKind", Num(a.GetScaleKind(m, ch)))
@@ -185,9 +185,9 @@ N AnalogModules(const Configuration& c) {
   return list;
 }
 
-N Network(const TProgMBMClass& net) {
+N Network(const NetworkMaster& net) {
   N list = N::Array();
-  for (int k = 0; k < TProgMBMClass::kEntries; ++k) {
+  for (int k = 0; k < NetworkMaster::kEntries; ++k) {
     if (!net.EntryInUse(k)) continue;
     N e = N::Object();
     e.Add("entry", Num(k))
@@ -209,12 +209,12 @@ N Network(const TProgMBMClass& net) {
 
 N NetworkAnalog(const Configuration& c) {
   N list = N::Array();
-  const TProgMBMClass& net = c.ProgMBM;
-  for (int a = 0; a < std::clamp(c.Serv.NetAnalogTotal, 0, TProgMBMClass::kAnalogSignals); ++a) {
+  const NetworkMaster& net = c.networkMaster;
+  for (int a = 0; a < std::clamp(c.service.NetAnalogTotal, 0, NetworkMaster::kAnalogSignals); ++a) {
     N o = N::Object();
     o.Add("signal", Num(a))
         .Add("position", Txt(net.GetPosition(a)))
-        .Add("unit", Txt(c.ProgMBA.GetUnitName(net.GetUnitIndex(a))))
+        .Add("unit", Txt(c.analogModules.GetUnitName(net.GetUnitIndex(a))))
         .Add("scaleMin", Txt(net.GetScaleMin(a)))
         .Add("scaleMax", Txt(net.GetScaleMax(a)))
         .Add("LL", Txt(net.GetSetpointLL(a)))
@@ -226,12 +226,12 @@ N NetworkAnalog(const Configuration& c) {
   return list;
 }
 
-N Function15(const TProgF15Class& f) {
+N Function15(const Function15Blocks& f) {
   N list = N::Array();
-  for (int b = 0; b < TProgF15Class::kEntries; ++b) {
+  for (int b = 0; b < Function15Blocks::kEntries; ++b) {
     if (f.IsEntryFree(b)) continue;
     N signals = N::Array();
-    for (int i = 0; i < std::clamp(f.GetInputs(b), 0, TProgF15Class::kInputs); ++i)
+    for (int i = 0; i < std::clamp(f.GetInputs(b), 0, Function15Blocks::kInputs); ++i)
       signals.Push(Num(f.GetInputSignal(b, i)));
     N e = N::Object();
     e.Add("entry", Num(b))
@@ -248,14 +248,14 @@ N Function15(const TProgF15Class& f) {
   return list;
 }
 
-N FunctionBlocks(const TProgFBClass& fb) {
+N FunctionBlocksNode(const FunctionBlocks& fb) {
   N list = N::Array();
   for (int i = 0; i < fb.GetTableSize(); ++i) {
     const auto record = fb.Record(i);
     if (std::all_of(record.begin(), record.end(), [](uint8_t b) { return b == 0; })) continue;
     const int type = fb.GetTypeCode(i);
     N inputs = N::Array();
-    for (int k = 0; k < TProgFBClass::CountInputs(type, fb.GetSubtype(i)); ++k) {
+    for (int k = 0; k < FunctionBlocks::CountInputs(type, fb.GetSubtype(i)); ++k) {
       N in = N::Object();
       in.Add("source", Num(fb.GetInputSource(i, k)))
           .Add("polarity", Num(fb.GetInputPolarity(i, k)))
@@ -281,9 +281,9 @@ N FunctionBlocks(const TProgFBClass& fb) {
   return list;
 }
 
-N Loops(const TProgRegClass& reg) {
+N Loops(const Regulators& reg) {
   N list = N::Array();
-  for (int i = 0; i < TProgRegClass::RecordCount; ++i) {
+  for (int i = 0; i < Regulators::RecordCount; ++i) {
     N l = N::Object();
     l.Add("number", Num(i + 1))
         .Add("kind", Num(reg.GetKind(i)))
@@ -302,11 +302,11 @@ N Loops(const TProgRegClass& reg) {
   return list;
 }
 
-N Programs(const TProgRegClass& reg) {
+N Programs(const Regulators& reg) {
   N list = N::Array();
-  for (int p = 0; p < TProgRegClass::RecordCount; ++p) {
+  for (int p = 0; p < Regulators::RecordCount; ++p) {
     N points = N::Array();
-    for (int t = 0; t < TProgRegClass::ProgramPoints; ++t) {
+    for (int t = 0; t < Regulators::ProgramPoints; ++t) {
       N point = N::Object();
       point.Add("time", Num(reg.GetTime(p, t))).Add("value", Num(reg.GetValue(p, t)));
       points.Push(std::move(point));
@@ -321,20 +321,20 @@ N Programs(const TProgRegClass& reg) {
   return list;
 }
 
-N SensorTypes(const TProgZulClass& z) {
+N SensorTypes(const DiscreteProcessing& z) {
   N list = N::Array();
-  for (int s = 0; s < TProgZulClass::kSlots; ++s)
+  for (int s = 0; s < DiscreteProcessing::kSlots; ++s)
     list.Push(Num(z.GetSensorTypeByte(2 * s) | (z.GetSensorTypeByte(2 * s + 1) << 8)));
   return list;
 }
 
-N Algorithms(const TProgFBClass& fb) {
+N Algorithms(const FunctionBlocks& fb) {
   N list = N::Array();
   for (int a = 0; a < fb.GetAlgCount(); ++a) {
     N members = N::Array();
     for (int k = 0; k < fb.GetTableSize(); ++k) {
       const int member = fb.GetAlgMember(a, k);
-      if (member == TProgFBClass::kEmptyEntry) break;
+      if (member == FunctionBlocks::kEmptyEntry) break;
       members.Push(Num(member));
     }
     N o = N::Object();
@@ -367,27 +367,27 @@ void Flatten(const DumpNode& node, const std::string& path, std::vector<DumpFiel
 
 DumpNode DumpConfiguration(const Configuration& c) {
   N modules = N::Array();
-  for (int t : c.Serv.ModuleType) modules.Push(Num(t));
+  for (int t : c.service.ModuleType) modules.Push(Num(t));
   N lineSettings = N::Object();
-  lineSettings.Add("baudIndex", Num(c.ProgMBM.GetBaudIndex()))
-      .Add("frameIndex", Num(c.ProgMBM.GetFrameIndex()));
+  lineSettings.Add("baudIndex", Num(c.networkMaster.GetBaudIndex()))
+      .Add("frameIndex", Num(c.networkMaster.GetFrameIndex()));
   N root = N::Object();
-  root.Add("device", Num(c.Serv.ConfiguredDevice))
+  root.Add("device", Num(c.service.ConfiguredDevice))
       .Add("modules", std::move(modules))
-      .Add("counts", Counts(c.Serv))
+      .Add("counts", Counts(c.service))
       .Add("signals", Signals(c))
       .Add("outputs", Outputs(c))
       .Add("units", Units(c))
-      .Add("analogModules", AnalogModules(c))
-      .Add("network", Network(c.ProgMBM))
+      .Add("analogModules", AnalogModulesNode(c))
+      .Add("network", Network(c.networkMaster))
       .Add("networkLine", std::move(lineSettings))
       .Add("networkAnalog", NetworkAnalog(c))
-      .Add("function15", Function15(c.ProgF15))
-      .Add("functionBlocks", FunctionBlocks(c.ProgFB))
-      .Add("loops", Loops(c.ProgReg))
-      .Add("programs", Programs(c.ProgReg))
-      .Add("sensorTypes", SensorTypes(c.ProgZul))
-      .Add("algorithms", Algorithms(c.ProgFB));
+      .Add("function15", Function15(c.function15Blocks))
+      .Add("functionBlocks", FunctionBlocksNode(c.functionBlocks))
+      .Add("loops", Loops(c.regulators))
+      .Add("programs", Programs(c.regulators))
+      .Add("sensorTypes", SensorTypes(c.discreteProcessing))
+      .Add("algorithms", Algorithms(c.functionBlocks));
   return root;
 }
 
@@ -437,16 +437,16 @@ std::vector<FieldDifference> DiffConfigurations(const Configuration& first, cons
 }
 
 std::vector<DumpField> ConfigurationSummary(const Configuration& c) {
-  const TServClass& s = c.Serv;
+  const ServiceBlock& s = c.service;
   SlotTypes types{};
   std::copy(s.ModuleType.begin(), s.ModuleType.end(), types.begin());
   int netBlocks = 0;
-  for (int k = 0; k < TProgMBMClass::kEntries; ++k) netBlocks += c.ProgMBM.EntryInUse(k);
+  for (int k = 0; k < NetworkMaster::kEntries; ++k) netBlocks += c.networkMaster.EntryInUse(k);
   int f15 = 0;
-  for (int b = 0; b < TProgF15Class::kEntries; ++b) f15 += !c.ProgF15.IsEntryFree(b);
+  for (int b = 0; b < Function15Blocks::kEntries; ++b) f15 += !c.function15Blocks.IsEntryFree(b);
   int loops = 0;
-  for (int i = 0; i < TProgRegClass::RecordCount; ++i) loops += c.ProgReg.GetPV(i) != 0;
-  auto fb = std::make_unique<TProgFBClass>(c.ProgFB);
+  for (int i = 0; i < Regulators::RecordCount; ++i) loops += c.regulators.GetPV(i) != 0;
+  auto fb = std::make_unique<FunctionBlocks>(c.functionBlocks);
   fb->RecountBlocks();
   auto n = [](long long v) { return std::to_string(v); };
   return {
@@ -460,11 +460,11 @@ std::vector<DumpField> ConfigurationSummary(const Configuration& c) {
       {"discreteOutputs", n(s.DoCount)},
       {"signals", n(s.SignalCount)},
       {"analogSignals", n(s.AnalogSignalCount)},
-      {"indication", n(s.IndicationType) + " " + TServClass::IndicationName(s.IndicationType)},
+      {"indication", n(s.IndicationType) + " " + ServiceBlock::IndicationName(s.IndicationType)},
       {"functionBlocks", n(fb->FBCount)},
       {"integratorRecords", n(fb->GetIntegratorRecords())},
       {"arithmeticBlocks", n(fb->GetArithCount())},
-      {"algorithms", n(c.ProgFB.GetAlgCount())},
+      {"algorithms", n(c.functionBlocks.GetAlgCount())},
       {"networkBlocks", n(netBlocks)},
       {"function15Blocks", n(f15)},
       {"loops", n(loops)},

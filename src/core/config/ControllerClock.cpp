@@ -1,6 +1,6 @@
 #include "core/config/ControllerClock.h"
 
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 
 namespace zul {
 
@@ -74,7 +74,7 @@ std::array<uint8_t, kClockFields> ClockSetData(const ControllerTime& t) {
   return data;
 }
 
-int SendClock(TComPortClass& port, int deviceIndex, const ControllerTime& t) {
+int SendClock(ModbusLink& port, int deviceIndex, const ControllerTime& t) {
   const auto data = ClockSetData(t);
   uint8_t answer[kAnswerBufferSize] = {};
   return port.Request(deviceIndex, kBroadcastFunction, kClockFields, data.data(), answer, sizeof answer);

@@ -10,7 +10,7 @@
 
 namespace zul {
 
-class TComPortClass;
+class ModbusLink;
 
 enum ClockField {
   kClockSeconds,
@@ -65,6 +65,6 @@ ClockFieldError CheckClockFields(const std::array<std::string, kClockFields>& te
 // The seven data bytes of the broadcast set request.
 std::array<uint8_t, kClockFields> ClockSetData(const ControllerTime& t);
 // Sends the broadcast; no answer is awaited. Returns the link's result code.
-int SendClock(TComPortClass& port, int deviceIndex, const ControllerTime& t);
+int SendClock(ModbusLink& port, int deviceIndex, const ControllerTime& t);
 
 }  // namespace zul

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "core/link/TComPortClass.h"
-#include "core/model/TServClass.h"
+#include "core/link/ModbusLink.h"
+#include "core/model/ServiceBlock.h"
 
 namespace zul {
 
@@ -31,7 +31,7 @@ bool EndsAtOnce(int code) {
 
 }  // namespace
 
-int StoreConfirmed(TComPortClass& port, TServClass& serv, uint8_t block, std::span<const uint8_t> bytes,
+int StoreConfirmed(ModbusLink& port, ServiceBlock& serv, uint8_t block, std::span<const uint8_t> bytes,
                    int deviceAfter) {
   std::vector<uint8_t> data;
   data.reserve(bytes.size() + 1);
@@ -52,7 +52,7 @@ int StoreConfirmed(TComPortClass& port, TServClass& serv, uint8_t block, std::sp
       result = port.Request(serv.CurrentDevice, kConfirmFunction, 0, nullptr, answer, sizeof answer);
       if (result != kResultBusy) break;
       busyMs += port.Pause(kPauseBetweenPollsMs);
-      if (busyMs >= TComPortClass::kBusyGiveUpMs) {
+      if (busyMs >= ModbusLink::kBusyGiveUpMs) {
         port.ShowError(serv.CurrentDevice, result);
         return result;
       }
@@ -71,7 +71,7 @@ int StoreConfirmed(TComPortClass& port, TServClass& serv, uint8_t block, std::sp
   }
 }
 
-int RenumberDevice(TComPortClass& port, TServClass& serv, int number) {
+int RenumberDevice(ModbusLink& port, ServiceBlock& serv, int number) {
   if (number < 1 || number > 31) return kResultBadFunction;
   serv.ConfiguredDevice = static_cast<uint8_t>(number - 1);
   const uint8_t index = serv.ConfiguredDevice;

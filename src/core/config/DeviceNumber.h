@@ -8,22 +8,22 @@
 
 namespace zul {
 
-class TComPortClass;
-class TServClass;
+class ModbusLink;
+class ServiceBlock;
 
 inline constexpr uint8_t kRenumberBlock = 99;
 
-// Sends function 69 with the block number and `bytes` to Serv.CurrentDevice,
+// Sends function 69 with the block number and `bytes` to service.CurrentDevice,
 // makes `deviceAfter` the current device and polls it with function 14 until
 // it has stored the block. Busy answers (6) are polled again (for at most
-// TComPortClass::kBusyGiveUpMs); 7 and the port failures end at once, other
+// ModbusLink::kBusyGiveUpMs); 7 and the port failures end at once, other
 // failures send the block again while tries of stage 1 remain. Failures are
 // shown with ShowError. Returns 0 or the last result code.
-int StoreConfirmed(TComPortClass& port, TServClass& serv, uint8_t block, std::span<const uint8_t> bytes,
+int StoreConfirmed(ModbusLink& port, ServiceBlock& serv, uint8_t block, std::span<const uint8_t> bytes,
                    int deviceAfter);
 
-// Gives the controller at Serv.CurrentDevice the number `number` (1..31):
+// Gives the controller at service.CurrentDevice the number `number` (1..31):
 // ConfiguredDevice and, afterwards, CurrentDevice become number - 1.
-int RenumberDevice(TComPortClass& port, TServClass& serv, int number);
+int RenumberDevice(ModbusLink& port, ServiceBlock& serv, int number);
 
 }  // namespace zul

@@ -8,7 +8,7 @@
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
 #include "core/config/ZulFileLayout.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 
 namespace zul {
 
@@ -26,7 +26,7 @@ namespace {
 
 constexpr int kRelayMasksLooked = 5;  // relay modules 1..5 of a processing record
 constexpr int kTextPauseMs = 50;
-constexpr int kTextBytes = TServClass::kTextWidth;
+constexpr int kTextBytes = ServiceBlock::kTextWidth;
 
 std::string Address(int index) {
   char buf[8];
@@ -40,14 +40,14 @@ int Clamp(int v, int hi) { return std::clamp(v, 0, hi); }
 
 bool ProcessedByRelayModules(const Configuration& c, int signal) {
   for (int k = 1; k <= kRelayMasksLooked; ++k)
-    if (c.ProgZul.GetByte(signal, k) != 0) return true;
+    if (c.discreteProcessing.GetByte(signal, k) != 0) return true;
   return false;
 }
 
 }  // namespace
 
 std::vector<SignalRow> SignalRows(const Configuration& c, RelayColumn relay) {
-  const TServClass& s = c.Serv;
+  const ServiceBlock& s = c.service;
   const int count = Clamp(s.SignalCount, kInformSignalRows);
   std::vector<SignalRow> rows(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) {
@@ -65,22 +65,22 @@ std::vector<SignalRow> SignalRows(const Configuration& c, RelayColumn relay) {
 }
 
 std::vector<AnalogRow> AnalogRows(const Configuration& c) {
-  const TServClass& s = c.Serv;
+  const ServiceBlock& s = c.service;
   std::vector<AnalogRow> rows(kInformAnalogRows);
-  const int modules = Clamp(s.AiModules, TServClass::kMaxAiModules);
+  const int modules = Clamp(s.AiModules, ServiceBlock::kMaxAiModules);
   for (int a = 0; a < modules; ++a) {
-    for (int ch = 0; ch < TServClass::kInputsPerAiModule; ++ch) {
+    for (int ch = 0; ch < ServiceBlock::kInputsPerAiModule; ++ch) {
       const int r = 6 * a + ch + 1;
       AnalogRow& row = rows[static_cast<size_t>(r - 1)];
       row[0] = std::to_string(r);
       row[1] = s.JoinIdentCells(s.DiCount + 24 * a + 4 * ch, 0, 5);
       row[2] = Address(r - 1);
-      row[3] = c.ProgMBA.GetPosition(a, ch);
+      row[3] = c.analogModules.GetPosition(a, ch);
     }
   }
   // The network analog inputs, found by walking the network signals.
   int signal = s.DiCount + 24 * s.AiModules;
-  for (int k = 0; k != s.NetAnalogTotal && signal >= 0 && signal < TServClass::kSignals;) {
+  for (int k = 0; k != s.NetAnalogTotal && signal >= 0 && signal < ServiceBlock::kSignals;) {
     const std::string& kind = s.Ident[static_cast<size_t>(signal)][2];
     if (kind == "A") {
       const int r = 6 * s.AiModules + k + 1;
@@ -89,8 +89,8 @@ std::vector<AnalogRow> AnalogRows(const Configuration& c) {
       row[0] = std::to_string(r);
       row[1] = s.JoinIdentCells(signal, 0, 7);
       row[2] = Address(r - 1);
-      row[3] = c.ProgMBM.GetPosition(k);
-      signal += TServClass::kLimitsPerAnalogInput;
+      row[3] = c.networkMaster.GetPosition(k);
+      signal += ServiceBlock::kLimitsPerAnalogInput;
       ++k;
     } else if (kind == "D") {
       ++signal;
@@ -102,8 +102,8 @@ std::vector<AnalogRow> AnalogRows(const Configuration& c) {
 }
 
 std::vector<OutputRow> OutputRows(const Configuration& c) {
-  const TServClass& s = c.Serv;
-  const TProgMRClass& mr = c.ProgMR;
+  const ServiceBlock& s = c.service;
+  const RelayModules& mr = c.relayModules;
   const int count = Clamp(s.DoCount, kInformOutputRows);
   std::vector<OutputRow> rows(static_cast<size_t>(count));
   for (int o = 0; o < count; ++o) {
@@ -112,8 +112,8 @@ std::vector<OutputRow> OutputRows(const Configuration& c) {
     r[1] = s.GetOutputText(o);
     r[2] = Address(o);
     r[3] = s.GetOutputIdentifier(o);
-    const int m = o / TProgMRClass::kOutputs;
-    const int j = o % TProgMRClass::kOutputs;
+    const int m = o / RelayModules::kOutputs;
+    const int j = o % RelayModules::kOutputs;
     if (m >= s.DoModules) continue;
     const bool control = mr.GetOutputType(j, m) != 0;
     const bool mode = mr.GetMode(j, m) != 0;
@@ -134,31 +134,32 @@ std::vector<OutputRow> OutputRows(const Configuration& c) {
 
 // --- an edited signal text ----------------------------------------------------------
 
-TextWrite SendEditedSignalText(Configuration& c, TComPortClass& port, Interaction& ui, int signal,
+TextWrite SendEditedSignalText(Configuration& c, ModbusLink& port, Interaction& ui, int signal,
                                const std::function<void(int)>& progress) {
-  TServClass& s = c.Serv;
+  ServiceBlock& s = c.service;
   if (s.TextChanged != 1) return TextWrite::Unchanged;
   if (s.FileMode == 1) {
     s.FileChanged = 1;
     return TextWrite::FileChanged;
   }
-  if (c.ProgZul.AccessLevel != kFullAccess) {
+  if (c.discreteProcessing.AccessLevel != kFullAccess) {
     ui.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
     return TextWrite::NoAccess;
   }
   // The controller holds texts 0..191 only; blocks 52.. carry output texts.
-  if (signal < 0 || signal >= TServClass::kExchangedTexts) return TextWrite::MemoryOnly;
+  if (signal < 0 || signal >= ServiceBlock::kExchangedTexts) return TextWrite::MemoryOnly;
 
   auto step = [&](int value) {
     if (progress) progress(value);
   };
   step(0);
   port.Pause(kTextPauseMs);
-  const int n = signal / TServClass::kTextsPerBlock;
+  const int n = signal / ServiceBlock::kTextsPerBlock;
   s.FillTextBlock(n);
-  const int count = std::clamp(s.TextBlockLen - 1, 0, TServClass::kTextBlockBytes);
-  const bool ok = port.WriteBlock(
-      s.CurrentDevice, static_cast<uint8_t>(TServClass::kFirstTextBlockNumber + n), s.TextBuf.data(), count);
+  const int count = std::clamp(s.TextBlockLen - 1, 0, ServiceBlock::kTextBlockBytes);
+  const bool ok =
+      port.WriteBlock(s.CurrentDevice, static_cast<uint8_t>(ServiceBlock::kFirstTextBlockNumber + n),
+                      s.TextBuf.data(), count);
   step(ok ? 100 : 0);
   step(-1);
   if (!ok) return TextWrite::Failed;
@@ -169,20 +170,20 @@ TextWrite SendEditedSignalText(Configuration& c, TComPortClass& port, Interactio
 // --- copying and replacing groups of texts --------------------------------------------
 
 int SignalOfTypedNumber(const Configuration& c, int number) {
-  if (number < 1 || number > TServClass::kSignals) return -1;
-  const int shown = c.ProgZul.RowSignal[static_cast<size_t>(number - 1)];
-  if (shown >= 0 && shown < TServClass::kSignals) return shown;
+  if (number < 1 || number > ServiceBlock::kSignals) return -1;
+  const int shown = c.discreteProcessing.RowSignal[static_cast<size_t>(number - 1)];
+  if (shown >= 0 && shown < ServiceBlock::kSignals) return shown;
   return number - 1;
 }
 
 namespace {
 
-void CopyRow(const std::array<uint8_t, kTextBytes>& from, TReservBlocksClass::TextRow& to) {
+void CopyRow(const std::array<uint8_t, kTextBytes>& from, ReserveBlocks::TextRow& to) {
   to.fill(0);
   std::copy(from.begin(), from.end(), to.begin());
 }
 
-void PasteRow(const TReservBlocksClass::TextRow& from, std::array<uint8_t, kTextBytes>& to) {
+void PasteRow(const ReserveBlocks::TextRow& from, std::array<uint8_t, kTextBytes>& to) {
   std::copy(from.begin(), from.begin() + kTextBytes, to.begin());
 }
 
@@ -194,28 +195,28 @@ bool Warn(Interaction& ui, const char* text) {
 }  // namespace
 
 bool CopySignalTexts(Configuration& c, Interaction& ui, int first, int last) {
-  const int count = c.Serv.SignalCount;
+  const int count = c.service.SignalCount;
   if (first < 1 || first > count) return Warn(ui, kWrongInputNumberText);
   const int from = SignalOfTypedNumber(c, first);
   if (last < 1 || last > count) return Warn(ui, kWrongInputNumberText);
   const int to = SignalOfTypedNumber(c, last);
   if (to < from) return Warn(ui, kWrongInputNumberText);
   for (int i = from; i <= to; ++i)
-    CopyRow(c.Serv.Text[static_cast<size_t>(i)], c.CopyBlocks.Texts[static_cast<size_t>(i)]);
-  c.CopyBlocks.FirstCopiedSignal = from;
-  c.CopyBlocks.LastCopiedSignal = to;
+    CopyRow(c.service.Text[static_cast<size_t>(i)], c.copyBlocks.Texts[static_cast<size_t>(i)]);
+  c.copyBlocks.FirstCopiedSignal = from;
+  c.copyBlocks.LastCopiedSignal = to;
   return true;
 }
 
 bool CopyOutputTexts(Configuration& c, Interaction& ui, int first, int last) {
-  const int count = std::min(c.Serv.DoCount, kInformOutputRows);
+  const int count = std::min(c.service.DoCount, kInformOutputRows);
   if (first < 1 || first > count || last < 1 || last > count) return Warn(ui, kWrongOutputNumberText);
   const int from = first - 1;
   const int to = last - 1;
   for (int o = from; o <= to; ++o)
-    CopyRow(c.Serv.OutText[static_cast<size_t>(o)], c.CopyBlocks.OutTexts[static_cast<size_t>(o)]);
-  c.CopyBlocks.FirstCopiedOutput = from;
-  c.CopyBlocks.LastCopiedOutput = to;
+    CopyRow(c.service.OutText[static_cast<size_t>(o)], c.copyBlocks.OutTexts[static_cast<size_t>(o)]);
+  c.copyBlocks.FirstCopiedOutput = from;
+  c.copyBlocks.LastCopiedOutput = to;
   return true;
 }
 
@@ -223,7 +224,7 @@ namespace {
 
 // Rows first..last of the copy area go to rows d.. of `rows`, never past `end`.
 template <typename Rows>
-int Paste(const std::array<TReservBlocksClass::TextRow, std::tuple_size_v<Rows>>& copied, int first, int last,
+int Paste(const std::array<ReserveBlocks::TextRow, std::tuple_size_v<Rows>>& copied, int first, int last,
           int d, int end, Rows& rows) {
   const int size = static_cast<int>(rows.size());
   first = std::clamp(first, 0, size - 1);
@@ -242,24 +243,25 @@ int Paste(const std::array<TReservBlocksClass::TextRow, std::tuple_size_v<Rows>>
 }  // namespace
 
 int ReplaceSignalTexts(Configuration& c, Interaction& ui, int number) {
-  if (number < 1 || number > c.Serv.SignalCount) {
+  if (number < 1 || number > c.service.SignalCount) {
     Warn(ui, kWrongInputNumberText);
     return -1;
   }
-  const int replaced = Paste(c.CopyBlocks.Texts, c.CopyBlocks.FirstCopiedSignal,
-                             c.CopyBlocks.LastCopiedSignal, number - 1, c.Serv.SignalCount, c.Serv.Text);
-  if (replaced > 0) c.ProgZul.RebuildOnly = 1;
+  const int replaced =
+      Paste(c.copyBlocks.Texts, c.copyBlocks.FirstCopiedSignal, c.copyBlocks.LastCopiedSignal, number - 1,
+            c.service.SignalCount, c.service.Text);
+  if (replaced > 0) c.discreteProcessing.RebuildOnly = 1;
   return replaced;
 }
 
 int ReplaceOutputTexts(Configuration& c, Interaction& ui, int number) {
-  if (number < 1 || number > c.Serv.DoCount) {
+  if (number < 1 || number > c.service.DoCount) {
     Warn(ui, kWrongOutputNumberText);
     return -1;
   }
-  const int replaced = Paste(c.CopyBlocks.OutTexts, c.CopyBlocks.FirstCopiedOutput,
-                             c.CopyBlocks.LastCopiedOutput, number - 1, c.Serv.DoCount, c.Serv.OutText);
-  if (replaced > 0) c.ProgZul.RebuildOnly = 1;
+  const int replaced = Paste(c.copyBlocks.OutTexts, c.copyBlocks.FirstCopiedOutput,
+                             c.copyBlocks.LastCopiedOutput, number - 1, c.service.DoCount, c.service.OutText);
+  if (replaced > 0) c.discreteProcessing.RebuildOnly = 1;
   return replaced;
 }
 
@@ -270,12 +272,12 @@ namespace {
 // Block lengths as the configuration in memory has them.
 ZulBlockLengths LengthsInMemory(const Configuration& c) {
   ZulBlockLengths l;
-  l.relayBlock = c.ProgMR.GetBlockLength();
-  l.masterBlock = c.ProgMBM.MasterBlockLen;
-  l.f15Block = c.ProgMBM.F15BlockLen;
-  l.recordBlock = c.ProgZul.GetRecordBlockLen();
-  l.unitsBlock = c.Serv.UnitsBlockLen;
-  l.textBlock = c.Serv.TextBlockLen;
+  l.relayBlock = c.relayModules.GetBlockLength();
+  l.masterBlock = c.networkMaster.MasterBlockLen;
+  l.f15Block = c.networkMaster.F15BlockLen;
+  l.recordBlock = c.discreteProcessing.GetRecordBlockLen();
+  l.unitsBlock = c.service.UnitsBlockLen;
+  l.textBlock = c.service.TextBlockLen;
   return l;
 }
 
@@ -312,13 +314,13 @@ NamesLoad LoadOutputNamesFromFile(Configuration& c, Interaction& ui, const std::
 
   std::array<uint8_t, 1 + kZulIdentitySize> head{};
   const std::vector<ZulSection> layout = ZulFileLayout(LengthsInMemory(c));
-  constexpr int kBlocks = TServClass::kOutTextBlocks;
-  constexpr size_t kBytes = TServClass::kOutTextBlockBytes;
+  constexpr int kBlocks = ServiceBlock::kOutTextBlocks;
+  constexpr size_t kBytes = ServiceBlock::kOutTextBlockBytes;
   std::array<std::array<uint8_t, kBytes>, kBlocks> blocks{};
   bool complete = ReadAt(file, 0, head.data(), head.size());
   int found = 0;
   for (const ZulSection& section : layout) {
-    const int n = section.key - TServClass::kFirstOutTextBlockNumber;
+    const int n = section.key - ServiceBlock::kFirstOutTextBlockNumber;
     if (n < 0 || n >= kBlocks || section.key > 255) continue;
     const size_t count = std::min(section.length, kBytes);
     complete = complete && ReadAt(file, section.offset, blocks[static_cast<size_t>(n)].data(), count);
@@ -330,18 +332,18 @@ NamesLoad LoadOutputNamesFromFile(Configuration& c, Interaction& ui, const std::
     return NamesLoad::Refused;
   }
 
-  for (int slot = 0; slot < TServClass::kSlots; ++slot) {
-    if (head[static_cast<size_t>(2 + slot)] != c.Serv.ModuleType[static_cast<size_t>(slot)]) {
+  for (int slot = 0; slot < ServiceBlock::kSlots; ++slot) {
+    if (head[static_cast<size_t>(2 + slot)] != c.service.ModuleType[static_cast<size_t>(slot)]) {
       ui.Show(kCaptionWarning, "Рабочая конфигурация \nне соответствует конфигурации в файле", Icon::Warning);
       break;
     }
   }
   for (int n = 0; n < kBlocks; ++n) {
-    c.Serv.LoadOutputTextBlock(blocks[static_cast<size_t>(n)]);
-    c.Serv.PutOutputTextBlock(n);
+    c.service.LoadOutputTextBlock(blocks[static_cast<size_t>(n)]);
+    c.service.PutOutputTextBlock(n);
   }
-  for (int o = 0; o < TServClass::kOutputs; ++o)
-    CopyRow(c.Serv.OutText[static_cast<size_t>(o)], c.ReservBlocks.OutTexts[static_cast<size_t>(o)]);
+  for (int o = 0; o < ServiceBlock::kOutputs; ++o)
+    CopyRow(c.service.OutText[static_cast<size_t>(o)], c.reserveBlocks.OutTexts[static_cast<size_t>(o)]);
   return NamesLoad::Loaded;
 }
 

@@ -14,7 +14,7 @@ namespace zul {
 
 struct Configuration;
 class Interaction;
-class TComPortClass;
+class ModbusLink;
 
 inline constexpr int kInformSignalRows = 252;  // rows of the discrete table (header not counted)
 inline constexpr int kInformAnalogRows = 60;
@@ -61,7 +61,7 @@ enum class TextWrite {
 // After the text dialog stored the text of `signal`: sends the text block
 // holding it when TextChanged says so. `progress` (0..100) drives the window's
 // bar; -1 hides it.
-TextWrite SendEditedSignalText(Configuration& c, TComPortClass& port, Interaction& ui, int signal,
+TextWrite SendEditedSignalText(Configuration& c, ModbusLink& port, Interaction& ui, int signal,
                                const std::function<void(int)>& progress = {});
 
 // --- copying and replacing groups of texts --------------------------------------------

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::array<const char*, 4> kSetpointNames = {"LL", "L", "H", "HH"};
 
-std::string Header(const TServClass& s, int signal) {
+std::string Header(const ServiceBlock& s, int signal) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%d (адрес 0x%02X)", signal + 1, static_cast<unsigned>(signal & 0xFF));
   return std::string(buf) + std::string(6, ' ') + s.GetIdentifier(signal);
@@ -25,13 +25,13 @@ std::string SlaveTypeName(int type) {
   return {};
 }
 
-std::string UnitName(const TProgMBAClass& mba, int index) {
+std::string UnitName(const AnalogModules& mba, int index) {
   const std::vector<std::string> names = mba.FillUnitsList();
   if (index >= 0 && index < static_cast<int>(names.size())) return names[static_cast<size_t>(index)];
   return {};
 }
 
-std::string AnalogSetpoint(const TProgMBAClass& mba, int m, int ch, int k) {
+std::string AnalogSetpoint(const AnalogModules& mba, int m, int ch, int k) {
   switch (k) {
     case 0:
       return mba.GetSetpointLL(m, ch);
@@ -44,7 +44,7 @@ std::string AnalogSetpoint(const TProgMBAClass& mba, int m, int ch, int k) {
   }
 }
 
-std::string NetSetpoint(const TProgMBMClass& mbm, int a, int k) {
+std::string NetSetpoint(const NetworkMaster& mbm, int a, int k) {
   switch (k) {
     case 0:
       return mbm.GetSetpointLL(a);
@@ -60,11 +60,11 @@ std::string NetSetpoint(const TProgMBMClass& mbm, int a, int k) {
 }  // namespace
 
 InputInfo DescribeInput(const Configuration& c, int signal) {
-  const TServClass& s = c.Serv;
+  const ServiceBlock& s = c.service;
   InputInfo info;
-  const int firstAnalog = TServClass::kInputsPerDiModule * s.DiModules;
+  const int firstAnalog = ServiceBlock::kInputsPerDiModule * s.DiModules;
   const int firstNet = firstAnalog + 24 * s.AiModules;
-  if (signal < firstAnalog || signal < 0 || signal >= TServClass::kSignals) return info;
+  if (signal < firstAnalog || signal < 0 || signal >= ServiceBlock::kSignals) return info;
   info.header = Header(s, signal);
   info.text = s.GetText(signal);
 
@@ -76,24 +76,24 @@ InputInfo DescribeInput(const Configuration& c, int signal) {
     const int slot = s.DiModules + f;
     info.kind = InputInfo::Kind::Analog;
     info.module = f + 1;
-    if (slot >= 0 && slot < TServClass::kSlots)
+    if (slot >= 0 && slot < ServiceBlock::kSlots)
       info.moduleType = AnalogTypeText(s.ModuleType[static_cast<size_t>(slot)]);
     info.input = ch + 1;
-    info.unitIndex = c.ProgMBA.GetUnitIndex(f, ch);
-    info.unit = UnitName(c.ProgMBA, info.unitIndex);
-    info.position = c.ProgMBA.GetPosition(f, ch);
-    info.scaleMin = c.ProgMBA.GetScaleMin(f, ch);
-    info.scaleMax = c.ProgMBA.GetScaleMax(f, ch);
+    info.unitIndex = c.analogModules.GetUnitIndex(f, ch);
+    info.unit = UnitName(c.analogModules, info.unitIndex);
+    info.position = c.analogModules.GetPosition(f, ch);
+    info.scaleMin = c.analogModules.GetScaleMin(f, ch);
+    info.scaleMax = c.analogModules.GetScaleMax(f, ch);
     info.setpointName = std::string("уставка ") + kSetpointNames[static_cast<size_t>(k)];
-    info.setpointValue = AnalogSetpoint(c.ProgMBA, f, ch, k);
+    info.setpointValue = AnalogSetpoint(c.analogModules, f, ch, k);
     return info;
   }
 
   // Network blocks follow one another from the first network signal.
   int first = firstNet;
   int analogBefore = 0;
-  for (int j = 0; j < TProgMBMClass::kEntries; ++j) {
-    const auto sizes = c.ProgMBM.GetBlockSizes(j);
+  for (int j = 0; j < NetworkMaster::kEntries; ++j) {
+    const auto sizes = c.networkMaster.GetBlockSizes(j);
     if (signal >= first + sizes.discrete) {
       first += sizes.discrete;
       analogBefore += sizes.analog;
@@ -102,8 +102,8 @@ InputInfo DescribeInput(const Configuration& c, int signal) {
     const int p = signal - first;
     info.kind = InputInfo::Kind::Network;
     info.module = j + 1;
-    info.slave = c.ProgMBM.GetSlave(j);
-    info.slaveType = SlaveTypeName(c.ProgMBM.GetSlaveType(j));
+    info.slave = c.networkMaster.GetSlave(j);
+    info.slaveType = SlaveTypeName(c.networkMaster.GetSlaveType(j));
     if (sizes.analog == 0) {
       info.input = p + 1;
       info.scaling = false;
@@ -112,13 +112,13 @@ InputInfo DescribeInput(const Configuration& c, int signal) {
     const int a = analogBefore + p / 4;
     const int k = p % 4;
     info.input = p / 4 + 1;
-    info.unitIndex = c.ProgMBM.GetUnitIndex(a);
-    info.unit = UnitName(c.ProgMBA, info.unitIndex);
-    info.position = c.ProgMBM.GetPosition(a);
-    info.scaleMin = c.ProgMBM.GetScaleMin(a);
-    info.scaleMax = c.ProgMBM.GetScaleMax(a);
+    info.unitIndex = c.networkMaster.GetUnitIndex(a);
+    info.unit = UnitName(c.analogModules, info.unitIndex);
+    info.position = c.networkMaster.GetPosition(a);
+    info.scaleMin = c.networkMaster.GetScaleMin(a);
+    info.scaleMax = c.networkMaster.GetScaleMax(a);
     info.setpointName = std::string("уставка ") + kSetpointNames[static_cast<size_t>(k)];
-    info.setpointValue = NetSetpoint(c.ProgMBM, a, k);
+    info.setpointValue = NetSetpoint(c.networkMaster, a, k);
     return info;
   }
   return InputInfo{};

@@ -11,37 +11,37 @@ constexpr const char* kNone = "нет";
 
 std::string HexDigit(int code) { return std::string(1, kHexDigits[code & 0x0F]); }
 
-std::string CodesOf(const TServClass& serv, int first, int count) {
+std::string CodesOf(const ServiceBlock& serv, int first, int count) {
   std::string s;
   for (int k = first; k < first + count; ++k) s += HexDigit(serv.ModuleType[static_cast<size_t>(k)]);
   return s;
 }
 
 // Identifier cells 0..5 of an output.
-std::string OutputCells(const TServClass& serv, int output) {
+std::string OutputCells(const ServiceBlock& serv, int output) {
   std::string s;
-  if (output < 0 || output >= TServClass::kOutputs) return s;
+  if (output < 0 || output >= ServiceBlock::kOutputs) return s;
   for (int c = 0; c < 6; ++c) s += serv.OutIdent[static_cast<size_t>(output)][static_cast<size_t>(c)];
   return s;
 }
 
 std::string Range(const std::string& first, const std::string& last) { return first + " - " + last; }
 
-std::string DiscreteInputs(const TServClass& serv, int module) {
-  const int first = (module - 1) * TServClass::kInputsPerDiModule;
+std::string DiscreteInputs(const ServiceBlock& serv, int module) {
+  const int first = (module - 1) * ServiceBlock::kInputsPerDiModule;
   return Range(serv.JoinIdentCells(first, 0, 6),
-               serv.JoinIdentCells(first + TServClass::kInputsPerDiModule - 1, 0, 6));
+               serv.JoinIdentCells(first + ServiceBlock::kInputsPerDiModule - 1, 0, 6));
 }
 
-std::string AnalogLimits(const TServClass& serv, int module) {
-  constexpr int kPerModule = TServClass::kInputsPerAiModule * TServClass::kLimitsPerAnalogInput;
+std::string AnalogLimits(const ServiceBlock& serv, int module) {
+  constexpr int kPerModule = ServiceBlock::kInputsPerAiModule * ServiceBlock::kLimitsPerAnalogInput;
   const int first = serv.DiCount + (module - 1) * kPerModule;
   return Range(serv.JoinIdentCells(first, 0, 5), serv.JoinIdentCells(first + kPerModule - 1, 0, 5));
 }
 
-std::string RelayOutputs(const TServClass& serv, int module) {
-  const int first = (module - 1) * TServClass::kOutputsPerDoModule;
-  return Range(OutputCells(serv, first), OutputCells(serv, first + TServClass::kOutputsPerDoModule - 1));
+std::string RelayOutputs(const ServiceBlock& serv, int module) {
+  const int first = (module - 1) * ServiceBlock::kOutputsPerDoModule;
+  return Range(OutputCells(serv, first), OutputCells(serv, first + ServiceBlock::kOutputsPerDoModule - 1));
 }
 
 }  // namespace
@@ -78,26 +78,26 @@ std::string ModuleTypeText(int type) {
 
 std::string AnalogTypeText(int type) { return type >= 6 && type <= 9 ? ModuleTypeText(type) : std::string(); }
 
-std::string ModuleCodeLine(const TServClass& serv) { return CodesOf(serv, 0, TServClass::kSlots); }
+std::string ModuleCodeLine(const ServiceBlock& serv) { return CodesOf(serv, 0, ServiceBlock::kSlots); }
 
-int ModuleNumberInGroup(const TServClass& serv, int slot) {
-  if (slot < 1 || slot > TServClass::kSlots) return 0;
-  const auto group = TServClass::GroupOf(serv.ModuleType[static_cast<size_t>(slot - 1)]);
-  if (group == TServClass::ModuleGroup::None) return 0;
+int ModuleNumberInGroup(const ServiceBlock& serv, int slot) {
+  if (slot < 1 || slot > ServiceBlock::kSlots) return 0;
+  const auto group = ServiceBlock::GroupOf(serv.ModuleType[static_cast<size_t>(slot - 1)]);
+  if (group == ServiceBlock::ModuleGroup::None) return 0;
   int n = 0;
   for (int s = 0; s < slot; ++s) {
-    if (TServClass::GroupOf(serv.ModuleType[static_cast<size_t>(s)]) == group) ++n;
+    if (ServiceBlock::GroupOf(serv.ModuleType[static_cast<size_t>(s)]) == group) ++n;
   }
   return n;
 }
 
-ModuleTableTexts BuildModuleTable(const TServClass& serv) {
+ModuleTableTexts BuildModuleTable(const ServiceBlock& serv) {
   ModuleTableTexts t;
   t.stZul = "ЗУЛ-05-16 ";
   t.stZul1 = CodesOf(serv, 0, 8);
   t.stZul2 = CodesOf(serv, 8, 8);
-  t.kVhA = TServClass::kInputsPerAiModule * serv.AiModules;
-  t.kVhD = TServClass::kInputsPerDiModule * serv.DiModules;
+  t.kVhA = ServiceBlock::kInputsPerAiModule * serv.AiModules;
+  t.kVhD = ServiceBlock::kInputsPerDiModule * serv.DiModules;
   t.allD = serv.SignalCount;
   t.kVyhS = serv.DoCount;
   t.allAn = serv.AnalogSignalCount;

@@ -5,12 +5,12 @@
 #include <array>
 #include <string>
 
-#include "core/model/TServClass.h"
+#include "core/model/ServiceBlock.h"
 
 namespace zul {
 
 inline constexpr const char* kNoAnalogForLk11Text = "Невозможно программировать ЛК-11 -  нет аналог. входов";
-inline constexpr int kModuleRows = TServClass::kSlots;
+inline constexpr int kModuleRows = ServiceBlock::kSlots;
 
 struct ModuleRowTexts {
   std::string type;
@@ -38,15 +38,15 @@ struct ModuleTableTexts {
 
 // A module is numbered within its group (discrete input, analog, relay) by
 // the modules of that group in the slots before it.
-ModuleTableTexts BuildModuleTable(const TServClass& serv);
+ModuleTableTexts BuildModuleTable(const ServiceBlock& serv);
 
 // The type cell of a module type ("ЛК-1", ...); empty for types without a name.
 std::string ModuleTypeText(int type);
 // The name of an analog module type (6..9); empty for any other type.
 std::string AnalogTypeText(int type);
 // The 16 type codes, one upper-case hexadecimal digit each, slot 1 first.
-std::string ModuleCodeLine(const TServClass& serv);
+std::string ModuleCodeLine(const ServiceBlock& serv);
 // The module's number within its group (1-based) for the module in `slot` (1..16); 0 when the slot is empty.
-int ModuleNumberInGroup(const TServClass& serv, int slot);
+int ModuleNumberInGroup(const ServiceBlock& serv, int slot);
 
 }  // namespace zul

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/model/TServClass.h"
+#include "core/model/ServiceBlock.h"
 
 namespace zul {
 
@@ -77,17 +77,17 @@ OrderedComposition OrderComposition(const SlotTypes& types, const SlotFlags& kee
   return out;
 }
 
-void ApplyComposition(TServClass& serv, const OrderedComposition& composition) {
+void ApplyComposition(ServiceBlock& serv, const OrderedComposition& composition) {
   const CompositionCounts c = CountComposition(composition.types);
-  std::array<uint8_t, TServClass::kIdentityBytes> identity{};
-  identity[TServClass::kIdModuleCount] = static_cast<uint8_t>(c.discrete + c.analog + c.relay);
+  std::array<uint8_t, ServiceBlock::kIdentityBytes> identity{};
+  identity[ServiceBlock::kIdModuleCount] = static_cast<uint8_t>(c.discrete + c.analog + c.relay);
   for (size_t s = 0; s < composition.types.size(); ++s) {
-    identity[TServClass::kIdFirstSlot + s] = static_cast<uint8_t>(composition.types[s]);
+    identity[ServiceBlock::kIdFirstSlot + s] = static_cast<uint8_t>(composition.types[s]);
   }
-  identity[TServClass::kIdDoCount] = static_cast<uint8_t>(8 * c.relay);
-  identity[TServClass::kIdSignalCount] = static_cast<uint8_t>(12 * c.discrete + 24 * c.analog);
-  identity[TServClass::kIdAnalogSignalCount] = static_cast<uint8_t>(6 * c.analog);
-  identity[TServClass::kIdIndicationType] = 1;
+  identity[ServiceBlock::kIdDoCount] = static_cast<uint8_t>(8 * c.relay);
+  identity[ServiceBlock::kIdSignalCount] = static_cast<uint8_t>(12 * c.discrete + 24 * c.analog);
+  identity[ServiceBlock::kIdAnalogSignalCount] = static_cast<uint8_t>(6 * c.analog);
+  identity[ServiceBlock::kIdIndicationType] = 1;
   serv.LoadIdentity(identity);
   serv.GetIndicationCells();
   for (size_t s = 0; s < composition.keep.size(); ++s) serv.KeepSlot[s] = composition.keep[s];

@@ -9,7 +9,7 @@
 
 namespace zul {
 
-class TServClass;
+class ServiceBlock;
 
 inline constexpr int kCompositionSlots = 16;
 using SlotTypes = std::array<int, kCompositionSlots>;
@@ -56,7 +56,7 @@ OrderedComposition OrderComposition(const SlotTypes& types, const SlotFlags& kee
 // Makes the ordered composition the service block's: its identity (module
 // count, types, outputs, signal counts, indication type 1 "24+ЖКИ(4х20)"), the
 // counts that follow, and the keep flags.
-void ApplyComposition(TServClass& serv, const OrderedComposition& composition);
+void ApplyComposition(ServiceBlock& serv, const OrderedComposition& composition);
 
 // Keep boxes of the new-configuration dialog (mode "on the basis of the open file").
 // After a slot's list changed from `oldType` (the open configuration's) to `newType`.

@@ -9,15 +9,15 @@
 namespace zul {
 namespace {
 
-using Group = TServClass::ModuleGroup;
+using Group = ServiceBlock::ModuleGroup;
 constexpr int kProgrammableDiscrete = 10;
 
 // Position of slot `slot` within its group: the module index the group's
 // block owner uses (analog record, relay module).
 int IndexInGroup(const SlotTypes& types, int slot) {
-  const Group group = TServClass::GroupOf(types[static_cast<size_t>(slot)]);
+  const Group group = ServiceBlock::GroupOf(types[static_cast<size_t>(slot)]);
   int index = 0;
-  for (int s = 0; s < slot; ++s) index += TServClass::GroupOf(types[static_cast<size_t>(s)]) == group;
+  for (int s = 0; s < slot; ++s) index += ServiceBlock::GroupOf(types[static_cast<size_t>(s)]) == group;
   return index;
 }
 
@@ -28,64 +28,66 @@ int KeptSource(const OrderedComposition& ordered, const NewConfigurationBase& ba
   const int from = ordered.origin[s] - 1;
   const int oldType = base.types[static_cast<size_t>(from)];
   const int newType = ordered.types[s];
-  const Group group = TServClass::GroupOf(newType);
+  const Group group = ServiceBlock::GroupOf(newType);
   const bool sameKind =
-      group == Group::RelayOutput ? TServClass::GroupOf(oldType) == Group::RelayOutput : oldType == newType;
+      group == Group::RelayOutput ? ServiceBlock::GroupOf(oldType) == Group::RelayOutput : oldType == newType;
   return sameKind ? from : -1;
 }
 
 void BuildModules(const Configuration& open, const NewConfigurationBase& base,
                   const NewConfigurationRequest& request, const OrderedComposition& ordered,
                   Configuration& n) {
-  n.ProgMR.SetDefaults();
+  n.relayModules.SetDefaults();
   int analog = 0;
   int relay = 0;
   for (int slot = 0; slot < kCompositionSlots; ++slot) {
     const int type = ordered.types[static_cast<size_t>(slot)];
     const int from = KeptSource(ordered, base, request.onBasis, slot);
-    switch (TServClass::GroupOf(type)) {
+    switch (ServiceBlock::GroupOf(type)) {
       case Group::Analog: {
-        if (analog >= TProgMBAClass::kModules) break;
+        if (analog >= AnalogModules::kModules) break;
         if (from >= 0) {
-          n.ProgMBA.LoadRecord(analog, open.ProgMBA.GetRecord(IndexInGroup(base.types, from)));
-          n.ProgMBA.SetRecordByte(analog, 0, static_cast<uint8_t>(analog + 1));
+          n.analogModules.LoadRecord(analog, open.analogModules.GetRecord(IndexInGroup(base.types, from)));
+          n.analogModules.SetRecordByte(analog, 0, static_cast<uint8_t>(analog + 1));
         } else {
-          n.ProgMBA.SetModuleDefaults(analog, type);
+          n.analogModules.SetModuleDefaults(analog, type);
         }
         ++analog;
         break;
       }
       case Group::RelayOutput: {
-        if (relay >= TProgMRClass::kModules) break;
+        if (relay >= RelayModules::kModules) break;
         if (from >= 0) {
           const int old = IndexInGroup(base.types, from);
-          for (int i = 0; i < TProgMRClass::kModuleSize; ++i)
-            n.ProgMR.SetByte(1 + relay * TProgMRClass::kModuleSize + i,
-                             open.ProgMR.GetByte(1 + old * TProgMRClass::kModuleSize + i));
+          for (int i = 0; i < RelayModules::kModuleSize; ++i)
+            n.relayModules.SetByte(1 + relay * RelayModules::kModuleSize + i,
+                                   open.relayModules.GetByte(1 + old * RelayModules::kModuleSize + i));
         }
         ++relay;
         break;
       }
       case Group::DiscreteInput:
         if (type == kProgrammableDiscrete && from >= 0) {
-          n.ProgZul.SetSensorTypeByte(2 * slot, open.ProgZul.GetSensorTypeByte(2 * from));
-          n.ProgZul.SetSensorTypeByte(2 * slot + 1, open.ProgZul.GetSensorTypeByte(2 * from + 1));
+          n.discreteProcessing.SetSensorTypeByte(2 * slot,
+                                                 open.discreteProcessing.GetSensorTypeByte(2 * from));
+          n.discreteProcessing.SetSensorTypeByte(2 * slot + 1,
+                                                 open.discreteProcessing.GetSensorTypeByte(2 * from + 1));
         }
         break;
       case Group::None:
         break;
     }
   }
-  n.ProgZul.UnpackSensorTypes();
+  n.discreteProcessing.UnpackSensorTypes();
 }
 
 }  // namespace
 
-NewConfigurationBase NewConfigurationBase::Of(const TServClass& serv) {
+NewConfigurationBase NewConfigurationBase::Of(const ServiceBlock& serv) {
   NewConfigurationBase base;
   for (size_t s = 0; s < base.types.size(); ++s) base.types[s] = serv.ModuleType[s];
-  base.signalCount = serv.Identity[TServClass::kIdSignalCount];
-  base.analogSignalCount = serv.Identity[TServClass::kIdAnalogSignalCount];
+  base.signalCount = serv.Identity[ServiceBlock::kIdSignalCount];
+  base.analogSignalCount = serv.Identity[ServiceBlock::kIdAnalogSignalCount];
   return base;
 }
 
@@ -96,16 +98,16 @@ std::unique_ptr<Configuration> BuildNewConfiguration(const Configuration& open,
   SlotFlags keep{};
   if (request.onBasis) keep = request.keep;
   const OrderedComposition ordered = OrderComposition(request.typed, keep);
-  ApplyComposition(n->Serv, ordered);
-  TServClass& serv = n->Serv;
+  ApplyComposition(n->service, ordered);
+  ServiceBlock& serv = n->service;
 
   const CompositionCounts old = CountComposition(base.types);
   const bool sameComposition =
       request.onBasis && old.discrete == serv.DiModules && old.analog == serv.AiModules;
   if (sameComposition) {
     auto identity = serv.Identity;
-    identity[TServClass::kIdSignalCount] = static_cast<uint8_t>(base.signalCount);
-    identity[TServClass::kIdAnalogSignalCount] = static_cast<uint8_t>(base.analogSignalCount);
+    identity[ServiceBlock::kIdSignalCount] = static_cast<uint8_t>(base.signalCount);
+    identity[ServiceBlock::kIdAnalogSignalCount] = static_cast<uint8_t>(base.analogSignalCount);
     serv.LoadIdentity(identity);
     serv.GetIndicationCells();
   }
@@ -113,30 +115,31 @@ std::unique_ptr<Configuration> BuildNewConfiguration(const Configuration& open,
 
   BuildModules(open, base, request, ordered, *n);
   if (sameComposition) {
-    n->ProgMBM.Records = open.ProgMBM.Records;
-    n->ProgMBM.MasterBlock = open.ProgMBM.MasterBlock;
-    n->ProgF15.LoadBlock(open.ProgF15.GetBlock());
-    n->ProgFB = open.ProgFB;
+    n->networkMaster.Records = open.networkMaster.Records;
+    n->networkMaster.MasterBlock = open.networkMaster.MasterBlock;
+    n->function15Blocks.LoadBlock(open.function15Blocks.GetBlock());
+    n->functionBlocks = open.functionBlocks;
   } else {
-    n->ProgMBM.SetNewRecords(serv.AiModules);
-    n->ProgMBM.MasterBlock.fill(0);
-    n->ProgMBM.MasterBlock[0] = TProgMBMClass::kMasterBlockNumber;
-    n->ProgF15.Clear();
-    n->ProgFB.ResetAfterRead();
+    n->networkMaster.SetNewRecords(serv.AiModules);
+    n->networkMaster.MasterBlock.fill(0);
+    n->networkMaster.MasterBlock[0] = NetworkMaster::kMasterBlockNumber;
+    n->function15Blocks.Clear();
+    n->functionBlocks.ResetAfterRead();
   }
 
   if (request.onBasis) {
-    for (int i = 0; i < TProgZulClass::kSignals; ++i) n->ProgZul.SetRecord(i, open.ProgZul.Record(i));
-    if (serv.DoModules > 0) n->ProgZul.ApplyRelayDefaults();
-    serv.Text = open.Serv.Text;
-    serv.OutText = open.Serv.OutText;
-    n->ProgMBA.LoadUnits(open.ProgMBA.GetUnits());
+    for (int i = 0; i < DiscreteProcessing::kSignals; ++i)
+      n->discreteProcessing.SetRecord(i, open.discreteProcessing.Record(i));
+    if (serv.DoModules > 0) n->discreteProcessing.ApplyRelayDefaults();
+    serv.Text = open.service.Text;
+    serv.OutText = open.service.OutText;
+    n->analogModules.LoadUnits(open.analogModules.GetUnits());
   } else {
-    for (int s = 0; s < TServClass::kSignals; ++s) serv.DefaultText(s);
-    n->ProgZul.DefaultProcessing(serv.DiModules, serv.AiModules, serv.DoModules > 0);
-    n->ProgMBA.SetDefaultUnits();
+    for (int s = 0; s < ServiceBlock::kSignals; ++s) serv.DefaultText(s);
+    n->discreteProcessing.DefaultProcessing(serv.DiModules, serv.AiModules, serv.DoModules > 0);
+    n->analogModules.SetDefaultUnits();
   }
-  n->ProgReg.SetNewPrograms();
+  n->regulators.SetNewPrograms();
   return n;
 }
 

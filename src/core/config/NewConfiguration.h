@@ -12,7 +12,7 @@ namespace zul {
 
 struct Configuration;
 class Interaction;
-class TServClass;
+class ServiceBlock;
 
 inline constexpr const char* kNewConfigInputError = "ошибка ввода конфигурации";
 inline constexpr const char* kNewConfigWrongNameCaption = "задание имени файла";
@@ -28,7 +28,7 @@ struct NewConfigurationBase {
   SlotTypes types{};          // module type per slot
   int signalCount = 0;        // identity byte 20
   int analogSignalCount = 0;  // identity byte 21
-  static NewConfigurationBase Of(const TServClass& serv);
+  static NewConfigurationBase Of(const ServiceBlock& serv);
 };
 
 struct NewConfigurationRequest {

@@ -1,6 +1,6 @@
 #include "core/config/OnlineDiscrete.h"
 
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 
 namespace zul {
 
@@ -13,7 +13,7 @@ constexpr int kDataOffset = 3;
 
 using AnswerBuf = std::array<uint8_t, kAnswerBufferSize>;
 
-int Run(TComPortClass& port, int deviceIndex, const BitRequest& request, AnswerBuf& answer) {
+int Run(ModbusLink& port, int deviceIndex, const BitRequest& request, AnswerBuf& answer) {
   answer.fill(0);
   const auto data = request.Data();
   return port.Request(deviceIndex, request.function, static_cast<int>(data.size()), data.data(),
@@ -41,7 +41,7 @@ bool AnswerBit(std::span<const uint8_t> answer, int bit) {
   return (answer[at] >> (bit % 8)) & 1;
 }
 
-InputModulePoll PollInputModule(TComPortClass& port, int deviceIndex, int slot, int module) {
+InputModulePoll PollInputModule(ModbusLink& port, int deviceIndex, int slot, int module) {
   InputModulePoll poll;
   AnswerBuf answer{};
   if ((poll.result = Run(port, deviceIndex, HealthRequest(), answer)) != kResultOk) return poll;
@@ -56,7 +56,7 @@ InputModulePoll PollInputModule(TComPortClass& port, int deviceIndex, int slot, 
   return poll;
 }
 
-OutputModulePoll PollOutputModule(TComPortClass& port, int deviceIndex, int slot, int relayModule) {
+OutputModulePoll PollOutputModule(ModbusLink& port, int deviceIndex, int slot, int relayModule) {
   OutputModulePoll poll;
   AnswerBuf answer{};
   if ((poll.result = Run(port, deviceIndex, HealthRequest(), answer)) != kResultOk) return poll;

@@ -10,7 +10,7 @@
 
 namespace zul {
 
-class TComPortClass;
+class ModbusLink;
 
 struct BitRequest {
   uint8_t function = 0;
@@ -45,7 +45,7 @@ struct InputModulePoll {
 };
 // slot: the module's slot 1..16 (health bit); module: its number among the
 // discrete input modules, 1-based (input and validity addresses).
-InputModulePoll PollInputModule(TComPortClass& port, int deviceIndex, int slot, int module);
+InputModulePoll PollInputModule(ModbusLink& port, int deviceIndex, int slot, int module);
 
 struct OutputModulePoll {
   int result = 0;
@@ -53,6 +53,6 @@ struct OutputModulePoll {
   bool faulty = false;
   std::array<bool, kOnlineOutputs> on{};
 };
-OutputModulePoll PollOutputModule(TComPortClass& port, int deviceIndex, int slot, int relayModule);
+OutputModulePoll PollOutputModule(ModbusLink& port, int deviceIndex, int slot, int relayModule);
 
 }  // namespace zul

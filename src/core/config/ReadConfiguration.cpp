@@ -8,7 +8,7 @@
 
 #include "core/Interaction.h"
 #include "core/config/Configuration.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 
 namespace zul {
 namespace {
@@ -24,33 +24,32 @@ constexpr int kProgrammableInputModuleType = 10;
 constexpr int kSixtyBlocksFirstMissingPage = 6;
 constexpr int kSixtyBlocks = 60;
 
-bool HasModule(const TServClass& serv, int type) {
+bool HasModule(const ServiceBlock& serv, int type) {
   return std::find(serv.ModuleType.begin(), serv.ModuleType.end(), type) != serv.ModuleType.end();
 }
 
 const char* BlockKind(int block) {
-  if (block >= TProgZulClass::kFirstBlockNumber &&
-      block < TProgZulClass::kFirstBlockNumber + TProgZulClass::kBlocks)
+  if (block >= DiscreteProcessing::kFirstBlockNumber &&
+      block < DiscreteProcessing::kFirstBlockNumber + DiscreteProcessing::kBlocks)
     return " дискр блок № ";
-  if (block == TProgRegClass::LoopBlockNumber || block == TProgRegClass::ProgramBlockNumber)
-    return " рег блок № ";
+  if (block == Regulators::LoopBlockNumber || block == Regulators::ProgramBlockNumber) return " рег блок № ";
   return " текст блок № ";
 }
 
 // One read, step by step; every Read* returns false when the read must end.
 class ConfigurationReader {
  public:
-  ConfigurationReader(TComPortClass& port, Configuration& config, Interaction& ui)
+  ConfigurationReader(ModbusLink& port, Configuration& config, Interaction& ui)
       : port_(port), c_(config), ui_(ui) {}
 
   ReadResult Run() {
-    c_.ProgFB.SetTableSize(c_.ProgFB.GetCapacity());
+    c_.functionBlocks.SetTableSize(c_.functionBlocks.GetCapacity());
     ui_.Progress(0, kProgressMaximum);
     const bool ok = ReadIdentity() && ReadMasterBlock() && ReadModuleBlocks() && ReadRelayBlock() &&
                     ReadF15Block() && ReadRecordBlocks() && ReadRegulatorBlocks() && ReadUnitsBlock() &&
                     ReadTextBlocks() && ReadFunctionBlockPages() && ReadSensorTypes();
     ui_.Progress(0, 0);
-    c_.Serv.FileMode = 0;
+    c_.service.FileMode = 0;
     result_.ok = ok;
     return result_;
   }
@@ -61,7 +60,7 @@ class ConfigurationReader {
     ui_.Progress(progress_, kProgressMaximum);
   }
 
-  int Device() const { return c_.Serv.CurrentDevice; }
+  int Device() const { return c_.service.CurrentDevice; }
   std::span<const uint8_t> Answer() const { return answer_; }
   int ByteCount() const { return answer_[2]; }
 
@@ -100,16 +99,16 @@ class ConfigurationReader {
 
   bool ReadIdentity() {
     Step();
-    const int code = Request(TServClass::kIdentityFunction, -1);
+    const int code = Request(ServiceBlock::kIdentityFunction, -1);
     if (code != kResultOk) {
       port_.ShowError(Device(), code);
       return Fail(ReadStep::Identity, 0, code);
     }
-    TServClass& s = c_.Serv;
-    s.DecodeIdentity(TServClass::kIdentityFunction, Answer());
+    ServiceBlock& s = c_.service;
+    s.DecodeIdentity(ServiceBlock::kIdentityFunction, Answer());
     s.RecountIO();
-    c_.ReservBlocks.SignalCount = s.SignalCount;
-    c_.ReservBlocks.AnalogSignalCount = s.AnalogSignalCount;
+    c_.reserveBlocks.SignalCount = s.SignalCount;
+    c_.reserveBlocks.AnalogSignalCount = s.AnalogSignalCount;
     s.ClearIdentifiers();
     s.ClearTexts();
     s.DefaultIdentifiers();
@@ -120,78 +119,79 @@ class ConfigurationReader {
 
   bool ReadMasterBlock() {
     Step();
-    if (!ReadBlock(TProgMBMClass::kMasterBlockNumber)) return false;
-    TProgMBMClass& m = c_.ProgMBM;
+    if (!ReadBlock(NetworkMaster::kMasterBlockNumber)) return false;
+    NetworkMaster& m = c_.networkMaster;
     m.StoreMasterAnswer(kReadFunction, answer_.data(), answer_.size());
     m.SetMasterBlockLen(ByteCount());
-    c_.ReservBlocks.MasterBlock = m.MasterBlock;
-    m.RebuildNetSignals(c_.Serv);
-    c_.ReservBlocks.Ident = c_.Serv.Ident;
-    c_.ReservBlocks.OutIdent = c_.Serv.OutIdent;
+    c_.reserveBlocks.MasterBlock = m.MasterBlock;
+    m.RebuildNetSignals(c_.service);
+    c_.reserveBlocks.Ident = c_.service.Ident;
+    c_.reserveBlocks.OutIdent = c_.service.OutIdent;
     // What the module table decides when it is refreshed.
-    c_.ProgReg.RegPresent = HasModule(c_.Serv, kRegulatorModuleType) ? 1 : 0;
+    c_.regulators.RegPresent = HasModule(c_.service, kRegulatorModuleType) ? 1 : 0;
     return true;
   }
 
   // Blocks 1..8: the analog modules first, then the network parts.
   bool ReadModuleBlocks() {
-    const int analogModules = std::clamp(c_.Serv.AiModules, 0, TProgMBAClass::kModules);
-    for (int k = 0; k < TProgMBAClass::kModules; ++k) {
+    const int analogModules = std::clamp(c_.service.AiModules, 0, AnalogModules::kModules);
+    for (int k = 0; k < AnalogModules::kModules; ++k) {
       Step();
       if (!ReadBlock(k + 1)) return false;
       if (k < analogModules) {
-        c_.ProgMBA.StoreRecordAnswer(Answer());  // takes the byte count as the record length
-        const auto record = c_.ProgMBA.GetRecord(k);
+        c_.analogModules.StoreRecordAnswer(Answer());  // takes the byte count as the record length
+        const auto record = c_.analogModules.GetRecord(k);
         std::copy(record.begin(), record.end(),
-                  c_.ReservBlocks.ModuleRecords[static_cast<size_t>(k)].begin());
+                  c_.reserveBlocks.ModuleRecords[static_cast<size_t>(k)].begin());
       } else {
         const int part = k - analogModules;
-        c_.ProgMBM.StoreRecordAnswer(kReadFunction, answer_.data(), answer_.size(), part);
-        c_.ProgMBM.SetRecordLen(ByteCount());
-        c_.ReservBlocks.NetParts[static_cast<size_t>(part)] = c_.ProgMBM.Records[static_cast<size_t>(part)];
+        c_.networkMaster.StoreRecordAnswer(kReadFunction, answer_.data(), answer_.size(), part);
+        c_.networkMaster.SetRecordLen(ByteCount());
+        c_.reserveBlocks.NetParts[static_cast<size_t>(part)] =
+            c_.networkMaster.Records[static_cast<size_t>(part)];
       }
     }
     return true;
   }
 
   bool ReadRelayBlock() {
-    if (!ReadBlock(TProgMRClass::kBlockNumber)) return false;
-    c_.ProgMR.StoreAnswer(kReadFunction, Answer());
-    const auto block = c_.ProgMR.GetBlock();
-    std::copy(block.begin(), block.end(), c_.ReservBlocks.RelayBlock.begin());
+    if (!ReadBlock(RelayModules::kBlockNumber)) return false;
+    c_.relayModules.StoreAnswer(kReadFunction, Answer());
+    const auto block = c_.relayModules.GetBlock();
+    std::copy(block.begin(), block.end(), c_.reserveBlocks.RelayBlock.begin());
     return true;
   }
 
   bool ReadF15Block() {
-    if (!ReadBlock(TProgF15Class::kBlockNumber)) return false;
-    c_.ProgF15.StoreAnswer(kReadFunction, Answer());
-    c_.ProgMBM.F15BlockLen = std::clamp(ByteCount(), 1, TProgF15Class::kBlockSize);
-    const auto block = c_.ProgF15.GetBlock();
-    std::copy(block.begin(), block.end(), c_.ReservBlocks.F15Block.begin());
+    if (!ReadBlock(Function15Blocks::kBlockNumber)) return false;
+    c_.function15Blocks.StoreAnswer(kReadFunction, Answer());
+    c_.networkMaster.F15BlockLen = std::clamp(ByteCount(), 1, Function15Blocks::kBlockSize);
+    const auto block = c_.function15Blocks.GetBlock();
+    std::copy(block.begin(), block.end(), c_.reserveBlocks.F15Block.begin());
     return true;
   }
 
   bool ReadRecordBlocks() {
-    TProgZulClass& z = c_.ProgZul;
-    for (int b = 0; b < TProgZulClass::kBlocks; ++b) {
+    DiscreteProcessing& z = c_.discreteProcessing;
+    for (int b = 0; b < DiscreteProcessing::kBlocks; ++b) {
       Step();
-      if (!ReadNamedBlock(TProgZulClass::kFirstBlockNumber + b)) return false;
+      if (!ReadNamedBlock(DiscreteProcessing::kFirstBlockNumber + b)) return false;
       z.LoadBlockFromAnswer(Answer());
       z.UnpackBlock(b);
     }
     z.SetRecordBlockLen(ByteCount());
-    for (int i = 0; i < TProgZulClass::kSignals; ++i) {
+    for (int i = 0; i < DiscreteProcessing::kSignals; ++i) {
       const auto& record = z.Record(i);
       std::copy(record.begin(), record.end(),
-                c_.ReservBlocks.ProcessingRecords[static_cast<size_t>(i)].begin());
+                c_.reserveBlocks.ProcessingRecords[static_cast<size_t>(i)].begin());
     }
     return true;
   }
 
   bool ReadRegulatorBlocks() {
-    TProgRegClass& r = c_.ProgReg;
-    if (HasModule(c_.Serv, kRegulatorModuleType)) {
-      for (int block : {TProgRegClass::LoopBlockNumber, TProgRegClass::ProgramBlockNumber}) {
+    Regulators& r = c_.regulators;
+    if (HasModule(c_.service, kRegulatorModuleType)) {
+      for (int block : {Regulators::LoopBlockNumber, Regulators::ProgramBlockNumber}) {
         Step();
         if (!ReadNamedBlock(block)) return false;
         r.LoadFromAnswer(answer_.data(), answer_.size());
@@ -200,44 +200,44 @@ class ConfigurationReader {
       }
     }
     Step();
-    c_.ReservBlocks.RegulatorRecords[0] = r.Loops;
-    c_.ReservBlocks.RegulatorRecords[1] = r.Programs;
+    c_.reserveBlocks.RegulatorRecords[0] = r.Loops;
+    c_.reserveBlocks.RegulatorRecords[1] = r.Programs;
     return true;
   }
 
   bool ReadUnitsBlock() {
-    if (!ReadBlock(TProgMBAClass::kUnitsBlockNumber)) return false;
-    c_.ProgMBA.StoreUnitsAnswer(Answer());
-    c_.Serv.UnitsBlockLen = std::clamp(ByteCount(), 1, TProgMBAClass::kUnitsSize + 1);
-    const auto units = c_.ProgMBA.GetUnits();
-    std::copy_n(units.begin(), c_.Serv.UnitsBlockLen - 1, c_.ReservBlocks.UnitsBlock.begin());
+    if (!ReadBlock(AnalogModules::kUnitsBlockNumber)) return false;
+    c_.analogModules.StoreUnitsAnswer(Answer());
+    c_.service.UnitsBlockLen = std::clamp(ByteCount(), 1, AnalogModules::kUnitsSize + 1);
+    const auto units = c_.analogModules.GetUnits();
+    std::copy_n(units.begin(), c_.service.UnitsBlockLen - 1, c_.reserveBlocks.UnitsBlock.begin());
     return true;
   }
 
   bool ReadTextBlocks() {
-    TServClass& s = c_.Serv;
-    for (int n = 0; n < TServClass::kTextBlocks; ++n) {
+    ServiceBlock& s = c_.service;
+    for (int n = 0; n < ServiceBlock::kTextBlocks; ++n) {
       Step();
-      if (!ReadNamedBlock(TServClass::kFirstTextBlockNumber + n)) return false;
+      if (!ReadNamedBlock(ServiceBlock::kFirstTextBlockNumber + n)) return false;
       s.LoadTextBlock(Answer());
       s.PutTextBlock(n);
     }
     Step();
-    for (int i = 0; i < TServClass::kSignals; ++i)
+    for (int i = 0; i < ServiceBlock::kSignals; ++i)
       std::copy(s.Text[static_cast<size_t>(i)].begin(), s.Text[static_cast<size_t>(i)].end(),
-                c_.ReservBlocks.Texts[static_cast<size_t>(i)].begin());
+                c_.reserveBlocks.Texts[static_cast<size_t>(i)].begin());
     // The controller keeps no output texts: they start blank after every read.
-    const std::string blank(TServClass::kTextWidth, ' ');
-    for (int o = 0; o < TServClass::kOutputs; ++o) {
+    const std::string blank(ServiceBlock::kTextWidth, ' ');
+    for (int o = 0; o < ServiceBlock::kOutputs; ++o) {
       s.SetOutputText(o, blank);
       std::copy(s.OutText[static_cast<size_t>(o)].begin(), s.OutText[static_cast<size_t>(o)].end(),
-                c_.ReservBlocks.OutTexts[static_cast<size_t>(o)].begin());
+                c_.reserveBlocks.OutTexts[static_cast<size_t>(o)].begin());
     }
     return true;
   }
 
   bool ReadFunctionBlockPages() {
-    TProgFBClass& fb = c_.ProgFB;
+    FunctionBlocks& fb = c_.functionBlocks;
     for (int p = 0; p < fb.GetPageCount(); ++p) {
       Step();
       const int block = 68 + p;
@@ -255,24 +255,24 @@ class ConfigurationReader {
       fb.LoadPageFromAnswer(p, Answer());
       fb.SetPageByteCount(ByteCount());
     }
-    for (int i = 0; i < TProgFBClass::kCapacity; ++i) {
+    for (int i = 0; i < FunctionBlocks::kCapacity; ++i) {
       const auto record = fb.Record(i);
-      std::copy(record.begin(), record.end(), c_.ReservBlocks.FBRecords[static_cast<size_t>(i)].begin());
+      std::copy(record.begin(), record.end(), c_.reserveBlocks.FBRecords[static_cast<size_t>(i)].begin());
     }
     fb.ResetAfterRead();
     fb.RecountBlocks();
-    TReservBlocksClass& r = c_.ReservBlocks;
+    ReserveBlocks& r = c_.reserveBlocks;
     r.AlgCount = 0;
-    r.AlgStart.fill(TProgFBClass::kEmptyEntry);
-    for (auto& row : r.AlgMembers) row.fill(TProgFBClass::kEmptyEntry);
+    r.AlgStart.fill(FunctionBlocks::kEmptyEntry);
+    for (auto& row : r.AlgMembers) row.fill(FunctionBlocks::kEmptyEntry);
     for (auto& name : r.AlgName) name.fill(' ');
     return true;
   }
 
   bool ReadSensorTypes() {
-    TProgZulClass& z = c_.ProgZul;
-    if (HasModule(c_.Serv, kProgrammableInputModuleType)) {
-      const int block = TProgZulClass::kSensorBlockNumber;
+    DiscreteProcessing& z = c_.discreteProcessing;
+    if (HasModule(c_.service, kProgrammableInputModuleType)) {
+      const int block = DiscreteProcessing::kSensorBlockNumber;
       const int code = Request(kReadFunction, block);
       if (code != kResultOk) {
         // Every failure is reported: a read that ends unannounced would look complete.
@@ -284,11 +284,11 @@ class ConfigurationReader {
       z.SetSensorBlockLen(ByteCount());
     }
     const auto types = z.SensorTypes();
-    std::copy_n(types.begin(), c_.ReservBlocks.SensorTypes.size(), c_.ReservBlocks.SensorTypes.begin());
+    std::copy_n(types.begin(), c_.reserveBlocks.SensorTypes.size(), c_.reserveBlocks.SensorTypes.begin());
     return true;
   }
 
-  TComPortClass& port_;
+  ModbusLink& port_;
   Configuration& c_;
   Interaction& ui_;
   std::array<uint8_t, kAnswerBufferSize> answer_{};
@@ -319,7 +319,7 @@ std::string ReadResult::Describe() const {
   return {};
 }
 
-ReadResult ReadConfiguration(TComPortClass& port, Configuration& config, Interaction& ui) {
+ReadResult ReadConfiguration(ModbusLink& port, Configuration& config, Interaction& ui) {
   return ConfigurationReader(port, config, ui).Run();
 }
 

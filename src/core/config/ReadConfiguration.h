@@ -1,25 +1,25 @@
 #pragma once
 // Reading the whole configuration of one controller (F9, "Ввод с СОМ-порта"):
 // the identity, then every block in the controller's order, each handed to its
-// owner's loader, with a reference copy of each kept in ReservBlocks.
+// owner's loader, with a reference copy of each kept in reserveBlocks.
 //
 // Usage (GUI, CLI, tests alike):
 //   ReadResult r = ReadConfiguration(port, config, ui);
 //   if (r.ok) { refresh the module table, enable the editors }
 //
-// Requests go to config.Serv.CurrentDevice. Every failure ends the read at
+// Requests go to config.service.CurrentDevice. Every failure ends the read at
 // once after its message was shown through `ui` (the link's ShowError, or the
 // block message for exception 5 on a record, regulator or text block); the
 // blocks read so far stay in the objects, as the editors expect. Progress goes
 // to ui.Progress (maximum 250) and is hidden (maximum 0) at the end. The
-// configuration is left in device mode (Serv.FileMode = 0) whatever happens.
+// configuration is left in device mode (service.FileMode = 0) whatever happens.
 #include <cstdint>
 #include <string>
 
 namespace zul {
 
 class Interaction;
-class TComPortClass;
+class ModbusLink;
 struct Configuration;
 
 // Which part of the read a failure happened in.
@@ -49,6 +49,6 @@ std::string BlockExchangeErrorText(int deviceIndex, int block, int code);
 
 inline constexpr const char* kSixtyFunctionBlocksText = "Прибор  на 60 ФБ";
 
-ReadResult ReadConfiguration(TComPortClass& port, Configuration& config, Interaction& ui);
+ReadResult ReadConfiguration(ModbusLink& port, Configuration& config, Interaction& ui);
 
 }  // namespace zul

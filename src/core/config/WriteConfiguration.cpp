@@ -9,7 +9,7 @@
 #include "core/Interaction.h"
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
-#include "core/link/TComPortClass.h"
+#include "core/link/ModbusLink.h"
 
 namespace zul {
 namespace {
@@ -21,11 +21,11 @@ constexpr int kRegulatorModuleType = 14;
 constexpr int kProgrammableInputModuleType = 10;
 constexpr int kFirstFunctionBlockPage = 68;
 
-bool HasModule(const std::array<int, TServClass::kSlots>& types, int type) {
+bool HasModule(const std::array<int, ServiceBlock::kSlots>& types, int type) {
   return std::find(types.begin(), types.end(), type) != types.end();
 }
 
-bool IsNetBlockUsed(const TProgMBMClass& m, int k) {
+bool IsNetBlockUsed(const NetworkMaster& m, int k) {
   const int f = m.GetFunction(k);
   return f >= 1 && f <= 4;
 }
@@ -43,15 +43,15 @@ std::span<const uint8_t> Leading(std::span<const uint8_t> bytes, int length) {
 
 class ConfigurationWriter {
  public:
-  ConfigurationWriter(TComPortClass& port, Configuration& config, Interaction& ui)
+  ConfigurationWriter(ModbusLink& port, Configuration& config, Interaction& ui)
       : port_(port), c_(config), ui_(ui) {}
 
   WriteResult Run() {
-    if (c_.ProgZul.AccessLevel != kFullAccess) {
+    if (c_.discreteProcessing.AccessLevel != kFullAccess) {
       ui_.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
       return Outcome(WriteOutcome::NoAccess);
     }
-    wanted_ = c_.Serv.ModuleType;
+    wanted_ = c_.service.ModuleType;
     before_ = std::make_unique<Configuration>(c_);
     TakeSnapshot();
 
@@ -68,15 +68,15 @@ class ConfigurationWriter {
   }
 
   WriteOutcome CheckAndWrite() {
-    TServClass& s = c_.Serv;
+    ServiceBlock& s = c_.service;
     std::array<uint8_t, kAnswerBufferSize> answer{};
-    const int code = port_.Request(s.CurrentDevice, TServClass::kIdentityFunction, 0, nullptr, answer.data(),
-                                   answer.size());
+    const int code = port_.Request(s.CurrentDevice, ServiceBlock::kIdentityFunction, 0, nullptr,
+                                   answer.data(), answer.size());
     if (code != kResultOk) {
       port_.ShowError(s.CurrentDevice, code);
       return WriteOutcome::IdentityFailed;
     }
-    s.DecodeIdentity(TServClass::kIdentityFunction, answer);
+    s.DecodeIdentity(ServiceBlock::kIdentityFunction, answer);
     s.RecountIO();
     deviceAnalog_ = s.AiModules;
     deviceDiscrete_ = s.DiModules;
@@ -91,23 +91,23 @@ class ConfigurationWriter {
       ui_.Show(kCaptionWarning, kCompositionMatchesText, Icon::Warning);
     } else {
       ui_.Show(kCaptionWarning, kCompositionDiffersText, Icon::Warning);
-      const bool discreteEqual = b.Serv.DiModules == deviceDiscrete_;
-      const bool noAnalog = b.Serv.AiModules == 0 && deviceAnalog_ == 0;
+      const bool discreteEqual = b.service.DiModules == deviceDiscrete_;
+      const bool noAnalog = b.service.AiModules == 0 && deviceAnalog_ == 0;
       if (!discreteEqual && !noAnalog) {
         ui_.Show(kCaptionWarning, kCompositionRefusedText, Icon::Warning);
         return WriteOutcome::Incompatible;
       }
     }
 
-    c_.ProgZul.Modified = 0;
+    c_.discreteProcessing.Modified = 0;
     ui_.Progress(0, kProgressMaximum);
     PutBackCounts();
     // The configuration goes to the device number it belongs to.
     s.CurrentDevice = std::clamp<int>(s.ConfiguredDevice, 0, 30);
 
     if (!WriteModuleBlocks()) return WriteOutcome::BlockFailed;
-    if (s.DoModules != 0 &&
-        !Write(TProgMRClass::kBlockNumber, AfterNumber(c_.ProgMR.GetBlock(), c_.ProgMR.GetBlockLength())))
+    if (s.DoModules != 0 && !Write(RelayModules::kBlockNumber,
+                                   AfterNumber(c_.relayModules.GetBlock(), c_.relayModules.GetBlockLength())))
       return WriteOutcome::BlockFailed;
     AdaptSignalBase();
     return WriteRemainingBlocks() ? WriteOutcome::Written : WriteOutcome::BlockFailed;
@@ -115,34 +115,34 @@ class ConfigurationWriter {
 
   // The reference copy takes what the transfer may change.
   void TakeSnapshot() {
-    TReservBlocksClass& r = c_.ReservBlocks;
-    for (int i = 0; i < TProgZulClass::kSignals; ++i) {
-      const auto& record = c_.ProgZul.Record(i);
+    ReserveBlocks& r = c_.reserveBlocks;
+    for (int i = 0; i < DiscreteProcessing::kSignals; ++i) {
+      const auto& record = c_.discreteProcessing.Record(i);
       std::copy(record.begin(), record.end(), r.ProcessingRecords[static_cast<size_t>(i)].begin());
-      const auto& text = c_.Serv.Text[static_cast<size_t>(i)];
+      const auto& text = c_.service.Text[static_cast<size_t>(i)];
       std::copy(text.begin(), text.end(), r.Texts[static_cast<size_t>(i)].begin());
     }
-    for (int i = 0; i < TProgFBClass::kCapacity; ++i) {
-      const auto record = c_.ProgFB.Record(i);
+    for (int i = 0; i < FunctionBlocks::kCapacity; ++i) {
+      const auto record = c_.functionBlocks.Record(i);
       std::copy(record.begin(), record.end(), r.FBRecords[static_cast<size_t>(i)].begin());
     }
-    r.Ident = c_.Serv.Ident;
-    r.OutIdent = c_.Serv.OutIdent;
-    for (int m = 0; m < TProgMBAClass::kModules; ++m) {
-      const auto record = c_.ProgMBA.GetRecord(m);
+    r.Ident = c_.service.Ident;
+    r.OutIdent = c_.service.OutIdent;
+    for (int m = 0; m < AnalogModules::kModules; ++m) {
+      const auto record = c_.analogModules.GetRecord(m);
       std::copy(record.begin(), record.end(), r.ModuleRecords[static_cast<size_t>(m)].begin());
     }
-    r.NetParts = c_.ProgMBM.Records;
-    r.MasterBlock = c_.ProgMBM.MasterBlock;
-    r.SignalCount = c_.Serv.SignalCount;
-    r.AnalogSignalCount = c_.Serv.AnalogSignalCount;
+    r.NetParts = c_.networkMaster.Records;
+    r.MasterBlock = c_.networkMaster.MasterBlock;
+    r.SignalCount = c_.service.SignalCount;
+    r.AnalogSignalCount = c_.service.AnalogSignalCount;
   }
 
   // The configuration's counts back over the controller's (the controller's
   // module types decide the block mapping, the configuration's counts the rest).
   void PutBackCounts() {
-    const TServClass& b = before_->Serv;
-    TServClass& s = c_.Serv;
+    const ServiceBlock& b = before_->service;
+    ServiceBlock& s = c_.service;
     s.DiModules = b.DiModules;
     s.AiModules = b.AiModules;
     s.DoModules = b.DoModules;
@@ -158,18 +158,18 @@ class ConfigurationWriter {
 
   // Everything but the reference copy as it was; the device stays the configured one.
   void Restore() {
-    const int device = c_.Serv.CurrentDevice;
-    const int modified = c_.ProgZul.Modified;
-    TReservBlocksClass snapshot = c_.ReservBlocks;
+    const int device = c_.service.CurrentDevice;
+    const int modified = c_.discreteProcessing.Modified;
+    ReserveBlocks snapshot = c_.reserveBlocks;
     c_ = *before_;
-    c_.ReservBlocks = snapshot;
-    c_.Serv.CurrentDevice = device;
-    c_.ProgZul.Modified = modified;
+    c_.reserveBlocks = snapshot;
+    c_.service.CurrentDevice = device;
+    c_.discreteProcessing.Modified = modified;
   }
 
   bool Write(int block, std::span<const uint8_t> bytes) {
     port_.Pause(kPauseBeforeBlockMs);
-    const bool ok = port_.WriteBlock(c_.Serv.CurrentDevice, static_cast<uint8_t>(block), bytes.data(),
+    const bool ok = port_.WriteBlock(c_.service.CurrentDevice, static_cast<uint8_t>(block), bytes.data(),
                                      static_cast<int>(bytes.size()));
     progress_ = std::min(progress_ + kProgressStep, kProgressMaximum);
     ui_.Progress(progress_, kProgressMaximum);
@@ -184,15 +184,15 @@ class ConfigurationWriter {
   // Blocks 1..8: the controller's own analog modules decide which blocks carry
   // module records; the configuration's network parts follow them.
   bool WriteModuleBlocks() {
-    const int configAnalog = before_->Serv.AiModules;
-    const int length = c_.ProgMBA.GetRecordLength();
-    for (int k = 0; k < TProgMBAClass::kModules; ++k) {
+    const int configAnalog = before_->service.AiModules;
+    const int length = c_.analogModules.GetRecordLength();
+    for (int k = 0; k < AnalogModules::kModules; ++k) {
       std::span<const uint8_t> record;
       if (k < deviceAnalog_) {
         if (configAnalog <= 0 || k >= std::min(configAnalog, deviceAnalog_)) continue;
-        record = c_.ProgMBA.GetRecord(k);
+        record = c_.analogModules.GetRecord(k);
       } else {
-        record = c_.ProgMBM.Records[static_cast<size_t>(k - deviceAnalog_)];
+        record = c_.networkMaster.Records[static_cast<size_t>(k - deviceAnalog_)];
       }
       if (!Write(k + 1, AfterNumber(record, length))) return false;
     }
@@ -200,43 +200,46 @@ class ConfigurationWriter {
   }
 
   bool WriteRemainingBlocks() {
-    TProgMBMClass& m = c_.ProgMBM;
-    if (!Write(TProgMBMClass::kMasterBlockNumber, AfterNumber(m.MasterBlock, m.MasterBlockLen))) return false;
-    if (!Write(TProgF15Class::kBlockNumber, AfterNumber(c_.ProgF15.GetBlock(), m.F15BlockLen))) return false;
+    NetworkMaster& m = c_.networkMaster;
+    if (!Write(NetworkMaster::kMasterBlockNumber, AfterNumber(m.MasterBlock, m.MasterBlockLen))) return false;
+    if (!Write(Function15Blocks::kBlockNumber, AfterNumber(c_.function15Blocks.GetBlock(), m.F15BlockLen)))
+      return false;
 
-    TProgZulClass& z = c_.ProgZul;
-    for (int b = 0; b < TProgZulClass::kBlocks; ++b) {
+    DiscreteProcessing& z = c_.discreteProcessing;
+    for (int b = 0; b < DiscreteProcessing::kBlocks; ++b) {
       z.PackBlock(b);
-      if (!Write(TProgZulClass::kFirstBlockNumber + b,
+      if (!Write(DiscreteProcessing::kFirstBlockNumber + b,
                  Leading(z.ExchangeBuffer(), z.GetRecordBlockLen() - 1)))
         return false;
     }
 
-    TProgRegClass& r = c_.ProgReg;
+    Regulators& r = c_.regulators;
     if (HasModule(wanted_, kRegulatorModuleType)) {
-      for (int block : {TProgRegClass::LoopBlockNumber, TProgRegClass::ProgramBlockNumber}) {
+      for (int block : {Regulators::LoopBlockNumber, Regulators::ProgramBlockNumber}) {
         r.Pack(block);
         if (!Write(block, Leading(r.RegBuf, r.RegBlockLen - 1))) return false;
       }
     }
 
-    if (!Write(TProgMBAClass::kUnitsBlockNumber, Leading(c_.ProgMBA.GetUnits(), c_.Serv.UnitsBlockLen - 1)))
+    if (!Write(AnalogModules::kUnitsBlockNumber,
+               Leading(c_.analogModules.GetUnits(), c_.service.UnitsBlockLen - 1)))
       return false;
 
-    TServClass& s = c_.Serv;
-    for (int n = 0; n < TServClass::kTextBlocks; ++n) {
+    ServiceBlock& s = c_.service;
+    for (int n = 0; n < ServiceBlock::kTextBlocks; ++n) {
       s.FillTextBlock(n);
-      if (!Write(TServClass::kFirstTextBlockNumber + n, Leading(s.TextBuf, s.TextBlockLen - 1))) return false;
+      if (!Write(ServiceBlock::kFirstTextBlockNumber + n, Leading(s.TextBuf, s.TextBlockLen - 1)))
+        return false;
     }
 
-    TProgFBClass& fb = c_.ProgFB;
+    FunctionBlocks& fb = c_.functionBlocks;
     for (int p = 0; p < fb.GetPageCount(); ++p) {
       fb.StorePage(p);
       if (!Write(kFirstFunctionBlockPage + p, Leading(fb.PageBuf(), fb.GetPageByteCount() - 1))) return false;
     }
 
     if (HasModule(wanted_, kProgrammableInputModuleType) &&
-        !Write(TProgZulClass::kSensorBlockNumber, Leading(z.SensorTypes(), z.GetSensorBlockLen() - 1)))
+        !Write(DiscreteProcessing::kSensorBlockNumber, Leading(z.SensorTypes(), z.GetSensorBlockLen() - 1)))
       return false;
     return true;
   }
@@ -245,29 +248,29 @@ class ConfigurationWriter {
   // them, and the processing records, texts and function-block references of
   // the signals with them.
   void AdaptSignalBase() {
-    const int configAnalog = before_->Serv.AiModules;
-    const int configDiscrete = before_->Serv.DiModules;
+    const int configAnalog = before_->service.AiModules;
+    const int configDiscrete = before_->service.DiModules;
     const bool analogDiffers = configAnalog != deviceAnalog_;
     const bool discreteDiffers = configDiscrete != deviceDiscrete_;
     if (!analogDiffers && !discreteDiffers) return;
 
-    const int a = TServClass::kInputsPerAiModule * (deviceAnalog_ - configAnalog);
-    const int sa =
-        TServClass::kInputsPerAiModule * TServClass::kLimitsPerAnalogInput * (deviceAnalog_ - configAnalog);
-    const int sd = TServClass::kInputsPerDiModule * (deviceDiscrete_ - configDiscrete);
+    const int a = ServiceBlock::kInputsPerAiModule * (deviceAnalog_ - configAnalog);
+    const int sa = ServiceBlock::kInputsPerAiModule * ServiceBlock::kLimitsPerAnalogInput *
+                   (deviceAnalog_ - configAnalog);
+    const int sd = ServiceBlock::kInputsPerDiModule * (deviceDiscrete_ - configDiscrete);
     const int shift = sa + sd;
     result_.discreteShift = shift;
     result_.analogShift = a;
 
-    TServClass& s = c_.Serv;
-    TProgMBMClass& m = c_.ProgMBM;
+    ServiceBlock& s = c_.service;
+    NetworkMaster& m = c_.networkMaster;
     // Without network blocks the configuration's own signals end where the
     // network would begin: signals of modules the controller lacks go, those
     // of modules it has in addition are opened there.
     int first = s.FirstNetSignal();
     int firstAnalog = s.AiCount;
     bool found = false;
-    for (int k = 0; k < TProgMBMClass::kEntries; ++k) {
+    for (int k = 0; k < NetworkMaster::kEntries; ++k) {
       if (!IsNetBlockUsed(m, k)) continue;
       if (!found) {
         first = m.GetFirstDiscrete(k);
@@ -282,12 +285,12 @@ class ConfigurationWriter {
         firstAnalogOfEntry += a;
       }
       if (discreteDiffers) firstDiscrete += sd;
-      m.SetFirstDiscrete(k, std::clamp(firstDiscrete, 0, TProgMBMClass::kDiscreteSignals));
-      m.SetFirstAnalog(k, std::clamp(firstAnalogOfEntry, 0, TProgMBMClass::kAnalogSignals));
+      m.SetFirstDiscrete(k, std::clamp(firstDiscrete, 0, NetworkMaster::kDiscreteSignals));
+      m.SetFirstAnalog(k, std::clamp(firstAnalogOfEntry, 0, NetworkMaster::kAnalogSignals));
     }
 
-    TProgZulClass& z = c_.ProgZul;
-    TProgFBClass& fb = c_.ProgFB;
+    DiscreteProcessing& z = c_.discreteProcessing;
+    FunctionBlocks& fb = c_.functionBlocks;
     if (shift < 0) {
       const int n = -shift;
       const int at = std::max(first - n, 0);
@@ -308,10 +311,10 @@ class ConfigurationWriter {
       fb.RenumberSignals(SignalRenumbering::AnalogInserted, firstAnalog, a);
   }
 
-  TComPortClass& port_;
+  ModbusLink& port_;
   Configuration& c_;
   Interaction& ui_;
-  std::array<int, TServClass::kSlots> wanted_{};
+  std::array<int, ServiceBlock::kSlots> wanted_{};
   std::unique_ptr<Configuration> before_;
   int deviceAnalog_ = 0;
   int deviceDiscrete_ = 0;
@@ -340,7 +343,7 @@ std::string WriteResult::Describe() const {
   return {};
 }
 
-WriteResult WriteConfiguration(TComPortClass& port, Configuration& config, Interaction& ui) {
+WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui) {
   return ConfigurationWriter(port, config, ui).Run();
 }
 

@@ -4,26 +4,26 @@
 // Usage (GUI, CLI, tests alike):
 //   WriteResult r = WriteConfiguration(port, config, ui);
 //
-// The procedure checks the access level (config.ProgZul.AccessLevel), reads
-// the controller's identity from config.Serv.CurrentDevice and compares its
-// module composition with the configuration's (config.Serv.ModuleType), telling
+// The procedure checks the access level (config.discreteProcessing.AccessLevel), reads
+// the controller's identity from config.service.CurrentDevice and compares its
+// module composition with the configuration's (config.service.ModuleType), telling
 // the user the outcome through `ui`. It then writes every block to the device
-// the configuration belongs to (Serv.ConfiguredDevice, which also becomes
-// Serv.CurrentDevice) with TComPortClass::WriteBlock, each after a 50 ms pause.
+// the configuration belongs to (service.ConfiguredDevice, which also becomes
+// service.CurrentDevice) with ModbusLink::WriteBlock, each after a 50 ms pause.
 // When the controller's analog or discrete-input module count differs, the
 // signal base is adapted for the transfer only (network signals move).
 //
 // Whatever happens, the configuration in memory is afterwards exactly what it
-// was before (identity and composition included), except: Serv.CurrentDevice
-// is Serv.ConfiguredDevice once the compositions were accepted, ProgZul.Modified is 0
-// once the transfer started, and ReservBlocks holds the pre-transfer snapshot.
+// was before (identity and composition included), except: service.CurrentDevice
+// is service.ConfiguredDevice once the compositions were accepted, discreteProcessing.Modified is 0
+// once the transfer started, and reserveBlocks holds the pre-transfer snapshot.
 // Progress goes to ui.Progress (maximum 210) and is hidden at the end.
 #include <string>
 
 namespace zul {
 
 class Interaction;
-class TComPortClass;
+class ModbusLink;
 struct Configuration;
 
 enum class WriteOutcome {
@@ -56,6 +56,6 @@ inline constexpr const char* kCompositionDiffersText =
 inline constexpr const char* kCompositionRefusedText =
     "Передаваемая конфигурация\nне может быть передана в прибор ";
 
-WriteResult WriteConfiguration(TComPortClass& port, Configuration& config, Interaction& ui);
+WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui);
 
 }  // namespace zul

@@ -35,7 +35,7 @@ const ZulSection* FindSection(const std::vector<ZulSection>& layout, int key) {
 
 int Clamped(int length, int usual) { return std::clamp(length, 1, usual); }
 
-void CopyTextRow(const std::array<uint8_t, TServClass::kTextWidth>& text, TReservBlocksClass::TextRow& row) {
+void CopyTextRow(const std::array<uint8_t, ServiceBlock::kTextWidth>& text, ReserveBlocks::TextRow& row) {
   row.fill(0);
   std::copy(text.begin(), text.end(), row.begin());
 }
@@ -43,15 +43,15 @@ void CopyTextRow(const std::array<uint8_t, TServClass::kTextWidth>& text, TReser
 // --- loading, block by block, in the order the open command reads them ------------------------
 
 void LoadHead(const std::vector<ZulSection>& layout, std::span<const uint8_t> file, Configuration& c) {
-  TServClass& serv = c.Serv;
+  ServiceBlock& serv = c.service;
   const auto device = SectionBytes(file, *FindSection(layout, kZulDeviceIndex));
   // The stored device index is used: a configuration saved for device 5 opens
   // for device 5 and saves back byte for byte. An index no device can have is ignored.
   if (device[0] <= 30) serv.ConfiguredDevice = device[0];
   serv.LoadIdentity(SectionBytes(file, *FindSection(layout, kZulIdentity)));
   serv.GetIndicationCells();
-  c.ReservBlocks.SignalCount = serv.SignalCount;
-  c.ReservBlocks.AnalogSignalCount = serv.AnalogSignalCount;
+  c.reserveBlocks.SignalCount = serv.SignalCount;
+  c.reserveBlocks.AnalogSignalCount = serv.AnalogSignalCount;
   serv.ClearIdentifiers();
   serv.ClearTexts();
   // Output texts 40..63 never travel in the file; blank them so nothing of the
@@ -62,22 +62,22 @@ void LoadHead(const std::vector<ZulSection>& layout, std::span<const uint8_t> fi
 }
 
 void LoadSlots(const std::vector<ZulSection>& layout, std::span<const uint8_t> file, Configuration& c) {
-  c.ProgMBA.ResetModuleState();
-  c.ProgMR.ResetModuleState();
-  const int analog = std::clamp(c.Serv.AiModules, 0, TProgMBAClass::kModules);
+  c.analogModules.ResetModuleState();
+  c.relayModules.ResetModuleState();
+  const int analog = std::clamp(c.service.AiModules, 0, AnalogModules::kModules);
   // Records the file does not fill are emptied, not left from before.
-  for (int m = 0; m < TProgMBAClass::kModules; ++m) c.ProgMBA.LoadRecord(m, {});
-  for (int r = 0; r < TProgMBMClass::kRecords; ++r) c.ProgMBM.LoadRecord(r, nullptr, 0);
+  for (int m = 0; m < AnalogModules::kModules; ++m) c.analogModules.LoadRecord(m, {});
+  for (int r = 0; r < NetworkMaster::kRecords; ++r) c.networkMaster.LoadRecord(r, nullptr, 0);
   for (int k = 0; k < 8; ++k) {
     const auto bytes = SectionBytes(file, *FindSection(layout, k + 1));
     if (k < analog) {
-      c.ProgMBA.LoadRecord(k, bytes);
-      auto& reserve = c.ReservBlocks.ModuleRecords[static_cast<size_t>(k)];
+      c.analogModules.LoadRecord(k, bytes);
+      auto& reserve = c.reserveBlocks.ModuleRecords[static_cast<size_t>(k)];
       reserve.fill(0);
       std::copy_n(bytes.begin(), std::min(bytes.size(), reserve.size()), reserve.begin());
     } else {
-      c.ProgMBM.LoadRecord(k - analog, bytes.data(), bytes.size());
-      auto& reserve = c.ReservBlocks.NetParts[static_cast<size_t>(k - analog)];
+      c.networkMaster.LoadRecord(k - analog, bytes.data(), bytes.size());
+      auto& reserve = c.reserveBlocks.NetParts[static_cast<size_t>(k - analog)];
       reserve.fill(0);
       std::copy_n(bytes.begin(), std::min(bytes.size(), reserve.size()), reserve.begin());
     }
@@ -85,81 +85,81 @@ void LoadSlots(const std::vector<ZulSection>& layout, std::span<const uint8_t> f
 }
 
 void LoadNetwork(const std::vector<ZulSection>& layout, std::span<const uint8_t> file, Configuration& c) {
-  const auto relay = SectionBytes(file, *FindSection(layout, TProgMRClass::kBlockNumber));
-  c.ProgMR.LoadBlock(relay);
-  c.ReservBlocks.RelayBlock.fill(0);
-  std::copy_n(relay.begin(), std::min(relay.size(), c.ReservBlocks.RelayBlock.size()),
-              c.ReservBlocks.RelayBlock.begin());
+  const auto relay = SectionBytes(file, *FindSection(layout, RelayModules::kBlockNumber));
+  c.relayModules.LoadBlock(relay);
+  c.reserveBlocks.RelayBlock.fill(0);
+  std::copy_n(relay.begin(), std::min(relay.size(), c.reserveBlocks.RelayBlock.size()),
+              c.reserveBlocks.RelayBlock.begin());
 
-  const auto master = SectionBytes(file, *FindSection(layout, TProgMBMClass::kMasterBlockNumber));
-  c.ProgMBM.MasterBlock.fill(0);
-  std::copy_n(master.begin(), std::min(master.size(), c.ProgMBM.MasterBlock.size()),
-              c.ProgMBM.MasterBlock.begin());
-  c.ReservBlocks.MasterBlock = c.ProgMBM.MasterBlock;
+  const auto master = SectionBytes(file, *FindSection(layout, NetworkMaster::kMasterBlockNumber));
+  c.networkMaster.MasterBlock.fill(0);
+  std::copy_n(master.begin(), std::min(master.size(), c.networkMaster.MasterBlock.size()),
+              c.networkMaster.MasterBlock.begin());
+  c.reserveBlocks.MasterBlock = c.networkMaster.MasterBlock;
 
-  const auto f15 = SectionBytes(file, *FindSection(layout, TProgF15Class::kBlockNumber));
-  c.ProgF15.LoadBlock(f15);
-  c.ReservBlocks.F15Block.fill(0);
-  std::copy_n(f15.begin(), std::min(f15.size(), c.ReservBlocks.F15Block.size()),
-              c.ReservBlocks.F15Block.begin());
+  const auto f15 = SectionBytes(file, *FindSection(layout, Function15Blocks::kBlockNumber));
+  c.function15Blocks.LoadBlock(f15);
+  c.reserveBlocks.F15Block.fill(0);
+  std::copy_n(f15.begin(), std::min(f15.size(), c.reserveBlocks.F15Block.size()),
+              c.reserveBlocks.F15Block.begin());
 
-  if (c.Serv.FirstNetSignal() < c.Serv.SignalCount) c.ProgMBM.RebuildNetSignals(c.Serv);
-  c.ReservBlocks.Ident = c.Serv.Ident;
-  c.ReservBlocks.OutIdent = c.Serv.OutIdent;
+  if (c.service.FirstNetSignal() < c.service.SignalCount) c.networkMaster.RebuildNetSignals(c.service);
+  c.reserveBlocks.Ident = c.service.Ident;
+  c.reserveBlocks.OutIdent = c.service.OutIdent;
 }
 
 void LoadRecordsAndTexts(const std::vector<ZulSection>& layout, std::span<const uint8_t> file,
                          Configuration& c) {
-  for (int b = 0; b < TProgZulClass::kBlocks; ++b) {
-    c.ProgZul.LoadBlockFromFile(
-        SectionBytes(file, *FindSection(layout, TProgZulClass::kFirstBlockNumber + b)));
-    c.ProgZul.UnpackBlock(b);
+  for (int b = 0; b < DiscreteProcessing::kBlocks; ++b) {
+    c.discreteProcessing.LoadBlockFromFile(
+        SectionBytes(file, *FindSection(layout, DiscreteProcessing::kFirstBlockNumber + b)));
+    c.discreteProcessing.UnpackBlock(b);
   }
-  for (int i = 0; i < TProgZulClass::kSignals; ++i)
-    c.ReservBlocks.ProcessingRecords[static_cast<size_t>(i)] = c.ProgZul.Record(i);
+  for (int i = 0; i < DiscreteProcessing::kSignals; ++i)
+    c.reserveBlocks.ProcessingRecords[static_cast<size_t>(i)] = c.discreteProcessing.Record(i);
 
-  const auto units = SectionBytes(file, *FindSection(layout, TProgMBAClass::kUnitsBlockNumber));
-  c.ProgMBA.LoadUnits(units);
-  c.ReservBlocks.UnitsBlock.fill(0);
-  std::copy_n(units.begin(), std::min(units.size(), c.ReservBlocks.UnitsBlock.size()),
-              c.ReservBlocks.UnitsBlock.begin());
+  const auto units = SectionBytes(file, *FindSection(layout, AnalogModules::kUnitsBlockNumber));
+  c.analogModules.LoadUnits(units);
+  c.reserveBlocks.UnitsBlock.fill(0);
+  std::copy_n(units.begin(), std::min(units.size(), c.reserveBlocks.UnitsBlock.size()),
+              c.reserveBlocks.UnitsBlock.begin());
 
-  TServClass& serv = c.Serv;
-  for (int n = 0; n < TServClass::kTextBlocks; ++n) {
+  ServiceBlock& serv = c.service;
+  for (int n = 0; n < ServiceBlock::kTextBlocks; ++n) {
     serv.TextBuf.fill(0);
-    serv.LoadTextBlockRaw(SectionBytes(file, *FindSection(layout, TServClass::kFirstTextBlockNumber + n)));
+    serv.LoadTextBlockRaw(SectionBytes(file, *FindSection(layout, ServiceBlock::kFirstTextBlockNumber + n)));
     serv.PutTextBlock(n);
   }
-  for (int i = 0; i < TServClass::kSignals; ++i)
-    CopyTextRow(serv.Text[static_cast<size_t>(i)], c.ReservBlocks.Texts[static_cast<size_t>(i)]);
-  for (int n = 0; n < TServClass::kOutTextBlocks; ++n) {
+  for (int i = 0; i < ServiceBlock::kSignals; ++i)
+    CopyTextRow(serv.Text[static_cast<size_t>(i)], c.reserveBlocks.Texts[static_cast<size_t>(i)]);
+  for (int n = 0; n < ServiceBlock::kOutTextBlocks; ++n) {
     serv.OutTextBuf.fill(0);
     serv.LoadOutputTextBlock(
-        SectionBytes(file, *FindSection(layout, TServClass::kFirstOutTextBlockNumber + n)));
+        SectionBytes(file, *FindSection(layout, ServiceBlock::kFirstOutTextBlockNumber + n)));
     serv.PutOutputTextBlock(n);
   }
-  for (int o = 0; o < TServClass::kOutputs; ++o)
-    CopyTextRow(serv.OutText[static_cast<size_t>(o)], c.ReservBlocks.OutTexts[static_cast<size_t>(o)]);
+  for (int o = 0; o < ServiceBlock::kOutputs; ++o)
+    CopyTextRow(serv.OutText[static_cast<size_t>(o)], c.reserveBlocks.OutTexts[static_cast<size_t>(o)]);
 }
 
 void LoadRegulators(const std::vector<ZulSection>& layout, std::span<const uint8_t> file, Configuration& c) {
-  for (int block : {TProgRegClass::LoopBlockNumber, TProgRegClass::ProgramBlockNumber}) {
+  for (int block : {Regulators::LoopBlockNumber, Regulators::ProgramBlockNumber}) {
     const auto bytes = SectionBytes(file, *FindSection(layout, block));
-    c.ProgReg.LoadFromFile(bytes.data(), bytes.size());
-    c.ProgReg.Unpack(block);
+    c.regulators.LoadFromFile(bytes.data(), bytes.size());
+    c.regulators.Unpack(block);
   }
-  c.ReservBlocks.RegulatorRecords[0] = c.ProgReg.Loops;
-  c.ReservBlocks.RegulatorRecords[1] = c.ProgReg.Programs;
+  c.reserveBlocks.RegulatorRecords[0] = c.regulators.Loops;
+  c.reserveBlocks.RegulatorRecords[1] = c.regulators.Programs;
 }
 
 void LoadFunctionBlocks(const std::vector<ZulSection>& layout, std::span<const uint8_t> file,
                         Configuration& c) {
-  TProgFBClass& fb = c.ProgFB;
+  FunctionBlocks& fb = c.functionBlocks;
   for (int p = 0; p < fb.GetPageCount(); ++p)
     fb.LoadPage(p, SectionBytes(file, *FindSection(layout, 68 + p)));
-  for (int i = 0; i < TProgFBClass::kCapacity; ++i) {
+  for (int i = 0; i < FunctionBlocks::kCapacity; ++i) {
     const auto record = fb.Record(i);
-    std::copy(record.begin(), record.end(), c.ReservBlocks.FBRecords[static_cast<size_t>(i)].begin());
+    std::copy(record.begin(), record.end(), c.reserveBlocks.FBRecords[static_cast<size_t>(i)].begin());
   }
   // Bookkeeping as after a device read first, so that the names and
   // algorithm tables the file does carry are not wiped afterwards.
@@ -176,26 +176,27 @@ void LoadFunctionBlocks(const std::vector<ZulSection>& layout, std::span<const u
   for (int p = 0; p < fb.GetPageCount(); ++p) {
     fb.StoreTextPage(p);
     const auto page = fb.TextPageBuf();
-    for (int r = 0; r < TProgFBClass::kPageRecords; ++r) {
-      auto& row = c.ReservBlocks.AlgName[static_cast<size_t>(p * TProgFBClass::kPageRecords + r)];
-      std::copy_n(page.begin() + r * TProgFBClass::kNameSize, TProgFBClass::kNameSize, row.begin());
+    for (int r = 0; r < FunctionBlocks::kPageRecords; ++r) {
+      auto& row = c.reserveBlocks.AlgName[static_cast<size_t>(p * FunctionBlocks::kPageRecords + r)];
+      std::copy_n(page.begin() + r * FunctionBlocks::kNameSize, FunctionBlocks::kNameSize, row.begin());
     }
   }
-  for (int b = 0; b <= TProgFBClass::kCapacity; ++b) {
-    c.ReservBlocks.AlgStart[static_cast<size_t>(b)] = fb.GetAlgStart(b);
-    for (int k = 0; k <= TProgFBClass::kCapacity; ++k)
-      c.ReservBlocks.AlgMembers[static_cast<size_t>(b)][static_cast<size_t>(k)] = fb.GetAlgMember(b, k);
+  for (int b = 0; b <= FunctionBlocks::kCapacity; ++b) {
+    c.reserveBlocks.AlgStart[static_cast<size_t>(b)] = fb.GetAlgStart(b);
+    for (int k = 0; k <= FunctionBlocks::kCapacity; ++k)
+      c.reserveBlocks.AlgMembers[static_cast<size_t>(b)][static_cast<size_t>(k)] = fb.GetAlgMember(b, k);
   }
-  c.ReservBlocks.AlgCount = fb.GetAlgCount();
+  c.reserveBlocks.AlgCount = fb.GetAlgCount();
 }
 
 void LoadSensorTypes(const std::vector<ZulSection>& layout, std::span<const uint8_t> file, Configuration& c) {
-  auto bytes = SectionBytes(file, *FindSection(layout, TProgZulClass::kSensorBlockNumber));
-  bytes.resize(TProgZulClass::kSensorBytes, 0);
-  c.ProgZul.LoadSensorTypesFromFile(bytes);
-  c.ProgZul.UnpackSensorTypes();
-  for (int k = 0; k < TReservBlocksClass::kSensorTypeBytes; ++k)
-    c.ReservBlocks.SensorTypes[static_cast<size_t>(k)] = static_cast<uint8_t>(c.ProgZul.GetSensorTypeByte(k));
+  auto bytes = SectionBytes(file, *FindSection(layout, DiscreteProcessing::kSensorBlockNumber));
+  bytes.resize(DiscreteProcessing::kSensorBytes, 0);
+  c.discreteProcessing.LoadSensorTypesFromFile(bytes);
+  c.discreteProcessing.UnpackSensorTypes();
+  for (int k = 0; k < ReserveBlocks::kSensorTypeBytes; ++k)
+    c.reserveBlocks.SensorTypes[static_cast<size_t>(k)] =
+        static_cast<uint8_t>(c.discreteProcessing.GetSensorTypeByte(k));
 }
 
 // --- building the image -------------------------------------------------------------------------
@@ -221,17 +222,17 @@ ZulFileKind RecogniseZulFileSize(uintmax_t size) {
 ZulBlockLengths ZulLengthsOf(const Configuration& c) {
   const ZulBlockLengths usual;
   ZulBlockLengths l;
-  l.analogRecord = Clamped(c.ProgMBA.GetRecordLength(), usual.analogRecord);
-  l.relayBlock = Clamped(c.ProgMR.GetBlockLength(), usual.relayBlock);
-  l.masterBlock = Clamped(c.ProgMBM.MasterBlockLen, usual.masterBlock);
-  l.f15Block = Clamped(c.ProgMBM.F15BlockLen, usual.f15Block);
-  l.recordBlock = Clamped(c.ProgZul.GetRecordBlockLen(), usual.recordBlock);
-  l.unitsBlock = Clamped(c.Serv.UnitsBlockLen, usual.unitsBlock);
-  l.textBlock = Clamped(c.Serv.TextBlockLen, usual.textBlock);
-  l.regulatorBlock = Clamped(c.ProgReg.RegBlockLen, usual.regulatorBlock);
-  l.fbPage = Clamped(c.ProgFB.GetPageByteCount(), usual.fbPage);
-  l.sensorBlock = Clamped(c.ProgZul.GetSensorBlockLen(), usual.sensorBlock);
-  l.fbTableSize = c.ProgFB.GetTableSize();
+  l.analogRecord = Clamped(c.analogModules.GetRecordLength(), usual.analogRecord);
+  l.relayBlock = Clamped(c.relayModules.GetBlockLength(), usual.relayBlock);
+  l.masterBlock = Clamped(c.networkMaster.MasterBlockLen, usual.masterBlock);
+  l.f15Block = Clamped(c.networkMaster.F15BlockLen, usual.f15Block);
+  l.recordBlock = Clamped(c.discreteProcessing.GetRecordBlockLen(), usual.recordBlock);
+  l.unitsBlock = Clamped(c.service.UnitsBlockLen, usual.unitsBlock);
+  l.textBlock = Clamped(c.service.TextBlockLen, usual.textBlock);
+  l.regulatorBlock = Clamped(c.regulators.RegBlockLen, usual.regulatorBlock);
+  l.fbPage = Clamped(c.functionBlocks.GetPageByteCount(), usual.fbPage);
+  l.sensorBlock = Clamped(c.discreteProcessing.GetSensorBlockLen(), usual.sensorBlock);
+  l.fbTableSize = c.functionBlocks.GetTableSize();
   return l;
 }
 
@@ -240,69 +241,71 @@ std::vector<uint8_t> ZulFileBytes(const Configuration& c) {
   const auto layout = ZulFileLayout(lengths);
   auto length = [&](int key) { return FindSection(layout, key)->length; };
   ZulSections s;
-  const TServClass& serv = c.Serv;
+  const ServiceBlock& serv = c.service;
 
   s[kZulDeviceIndex] = {serv.ConfiguredDevice};
   auto identity = serv.Identity;
-  identity[TServClass::kIdDoCount] = static_cast<uint8_t>(serv.DoCount);
-  identity[TServClass::kIdSignalCount] = static_cast<uint8_t>(serv.SignalCount);
-  identity[TServClass::kIdAnalogSignalCount] = static_cast<uint8_t>(serv.AnalogSignalCount);
+  identity[ServiceBlock::kIdDoCount] = static_cast<uint8_t>(serv.DoCount);
+  identity[ServiceBlock::kIdSignalCount] = static_cast<uint8_t>(serv.SignalCount);
+  identity[ServiceBlock::kIdAnalogSignalCount] = static_cast<uint8_t>(serv.AnalogSignalCount);
   s[kZulIdentity] = Fitted(identity, kZulIdentitySize);
 
-  const int analog = std::clamp(serv.AiModules, 0, TProgMBAClass::kModules);
+  const int analog = std::clamp(serv.AiModules, 0, AnalogModules::kModules);
   for (int k = 0; k < 8; ++k) {
     if (k < analog) {
-      s[k + 1] = Fitted(c.ProgMBA.GetRecord(k), length(k + 1));
+      s[k + 1] = Fitted(c.analogModules.GetRecord(k), length(k + 1));
     } else {
-      auto part = Fitted(c.ProgMBM.Records[static_cast<size_t>(k - analog)], length(k + 1));
+      auto part = Fitted(c.networkMaster.Records[static_cast<size_t>(k - analog)], length(k + 1));
       part[0] = static_cast<uint8_t>(k + 1);
       s[k + 1] = std::move(part);
     }
   }
-  s[TProgMRClass::kBlockNumber] = Fitted(c.ProgMR.GetBlock(), length(TProgMRClass::kBlockNumber));
-  s[TProgMBMClass::kMasterBlockNumber] =
-      Fitted(c.ProgMBM.MasterBlock, length(TProgMBMClass::kMasterBlockNumber));
-  s[TProgF15Class::kBlockNumber] = Fitted(c.ProgF15.GetBlock(), length(TProgF15Class::kBlockNumber));
+  s[RelayModules::kBlockNumber] = Fitted(c.relayModules.GetBlock(), length(RelayModules::kBlockNumber));
+  s[NetworkMaster::kMasterBlockNumber] =
+      Fitted(c.networkMaster.MasterBlock, length(NetworkMaster::kMasterBlockNumber));
+  s[Function15Blocks::kBlockNumber] =
+      Fitted(c.function15Blocks.GetBlock(), length(Function15Blocks::kBlockNumber));
 
-  for (int b = 0; b < TProgZulClass::kBlocks; ++b) {
+  for (int b = 0; b < DiscreteProcessing::kBlocks; ++b) {
     std::vector<uint8_t> block;
-    for (int r = 0; r < TProgZulClass::kBlockRecords; ++r) {
-      const auto& record = c.ProgZul.Record(b * TProgZulClass::kBlockRecords + r);
+    for (int r = 0; r < DiscreteProcessing::kBlockRecords; ++r) {
+      const auto& record = c.discreteProcessing.Record(b * DiscreteProcessing::kBlockRecords + r);
       block.insert(block.end(), record.begin(), record.end());
     }
-    s[TProgZulClass::kFirstBlockNumber + b] = Fitted(block, length(TProgZulClass::kFirstBlockNumber + b));
+    s[DiscreteProcessing::kFirstBlockNumber + b] =
+        Fitted(block, length(DiscreteProcessing::kFirstBlockNumber + b));
   }
-  s[TProgMBAClass::kUnitsBlockNumber] =
-      Fitted(c.ProgMBA.GetUnits(), length(TProgMBAClass::kUnitsBlockNumber));
-  for (int n = 0; n < TServClass::kTextBlocks; ++n) {
+  s[AnalogModules::kUnitsBlockNumber] =
+      Fitted(c.analogModules.GetUnits(), length(AnalogModules::kUnitsBlockNumber));
+  for (int n = 0; n < ServiceBlock::kTextBlocks; ++n) {
     std::vector<uint8_t> block;
-    for (int k = 0; k < TServClass::kTextsPerBlock; ++k) {
-      const auto& row = serv.Text[static_cast<size_t>(n * TServClass::kTextsPerBlock + k)];
+    for (int k = 0; k < ServiceBlock::kTextsPerBlock; ++k) {
+      const auto& row = serv.Text[static_cast<size_t>(n * ServiceBlock::kTextsPerBlock + k)];
       block.insert(block.end(), row.begin(), row.end());
     }
-    s[TServClass::kFirstTextBlockNumber + n] = Fitted(block, length(TServClass::kFirstTextBlockNumber + n));
+    s[ServiceBlock::kFirstTextBlockNumber + n] =
+        Fitted(block, length(ServiceBlock::kFirstTextBlockNumber + n));
   }
-  for (int n = 0; n < TServClass::kOutTextBlocks; ++n) {
+  for (int n = 0; n < ServiceBlock::kOutTextBlocks; ++n) {
     std::vector<uint8_t> block;
-    for (int k = 0; k < TServClass::kOutTextsPerBlock; ++k) {
-      const auto& row = serv.OutText[static_cast<size_t>(n * TServClass::kOutTextsPerBlock + k)];
+    for (int k = 0; k < ServiceBlock::kOutTextsPerBlock; ++k) {
+      const auto& row = serv.OutText[static_cast<size_t>(n * ServiceBlock::kOutTextsPerBlock + k)];
       block.insert(block.end(), row.begin(), row.end());
     }
-    s[TServClass::kFirstOutTextBlockNumber + n] =
-        Fitted(block, length(TServClass::kFirstOutTextBlockNumber + n));
+    s[ServiceBlock::kFirstOutTextBlockNumber + n] =
+        Fitted(block, length(ServiceBlock::kFirstOutTextBlockNumber + n));
   }
-  auto regulatorBlock = [&](const std::array<TProgRegClass::Record, TProgRegClass::RecordCount>& records,
-                            int key) {
+  auto regulatorBlock = [&](const std::array<Regulators::Record, Regulators::RecordCount>& records, int key) {
     std::vector<uint8_t> block;
     for (const auto& r : records) block.insert(block.end(), r.begin(), r.end());
     s[key] = Fitted(block, length(key));
   };
-  regulatorBlock(c.ProgReg.Loops, TProgRegClass::LoopBlockNumber);
-  regulatorBlock(c.ProgReg.Programs, TProgRegClass::ProgramBlockNumber);
+  regulatorBlock(c.regulators.Loops, Regulators::LoopBlockNumber);
+  regulatorBlock(c.regulators.Programs, Regulators::ProgramBlockNumber);
 
   // Packing goes through the table's page buffers; work on a copy so the
   // configuration stays untouched.
-  auto fb = std::make_unique<TProgFBClass>(c.ProgFB);
+  auto fb = std::make_unique<FunctionBlocks>(c.functionBlocks);
   for (int p = 0; p < fb->GetPageCount(); ++p) {
     fb->StorePage(p);
     s[68 + p] = Fitted(fb->PageBuf(), length(68 + p));
@@ -320,21 +323,21 @@ std::vector<uint8_t> ZulFileBytes(const Configuration& c) {
       algorithms.end());
   s[kZulAlgMembers] = Fitted(rest, members);
   s[kZulAlgCount] = {static_cast<uint8_t>(fb->GetAlgCount())};
-  s[TProgZulClass::kSensorBlockNumber] =
-      Fitted(c.ProgZul.SensorTypes(), length(TProgZulClass::kSensorBlockNumber));
+  s[DiscreteProcessing::kSensorBlockNumber] =
+      Fitted(c.discreteProcessing.SensorTypes(), length(DiscreteProcessing::kSensorBlockNumber));
 
   return ZulJoin(s, lengths).value_or(std::vector<uint8_t>{});
 }
 
 bool LoadZulFileBytes(std::span<const uint8_t> file, Configuration& c) {
   // A file is always read with the full table: its page count is the capacity's.
-  c.ProgFB.SetTableSize(c.ProgFB.GetCapacity());
+  c.functionBlocks.SetTableSize(c.functionBlocks.GetCapacity());
   ZulBlockLengths lengths;  // the fixed lengths of the file's blocks ...
   // ... except those that follow what the controller last reported.
-  lengths.relayBlock = Clamped(c.ProgMR.GetBlockLength(), lengths.relayBlock);
-  lengths.recordBlock = Clamped(c.ProgZul.GetRecordBlockLen(), lengths.recordBlock);
-  lengths.unitsBlock = Clamped(c.Serv.UnitsBlockLen, lengths.unitsBlock);
-  lengths.textBlock = Clamped(c.Serv.TextBlockLen, lengths.textBlock);
+  lengths.relayBlock = Clamped(c.relayModules.GetBlockLength(), lengths.relayBlock);
+  lengths.recordBlock = Clamped(c.discreteProcessing.GetRecordBlockLen(), lengths.recordBlock);
+  lengths.unitsBlock = Clamped(c.service.UnitsBlockLen, lengths.unitsBlock);
+  lengths.textBlock = Clamped(c.service.TextBlockLen, lengths.textBlock);
   const auto layout = ZulFileLayout(lengths);
 
   LoadHead(layout, file, c);
@@ -360,7 +363,7 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::filesystem::path& p
 ZulOpenResult OpenZulFile(const std::filesystem::path& path, Configuration& c, Interaction& ui) {
   auto cannotOpen = [&] {
     ui.Show(kZulCannotOpenCaption, kZulCannotOpen, Icon::Warning);
-    c.Serv.ReopenFile = 0;
+    c.service.ReopenFile = 0;
     return ZulOpenResult::CannotOpen;
   };
   std::error_code ec;
@@ -371,11 +374,11 @@ ZulOpenResult OpenZulFile(const std::filesystem::path& path, Configuration& c, I
   switch (RecogniseZulFileSize(size)) {
     case ZulFileKind::For120Fb:
       ui.Show(kCaptionWarning, kZulFile120Fb, Icon::Warning);
-      c.ProgFB.SetTableSize(c.ProgFB.GetCapacity());
+      c.functionBlocks.SetTableSize(c.functionBlocks.GetCapacity());
       return ZulOpenResult::Refused;
     case ZulFileKind::For60Fb:
       ui.Show(kCaptionWarning, kZulFile60Fb, Icon::Warning);
-      c.ProgFB.SetTableSize(60);
+      c.functionBlocks.SetTableSize(60);
       return ZulOpenResult::Refused;
     case ZulFileKind::For40Fb:
       ui.Show(kCaptionWarning, kZulFile40Fb, Icon::Warning);
@@ -389,9 +392,9 @@ ZulOpenResult OpenZulFile(const std::filesystem::path& path, Configuration& c, I
   const auto file = ReadWholeFile(path);
   if (!file) return cannotOpen();
   const bool whole = LoadZulFileBytes(*file, c);
-  c.Serv.FileMode = 1;
-  c.Serv.FileChanged = 0;
-  c.Serv.ReopenFile = 0;
+  c.service.FileMode = 1;
+  c.service.FileChanged = 0;
+  c.service.ReopenFile = 0;
   if (!whole) {
     ui.Show(kCaptionWarning, kZulFileShort, Icon::Warning);
     return ZulOpenResult::LoadedShort;
@@ -454,9 +457,9 @@ ZulSaveResult SaveZulFile(const std::filesystem::path& chosen, Configuration& c,
     if (ui.Ask({kZulReplaceCaption, kZulReplace, Icon::Question, Buttons::YesNo, Answer::No}) != Answer::Yes)
       return ZulSaveResult::ChooseAnotherName;
     const auto old = ReadWholeFile(*path).value_or(std::vector<uint8_t>{});
-    bool same = old.size() >= 1 + 1 + TServClass::kSlots;
-    for (int s = 0; same && s < TServClass::kSlots; ++s)
-      same = old[static_cast<size_t>(2 + s)] == c.Serv.ModuleType[static_cast<size_t>(s)];
+    bool same = old.size() >= 1 + 1 + ServiceBlock::kSlots;
+    for (int s = 0; same && s < ServiceBlock::kSlots; ++s)
+      same = old[static_cast<size_t>(2 + s)] == c.service.ModuleType[static_cast<size_t>(s)];
     if (!same) {
       if (ui.Ask({kZulMismatchCaption, kZulMismatch, Icon::Question, Buttons::YesNo, Answer::Yes}) ==
           Answer::Yes)
@@ -465,16 +468,16 @@ ZulSaveResult SaveZulFile(const std::filesystem::path& chosen, Configuration& c,
     }
   }
   // The identity carries the counts as they are now.
-  c.Serv.Identity[TServClass::kIdDoCount] = static_cast<uint8_t>(c.Serv.DoCount);
-  c.Serv.Identity[TServClass::kIdSignalCount] = static_cast<uint8_t>(c.Serv.SignalCount);
-  c.Serv.Identity[TServClass::kIdAnalogSignalCount] = static_cast<uint8_t>(c.Serv.AnalogSignalCount);
+  c.service.Identity[ServiceBlock::kIdDoCount] = static_cast<uint8_t>(c.service.DoCount);
+  c.service.Identity[ServiceBlock::kIdSignalCount] = static_cast<uint8_t>(c.service.SignalCount);
+  c.service.Identity[ServiceBlock::kIdAnalogSignalCount] = static_cast<uint8_t>(c.service.AnalogSignalCount);
   const auto bytes = ZulFileBytes(c);
   if (bytes.empty() || !WriteFileReplacing(*path, bytes)) {
     ui.Show(kZulCannotCreateCaption, kZulCannotCreate, Icon::Warning);
     return ZulSaveResult::CannotCreate;
   }
-  c.Serv.FileChanged = 0;
-  c.ProgZul.Modified = 0;
+  c.service.FileChanged = 0;
+  c.discreteProcessing.Modified = 0;
   if (savedAs) *savedAs = *path;
   return ZulSaveResult::Saved;
 }

@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 
 #include "core/config/InputInfo.h"
-#include "core/model/TProgMRClass.h"
-#include "core/model/TProgZulClass.h"
+#include "core/model/DiscreteProcessing.h"
+#include "core/model/RelayModules.h"
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/widgets/HintLabel.h"
 
@@ -39,10 +39,11 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
-// --- TFormInfOut ---------------------------------------------------------------------
+// --- RelayOutputInfoDialog ---------------------------------------------------------------------
 
-TFormInfOut::TFormInfOut(const TProgMRClass& progMR, const TProgZulClass& progZul, QWidget* parent)
-    : QDialog(parent), progMR_(progMR), progZul_(progZul) {
+RelayOutputInfoDialog::RelayOutputInfoDialog(const RelayModules& progMR, const DiscreteProcessing& processing,
+                                             QWidget* parent)
+    : QDialog(parent), progMR_(progMR), processing_(processing) {
   setObjectName("FormInfOut");
   setWindowTitle("Информация о дискретном  выходе");
   setModal(true);
@@ -97,9 +98,9 @@ TFormInfOut::TFormInfOut(const TProgMRClass& progMR, const TProgZulClass& progZu
   grid->addWidget(OK, row, 0, 1, 4, Qt::AlignCenter);
 }
 
-void TFormInfOut::Prepare() {
-  const int m = progZul_.InfoModule;
-  const int o = progZul_.InfoOutput;
+void RelayOutputInfoDialog::Prepare() {
+  const int m = processing_.InfoModule;
+  const int o = processing_.InfoOutput;
   LabNMod->setNum(m + 1);
   LabNVyh->setNum(o + 1);
   const bool control = progMR_.GetOutputType(o, m) != 0;
@@ -118,9 +119,9 @@ void TFormInfOut::Prepare() {
   EditVhSbr->setNum(progMR_.GetResetInput(o, m));
 }
 
-// --- TFormInfAn, TFormInfNetAn ------------------------------------------------------
+// --- AnalogInputInfoDialog, NetworkInputInfoDialog ------------------------------------------------------
 
-TFormInfInput::TFormInfInput(bool network, QWidget* parent) : QDialog(parent), network_(network) {
+InputInfoDialog::InputInfoDialog(bool network, QWidget* parent) : QDialog(parent), network_(network) {
   setModal(true);
   LabNVh = Label("LabNVh", "Вход №", this);
   Label2 = Label("Label2", "", this);
@@ -153,7 +154,7 @@ TFormInfInput::TFormInfInput(bool network, QWidget* parent) : QDialog(parent), n
   OK = OkButton(this);
 }
 
-void TFormInfInput::Prepare(const InputInfo& info) {
+void InputInfoDialog::Prepare(const InputInfo& info) {
   Label2->setText(Q(info.header));
   LabTextRecv->setText(Q(info.text));
   LabNMod->setNum(info.module);
@@ -166,7 +167,7 @@ void TFormInfInput::Prepare(const InputInfo& info) {
   Ust1LL->setText(Q(info.setpointValue));
 }
 
-TFormInfAn::TFormInfAn(QWidget* parent) : TFormInfInput(false, parent) {
+AnalogInputInfoDialog::AnalogInputInfoDialog(QWidget* parent) : InputInfoDialog(false, parent) {
   setObjectName("FormInfAn");
   setWindowTitle("Информация об аналоговом входе");
   LabTMod = Value("LabTMod", this, 50);
@@ -183,7 +184,7 @@ TFormInfAn::TFormInfAn(QWidget* parent) : TFormInfInput(false, parent) {
   grid->addWidget(OK, 5, 0, 1, 4, Qt::AlignCenter);
 }
 
-TFormInfNetAn::TFormInfNetAn(QWidget* parent) : TFormInfInput(true, parent) {
+NetworkInputInfoDialog::NetworkInputInfoDialog(QWidget* parent) : InputInfoDialog(true, parent) {
   setObjectName("FormInfNetAn");
   setWindowTitle("Информация о сетевом  входе");
   Label5 = Label("Label5", "Адрес Slave в локальной сети", this);
@@ -211,13 +212,13 @@ TFormInfNetAn::TFormInfNetAn(QWidget* parent) : TFormInfInput(true, parent) {
   grid->addWidget(OK, 7, 0, 1, 4, Qt::AlignCenter);
 }
 
-void TFormInfAn::Prepare(const InputInfo& info) {
-  TFormInfInput::Prepare(info);
+void AnalogInputInfoDialog::Prepare(const InputInfo& info) {
+  InputInfoDialog::Prepare(info);
   if (!info.moduleType.empty()) LabTMod->setText(Q(info.moduleType));  // other codes leave it
 }
 
-void TFormInfNetAn::Prepare(const InputInfo& info) {
-  TFormInfInput::Prepare(info);
+void NetworkInputInfoDialog::Prepare(const InputInfo& info) {
+  InputInfoDialog::Prepare(info);
   LabAdrSlave->setNum(info.slave);
   if (!info.slaveType.empty()) LabTUst->setText(Q(info.slaveType));
   GroupBox1->setVisible(info.scaling);

@@ -14,8 +14,8 @@
 #include <algorithm>
 
 #include "core/Interaction.h"
-#include "core/model/TProgZulClass.h"
-#include "core/model/TServClass.h"
+#include "core/model/DiscreteProcessing.h"
+#include "core/model/ServiceBlock.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
 
@@ -56,9 +56,9 @@ QString RecordHeader(int signal, const QString& identifier) {
 
 // --- RecordDialog --------------------------------------------------------------------
 
-RecordDialog::RecordDialog(TProgZulClass& progZul, const QString& name, const QString& caption,
+RecordDialog::RecordDialog(DiscreteProcessing& processing, const QString& name, const QString& caption,
                            QWidget* parent)
-    : QDialog(parent), progZul_(progZul) {
+    : QDialog(parent), processing_(processing) {
   setObjectName(name);
   setWindowTitle(caption);
   setModal(true);
@@ -72,7 +72,7 @@ void RecordDialog::done(int) {
 }
 
 void RecordDialog::MarkChanged() {
-  if (progZul_.EditorShown) progZul_.Modified = 1;
+  if (processing_.EditorShown) processing_.Modified = 1;
 }
 
 void RecordDialog::mousePressEvent(QMouseEvent* event) {
@@ -80,10 +80,11 @@ void RecordDialog::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) done(kDialogClosed);
 }
 
-// --- TFormSig ------------------------------------------------------------------------
+// --- AlarmTypeDialog ------------------------------------------------------------------------
 
-TFormSig::TFormSig(TServClass& serv, TProgZulClass& progZul, Interaction& ui, QWidget* parent)
-    : RecordDialog(progZul, "FormSig", "Задание типа сигнализации ", parent), serv_(serv) {
+AlarmTypeDialog::AlarmTypeDialog(ServiceBlock& serv, DiscreteProcessing& processing, Interaction& ui,
+                                 QWidget* parent)
+    : RecordDialog(processing, "FormSig", "Задание типа сигнализации ", parent), service_(serv) {
   LabNVh = Label("LabNVh", "Вход №", this);
   Label2 = Label("Label2", "", this);
   RadioGroup1 = Named(new QGroupBox("Тип сигнализации", this), "RadioGroup1");
@@ -109,31 +110,31 @@ TFormSig::TFormSig(TServClass& serv, TProgZulClass& progZul, Interaction& ui, QW
   grid->addWidget(OK, 3, 0, 1, 2, Qt::AlignCenter);
 }
 
-int TFormSig::ItemIndex() const {
+int AlarmTypeDialog::ItemIndex() const {
   for (size_t i = 0; i < Items.size(); ++i)
     if (Items[i]->isChecked()) return static_cast<int>(i);
   return -1;
 }
 
-void TFormSig::SetItemIndex(int index) {
+void AlarmTypeDialog::SetItemIndex(int index) {
   if (index >= 0 && index < static_cast<int>(Items.size()))
     Items[static_cast<size_t>(index)]->setChecked(true);
 }
 
-void TFormSig::showEvent(QShowEvent* event) {
+void AlarmTypeDialog::showEvent(QShowEvent* event) {
   RecordDialog::showEvent(event);
   // Displays of 192 cells have no numbered cells.
-  Edit1->setEnabled(serv_.IndicationCells != 192);
+  Edit1->setEnabled(service_.IndicationCells != 192);
   const int i = std::max(0, ItemIndex());
   Items[static_cast<size_t>(i)]->setFocus();
 }
 
-void TFormSig::Closing() { ZeroWhenEmpty(Edit1); }
+void AlarmTypeDialog::Closing() { ZeroWhenEmpty(Edit1); }
 
-// --- TFormZa -------------------------------------------------------------------------
+// --- DelayDialog -------------------------------------------------------------------------
 
-TFormZa::TFormZa(TProgZulClass& progZul, Interaction& ui, QWidget* parent)
-    : RecordDialog(progZul, "FormZa", "Программ. задерж. выходов ", parent) {
+DelayDialog::DelayDialog(DiscreteProcessing& processing, Interaction& ui, QWidget* parent)
+    : RecordDialog(processing, "FormZa", "Программ. задерж. выходов ", parent) {
   LabNVh = Label("LabNVh", "Вход №", this);
   Label2 = Label("Label2", "", this);
   Label1 = Label("Label1", "Задержка", this);
@@ -156,15 +157,15 @@ TFormZa::TFormZa(TProgZulClass& progZul, Interaction& ui, QWidget* parent)
   grid->addWidget(OK, 4, 0, 1, 2, Qt::AlignCenter);
 }
 
-void TFormZa::Closing() {
+void DelayDialog::Closing() {
   ZeroWhenEmpty(EditDiskr);
   ZeroWhenEmpty(EditT);
 }
 
-// --- TFormVyh ------------------------------------------------------------------------
+// --- RelayOutputsDialog ------------------------------------------------------------------------
 
-TFormVyh::TFormVyh(TProgZulClass& progZul, QWidget* parent)
-    : RecordDialog(progZul, "FormVyh", "Программирование выходов ", parent) {
+RelayOutputsDialog::RelayOutputsDialog(DiscreteProcessing& processing, QWidget* parent)
+    : RecordDialog(processing, "FormVyh", "Программирование выходов ", parent) {
   LabNVh = Label("LabNVh", "Вход №", this);
   Label2 = Label("Label2", "", this);
   Label9 = Label("Label9", "Выходы", this);
@@ -198,7 +199,7 @@ TFormVyh::TFormVyh(TProgZulClass& progZul, QWidget* parent)
   grid->addWidget(OK, kModules + 2, 0, 1, kOutputs + 1, Qt::AlignCenter);
 }
 
-void TFormVyh::Prepare(int modules, const std::array<int, kModules>& masks) {
+void RelayOutputsDialog::Prepare(int modules, const std::array<int, kModules>& masks) {
   masks_ = masks;
   for (int m = 0; m < kModules; ++m) {
     const bool shown = m < modules;
@@ -210,19 +211,19 @@ void TFormVyh::Prepare(int modules, const std::array<int, kModules>& masks) {
   }
 }
 
-bool TFormVyh::PanelOn(int m, int k) const {
+bool RelayOutputsDialog::PanelOn(int m, int k) const {
   if (m < 0 || m >= kModules || k < 1 || k > kOutputs) return false;
   return (masks_[static_cast<size_t>(m)] >> (k - 1)) & 1;
 }
 
-void TFormVyh::Paint(int m, int k) {
+void RelayOutputsDialog::Paint(int m, int k) {
   QLabel* panel = Panels[static_cast<size_t>(m)][static_cast<size_t>(k - 1)];
   QPalette p = panel->palette();
   p.setColor(QPalette::Window, PanelOn(m, k) ? kOlive : kSilver);
   panel->setPalette(p);
 }
 
-void TFormVyh::TogglePanel(int m, int k) {
+void RelayOutputsDialog::TogglePanel(int m, int k) {
   if (m < 0 || m >= kModules || k < 1 || k > kOutputs) return;
   const int bit = 1 << (k - 1);
   int& mask = masks_[static_cast<size_t>(m)];
@@ -231,13 +232,13 @@ void TFormVyh::TogglePanel(int m, int k) {
   MarkChanged();
 }
 
-void TFormVyh::PanelInfo(int m, int k) {
+void RelayOutputsDialog::PanelInfo(int m, int k) {
   if (m < 0 || m >= kModules || k < 1 || k > kOutputs) return;
-  progZul_.InfoModule = m;
-  progZul_.InfoOutput = k - 1;
+  processing_.InfoModule = m;
+  processing_.InfoOutput = k - 1;
 }
 
-bool TFormVyh::eventFilter(QObject* watched, QEvent* event) {
+bool RelayOutputsDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::MouseButtonPress) return RecordDialog::eventFilter(watched, event);
   for (int m = 0; m < kModules; ++m) {
     for (int k = 1; k <= kOutputs; ++k) {
@@ -255,10 +256,10 @@ bool TFormVyh::eventFilter(QObject* watched, QEvent* event) {
   return RecordDialog::eventFilter(watched, event);
 }
 
-// --- TFormVkl ------------------------------------------------------------------------
+// --- ArchivingDialog ------------------------------------------------------------------------
 
-TFormVkl::TFormVkl(TProgZulClass& progZul, QWidget* parent)
-    : RecordDialog(progZul, "FormVkl", "Архивирование дискретных сигналов ", parent) {
+ArchivingDialog::ArchivingDialog(DiscreteProcessing& processing, QWidget* parent)
+    : RecordDialog(processing, "FormVkl", "Архивирование дискретных сигналов ", parent) {
   LabNVh = Label("LabNVh", "Дискретный сигнал №", this);
   Label2 = Label("Label2", "", this);
   Label3 = Label("Label3", "Архивирование", this);
@@ -276,30 +277,31 @@ TFormVkl::TFormVkl(TProgZulClass& progZul, QWidget* parent)
   grid->addWidget(OK, 2, 0, 1, 2, Qt::AlignCenter);
 }
 
-void TFormVkl::SetOn(bool on) {
+void ArchivingDialog::SetOn(bool on) {
   const QSignalBlocker quiet(SBVkl);  // the caller's setting is no change
   SBVkl->setChecked(on);
   SBVkl->setText(on ? "включено" : "отключено");
 }
 
-bool TFormVkl::On() const { return SBVkl->isChecked(); }
+bool ArchivingDialog::On() const { return SBVkl->isChecked(); }
 
-// --- TFormText, TFormTextMR ----------------------------------------------------------
+// --- InputTextDialog, OutputTextDialog ----------------------------------------------------------
 
-TFormText::TFormText(TServClass& serv, TProgZulClass& progZul, QWidget* parent)
-    : TFormText(serv, progZul, false, parent) {}
+InputTextDialog::InputTextDialog(ServiceBlock& serv, DiscreteProcessing& processing, QWidget* parent)
+    : InputTextDialog(serv, processing, false, parent) {}
 
-TFormText::TFormText(TServClass& serv, TProgZulClass& progZul, bool outputs, QWidget* parent)
-    : RecordDialog(progZul, outputs ? "FormTextMR" : "FormText",
+InputTextDialog::InputTextDialog(ServiceBlock& serv, DiscreteProcessing& processing, bool outputs,
+                                 QWidget* parent)
+    : RecordDialog(processing, outputs ? "FormTextMR" : "FormText",
                    outputs ? "Задание текстового реквизита выхода" : "Задание текстового реквизита входа",
                    parent),
-      serv_(serv),
+      service_(serv),
       outputs_(outputs) {
   LabNVh = Label(outputs ? "LabNVyh" : "LabNVh", outputs ? "Выход №" : "Вход №", this);
   Label2 = Label("Label2", "", this);
   Label1 = Label("Label1", "Текстовый реквизит", this);
   EditText = Named(new QLineEdit(this), "EditText");
-  EditText->setMaxLength(TServClass::kTextWidth);
+  EditText->setMaxLength(ServiceBlock::kTextWidth);
   EditText->setMinimumWidth(EditText->fontMetrics().horizontalAdvance(QString(18, QChar(0x0428))));
   connect(EditText, &QLineEdit::textEdited, this, [this] { ChangedFlag() = 1; });
   connect(EditText, &QLineEdit::returnPressed, this, [this] { FocusNext(EditText); });
@@ -312,26 +314,27 @@ TFormText::TFormText(TServClass& serv, TProgZulClass& progZul, bool outputs, QWi
   OK->setAutoDefault(false);
 }
 
-int& TFormText::ChangedFlag() { return outputs_ ? serv_.OutTextChanged : serv_.TextChanged; }
+int& InputTextDialog::ChangedFlag() { return outputs_ ? service_.OutTextChanged : service_.TextChanged; }
 
-void TFormText::showEvent(QShowEvent* event) {
+void InputTextDialog::showEvent(QShowEvent* event) {
   RecordDialog::showEvent(event);
   ChangedFlag() = 0;
   EditText->setFocus();
 }
 
-void TFormText::Closing() {
+void InputTextDialog::Closing() {
   if (EditText->text().isEmpty()) EditText->setText(QString(10, ' '));
 }
 
-TFormTextMR::TFormTextMR(TServClass& serv, TProgZulClass& progZul, QWidget* parent)
-    : TFormText(serv, progZul, true, parent) {
+OutputTextDialog::OutputTextDialog(ServiceBlock& serv, DiscreteProcessing& processing, QWidget* parent)
+    : InputTextDialog(serv, processing, true, parent) {
   LabNVyh = LabNVh;
 }
 
-// --- TFormVh -------------------------------------------------------------------------
+// --- SignalNumberDialog -------------------------------------------------------------------------
 
-TFormVh::TFormVh(TServClass& serv, Interaction& ui, QWidget* parent) : QDialog(parent), serv_(serv), ui_(ui) {
+SignalNumberDialog::SignalNumberDialog(ServiceBlock& serv, Interaction& ui, QWidget* parent)
+    : QDialog(parent), service_(serv), ui_(ui) {
   setObjectName("FormVh");
   setWindowTitle("Ввод номера программируемого входа");
   setModal(true);
@@ -372,7 +375,7 @@ TFormVh::TFormVh(TServClass& serv, Interaction& ui, QWidget* parent) : QDialog(p
   Cancel = Named(new QPushButton("Отмена", this), "Cancel");
   OK->setAutoDefault(false);
   Cancel->setAutoDefault(false);
-  connect(OK, &QPushButton::clicked, this, &TFormVh::OKClick);
+  connect(OK, &QPushButton::clicked, this, &SignalNumberDialog::onOk);
   connect(Cancel, &QPushButton::clicked, this, [this] { done(kDialogCancel); });
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(OK);
@@ -383,7 +386,7 @@ TFormVh::TFormVh(TServClass& serv, Interaction& ui, QWidget* parent) : QDialog(p
   ErrorText = new HintLabel(this);
 }
 
-void TFormVh::Prepare(const QString& caption, Group group) {
+void SignalNumberDialog::Prepare(const QString& caption, Group group) {
   setWindowTitle(caption);
   group_ = group;
   GroupBox1->setVisible(group == Single);
@@ -394,19 +397,19 @@ void TFormVh::Prepare(const QString& caption, Group group) {
   adjustSize();
 }
 
-int TFormVh::Run(const QString& caption, Group group) {
+int SignalNumberDialog::Run(const QString& caption, Group group) {
   Prepare(caption, group);
   return exec();
 }
 
-int TFormVh::Number(const QLineEdit* field) {
+int SignalNumberDialog::Number(const QLineEdit* field) {
   bool ok = false;
   const qlonglong n = field->text().trimmed().toLongLong(&ok);
   if (!ok) return 0;
   return static_cast<int>(std::clamp<qlonglong>(n, -1, 1 << 30));
 }
 
-QLineEdit* TFormVh::FirstField() const {
+QLineEdit* SignalNumberDialog::FirstField() const {
   switch (group_) {
     case Range:
       return Edit1;
@@ -417,23 +420,23 @@ QLineEdit* TFormVh::FirstField() const {
   }
 }
 
-void TFormVh::showEvent(QShowEvent* event) {
+void SignalNumberDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   FirstField()->setFocus();
 }
 
-bool TFormVh::CheckField(QLineEdit* field) {
+bool SignalNumberDialog::CheckField(QLineEdit* field) {
   if (!field->text().trimmed().isEmpty() && Number(field) > 0) return true;
   ShowInputHint(field, ErrorText, ui_);
   setResult(kDialogRefused);
   return false;
 }
 
-void TFormVh::OKClick() {
+void SignalNumberDialog::onOk() {
   switch (group_) {
     case Single:
       if (!CheckField(EditNVh)) return;
-      if (Number(EditNVh) > serv_.SignalCount) {
+      if (Number(EditNVh) > service_.SignalCount) {
         ui_.Show(kCaptionWarning, "Вход с таким № не существует", Icon::Warning);
         setResult(kDialogRefused);
         return;
@@ -449,6 +452,6 @@ void TFormVh::OKClick() {
   done(QDialog::Accepted);
 }
 
-void TFormVh::reject() { done(kDialogCancel); }
+void SignalNumberDialog::reject() { done(kDialogCancel); }
 
 }  // namespace zul

@@ -21,9 +21,9 @@ namespace zul {
 
 class HintLabel;
 class Interaction;
-class TProgMRClass;
-class TProgZulClass;
-class TServClass;
+class RelayModules;
+class DiscreteProcessing;
+class ServiceBlock;
 struct InputInfo;
 
 // Modal results of these dialogs.
@@ -43,20 +43,21 @@ class RecordDialog : public QDialog {
   QPushButton* OK;
 
  protected:
-  RecordDialog(TProgZulClass& progZul, const QString& name, const QString& caption, QWidget* parent);
+  RecordDialog(DiscreteProcessing& processing, const QString& name, const QString& caption, QWidget* parent);
   virtual void Closing() {}
   // A changed value counts only while the discrete processing editor is shown.
   void MarkChanged();
   void mousePressEvent(QMouseEvent* event) override;
 
-  TProgZulClass& progZul_;
+  DiscreteProcessing& processing_;
 };
 
 // Alarm type and light-panel cell.
-class TFormSig : public RecordDialog {
+class AlarmTypeDialog : public RecordDialog {
   Q_OBJECT
  public:
-  TFormSig(TServClass& serv, TProgZulClass& progZul, Interaction& ui, QWidget* parent = nullptr);
+  AlarmTypeDialog(ServiceBlock& serv, DiscreteProcessing& processing, Interaction& ui,
+                  QWidget* parent = nullptr);
   int ItemIndex() const;  // alarm type 0..3
   void SetItemIndex(int index);
 
@@ -72,14 +73,14 @@ class TFormSig : public RecordDialog {
   void Closing() override;
 
  private:
-  TServClass& serv_;
+  ServiceBlock& service_;
 };
 
 // Delay of the outputs.
-class TFormZa : public RecordDialog {
+class DelayDialog : public RecordDialog {
   Q_OBJECT
  public:
-  TFormZa(TProgZulClass& progZul, Interaction& ui, QWidget* parent = nullptr);
+  DelayDialog(DiscreteProcessing& processing, Interaction& ui, QWidget* parent = nullptr);
   QLabel* LabNVh;
   QLabel* Label2;
   QLabel* Label1;
@@ -93,12 +94,12 @@ class TFormZa : public RecordDialog {
 };
 
 // Relay outputs of one signal: eight panels per relay module.
-class TFormVyh : public RecordDialog {
+class RelayOutputsDialog : public RecordDialog {
   Q_OBJECT
  public:
   static constexpr int kModules = 8;
   static constexpr int kOutputs = 8;
-  TFormVyh(TProgZulClass& progZul, QWidget* parent = nullptr);
+  RelayOutputsDialog(DiscreteProcessing& processing, QWidget* parent = nullptr);
 
   // Shows the labels and panels of the first `modules` relay modules with
   // the bits of their masks.
@@ -128,10 +129,10 @@ class TFormVyh : public RecordDialog {
 };
 
 // Archiving on or off.
-class TFormVkl : public RecordDialog {
+class ArchivingDialog : public RecordDialog {
   Q_OBJECT
  public:
-  explicit TFormVkl(TProgZulClass& progZul, QWidget* parent = nullptr);
+  explicit ArchivingDialog(DiscreteProcessing& processing, QWidget* parent = nullptr);
   void SetOn(bool on);
   bool On() const;
   QLabel* LabNVh;
@@ -140,45 +141,45 @@ class TFormVkl : public RecordDialog {
   QPushButton* SBVkl;
 };
 
-// The text attribute of an input (or, as TFormTextMR, of an output).
-class TFormText : public RecordDialog {
+// The text attribute of an input (or, as OutputTextDialog, of an output).
+class InputTextDialog : public RecordDialog {
   Q_OBJECT
  public:
-  TFormText(TServClass& serv, TProgZulClass& progZul, QWidget* parent = nullptr);
+  InputTextDialog(ServiceBlock& serv, DiscreteProcessing& processing, QWidget* parent = nullptr);
   QLabel* LabNVh;
   QLabel* Label2;
   QLabel* Label1;
   QLineEdit* EditText;
 
  protected:
-  TFormText(TServClass& serv, TProgZulClass& progZul, bool outputs, QWidget* parent);
+  InputTextDialog(ServiceBlock& serv, DiscreteProcessing& processing, bool outputs, QWidget* parent);
   void showEvent(QShowEvent* event) override;
   void Closing() override;
 
  private:
   int& ChangedFlag();
-  TServClass& serv_;
+  ServiceBlock& service_;
   bool outputs_;
 };
 
-class TFormTextMR : public TFormText {
+class OutputTextDialog : public InputTextDialog {
   Q_OBJECT
  public:
-  TFormTextMR(TServClass& serv, TProgZulClass& progZul, QWidget* parent = nullptr);
+  OutputTextDialog(ServiceBlock& serv, DiscreteProcessing& processing, QWidget* parent = nullptr);
   QLabel* LabNVyh;  // the same label as LabNVh, under its own name
 };
 
 // One number, a range of numbers or the first number of a replacement.
-class TFormVh : public QDialog {
+class SignalNumberDialog : public QDialog {
   Q_OBJECT
  public:
   enum Group { Single = 1, Range = 2, Start = 3 };
-  TFormVh(TServClass& serv, Interaction& ui, QWidget* parent = nullptr);
+  SignalNumberDialog(ServiceBlock& serv, Interaction& ui, QWidget* parent = nullptr);
 
   // Shows the one group, with the caption; returns the modal result.
   int Run(const QString& caption, Group group);
   void Prepare(const QString& caption, Group group);
-  void OKClick();
+  void onOk();
   void reject() override;  // the close box and Esc: as "Отмена"
 
   // The number typed in a field (0 when empty).
@@ -206,16 +207,17 @@ class TFormVh : public QDialog {
  private:
   bool CheckField(QLineEdit* field);
   QLineEdit* FirstField() const;
-  TServClass& serv_;
+  ServiceBlock& service_;
   Interaction& ui_;
   Group group_ = Single;
 };
 
 // Settings of one relay output, read-only.
-class TFormInfOut : public QDialog {
+class RelayOutputInfoDialog : public QDialog {
   Q_OBJECT
  public:
-  TFormInfOut(const TProgMRClass& progMR, const TProgZulClass& progZul, QWidget* parent = nullptr);
+  RelayOutputInfoDialog(const RelayModules& progMR, const DiscreteProcessing& processing,
+                        QWidget* parent = nullptr);
   // Fills the view for InfoModule, InfoOutput of the processing block.
   void Prepare();
 
@@ -234,13 +236,13 @@ class TFormInfOut : public QDialog {
   QPushButton* OK;
 
  private:
-  const TProgMRClass& progMR_;
-  const TProgZulClass& progZul_;
+  const RelayModules& progMR_;
+  const DiscreteProcessing& processing_;
 };
 
-// One setpoint signal of an analog input (TFormInfAn) or one network signal
-// (TFormInfNetAn), read-only.
-class TFormInfInput : public QDialog {
+// One setpoint signal of an analog input (AnalogInputInfoDialog) or one network signal
+// (NetworkInputInfoDialog), read-only.
+class InputInfoDialog : public QDialog {
   Q_OBJECT
  public:
   virtual void Prepare(const InputInfo& info);
@@ -265,23 +267,23 @@ class TFormInfInput : public QDialog {
   QPushButton* OK;
 
  protected:
-  TFormInfInput(bool network, QWidget* parent);
+  InputInfoDialog(bool network, QWidget* parent);
   QWidget* values_;  // the scaling fields (inside GroupBox1 of the network view)
   bool network_;
 };
 
-class TFormInfAn : public TFormInfInput {
+class AnalogInputInfoDialog : public InputInfoDialog {
   Q_OBJECT
  public:
-  explicit TFormInfAn(QWidget* parent = nullptr);
+  explicit AnalogInputInfoDialog(QWidget* parent = nullptr);
   void Prepare(const InputInfo& info) override;
   QLabel* LabTMod;
 };
 
-class TFormInfNetAn : public TFormInfInput {
+class NetworkInputInfoDialog : public InputInfoDialog {
   Q_OBJECT
  public:
-  explicit TFormInfNetAn(QWidget* parent = nullptr);
+  explicit NetworkInputInfoDialog(QWidget* parent = nullptr);
   void Prepare(const InputInfo& info) override;
   QLabel* Label5;
   QLabel* LabAdrSlave;

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "core/Interaction.h"
-#include "core/model/TServClass.h"
+#include "core/model/ServiceBlock.h"
 
 namespace zul {
 
@@ -44,9 +44,9 @@ void FlashField(QWidget* field, Interaction& ui) {
   PaintField(field, Qt::white);
 }
 
-ModuleEditorDialog::ModuleEditorDialog(TServClass& serv, Interaction& ui, const QString& name,
+ModuleEditorDialog::ModuleEditorDialog(ServiceBlock& serv, Interaction& ui, const QString& name,
                                        QWidget* parent)
-    : QDialog(parent), serv_(serv), ui_(ui) {
+    : QDialog(parent), service_(serv), ui_(ui) {
   setObjectName(name);
   setModal(true);
   OK = new QPushButton("OK", this);
@@ -54,44 +54,44 @@ ModuleEditorDialog::ModuleEditorDialog(TServClass& serv, Interaction& ui, const 
   Cancel = new QPushButton("Отмена", this);
   Cancel->setObjectName("Cancel");
   for (QPushButton* b : {OK, Cancel}) b->setAutoDefault(false);
-  connect(OK, &QPushButton::clicked, this, &ModuleEditorDialog::OKClick);
-  connect(Cancel, &QPushButton::clicked, this, &ModuleEditorDialog::CancelClick);
+  connect(OK, &QPushButton::clicked, this, &ModuleEditorDialog::onOk);
+  connect(Cancel, &QPushButton::clicked, this, &ModuleEditorDialog::onCancel);
 }
 
-void ModuleEditorDialog::OKClick() {
+void ModuleEditorDialog::onOk() {
   cancelled_ = false;
   close();
 }
 
-void ModuleEditorDialog::CancelClick() {
+void ModuleEditorDialog::onCancel() {
   cancelled_ = true;
   close();
 }
 
 void ModuleEditorDialog::done(int) {
-  if (!FormCloseQuery()) return;
+  if (!canClose()) return;
   QDialog::done(ModalResult);
 }
 
-void ModuleEditorDialog::OnExit(QWidget* field, std::function<void()> handler) {
+void ModuleEditorDialog::onLeaving(QWidget* field, std::function<void()> handler) {
   exits_.insert(field, handler);
   new ExitWatcher(field, std::move(handler));
 }
 
-void ModuleEditorDialog::FieldExit(QWidget* field) {
+void ModuleEditorDialog::leaveField(QWidget* field) {
   const auto it = exits_.constFind(field);
   if (it != exits_.constEnd()) (*it)();
 }
 
 void ModuleEditorDialog::StoreFocusedField(QWidget* first) {
   if (QWidget* focused = focusWidget(); focused && focused != first) {
-    FieldExit(focused);
+    leaveField(focused);
     first->setFocus();
   }
 }
 
 bool ModuleEditorDialog::CloseWith(EditedBlock& block, const char* question) {
-  return CloseEditor(block, cancelled_, serv_, ui_, question) == CloseVerdict::Close;
+  return CloseEditor(block, cancelled_, service_, ui_, question) == CloseVerdict::Close;
 }
 
 void ModuleEditorDialog::BuildCopyCommands() {
@@ -111,10 +111,10 @@ void ModuleEditorDialog::BuildCopyCommands() {
   setContextMenuPolicy(Qt::CustomContextMenu);
   connect(this, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupMenu->popup(mapToGlobal(at)); });
-  connect(ButCopy, &QPushButton::clicked, this, [this] { CopyClick(); });
-  connect(NCopy, &QAction::triggered, this, [this] { CopyClick(); });
-  connect(ButReplace, &QPushButton::clicked, this, [this] { ReplaceClick(); });
-  connect(NReplace, &QAction::triggered, this, [this] { ReplaceClick(); });
+  connect(ButCopy, &QPushButton::clicked, this, [this] { copyModuleBase(); });
+  connect(NCopy, &QAction::triggered, this, [this] { copyModuleBase(); });
+  connect(ButReplace, &QPushButton::clicked, this, [this] { replaceModuleBase(); });
+  connect(NReplace, &QAction::triggered, this, [this] { replaceModuleBase(); });
 }
 
 void ModuleEditorDialog::EnableReplace(bool enabled) {

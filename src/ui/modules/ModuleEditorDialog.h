@@ -7,7 +7,7 @@
 #include <QHash>
 #include <functional>
 
-#include "core/config/ModuleEditing.h"
+#include "core/editing/ModuleEditing.h"
 
 class QMenu;
 class QAction;
@@ -16,7 +16,7 @@ class QPushButton;
 namespace zul {
 
 class Interaction;
-class TServClass;
+class ServiceBlock;
 
 class ModuleEditorDialog : public QDialog {
   Q_OBJECT
@@ -25,16 +25,16 @@ class ModuleEditorDialog : public QDialog {
   static constexpr int kResultNormal = 2;
   static constexpr int kResultError = 6;
 
-  void OKClick();
-  void CancelClick();
+  void onOk();
+  void onCancel();
   bool Cancelled() const { return cancelled_; }
   // The close request: false keeps the window open. Sets ModalResult.
-  virtual bool FormCloseQuery() = 0;
+  virtual bool canClose() = 0;
   int ModalResult = kResultNormal;
 
   // Runs what leaving `field` runs (storing its text); nothing for a field
   // without such a handler.
-  void FieldExit(QWidget* field);
+  void leaveField(QWidget* field);
 
   void done(int result) override;
 
@@ -42,10 +42,10 @@ class ModuleEditorDialog : public QDialog {
   QPushButton* Cancel;
 
  protected:
-  ModuleEditorDialog(TServClass& serv, Interaction& ui, const QString& name, QWidget* parent);
+  ModuleEditorDialog(ServiceBlock& serv, Interaction& ui, const QString& name, QWidget* parent);
 
   // Calls `handler` whenever `field` loses the keyboard focus.
-  void OnExit(QWidget* field, std::function<void()> handler);
+  void onLeaving(QWidget* field, std::function<void()> handler);
   // Leaving the field being edited stores it; then the first control gets the
   // focus, as a close request does.
   void StoreFocusedField(QWidget* first);
@@ -55,8 +55,8 @@ class ModuleEditorDialog : public QDialog {
   // "Копировать базу модуля" and "Заменить базу модуля" as buttons and as
   // entries of the window's pop-up menu (with "Удалить", which does nothing).
   void BuildCopyCommands();
-  virtual void CopyClick() = 0;
-  virtual void ReplaceClick() = 0;
+  virtual void copyModuleBase() = 0;
+  virtual void replaceModuleBase() = 0;
   void EnableReplace(bool enabled);
 
  public:
@@ -68,7 +68,7 @@ class ModuleEditorDialog : public QDialog {
   QAction* NDelete = nullptr;
 
  protected:
-  TServClass& serv_;
+  ServiceBlock& service_;
   Interaction& ui_;
   bool cancelled_ = false;
 

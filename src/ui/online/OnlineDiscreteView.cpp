@@ -8,9 +8,9 @@
 #include <QVBoxLayout>
 
 #include "core/config/OnlineDiscrete.h"
-#include "core/link/TComPortClass.h"
-#include "core/model/TProgZulClass.h"
-#include "core/model/TServClass.h"
+#include "core/link/ModbusLink.h"
+#include "core/model/DiscreteProcessing.h"
+#include "core/model/ServiceBlock.h"
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/HintLabel.h"
 
@@ -22,11 +22,11 @@ const QColor kPurple(0x80, 0x00, 0x80);
 
 }  // namespace
 
-OnlineDiscreteView::OnlineDiscreteView(TComPortClass& port, TServClass& serv, ExchangeGate& gate,
+OnlineDiscreteView::OnlineDiscreteView(ModbusLink& port, ServiceBlock& serv, ExchangeGate& gate,
                                        const QString& name, const QString& moduleCaption,
                                        const QString& rowName, int rows, bool validity, int intervalMs,
                                        QWidget* parent)
-    : QDialog(parent), port_(port), serv_(serv), gate_(gate), intervalMs_(intervalMs) {
+    : QDialog(parent), port_(port), service_(serv), gate_(gate), intervalMs_(intervalMs) {
   setObjectName(name);
   setModal(true);
 
@@ -83,18 +83,18 @@ OnlineDiscreteView::OnlineDiscreteView(TComPortClass& port, TServClass& serv, Ex
   layout->addLayout(table);
   layout->addLayout(buttons);
 
-  connect(Button1, &QPushButton::clicked, this, &OnlineDiscreteView::Button1Click);
-  connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+  connect(Button1, &QPushButton::clicked, this, &OnlineDiscreteView::togglePolling);
+  connect(Timer1, &QTimer::timeout, this, [this] { poll(); });
 }
 
 bool OnlineDiscreteView::Polling() const { return Timer1->isActive(); }
 
 void OnlineDiscreteView::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  Button1Click();
+  togglePolling();
 }
 
-void OnlineDiscreteView::Button1Click() {
+void OnlineDiscreteView::togglePolling() {
   Timer1->setInterval(intervalMs_);
   if (Timer1->isActive()) {
     Timer1->stop();
@@ -106,13 +106,13 @@ void OnlineDiscreteView::Button1Click() {
 }
 
 void OnlineDiscreteView::done(int result) {
-  if (Timer1->isActive()) Button1Click();
+  if (Timer1->isActive()) togglePolling();
   QDialog::done(result);
 }
 
 void OnlineDiscreteView::Failed(int result) {
-  if (Timer1->isActive()) Button1Click();
-  if (reportFlag_ == 1) port_.ShowError(serv_.CurrentDevice, result);
+  if (Timer1->isActive()) togglePolling();
+  if (reportFlag_ == 1) port_.ShowError(service_.CurrentDevice, result);
 }
 
 void OnlineDiscreteView::ShowHealth(bool faulty) {
@@ -132,36 +132,37 @@ void OnlineDiscreteView::ShowOnOff(size_t k, bool on) {
 
 // --- discrete input module ---------------------------------------------------
 
-TFormVhD::TFormVhD(TComPortClass& port, TServClass& serv, TProgZulClass& progZul, ExchangeGate& gate,
-                   QWidget* parent)
+DiscreteInputsOnline::DiscreteInputsOnline(ModbusLink& port, ServiceBlock& serv,
+                                           DiscreteProcessing& processing, ExchangeGate& gate,
+                                           QWidget* parent)
     : OnlineDiscreteView(port, serv, gate, "FormVhD", "Модуль ввода дискретной информации", "Вход",
                          kOnlineInputs, true, 3000, parent),
-      progZul_(progZul) {
+      processing_(processing) {
   setWindowTitle("Модуль ввода дискретной информации");
 }
 
-void TFormVhD::Prepare(int slot, int module, const QString& typeText) {
+void DiscreteInputsOnline::Prepare(int slot, int module, const QString& typeText) {
   slot_ = slot;
   module_ = module;
-  progZul_.SetEditSlot(slot);
+  processing_.SetEditSlot(slot);
   LabNMod->setText(QString::number(slot));
   TipMod->setText(typeText);
   LabAMod->setText(QString::number(slot - 1));
   for (int k = 0; k < kOnlineInputs; ++k) {
-    const int signal = TServClass::kInputsPerDiModule * (module - 1) + k;
-    TRecv[static_cast<size_t>(k)]->setText(QString::fromStdString(serv_.GetText(signal)));
+    const int signal = ServiceBlock::kInputsPerDiModule * (module - 1) + k;
+    TRecv[static_cast<size_t>(k)]->setText(QString::fromStdString(service_.GetText(signal)));
   }
 }
 
-int TFormVhD::Open(int slot, int module, const QString& typeText) {
+int DiscreteInputsOnline::Open(int slot, int module, const QString& typeText) {
   Prepare(slot, module, typeText);
   return exec();
 }
 
-void TFormVhD::Timer1Timer() {
+void DiscreteInputsOnline::poll() {
   if (gate_.Busy()) return;
   ExchangeGate::Scope scope(gate_);
-  const InputModulePoll poll = PollInputModule(port_, serv_.CurrentDevice, slot_, module_);
+  const InputModulePoll poll = PollInputModule(port_, service_.CurrentDevice, slot_, module_);
   if (poll.completed >= 1) ShowHealth(poll.faulty);
   if (poll.completed >= 2) {
     for (size_t k = 0; k < OnOff.size(); ++k) ShowOnOff(k, poll.on[k]);
@@ -178,33 +179,34 @@ void TFormVhD::Timer1Timer() {
 
 // --- relay module --------------------------------------------------------------
 
-TFormVyhOnL::TFormVyhOnL(TComPortClass& port, TServClass& serv, ExchangeGate& gate, QWidget* parent)
+RelayOutputsOnline::RelayOutputsOnline(ModbusLink& port, ServiceBlock& serv, ExchangeGate& gate,
+                                       QWidget* parent)
     : OnlineDiscreteView(port, serv, gate, "FormVyhOnL", "Модуль дискретного вывода", "Выход", kOnlineOutputs,
                          false, 1000, parent) {
   setWindowTitle("Модуль дискретного вывода");
 }
 
-void TFormVyhOnL::Prepare(int slot, int relayModule, const QString& typeText) {
+void RelayOutputsOnline::Prepare(int slot, int relayModule, const QString& typeText) {
   slot_ = slot;
   module_ = relayModule;
   LabNMod->setText(QString::number(relayModule));
   TipMod->setText(typeText);
   LabAMod->setText(QString::number(slot - 1));
   for (int k = 0; k < kOnlineOutputs; ++k) {
-    const int output = TServClass::kOutputsPerDoModule * (relayModule - 1) + k;
-    TRecv[static_cast<size_t>(k)]->setText(QString::fromStdString(serv_.GetOutputIdentifier(output)));
+    const int output = ServiceBlock::kOutputsPerDoModule * (relayModule - 1) + k;
+    TRecv[static_cast<size_t>(k)]->setText(QString::fromStdString(service_.GetOutputIdentifier(output)));
   }
 }
 
-int TFormVyhOnL::Open(int slot, int relayModule, const QString& typeText) {
+int RelayOutputsOnline::Open(int slot, int relayModule, const QString& typeText) {
   Prepare(slot, relayModule, typeText);
   return exec();
 }
 
-void TFormVyhOnL::Timer1Timer() {
+void RelayOutputsOnline::poll() {
   if (gate_.Busy()) return;
   ExchangeGate::Scope scope(gate_);
-  const OutputModulePoll poll = PollOutputModule(port_, serv_.CurrentDevice, slot_, module_);
+  const OutputModulePoll poll = PollOutputModule(port_, service_.CurrentDevice, slot_, module_);
   if (poll.completed >= 1) ShowHealth(poll.faulty);
   if (poll.completed >= 2) {
     for (size_t k = 0; k < OnOff.size(); ++k) ShowOnOff(k, poll.on[k]);

@@ -1,6 +1,6 @@
 #pragma once
-// The two live views of one discrete module: TFormVhD (discrete input module:
-// health, 12 inputs and their validity) and TFormVyhOnL (relay module:
+// The two live views of one discrete module: DiscreteInputsOnline (discrete input module:
+// health, 12 inputs and their validity) and RelayOutputsOnline (relay module:
 // health and 8 outputs). Each polls from its timer while it is shown; the
 // first failed request stops polling and is reported once.
 #include <QDialog>
@@ -13,15 +13,15 @@ class QTimer;
 namespace zul {
 
 class ExchangeGate;
-class TComPortClass;
-class TProgZulClass;
-class TServClass;
+class ModbusLink;
+class DiscreteProcessing;
+class ServiceBlock;
 
 class OnlineDiscreteView : public QDialog {
   Q_OBJECT
  public:
-  void Button1Click();  // start / stop the timer
-  virtual void Timer1Timer() = 0;
+  void togglePolling();  // start / stop the timer
+  virtual void poll() = 0;
   void done(int result) override;
 
   int ReportFlag() const { return reportFlag_; }
@@ -41,7 +41,7 @@ class OnlineDiscreteView : public QDialog {
   std::vector<QLabel*> Dost;   // Dost1 .. (empty in the output view)
 
  protected:
-  OnlineDiscreteView(TComPortClass& port, TServClass& serv, ExchangeGate& gate, const QString& name,
+  OnlineDiscreteView(ModbusLink& port, ServiceBlock& serv, ExchangeGate& gate, const QString& name,
                      const QString& moduleCaption, const QString& rowName, int rows, bool validity,
                      int intervalMs, QWidget* parent);
   void showEvent(QShowEvent* event) override;
@@ -52,8 +52,8 @@ class OnlineDiscreteView : public QDialog {
   void ShowHealth(bool faulty);
   void ShowOnOff(size_t k, bool on);
 
-  TComPortClass& port_;
-  TServClass& serv_;
+  ModbusLink& port_;
+  ServiceBlock& service_;
   ExchangeGate& gate_;
 
  private:
@@ -61,34 +61,34 @@ class OnlineDiscreteView : public QDialog {
   int reportFlag_ = 1;
 };
 
-class TFormVhD : public OnlineDiscreteView {
+class DiscreteInputsOnline : public OnlineDiscreteView {
   Q_OBJECT
  public:
-  TFormVhD(TComPortClass& port, TServClass& serv, TProgZulClass& progZul, ExchangeGate& gate,
-           QWidget* parent = nullptr);
+  DiscreteInputsOnline(ModbusLink& port, ServiceBlock& serv, DiscreteProcessing& processing,
+                       ExchangeGate& gate, QWidget* parent = nullptr);
 
   // Fills the view for the discrete input module in `slot` (1..16), number
   // `module` among the discrete input modules; `typeText` as in the module table.
   void Prepare(int slot, int module, const QString& typeText);
   // Prepare, then shown modally; returns the dialog's result.
   int Open(int slot, int module, const QString& typeText);
-  void Timer1Timer() override;
+  void poll() override;
 
  private:
-  TProgZulClass& progZul_;
+  DiscreteProcessing& processing_;
   int slot_ = 1;
   int module_ = 1;
 };
 
-class TFormVyhOnL : public OnlineDiscreteView {
+class RelayOutputsOnline : public OnlineDiscreteView {
   Q_OBJECT
  public:
-  TFormVyhOnL(TComPortClass& port, TServClass& serv, ExchangeGate& gate, QWidget* parent = nullptr);
+  RelayOutputsOnline(ModbusLink& port, ServiceBlock& serv, ExchangeGate& gate, QWidget* parent = nullptr);
 
   // The relay module in `slot`, number `relayModule` among the relay modules.
   void Prepare(int slot, int relayModule, const QString& typeText);
   int Open(int slot, int relayModule, const QString& typeText);
-  void Timer1Timer() override;
+  void poll() override;
 
  private:
   int slot_ = 1;

@@ -1,0 +1,289 @@
+#include "core/link/ModbusLink.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+#include "core/link/Crc16.h"
+
+namespace zul {
+namespace {
+
+constexpr std::array<uint8_t, 18> kAllowedFunctions = {1,  2,  3,  4,  5,  6,  14, 15, 16,
+                                                       17, 18, 66, 67, 68, 69, 70, 71, 100};
+constexpr std::array<int, 13> kBaudRates = {110,   300,   600,   1200,  2400,  4800,  9600,
+                                            14400, 19200, 38400, 56000, 57600, 115200};
+
+constexpr int kPauseAfterFailedTryMs = 300;
+constexpr int kPauseAfterStoreMs = 300;
+constexpr int kPauseBetweenPollsMs = 200;
+
+bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+bool ParseInt(const std::string& text, int& value) {
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end && !text.empty();
+}
+
+// Result of a read that came back short: nothing, some, or a port error.
+int ShortReadResult(int got) {
+  if (got < 0) return -got;
+  return got == 0 ? kResultNoAnswer : kResultTimeout;
+}
+
+}  // namespace
+
+bool IsAllowedFunction(uint8_t function) {
+  return std::find(kAllowedFunctions.begin(), kAllowedFunctions.end(), function) != kAllowedFunctions.end();
+}
+
+bool IsSerialPortName(const std::string& name) {
+  if (name.find("COM") != std::string::npos || name.find("com") != std::string::npos) return true;
+#ifdef _WIN32
+  return false;
+#else
+  if (name.size() > 1 && name[0] == '/') return true;
+  return StartsWith(name, "tty") || StartsWith(name, "cu.") || StartsWith(name, "rfcomm") ||
+         StartsWith(name, "pts/");
+#endif
+}
+
+ModbusLink::ModbusLink(SerialLine& line, Clock& clock, Interaction& ui)
+    : line_(line), clock_(clock), ui_(ui) {}
+
+int ModbusLink::Request(int deviceIndex, uint8_t function, int dataCount, const uint8_t* data,
+                        uint8_t* answer, size_t answerCapacity) {
+  DataCount = dataCount;
+  FrameLen = dataCount + 4;
+  received_ = 0;
+  if (!IsAllowedFunction(function)) return kResultBadFunction;
+  // A request that does not fit the frame buffer cannot be sent; callers never build one.
+  if (dataCount < 0 || dataCount > kMaxRequestData) return kResultBadFunction;
+
+  frame_[0] = function == kBroadcastFunction ? 0 : static_cast<uint8_t>(deviceIndex + 1);
+  frame_[1] = function;
+  if (dataCount > 0) std::memcpy(&frame_[2], data, static_cast<size_t>(dataCount));
+  AppendCrc(frame_.data(), static_cast<size_t>(FrameLen - 2));
+
+  if (!line_.IsOpen()) return kResultPortClosed;
+  int result = Transact(function);
+  CopyAnswer(answer, answerCapacity);
+  return result;
+}
+
+int ModbusLink::Transact(uint8_t function) {
+  unsigned stage1 = Repeat1;
+  unsigned stage2 = Repeat2;
+  for (;;) {
+    Pause(static_cast<int>(DelayBeforeRequest));
+    // Purge after the pause: the checksum of an exception answer, or the tail
+    // of a late answer, may still arrive during it and must not become the
+    // head of the next answer.
+    if (!line_.Purge()) {
+      ShowPortFailure();
+      return kResultPortFailure;
+    }
+    trace_.Sent(clock_.NowMs(), frame_.data(), static_cast<size_t>(FrameLen));
+    if (!line_.Write(frame_.data(), static_cast<size_t>(FrameLen))) {
+      ShowPortFailure();
+      return kResultPortFailure;
+    }
+    if (function == kBroadcastFunction) return kResultOk;
+
+    received_ = 0;
+    int head = ReadHead(function);
+    if (head > 0) return head;  // exception code from the controller
+    if (head < 0) {
+      Pause(kPauseAfterFailedTryMs);
+      if (--stage1 == 0) return -head;
+      continue;
+    }
+    stage1 = Repeat1;
+
+    int body = ReadBody();
+    if (body != kResultOk) {
+      Pause(kPauseAfterFailedTryMs);
+      if (--stage2 == 0) return body;
+      continue;
+    }
+    return kResultOk;
+  }
+}
+
+// 0: a good head, read on; > 0: an exception code to return; < 0: a failed
+// stage-1 try whose result is the negated value.
+int ModbusLink::ReadHead(uint8_t function) {
+  int got = line_.Read(rx_.data(), 3);
+  received_ = std::max(got, 0);
+  trace_.Received(clock_.NowMs(), rx_.data(), static_cast<size_t>(received_));
+  if (got < 3) return -ShortReadResult(got);
+
+  AnswerCount = rx_[2];
+  if (function == 5 || function == 14)
+    AnswerLen = FrameLen;  // an echo of the request
+  else if (function == 15 || function == 16)
+    AnswerLen = 8;
+  else
+    AnswerLen = rx_[2] + 5;
+
+  if (rx_[1] == function) return 0;
+  if (rx_[1] == (function | 0x80)) {
+    if (rx_[2] == 0) return 0;  // exception 0 is no exception
+    AnswerLen = 5;              // its checksum is neither read nor checked; the next purge drops it
+    return rx_[2];
+  }
+  // Some other function byte: line noise or another device. The text of 128
+  // ("ошибка приема данных") describes this end best.
+  return -kResultReceiveError;
+}
+
+int ModbusLink::ReadBody() {
+  int need = AnswerLen - 3;
+  int got = line_.Read(rx_.data() + 3, static_cast<size_t>(need));
+  received_ = 3 + std::max(got, 0);
+  trace_.Received(clock_.NowMs(), rx_.data() + 3, static_cast<size_t>(std::max(got, 0)));
+  if (got < need) return ShortReadResult(got);
+  return CrcMatches(rx_.data(), static_cast<size_t>(AnswerLen)) ? kResultOk : kResultChecksum;
+}
+
+void ModbusLink::CopyAnswer(uint8_t* answer, size_t capacity) const {
+  if (!answer) return;
+  std::memcpy(answer, rx_.data(), std::min(static_cast<size_t>(received_), capacity));
+}
+
+void ModbusLink::ShowPortFailure() { ui_.Show(kCaptionError, kPortDisconnectedText, Icon::Error); }
+
+int ModbusLink::Pause(int ms) {
+  const int64_t start = clock_.NowMs();
+  int64_t elapsed = 0;
+  while (elapsed < ms) {
+    clock_.SleepMs(ms - elapsed);
+    elapsed = clock_.NowMs() - start;
+  }
+  return static_cast<int>(elapsed);
+}
+
+std::string ModbusLink::ErrorText(int deviceIndex, int resultCode) const {
+  const std::string device = "устройство " + std::to_string(deviceIndex + 1) + " " + PortName;
+  switch (resultCode) {
+    case kResultOk:
+      return {};
+    case kResultBusy:
+      return device + " Идет запись базы данных. Ждите.";
+    case kResultReceiveError:
+      return device + " ошибка приема данных ";
+    case kResultTimeout:
+      return device + " тайм-аут приема данных";
+    case kResultNoAnswer:
+      return device + " не отвечает на запрос";
+    case kResultChecksum:
+      return device + " ошибка контрольной суммы";
+    case kResultCannotOpen:
+      return " невозможно открыть последовательный порт ";
+    case kResultPortNotSetUp:
+      return "вероятно, порт не настроен";
+    case kResultPortOffFailure:
+      return "сбой настройки порта при выключении прибора";
+    case kResultPortFailure:
+      return "ошибка настройки порта";
+    case kResultPortClosed:
+      return "Не выбран COM-порт.";
+    default: {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned>(resultCode));
+      return device + " ошибка обмена " + hex;
+    }
+  }
+}
+
+void ModbusLink::ShowError(int deviceIndex, int resultCode) {
+  if (resultCode == kResultOk) return;
+  if (resultCode == kResultPortClosed) ClosePort();
+  const bool isError = resultCode >= kResultPortNotSetUp && resultCode <= kResultPortFailure;
+  const bool error = isError || resultCode == kResultPortClosed;
+  ui_.Show(error ? kCaptionError : kCaptionWarning, ErrorText(deviceIndex, resultCode),
+           error ? Icon::Error : Icon::Warning);
+}
+
+bool ModbusLink::WriteBlock(int deviceIndex, uint8_t block, const uint8_t* bytes, int count) {
+  count = std::clamp(count, 0, kMaxRequestData - 1);
+  std::vector<uint8_t> data(static_cast<size_t>(count) + 1);
+  data[0] = block;
+  if (count > 0) std::memcpy(data.data() + 1, bytes, static_cast<size_t>(count));
+  std::array<uint8_t, kAnswerBufferSize> answer{};
+
+  unsigned tries = Repeat1;
+  for (;;) {
+    Request(deviceIndex, 69, static_cast<int>(data.size()), data.data(),
+            answer.data());  // judged by the polls
+    Pause(kPauseAfterStoreMs);
+
+    int result;
+    int64_t busySince = -1;
+    while ((result = Request(deviceIndex, 14, 0, nullptr, answer.data())) == kResultBusy) {
+      // Busy while it stores; but a controller stuck busy must not hang us.
+      const int64_t now = clock_.NowMs();
+      if (busySince < 0) busySince = now;
+      if (now - busySince >= kBusyGiveUpMs) {
+        ShowError(deviceIndex, kResultBusy);
+        return false;
+      }
+      Pause(kPauseBetweenPollsMs);
+    }
+    if (result == kResultOk) return true;
+    if (result == 7 || result == kResultNoAnswer ||
+        (result >= kResultCannotOpen && result <= kResultPortFailure)) {
+      ShowError(deviceIndex, result);
+      return false;
+    }
+    Pause(kPauseBetweenPollsMs);
+    if (--tries == 0) {
+      ShowError(deviceIndex, result);
+      return false;
+    }
+  }
+}
+
+int ModbusLink::OpenPort() {
+  if (!line_.Close()) {
+    ShowPortFailure();
+    return -1;
+  }
+
+  int baud = 0;
+  if (!ParseInt(BaudText, baud) || std::find(kBaudRates.begin(), kBaudRates.end(), baud) == kBaudRates.end())
+    return -1;
+  line_.SetBaudRate(baud);
+
+  switch (ParityText.empty() ? '\0' : ParityText[0]) {
+    case 'E':
+      line_.SetParity(Parity::Even);
+      break;
+    case 'N':
+      line_.SetParity(Parity::None);
+      break;
+    case 'O':
+      line_.SetParity(Parity::Odd);
+      break;
+    default:
+      return -1;
+  }
+
+  int stopBits = 0;
+  if (!ParseInt(StopBitsText, stopBits) || (stopBits != 1 && stopBits != 2)) return -1;
+  line_.SetStopBits(stopBits);
+
+  if (!IsSerialPortName(PortName)) return -1;
+  line_.SetPortName(PortName);
+  if (!line_.Open()) {
+    ShowPortFailure();
+    return -1;
+  }
+  return line_.IsOpen() ? 0 : -1;
+}
+
+void ModbusLink::ClosePort() { line_.Close(); }
+
+}  // namespace zul

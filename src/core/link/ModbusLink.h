@@ -1,0 +1,132 @@
+#pragma once
+// The one way to the controller: builds a Modbus RTU request, runs the
+// transaction with its two retry stages, and turns every outcome into one
+// integer result code. ShowError turns a code into the message the user sees.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/Interaction.h"
+#include "core/link/Clock.h"
+#include "core/link/FrameTrace.h"
+#include "core/link/SerialLine.h"
+
+namespace zul {
+
+// Result codes of ModbusLink::Request beyond controller exception codes.
+enum ResultCode : int {
+  kResultOk = 0,
+  kResultBadFunction = 1,
+  kResultBusy = 6,
+  kResultReceiveError = 128,
+  kResultTimeout = 129,
+  kResultNoAnswer = 130,
+  kResultChecksum = 131,
+  kResultCannotOpen = 132,
+  kResultPortNotSetUp = 133,
+  kResultPortOffFailure = 134,
+  kResultPortFailure = 135,
+  kResultPortClosed = 256,
+};
+
+inline constexpr size_t kAnswerBufferSize = 260;  // 255 data bytes + 5
+inline constexpr int kFrameBufferSize = 3000;
+inline constexpr int kMaxRequestData = kFrameBufferSize - 4;
+inline constexpr int kBroadcastFunction = 70;
+
+inline constexpr const char* kPortDisconnectedText =
+    "COM-порт отключен. Проверьте оборудование, перезапустите программу.";
+
+bool IsAllowedFunction(uint8_t function);
+
+// Accepts Windows names ("COM3", "com3") and the platform's serial device
+// names and paths (ttyUSB0, /dev/ttyS0, a pseudo-terminal path or symlink).
+bool IsSerialPortName(const std::string& name);
+
+class ModbusLink {
+ public:
+  ModbusLink(SerialLine& line, Clock& clock, Interaction& ui);
+
+  // deviceIndex is 0-based (address = index + 1). The answer (or whatever part
+  // of it arrived) is copied to answer[0 .. answerCapacity).
+  int Request(int deviceIndex, uint8_t function, int dataCount, const uint8_t* data, uint8_t* answer,
+              size_t answerCapacity = kAnswerBufferSize);
+
+  void ShowError(int deviceIndex, int resultCode);
+  // The text ShowError shows (empty for 0); also used by the command line.
+  std::string ErrorText(int deviceIndex, int resultCode) const;
+
+  // Waits at least `ms` milliseconds; returns the milliseconds that passed.
+  int Pause(int ms);
+
+  // Store-and-confirm of one configuration block: function 69, then function-14
+  // polls until the controller has stored it. Failures are shown to the user.
+  bool WriteBlock(int deviceIndex, uint8_t block, const uint8_t* bytes, int count);
+
+  int OpenPort();  // 0 or -1
+  void ClosePort();
+  bool IsPortOpen() const { return line_.IsOpen(); }
+  std::vector<std::string> AvailablePorts() const { return line_.AvailablePorts(); }
+
+  unsigned GetRepeat1() const { return Repeat1; }
+  void SetRepeat1(unsigned v) { Repeat1 = v; }
+  unsigned GetRepeat2() const { return Repeat2; }
+  void SetRepeat2(unsigned v) { Repeat2 = v; }
+  unsigned GetDelayBeforeRequest() const { return DelayBeforeRequest; }
+  void SetDelayBeforeRequest(unsigned v) { DelayBeforeRequest = v; }
+  int GetDelayBeforeReceive() const { return DelayBeforeReceive; }
+  void SetDelayBeforeReceive(int v) { DelayBeforeReceive = v; }
+
+  const std::string& GetBaudText() const { return BaudText; }
+  void SetBaudText(const std::string& v) { BaudText = v; }
+  const std::string& GetParityText() const { return ParityText; }
+  void SetParityText(const std::string& v) { ParityText = v; }
+  const std::string& GetStopBitsText() const { return StopBitsText; }
+  void SetStopBitsText(const std::string& v) { StopBitsText = v; }
+  const std::string& GetPortName() const { return PortName; }
+  void SetPortName(const std::string& v) { PortName = v; }
+
+  // What the last exchange looked like.
+  int GetFrameLen() const { return FrameLen; }
+  int GetDataCount() const { return DataCount; }
+  int GetAnswerLen() const { return AnswerLen; }
+  int GetAnswerCount() const { return AnswerCount; }
+  // Bytes of the last answer that actually arrived (head and body).
+  int GetReceivedCount() const { return received_; }
+
+  // How long WriteBlock keeps polling a controller that keeps saying it is busy.
+  static constexpr int kBusyGiveUpMs = 60000;
+
+ private:
+  int Transact(uint8_t function);
+  int ReadHead(uint8_t function);
+  int ReadBody();
+  void CopyAnswer(uint8_t* answer, size_t capacity) const;
+  void ShowPortFailure();
+
+  SerialLine& line_;
+  Clock& clock_;
+  Interaction& ui_;
+  FrameTrace trace_;
+
+  int FrameLen = 0;
+  int DataCount = 0;
+  int AnswerLen = 0;
+  int AnswerCount = 0;
+  unsigned Repeat1 = 5;
+  unsigned Repeat2 = 10;
+  unsigned DelayBeforeRequest = 25;
+  int DelayBeforeReceive = 20;
+  std::string BaudText = "9600";
+  std::string ParityText = "N";
+  std::string StopBitsText = "2";
+  std::string PortName = "COM1";  // any length: platform names are longer than COM1
+
+  std::array<uint8_t, kFrameBufferSize> frame_{};
+  std::array<uint8_t, kFrameBufferSize> rx_{};
+  int received_ = 0;
+};
+
+}  // namespace zul

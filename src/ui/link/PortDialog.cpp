@@ -1,0 +1,124 @@
+#include "ui/link/PortDialog.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+#include "core/link/ModbusLink.h"
+#include "ui/link/ExchangeSettingsDialog.h"
+
+namespace zul {
+
+namespace {
+
+QComboBox* PickList(const QString& name, const QStringList& items, QWidget* parent) {
+  auto* box = new QComboBox(parent);
+  box->setObjectName(name);
+  box->setEditable(false);
+  box->addItems(items);
+  return box;
+}
+
+constexpr int kEvenParity = 2;
+constexpr int kTwoStopBits = 1;
+
+}  // namespace
+
+PortDialog::PortDialog(ModbusLink& port, ExchangeSettingsDialog& nastr, std::vector<std::string> namedPorts,
+                       QWidget* parent)
+    : QDialog(parent), port_(port), nastr_(nastr), namedPorts_(std::move(namedPorts)) {
+  setObjectName("FormPort");
+  setWindowTitle("Настройка СОМ-порта");
+  setModal(true);
+
+  CBoxPort = PickList("CBoxPort", {}, this);
+  CBoxPort->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  CBoxPort->setMinimumContentsLength(12);
+  Skor = PickList("Skor", {"9600", "19200", "57600", "115200"}, this);
+  Parit = PickList("Parit", {"нет", "нечет", "чет"}, this);
+  StBit = PickList("StBit", {"1", "2"}, this);
+  OK = new QPushButton("OK", this);
+  OK->setObjectName("OK");
+  OK->setDefault(true);
+  Button1 = new QPushButton("Настройка обмена", this);
+  Button1->setObjectName("Button1");
+
+  auto* grid = new QGridLayout(this);
+  const struct {
+    const char* label;
+    QComboBox* list;
+  } rows[] = {
+      {"СОМ-порт", CBoxPort}, {"Скорость(бит/с):", Skor}, {"Четность:", Parit}, {"Стоповые биты:", StBit}};
+  int row = 0;
+  for (const auto& r : rows) {
+    grid->addWidget(new QLabel(r.label, this), row, 0);
+    grid->addWidget(r.list, row, 1);
+    ++row;
+  }
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(Button1);
+  buttons->addStretch();
+  buttons->addWidget(OK);
+  grid->addLayout(buttons, row, 0, 1, 2);
+
+  connect(CBoxPort, QOverload<int>::of(&QComboBox::activated), this, &PortDialog::onPortChosen);
+  connect(OK, &QPushButton::clicked, this, &PortDialog::onOk);
+  connect(Button1, &QPushButton::clicked, this, &PortDialog::applyExchangeSettings);
+}
+
+QStringList PortDialog::PortNames() const {
+  QStringList names;
+  for (const std::string& n : namedPorts_) {
+    if (!names.contains(QString::fromStdString(n))) names << QString::fromStdString(n);
+  }
+  for (const std::string& n : port_.AvailablePorts()) {
+    if (!names.contains(QString::fromStdString(n))) names << QString::fromStdString(n);
+  }
+  return names;
+}
+
+void PortDialog::showEvent(QShowEvent* event) {
+  onShown();
+  QDialog::showEvent(event);
+}
+
+void PortDialog::onShown() {
+  Skor->setCurrentIndex(acceptedSkor_);
+  Parit->setCurrentIndex(acceptedParit_);
+  StBit->setCurrentIndex(acceptedStBit_);
+  portWasOpen_ = port_.IsPortOpen();
+  port_.ClosePort();
+  CBoxPort->clear();
+  CBoxPort->addItems(PortNames());
+  CBoxPort->setCurrentIndex(CBoxPort->count() > 0 ? 0 : -1);
+  if (FirstShowing) {
+    chosenPort_ = 0;
+  } else if (chosenPort_ < CBoxPort->count()) {
+    CBoxPort->setCurrentIndex(chosenPort_);
+  }
+  adjustSize();  // long port paths widen the list
+}
+
+void PortDialog::onPortChosen(int position) { chosenPort_ = position; }
+
+void PortDialog::onOk() {
+  if (Parit->currentIndex() == kEvenParity && StBit->currentIndex() == kTwoStopBits) {
+    done(Invalid);
+    return;
+  }
+  acceptedSkor_ = Skor->currentIndex();
+  acceptedParit_ = Parit->currentIndex();
+  acceptedStBit_ = StBit->currentIndex();
+  done(Ok);
+}
+
+void PortDialog::applyExchangeSettings() { ApplyExchangeSettings(nastr_, port_); }
+
+void PortDialog::done(int result) {
+  if (result == Cancelled && portWasOpen_) port_.OpenPort();
+  QDialog::done(result);
+}
+
+}  // namespace zul

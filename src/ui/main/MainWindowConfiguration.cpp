@@ -1,0 +1,140 @@
+// The main window's whole-configuration commands: read from and write to the
+// controller, open and save a file, create a new configuration.
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "core/Interaction.h"
+#include "core/config/NewConfiguration.h"
+#include "core/config/ReadConfiguration.h"
+#include "core/config/WriteConfiguration.h"
+#include "core/config/ZulFile.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/NewConfigurationDialog.h"
+
+namespace zul {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::filesystem::path PathOf(const QString& name) { return std::filesystem::path(name.toStdString()); }
+
+}  // namespace
+
+// What a read or an opened file shows: identity, module table, units, editors.
+void MainWindow::ShowConfiguration() {
+  SlotTypes types{};
+  for (size_t s = 0; s < types.size(); ++s) types[s] = service.ModuleType[s];
+  EditModif->setText(Q(CodeLineOf(types)));
+  TipModInd->setText(Q(ServiceBlock::IndicationName(service.GetIndicationType())));
+  CBoxUstrZ->setCurrentIndex(service.ConfiguredDevice);
+  RefreshModuleTable();
+  FillUnitList();
+  for (QWidget* w : EditorControls()) w->setEnabled(true);
+}
+
+void MainWindow::ShowFileMode(bool on) {
+  LabelFile->setText("Режим работы с файлом " + (on ? FileName : QString()));
+  LabelFile->setVisible(on);
+}
+
+void MainWindow::readFromController() {
+  if (Gate.Busy()) return;
+  ExchangeGate::Scope scope(Gate);
+  for (QWidget* w : {ButProgDiskr, ButTimeDate, LocNetObm, LocalNet1, LocNet15}) w->setEnabled(false);
+  service.CurrentDevice = CBoxUstr->currentIndex();
+  const ReadResult result = ReadConfiguration(link, config, ui_);
+  ShowFileMode(false);
+  if (!result.ok) {
+    // What was read so far stays; the table shows the composition if the identity came.
+    if (result.failedStep != ReadStep::Identity) RefreshModuleTable();
+    return;
+  }
+  ShowConfiguration();
+}
+
+void MainWindow::writeToController() {
+  if (Gate.Busy()) return;
+  ExchangeGate::Scope scope(Gate);
+  WriteConfiguration(link, config, ui_);
+  CBoxUstr->setCurrentIndex(service.CurrentDevice);
+}
+
+void MainWindow::createConfigurationFile() {
+  const NewConfigurationBase base = NewConfigurationBase::Of(service);
+  SlotTypes open{};
+  for (size_t s = 0; s < open.size(); ++s) open[s] = service.ModuleType[s];
+  newConfigurationDialog->Prepare(service.FileMode == 1, open);
+  if (newConfigurationDialog->exec() == NewConfigurationDialog::Error) {
+    ui_.Show(kCaptionError, kNewConfigInputError, Icon::Error);
+    return;
+  }
+  const QString path = AskZulFileName(
+      ChooseFile, ui_, {true, "Создание файла конфигурации", newConfigurationDialog->CodeLine()},
+      kNewConfigWrongNameCaption);
+  if (!path.isEmpty()) {
+    std::filesystem::path created;
+    if (CreateConfigurationFile(PathOf(path), config, base, newConfigurationDialog->Request(), ui_,
+                                &created) != NewConfigurationResult::Created) {
+      return;
+    }
+    FileName = QString::fromStdString(created.string());
+  }
+  // Also after a cancelled name: the remembered file is opened again.
+  ClearConfigurationView();
+  service.FileMode = 1;
+  service.ReopenFile = 1;
+  if (!FileName.isEmpty()) openConfigurationFile();
+}
+
+void MainWindow::ClearConfigurationView() {
+  EditModif->clear();
+  for (QLabel* l : {StZUL, StZUL1, StZUL2, StKVhD, StKVhA, StKVyhS, StAllD, StAllAn, TipModInd}) l->clear();
+  for (const ModuleRow& row : Rows) {
+    for (QLabel* cell : {row.M, row.KM, row.IdVh, row.IdVyh}) cell->clear();
+    row.Prg->setText(QString());
+    row.Prg->setEnabled(false);
+  }
+  for (QWidget* w : std::initializer_list<QWidget*>{InformBut, InformButMR, ButProgDiskr, ButTimeDate,
+                                                    LocNetObm, LocalNet1, LocNet15, ButRazm, ButDefault}) {
+    w->setEnabled(false);
+  }
+  ShowFileMode(false);
+}
+
+void MainWindow::openConfigurationFile() {
+  if (service.ReopenFile != 1) {
+    const QString path = ChooseFile({false, "Открыть файл конфигурации", FileName});
+    if (path.isEmpty()) {
+      service.ReopenFile = 0;
+      return;
+    }
+    FileName = path;
+  }
+  service.ReopenFile = 0;
+  const ZulOpenResult result = OpenZulFile(PathOf(FileName), config, ui_);
+  if (result != ZulOpenResult::Loaded && result != ZulOpenResult::LoadedShort) return;
+  ShowConfiguration();
+  ShowFileMode(true);
+}
+
+void MainWindow::saveConfigurationFile() {
+  for (;;) {
+    const QString path =
+        AskZulFileName(ChooseFile, ui_, {true, "Сохранить как ...", FileName}, "Cохранение данных в файл");
+    if (path.isEmpty()) return;
+    std::filesystem::path saved;
+    const ZulSaveResult result = SaveZulFile(PathOf(path), config, ui_, &saved);
+    if (result == ZulSaveResult::Saved) {
+      FileName = QString::fromStdString(saved.string());
+      if (service.FileMode == 1) ShowFileMode(true);
+      return;
+    }
+    if (result != ZulSaveResult::WrongName && result != ZulSaveResult::ChooseAnotherName) return;
+    FileName = path;
+  }
+}
+
+}  // namespace zul

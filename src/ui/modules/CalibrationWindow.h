@@ -1,0 +1,89 @@
+#pragma once
+// Live values of one analog module's inputs and the calibration of the start
+// and end of each input's scale. Polls once a second while shown (never while
+// another exchange runs); calibration goes by single-coil writes.
+#include <QDialog>
+#include <QString>
+#include <array>
+
+#include "core/model/AnalogModules.h"
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace zul {
+
+class ExchangeGate;
+class Interaction;
+class ModbusLink;
+class ServiceBlock;
+
+class CalibrationWindow : public QDialog {
+  Q_OBJECT
+ public:
+  static constexpr int kRows = AnalogModules::kCalibrationChannels;  // 6 inputs and the ЛК-9 reference
+
+  CalibrationWindow(ModbusLink& port, ServiceBlock& serv, AnalogModules& mba, ExchangeGate& gate,
+                    Interaction& ui, QWidget* parent = nullptr);
+
+  // The module n (1..8) of `moduleType`, its identification text, the
+  // positions and units of its six inputs (the reference row gets its own).
+  void Prepare(int module, int moduleType, const QString& ident, const std::array<QString, 6>& positions,
+               const std::array<QString, 6>& units);
+  int Open();
+
+  void togglePolling();  // start / stop polling
+  void poll();
+  bool Polling() const;
+  // SpBut k (1..7) pressed (down) or released.
+  void onCalibrationButton(int k, bool down);
+  void calibrateMin(int k);
+  void calibrateMax(int k);
+  // Rows from the online values and codes in analogModules.
+  void DrawRows();
+
+  void done(int result) override;
+
+  struct Row {
+    QLabel* Vh;    // "Вход k" / "Тхс"
+    QLabel* KV;    // position
+    QLabel* XMin;  // code MIN
+    QLabel* XACP;  // current ADC code
+    QLabel* XMax;  // code MAX
+    QLabel* V;     // value
+    QLabel* RV;    // unit
+    QLabel* AV;    // fault letter
+    QLabel* NV;    // alarm state
+    QPushButton* SpBut;
+    QPushButton* KalMin;
+    QPushButton* KalMax;
+  };
+  std::array<Row, kRows> Rows{};
+  QLabel* TipMod;
+  QLabel* Kalibr;
+  QLabel* Label1;
+  QPushButton* Button1;
+  QTimer* Timer1;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  Row BuildRow(int k);
+  void Failed(int result);
+  void CalibrateScale(int k, bool end);
+  // Sends the mode command of input k; false (error shown) when it failed.
+  bool SendMode(int k, bool on);
+  void ShowCalibrationState();
+  int RowCount() const;
+
+  ModbusLink& port_;
+  ServiceBlock& service_;
+  AnalogModules& mba_;
+  ExchangeGate& gate_;
+  Interaction& ui_;
+  int module_ = 1;
+};
+
+}  // namespace zul
