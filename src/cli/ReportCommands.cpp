@@ -11,7 +11,7 @@
 #include "core/config/InformTables.h"
 #include "core/config/ModuleTable.h"
 #include "core/config/ZulFile.h"
-#include "ui/widgets/ReportPrinting.h"
+#include "report/ReportDocument.h"
 
 namespace zul::cli {
 
