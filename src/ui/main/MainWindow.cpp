@@ -28,6 +28,9 @@
 #include "ui/modules/RelayModuleWindow.h"
 #include "ui/modules/SensorTypesWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
+#include "ui/regulators/ControlLoopDialog.h"
+#include "ui/regulators/RegulatorEditor.h"
+#include "ui/regulators/RegulatorOnlineView.h"
 #include "ui/widgets/HintLabel.h"
 
 namespace zul {
@@ -338,6 +341,12 @@ void MainWindow::CreateWindows() {
   analogModuleWindow->ReportTitle = inputsWindow->ReportTitle;
   connect(InformBut, &QPushButton::clicked, this, &MainWindow::openInputsWindow);
   connect(InformButMR, &QPushButton::clicked, this, &MainWindow::openOutputsWindow);
+  controlLoopDialog = new ControlLoopDialog(config, ui_, this);
+  regulatorOnlineView = new RegulatorOnlineView(link, config, Gate, ui_, this);
+  regulatorEditor = new RegulatorEditor(link, config, ui_, Gate, controlLoopDialog, regulatorOnlineView, this);
+  connect(controlLoopDialog, &ControlLoopDialog::inputsWindowWanted, this, &MainWindow::openInputsWindow);
+  connect(regulatorEditor, &RegulatorEditor::inputsWindowWanted, this, &MainWindow::openInputsWindow);
+  connect(regulatorEditor, &RegulatorEditor::outputsWindowWanted, this, &MainWindow::openOutputsWindow);
 }
 
 std::vector<QWidget*> MainWindow::EditorControls() const {

@@ -40,6 +40,9 @@ class AnalogModuleWindow;
 class CalibrationWindow;
 class RelayModuleWindow;
 class SensorTypesWindow;
+class ControlLoopDialog;
+class RegulatorOnlineView;
+class RegulatorEditor;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
@@ -85,6 +88,7 @@ class MainWindow : public QMainWindow {
   void FillUnitList();
   void openClockWindow();
   void openDiscreteProcessingEditor();
+  void openRegulatorEditor(int row);  // the regulator module's row 1..16
   void openInputsWindow();
   void openOutputsWindow();
   void openPortDialog();
@@ -179,6 +183,9 @@ class MainWindow : public QMainWindow {
   SignalDialogSet signalDialogs;
   InputsWindow* inputsWindow;
   OutputsWindow* outputsWindow;
+  ControlLoopDialog* controlLoopDialog;
+  RegulatorOnlineView* regulatorOnlineView;
+  RegulatorEditor* regulatorEditor;
 
   Interaction& UI() { return ui_; }
 
