@@ -373,11 +373,12 @@ void RegulatorWindowsTest::Screenshots() {
   if (qEnvironmentVariable("ZUL_SCREENSHOT_DIR").isEmpty()) QSKIP("ZUL_SCREENSHOT_DIR not set");
   RegulatorRig rig;
   AddCascade(rig.Regs());
+  rig.Regs().RegModified = 1;
+  QVERIFY(WriteRegulatorBlocks(rig.form->link, rig.form->config, rig.ui));
   RegulatorEditor& ed = rig.Editor();
-  ed.RebuildPanels();
   ed.resize(680, 1000);
-  ed.clickPanel(2);
   ed.show();
+  ed.clickPanel(2);
   Settle();
   Save(&ed, "regulator_editor");
   ed.hide();
@@ -393,6 +394,7 @@ void RegulatorWindowsTest::Screenshots() {
   d->PrepareCreation(5, 4);
   d->chooseKind(Regulators::KindTwoPosition);
   Fill(d, {{"EditAnVh", "5"}, {"EditAdOUT", "4"}, {"EditOut0", "10"}, {"EditOut1", "80"}, {"EditAdFB", "1"}});
+  d->leavePvInput();
   Settle();
   Save(d, "loop_dialog_two_position");
   d->hide();

@@ -20,10 +20,15 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-QLabel* Caption(const QString& text, QWidget* parent, const char* name = nullptr) {
+// A caption on one line, or wrapped within `wrapWidth` pixels (the design's
+// long captions carry runs of blanks that once broke their lines).
+QLabel* Caption(const QString& text, QWidget* parent, const char* name = nullptr, int wrapWidth = 0) {
   auto* label = new QLabel(text, parent);
   if (name) label->setObjectName(name);
-  label->setWordWrap(true);
+  if (wrapWidth > 0) {
+    label->setWordWrap(true);
+    label->setMinimumWidth(wrapWidth);
+  }
   return label;
 }
 
@@ -35,6 +40,8 @@ const ParamRow kParamRows[6] = {
     {"Коэф. усиления KP", "0,1-1000"},         {"Время интегрир. Ti, с", "0,1-10000"},
     {"Время дифференц. Td, с", "0-1000"},      {"Нижний предел выхода OL, %", "0-100%"},
     {"Верхний предел выхода OH, %", "0-100%"}, {"Безопасное значение выхода OSF, %", "0-100%"}};
+// The inner loop's group is narrower: the same parameters by their short names.
+const char* const kShortParamLabels[6] = {"KP", "Ti, с", "Td, с", "OL, %", "OH, %", "OSF, %"};
 const char* const kParamNames[6] = {"EditKp", "EditTi", "EditTd", "EditOL", "EditOH", "EditdSP"};
 const char* const kInnerParamNames[6] = {"EditKp1", "EditTi1", "EditTd1", "EditOL1", "EditOH1", "EditdSP1"};
 
@@ -67,12 +74,12 @@ ControlLoopDialog::ControlLoopDialog(Configuration& config, Interaction& ui, QWi
   GBComp = new QGroupBox("Настройки", this);
   GBComp->setObjectName("GBComp");
   auto* comp = new QGridLayout(GBComp);
-  LabAdOUT = Caption("Выход ЦАП №", GBComp, "LabAdOUT");
+  LabAdOUT = Caption("Выход ЦАП №", GBComp, "LabAdOUT", 170);
   comp->addWidget(LabAdOUT, 0, 0);
   comp->addWidget(AddField(GBComp, "EditAdOUT", 40, true), 0, 1);
   comp->addWidget(Caption("Регулятор №", GBComp, "Label33"), 0, 2);
   comp->addWidget(AddField(GBComp, "EditNReg", 40, true), 0, 3);
-  comp->addWidget(Caption("№ входа регулируемого            параметра", GBComp, "Label9"), 1, 0);
+  comp->addWidget(Caption("№ входа регулируемого            параметра", GBComp, "Label9", 170), 1, 0);
   comp->addWidget(AddField(GBComp, "EditAnVh", 40, true), 1, 1);
   comp->addWidget(Caption("Адрес ПЗ", GBComp, "Label22"), 1, 2);
   comp->addWidget(AddField(GBComp, "EditVhPZ", 40, true), 1, 3);
@@ -102,7 +109,7 @@ ControlLoopDialog::ControlLoopDialog(Configuration& config, Interaction& ui, QWi
   GBRegInt->setObjectName("GBRegInt");
   auto* inner = new QGridLayout(GBRegInt);
   for (int k = 0; k < 6; ++k) {
-    inner->addWidget(Caption(kParamRows[k].label, GBRegInt), k, 0);
+    inner->addWidget(Caption(kShortParamLabels[k], GBRegInt), k, 0);
     QLineEdit* e = AddField(GBRegInt, kInnerParamNames[k], 90, false);
     e->setToolTip(kParamRows[k].hint);
     inner->addWidget(e, k, 1);
@@ -118,7 +125,7 @@ ControlLoopDialog::ControlLoopDialog(Configuration& config, Interaction& ui, QWi
   inner->addWidget(AddField(GBRegInt, "EditVhSP", 40, true), 1, 3);
   inner->addWidget(Caption("Регулятор №", GBRegInt), 2, 2);
   inner->addWidget(AddField(GBRegInt, "EditNReg1", 40, true), 2, 3);
-  inner->addWidget(Caption("№ входа регулируемого параметра", GBRegInt), 3, 2);
+  inner->addWidget(Caption("№ входа регулируемого параметра", GBRegInt, nullptr, 190), 3, 2);
   inner->addWidget(AddField(GBRegInt, "EditAnVh1", 40, true), 3, 3);
   inner->addWidget(Caption("позиция   НШК       ВШК       разм", GBRegInt, "LabInf3"), 4, 2, 1, 2);
   LabInf2 = MakeCell("LabInf2", GBRegInt, 200);
@@ -134,8 +141,8 @@ ControlLoopDialog::ControlLoopDialog(Configuration& config, Interaction& ui, QWi
   pz->addWidget(AddField(GBPZ, "EditAReg", 40, true), 0, 1);
   pz->addWidget(Caption("ПЗ №", GBPZ), 0, 2);
   pz->addWidget(AddField(GBPZ, "EditNPZ", 40, true), 0, 3);
-  pz->addWidget(Caption("Интервал времени        реперной точки", GBPZ), 1, 1, 1, 2);
-  pz->addWidget(Caption("Задание регулятора       в реперной точкe", GBPZ), 1, 3, 1, 2);
+  pz->addWidget(Caption("Интервал времени        реперной точки", GBPZ, nullptr, 130), 1, 1, 1, 2);
+  pz->addWidget(Caption("Задание регулятора       в реперной точкe", GBPZ, nullptr, 150), 1, 3, 1, 2);
   for (int t = 0; t < Regulators::ProgramPoints; ++t) {
     pz->addWidget(Caption(QString("№%1").arg(t + 1), GBPZ), t + 2, 0);
     pz->addWidget(AddField(GBPZ, PointTimeField(t).c_str(), 70, true), t + 2, 1, 1, 2);
@@ -175,7 +182,7 @@ ControlLoopDialog::ControlLoopDialog(Configuration& config, Interaction& ui, QWi
       {"EdOUT_FC", "Значение OUT регулятора в режиме FC", "0-100%", false}};
   int row = 0;
   for (const FcRow& r : fcRows) {
-    fc->addWidget(Caption(r.label, GBFC), row, 0);
+    fc->addWidget(Caption(r.label, GBFC, nullptr, 250), row, 0);
     QLineEdit* e = AddField(GBFC, r.name, 70, r.integer);
     e->setToolTip(r.hint);
     fc->addWidget(e, row++, 1);

@@ -41,6 +41,7 @@ QPushButton* PanelButton(const QString& text, const char* name, QWidget* parent,
   b->setCheckable(latching);
   b->setAutoDefault(false);
   b->setFocusPolicy(Qt::NoFocus);
+  if (latching) b->setStyleSheet("QPushButton:checked { background: #7fb77f; font-weight: bold; }");
   return b;
 }
 
@@ -132,9 +133,10 @@ void LoopLivePanel::paintEvent(QPaintEvent*) {
   p.setPen(Qt::black);
   p.drawText(QRect(4, 2, kWidth - 8, 16), Qt::AlignLeft, QString("Регулятор № %1").arg(loop_ + 1));
   // Scale of PV and SP.
-  p.drawText(QRect(4, 38, 56, 14), Qt::AlignLeft, Q(FormatLoopValue(scaleMax_)));
-  p.drawText(QRect(4, 174, 56, 14), Qt::AlignLeft, Q(FormatLoopValue(scaleMin_)));
-  const QRect pvBar(18, 56, 28, 116), spBar(74, 56, 28, 116), outBar(130, 56, 28, 116);
+  // The PV scale beside the PV and SP bars.
+  p.drawText(QRect(2, 50, 48, 14), Qt::AlignRight, Q(FormatLoopValue(scaleMax_)));
+  p.drawText(QRect(2, 164, 48, 14), Qt::AlignRight, Q(FormatLoopValue(scaleMin_)));
+  const QRect pvBar(56, 56, 26, 116), spBar(96, 56, 26, 116), outBar(144, 56, 26, 116);
   PaintBar(p, pvBar, "PV", pv_, scaleMin_, scaleMax_, QColor(70, 130, 220));
   PaintBar(p, spBar, "SP", sp_, scaleMin_, scaleMax_, QColor(60, 170, 60));
   PaintBar(p, outBar, "OUT", out_, 0, 100, QColor(230, 130, 40));
