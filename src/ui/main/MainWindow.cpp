@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "ui/discrete/DiscreteProcessingEditor.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 #include "ui/link/PortDialog.h"
@@ -336,6 +337,9 @@ void MainWindow::CreateWindows() {
     };
   }
   analogModuleWindow->ReportTitle = inputsWindow->ReportTitle;
+  discreteProcessingEditor = new DiscreteProcessingEditor(config, link, Gate, ui_, signalDialogs, this);
+  discreteProcessingEditor->SetUpPort = [this] { openPortDialog(); };
+  discreteProcessingEditor->ShowRelayOutputs = [this] { openOutputsWindow(); };
   connect(InformBut, &QPushButton::clicked, this, &MainWindow::openInputsWindow);
   connect(InformButMR, &QPushButton::clicked, this, &MainWindow::openOutputsWindow);
 }

@@ -40,6 +40,7 @@ class AnalogModuleWindow;
 class CalibrationWindow;
 class RelayModuleWindow;
 class SensorTypesWindow;
+class DiscreteProcessingEditor;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
@@ -179,6 +180,7 @@ class MainWindow : public QMainWindow {
   SignalDialogSet signalDialogs;
   InputsWindow* inputsWindow;
   OutputsWindow* outputsWindow;
+  DiscreteProcessingEditor* discreteProcessingEditor;
 
   Interaction& UI() { return ui_; }
 

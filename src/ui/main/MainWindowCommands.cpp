@@ -10,6 +10,7 @@
 #include "core/Interaction.h"
 #include "core/config/AccessLevel.h"
 #include "core/config/DeviceNumber.h"
+#include "ui/discrete/DiscreteProcessingEditor.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 #include "ui/link/PortDialog.h"
 #include "ui/main/ClockWindow.h"
@@ -140,7 +141,12 @@ void MainWindow::openModuleWindow(int row) {
   if (result == kWindowError) ui_.Show(kCaptionError, kProgrammingErrorText, Icon::Error);
 }
 
-void MainWindow::openDiscreteProcessingEditor() { discreteProcessing.RebuildOnly = 0; }
+void MainWindow::openDiscreteProcessingEditor() {
+  discreteProcessing.RebuildOnly = 0;
+  discreteProcessing.EditorShown = 0;
+  if (discreteProcessingEditor->Open() == kEditorFailed)
+    ui_.Show(kCaptionError, kProgrammingFailedText, Icon::Error);
+}
 
 void MainWindow::openClockWindow() { clockWindow->Open(); }
 
