@@ -104,6 +104,8 @@ class DiscreteEditorTest : public QObject {
   void IdentifierDialog_EditModeShowsTheSourceOfTheSignal_data();
   void IdentifierDialog_EditModeShowsTheSourceOfTheSignal();
   void IdentifierDialog_NoNetworkSignals_NetworkPageCreatesNothing();
+  void IdentifierDialog_NetworkPage_LimitsFollowTheBlock();
+  void PopupMenus_EnablingRules();
   void Layout_252RowsEveryElementWithinItsRow();
   void Printout_ElevenRowsAPageAndTheRelayLines();
 };
@@ -118,6 +120,11 @@ void DiscreteEditorTest::Open_DrawsTheActiveRecordsOfTheController() {
   QVERIFY(rig.Editor().windowTitle().endsWith("устройство 1"));
   QVERIFY(!rig.Editor().LabelFile->isVisible());
   QVERIFY(!rig.Editor().AFB->isEnabled());  // until the function block editor is there
+  rig.Click(2);
+  rig.Editor().show();
+  Settle();
+  Save(&rig.Editor(), "discrete_editor_48_signals");
+  rig.Editor().hide();
 }
 
 void DiscreteEditorTest::HandlerWithAlarmDelayRelay_PasteDeleteUndoWrite() {
@@ -289,6 +296,12 @@ void DiscreteEditorTest::IdentifierDialog_EditModeShowsTheSourceOfTheSignal() {
   QCOMPARE(d.CBoxTipSign->currentIndex(), setpoint);
   QCOMPARE(d.CBoxTipSign->isEnabled(), kind == 1);
   QCOMPARE(d.ChosenSignal(), signal);
+  if (signal == 30) {
+    d.show();
+    Settle();
+    Save(&d, "dialog_input_identifier_own");
+    d.hide();
+  }
 }
 
 void DiscreteEditorTest::IdentifierDialog_NoNetworkSignals_NetworkPageCreatesNothing() {
@@ -307,6 +320,78 @@ void DiscreteEditorTest::IdentifierDialog_NoNetworkSignals_NetworkPageCreatesNot
            size_t{0});
   QCOMPARE(rig.Z().RowCount, rows);
   QCOMPARE(rig.Z().CurSignal, -1);
+}
+
+void DiscreteEditorTest::IdentifierDialog_NetworkPage_LimitsFollowTheBlock() {
+  EditorRig rig;
+  ServiceBlock& s = rig.form->service;
+  // Block 1: three discrete inputs of a ЛК-12 at address 5; block 2: two analog inputs.
+  s.NetDiscretePerBlock[0] = 3;
+  s.NetAnalogPerBlock[1] = 2;
+  s.NetDiscreteTotal = 3;
+  s.NetAnalogTotal = 2;
+  s.SetSignalCount(48 + 3 + 8);
+  rig.form->networkMaster.SetSlave(0, 5);
+  rig.form->networkMaster.SetSlaveType(0, 1);
+  rig.form->networkMaster.SetSlave(1, 7);
+  rig.form->networkMaster.SetSlaveType(1, 15);
+  InputIdentifierDialog& d = *rig.Editor().identifierDialog;
+  d.PrepareCreate(49);  // beyond the own inputs: the network page
+  QCOMPARE(d.PageControl1->currentIndex(), 1);
+  QVERIFY(d.TabSheet2->isEnabled());
+  QCOMPARE(d.EditNB_MBM->maximum(), 2);
+  QCOMPARE(d.CBoxTipVhNet->currentIndex(), 0);
+  QCOMPARE(d.EditNVhNet->maximum(), 3);
+  QCOMPARE(d.LabTipSlave->text(), "ЛК-12");
+  QCOMPARE(d.LabAdrSlave->text(), "5");
+  QCOMPARE(d.ChosenSignal(), 48);
+  d.EditNB_MBM->setValue(2);
+  QCOMPARE(d.CBoxTipVhNet->currentIndex(), 1);  // the block has analog inputs only
+  QCOMPARE(d.EditNVhNet->maximum(), 2);
+  QVERIFY(d.CBoxTipSignNet->isEnabled());
+  QCOMPARE(d.LabTipSlave->text(), "не определен");
+  d.EditNVhNet->setValue(2);
+  d.CBoxTipSignNet->setCurrentIndex(1);
+  QCOMPARE(d.ChosenSignal(), 48 + 3 + 4 + 1);
+  d.show();
+  Settle();
+  Save(&d, "dialog_input_identifier_network");
+  d.hide();
+}
+
+void DiscreteEditorTest::PopupMenus_EnablingRules() {
+  EditorRig rig;
+  DiscreteProcessingEditor& e = rig.Editor();
+  DiscreteProcessing& z = rig.Z();
+  // One own discrete row: no input information; replacing needs one copied record.
+  rig.Click(0);
+  e.UpdateActions();
+  QVERIFY(!e.AInfAnalog->isEnabled());
+  QVERIFY(!e.AChange->isEnabled());
+  QVERIFY(!e.AInsertPaspGroup->isEnabled());
+  e.ACopy->trigger();
+  QCOMPARE(z.ClipState, 0);
+  QVERIFY(e.AChange->isEnabled() && e.AInsertPaspGroup->isEnabled());
+  // An analog setpoint row (signal 24 on): its information is there.
+  const int analogRow = RowOfSignal(z, 30);
+  QVERIFY(analogRow >= 0);
+  rig.Click(analogRow);
+  e.UpdateActions();
+  QVERIFY(e.AInfAnalog->isEnabled());
+  // Two rows: no block commands, no replacing.
+  rig.Click(1, Qt::ControlModifier);
+  e.UpdateActions();
+  for (QAction* a : {e.ABSign, e.ASign, e.ADelSign, e.ABZader, e.AZader, e.ADelZader, e.ABVyh, e.ABlVyh,
+                     e.ADelVyh, e.AChange})
+    QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+  QVERIFY(e.ACopy->isEnabled() && e.ADelChoose->isEnabled());
+  rig.Click(analogRow);
+  for (QMenu* menu : {e.PopupMenu2, e.PopupMenu3}) {
+    menu->popup(QPoint(0, 0));
+    Settle();
+    Save(menu, "discrete_" + menu->objectName());
+    menu->hide();
+  }
 }
 
 void DiscreteEditorTest::Layout_252RowsEveryElementWithinItsRow() {
@@ -362,6 +447,10 @@ void DiscreteEditorTest::Printout_ElevenRowsAPageAndTheRelayLines() {
   };
   rig.Editor().Button1->click();
   QVERIFY(QFileInfo(pdf).size() > 1000);
+  const QImage first = rig.Editor().PrintoutFirstPage(QSize(1123, 794));
+  QVERIFY(first.pixelColor(560, 200) != QColor(Qt::white) || first.pixelColor(300, 200) != QColor(Qt::white));
+  if (!qEnvironmentVariable("ZUL_SCREENSHOT_DIR").isEmpty())
+    first.save(QDir(qEnvironmentVariable("ZUL_SCREENSHOT_DIR")).filePath("discrete_printout_page1.png"));
   QFile file(pdf);
   QVERIFY(file.open(QIODevice::ReadOnly));
   const QByteArray bytes = file.readAll();

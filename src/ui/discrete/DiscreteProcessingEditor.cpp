@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -935,21 +936,37 @@ void DiscreteProcessingEditor::Button1Click() {
 }
 
 void DiscreteProcessingEditor::PaintPrintout(QPagedPaintDevice& device) {
+  QPainter p(&device);
+  PaintPages(p, p.viewport(), [&device] { return device.newPage(); });
+}
+
+QImage DiscreteProcessingEditor::PrintoutFirstPage(QSize size) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter p(&image);
+  PaintPages(p, QRectF(QPointF(0, 0), QSizeF(size)), [] { return false; });
+  return image;
+}
+
+void DiscreteProcessingEditor::PaintPages(QPainter& p, const QRectF& page,
+                                          const std::function<bool()>& newPage) {
   using G = DiscreteRowGeometry;
   const DiscreteProcessing& z = c_.discreteProcessing;
-  QPainter p(&device);
-  const QRectF page = p.viewport();
   const int rows = std::max(z.RowCount, 0);
   const int schemePages = std::max(1, (rows + kRowsPerPage - 1) / kRowsPerPage);
-  const qreal scale = page.width() / (G::kRight + 8);
   const qreal headLine = page.height() / 30;
+  // Eleven rows and the heading fit the page whatever its shape.
+  const qreal scale = std::min(page.width() / (G::kRight + 8),
+                               (page.height() - headLine * 1.5) / (G::kRowHeight * kRowsPerPage));
   QFont font("Arial");
-  font.setPixelSize(static_cast<int>(headLine * 0.7));
+  font.setPixelSize(std::max(1, static_cast<int>(headLine * 0.7)));
   DiscreteRowItem::SetPrinting(true);
-  for (QGraphicsItem* item : scene->items()) item->setCacheMode(QGraphicsItem::NoCache);
+  for (DiscreteRowItem* item : scene->Rows()) item->setCacheMode(QGraphicsItem::NoCache);
   int pageNumber = 1;
-  for (int k = 0; k < schemePages; ++k, ++pageNumber) {
-    if (k > 0) device.newPage();
+  bool more = true;
+  for (int k = 0; k < schemePages && more; ++k, ++pageNumber) {
+    if (k > 0) more = newPage();
+    if (!more) break;
     p.setFont(font);
     p.setPen(Qt::black);
     p.drawText(QRectF(0, 0, page.width(), headLine), Qt::AlignLeft,
@@ -962,27 +979,27 @@ void DiscreteProcessingEditor::PaintPrintout(QPagedPaintDevice& device) {
     scene->render(&p, target, source);
   }
   // The relay outputs of every printed row.
-  device.newPage();
-  ++pageNumber;
-  p.setFont(font);
   qreal y = 0;
   auto line = [&](const QString& text) {
+    if (!more) return;
     if (y + headLine > page.height()) {
-      device.newPage();
+      more = newPage();
       ++pageNumber;
       y = 0;
+      if (!more) return;
     }
     p.drawText(QRectF(0, y, page.width(), headLine), Qt::AlignLeft, text);
     y += headLine;
   };
+  if (more) more = newPage();
+  p.setFont(font);
   line(QString("   страница %1").arg(pageNumber));
   line("Информация о модулях реле:");
   for (int r = 0; r < rows; ++r) {
     const int s = z.RowSignal[static_cast<size_t>(r)];
     line(QString("  № на схеме %1,  № в базе %2:  %3").arg(r + 1).arg(s + 1).arg(Q(RelayOutputsText(c_, s))));
   }
-  for (QGraphicsItem* item : scene->items())
-    if (item->type() == DiscreteRowItem::Type) item->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
+  for (DiscreteRowItem* item : scene->Rows()) item->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
   DiscreteRowItem::SetPrinting(false);
 }
 

@@ -19,7 +19,9 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QImage;
 class QPagedPaintDevice;
+class QPainter;
 class QProgressBar;
 class QPushButton;
 class QToolBar;
@@ -123,6 +125,8 @@ class DiscreteProcessingEditor : public QDialog {
   void UpdateActions();
   // Paints the printout: 11 rows a page, then the relay outputs of the rows.
   void PaintPrintout(QPagedPaintDevice& device);
+  // The first page as the preview shows it.
+  QImage PrintoutFirstPage(QSize size);
   static constexpr int kRowsPerPage = 11;
   void ScrollToRow(int row);
 
@@ -160,6 +164,8 @@ class DiscreteProcessingEditor : public QDialog {
   void BuildActions();
   void BuildLayout();
   void BuildScheme();
+  // Pages onto a painter; newPage() false ends the printout.
+  void PaintPages(QPainter& p, const QRectF& page, const std::function<bool()>& newPage);
   // One undo step around a change (dialogs included).
   void Edit(const QString& text, const std::function<void()>& change);
   bool NeedSignal(const char* text);  // a current signal; warns otherwise

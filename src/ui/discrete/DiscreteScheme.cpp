@@ -151,6 +151,9 @@ DiscreteSchemeScene::DiscreteSchemeScene(const Configuration& config, QObject* p
   ShVyh1 = addRect(0, 0, 3, G::kRowHeight, QPen(Qt::NoPen), QBrush(Qt::black));
   ShVyh1->setPos(G::kOutputColumn, 0);
   ShVyh1->setData(0, "ShVyh1");
+  // The columns run over the row strips.
+  ShVh1->setZValue(1);
+  ShVyh1->setZValue(1);
 }
 
 void DiscreteSchemeScene::Sync() {

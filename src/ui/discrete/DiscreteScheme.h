@@ -28,9 +28,9 @@ struct DiscreteRowGeometry {
   static QRectF Strip(int row) { return {kLeft, Top(row), kOutputColumn - kLeft, kRowHeight}; }
   static qreal Top(int row) { return kRowHeight * static_cast<qreal>(row); }
   static QRectF Number(int row) { return {kLeft + 2, Top(row) + 2, 202 - 4, kRowHeight - 4}; }
-  static QRectF Text(int row) { return {kLeft + 96, Top(row) + 18, 236, 18}; }
-  static QRectF Contact(int row) { return {kInputColumn - 40, Top(row) + 4, 32, 22}; }
-  static QRectF Archive(int row) { return {kInputColumn - 40, Top(row) + 28, 32, 22}; }
+  static QRectF Text(int row) { return {kLeft + 96, Top(row) + 18, 226, 18}; }
+  static QRectF Contact(int row) { return {kInputColumn - 50, Top(row) + 4, 44, 22}; }
+  static QRectF Archive(int row) { return {kInputColumn - 50, Top(row) + 28, 44, 22}; }
   static QRectF Input(int row) { return {kInputColumn + 4, Top(row) + 8, 136, 38}; }
   static QRectF Alarm(int row) { return {kInputColumn + kAlarmOffset, Top(row) + 8, 80, 38}; }
   static QRectF Delay(int row) { return {kInputColumn + kDelayOffset, Top(row) + 8, 60, 38}; }

@@ -81,6 +81,7 @@ InputIdentifierDialog::InputIdentifierDialog(Configuration& config, QWidget* par
   TabSheet2 = Named(new QWidget, "TabSheet2");
   PageControl1->addTab(TabSheet1, "Создание собственного входа");
   PageControl1->addTab(TabSheet2, "Создание  сетевого входа");
+  PageControl1->setUsesScrollButtons(false);  // both captions whole
 
   CBoxTipVh = Kinds("CBoxTipVh", TabSheet1);
   EditNMod = Number("EditNMod", 8, TabSheet1);
