@@ -10,6 +10,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/InformTables.h"
 #include "core/config/ModuleTable.h"
+#include "core/config/NetworkReport.h"
 #include "core/config/ZulFile.h"
 #include "report/ReportDocument.h"
 
@@ -21,6 +22,7 @@ std::optional<Report> ComposeReport(const QString& table, const Configuration& c
   if (table == "inputs") return SignalReport(title, SignalRows(c, RelayColumn::Shown));
   if (table == "analog") return AnalogReport(title, AnalogRows(c), c.service.AnalogSignalCount);
   if (table == "outputs") return OutputReport(title, OutputRows(c));
+  if (table == "network") return NetworkReport(c, title);
   return std::nullopt;
 }
 
@@ -48,7 +50,7 @@ std::optional<Report> ComposeModuleReport(const QString& number, const Configura
 int RunReport(const QStringList& args) {
   QCommandLineParser parser;
   parser.addPositionalArgument("table",
-                               "inputs, analog, outputs, or module N (an analog module's programming)");
+                               "inputs, analog, outputs, network, or module N (an analog module's programming)");
   parser.addPositionalArgument("file", "configuration file (.zul)");
   parser.addOptions({{{"o", "output"}, "The .rtf report to write.", "OUT.rtf"},
                      {"pdf", "Also write the report as PDF.", "OUT.pdf"}});
@@ -71,7 +73,7 @@ int RunReport(const QStringList& args) {
                                               : ComposeReport(positional[0], config, title);
   if (!report) {
     return UsageError("report", module ? "no analog module " + positional[1] + " in " + file
-                                       : QString("the table is inputs, analog, outputs or module N"));
+                                       : QString("the table is inputs, analog, outputs, network or module N"));
   }
 
   if (!SaveReport(*report, rtf.toStdString())) {

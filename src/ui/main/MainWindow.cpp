@@ -27,6 +27,8 @@
 #include "ui/modules/CalibrationWindow.h"
 #include "ui/modules/RelayModuleWindow.h"
 #include "ui/modules/SensorTypesWindow.h"
+#include "ui/network/Function15Editor.h"
+#include "ui/network/LocalNetworkWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/widgets/HintLabel.h"
 
@@ -338,6 +340,11 @@ void MainWindow::CreateWindows() {
   analogModuleWindow->ReportTitle = inputsWindow->ReportTitle;
   connect(InformBut, &QPushButton::clicked, this, &MainWindow::openInputsWindow);
   connect(InformButMR, &QPushButton::clicked, this, &MainWindow::openOutputsWindow);
+  localNetworkWindow = new LocalNetworkWindow(config, link, Gate, ui_, this);
+  localNetworkWindow->function15Editor->OpenInputs = [this] { openInputsWindow(); };
+  connect(LocalNet1, &QPushButton::clicked, this, [this] { openLocalNetworkWindow(LocalNetworkMode::Blocks); });
+  connect(LocNet15, &QPushButton::clicked, this, [this] { openLocalNetworkWindow(LocalNetworkMode::Function15); });
+  connect(LocNetObm, &QPushButton::clicked, this, [this] { openLocalNetworkWindow(LocalNetworkMode::LineSettings); });
 }
 
 std::vector<QWidget*> MainWindow::EditorControls() const {

@@ -40,6 +40,8 @@ class AnalogModuleWindow;
 class CalibrationWindow;
 class RelayModuleWindow;
 class SensorTypesWindow;
+class LocalNetworkWindow;
+enum class LocalNetworkMode;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
@@ -87,6 +89,7 @@ class MainWindow : public QMainWindow {
   void openDiscreteProcessingEditor();
   void openInputsWindow();
   void openOutputsWindow();
+  void openLocalNetworkWindow(LocalNetworkMode mode);
   void openPortDialog();
   void openExchangeSettings();
   void changePassword();
@@ -179,6 +182,7 @@ class MainWindow : public QMainWindow {
   SignalDialogSet signalDialogs;
   InputsWindow* inputsWindow;
   OutputsWindow* outputsWindow;
+  LocalNetworkWindow* localNetworkWindow;
 
   Interaction& UI() { return ui_; }
 
