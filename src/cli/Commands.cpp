@@ -38,7 +38,8 @@ const std::vector<Command>& Commands() {
       {"verify", "zul verify FILE.zul --port P [--device N] [line options]   (exit 0 equal, 1 different)", RunVerify},
       {"renumber", "zul renumber --port P --device N --to M [line options]", RunRenumber},
       {"clock", "zul clock --port P [--device N] [line options] [--set now|\"DD.MM.YY hh:mm:ss\"]", RunClock},
-      {"report", "zul report inputs|analog|outputs|network|module N FILE.zul -o OUT.rtf [--pdf OUT.pdf]", RunReport},
+      {"report", "zul report inputs|analog|outputs|network|module N FILE.zul -o OUT.rtf [--pdf OUT.pdf]",
+       RunReport},
   };
   return commands;
 }

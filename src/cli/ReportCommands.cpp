@@ -49,8 +49,8 @@ std::optional<Report> ComposeModuleReport(const QString& number, const Configura
 
 int RunReport(const QStringList& args) {
   QCommandLineParser parser;
-  parser.addPositionalArgument("table",
-                               "inputs, analog, outputs, network, or module N (an analog module's programming)");
+  parser.addPositionalArgument(
+      "table", "inputs, analog, outputs, network, or module N (an analog module's programming)");
   parser.addPositionalArgument("file", "configuration file (.zul)");
   parser.addOptions({{{"o", "output"}, "The .rtf report to write.", "OUT.rtf"},
                      {"pdf", "Also write the report as PDF.", "OUT.pdf"}});
@@ -72,8 +72,9 @@ int RunReport(const QStringList& args) {
   const std::optional<Report> report = module ? ComposeModuleReport(positional[1], config, title)
                                               : ComposeReport(positional[0], config, title);
   if (!report) {
-    return UsageError("report", module ? "no analog module " + positional[1] + " in " + file
-                                       : QString("the table is inputs, analog, outputs, network or module N"));
+    return UsageError("report", module
+                                    ? "no analog module " + positional[1] + " in " + file
+                                    : QString("the table is inputs, analog, outputs, network or module N"));
   }
 
   if (!SaveReport(*report, rtf.toStdString())) {

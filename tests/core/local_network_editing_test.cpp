@@ -63,30 +63,65 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, MasterEntryChecks,
     ::testing::Values(
         EntryCase{"Zul01F1Start10", 0, 1, "16", "10", "16", -1, {}},
-        EntryCase{"Zul01F1Start08", 0, 1, "16", "08", "16", -1,
+        EntryCase{"Zul01F1Start08",
+                  0,
+                  1,
+                  "16",
+                  "08",
+                  "16",
+                  -1,
                   {"ошибка в начальном адресе данных в запросе блока ЗУЛ-01\n"}},
-        EntryCase{"Zul01F2PastThirtyTwo", 0, 2, "8", "1C", "8", -1,
+        EntryCase{"Zul01F2PastThirtyTwo",
+                  0,
+                  2,
+                  "8",
+                  "1C",
+                  "8",
+                  -1,
                   {"сумма нач адр и кол-ва данных в запросе >32(Dec)\n"}},
-        EntryCase{"Zul01F1TwentyOutputs", 0, 1, "20", "0", "20", -1, {"ошибка в количестве выходов блока ЗУЛ-01\n"}},
+        EntryCase{"Zul01F1TwentyOutputs",
+                  0,
+                  1,
+                  "20",
+                  "0",
+                  "20",
+                  -1,
+                  {"ошибка в количестве выходов блока ЗУЛ-01\n"}},
         EntryCase{"OtherIeeeCountTwicePerOutput", 15, 3, "4", "0", "8", 1, {}},
         EntryCase{"OtherIeeeCountOncePerOutput", 15, 3, "4", "0", "4", 1, {kCount}},
         EntryCase{"OtherIntegerCountOncePerOutput", 15, 4, "4", "0", "4", 0, {}},
         EntryCase{"Lk13SevenOutputs", 4, 3, "7", "0", "7", 0, {kOutputs}},
         EntryCase{"Lk13TwelveOutputs", 4, 4, "12", "0", "12", 0, {}},
-        EntryCase{"Lk12EveryRuleBroken", 1, 3, "2", "1", "3", 0,
+        EntryCase{"Lk12EveryRuleBroken",
+                  1,
+                  3,
+                  "2",
+                  "1",
+                  "3",
+                  0,
                   {kOutputs, "ошибка в начальном адресе данных в запросе\n", kCount}},
         EntryCase{"Zul05F3IntegerAlwaysRefused", 5, 3, "2", "0", "2", 0, {kCount}},
         EntryCase{"Zul05F2OutputsNotQuarter", 5, 2, "6", "0", "6", -1, {kOutputs}},
         EntryCase{"Zul05F2At192", 5, 2, "192", "0", "192", -1, {}},
         EntryCase{"NoType", -1, 1, "4", "0", "4", -1, {"тип устройства не задан\n"}},
         EntryCase{"NoFunction", 15, 0, "4", "0", "4", -1, {"код функции не задан\n"}},
-        EntryCase{"SlaveZero", 15, 1, "4", "0", "4", -1, {"адрес Slave в локальной сети задан неверно\n"}, "0"},
-        EntryCase{"Slave256", 15, 1, "4", "0", "4", -1, {"адрес Slave в локальной сети задан неверно\n"}, "256"},
+        EntryCase{
+            "SlaveZero", 15, 1, "4", "0", "4", -1, {"адрес Slave в локальной сети задан неверно\n"}, "0"},
+        EntryCase{
+            "Slave256", 15, 1, "4", "0", "4", -1, {"адрес Slave в локальной сети задан неверно\n"}, "256"},
         EntryCase{"SlaveEmpty", 15, 1, "4", "0", "4", -1, {"адрес Slave в локальной сети не задан\n"}, ""},
         EntryCase{"OutputsEmpty", 15, 1, "", "0", "4", -1, {"количество выходов блока не задано\n"}},
         EntryCase{"CountEmpty", 15, 1, "4", "0", "", -1, {"количество данных в запросе не задано\n"}},
         EntryCase{"MaxCodeAtLimit", 1, 3, "1", "0", "1", 0, {}, "1", "16384"},
-        EntryCase{"MaxCodeOneAbove", 1, 3, "1", "0", "1", 0, {"ошибка в максимальном значении кода\n"}, "1",
+        EntryCase{"MaxCodeOneAbove",
+                  1,
+                  3,
+                  "1",
+                  "0",
+                  "1",
+                  0,
+                  {"ошибка в максимальном значении кода\n"},
+                  "1",
                   "16385"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -395,6 +430,44 @@ TEST_F(NetworkEditing, LineSettingsWithoutAChoiceAreNotWritten) {
   EXPECT_EQ(c.networkMaster.GetBaudIndex(), 2);
 }
 
+struct DamagedEntry {
+  const char* name;
+  int function;
+  int outputs;
+  int firstDiscrete;
+  int firstAnalog;
+  bool valid;
+};
+class EntryValidity : public ::testing::TestWithParam<DamagedEntry> {};
+
+// Entries from a file or the line are checked against the signal tables;
+// deleting a damaged one stays within them.
+TEST_P(EntryValidity, DamagedEntriesAreRecognisedAndDeletedSafely) {
+  const DamagedEntry& t = GetParam();
+  Configuration c;
+  c.service.SetSignalCount(252);
+  c.service.SetAnalogSignalCount(48);
+  NetworkMaster& m = c.networkMaster;
+  m.SetFunction(0, t.function);
+  m.SetOutputs(0, t.outputs);
+  m.SetFirstDiscrete(0, t.firstDiscrete);
+  m.SetFirstAnalog(0, t.firstAnalog);
+  EXPECT_EQ(NetworkEntryValid(m, 0), t.valid);
+  EXPECT_TRUE(NetworkAnalogSpanOf(c, 0).count <= NetworkMaster::kAnalogSignals);
+  LocalNetworkSession session(c);
+  EXPECT_TRUE(session.DeleteEntry(0));
+  EXPECT_FALSE(m.EntryInUse(0));
+  EXPECT_GE(c.service.SignalCount, 0);
+  EXPECT_GE(c.service.AnalogSignalCount, 0);
+}
+INSTANTIATE_TEST_SUITE_P(Entries, EntryValidity,
+                         ::testing::Values(DamagedEntry{"Sound", 3, 6, 24, 6, true},
+                                           DamagedEntry{"Function7", 7, 6, 24, 6, false},
+                                           DamagedEntry{"DiscretePastTheTable", 3, 200, 100, 6, false},
+                                           DamagedEntry{"AnalogPastTheTable", 4, 12, 0, 45, false},
+                                           DamagedEntry{"StartPastTheTable", 1, 8, 250, 0, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // --- writing the network to a simulated controller ----------------------------------------
 
 class NetworkWrite : public ::testing::Test {
@@ -535,7 +608,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(F15Case{"Accepted", "15", "16", "16", -1, {}},
                       F15Case{"Inputs33", "15", "33", "33", -1, {"ошибка в количестве входов блока"}},
                       F15Case{"CountDiffers", "15", "16", "8", -1, {"ошибка в количестве данных в запросе"}},
-                      F15Case{"Signal253AtInput5", "15", "8", "8", 4, {"ошибка в адресе дискретного сигнала 5"}},
+                      F15Case{
+                          "Signal253AtInput5", "15", "8", "8", 4, {"ошибка в адресе дискретного сигнала 5"}},
                       F15Case{"Function16", "16", "8", "8", -1, {}, true},
                       F15Case{"ZeroInputs", "15", "0", "0", -1, {" Ошибка ввода "}},
                       F15Case{"FreeEntryLeftFree", "0", "", "", 0, {}}),
@@ -591,16 +665,17 @@ TEST_P(DiscreteRange, StartWithinTheBlockAndAtMostTwelveLeft) {
   EXPECT_EQ(r.field, t.field);
   EXPECT_EQ(r.hint, t.hint);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Ranges, DiscreteRange,
-    ::testing::Values(RangeCase{"60", "12", true, 1, ""}, RangeCase{"64", "12", true, 1, ""},
-                      RangeCase{"70", "6", true, 1, ""},
-                      RangeCase{"70", "7", false, 1, "Величина вне диапазона 1 - 6"},
-                      RangeCase{"59", "4", false, 0, "Величина вне диапазона 60 - 75"},
-                      RangeCase{"-1", "4", false, 0, "Величина вне диапазона 60 - 75"},
-                      RangeCase{"60", "13", false, 1, "Величина вне диапазона 1 - 12"},
-                      RangeCase{"60", "0", false, 1, "Величина вне диапазона 1 - 12"},
-                      RangeCase{"", "4", false, 0, ""}, RangeCase{"60", "", false, 1, ""}));
+INSTANTIATE_TEST_SUITE_P(Ranges, DiscreteRange,
+                         ::testing::Values(RangeCase{"60", "12", true, 1, ""},
+                                           RangeCase{"64", "12", true, 1, ""},
+                                           RangeCase{"70", "6", true, 1, ""},
+                                           RangeCase{"70", "7", false, 1, "Величина вне диапазона 1 - 6"},
+                                           RangeCase{"59", "4", false, 0, "Величина вне диапазона 60 - 75"},
+                                           RangeCase{"-1", "4", false, 0, "Величина вне диапазона 60 - 75"},
+                                           RangeCase{"60", "13", false, 1, "Величина вне диапазона 1 - 12"},
+                                           RangeCase{"60", "0", false, 1, "Величина вне диапазона 1 - 12"},
+                                           RangeCase{"", "4", false, 0, ""},
+                                           RangeCase{"60", "", false, 1, ""}));
 
 // --- report ------------------------------------------------------------------------------
 

@@ -65,5 +65,4 @@ struct NetworkRig {
   std::unique_ptr<MainWindow> form;
 };
 
-
 }  // namespace zul::test

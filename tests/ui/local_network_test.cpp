@@ -45,9 +45,15 @@ void LocalNetworkTest::MainButtons_OpenTheirMode_data() {
   QTest::addColumn<QString>("button");
   QTest::addColumn<QString>("group");
   QTest::addColumn<QString>("title");
-  QTest::newRow("blocks") << "LocalNet1" << "GroupBox1" << "Локальная сеть RS-485 ModBus ф1,ф2,ф3,ф4";
-  QTest::newRow("line") << "LocNetObm" << "GroupBox2" << "Локальная сеть RS-485";
-  QTest::newRow("f15") << "LocNet15" << "GroupBox3" << "Локальная сеть RS-485 ModBus ф15";
+  QTest::newRow("blocks") << "LocalNet1"
+                          << "GroupBox1"
+                          << "Локальная сеть RS-485 ModBus ф1,ф2,ф3,ф4";
+  QTest::newRow("line") << "LocNetObm"
+                        << "GroupBox2"
+                        << "Локальная сеть RS-485";
+  QTest::newRow("f15") << "LocNet15"
+                       << "GroupBox3"
+                       << "Локальная сеть RS-485 ModBus ф15";
 }
 
 void LocalNetworkTest::MainButtons_OpenTheirMode() {
@@ -58,15 +64,16 @@ void LocalNetworkTest::MainButtons_OpenTheirMode() {
   auto* b = rig.form->findChild<QPushButton*>(button);
   QVERIFY(b && b->isEnabled());
   rig.form->service.SetSignalCount(60);  // as an edit in the window would leave it
-  const bool closed = WhileModal([b] { b->click(); }, [&](QWidget* w) {
-    QCOMPARE(w->objectName(), QString("FormLNet"));
-    QCOMPARE(w->windowTitle(), title);
-    for (const char* name : {"GroupBox1", "GroupBox2", "GroupBox3"})
-      QCOMPARE(w->findChild<QWidget*>(name)->isVisibleTo(w), group == name);
-    w->close();
-  });
+  const bool closed = WhileModal([b] { b->click(); },
+                                 [&](QWidget* w) {
+                                   QCOMPARE(w->objectName(), QString("FormLNet"));
+                                   QCOMPARE(w->windowTitle(), title);
+                                   for (const char* name : {"GroupBox1", "GroupBox2", "GroupBox3"})
+                                     QCOMPARE(w->findChild<QWidget*>(name)->isVisibleTo(w), group == name);
+                                   w->close();
+                                 });
   QVERIFY(closed);
-  QVERIFY(rig.ui.Shown().empty());  // nothing changed, nothing asked
+  QVERIFY(rig.ui.Shown().empty());                    // nothing changed, nothing asked
   QCOMPARE(rig.form->StAllD->text(), QString("60"));  // the main window's totals follow
 }
 
@@ -153,11 +160,12 @@ void LocalNetworkTest::EditorWithoutType_ClosesWithTheErrorAndLeavesTheBlock() {
   LocalNetworkWindow& w = rig.Net();
   w.Prepare(LocalNetworkMode::Blocks);
   const auto master = rig.form->networkMaster.MasterBlock;
-  QVERIFY(WhileModal([&] { w.openEntry(0); }, [&](QWidget*) {
-    QCOMPARE(rig.Editor().Label9->text(), QString("Создание"));
-    QCOMPARE(rig.Editor().StAddr_Beg1->text(), QString("48"));
-    rig.Editor().accept();
-  }));
+  QVERIFY(WhileModal([&] { w.openEntry(0); },
+                     [&](QWidget*) {
+                       QCOMPARE(rig.Editor().Label9->text(), QString("Создание"));
+                       QCOMPARE(rig.Editor().StAddr_Beg1->text(), QString("48"));
+                       rig.Editor().accept();
+                     }));
   QCOMPARE(rig.ui.Shown().size(), size_t{2});
   QCOMPARE(rig.ui.Shown()[0].text, std::string("тип устройства не задан\n"));
   QCOMPARE(rig.ui.Shown()[1].text, std::string(kNetProgrammingErrorText));
@@ -222,22 +230,24 @@ void LocalNetworkTest::Function15_CreatedAndStoredOnYes() {
   NetworkRig rig;
   Function15Editor& e = *rig.Net().function15Editor;
   rig.Net().Prepare(LocalNetworkMode::Function15);
-  QVERIFY(WhileModal([&] { rig.Net().openFunction15(1); }, [&](QWidget*) {
-    QVERIFY(!e.Edits[0]->isEnabled());
-    e.EditKodF->setText("15");
-    e.leaveFunction();
-    e.CBoxUstr->setCurrentIndex(6);
-    e.EditKolVh->setText("3");
-    e.EditKolVh->setModified(true);
-    e.leaveInputs();
-    QVERIFY(e.Edits[2]->isEnabled());
-    QVERIFY(!e.Edits[3]->isEnabled());
-    for (int i = 0; i < 3; ++i) e.Edits[static_cast<size_t>(i)]->setText(QString::number(50 + i));
-    e.EditKolDat->setText("3");
-    e.Kvit->setChecked(true);
-    rig.ui.QueueAnswer(Answer::Yes);
-    e.accept();
-  }));
+  QVERIFY(WhileModal([&] { rig.Net().openFunction15(1); },
+                     [&](QWidget*) {
+                       QVERIFY(!e.Edits[0]->isEnabled());
+                       e.EditKodF->setText("15");
+                       e.leaveFunction();
+                       e.CBoxUstr->setCurrentIndex(6);
+                       e.EditKolVh->setText("3");
+                       e.EditKolVh->setModified(true);
+                       e.leaveInputs();
+                       QVERIFY(e.Edits[2]->isEnabled());
+                       QVERIFY(!e.Edits[3]->isEnabled());
+                       for (int i = 0; i < 3; ++i)
+                         e.Edits[static_cast<size_t>(i)]->setText(QString::number(50 + i));
+                       e.EditKolDat->setText("3");
+                       e.Kvit->setChecked(true);
+                       rig.ui.QueueAnswer(Answer::Yes);
+                       e.accept();
+                     }));
   QCOMPARE(rig.ui.Last().text, std::string(kF15SaveQuestion));
   QCOMPARE(rig.Net().LocNet15_2->text(), QString("Ф15"));
   const BlockBytes& block = rig.controller->Blocks().at(11);
@@ -254,14 +264,15 @@ void LocalNetworkTest::Function15_FileModeMarksTheFile() {
   Function15Editor& e = *rig.Net().function15Editor;
   rig.Net().Prepare(LocalNetworkMode::Function15);
   const size_t mark = rig.line.Written().size();
-  QVERIFY(WhileModal([&] { rig.Net().openFunction15(0); }, [&](QWidget*) {
-    e.EditKodF->setText("15");
-    e.markChanged();
-    e.CBoxUstr->setCurrentIndex(0);
-    e.EditKolVh->setText("1");
-    e.EditKolDat->setText("1");
-    e.accept();
-  }));
+  QVERIFY(WhileModal([&] { rig.Net().openFunction15(0); },
+                     [&](QWidget*) {
+                       e.EditKodF->setText("15");
+                       e.markChanged();
+                       e.CBoxUstr->setCurrentIndex(0);
+                       e.EditKolVh->setText("1");
+                       e.EditKolDat->setText("1");
+                       e.accept();
+                     }));
   rig.Net().accept();
   QVERIFY(rig.ui.Shown().empty());
   QCOMPARE(rig.form->service.FileChanged, 1);
@@ -317,12 +328,13 @@ void LocalNetworkTest::DiscreteView_ShowsTheChosenTwelveOfSixteen() {
   rig.ui.QueueAnswer(Answer::Yes);
   w.accept();
   NetworkDiscreteOnline& v = *rig.Editor().discreteOnline;
-  QVERIFY(WhileModal([&] { QVERIFY(v.Prepare(0)); }, [&](QWidget* d) {
-    QCOMPARE(d, v.rangeDialog);
-    v.rangeDialog->EditAdr->setText("52");
-    v.rangeDialog->EditKol->setText("12");
-    v.rangeDialog->accept();
-  }));
+  QVERIFY(WhileModal([&] { QVERIFY(v.Prepare(0)); },
+                     [&](QWidget* d) {
+                       QCOMPARE(d, v.rangeDialog);
+                       v.rangeDialog->EditAdr->setText("52");
+                       v.rangeDialog->EditKol->setText("12");
+                       v.rangeDialog->accept();
+                     }));
   QCOMPARE(v.First(), 52);
   QCOMPARE(v.Shown(), 12);
   QCOMPARE(v.Rows[0].Number->text(), QString("53"));

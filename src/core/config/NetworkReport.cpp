@@ -28,10 +28,10 @@ std::vector<int> Stops(std::initializer_list<int> widths) {
   return stops;
 }
 
-const std::vector<std::string> kScalingTop{"  №", "идентиф.", "технолог.", "размерн.", "  min", "  max",
-                                           "уставка", "уставка", "уставка", "уставка"};
-const std::vector<std::string> kScalingBottom{"входа", "", "позиция", "", "шкалы", "шкалы", "  LL", "  L", "  H",
-                                              "  HH"};
+const std::vector<std::string> kScalingTop{"  №",   "идентиф.", "технолог.", "размерн.", "  min",
+                                           "  max", "уставка",  "уставка",   "уставка",  "уставка"};
+const std::vector<std::string> kScalingBottom{"входа", "",     "позиция", "",    "шкалы",
+                                              "шкалы", "  LL", "  L",     "  H", "  HH"};
 constexpr std::initializer_list<int> kScalingWidths{7, 11, 11, 10, 11, 11, 11, 11, 11, 11};
 
 }  // namespace
@@ -42,8 +42,9 @@ const std::vector<std::string>& BaudRateNames() {
 }
 
 const std::vector<std::string>& FrameFormatNames() {
-  static const std::vector<std::string> names{"2 стоп-бита без контр. четности", "1 стоп-бит с контр. нечетности",
-                                              "1 стоп-бит с контр. четности", "1 стоп-бит без контр. четности"};
+  static const std::vector<std::string> names{
+      "2 стоп-бита без контр. четности", "1 стоп-бит с контр. нечетности", "1 стоп-бит с контр. четности",
+      "1 стоп-бит без контр. четности"};
   return names;
 }
 
@@ -57,9 +58,10 @@ std::vector<std::string> ScaledSignalRows(const Configuration& c) {
       const int absolute = a + modules;
       // The identifier of the signal's first limit, as the signal base names it.
       const int limit = m.GetFirstDiscrete(k) + 4 * (a - span.first);
-      rows.push_back(Join({std::to_string(absolute + 1), c.service.GetShortIdentifier(limit), m.GetPosition(a),
-                           c.analogModules.GetUnitName(m.GetUnitIndex(a)), m.GetScaleMin(a), m.GetScaleMax(a),
-                           m.GetSetpointLL(a), m.GetSetpointL(a), m.GetSetpointH(a), m.GetSetpointHH(a)}));
+      rows.push_back(
+          Join({std::to_string(absolute + 1), c.service.GetShortIdentifier(limit), m.GetPosition(a),
+                c.analogModules.GetUnitName(m.GetUnitIndex(a)), m.GetScaleMin(a), m.GetScaleMax(a),
+                m.GetSetpointLL(a), m.GetSetpointL(a), m.GetSetpointH(a), m.GetSetpointHH(a)}));
     }
   }
   return rows;
@@ -83,10 +85,9 @@ Report NetworkReport(const Configuration& c, const std::string& title) {
   TableReportParts parts;
   parts.title = title;
   parts.caption = "Локальная сеть RS-485 ModBus";
-  parts.headerLines = {
-      Join({"блок", "функция", "тип Slave", "адрес", "нач.адрес", "кол-во", "выходов", "дискр.", "аналог.",
-            "макс.код"}),
-      Join({"", "", "", "Slave", "(Hex)", "данных", "", "сигналы", "сигналы", ""})};
+  parts.headerLines = {Join({"блок", "функция", "тип Slave", "адрес", "нач.адрес", "кол-во", "выходов",
+                             "дискр.", "аналог.", "макс.код"}),
+                       Join({"", "", "", "Slave", "(Hex)", "данных", "", "сигналы", "сигналы", ""})};
   for (int k = 0; k < NetworkMaster::kEntries; ++k) {
     if (!m.EntryInUse(k)) {
       parts.rows.push_back(Join({std::to_string(k + 1), "—"}));
@@ -94,8 +95,7 @@ Report NetworkReport(const Configuration& c, const std::string& title) {
     }
     const NetworkMaster::BlockSizes size = m.GetBlockSizes(k);
     auto range = [](int first, int count) {
-      return count <= 0 ? std::string("—")
-                        : std::to_string(first + 1) + "-" + std::to_string(first + count);
+      return count <= 0 ? std::string("—") : std::to_string(first + 1) + "-" + std::to_string(first + count);
     };
     const int type = m.GetSlaveType(k);
     parts.rows.push_back(Join({std::to_string(k + 1), MasterButtonCaption(m.GetFunction(k)),

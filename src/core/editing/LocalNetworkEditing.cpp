@@ -58,6 +58,14 @@ const std::array<std::string, 16>& SlaveTypeNames() {
 
 bool IsReserveSlaveType(int type) { return type >= 6 && type <= 14; }
 
+bool NetworkEntryValid(const NetworkMaster& m, int k) {
+  const int f = m.GetFunction(k);
+  if (f < 1 || f > 4) return false;
+  const NetworkMaster::BlockSizes size = m.GetBlockSizes(k);
+  return m.GetFirstDiscrete(k) + size.discrete <= NetworkMaster::kDiscreteSignals &&
+         m.GetFirstAnalog(k) + size.analog <= NetworkMaster::kAnalogSignals;
+}
+
 std::string MasterButtonCaption(int function) {
   return function == 0 ? std::string() : "Ф" + std::to_string(function);
 }
@@ -217,9 +225,11 @@ void CheckTypeRules(const MasterEntryForm& f, long n, long s, long c, std::vecto
   const char* outputsError = "ошибка в количестве выходов блока\n";
   const char* countError = "ошибка в количестве данных в запросе\n";
   if (type == 0) {
-    const bool outputsOk = (fn == 1 && n % 4 == 0 && n >= 0 && n <= 16) || (fn == 2 && n % 4 == 0 && n >= 0 && n <= 32);
+    const bool outputsOk =
+        (fn == 1 && n % 4 == 0 && n >= 0 && n <= 16) || (fn == 2 && n % 4 == 0 && n >= 0 && n <= 32);
     if (!outputsOk) out.emplace_back("ошибка в количестве выходов блока ЗУЛ-01\n");
-    const bool startOk = (fn == 1 && (s == 0 || (s >= 0x10 && s <= 0x1F))) || (fn == 2 && s >= 0 && s <= 0x1F);
+    const bool startOk =
+        (fn == 1 && (s == 0 || (s >= 0x10 && s <= 0x1F))) || (fn == 2 && s >= 0 && s <= 0x1F);
     if (!startOk) out.emplace_back("ошибка в начальном адресе данных в запросе блока ЗУЛ-01\n");
     if (c != n) out.emplace_back(countError);
     if (fn == 2 && s + c > 32) out.emplace_back("сумма нач адр и кол-ва данных в запросе >32(Dec)\n");
@@ -235,7 +245,8 @@ void CheckTypeRules(const MasterEntryForm& f, long n, long s, long c, std::vecto
     const bool outputsOk = (fn == 1 && quarter && n <= 40) || (fn == 2 && quarter && n <= 192) ||
                            (AnalogFunction(fn) && n >= 0 && n <= 12);
     if (!outputsOk) out.emplace_back(outputsError);
-    const bool floats = ieee && ((type == kSlaveTypeZul05 && fn == 3) || (type == kSlaveTypeOther && AnalogFunction(fn)));
+    const bool floats =
+        ieee && ((type == kSlaveTypeZul05 && fn == 3) || (type == kSlaveTypeOther && AnalogFunction(fn)));
     if (type == kSlaveTypeZul05 && fn == 3 && !ieee) {
       out.emplace_back(countError);
     } else if (c != (floats ? 2 * n : n)) {
@@ -274,11 +285,13 @@ EntryCheck CheckMasterEntry(const MasterEntryForm& f) {
     check.messages.emplace_back("ошибка в количестве выходов блока\n");
   if (!check.messages.empty()) return check;
   const long maxCode = NumberOr(f.maxCode, 10, -1);
-  if (maxCode < 0 || maxCode > NetworkMaster::kMaxCodeLimit) return fail("ошибка в максимальном значении кода\n");
+  if (maxCode < 0 || maxCode > NetworkMaster::kMaxCodeLimit)
+    return fail("ошибка в максимальном значении кода\n");
   return check;
 }
 
-MasterEditResult ApplyMasterEdit(Configuration& c, const MasterEditSession& session, const MasterEntryForm& f) {
+MasterEditResult ApplyMasterEdit(Configuration& c, const MasterEditSession& session,
+                                 const MasterEntryForm& f) {
   MasterEditResult result;
   const EntryCheck check = CheckMasterEntry(f);
   if (!check.ok()) {
@@ -398,7 +411,8 @@ Function15Check CheckFunction15Entry(Configuration& c, int b, const Function15Fo
   f15.SetInputs(b, static_cast<int>(inputs));
   f15.SetStartAddress(b, static_cast<int>(start));
   f15.SetDataCount(b, static_cast<int>(count));
-  for (int i = 0; i < Function15Blocks::kInputs; ++i) f15.SetInputSignal(b, i, numbers[static_cast<size_t>(i)]);
+  for (int i = 0; i < Function15Blocks::kInputs; ++i)
+    f15.SetInputSignal(b, i, numbers[static_cast<size_t>(i)]);
   f15.SetAcknowledge(b, form.acknowledge ? 1 : 0);
   f15.SetReset(b, form.reset ? 1 : 0);
   return check;
@@ -547,7 +561,8 @@ bool LocalNetworkSession::Function15Changed() const {
 std::vector<int> LocalNetworkSession::NetworkWriteBlocks() const {
   std::vector<int> blocks;
   if (RecordsChanged() || Renumbered()) {
-    for (int r = 0; r < NetworkMaster::kRecords - c_.service.AiModules; ++r) blocks.push_back(c_.service.AiModules + 1 + r);
+    for (int r = 0; r < NetworkMaster::kRecords - c_.service.AiModules; ++r)
+      blocks.push_back(c_.service.AiModules + 1 + r);
   }
   blocks.push_back(NetworkMaster::kMasterBlockNumber);
   if (Renumbered()) {
@@ -557,7 +572,8 @@ std::vector<int> LocalNetworkSession::NetworkWriteBlocks() const {
     for (int t = first / ServiceBlock::kTextsPerBlock; t < ServiceBlock::kTextBlocks; ++t)
       blocks.push_back(ServiceBlock::kFirstTextBlockNumber + t);
     if (FunctionBlocksChanged()) {
-      for (int p = 0; p < c_.functionBlocks.GetPageCount(); ++p) blocks.push_back(kFirstFunctionBlockPage + p);
+      for (int p = 0; p < c_.functionBlocks.GetPageCount(); ++p)
+        blocks.push_back(kFirstFunctionBlockPage + p);
     }
   }
   return blocks;
@@ -606,7 +622,8 @@ bool LocalNetworkSession::WriteNetwork(ModbusLink& port, Interaction& ui) {
       z.PackBlock(b);
       const int count = std::clamp(z.GetRecordBlockLen(), 1, DiscreteProcessing::kBlockSize + 1) - 1;
       if (!(ok = write(block, z.ExchangeBuffer().data(), count))) break;
-      for (int i = b * DiscreteProcessing::kBlockRecords; i < (b + 1) * DiscreteProcessing::kBlockRecords; ++i)
+      for (int i = b * DiscreteProcessing::kBlockRecords; i < (b + 1) * DiscreteProcessing::kBlockRecords;
+           ++i)
         reserve.ProcessingRecords[static_cast<size_t>(i)] = z.Record(i);
     } else if (block < kFirstFunctionBlockPage) {
       const int t = block - ServiceBlock::kFirstTextBlockNumber;

@@ -37,6 +37,10 @@ const std::array<std::string, 16>& SlaveTypeNames();
 inline constexpr int kSlaveTypeOther = 15;
 inline constexpr int kSlaveTypeZul05 = 5;
 bool IsReserveSlaveType(int type);
+// An entry in use whose function is 1..4 and whose signals lie within the
+// tables; a damaged entry from a file or the line is shown as such.
+bool NetworkEntryValid(const NetworkMaster& m, int k);
+inline constexpr const char* kInvalidEntryHint = "блок задан неверно";
 // "Ф" and the function code, empty for a free entry.
 std::string MasterButtonCaption(int function);
 // "Ф15" for an entry in use, empty otherwise.
@@ -66,7 +70,7 @@ struct MasterEntryForm {
 // The editor of entry k as it opens.
 struct MasterEditSession {
   int entry = 0;
-  int mode = 0;  // 0 creating ("Создание"), 1 correcting ("Коррекция")
+  int mode = 0;             // 0 creating ("Создание"), 1 correcting ("Коррекция")
   bool refused = false;     // no free discrete addresses: the editor does not open
   std::string openMessage;  // shown before the editor opens (or instead of it)
   NetworkMaster::BlockSizes before;
@@ -103,7 +107,8 @@ struct MasterEditResult {
 // for a correction that changes the sizes, renumbers everything that refers
 // to moved signals. A refusal puts the master block and the totals back as
 // the session found them and flags the entry's error.
-MasterEditResult ApplyMasterEdit(Configuration& c, const MasterEditSession& session, const MasterEntryForm& form);
+MasterEditResult ApplyMasterEdit(Configuration& c, const MasterEditSession& session,
+                                 const MasterEntryForm& form);
 // The editor closed with an error: everything back as it opened.
 void AbandonMasterEdit(Configuration& c, const MasterEditSession& session);
 
@@ -164,9 +169,9 @@ NetworkAnalogSpan NetworkAnalogSpanOf(const Configuration& c, int k);
 inline constexpr int kDiscreteOnlineRows = 12;
 struct RangeCheck {
   bool ok = false;
-  int field = 0;     // 0 start, 1 count: where the hint goes
+  int field = 0;       // 0 start, 1 count: where the hint goes
   bool empty = false;  // the field was empty (the plain input hint)
-  std::string hint;  // "Величина вне диапазона %g - %g" filled in
+  std::string hint;    // "Величина вне диапазона %g - %g" filled in
   int start = 0;
   int count = 0;
 };

@@ -342,9 +342,12 @@ void MainWindow::CreateWindows() {
   connect(InformButMR, &QPushButton::clicked, this, &MainWindow::openOutputsWindow);
   localNetworkWindow = new LocalNetworkWindow(config, link, Gate, ui_, this);
   localNetworkWindow->function15Editor->OpenInputs = [this] { openInputsWindow(); };
-  connect(LocalNet1, &QPushButton::clicked, this, [this] { openLocalNetworkWindow(LocalNetworkMode::Blocks); });
-  connect(LocNet15, &QPushButton::clicked, this, [this] { openLocalNetworkWindow(LocalNetworkMode::Function15); });
-  connect(LocNetObm, &QPushButton::clicked, this, [this] { openLocalNetworkWindow(LocalNetworkMode::LineSettings); });
+  connect(LocalNet1, &QPushButton::clicked, this,
+          [this] { openLocalNetworkWindow(LocalNetworkMode::Blocks); });
+  connect(LocNet15, &QPushButton::clicked, this,
+          [this] { openLocalNetworkWindow(LocalNetworkMode::Function15); });
+  connect(LocNetObm, &QPushButton::clicked, this,
+          [this] { openLocalNetworkWindow(LocalNetworkMode::LineSettings); });
 }
 
 std::vector<QWidget*> MainWindow::EditorControls() const {

@@ -19,8 +19,8 @@
 #include "ui/modules/AnalogModuleWindow.h"
 #include "ui/modules/RelayModuleWindow.h"
 #include "ui/modules/SensorTypesWindow.h"
-#include "ui/online/OnlineDiscreteView.h"
 #include "ui/network/LocalNetworkWindow.h"
+#include "ui/online/OnlineDiscreteView.h"
 
 namespace zul {
 

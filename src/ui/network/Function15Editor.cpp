@@ -124,7 +124,8 @@ Function15Editor::Function15Editor(Configuration& c, ModbusLink& port, Interacti
   connect(EditKodF, &QLineEdit::editingFinished, this, &Function15Editor::leaveFunction);
   connect(EditKolVh, &QLineEdit::editingFinished, this, &Function15Editor::leaveInputs);
   connect(CBoxUstr, &QComboBox::activated, this, &Function15Editor::markChanged);
-  for (QToolButton* t : {Kvit, Sbros}) connect(t, &QToolButton::toggled, this, &Function15Editor::markChanged);
+  for (QToolButton* t : {Kvit, Sbros})
+    connect(t, &QToolButton::toggled, this, &Function15Editor::markChanged);
   connect(OK, &QPushButton::clicked, this, &QDialog::accept);
   connect(ButInputs, &QPushButton::clicked, this, [this] {
     if (OpenInputs) OpenInputs();
@@ -151,7 +152,8 @@ void Function15Editor::Prepare(int b) {
   EditKolDat->setText(Q(form.dataCount));
   Kvit->setChecked(form.acknowledge);
   Sbros->setChecked(form.reset);
-  for (int i = 0; i < 32; ++i) Edits[static_cast<size_t>(i)]->setText(Q(form.signalNumbers[static_cast<size_t>(i)]));
+  for (int i = 0; i < 32; ++i)
+    Edits[static_cast<size_t>(i)]->setText(Q(form.signalNumbers[static_cast<size_t>(i)]));
   ShowSignalFields(c_.function15Blocks.IsEntryFree(entry_) ? 0 : EnabledSignalFields(form.inputs));
   HintKodF->clear();
   HintKolVh->clear();
@@ -213,7 +215,8 @@ bool Function15Editor::canClose() {
   form.inputs = EditKolVh->text().toStdString();
   form.startAddress = EditAdBegDat->text().toStdString();
   form.dataCount = EditKolDat->text().toStdString();
-  for (int i = 0; i < 32; ++i) form.signalNumbers[static_cast<size_t>(i)] = Edits[static_cast<size_t>(i)]->text().toStdString();
+  for (int i = 0; i < 32; ++i)
+    form.signalNumbers[static_cast<size_t>(i)] = Edits[static_cast<size_t>(i)]->text().toStdString();
   form.acknowledge = Kvit->isChecked();
   form.reset = Sbros->isChecked();
   const Function15Check check = CheckFunction15Entry(c_, entry_, form, true);
@@ -222,7 +225,8 @@ bool Function15Editor::canClose() {
   if (check.inputsBack) EditKolVh->setText(QString::number(c_.function15Blocks.GetInputs(entry_)));
   ModalResult = check.ok ? kResultNormal : kResultError;
   if (!check.ok) {
-    if (ui_.Ask({kF15FinishCaption, kF15FinishQuestion, Icon::Question, Buttons::YesNo, Answer::No}) != Answer::Yes)
+    if (ui_.Ask({kF15FinishCaption, kF15FinishQuestion, Icon::Question, Buttons::YesNo, Answer::No}) !=
+        Answer::Yes)
       return false;
     RestoreFunction15Block(c_);
     return true;

@@ -48,8 +48,8 @@ class LocalNetworkWindow::ProgressInteraction : public Interaction {
   QProgressBar* bar_;
 };
 
-LocalNetworkWindow::LocalNetworkWindow(Configuration& c, ModbusLink& port, ExchangeGate& gate, Interaction& ui,
-                                       QWidget* parent)
+LocalNetworkWindow::LocalNetworkWindow(Configuration& c, ModbusLink& port, ExchangeGate& gate,
+                                       Interaction& ui, QWidget* parent)
     : QDialog(parent), c_(c), port_(port), gate_(gate), ui_(ui) {
   setObjectName("FormLNet");
   setModal(true);
@@ -144,9 +144,15 @@ void LocalNetworkWindow::Prepare(LocalNetworkMode mode) {
   GroupBox2->setVisible(mode == LocalNetworkMode::LineSettings);
   GroupBox3->setVisible(mode == LocalNetworkMode::Function15);
   switch (mode) {
-    case LocalNetworkMode::Blocks: setWindowTitle("Локальная сеть RS-485 ModBus ф1,ф2,ф3,ф4"); break;
-    case LocalNetworkMode::LineSettings: setWindowTitle("Локальная сеть RS-485"); break;
-    case LocalNetworkMode::Function15: setWindowTitle("Локальная сеть RS-485 ModBus ф15"); break;
+    case LocalNetworkMode::Blocks:
+      setWindowTitle("Локальная сеть RS-485 ModBus ф1,ф2,ф3,ф4");
+      break;
+    case LocalNetworkMode::LineSettings:
+      setWindowTitle("Локальная сеть RS-485");
+      break;
+    case LocalNetworkMode::Function15:
+      setWindowTitle("Локальная сеть RS-485 ModBus ф15");
+      break;
   }
   Skor->setCurrentIndex(c_.networkMaster.GetBaudIndex());
   Parit->setCurrentIndex(c_.networkMaster.GetFrameIndex());
@@ -161,8 +167,13 @@ int LocalNetworkWindow::Open(LocalNetworkMode mode) {
 }
 
 void LocalNetworkWindow::RefreshCaptions() {
-  for (int k = 0; k < NetworkMaster::kEntries; ++k)
-    Buttons[static_cast<size_t>(k)]->setText(Q(MasterButtonCaption(c_.networkMaster.GetFunction(k))));
+  for (int k = 0; k < NetworkMaster::kEntries; ++k) {
+    QPushButton* b = Buttons[static_cast<size_t>(k)];
+    b->setText(Q(MasterButtonCaption(c_.networkMaster.GetFunction(k))));
+    const bool damaged = c_.networkMaster.EntryInUse(k) && !NetworkEntryValid(c_.networkMaster, k);
+    b->setStyleSheet(damaged ? "color:red;" : QString());
+    b->setToolTip(damaged ? QString(kInvalidEntryHint) : QString("блок %1").arg(k + 1));
+  }
   LocNet15_1->setText(Q(Function15ButtonCaption(c_.function15Blocks.GetFunction(0))));
   LocNet15_2->setText(Q(Function15ButtonCaption(c_.function15Blocks.GetFunction(1))));
 }

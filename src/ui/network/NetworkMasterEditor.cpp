@@ -45,8 +45,8 @@ QLabel* Static(const char* name, QWidget* parent) {
 
 }  // namespace
 
-NetworkMasterEditor::NetworkMasterEditor(Configuration& c, ModbusLink& port, ExchangeGate& gate, Interaction& ui,
-                                         QWidget* parent)
+NetworkMasterEditor::NetworkMasterEditor(Configuration& c, ModbusLink& port, ExchangeGate& gate,
+                                         Interaction& ui, QWidget* parent)
     : QDialog(parent), c_(c), ui_(ui) {
   setObjectName("FormMBM");
   setWindowTitle("Программирование функционального блока MBM");
@@ -208,14 +208,23 @@ void NetworkMasterEditor::PutStoredValueBack(MasterField field) {
   const NetworkMaster& m = c_.networkMaster;
   const int k = session_.entry;
   switch (field) {
-    case MasterField::Slave: EditUstr->setText(QString::number(m.GetSlave(k))); break;
-    case MasterField::Outputs: EditKolVh->setText(QString::number(m.GetOutputs(k))); break;
-    case MasterField::MaxCode: EditXMax->setText(QString::number(m.GetMaxCode(k))); break;
+    case MasterField::Slave:
+      EditUstr->setText(QString::number(m.GetSlave(k)));
+      break;
+    case MasterField::Outputs:
+      EditKolVh->setText(QString::number(m.GetOutputs(k)));
+      break;
+    case MasterField::MaxCode:
+      EditXMax->setText(QString::number(m.GetMaxCode(k)));
+      break;
     case MasterField::StartAddress:
       EditAdBegDat->setText(QString("%1").arg(m.GetStartAddress(k), 4, 16, QChar('0')).toUpper());
       break;
-    case MasterField::DataCount: EditKolDat->setText(QString::number(m.GetDataCount(k))); break;
-    case MasterField::None: break;
+    case MasterField::DataCount:
+      EditKolDat->setText(QString::number(m.GetDataCount(k)));
+      break;
+    case MasterField::None:
+      break;
   }
 }
 

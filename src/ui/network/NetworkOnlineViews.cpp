@@ -1,10 +1,10 @@
 #include "ui/network/NetworkOnlineViews.h"
 
 #include <QGridLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QHideEvent>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -40,7 +40,8 @@ void Paint(QLabel* l, const char* background) {
 }
 
 QString TypeText(int type) {
-  return type == kSlaveTypeOther ? QString("не определен") : Q(SlaveTypeNames()[static_cast<size_t>(type & 15)]);
+  return type == kSlaveTypeOther ? QString("не определен")
+                                 : Q(SlaveTypeNames()[static_cast<size_t>(type & 15)]);
 }
 
 }  // namespace
@@ -92,7 +93,8 @@ void DiscreteRangeDialog::showEvent(QShowEvent* event) {
 bool DiscreteRangeDialog::canClose() {
   HintAdr->clear();
   HintKol->clear();
-  const RangeCheck r = CheckDiscreteRange(EditAdr->text().toStdString(), EditKol->text().toStdString(), first_, size_);
+  const RangeCheck r =
+      CheckDiscreteRange(EditAdr->text().toStdString(), EditKol->text().toStdString(), first_, size_);
   if (r.ok) {
     start_ = r.start;
     count_ = r.count;
@@ -111,8 +113,8 @@ void DiscreteRangeDialog::done(int result) {
 
 // --- polling -------------------------------------------------------------------------------
 
-NetworkOnlineView::NetworkOnlineView(Configuration& c, ModbusLink& port, ExchangeGate& gate, const QString& name,
-                                     QWidget* parent)
+NetworkOnlineView::NetworkOnlineView(Configuration& c, ModbusLink& port, ExchangeGate& gate,
+                                     const QString& name, QWidget* parent)
     : QDialog(parent), c_(c), port_(port), gate_(gate) {
   setObjectName(name);
   setModal(true);
@@ -291,7 +293,8 @@ NetworkAnalogOnline::NetworkAnalogOnline(Configuration& c, ModbusLink& port, Exc
     r.Alarm = Cell("NV" + n, this, 60);
     const int row = i + 2;
     int column = 0;
-    for (QLabel* l : {r.Vh, r.Number, r.Position, r.Value, r.Unit, r.Fault, r.Alarm}) grid->addWidget(l, row, column++);
+    for (QLabel* l : {r.Vh, r.Number, r.Position, r.Value, r.Unit, r.Fault, r.Alarm})
+      grid->addWidget(l, row, column++);
   }
   ButOnLine = new QPushButton("on line", this);
   ButOnLine->setObjectName("ButOnLine");
@@ -337,7 +340,8 @@ void NetworkAnalogOnline::poll() {
   ExchangeGate::Scope scope(gate_);
   std::array<uint8_t, kAnswerBufferSize> answer{};
   const std::array<uint8_t, 2> data{static_cast<uint8_t>(first_), static_cast<uint8_t>(count_)};
-  const int result = port_.Request(c_.service.CurrentDevice, kAnalogValuesFunction, 2, data.data(), answer.data());
+  const int result =
+      port_.Request(c_.service.CurrentDevice, kAnalogValuesFunction, 2, data.data(), answer.data());
   if (result != kResultOk) {
     Failed(result);
     return;
@@ -355,7 +359,9 @@ void NetworkAnalogOnline::DrawRows() {
     const ChannelStatusView view = DescribeChannelStatus(m.OnlineStatus[static_cast<size_t>(s)]);
     r.Value->setText(view.clearValue ? QString() : Q(m.GetOnlineText(s)));
     r.Fault->setText(Q(view.fault));
-    Paint(r.Fault, view.colour == FaultColour::Green ? "#40c040" : view.colour == FaultColour::Purple ? "#e040e0" : "yellow");
+    Paint(r.Fault, view.colour == FaultColour::Green    ? "#40c040"
+                   : view.colour == FaultColour::Purple ? "#e040e0"
+                                                        : "yellow");
     if (view.keepAlarm) continue;
     r.Alarm->setText(Q(view.alarm));
     Paint(r.Alarm, view.alarmRed ? "red" : view.alarm.empty() ? nullptr : "#40c040");

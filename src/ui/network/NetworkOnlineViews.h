@@ -135,7 +135,7 @@ class NetworkAnalogOnline : public NetworkOnlineView {
  private:
   NetworkDiscreteOnline& discrete_;
   int entry_ = 0;
-  int first_ = 0;   // absolute position of the entry's first analog signal
+  int first_ = 0;  // absolute position of the entry's first analog signal
   int count_ = 0;
   int network_ = 0;  // its network position
 };

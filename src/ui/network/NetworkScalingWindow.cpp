@@ -43,9 +43,11 @@ NetworkScalingWindow::NetworkScalingWindow(Configuration& c, Interaction& ui, QW
   auto* sheet = Sheet = new QWidget(area);
   auto* grid = new QGridLayout(sheet);
   grid->setVerticalSpacing(2);
-  const char* captions[] = {"   №     входа",   "",  "технолог. позиция", "размерн.",        "  min шкалы",
-                            "  max шкалы",      "уставка      LL",    "уставка       L", "уставка       H",
-                            "уставка      HH"};
+  const char* captions[] = {"   №     входа",    "",
+                            "технолог. позиция", "размерн.",
+                            "  min шкалы",       "  max шкалы",
+                            "уставка      LL",   "уставка       L",
+                            "уставка       H",   "уставка      HH"};
   for (int col = 0; col < 10; ++col) grid->addWidget(new QLabel(captions[col], sheet), 0, col);
   for (int a = 0; a < kRows; ++a) {
     Row& r = Rows[static_cast<size_t>(a)];
@@ -71,8 +73,8 @@ NetworkScalingWindow::NetworkScalingWindow(Configuration& c, Interaction& ui, QW
       r.Ust[static_cast<size_t>(u)]->setObjectName("Ust" + n + suffixes[u]);
     }
     int col = 0;
-    for (QWidget* w : std::initializer_list<QWidget*>{r.Label, r.Number, r.Poz, r.Razm, r.NSK, r.VSK, r.Ust[0],
-                                                      r.Ust[1], r.Ust[2], r.Ust[3]}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{r.Label, r.Number, r.Poz, r.Razm, r.NSK, r.VSK,
+                                                      r.Ust[0], r.Ust[1], r.Ust[2], r.Ust[3]}) {
       grid->addWidget(w, a + 1, col++);
     }
     for (int f = 0; f < kFields; ++f) {
@@ -125,12 +127,18 @@ bool NetworkScalingWindow::StoreValue(int a, int f, const QString& text) {
   NetworkMaster& m = c_.networkMaster;
   const std::string t = text.toStdString();
   switch (f) {
-    case 0: return m.SetScaleMin(a, t);
-    case 1: return m.SetScaleMax(a, t);
-    case 2: return m.SetSetpointLL(a, t);
-    case 3: return m.SetSetpointL(a, t);
-    case 4: return m.SetSetpointH(a, t);
-    default: return m.SetSetpointHH(a, t);
+    case 0:
+      return m.SetScaleMin(a, t);
+    case 1:
+      return m.SetScaleMax(a, t);
+    case 2:
+      return m.SetSetpointLL(a, t);
+    case 3:
+      return m.SetSetpointL(a, t);
+    case 4:
+      return m.SetSetpointH(a, t);
+    default:
+      return m.SetSetpointHH(a, t);
   }
 }
 
@@ -149,9 +157,11 @@ bool NetworkScalingWindow::Prepare(int k) {
                             .arg(QString::number(a + modules, 16).rightJustified(2, '0').toUpper()));
     r.Number->setText("_");
     r.Razm->clear();
-    for (QLineEdit* e : std::initializer_list<QLineEdit*>{r.Poz, r.NSK, r.VSK, r.Ust[0], r.Ust[1], r.Ust[2], r.Ust[3]})
+    for (QLineEdit* e :
+         std::initializer_list<QLineEdit*>{r.Poz, r.NSK, r.VSK, r.Ust[0], r.Ust[1], r.Ust[2], r.Ust[3]})
       e->clear();
-    for (QWidget* w : std::initializer_list<QWidget*>{r.Razm, r.Poz, r.NSK, r.VSK, r.Ust[0], r.Ust[1], r.Ust[2], r.Ust[3]})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{r.Razm, r.Poz, r.NSK, r.VSK, r.Ust[0], r.Ust[1], r.Ust[2], r.Ust[3]})
       w->setEnabled(false);
   }
   const NetworkMaster& m = c_.networkMaster;
@@ -168,7 +178,8 @@ bool NetworkScalingWindow::Prepare(int k) {
       r.Poz->setText(Q(m.GetPosition(a)));
       for (int f = 0; f < kFields; ++f) ShowValue(a, f);
       const bool editable = j == k;
-      for (QWidget* w : std::initializer_list<QWidget*>{r.Razm, r.Poz, r.NSK, r.VSK, r.Ust[0], r.Ust[1], r.Ust[2], r.Ust[3]})
+      for (QWidget* w : std::initializer_list<QWidget*>{r.Razm, r.Poz, r.NSK, r.VSK, r.Ust[0], r.Ust[1],
+                                                        r.Ust[2], r.Ust[3]})
         w->setEnabled(editable);
     }
   }
@@ -223,8 +234,8 @@ void NetworkScalingWindow::done(int result) {
 }
 
 void NetworkScalingWindow::createReport() {
-  SaveAndPrintReport(NetworkScalingReport(c_, "Масштабирование аналоговых сигналов локальной сети"), ChooseFile, ui_,
-                     Print);
+  SaveAndPrintReport(NetworkScalingReport(c_, "Масштабирование аналоговых сигналов локальной сети"),
+                     ChooseFile, ui_, Print);
 }
 
 }  // namespace zul
