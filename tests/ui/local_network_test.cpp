@@ -33,6 +33,7 @@ class LocalNetworkTest : public QObject {
   void EditorWithoutType_ClosesWithTheErrorAndLeavesTheBlock();
   void Zul01Type_PresetsTheFieldsAndRefusesFunction3();
   void Scaling_EmptySetpointRefusedStoredValueBack();
+  void Scaling_ReportSavedAsRtfThenPrintedOnYes();
   void LineSettings_ChosenAndWritten();
   void Function15_CreatedAndStoredOnYes();
   void Function15_FileModeMarksTheFile();
@@ -211,6 +212,26 @@ void LocalNetworkTest::Scaling_EmptySetpointRefusedStoredValueBack() {
   // A function-1 entry has nothing to scale.
   rig.Create(1, 0, 1, 16);
   QVERIFY(!s.Prepare(1));
+}
+
+void LocalNetworkTest::Scaling_ReportSavedAsRtfThenPrintedOnYes() {
+  NetworkRig rig;
+  rig.Net().Prepare(LocalNetworkMode::Blocks);
+  rig.Create(0, 15, 4, 2, [](QWidget* d) { d->close(); });
+  NetworkScalingWindow& s = *rig.Editor().scalingWindow;
+  QVERIFY(s.Prepare(0));
+  const QString path = rig.dir.filePath("scaling");
+  s.ChooseFile = [&](const FileDialogRequest&) { return path; };
+  std::vector<Report> printed;
+  s.Print = [&](const Report& r) { printed.push_back(r); };
+  rig.ui.QueueAnswer(Answer::Yes);
+  s.ButReport->click();
+  QVERIFY(QFile::exists(path + ".rtf"));
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Печатать?");
+  QCOMPARE(printed.size(), size_t{1});
+  QVERIFY(!printed[0].lines.front().empty());  // the device's title line
+  QVERIFY(QString::fromStdString(printed[0].lines.back()).startsWith("8\t"));
+  QCOMPARE(printed[0].lines.size(), size_t{9});  // title, caption, two header lines, two rows
 }
 
 void LocalNetworkTest::LineSettings_ChosenAndWritten() {

@@ -29,6 +29,8 @@
 #include "ui/modules/SensorTypesWindow.h"
 #include "ui/network/Function15Editor.h"
 #include "ui/network/LocalNetworkWindow.h"
+#include "ui/network/NetworkMasterEditor.h"
+#include "ui/network/NetworkScalingWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/widgets/HintLabel.h"
 
@@ -342,6 +344,7 @@ void MainWindow::CreateWindows() {
   connect(InformButMR, &QPushButton::clicked, this, &MainWindow::openOutputsWindow);
   localNetworkWindow = new LocalNetworkWindow(config, link, Gate, ui_, this);
   localNetworkWindow->function15Editor->OpenInputs = [this] { openInputsWindow(); };
+  localNetworkWindow->masterEditor->scalingWindow->ReportTitle = inputsWindow->ReportTitle;
   connect(LocalNet1, &QPushButton::clicked, this,
           [this] { openLocalNetworkWindow(LocalNetworkMode::Blocks); });
   connect(LocNet15, &QPushButton::clicked, this,

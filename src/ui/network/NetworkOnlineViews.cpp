@@ -74,6 +74,11 @@ DiscreteRangeDialog::DiscreteRangeDialog(Interaction& ui, QWidget* parent) : QDi
   connect(OK, &QPushButton::clicked, this, &QDialog::accept);
   KeyFilter::Digits(EditAdr, ui_, [this] { EditKol->setFocus(); });
   KeyFilter::Digits(EditKol, ui_, [this] { OK->setFocus(); });
+  for (auto [field, hint] : {std::pair{EditAdr, HintAdr}, std::pair{EditKol, HintKol}}) {
+    connect(field, &QLineEdit::editingFinished, this, [this, field, hint] {
+      if (field->text().trimmed().isEmpty()) ShowInputHint(field, hint, ui_);
+    });
+  }
 }
 
 void DiscreteRangeDialog::Prepare(int first, int size) {

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <array>
 #include <functional>
+#include <string>
 
 #include "ui/main/ZulFileDialogs.h"
 #include "ui/widgets/ReportPrinting.h"
@@ -54,6 +55,8 @@ class NetworkScalingWindow : public QDialog {
   // The save dialog and the printer (tests put their own here).
   FileChooser ChooseFile;
   ReportPrinter Print;
+  // The report's first line (the file or the device), as the main window names it.
+  std::function<std::string()> ReportTitle;
 
  private:
   // Field f of row a: 0 minimum, 1 maximum, 2..5 setpoints.
