@@ -14,6 +14,7 @@
 #include "core/config/ReadConfiguration.h"
 #include "ui/NetworkRig.h"
 #include "ui/UiTestSupport.h"
+#include "ui/inform/InformationWindows.h"
 #include "ui/network/Function15Editor.h"
 #include "ui/network/LocalNetworkWindow.h"
 #include "ui/network/NetworkMasterEditor.h"
@@ -229,7 +230,7 @@ void LocalNetworkTest::Scaling_ReportSavedAsRtfThenPrintedOnYes() {
   QVERIFY(QFile::exists(path + ".rtf"));
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Печатать?");
   QCOMPARE(printed.size(), size_t{1});
-  QVERIFY(!printed[0].lines.front().empty());  // the device's title line
+  QCOMPARE(printed[0].lines.front(), rig.form->inputsWindow->ReportTitle());
   QVERIFY(QString::fromStdString(printed[0].lines.back()).startsWith("8\t"));
   QCOMPARE(printed[0].lines.size(), size_t{9});  // title, caption, two header lines, two rows
 }

@@ -234,8 +234,8 @@ void NetworkScalingWindow::done(int result) {
 }
 
 void NetworkScalingWindow::createReport() {
-  SaveAndPrintReport(NetworkScalingReport(c_, "Масштабирование аналоговых сигналов локальной сети"),
-                     ChooseFile, ui_, Print);
+  const std::string title = ReportTitle ? ReportTitle() : std::string();
+  SaveAndPrintReport(NetworkScalingReport(c_, title), ChooseFile, ui_, Print);
 }
 
 }  // namespace zul
