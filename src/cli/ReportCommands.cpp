@@ -10,6 +10,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/InformTables.h"
 #include "core/config/ModuleTable.h"
+#include "core/config/NetworkReport.h"
 #include "core/config/ZulFile.h"
 #include "core/editing/DiscreteProcessingEditing.h"
 #include "report/ReportDocument.h"
@@ -23,6 +24,7 @@ std::optional<Report> ComposeReport(const QString& table, const Configuration& c
   if (table == "analog") return AnalogReport(title, AnalogRows(c), c.service.AnalogSignalCount);
   if (table == "outputs") return OutputReport(title, OutputRows(c));
   if (table == "discrete") return DiscreteSchemeReport(c, title);
+  if (table == "network") return NetworkReport(c, title);
   return std::nullopt;
 }
 
@@ -50,8 +52,8 @@ std::optional<Report> ComposeModuleReport(const QString& number, const Configura
 int RunReport(const QStringList& args) {
   QCommandLineParser parser;
   parser.addPositionalArgument("table",
-                               "inputs, analog, outputs, discrete (the processing scheme), or module N (an "
-                               "analog module's programming)");
+                               "inputs, analog, outputs, discrete (the processing scheme), network, or module N "
+                               "(an analog module's programming)");
   parser.addPositionalArgument("file", "configuration file (.zul)");
   parser.addOptions({{{"o", "output"}, "The .rtf report to write.", "OUT.rtf"},
                      {"pdf", "Also write the report as PDF.", "OUT.pdf"}});
@@ -75,7 +77,7 @@ int RunReport(const QStringList& args) {
   if (!report) {
     return UsageError("report", module
                                     ? "no analog module " + positional[1] + " in " + file
-                                    : QString("the table is inputs, analog, outputs, discrete or module N"));
+                                    : QString("the table is inputs, analog, outputs, discrete, network or module N"));
   }
 
   if (!SaveReport(*report, rtf.toStdString())) {

@@ -28,6 +28,10 @@
 #include "ui/modules/CalibrationWindow.h"
 #include "ui/modules/RelayModuleWindow.h"
 #include "ui/modules/SensorTypesWindow.h"
+#include "ui/network/Function15Editor.h"
+#include "ui/network/LocalNetworkWindow.h"
+#include "ui/network/NetworkMasterEditor.h"
+#include "ui/network/NetworkScalingWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/widgets/HintLabel.h"
 
@@ -342,6 +346,15 @@ void MainWindow::CreateWindows() {
   discreteProcessingEditor->ShowRelayOutputs = [this] { openOutputsWindow(); };
   connect(InformBut, &QPushButton::clicked, this, &MainWindow::openInputsWindow);
   connect(InformButMR, &QPushButton::clicked, this, &MainWindow::openOutputsWindow);
+  localNetworkWindow = new LocalNetworkWindow(config, link, Gate, ui_, this);
+  localNetworkWindow->function15Editor->OpenInputs = [this] { openInputsWindow(); };
+  localNetworkWindow->masterEditor->scalingWindow->ReportTitle = inputsWindow->ReportTitle;
+  connect(LocalNet1, &QPushButton::clicked, this,
+          [this] { openLocalNetworkWindow(LocalNetworkMode::Blocks); });
+  connect(LocNet15, &QPushButton::clicked, this,
+          [this] { openLocalNetworkWindow(LocalNetworkMode::Function15); });
+  connect(LocNetObm, &QPushButton::clicked, this,
+          [this] { openLocalNetworkWindow(LocalNetworkMode::LineSettings); });
 }
 
 std::vector<QWidget*> MainWindow::EditorControls() const {

@@ -41,6 +41,8 @@ class CalibrationWindow;
 class RelayModuleWindow;
 class SensorTypesWindow;
 class DiscreteProcessingEditor;
+class LocalNetworkWindow;
+enum class LocalNetworkMode;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
@@ -88,6 +90,7 @@ class MainWindow : public QMainWindow {
   void openDiscreteProcessingEditor();
   void openInputsWindow();
   void openOutputsWindow();
+  void openLocalNetworkWindow(LocalNetworkMode mode);
   void openPortDialog();
   void openExchangeSettings();
   void changePassword();
@@ -181,6 +184,7 @@ class MainWindow : public QMainWindow {
   InputsWindow* inputsWindow;
   OutputsWindow* outputsWindow;
   DiscreteProcessingEditor* discreteProcessingEditor;
+  LocalNetworkWindow* localNetworkWindow;
 
   Interaction& UI() { return ui_; }
 

@@ -20,6 +20,7 @@
 #include "ui/modules/AnalogModuleWindow.h"
 #include "ui/modules/RelayModuleWindow.h"
 #include "ui/modules/SensorTypesWindow.h"
+#include "ui/network/LocalNetworkWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
 
 namespace zul {
@@ -252,5 +253,10 @@ void MainWindow::canClose() {
 void MainWindow::openInputsWindow() { inputsWindow->Open(RelayColumn::Shown); }
 
 void MainWindow::openOutputsWindow() { outputsWindow->Open(); }
+
+void MainWindow::openLocalNetworkWindow(LocalNetworkMode mode) {
+  localNetworkWindow->Open(mode);
+  RefreshModuleTable();  // the signal totals follow the network
+}
 
 }  // namespace zul
