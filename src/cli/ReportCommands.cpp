@@ -8,6 +8,7 @@
 #include "cli/ConsoleInteraction.h"
 #include "core/config/AnalogModuleReport.h"
 #include "core/config/Configuration.h"
+#include "core/config/FunctionBlockReport.h"
 #include "core/config/InformTables.h"
 #include "core/config/ModuleTable.h"
 #include "core/config/ZulFile.h"
@@ -21,6 +22,7 @@ std::optional<Report> ComposeReport(const QString& table, const Configuration& c
   if (table == "inputs") return SignalReport(title, SignalRows(c, RelayColumn::Shown));
   if (table == "analog") return AnalogReport(title, AnalogRows(c), c.service.AnalogSignalCount);
   if (table == "outputs") return OutputReport(title, OutputRows(c));
+  if (table == "fb") return FunctionBlockReport(c, title);
   return std::nullopt;
 }
 

@@ -246,7 +246,7 @@ TEST_F(FunctionBlockEditing, ACopyWithAGapLeavesTheTableAsItWas) {
   EXPECT_FALSE(r.inserted);
   EXPECT_EQ(Texts(), std::vector<std::string>{kCopiedWithGapText});
   for (int i = 0; i < FunctionBlocks::kCapacity; ++i)
-    EXPECT_TRUE(std::ranges::equal(fb().Record(i), before.blocks.Record(i))) << i;
+    EXPECT_TRUE(std::ranges::equal(fb().Record(i), before.records[static_cast<size_t>(i)])) << i;
   EXPECT_EQ(c_.regulators.GetFcOn(0), 2);
 }
 

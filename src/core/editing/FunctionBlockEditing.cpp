@@ -89,11 +89,48 @@ void CopyReserveLoops(Configuration& c) { c.reserveBlocks.RegulatorRecords[0] = 
 // ---- snapshot ---------------------------------------------------------------------------
 
 FunctionBlockSnapshot FunctionBlockSnapshot::Take(const Configuration& c) {
-  return FunctionBlockSnapshot{c.functionBlocks, c.regulators.Loops};
+  const FunctionBlocks& fb = c.functionBlocks;
+  FunctionBlockSnapshot s;
+  s.tableSize = fb.GetTableSize();
+  s.algCount = fb.GetAlgCount();
+  s.changed = fb.Changed;
+  s.regChanged = fb.RegChanged;
+  for (int i = 0; i < FunctionBlocks::kCapacity; ++i) {
+    const auto record = fb.Record(i);
+    std::copy(record.begin(), record.end(), s.records[static_cast<size_t>(i)].begin());
+  }
+  for (int i = 0; i <= FunctionBlocks::kCapacity; ++i) {
+    s.algStart[static_cast<size_t>(i)] = static_cast<uint8_t>(fb.GetAlgStart(i));
+    for (int k = 0; k <= FunctionBlocks::kCapacity; ++k)
+      s.algMembers[static_cast<size_t>(i)][static_cast<size_t>(k)] =
+          static_cast<uint8_t>(fb.GetAlgMember(i, k));
+  }
+  for (int i = 0; i < FunctionBlocks::kCapacity; ++i) {
+    const auto name = fb.AlgNameBytes(i);
+    std::copy(name.begin(), name.end(), s.names.begin() + i * FunctionBlocks::kNameSize);
+  }
+  s.loops = c.regulators.Loops;
+  return s;
 }
 
 void FunctionBlockSnapshot::Restore(Configuration& c) const {
-  c.functionBlocks = blocks;
+  FunctionBlocks& fb = c.functionBlocks;
+  fb.SetTableSize(tableSize);
+  for (int i = 0; i < FunctionBlocks::kCapacity; ++i)
+    fb.SetRecord(i, std::span<const uint8_t, FunctionBlocks::kRecordSize>(records[static_cast<size_t>(i)]));
+  fb.SetAlgCount(algCount);
+  for (int i = 0; i <= FunctionBlocks::kCapacity; ++i) {
+    fb.SetAlgStart(i, algStart[static_cast<size_t>(i)]);
+    for (int k = 0; k <= FunctionBlocks::kCapacity; ++k)
+      fb.SetAlgMember(i, k, algMembers[static_cast<size_t>(i)][static_cast<size_t>(k)]);
+  }
+  for (int p = 0; p < fb.GetPageCount(); ++p)
+    fb.LoadTextPage(
+        p, std::span<const uint8_t>(names).subspan(static_cast<size_t>(p) * FunctionBlocks::kTextPageSize,
+                                                   FunctionBlocks::kTextPageSize));
+  fb.Changed = changed;
+  fb.RegChanged = regChanged;
+  fb.RecountBlocks();
   c.regulators.Loops = loops;
 }
 

@@ -46,8 +46,16 @@ inline constexpr int kPanelCellCount192 = 192;  // the light panel whose cells n
 // The function block table, the algorithms and the regulator loops as they
 // were at one moment: what undo goes back to and what a cancelled dialog
 // puts back.
+// Kept compact (bytes, as the file keeps them): the history holds a hundred.
 struct FunctionBlockSnapshot {
-  FunctionBlocks blocks;
+  int tableSize = FunctionBlocks::kCapacity;
+  int algCount = 0;
+  int changed = 0;
+  int regChanged = 0;
+  std::array<std::array<uint8_t, FunctionBlocks::kRecordSize>, FunctionBlocks::kCapacity> records{};
+  std::array<uint8_t, FunctionBlocks::kCapacity + 1> algStart{};
+  std::array<std::array<uint8_t, FunctionBlocks::kCapacity + 1>, FunctionBlocks::kCapacity + 1> algMembers{};
+  std::array<uint8_t, FunctionBlocks::kCapacity * FunctionBlocks::kNameSize> names{};
   std::array<Regulators::Record, Regulators::RecordCount> loops{};
 
   static FunctionBlockSnapshot Take(const Configuration& c);

@@ -40,6 +40,7 @@ class AnalogModuleWindow;
 class CalibrationWindow;
 class RelayModuleWindow;
 class SensorTypesWindow;
+class FunctionBlockEditor;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
@@ -85,6 +86,7 @@ class MainWindow : public QMainWindow {
   void FillUnitList();
   void openClockWindow();
   void openDiscreteProcessingEditor();
+  void openFunctionBlockEditor();
   void openInputsWindow();
   void openOutputsWindow();
   void openPortDialog();
@@ -138,6 +140,7 @@ class MainWindow : public QMainWindow {
   QPushButton* LocNet15;
   QPushButton* LocNetObm;
   QPushButton* ButProgDiskr;
+  QPushButton* ButProgFB;  // the function block editor, until the discrete processing editor opens it
   QPushButton* ButTimeDate;
   QProgressBar* ProgressBar1;
   QGroupBox* GroupBox1;
@@ -179,6 +182,7 @@ class MainWindow : public QMainWindow {
   SignalDialogSet signalDialogs;
   InputsWindow* inputsWindow;
   OutputsWindow* outputsWindow;
+  FunctionBlockEditor* functionBlockEditor;
 
   Interaction& UI() { return ui_; }
 
@@ -191,6 +195,7 @@ class MainWindow : public QMainWindow {
   QWidget* BuildDevicePanel();
   QWidget* BuildModuleGrid();
   void CreateWindows();
+  FunctionBlockEditor* CreateFunctionBlockEditor();
   // Editor buttons that only make sense with a configuration in memory.
   std::vector<QWidget*> EditorControls() const;
   void StoreUnits();
