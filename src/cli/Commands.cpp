@@ -28,16 +28,21 @@ const std::vector<Command>& Commands() {
        "zul raw --port P [--device N] [--baud B] [--parity N|O|E] [--stop 1|2] [--delay MS] --function F "
        "[--data HEX]",
        RunRaw},
-      {"new", "zul new --modules 1,1,6,3 [--base OLD.zul --keep 3,4] [--yes|--no] -o FILE.zul", RunNew},
+      {"new", "zul new --modules 1,1,6,14|116E [--base OLD.zul --keep 3,4] [--yes|--no] -o FILE.zul", RunNew},
       {"info", "zul info FILE.zul", RunInfo},
       {"dump", "zul dump FILE.zul [--json]", RunDump},
       {"diff", "zul diff [--device-blocks] A.zul B.zul   (exit 0 equal, 1 different)", RunDiff},
-      {"read", "zul read --port P [--device N] [line options] -o FILE.zul", RunRead},
-      {"write", "zul write FILE.zul --port P [--device N] [line options] --password PW [--yes|--no]",
+      {"read", "zul read --port P [--device N] [line options] [--yes|--no] -o FILE.zul", RunRead},
+      {"write",
+       "zul write FILE.zul --port P [--device N (default: the file's device)] [line options] --password PW "
+       "[--yes|--no]",
        RunWrite},
-      {"verify", "zul verify FILE.zul --port P [--device N] [line options]   (exit 0 equal, 1 different)", RunVerify},
+      {"verify", "zul verify FILE.zul --port P [--device N] [line options]   (exit 0 equal, 1 different)",
+       RunVerify},
       {"renumber", "zul renumber --port P --device N --to M [line options]", RunRenumber},
-      {"clock", "zul clock --port P [--device N] [line options] [--set now|\"DD.MM.YY hh:mm:ss\"]", RunClock},
+      {"clock",
+       "zul clock --port P [--device N] [line options] [--set now|\"DD.MM.YY hh:mm:ss\" --password PW]",
+       RunClock},
       {"report", "zul report inputs|analog|outputs|module N FILE.zul -o OUT.rtf [--pdf OUT.pdf]", RunReport},
   };
   return commands;
