@@ -8,6 +8,7 @@
 #include "cli/ConsoleInteraction.h"
 #include "core/config/AnalogModuleReport.h"
 #include "core/config/Configuration.h"
+#include "core/config/FunctionBlockReport.h"
 #include "core/config/InformTables.h"
 #include "core/config/ModuleTable.h"
 #include "core/config/NetworkReport.h"
@@ -25,6 +26,7 @@ std::optional<Report> ComposeReport(const QString& table, const Configuration& c
   if (table == "outputs") return OutputReport(title, OutputRows(c));
   if (table == "discrete") return DiscreteSchemeReport(c, title);
   if (table == "network") return NetworkReport(c, title);
+  if (table == "fb") return FunctionBlockReport(c, title);
   return std::nullopt;
 }
 
@@ -52,7 +54,7 @@ std::optional<Report> ComposeModuleReport(const QString& number, const Configura
 int RunReport(const QStringList& args) {
   QCommandLineParser parser;
   parser.addPositionalArgument("table",
-                               "inputs, analog, outputs, discrete (the processing scheme), network, or module N "
+                               "inputs, analog, outputs, discrete (the processing scheme), network, fb, or module N "
                                "(an analog module's programming)");
   parser.addPositionalArgument("file", "configuration file (.zul)");
   parser.addOptions({{{"o", "output"}, "The .rtf report to write.", "OUT.rtf"},
@@ -77,7 +79,7 @@ int RunReport(const QStringList& args) {
   if (!report) {
     return UsageError("report", module
                                     ? "no analog module " + positional[1] + " in " + file
-                                    : QString("the table is inputs, analog, outputs, discrete, network or module N"));
+                                    : QString("the table is inputs, analog, outputs, discrete, network, fb or module N"));
   }
 
   if (!SaveReport(*report, rtf.toStdString())) {

@@ -262,6 +262,8 @@ QWidget* MainWindow::BuildDevicePanel() {
   ButProgDiskr = Button("ButProgDiskr", "Программирование обработки дискретных сигналов", panel);
   ButTimeDate = Button("ButTimeDate", "Задание времени и даты", panel);
   v->addWidget(ButProgDiskr);
+  ButProgFB = Button("ButProgFB", "Функциональные блоки", panel);
+  v->addWidget(ButProgFB);
   v->addWidget(ButTimeDate);
   ProgressBar1 = Named(new QProgressBar(panel), "ProgressBar1");
   ProgressBar1->setRange(0, 250);
@@ -279,6 +281,7 @@ QWidget* MainWindow::BuildDevicePanel() {
   connect(ButDefault, &QPushButton::clicked, this, &MainWindow::restoreDefaultUnits);
   connect(ButTimeDate, &QPushButton::clicked, this, &MainWindow::openClockWindow);
   connect(ButProgDiskr, &QPushButton::clicked, this, &MainWindow::openDiscreteProcessingEditor);
+  connect(ButProgFB, &QPushButton::clicked, this, &MainWindow::openFunctionBlockEditor);
   return panel;
 }
 
@@ -334,6 +337,7 @@ void MainWindow::CreateWindows() {
   signalDialogs = CreateSignalDialogs(config, ui_, this);
   inputsWindow = new InputsWindow(config, link, Gate, ui_, signalDialogs, this);
   outputsWindow = new OutputsWindow(config, ui_, signalDialogs, this);
+  functionBlockEditor = CreateFunctionBlockEditor();
   for (InformWindow* w : std::initializer_list<InformWindow*>{inputsWindow, outputsWindow}) {
     w->ReportTitle = [this] {
       return zul::ReportTitle(service.FileMode == 1, FileName.toStdString(), EditModif->text().toStdString(),
@@ -358,8 +362,10 @@ void MainWindow::CreateWindows() {
 }
 
 std::vector<QWidget*> MainWindow::EditorControls() const {
-  return {ButProgDiskr, InformBut, InformButMR, GBoxRazm, LocalNet1,
-          LocNet15,     LocNetObm, ButTimeDate, EditModif};
+  std::vector<QWidget*> controls{ButProgDiskr, InformBut, InformButMR, GBoxRazm, LocalNet1,
+                                 LocNet15,     LocNetObm, ButTimeDate, EditModif};
+  controls.push_back(ButProgFB);
+  return controls;
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

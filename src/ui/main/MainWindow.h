@@ -43,6 +43,7 @@ class SensorTypesWindow;
 class DiscreteProcessingEditor;
 class LocalNetworkWindow;
 enum class LocalNetworkMode;
+class FunctionBlockEditor;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
@@ -88,6 +89,7 @@ class MainWindow : public QMainWindow {
   void FillUnitList();
   void openClockWindow();
   void openDiscreteProcessingEditor();
+  void openFunctionBlockEditor();
   void openInputsWindow();
   void openOutputsWindow();
   void openLocalNetworkWindow(LocalNetworkMode mode);
@@ -142,6 +144,7 @@ class MainWindow : public QMainWindow {
   QPushButton* LocNet15;
   QPushButton* LocNetObm;
   QPushButton* ButProgDiskr;
+  QPushButton* ButProgFB;  // the function block editor, until the discrete processing editor opens it
   QPushButton* ButTimeDate;
   QProgressBar* ProgressBar1;
   QGroupBox* GroupBox1;
@@ -185,6 +188,7 @@ class MainWindow : public QMainWindow {
   OutputsWindow* outputsWindow;
   DiscreteProcessingEditor* discreteProcessingEditor;
   LocalNetworkWindow* localNetworkWindow;
+  FunctionBlockEditor* functionBlockEditor;
 
   Interaction& UI() { return ui_; }
 
@@ -197,6 +201,7 @@ class MainWindow : public QMainWindow {
   QWidget* BuildDevicePanel();
   QWidget* BuildModuleGrid();
   void CreateWindows();
+  FunctionBlockEditor* CreateFunctionBlockEditor();
   // Editor buttons that only make sense with a configuration in memory.
   std::vector<QWidget*> EditorControls() const;
   void StoreUnits();
