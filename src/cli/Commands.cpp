@@ -43,7 +43,7 @@ const std::vector<Command>& Commands() {
       {"clock",
        "zul clock --port P [--device N] [line options] [--set now|\"DD.MM.YY hh:mm:ss\" --password PW]",
        RunClock},
-      {"report", "zul report inputs|analog|outputs|discrete|network|fb|module N FILE.zul -o OUT.rtf [--pdf OUT.pdf]",
+      {"report", "zul report inputs|analog|outputs|discrete|network|fb|regulators|module N FILE.zul -o OUT.rtf [--pdf OUT.pdf]",
        RunReport},
   };
   return commands;

@@ -12,6 +12,7 @@
 #include "core/config/InformTables.h"
 #include "core/config/ModuleTable.h"
 #include "core/config/NetworkReport.h"
+#include "core/config/RegulatorReport.h"
 #include "core/config/ZulFile.h"
 #include "core/editing/DiscreteProcessingEditing.h"
 #include "report/ReportDocument.h"
@@ -27,6 +28,7 @@ std::optional<Report> ComposeReport(const QString& table, const Configuration& c
   if (table == "discrete") return DiscreteSchemeReport(c, title);
   if (table == "network") return NetworkReport(c, title);
   if (table == "fb") return FunctionBlockReport(c, title);
+  if (table == "regulators") return RegulatorReport(c, title);
   return std::nullopt;
 }
 
@@ -54,8 +56,8 @@ std::optional<Report> ComposeModuleReport(const QString& number, const Configura
 int RunReport(const QStringList& args) {
   QCommandLineParser parser;
   parser.addPositionalArgument("table",
-                               "inputs, analog, outputs, discrete (the processing scheme), network, fb, or module N "
-                               "(an analog module's programming)");
+                               "inputs, analog, outputs, discrete (the processing scheme), network, fb, regulators, "
+                               "or module N (an analog module's programming)");
   parser.addPositionalArgument("file", "configuration file (.zul)");
   parser.addOptions({{{"o", "output"}, "The .rtf report to write.", "OUT.rtf"},
                      {"pdf", "Also write the report as PDF.", "OUT.pdf"}});
@@ -79,7 +81,7 @@ int RunReport(const QStringList& args) {
   if (!report) {
     return UsageError("report", module
                                     ? "no analog module " + positional[1] + " in " + file
-                                    : QString("the table is inputs, analog, outputs, discrete, network, fb or module N"));
+                                    : QString("the table is inputs, analog, outputs, discrete, network, fb, regulators or module N"));
   }
 
   if (!SaveReport(*report, rtf.toStdString())) {

@@ -33,6 +33,9 @@
 #include "ui/network/NetworkMasterEditor.h"
 #include "ui/network/NetworkScalingWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
+#include "ui/regulators/ControlLoopDialog.h"
+#include "ui/regulators/RegulatorEditor.h"
+#include "ui/regulators/RegulatorOnlineView.h"
 #include "ui/widgets/HintLabel.h"
 
 namespace zul {
@@ -359,6 +362,12 @@ void MainWindow::CreateWindows() {
           [this] { openLocalNetworkWindow(LocalNetworkMode::Function15); });
   connect(LocNetObm, &QPushButton::clicked, this,
           [this] { openLocalNetworkWindow(LocalNetworkMode::LineSettings); });
+  controlLoopDialog = new ControlLoopDialog(config, ui_, this);
+  regulatorOnlineView = new RegulatorOnlineView(link, config, Gate, ui_, this);
+  regulatorEditor = new RegulatorEditor(link, config, ui_, Gate, controlLoopDialog, regulatorOnlineView, this);
+  connect(controlLoopDialog, &ControlLoopDialog::inputsWindowWanted, this, &MainWindow::openInputsWindow);
+  connect(regulatorEditor, &RegulatorEditor::inputsWindowWanted, this, &MainWindow::openInputsWindow);
+  connect(regulatorEditor, &RegulatorEditor::outputsWindowWanted, this, &MainWindow::openOutputsWindow);
 }
 
 std::vector<QWidget*> MainWindow::EditorControls() const {

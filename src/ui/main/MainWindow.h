@@ -44,6 +44,9 @@ class DiscreteProcessingEditor;
 class LocalNetworkWindow;
 enum class LocalNetworkMode;
 class FunctionBlockEditor;
+class ControlLoopDialog;
+class RegulatorOnlineView;
+class RegulatorEditor;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
@@ -90,6 +93,7 @@ class MainWindow : public QMainWindow {
   void openClockWindow();
   void openDiscreteProcessingEditor();
   void openFunctionBlockEditor();
+  void openRegulatorEditor(int row);  // the regulator module's row 1..16
   void openInputsWindow();
   void openOutputsWindow();
   void openLocalNetworkWindow(LocalNetworkMode mode);
@@ -189,6 +193,9 @@ class MainWindow : public QMainWindow {
   DiscreteProcessingEditor* discreteProcessingEditor;
   LocalNetworkWindow* localNetworkWindow;
   FunctionBlockEditor* functionBlockEditor;
+  ControlLoopDialog* controlLoopDialog;
+  RegulatorOnlineView* regulatorOnlineView;
+  RegulatorEditor* regulatorEditor;
 
   Interaction& UI() { return ui_; }
 

@@ -22,6 +22,7 @@
 #include "ui/modules/SensorTypesWindow.h"
 #include "ui/network/LocalNetworkWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
+#include "ui/regulators/RegulatorEditor.h"
 
 namespace zul {
 
@@ -136,10 +137,18 @@ void MainWindow::openModuleWindow(int row) {
     case 10:
       result = sensorTypesWindow->Open(row, typeText, inputsText);
       break;
-    default:  // the regulator editor comes with its window
+    case 14:
+      openRegulatorEditor(row);
+      return;
+    default:
       return;
   }
   if (result == kWindowError) ui_.Show(kCaptionError, kProgrammingErrorText, Icon::Error);
+}
+
+void MainWindow::openRegulatorEditor(int row) {
+  regulators.RegModuleSlot = row - 1;
+  regulatorEditor->Open();
 }
 
 void MainWindow::openDiscreteProcessingEditor() {
