@@ -11,6 +11,7 @@
 
 #include "cli/Command.h"
 #include "cli/LinkSession.h"
+#include "cli/WriteSteps.h"
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
 #include "core/config/ConfigurationDump.h"
@@ -35,8 +36,8 @@ bool Parse(const char* name, const QStringList& args, Invocation& inv, int* exit
   AddLineOptions(inv.parser);
   inv.parser.addOptions(
       {{"yes", "Answer every question with yes."}, {"no", "Answer every question with no."}});
-  if (!inv.parser.parse(QStringList{QString("zul ") + name} + args)) {
-    *exit = UsageError(name, inv.parser.errorText());
+  if (auto parsed = ParseArguments(inv.parser, name, args)) {
+    *exit = *parsed;
     return false;
   }
   QString error;
@@ -129,6 +130,7 @@ int RunWrite(const QStringList& args) {
   Invocation inv;
   inv.parser.addOption({"password", "Access password (full access is needed to write).", "PW"});
   inv.parser.addPositionalArgument("file", "Configuration file to send.");
+  AddWriteStepOptions(inv.parser);
   int exit = kExitOk;
   if (!Parse("write", args, inv, &exit)) return exit;
   if (inv.parser.positionalArguments().size() != 1)
@@ -148,8 +150,11 @@ int RunWrite(const QStringList& args) {
 
   LinkSession session(ui);
   if (!session.Open(inv.line)) return kExitFailure;
-  const WriteResult result = WriteConfiguration(session.port, config, ui);
+  BlockFilter only;
+  if (auto stop = PrepareWrite(inv.parser, session.port, config, ui, &only)) return *stop;
+  const WriteResult result = WriteConfiguration(session.port, config, ui, only);
   std::fprintf(stderr, "%s\n", result.Describe().c_str());
+  ReportSelectiveWrite(inv.parser, result);
   return result.ok() ? kExitOk : kExitFailure;
 }
 

@@ -52,7 +52,7 @@ int RunReport(const QStringList& args) {
   parser.addPositionalArgument("file", "configuration file (.zul)");
   parser.addOptions({{{"o", "output"}, "The .rtf report to write.", "OUT.rtf"},
                      {"pdf", "Also write the report as PDF.", "OUT.pdf"}});
-  if (!parser.parse(QStringList{"zul report"} + args)) return UsageError("report", parser.errorText());
+  if (auto exit = ParseArguments(parser, "report", args)) return *exit;
   const QStringList positional = parser.positionalArguments();
   const bool module = !positional.isEmpty() && positional[0] == "module";
   if (positional.size() != (module ? 3 : 2))

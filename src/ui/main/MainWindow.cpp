@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "ui/commissioning/CommissioningMenus.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 #include "ui/link/PortDialog.h"
@@ -84,6 +85,7 @@ MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramO
 
   ChooseFile = QtFileChooser(this, options_.fileDirectory);
   CreateWindows();
+  commissioningMenus = new CommissioningMenus(*this);
 }
 
 MainWindow::~MainWindow() = default;

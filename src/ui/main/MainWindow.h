@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,12 +41,15 @@ class AnalogModuleWindow;
 class CalibrationWindow;
 class RelayModuleWindow;
 class SensorTypesWindow;
+class CommissioningMenus;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
   std::vector<std::string> namedPorts;  // zulprog --port PATH, in order
   std::filesystem::path passwordFile;   // FParol.dat
   QString fileDirectory;                // where the file dialogs start
+  QString backupRoot;                   // backups before writes go here; empty: none
+  std::function<void(int ms)> answerTimeLimit;  // the line's short answer time for scans
 };
 
 class MainWindow : public QMainWindow {
@@ -179,8 +183,10 @@ class MainWindow : public QMainWindow {
   SignalDialogSet signalDialogs;
   InputsWindow* inputsWindow;
   OutputsWindow* outputsWindow;
+  CommissioningMenus* commissioningMenus;
 
   Interaction& UI() { return ui_; }
+  const ProgramOptions& Options() const { return options_; }
 
  protected:
   void showEvent(QShowEvent* event) override;

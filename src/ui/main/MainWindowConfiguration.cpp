@@ -11,6 +11,7 @@
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
 #include "core/config/ZulFile.h"
+#include "ui/commissioning/CommissioningMenus.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/NewConfigurationDialog.h"
 
@@ -58,6 +59,7 @@ void MainWindow::readFromController() {
 void MainWindow::writeToController() {
   if (Gate.Busy()) return;
   ExchangeGate::Scope scope(Gate);
+  if (!commissioningMenus->BackupBeforeWrite()) return;
   WriteConfiguration(link, config, ui_);
   CBoxUstr->setCurrentIndex(service.CurrentDevice);
 }
@@ -118,6 +120,7 @@ void MainWindow::openConfigurationFile() {
   if (result != ZulOpenResult::Loaded && result != ZulOpenResult::LoadedShort) return;
   ShowConfiguration();
   ShowFileMode(true);
+  commissioningMenus->RememberFile(FileName);
 }
 
 void MainWindow::saveConfigurationFile() {
