@@ -4,8 +4,8 @@
 #include <cstring>
 #include <memory>
 
-#include "cli/Command.h"
 #include "ZulVersion.h"
+#include "cli/Command.h"
 
 namespace zul::cli {
 
@@ -41,14 +41,17 @@ const std::vector<Command>& Commands() {
        "zul write FILE.zul --port P [--device N] [line options] --password PW [--yes|--no] [--only-changed] "
        "[--backup-dir DIR | --no-backup]",
        RunWrite},
-      {"verify", "zul verify FILE.zul --port P [--device N] [line options]   (exit 0 equal, 1 different)", RunVerify},
+      {"verify", "zul verify FILE.zul --port P [--device N] [line options]   (exit 0 equal, 1 different)",
+       RunVerify},
       {"renumber", "zul renumber --port P --device N --to M [line options]", RunRenumber},
       {"clock", "zul clock --port P [--device N] [line options] [--set now|\"DD.MM.YY hh:mm:ss\"]", RunClock},
       {"report", "zul report inputs|analog|outputs|module N FILE.zul -o OUT.rtf [--pdf OUT.pdf]", RunReport},
       {"scan", "zul scan --port P [line options] [--from 1 --to 31] [--answer-ms MS]", RunScan},
-      {"backup", "zul backup --port P [line options] (--all [--from 1 --to 31] | --device N) -o DIR", RunBackup},
+      {"backup", "zul backup --port P [line options] (--all [--from 1 --to 31] | --device N) -o DIR",
+       RunBackup},
       {"poll",
-       "zul poll --port P [--device N] [line options] [--function 17|68 --block N] [--count N] [--interval MS]",
+       "zul poll --port P [--device N] [line options] [--function 17|68 --block N] [--count N] [--interval "
+       "MS]",
        RunPoll},
   };
   return commands;
@@ -78,7 +81,8 @@ int UsageError(const char* command, const QString& error) {
 std::optional<int> ParseArguments(QCommandLineParser& parser, const char* command, const QStringList& args) {
   const QCommandLineOption help({"h", "help"}, "Show this command's options and their defaults.");
   parser.addOption(help);
-  if (!parser.parse(QStringList{QString("zul ") + command} + args)) return UsageError(command, parser.errorText());
+  if (!parser.parse(QStringList{QString("zul ") + command} + args))
+    return UsageError(command, parser.errorText());
   if (!parser.isSet(help)) return std::nullopt;
   // Qt's own text lists the options; the first line becomes the synopsis.
   QString text = parser.helpText();

@@ -13,7 +13,6 @@
 #include <QTranslator>
 
 #include "ZulVersion.h"
-
 #include "core/config/AccessLevel.h"
 #include "core/link/Clock.h"
 #include "serial/DataFolders.h"

@@ -350,7 +350,8 @@ std::string WriteResult::Describe() const {
   return {};
 }
 
-WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui, const BlockFilter& only) {
+WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui,
+                               const BlockFilter& only) {
   return ConfigurationWriter(port, config, ui, only).Run();
 }
 

@@ -97,7 +97,9 @@ int ModbusLink::Transact(uint8_t function) {
     const int head = ReadHead(function);
     const int body = head == 0 ? ReadBody() : kResultOk;
     trace_.Answer(clock_.NowMs(), rx_.data(), static_cast<size_t>(received_),
-                  head > 0 ? head : head < 0 ? -head : body);
+                  head > 0   ? head
+                  : head < 0 ? -head
+                             : body);
     if (head > 0) return head;  // exception code from the controller
     if (head < 0) {
       Pause(kPauseAfterFailedTryMs);
