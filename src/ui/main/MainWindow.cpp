@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "ui/commissioning/CommissioningMenus.h"
 #include "ui/discrete/DiscreteProcessingEditor.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/link/ExchangeSettingsDialog.h"
@@ -92,6 +93,7 @@ MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramO
 
   ChooseFile = QtFileChooser(this, options_.fileDirectory);
   CreateWindows();
+  commissioningMenus = new CommissioningMenus(*this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -364,7 +366,8 @@ void MainWindow::CreateWindows() {
           [this] { openLocalNetworkWindow(LocalNetworkMode::LineSettings); });
   controlLoopDialog = new ControlLoopDialog(config, ui_, this);
   regulatorOnlineView = new RegulatorOnlineView(link, config, Gate, ui_, this);
-  regulatorEditor = new RegulatorEditor(link, config, ui_, Gate, controlLoopDialog, regulatorOnlineView, this);
+  regulatorEditor =
+      new RegulatorEditor(link, config, ui_, Gate, controlLoopDialog, regulatorOnlineView, this);
   connect(controlLoopDialog, &ControlLoopDialog::inputsWindowWanted, this, &MainWindow::openInputsWindow);
   connect(regulatorEditor, &RegulatorEditor::inputsWindowWanted, this, &MainWindow::openInputsWindow);
   connect(regulatorEditor, &RegulatorEditor::outputsWindowWanted, this, &MainWindow::openOutputsWindow);

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,12 +48,15 @@ class FunctionBlockEditor;
 class ControlLoopDialog;
 class RegulatorOnlineView;
 class RegulatorEditor;
+class CommissioningMenus;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
-  std::vector<std::string> namedPorts;  // zulprog --port PATH, in order
-  std::filesystem::path passwordFile;   // FParol.dat
-  QString fileDirectory;                // where the file dialogs start
+  std::vector<std::string> namedPorts;          // zulprog --port PATH, in order
+  std::filesystem::path passwordFile;           // FParol.dat
+  QString fileDirectory;                        // where the file dialogs start
+  QString backupRoot;                           // backups before writes go here; empty: none
+  std::function<void(int ms)> answerTimeLimit;  // the line's short answer time for scans
 };
 
 class MainWindow : public QMainWindow {
@@ -196,8 +200,10 @@ class MainWindow : public QMainWindow {
   ControlLoopDialog* controlLoopDialog;
   RegulatorOnlineView* regulatorOnlineView;
   RegulatorEditor* regulatorEditor;
+  CommissioningMenus* commissioningMenus;
 
   Interaction& UI() { return ui_; }
+  const ProgramOptions& Options() const { return options_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
