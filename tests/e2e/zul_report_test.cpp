@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -81,6 +82,24 @@ TEST_F(ZulReport, AnalogModuleProgrammingReport) {
   EXPECT_EQ(text.paragraphs[7].rfind("1\tпоз.6101\t20-100 кПа\tлинейная", 0), 0u) << text.paragraphs[7];
   EXPECT_EQ(Zul("report module 2 " + (dir / "plant.zul").string() + " -o " + out.string()), 2);
   EXPECT_EQ(Zul("report module x " + (dir / "plant.zul").string() + " -o " + out.string()), 2);
+}
+
+TEST_F(ZulReport, NetworkReportListsTheEntriesLineSettingsAndFunction15Blocks) {
+  const fs::path out = dir / "net.rtf";
+  ASSERT_EQ(Zul("report network " + (dir / "plant.zul").string() + " -o " + out.string() + " --pdf " +
+                (dir / "net.pdf").string()),
+            0);
+  const test::RtfText text = test::ReadRtf(Read(out));
+  ASSERT_TRUE(text.wellFormed) << text.error;
+  const auto& p = text.paragraphs;
+  auto has = [&p](const std::string& line) { return std::find(p.begin(), p.end(), line) != p.end(); };
+  EXPECT_EQ(p[0], "Файл plant.zul");
+  EXPECT_TRUE(has("1\t—"));
+  EXPECT_TRUE(has("16\t—"));
+  EXPECT_TRUE(has("Скорость(бит/с):\t\t9600"));
+  EXPECT_TRUE(has("Функциональные блоки MBM ф15"));
+  EXPECT_TRUE(has("Аналоговые входы локальной сети ModBus"));
+  EXPECT_EQ(Read(dir / "net.pdf").rfind("%PDF", 0), 0u);
 }
 
 TEST_F(ZulReport, PdfIsWrittenBesideTheRtf) {

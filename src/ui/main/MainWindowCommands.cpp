@@ -10,6 +10,7 @@
 #include "core/Interaction.h"
 #include "core/config/AccessLevel.h"
 #include "core/config/DeviceNumber.h"
+#include "ui/discrete/DiscreteProcessingEditor.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 #include "ui/link/PortDialog.h"
 #include "ui/main/ClockWindow.h"
@@ -19,6 +20,7 @@
 #include "ui/modules/AnalogModuleWindow.h"
 #include "ui/modules/RelayModuleWindow.h"
 #include "ui/modules/SensorTypesWindow.h"
+#include "ui/network/LocalNetworkWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/regulators/RegulatorEditor.h"
 
@@ -149,7 +151,12 @@ void MainWindow::openRegulatorEditor(int row) {
   regulatorEditor->Open();
 }
 
-void MainWindow::openDiscreteProcessingEditor() { discreteProcessing.RebuildOnly = 0; }
+void MainWindow::openDiscreteProcessingEditor() {
+  discreteProcessing.RebuildOnly = 0;
+  discreteProcessing.EditorShown = 0;
+  if (discreteProcessingEditor->Open() == kEditorFailed)
+    ui_.Show(kCaptionError, kProgrammingFailedText, Icon::Error);
+}
 
 void MainWindow::openClockWindow() { clockWindow->Open(); }
 
@@ -255,5 +262,10 @@ void MainWindow::canClose() {
 void MainWindow::openInputsWindow() { inputsWindow->Open(RelayColumn::Shown); }
 
 void MainWindow::openOutputsWindow() { outputsWindow->Open(); }
+
+void MainWindow::openLocalNetworkWindow(LocalNetworkMode mode) {
+  localNetworkWindow->Open(mode);
+  RefreshModuleTable();  // the signal totals follow the network
+}
 
 }  // namespace zul
