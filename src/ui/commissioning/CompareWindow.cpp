@@ -25,7 +25,8 @@ constexpr int kPartRole = Qt::UserRole + 1;
 bool BackupBeforeWriting(const ControllerAccess& access) {
   // Without write access the write refuses with its own message: nothing to back up for it.
   if (access.backupRoot.isEmpty() || access.config.discreteProcessing.AccessLevel != kFullAccess) return true;
-  const BackupOutcome b = BackupBeforeWrite(access.link, access.config.service.ConfiguredDevice,
+  // The controller backed up is the one the write goes to: the chosen one.
+  const BackupOutcome b = BackupBeforeWrite(access.link, access.config.service.CurrentDevice,
                                             access.backupRoot.toStdString(), access.ui);
   return b.mayWrite;
 }
