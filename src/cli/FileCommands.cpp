@@ -10,6 +10,7 @@
 #include "cli/ConsoleInteraction.h"
 #include "core/config/Configuration.h"
 #include "core/config/ConfigurationDump.h"
+#include "core/config/NewComposition.h"
 #include "core/config/NewConfiguration.h"
 #include "core/config/ZulFile.h"
 
@@ -24,20 +25,6 @@ std::unique_ptr<Configuration> Load(const QString& name, Interaction& ui) {
   const ZulOpenResult r = OpenZulFile(PathOf(name), *config, ui);
   if (r == ZulOpenResult::Loaded || r == ZulOpenResult::LoadedShort) return config;
   return nullptr;
-}
-
-// "1,1,6,3" or "1163000000000000": one hexadecimal type code per slot.
-bool ParseModules(const QString& text, SlotTypes& types) {
-  const QStringList items = text.contains(',') ? text.split(',') : text.split("", Qt::SkipEmptyParts);
-  if (items.isEmpty() || items.size() > kCompositionSlots) return false;
-  types = {};
-  for (qsizetype s = 0; s < items.size(); ++s) {
-    bool ok = false;
-    const uint code = items[s].trimmed().toUInt(&ok, 16);
-    if (!ok || code > 15) return false;
-    types[static_cast<size_t>(s)] = CodeOfListEntry(static_cast<int>(code));
-  }
-  return true;
 }
 
 bool ParseSlots(const QString& text, SlotFlags& keep) {
@@ -83,7 +70,10 @@ AnswerPolicy PolicyOf(const QCommandLineParser& parser) {
 
 int RunNew(const QStringList& args) {
   QCommandLineParser parser;
-  parser.addOptions({{"modules", "Module type codes by slot, e.g. 1,1,6,3.", "CODES"},
+  parser.addOptions({{"modules",
+                      "Module type codes by slot: decimal with commas (1,1,6,14) or hexadecimal digits "
+                      "without (116E).",
+                      "CODES"},
                      {"base", "Build on this configuration file.", "OLD.zul"},
                      {"keep", "Slots (1-based, as typed) whose module data the base gives.", "SLOTS"},
                      {{"o", "output"}, "The new file.", "FILE.zul"},
@@ -92,8 +82,10 @@ int RunNew(const QStringList& args) {
   if (auto exit = ParseArguments(parser, "new", args)) return *exit;
   if (!parser.positionalArguments().isEmpty()) return UsageError("new", "unexpected arguments");
   NewConfigurationRequest request;
-  if (!ParseModules(parser.value("modules"), request.typed))
-    return UsageError("new", "--modules must be up to 16 hexadecimal type codes");
+  std::string why;
+  const auto typed = ParseModuleList(parser.value("modules").toStdString(), &why);
+  if (!typed) return UsageError("new", QString("--modules: ") + QString::fromStdString(why));
+  request.typed = *typed;
   if (!ParseSlots(parser.value("keep"), request.keep))
     return UsageError("new", "--keep must be slot numbers 1..16");
   if (parser.isSet("keep") && !parser.isSet("base")) return UsageError("new", "--keep needs --base");

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "core/Interaction.h"
 #include "core/config/AccessLevel.h"
@@ -52,6 +53,12 @@ class ConfigurationWriter {
       return Outcome(WriteOutcome::NoAccess);
     }
     wanted_ = c_.service.ModuleType;
+    const std::vector<int> empty = EmptyBlocksToSend();
+    if (!empty.empty()) {
+      ui_.Show(kCaptionWarning, IncompleteFileText(empty), Icon::Warning);
+      result_.emptyBlocks = empty;
+      return Outcome(WriteOutcome::IncompleteFile);
+    }
     before_ = std::make_unique<Configuration>(c_);
     TakeSnapshot();
 
@@ -65,6 +72,22 @@ class ConfigurationWriter {
   WriteResult Outcome(WriteOutcome outcome) {
     result_.outcome = outcome;
     return result_;
+  }
+
+  // Blocks a short file left empty among those this write would send.
+  std::vector<int> EmptyBlocksToSend() const {
+    std::vector<int> empty;
+    for (int block : c_.blocksMissingFromFile) {
+      if (block == RelayModules::kBlockNumber && c_.service.DoModules == 0) continue;
+      if ((block == Regulators::LoopBlockNumber || block == Regulators::ProgramBlockNumber) &&
+          !HasModule(wanted_, kRegulatorModuleType))
+        continue;
+      if (block == DiscreteProcessing::kSensorBlockNumber &&
+          !HasModule(wanted_, kProgrammableInputModuleType))
+        continue;
+      empty.push_back(block);
+    }
+    return empty;
   }
 
   WriteOutcome CheckAndWrite() {
@@ -106,8 +129,7 @@ class ConfigurationWriter {
     c_.discreteProcessing.Modified = 0;
     ui_.Progress(0, kProgressMaximum);
     PutBackCounts();
-    // The configuration goes to the device number it belongs to.
-    s.CurrentDevice = std::clamp<int>(s.ConfiguredDevice, 0, 30);
+    // The blocks go to the controller whose composition was just checked.
 
     if (!WriteModuleBlocks()) return WriteOutcome::BlockFailed;
     if (s.DoModules != 0 && !Write(RelayModules::kBlockNumber,
@@ -160,7 +182,7 @@ class ConfigurationWriter {
     s.IndicationType = b.IndicationType;
   }
 
-  // Everything but the reference copy as it was; the device stays the configured one.
+  // Everything but the reference copy as it was.
   void Restore() {
     const int device = c_.service.CurrentDevice;
     const int modified = c_.discreteProcessing.Modified;
@@ -331,6 +353,23 @@ class ConfigurationWriter {
 
 }  // namespace
 
+std::string BlockListText(const std::vector<int>& blocks) {
+  std::string text;
+  for (size_t i = 0; i < blocks.size();) {
+    size_t j = i;
+    while (j + 1 < blocks.size() && blocks[j + 1] == blocks[j] + 1) ++j;
+    if (!text.empty()) text += ", ";
+    text += std::to_string(blocks[i]);
+    if (j > i) text += (j == i + 1 ? ", " : "-") + std::to_string(blocks[j]);
+    i = j + 1;
+  }
+  return text;
+}
+
+std::string IncompleteFileText(const std::vector<int>& blocks) {
+  return std::string(kIncompleteFileText) + BlockListText(blocks) + kIncompleteFileTail;
+}
+
 std::string WriteResult::Describe() const {
   switch (outcome) {
     case WriteOutcome::Written:
@@ -343,6 +382,8 @@ std::string WriteResult::Describe() const {
       return "not written: the configuration has no modules";
     case WriteOutcome::Incompatible:
       return "not written: the compositions cannot be matched";
+    case WriteOutcome::IncompleteFile:
+      return "not written: the file was short, blocks " + BlockListText(emptyBlocks) + " are empty";
     case WriteOutcome::BlockFailed:
       return "write failed at block " + std::to_string(block) + " after " + std::to_string(blocksWritten) +
              " blocks";

@@ -21,6 +21,12 @@ constexpr int kPauseBetweenPollsMs = 200;
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
+// An exception answer to the store request (function 69 with bit 7 set), other
+// than "busy storing".
+bool IsStoreRefused(int result, const uint8_t* answer) {
+  return result != kResultOk && result != kResultBusy && answer[1] == (69 | 0x80);
+}
+
 bool ParseInt(const std::string& text, int& value) {
   const char* end = text.data() + text.size();
   auto [ptr, ec] = std::from_chars(text.data(), end, value);
@@ -221,9 +227,19 @@ bool ModbusLink::WriteBlock(int deviceIndex, uint8_t block, const uint8_t* bytes
 
   unsigned tries = Repeat1;
   for (;;) {
-    Request(deviceIndex, 69, static_cast<int>(data.size()), data.data(),
-            answer.data());  // judged by the polls
-    Pause(kPauseAfterStoreMs);
+    answer.fill(0);  // nothing of an earlier answer may pass for this one
+    const int stored = Request(deviceIndex, 69, static_cast<int>(data.size()), data.data(), answer.data());
+    if (IsStoreRefused(stored, answer.data())) {
+      // The controller said outright that it did not take the block: polling
+      // would only hear that nothing is pending and call it stored.
+      Pause(kPauseBetweenPollsMs);
+      if (--tries == 0) {
+        ShowError(deviceIndex, stored);
+        return false;
+      }
+      continue;
+    }
+    Pause(kPauseAfterStoreMs);  // a lost or garbled store answer is judged by the polls
 
     int result;
     int64_t busySince = -1;
