@@ -67,7 +67,6 @@ inline constexpr const char* kIncompleteFileTail = ".\nВывод в прибо�
 std::string BlockListText(const std::vector<int>& blocks);
 std::string IncompleteFileText(const std::vector<int>& blocks);
 
-
 // A selective write sends only the blocks `only` accepts (an empty filter
 // sends all). It needs the controller's composition to be the configuration's:
 // moving the signal base for some blocks and not others would mix two layouts.
