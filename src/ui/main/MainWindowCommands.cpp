@@ -20,7 +20,9 @@
 #include "ui/modules/AnalogModuleWindow.h"
 #include "ui/modules/RelayModuleWindow.h"
 #include "ui/modules/SensorTypesWindow.h"
+#include "ui/network/LocalNetworkWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
+#include "ui/regulators/RegulatorEditor.h"
 
 namespace zul {
 
@@ -135,10 +137,18 @@ void MainWindow::openModuleWindow(int row) {
     case 10:
       result = sensorTypesWindow->Open(row, typeText, inputsText);
       break;
-    default:  // the regulator editor comes with its window
+    case 14:
+      openRegulatorEditor(row);
+      return;
+    default:
       return;
   }
   if (result == kWindowError) ui_.Show(kCaptionError, kProgrammingErrorText, Icon::Error);
+}
+
+void MainWindow::openRegulatorEditor(int row) {
+  regulators.RegModuleSlot = row - 1;
+  regulatorEditor->Open();
 }
 
 void MainWindow::openDiscreteProcessingEditor() {
@@ -252,5 +262,10 @@ void MainWindow::canClose() {
 void MainWindow::openInputsWindow() { inputsWindow->Open(RelayColumn::Shown); }
 
 void MainWindow::openOutputsWindow() { outputsWindow->Open(); }
+
+void MainWindow::openLocalNetworkWindow(LocalNetworkMode mode) {
+  localNetworkWindow->Open(mode);
+  RefreshModuleTable();  // the signal totals follow the network
+}
 
 }  // namespace zul
