@@ -512,6 +512,7 @@ void FunctionBlockEditorTest::Screenshots() {
   for (const auto& s : shots) {
     d.Prepare(s.index + 1, FunctionBlockDialog::Mode::Edit, LoadBlockValues(fb, s.index));
     d.show();
+    d.resize(d.sizeHint());  // the offscreen screen is smaller than a laptop's
     QTest::qWait(20);
     QVERIFY(d.grab().save(dir + "/" + s.file));
     d.hide();
