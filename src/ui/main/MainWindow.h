@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,13 +41,22 @@ class AnalogModuleWindow;
 class CalibrationWindow;
 class RelayModuleWindow;
 class SensorTypesWindow;
+class DiscreteProcessingEditor;
+class LocalNetworkWindow;
+enum class LocalNetworkMode;
 class FunctionBlockEditor;
+class ControlLoopDialog;
+class RegulatorOnlineView;
+class RegulatorEditor;
+class CommissioningMenus;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
-  std::vector<std::string> namedPorts;  // zulprog --port PATH, in order
-  std::filesystem::path passwordFile;   // FParol.dat
-  QString fileDirectory;                // where the file dialogs start
+  std::vector<std::string> namedPorts;          // zulprog --port PATH, in order
+  std::filesystem::path passwordFile;           // FParol.dat
+  QString fileDirectory;                        // where the file dialogs start
+  QString backupRoot{};                         // backups before writes go here; empty: none
+  std::function<void(int ms)> answerTimeLimit{};  // the line's short answer time for scans
 };
 
 class MainWindow : public QMainWindow {
@@ -87,8 +97,10 @@ class MainWindow : public QMainWindow {
   void openClockWindow();
   void openDiscreteProcessingEditor();
   void openFunctionBlockEditor();
+  void openRegulatorEditor(int row);  // the regulator module's row 1..16
   void openInputsWindow();
   void openOutputsWindow();
+  void openLocalNetworkWindow(LocalNetworkMode mode);
   void openPortDialog();
   void openExchangeSettings();
   void changePassword();
@@ -182,9 +194,16 @@ class MainWindow : public QMainWindow {
   SignalDialogSet signalDialogs;
   InputsWindow* inputsWindow;
   OutputsWindow* outputsWindow;
+  DiscreteProcessingEditor* discreteProcessingEditor;
+  LocalNetworkWindow* localNetworkWindow;
   FunctionBlockEditor* functionBlockEditor;
+  ControlLoopDialog* controlLoopDialog;
+  RegulatorOnlineView* regulatorOnlineView;
+  RegulatorEditor* regulatorEditor;
+  CommissioningMenus* commissioningMenus;
 
   Interaction& UI() { return ui_; }
+  const ProgramOptions& Options() const { return options_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
