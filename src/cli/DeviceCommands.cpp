@@ -12,6 +12,7 @@
 
 #include "cli/Command.h"
 #include "cli/LinkSession.h"
+#include "cli/WriteSteps.h"
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
 #include "core/config/ConfigurationDump.h"
@@ -37,8 +38,8 @@ bool Parse(const char* name, const QStringList& args, Invocation& inv, int* exit
   AddLineOptions(inv.parser, deviceHelp);
   inv.parser.addOptions(
       {{"yes", "Answer every question with yes."}, {"no", "Answer every question with no."}});
-  if (!inv.parser.parse(QStringList{QString("zul ") + name} + args)) {
-    *exit = UsageError(name, inv.parser.errorText());
+  if (auto parsed = ParseArguments(inv.parser, name, args)) {
+    *exit = *parsed;
     return false;
   }
   QString error;
@@ -150,6 +151,7 @@ int RunWrite(const QStringList& args) {
   Invocation inv;
   inv.parser.addOption({"password", "Access password (full access is needed to write).", "PW"});
   inv.parser.addPositionalArgument("file", "Configuration file to send.");
+  AddWriteStepOptions(inv.parser);
   int exit = kExitOk;
   if (!Parse("write", args, inv, &exit,
              "Device number 1..31 to check and write (default: the device the file was saved for)."))
@@ -168,8 +170,11 @@ int RunWrite(const QStringList& args) {
 
   LinkSession session(ui);
   if (!session.Open(inv.line)) return kExitFailure;
-  const WriteResult result = WriteConfiguration(session.port, config, ui);
+  BlockFilter only;
+  if (auto stop = PrepareWrite(inv.parser, session.port, config, ui, &only)) return *stop;
+  const WriteResult result = WriteConfiguration(session.port, config, ui, only);
   std::fprintf(stderr, "%s\n", result.Describe().c_str());
+  ReportSelectiveWrite(inv.parser, result);
   return result.ok() ? kExitOk : kExitFailure;
 }
 

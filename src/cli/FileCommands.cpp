@@ -79,7 +79,7 @@ int RunNew(const QStringList& args) {
                      {{"o", "output"}, "The new file.", "FILE.zul"},
                      {"yes", "Replace an existing file without asking."},
                      {"no", "Never replace an existing file."}});
-  if (!parser.parse(QStringList{"zul new"} + args)) return UsageError("new", parser.errorText());
+  if (auto exit = ParseArguments(parser, "new", args)) return *exit;
   if (!parser.positionalArguments().isEmpty()) return UsageError("new", "unexpected arguments");
   NewConfigurationRequest request;
   std::string why;
@@ -104,9 +104,12 @@ int RunNew(const QStringList& args) {
 }
 
 int RunInfo(const QStringList& args) {
-  if (args.size() != 1) return UsageError("info", "one file expected");
+  QCommandLineParser parser;
+  parser.addPositionalArgument("file", "Configuration file (.zul).");
+  if (auto exit = ParseArguments(parser, "info", args)) return *exit;
+  if (parser.positionalArguments().size() != 1) return UsageError("info", "one file expected");
   ConsoleInteraction ui;
-  const auto config = Load(args[0], ui);
+  const auto config = Load(parser.positionalArguments()[0], ui);
   if (!config) return kExitFailure;
   for (const auto& f : ConfigurationSummary(*config))
     std::printf("%-18s %s\n", f.field.c_str(), f.value.c_str());
@@ -116,7 +119,7 @@ int RunInfo(const QStringList& args) {
 int RunDump(const QStringList& args) {
   QCommandLineParser parser;
   parser.addOption({"json", "One JSON object instead of field lines."});
-  if (!parser.parse(QStringList{"zul dump"} + args)) return UsageError("dump", parser.errorText());
+  if (auto exit = ParseArguments(parser, "dump", args)) return *exit;
   if (parser.positionalArguments().size() != 1) return UsageError("dump", "one file expected");
   ConsoleInteraction ui;
   const auto config = Load(parser.positionalArguments()[0], ui);
@@ -136,7 +139,7 @@ int RunDiff(const QStringList& args) {
   QCommandLineParser parser;
   parser.addOption(
       {"device-blocks", "Leave out what only a file keeps (device index, output texts, algorithms)."});
-  if (!parser.parse(QStringList{"zul diff"} + args)) return UsageError("diff", parser.errorText());
+  if (auto exit = ParseArguments(parser, "diff", args)) return *exit;
   const QStringList files = parser.positionalArguments();
   if (files.size() != 2) return UsageError("diff", "two files expected");
   ConsoleInteraction ui;

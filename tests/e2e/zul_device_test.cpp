@@ -234,6 +234,23 @@ TEST_F(ZulDeviceTest, ReadOutput_FollowsTheSaveRules) {
   std::remove((base + ".zul").c_str());
 }
 
+TEST(ZulDeviceCommands, SixtyBlockControllerIsReadSavedOpenedAndWrittenBack) {
+  DeviceSim sim({"--modules", "1,6,3", "--fb", "60", "--seed", "5", "--store-polls", "0"});
+  ASSERT_TRUE(sim.Ready());
+  const std::string file = TempPath("zul-device-sixty") + ".zul";
+  std::remove(file.c_str());
+  const ProgramRun read = Zul("read --port " + sim.Path() + " -o " + file);
+  ASSERT_EQ(read.exit, 0) << read.output;
+  EXPECT_EQ(ReadBytes(file).size(), 19129u);
+  const ProgramRun info = RunCommand("'" + BinDir() + "/zul' info " + file + " 2>&1");
+  EXPECT_EQ(info.exit, 0) << info.output;
+  EXPECT_EQ(info.output.find("Файл"), std::string::npos) << info.output;  // no warning: it opens whole
+  const ProgramRun write = Zul("write " + file + " --port " + sim.Path() + " --password 8411");
+  EXPECT_EQ(write.exit, 0) << write.output;
+  EXPECT_EQ(Zul("verify " + file + " --port " + sim.Path()).exit, 0);
+  std::remove(file.c_str());
+}
+
 TEST(ZulDeviceCommands, SimulatorModulesReadLikeTheExecutionLine) {
   // Without commas: one hexadecimal digit per slot, as zul new reads them.
   DeviceSim sim({"--modules", "116E"});

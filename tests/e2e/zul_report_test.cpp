@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -117,6 +118,34 @@ TEST_F(ZulReport, BadArgumentsAndFilesAreRefused) {
   EXPECT_EQ(Zul("report inputs " + zul), 2);
   EXPECT_EQ(Zul("report inputs " + (dir / "missing.zul").string() + " -o " + (dir / "x.rtf").string()), 1);
   EXPECT_FALSE(fs::exists(dir / "x.rtf"));
+}
+
+// The shipped example has a loop of every programmable kind.
+TEST_F(ZulReport, RegulatorsOfTheExampleWithKindsInputsOutputsAndPoints) {
+  const std::string example = std::string(std::getenv("ZUL_SOURCE_DIR")) + "/examples/plant.zul";
+  const fs::path out = dir / "loops.rtf";
+  ASSERT_EQ(Zul("report regulators " + example + " -o " + out.string() + " --pdf " + (dir / "loops.pdf").string()),
+            0);
+  const test::RtfText text = test::ReadRtf(Read(out));
+  ASSERT_TRUE(text.wellFormed) << text.error;
+  std::string all;
+  for (const std::string& p : text.paragraphs) all += p + "\n";
+  for (const char* expected :
+       {"Файл plant.zul", "Программирование регуляторов", "Регулятор № 1   одноконтурный  регулятор",
+        "Регулятор № 2   каскадная схема", "Регулятор внутр. контура № 3", "на рег 3", "вых ЦАП №2",
+        "Регулятор № 4   регулятор с прогр. задатч.", "ПЗ № 1", "задание 35,00", "Регулятор № 5   двухпозиционный регулятор",
+        "OUT1 80,00", "KP 2,50", "Ti 120,00", "OH 100,00"}) {
+    EXPECT_NE(all.find(expected), std::string::npos) << expected << "\n" << all;
+  }
+  EXPECT_EQ(Read(dir / "loops.pdf").rfind("%PDF", 0), 0u);
+}
+
+TEST_F(ZulReport, RegulatorsOfAFileWithoutLoops) {
+  const fs::path out = dir / "none.rtf";
+  ASSERT_EQ(Zul("report regulators " + (dir / "plant.zul").string() + " -o " + out.string()), 0);
+  const test::RtfText text = test::ReadRtf(Read(out));
+  ASSERT_TRUE(text.wellFormed) << text.error;
+  EXPECT_EQ(text.paragraphs.back(), "Контуры регулирования не запрограммированы");
 }
 
 }  // namespace

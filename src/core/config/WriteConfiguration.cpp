@@ -44,8 +44,8 @@ std::span<const uint8_t> Leading(std::span<const uint8_t> bytes, int length) {
 
 class ConfigurationWriter {
  public:
-  ConfigurationWriter(ModbusLink& port, Configuration& config, Interaction& ui)
-      : port_(port), c_(config), ui_(ui) {}
+  ConfigurationWriter(ModbusLink& port, Configuration& config, Interaction& ui, const BlockFilter& only)
+      : port_(port), c_(config), ui_(ui), only_(only) {}
 
   WriteResult Run() {
     if (c_.discreteProcessing.AccessLevel != kFullAccess) {
@@ -110,6 +110,10 @@ class ConfigurationWriter {
     }
     const Configuration& b = *before_;
     result_.sameComposition = std::equal(wanted_.begin(), wanted_.end(), s.ModuleType.begin());
+    if (only_ && !result_.sameComposition) {
+      ui_.Show(kCaptionWarning, kSelectiveWriteNeedsSameCompositionText, Icon::Warning);
+      return WriteOutcome::Incompatible;
+    }
     if (result_.sameComposition) {
       ui_.Show(kCaptionWarning, kCompositionMatchesText, Icon::Warning);
     } else {
@@ -190,6 +194,7 @@ class ConfigurationWriter {
   }
 
   bool Write(int block, std::span<const uint8_t> bytes) {
+    if (only_ && !only_(block)) return true;
     port_.Pause(kPauseBeforeBlockMs);
     const bool ok = port_.WriteBlock(c_.service.CurrentDevice, static_cast<uint8_t>(block), bytes.data(),
                                      static_cast<int>(bytes.size()));
@@ -197,6 +202,7 @@ class ConfigurationWriter {
     ui_.Progress(progress_, kProgressMaximum);
     if (ok) {
       ++result_.blocksWritten;
+      result_.writtenBlocks.push_back(block);
     } else {
       result_.block = block;
     }
@@ -336,6 +342,7 @@ class ConfigurationWriter {
   ModbusLink& port_;
   Configuration& c_;
   Interaction& ui_;
+  const BlockFilter& only_;
   std::array<int, ServiceBlock::kSlots> wanted_{};
   std::unique_ptr<Configuration> before_;
   int deviceAnalog_ = 0;
@@ -384,8 +391,9 @@ std::string WriteResult::Describe() const {
   return {};
 }
 
-WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui) {
-  return ConfigurationWriter(port, config, ui).Run();
+WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui,
+                               const BlockFilter& only) {
+  return ConfigurationWriter(port, config, ui, only).Run();
 }
 
 }  // namespace zul

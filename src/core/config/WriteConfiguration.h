@@ -18,6 +18,7 @@
 // was before (identity and composition included), except: discreteProcessing.Modified is 0
 // once the transfer started, and reserveBlocks holds the pre-transfer snapshot.
 // Progress goes to ui.Progress (maximum 210) and is hidden at the end.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,9 +43,10 @@ struct WriteResult {
   int block = 0;  // the block that failed (BlockFailed)
   bool sameComposition = false;
   int blocksWritten = 0;
-  int discreteShift = 0;         // signals the network moved by for the transfer
-  int analogShift = 0;           // analog inputs it moved by
-  std::vector<int> emptyBlocks;  // IncompleteFile: the blocks the file left empty
+  int discreteShift = 0;           // signals the network moved by for the transfer
+  int analogShift = 0;             // analog inputs it moved by
+  std::vector<int> emptyBlocks;    // IncompleteFile: the blocks the file left empty
+  std::vector<int> writtenBlocks;  // block numbers stored, in order
 
   bool ok() const { return outcome == WriteOutcome::Written; }
   std::string Describe() const;
@@ -65,6 +67,14 @@ inline constexpr const char* kIncompleteFileTail = ".\nВывод в прибо�
 std::string BlockListText(const std::vector<int>& blocks);
 std::string IncompleteFileText(const std::vector<int>& blocks);
 
-WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui);
+// A selective write sends only the blocks `only` accepts (an empty filter
+// sends all). It needs the controller's composition to be the configuration's:
+// moving the signal base for some blocks and not others would mix two layouts.
+using BlockFilter = std::function<bool(int block)>;
+inline constexpr const char* kSelectiveWriteNeedsSameCompositionText =
+    "Выборочная запись возможна только\nпри одинаковом составе модулей";
+
+WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui,
+                               const BlockFilter& only = {});
 
 }  // namespace zul

@@ -82,7 +82,7 @@ int ModbusLink::Request(int deviceIndex, uint8_t function, int dataCount, const 
 int ModbusLink::Transact(uint8_t function) {
   unsigned stage1 = Repeat1;
   unsigned stage2 = Repeat2;
-  for (;;) {
+  for (bool retry = false;; retry = true) {
     Pause(static_cast<int>(DelayBeforeRequest));
     // Purge after the pause: the checksum of an exception answer, or the tail
     // of a late answer, may still arrive during it and must not become the
@@ -92,6 +92,7 @@ int ModbusLink::Transact(uint8_t function) {
       return kResultPortFailure;
     }
     trace_.Sent(clock_.NowMs(), frame_.data(), static_cast<size_t>(FrameLen));
+    trace_.Request(clock_.NowMs(), frame_.data(), static_cast<size_t>(FrameLen), retry);
     if (!line_.Write(frame_.data(), static_cast<size_t>(FrameLen))) {
       ShowPortFailure();
       return kResultPortFailure;
@@ -99,7 +100,12 @@ int ModbusLink::Transact(uint8_t function) {
     if (function == kBroadcastFunction) return kResultOk;
 
     received_ = 0;
-    int head = ReadHead(function);
+    const int head = ReadHead(function);
+    const int body = head == 0 ? ReadBody() : kResultOk;
+    trace_.Answer(clock_.NowMs(), rx_.data(), static_cast<size_t>(received_),
+                  head > 0   ? head
+                  : head < 0 ? -head
+                             : body);
     if (head > 0) return head;  // exception code from the controller
     if (head < 0) {
       Pause(kPauseAfterFailedTryMs);
@@ -108,7 +114,6 @@ int ModbusLink::Transact(uint8_t function) {
     }
     stage1 = Repeat1;
 
-    int body = ReadBody();
     if (body != kResultOk) {
       Pause(kPauseAfterFailedTryMs);
       if (--stage2 == 0) return body;

@@ -11,6 +11,7 @@
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
 #include "core/config/ZulFile.h"
+#include "ui/commissioning/CommissioningMenus.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/NewConfigurationDialog.h"
 
@@ -60,6 +61,7 @@ void MainWindow::writeToController() {
   ExchangeGate::Scope scope(Gate);
   // The controller checked and written is the one shown in "Устр. №".
   service.CurrentDevice = CBoxUstr->currentIndex();
+  if (!commissioningMenus->BackupBeforeWrite()) return;
   WriteConfiguration(link, config, ui_);
 }
 
@@ -122,6 +124,7 @@ void MainWindow::openConfigurationFile() {
   service.CurrentDevice = CBoxUstr->currentIndex();
   ShowConfiguration();
   ShowFileMode(true);
+  commissioningMenus->RememberFile(FileName);
 }
 
 void MainWindow::saveConfigurationFile() {
