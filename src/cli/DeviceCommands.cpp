@@ -127,7 +127,7 @@ int RunRead(const QStringList& args) {
 
 int RunWrite(const QStringList& args) {
   Invocation inv;
-  inv.parser.addOption({"password", "Access password (full access is needed to write).", "PW"});
+  AddPasswordOption(inv.parser);
   inv.parser.addPositionalArgument("file", "Configuration file to send.");
   int exit = kExitOk;
   if (!Parse("write", args, inv, &exit)) return exit;
@@ -143,10 +143,10 @@ int RunWrite(const QStringList& args) {
   const int device = inv.parser.isSet("device") ? inv.line.deviceIndex : config.service.ConfiguredDevice;
   config.service.CurrentDevice = device;
   config.service.ConfiguredDevice = static_cast<uint8_t>(device);
-  config.discreteProcessing.AccessLevel = AccessLevelFor(inv.parser.value("password").toStdString(),
-                                                         std::filesystem::current_path() / kPasswordFileName);
+  config.discreteProcessing.AccessLevel = PasswordAccess(inv.parser);
 
   LinkSession session(ui);
+  session.accessLevel = config.discreteProcessing.AccessLevel;
   if (!session.Open(inv.line)) return kExitFailure;
   const WriteResult result = WriteConfiguration(session.port, config, ui);
   std::fprintf(stderr, "%s\n", result.Describe().c_str());
@@ -187,6 +187,7 @@ int RunVerify(const QStringList& args) {
 int RunRenumber(const QStringList& args) {
   Invocation inv;
   inv.parser.addOption({"to", "New device number 1..31.", "M"});
+  AddPasswordOption(inv.parser);
   int exit = kExitOk;
   if (!Parse("renumber", args, inv, &exit)) return exit;
   bool ok = false;
@@ -195,6 +196,7 @@ int RunRenumber(const QStringList& args) {
 
   ConsoleInteraction ui(inv.policy);
   LinkSession session(ui);
+  session.accessLevel = PasswordAccess(inv.parser);
   if (!session.Open(inv.line)) return kExitFailure;
   ServiceBlock serv;
   serv.CurrentDevice = inv.line.deviceIndex;
@@ -207,6 +209,7 @@ int RunRenumber(const QStringList& args) {
 int RunClock(const QStringList& args) {
   Invocation inv;
   inv.parser.addOption({"set", "Set every controller's clock: now, or \"DD.MM.YY hh:mm:ss\".", "TIME"});
+  AddPasswordOption(inv.parser);
   int exit = kExitOk;
   if (!Parse("clock", args, inv, &exit)) return exit;
   std::optional<ControllerTime> wanted;
@@ -218,6 +221,7 @@ int RunClock(const QStringList& args) {
 
   ConsoleInteraction ui(inv.policy);
   LinkSession session(ui);
+  session.accessLevel = PasswordAccess(inv.parser);
   if (!session.Open(inv.line)) return kExitFailure;
   if (wanted) {
     const int result = SendClock(session.port, inv.line.deviceIndex, *wanted);

@@ -47,10 +47,7 @@ class ConfigurationWriter {
       : port_(port), c_(config), ui_(ui) {}
 
   WriteResult Run() {
-    if (c_.discreteProcessing.AccessLevel != kFullAccess) {
-      ui_.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
-      return Outcome(WriteOutcome::NoAccess);
-    }
+    if (!port_.CheckWriteAccess()) return Outcome(WriteOutcome::NoAccess);
     wanted_ = c_.service.ModuleType;
     before_ = std::make_unique<Configuration>(c_);
     TakeSnapshot();
