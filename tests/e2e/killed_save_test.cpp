@@ -68,15 +68,16 @@ size_t Leftovers(const fs::path& target) {
 
 // Kills `command` (which writes `target`, holding `oldBytes`, with `newBytes`)
 // at points spread over its run, finer towards its end where the file is written.
-void KillAtManyPoints(const std::vector<std::string>& command, const fs::path& target,
-                      const std::vector<uint8_t>& oldBytes, const std::vector<uint8_t>& newBytes) {
+void KillAtManyPoints(const std::vector<std::string>& command, const fs::path& target, const fs::path& oldFile,
+                      const std::vector<uint8_t>& newBytes) {
+  const std::vector<uint8_t> oldBytes = ReadBytes(oldFile.string());
   const int64_t runUs = RunMicroseconds(command);
   std::vector<int> delays;
   for (int k = 0; k < 20; ++k) delays.push_back(static_cast<int>(runUs * k / 20));
   for (int k = 0; k < 30; ++k) delays.push_back(static_cast<int>(runUs * (70 + k) / 100));
   for (int delay : delays) {
     SCOPED_TRACE("killed after " + std::to_string(delay) + " us");
-    ASSERT_TRUE(RunCommand("cp '" + TempPath("old.zul") + "' '" + target.string() + "'").exit == 0);
+    ASSERT_TRUE(RunCommand("cp '" + oldFile.string() + "' '" + target.string() + "'").exit == 0);
     RunAndKill(command, delay);
     const std::vector<uint8_t> now = ReadBytes(target.string());
     EXPECT_TRUE(now == oldBytes || now == newBytes) << "size " << now.size();
@@ -92,28 +93,28 @@ class KilledSave : public ::testing::Test {
   void SetUp() override {
     dir_ = TempPath("killed-save");
     fs::create_directories(dir_);
-    ASSERT_EQ(RunCommand(Zul() + " new --modules 6,6,1,1 -o '" + TempPath("old.zul") + "' --yes").exit, 0);
-    oldBytes_ = ReadBytes(TempPath("old.zul"));
-    ASSERT_FALSE(oldBytes_.empty());
+    oldFile_ = dir_ / "old.zul";
+    ASSERT_EQ(RunCommand(Zul() + " new --modules 6,6,1,1 -o '" + oldFile_.string() + "' --yes").exit, 0);
+    ASSERT_FALSE(ReadBytes(oldFile_.string()).empty());
   }
   static std::string Zul() { return "'" + BinDir() + "/zul'"; }
 
   fs::path dir_;
-  std::vector<uint8_t> oldBytes_;
+  fs::path oldFile_;
 };
 
 TEST_F(KilledSave, NewConfigurationFile) {
   const fs::path target = dir_ / "new.zul";
-  const std::string fresh = TempPath("fresh.zul");
+  const std::string fresh = (dir_ / "fresh.zul").string();
   ASSERT_EQ(RunCommand(Zul() + " new --modules 1,1,6,3 -o '" + fresh + "' --yes").exit, 0);
   KillAtManyPoints({BinDir() + "/zul", "new", "--modules", "1,1,6,3", "-o", target.string(), "--yes"}, target,
-                   oldBytes_, ReadBytes(fresh));
+                   oldFile_, ReadBytes(fresh));
 }
 
 TEST_F(KilledSave, ReadFromAController) {
   SimProcess sim({"--seed", "3", "--modules", "1,1,6,3", "--baud", "115200"}, "zul-sim-killed-save");
   ASSERT_TRUE(sim.Ready());
-  const std::string clean = TempPath("clean-read.zul");
+  const std::string clean = (dir_ / "clean-read.zul").string();
   const std::vector<std::string> read = {BinDir() + "/zul", "read",    "--port", sim.Path(), "--baud",
                                          "115200",          "--delay", "0",      "-o"};
   std::vector<std::string> first = read;
@@ -122,7 +123,7 @@ TEST_F(KilledSave, ReadFromAController) {
   const fs::path target = dir_ / "read.zul";
   std::vector<std::string> command = read;
   command.push_back(target.string());
-  KillAtManyPoints(command, target, oldBytes_, ReadBytes(clean));
+  KillAtManyPoints(command, target, oldFile_, ReadBytes(clean));
 }
 
 TEST(Leftovers, TheNextSaveRemovesTemporaryFilesOfItsTargetOnly) {
