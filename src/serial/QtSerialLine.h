@@ -27,12 +27,17 @@ class QtSerialLine : public SerialLine {
   int Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) override;
   std::vector<std::string> AvailablePorts() const override;
 
+  // A shorter wait for answers than the link's read time-outs (a line scan
+  // asks addresses where nobody may answer); 0 restores them.
+  void SetAnswerTimeLimitMs(int ms) { answerLimitMs_ = ms; }
+
   // The system's serial port names, sorted so that the order is stable.
   static std::vector<std::string> ListPorts();
 
  private:
   bool Failed() const;
   QSerialPort port_;
+  int answerLimitMs_ = 0;
 };
 
 }  // namespace zul

@@ -62,6 +62,8 @@ class ConfigurationCommandsTest : public QObject {
   void Write_KeepsTheControllersBlocksAndTheConfiguration();
   void SaveThenOpen_GivesTheSameConfigurationInFileMode();
   void NewConfiguration_IsCreatedAndOpened();
+  void Write_AfterAFileOfAnotherDevice_ChecksAndWritesTheChosenController();
+  void Write_AfterAShortFile_IsRefusedNamingTheEmptyBlocks();
 };
 
 void ConfigurationCommandsTest::Read_FillsTheModuleTableAndEnablesTheEditors() {
@@ -163,6 +165,47 @@ void ConfigurationCommandsTest::NewConfiguration_IsCreatedAndOpened() {
   QVERIFY(f.LabelFile->isVisibleTo(&f));
   QCOMPARE(QString::fromStdString(rig.ui.Shown().front().text),
            "Создан файл конфигурации " + rig.Path("new.zul"));
+}
+
+void ConfigurationCommandsTest::Write_AfterAFileOfAnotherDevice_ChecksAndWritesTheChosenController() {
+  SimulatedRig rig;
+  MainWindow& f = *rig.form;
+  f.readFromController();
+  f.service.ConfiguredDevice = 4;  // saved for device 5
+  rig.Answer(rig.Path("five.zul"));
+  f.saveConfigurationFile();
+  f.openConfigurationFile();
+  QCOMPARE(f.CBoxUstr->currentIndex(), 4);  // proposed, visibly
+  f.CBoxUstr->setCurrentIndex(0);
+  f.onDeviceChosen(0);
+  const size_t sent = rig.line.Written().size();
+  f.writeToController();
+  const auto& written = rig.line.Written();
+  QVERIFY(written.size() > sent + 30);
+  for (size_t i = sent; i < written.size(); ++i) QCOMPARE(int(written[i][0]), 1);
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text),
+           "Передаваемая конфигурация\nсоответствует конфигурации прибора");
+}
+
+void ConfigurationCommandsTest::Write_AfterAShortFile_IsRefusedNamingTheEmptyBlocks() {
+  SimulatedRig rig;
+  MainWindow& f = *rig.form;
+  f.readFromController();
+  auto bytes = ZulFileBytes(f.config);
+  bytes.resize(8296);  // ends before the function-block pages
+  QFile file(rig.Path("short.zul"));
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+  file.close();
+  rig.Answer(rig.Path("short.zul"));
+  f.openConfigurationFile();
+  rig.ui.Clear();
+  const size_t sent = rig.line.Written().size();
+  f.writeToController();
+  QCOMPARE(rig.line.Written().size(), sent);
+  QCOMPARE(rig.ui.Shown().size(), size_t{1});
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text),
+           "Конфигурация открыта из неполного файла.\nПустые блоки: 68-79.\nВывод в прибор не производится.");
 }
 
 QTEST_MAIN(ConfigurationCommandsTest)

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "core/Interaction.h"
 #include "core/config/AccessLevel.h"
@@ -43,12 +44,18 @@ std::span<const uint8_t> Leading(std::span<const uint8_t> bytes, int length) {
 
 class ConfigurationWriter {
  public:
-  ConfigurationWriter(ModbusLink& port, Configuration& config, Interaction& ui)
-      : port_(port), c_(config), ui_(ui) {}
+  ConfigurationWriter(ModbusLink& port, Configuration& config, Interaction& ui, const BlockFilter& only)
+      : port_(port), c_(config), ui_(ui), only_(only) {}
 
   WriteResult Run() {
     if (!port_.CheckWriteAccess()) return Outcome(WriteOutcome::NoAccess);
     wanted_ = c_.service.ModuleType;
+    const std::vector<int> empty = EmptyBlocksToSend();
+    if (!empty.empty()) {
+      ui_.Show(kCaptionWarning, IncompleteFileText(empty), Icon::Warning);
+      result_.emptyBlocks = empty;
+      return Outcome(WriteOutcome::IncompleteFile);
+    }
     before_ = std::make_unique<Configuration>(c_);
     TakeSnapshot();
 
@@ -62,6 +69,22 @@ class ConfigurationWriter {
   WriteResult Outcome(WriteOutcome outcome) {
     result_.outcome = outcome;
     return result_;
+  }
+
+  // Blocks a short file left empty among those this write would send.
+  std::vector<int> EmptyBlocksToSend() const {
+    std::vector<int> empty;
+    for (int block : c_.blocksMissingFromFile) {
+      if (block == RelayModules::kBlockNumber && c_.service.DoModules == 0) continue;
+      if ((block == Regulators::LoopBlockNumber || block == Regulators::ProgramBlockNumber) &&
+          !HasModule(wanted_, kRegulatorModuleType))
+        continue;
+      if (block == DiscreteProcessing::kSensorBlockNumber &&
+          !HasModule(wanted_, kProgrammableInputModuleType))
+        continue;
+      empty.push_back(block);
+    }
+    return empty;
   }
 
   WriteOutcome CheckAndWrite() {
@@ -84,6 +107,10 @@ class ConfigurationWriter {
     }
     const Configuration& b = *before_;
     result_.sameComposition = std::equal(wanted_.begin(), wanted_.end(), s.ModuleType.begin());
+    if (only_ && !result_.sameComposition) {
+      ui_.Show(kCaptionWarning, kSelectiveWriteNeedsSameCompositionText, Icon::Warning);
+      return WriteOutcome::Incompatible;
+    }
     if (result_.sameComposition) {
       ui_.Show(kCaptionWarning, kCompositionMatchesText, Icon::Warning);
     } else {
@@ -99,8 +126,7 @@ class ConfigurationWriter {
     c_.discreteProcessing.Modified = 0;
     ui_.Progress(0, kProgressMaximum);
     PutBackCounts();
-    // The configuration goes to the device number it belongs to.
-    s.CurrentDevice = std::clamp<int>(s.ConfiguredDevice, 0, 30);
+    // The blocks go to the controller whose composition was just checked.
 
     if (!WriteModuleBlocks()) return WriteOutcome::BlockFailed;
     if (s.DoModules != 0 && !Write(RelayModules::kBlockNumber,
@@ -153,7 +179,7 @@ class ConfigurationWriter {
     s.IndicationType = b.IndicationType;
   }
 
-  // Everything but the reference copy as it was; the device stays the configured one.
+  // Everything but the reference copy as it was.
   void Restore() {
     const int device = c_.service.CurrentDevice;
     const int modified = c_.discreteProcessing.Modified;
@@ -165,6 +191,7 @@ class ConfigurationWriter {
   }
 
   bool Write(int block, std::span<const uint8_t> bytes) {
+    if (only_ && !only_(block)) return true;
     port_.Pause(kPauseBeforeBlockMs);
     const bool ok = port_.WriteBlock(c_.service.CurrentDevice, static_cast<uint8_t>(block), bytes.data(),
                                      static_cast<int>(bytes.size()));
@@ -172,6 +199,7 @@ class ConfigurationWriter {
     ui_.Progress(progress_, kProgressMaximum);
     if (ok) {
       ++result_.blocksWritten;
+      result_.writtenBlocks.push_back(block);
     } else {
       result_.block = block;
     }
@@ -311,6 +339,7 @@ class ConfigurationWriter {
   ModbusLink& port_;
   Configuration& c_;
   Interaction& ui_;
+  const BlockFilter& only_;
   std::array<int, ServiceBlock::kSlots> wanted_{};
   std::unique_ptr<Configuration> before_;
   int deviceAnalog_ = 0;
@@ -320,6 +349,23 @@ class ConfigurationWriter {
 };
 
 }  // namespace
+
+std::string BlockListText(const std::vector<int>& blocks) {
+  std::string text;
+  for (size_t i = 0; i < blocks.size();) {
+    size_t j = i;
+    while (j + 1 < blocks.size() && blocks[j + 1] == blocks[j] + 1) ++j;
+    if (!text.empty()) text += ", ";
+    text += std::to_string(blocks[i]);
+    if (j > i) text += (j == i + 1 ? ", " : "-") + std::to_string(blocks[j]);
+    i = j + 1;
+  }
+  return text;
+}
+
+std::string IncompleteFileText(const std::vector<int>& blocks) {
+  return std::string(kIncompleteFileText) + BlockListText(blocks) + kIncompleteFileTail;
+}
 
 std::string WriteResult::Describe() const {
   switch (outcome) {
@@ -333,6 +379,8 @@ std::string WriteResult::Describe() const {
       return "not written: the configuration has no modules";
     case WriteOutcome::Incompatible:
       return "not written: the compositions cannot be matched";
+    case WriteOutcome::IncompleteFile:
+      return "not written: the file was short, blocks " + BlockListText(emptyBlocks) + " are empty";
     case WriteOutcome::BlockFailed:
       return "write failed at block " + std::to_string(block) + " after " + std::to_string(blocksWritten) +
              " blocks";
@@ -340,8 +388,9 @@ std::string WriteResult::Describe() const {
   return {};
 }
 
-WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui) {
-  return ConfigurationWriter(port, config, ui).Run();
+WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui,
+                               const BlockFilter& only) {
+  return ConfigurationWriter(port, config, ui, only).Run();
 }
 
 }  // namespace zul

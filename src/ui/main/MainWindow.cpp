@@ -17,6 +17,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "ui/commissioning/CommissioningMenus.h"
+#include "ui/discrete/DiscreteProcessingEditor.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 #include "ui/link/PortDialog.h"
@@ -27,7 +29,14 @@
 #include "ui/modules/CalibrationWindow.h"
 #include "ui/modules/RelayModuleWindow.h"
 #include "ui/modules/SensorTypesWindow.h"
+#include "ui/network/Function15Editor.h"
+#include "ui/network/LocalNetworkWindow.h"
+#include "ui/network/NetworkMasterEditor.h"
+#include "ui/network/NetworkScalingWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
+#include "ui/regulators/ControlLoopDialog.h"
+#include "ui/regulators/RegulatorEditor.h"
+#include "ui/regulators/RegulatorOnlineView.h"
 #include "ui/widgets/HintLabel.h"
 
 namespace zul {
@@ -85,6 +94,7 @@ MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramO
 
   ChooseFile = QtFileChooser(this, options_.fileDirectory);
   CreateWindows();
+  commissioningMenus = new CommissioningMenus(*this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -258,6 +268,8 @@ QWidget* MainWindow::BuildDevicePanel() {
   ButProgDiskr = Button("ButProgDiskr", "Программирование обработки дискретных сигналов", panel);
   ButTimeDate = Button("ButTimeDate", "Задание времени и даты", panel);
   v->addWidget(ButProgDiskr);
+  ButProgFB = Button("ButProgFB", "Функциональные блоки", panel);
+  v->addWidget(ButProgFB);
   v->addWidget(ButTimeDate);
   ProgressBar1 = Named(new QProgressBar(panel), "ProgressBar1");
   ProgressBar1->setRange(0, 250);
@@ -275,6 +287,7 @@ QWidget* MainWindow::BuildDevicePanel() {
   connect(ButDefault, &QPushButton::clicked, this, &MainWindow::restoreDefaultUnits);
   connect(ButTimeDate, &QPushButton::clicked, this, &MainWindow::openClockWindow);
   connect(ButProgDiskr, &QPushButton::clicked, this, &MainWindow::openDiscreteProcessingEditor);
+  connect(ButProgFB, &QPushButton::clicked, this, &MainWindow::openFunctionBlockEditor);
   return panel;
 }
 
@@ -330,6 +343,7 @@ void MainWindow::CreateWindows() {
   signalDialogs = CreateSignalDialogs(config, ui_, this);
   inputsWindow = new InputsWindow(config, link, Gate, ui_, signalDialogs, this);
   outputsWindow = new OutputsWindow(config, ui_, signalDialogs, this);
+  functionBlockEditor = CreateFunctionBlockEditor();
   for (InformWindow* w : std::initializer_list<InformWindow*>{inputsWindow, outputsWindow}) {
     w->ReportTitle = [this] {
       return zul::ReportTitle(service.FileMode == 1, FileName.toStdString(), EditModif->text().toStdString(),
@@ -337,13 +351,34 @@ void MainWindow::CreateWindows() {
     };
   }
   analogModuleWindow->ReportTitle = inputsWindow->ReportTitle;
+  discreteProcessingEditor = new DiscreteProcessingEditor(config, link, Gate, ui_, signalDialogs, this);
+  discreteProcessingEditor->SetUpPort = [this] { openPortDialog(); };
+  discreteProcessingEditor->ShowRelayOutputs = [this] { openOutputsWindow(); };
   connect(InformBut, &QPushButton::clicked, this, &MainWindow::openInputsWindow);
   connect(InformButMR, &QPushButton::clicked, this, &MainWindow::openOutputsWindow);
+  localNetworkWindow = new LocalNetworkWindow(config, link, Gate, ui_, this);
+  localNetworkWindow->function15Editor->OpenInputs = [this] { openInputsWindow(); };
+  localNetworkWindow->masterEditor->scalingWindow->ReportTitle = inputsWindow->ReportTitle;
+  connect(LocalNet1, &QPushButton::clicked, this,
+          [this] { openLocalNetworkWindow(LocalNetworkMode::Blocks); });
+  connect(LocNet15, &QPushButton::clicked, this,
+          [this] { openLocalNetworkWindow(LocalNetworkMode::Function15); });
+  connect(LocNetObm, &QPushButton::clicked, this,
+          [this] { openLocalNetworkWindow(LocalNetworkMode::LineSettings); });
+  controlLoopDialog = new ControlLoopDialog(config, ui_, this);
+  regulatorOnlineView = new RegulatorOnlineView(link, config, Gate, ui_, this);
+  regulatorEditor =
+      new RegulatorEditor(link, config, ui_, Gate, controlLoopDialog, regulatorOnlineView, this);
+  connect(controlLoopDialog, &ControlLoopDialog::inputsWindowWanted, this, &MainWindow::openInputsWindow);
+  connect(regulatorEditor, &RegulatorEditor::inputsWindowWanted, this, &MainWindow::openInputsWindow);
+  connect(regulatorEditor, &RegulatorEditor::outputsWindowWanted, this, &MainWindow::openOutputsWindow);
 }
 
 std::vector<QWidget*> MainWindow::EditorControls() const {
-  return {ButProgDiskr, InformBut, InformButMR, GBoxRazm, LocalNet1,
-          LocNet15,     LocNetObm, ButTimeDate, EditModif};
+  std::vector<QWidget*> controls{ButProgDiskr, InformBut, InformButMR, GBoxRazm, LocalNet1,
+                                 LocNet15,     LocNetObm, ButTimeDate, EditModif};
+  controls.push_back(ButProgFB);
+  return controls;
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,12 +41,22 @@ class AnalogModuleWindow;
 class CalibrationWindow;
 class RelayModuleWindow;
 class SensorTypesWindow;
+class DiscreteProcessingEditor;
+class LocalNetworkWindow;
+enum class LocalNetworkMode;
+class FunctionBlockEditor;
+class ControlLoopDialog;
+class RegulatorOnlineView;
+class RegulatorEditor;
+class CommissioningMenus;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
-  std::vector<std::string> namedPorts;  // zulprog --port PATH, in order
-  std::filesystem::path passwordFile;   // FParol.dat
-  QString fileDirectory;                // where the file dialogs start
+  std::vector<std::string> namedPorts;          // zulprog --port PATH, in order
+  std::filesystem::path passwordFile;           // FParol.dat
+  QString fileDirectory;                        // where the file dialogs start
+  QString backupRoot;                           // backups before writes go here; empty: none
+  std::function<void(int ms)> answerTimeLimit;  // the line's short answer time for scans
 };
 
 class MainWindow : public QMainWindow {
@@ -85,8 +96,11 @@ class MainWindow : public QMainWindow {
   void FillUnitList();
   void openClockWindow();
   void openDiscreteProcessingEditor();
+  void openFunctionBlockEditor();
+  void openRegulatorEditor(int row);  // the regulator module's row 1..16
   void openInputsWindow();
   void openOutputsWindow();
+  void openLocalNetworkWindow(LocalNetworkMode mode);
   void openPortDialog();
   void openExchangeSettings();
   void changePassword();
@@ -138,6 +152,7 @@ class MainWindow : public QMainWindow {
   QPushButton* LocNet15;
   QPushButton* LocNetObm;
   QPushButton* ButProgDiskr;
+  QPushButton* ButProgFB;  // the function block editor, until the discrete processing editor opens it
   QPushButton* ButTimeDate;
   QProgressBar* ProgressBar1;
   QGroupBox* GroupBox1;
@@ -179,8 +194,16 @@ class MainWindow : public QMainWindow {
   SignalDialogSet signalDialogs;
   InputsWindow* inputsWindow;
   OutputsWindow* outputsWindow;
+  DiscreteProcessingEditor* discreteProcessingEditor;
+  LocalNetworkWindow* localNetworkWindow;
+  FunctionBlockEditor* functionBlockEditor;
+  ControlLoopDialog* controlLoopDialog;
+  RegulatorOnlineView* regulatorOnlineView;
+  RegulatorEditor* regulatorEditor;
+  CommissioningMenus* commissioningMenus;
 
   Interaction& UI() { return ui_; }
+  const ProgramOptions& Options() const { return options_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -191,6 +214,7 @@ class MainWindow : public QMainWindow {
   QWidget* BuildDevicePanel();
   QWidget* BuildModuleGrid();
   void CreateWindows();
+  FunctionBlockEditor* CreateFunctionBlockEditor();
   // Editor buttons that only make sense with a configuration in memory.
   std::vector<QWidget*> EditorControls() const;
   void StoreUnits();

@@ -11,6 +11,7 @@
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
 #include "core/config/ZulFile.h"
+#include "ui/commissioning/CommissioningMenus.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/NewConfigurationDialog.h"
 
@@ -58,8 +59,10 @@ void MainWindow::readFromController() {
 void MainWindow::writeToController() {
   if (Gate.Busy()) return;
   ExchangeGate::Scope scope(Gate);
+  // The controller checked and written is the one shown in "Устр. №".
+  service.CurrentDevice = CBoxUstr->currentIndex();
+  if (!commissioningMenus->BackupBeforeWrite()) return;
   WriteConfiguration(link, config, ui_);
-  CBoxUstr->setCurrentIndex(service.CurrentDevice);
 }
 
 void MainWindow::createConfigurationFile() {
@@ -116,8 +119,12 @@ void MainWindow::openConfigurationFile() {
   service.ReopenFile = 0;
   const ZulOpenResult result = OpenZulFile(PathOf(FileName), config, ui_);
   if (result != ZulOpenResult::Loaded && result != ZulOpenResult::LoadedShort) return;
+  // The file's device is proposed where the user sees it and can choose another.
+  CBoxUstr->setCurrentIndex(service.ConfiguredDevice);
+  service.CurrentDevice = CBoxUstr->currentIndex();
   ShowConfiguration();
   ShowFileMode(true);
+  commissioningMenus->RememberFile(FileName);
 }
 
 void MainWindow::saveConfigurationFile() {
