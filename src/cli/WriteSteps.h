@@ -17,7 +17,7 @@ namespace zul::cli {
 // --backup-dir --no-backup --only-changed
 void AddWriteStepOptions(QCommandLineParser& parser);
 
-// Runs before anything is written to config.service.ConfiguredDevice. Nothing:
+// Runs before anything is written to config.service.CurrentDevice. Nothing:
 // go on with `*only` as the write's filter; an exit code: stop with it.
 std::optional<int> PrepareWrite(const QCommandLineParser& parser, ModbusLink& port,
                                 const Configuration& config, Interaction& ui, BlockFilter* only);

@@ -19,13 +19,24 @@ namespace zul {
 namespace {
 
 constexpr int kPartRole = Qt::UserRole + 1;
+constexpr int kLastBlock = 99;
+
+// "блоки 12-25" / "блок 35": where the part lives in the controller.
+QString BlocksText(ConfigurationPart part, const Configuration& config) {
+  std::vector<int> blocks;
+  for (int b = 1; b <= kLastBlock; ++b)
+    if (BlockBelongsTo(b, part, config)) blocks.push_back(b);
+  if (blocks.empty()) return {};
+  return QString(blocks.size() == 1 ? ", блок " : ", блоки ") + QString::fromStdString(BlockListText(blocks));
+}
 
 }  // namespace
 
 bool BackupBeforeWriting(const ControllerAccess& access) {
   // Without write access the write refuses with its own message: nothing to back up for it.
   if (access.backupRoot.isEmpty() || access.config.discreteProcessing.AccessLevel != kFullAccess) return true;
-  const BackupOutcome b = BackupBeforeWrite(access.link, access.config.service.ConfiguredDevice,
+  // The controller backed up is the one the write goes to: the chosen one.
+  const BackupOutcome b = BackupBeforeWrite(access.link, access.config.service.CurrentDevice,
                                             access.backupRoot.toStdString(), access.ui);
   return b.mayWrite;
 }
@@ -43,7 +54,8 @@ CompareWindow::CompareWindow(ControllerAccess access, QWidget* parent)
   TreeDiff->setObjectName("TreeDiff");
   TreeDiff->setHeaderLabels({"Блок / поле", "В памяти", "В приборе"});
   TreeDiff->header()->setStretchLastSection(true);
-  TreeDiff->setColumnWidth(0, fontMetrics().horizontalAdvance("Обработка дискретных сигналов (000)") + 48);
+  TreeDiff->setColumnWidth(
+      0, fontMetrics().horizontalAdvance("Обработка дискретных сигналов, блоки 12-25 (000)") + 48);
   TreeDiff->setColumnWidth(1, fontMetrics().horizontalAdvance("00000000000000000000"));
   layout->addWidget(TreeDiff, 1);
 
@@ -92,7 +104,9 @@ void CompareWindow::Show() {
   size_t fields = 0;
   for (const PartDifferences& d : differences_) {
     const PartDescription& part = DescribePart(d.part);
-    auto* top = new QTreeWidgetItem(TreeDiff, {QString("%1 (%2)").arg(part.caption).arg(d.fields.size())});
+    auto* top = new QTreeWidgetItem(
+        TreeDiff,
+        {QString("%1%2 (%3)").arg(part.caption, BlocksText(d.part, access_.config)).arg(d.fields.size())});
     top->setData(0, kPartRole, static_cast<int>(d.part));
     if (part.writable) {
       top->setFlags(top->flags() | Qt::ItemIsUserCheckable);

@@ -55,8 +55,8 @@ struct ProgramOptions {
   std::vector<std::string> namedPorts;          // zulprog --port PATH, in order
   std::filesystem::path passwordFile;           // FParol.dat
   QString fileDirectory;                        // where the file dialogs start
-  QString backupRoot;                           // backups before writes go here; empty: none
-  std::function<void(int ms)> answerTimeLimit;  // the line's short answer time for scans
+  QString backupRoot{};                         // backups before writes go here; empty: none
+  std::function<void(int ms)> answerTimeLimit{};  // the line's short answer time for scans
 };
 
 class MainWindow : public QMainWindow {
