@@ -27,7 +27,7 @@ std::optional<int> PrepareWrite(const QCommandLineParser& parser, ModbusLink& po
                                 const Configuration& config, Interaction& ui, BlockFilter* only) {
   // Without write access the write refuses anyway; read nothing for it.
   if (config.discreteProcessing.AccessLevel != kFullAccess) return std::nullopt;
-  const int device = config.service.CurrentDevice;
+  const int device = config.service.CurrentDevice;  // the device checked and written
   std::shared_ptr<Configuration> held;
   if (!parser.isSet("no-backup")) {
     const QString root = parser.isSet("backup-dir") ? parser.value("backup-dir") : DefaultBackupRoot();

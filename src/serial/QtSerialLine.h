@@ -23,7 +23,8 @@ class QtSerialLine : public SerialLine {
   bool IsOpen() const override;
   bool Purge() override;
   bool Write(const uint8_t* data, size_t count) override;
-  int Read(uint8_t* buffer, size_t count) override;
+  using SerialLine::Read;
+  int Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) override;
   std::vector<std::string> AvailablePorts() const override;
 
   // A shorter wait for answers than the link's read time-outs (a line scan

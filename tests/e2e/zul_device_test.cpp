@@ -136,7 +136,7 @@ TEST_F(ZulDeviceTest, ReadFromASilentLine_FailsWithTheLinkMessageAndWritesNoFile
 TEST(ZulDeviceCommands, RenumberMovesTheControllerToItsNewAddress) {
   DeviceSim sim({});
   ASSERT_TRUE(sim.Ready());
-  const ProgramRun run = Zul("renumber --port " + sim.Path() + " --device 1 --to 5");
+  const ProgramRun run = Zul("renumber --port " + sim.Path() + " --device 1 --to 5 --password 8411");
   ASSERT_EQ(run.exit, 0) << run.output;
   EXPECT_EQ(Zul("raw --port " + sim.Path() + " --device 5 --function 17").exit, 0);
 }
@@ -151,6 +151,40 @@ TEST(ZulDeviceCommands, ClockSetIsReadBack) {
   // 9 March 2024 was a Saturday; a second or two may have passed.
   EXPECT_EQ(read.output.rfind("09.03.24 13:07:0", 0), 0u) << read.output;
   EXPECT_NE(read.output.find("сб"), std::string::npos) << read.output;
+}
+
+// Every command that writes, without full access: the refusal, and not one
+// frame on the line.
+class WritingCommandWithoutPassword : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(WritingCommandWithoutPassword, IsRefusedAndSendsNothing) {
+  const std::string log = TempPath("zul-refusal-log");
+  std::remove(log.c_str());
+  DeviceSim sim({"--log", log});
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run = Zul(std::string(GetParam()) + " --port " + sim.Path() + " --password 1");
+  EXPECT_EQ(run.exit, 1);
+  EXPECT_NE(run.output.find("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт"),
+            std::string::npos)
+      << run.output;
+  EXPECT_TRUE(ReadBytes(log).empty());
+  std::remove(log.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, WritingCommandWithoutPassword,
+    ::testing::Values("renumber --device 1 --to 5", "clock --set now", "raw --function 5 --data 10230000",
+                      "raw --function 6 --data 00101234", "raw --function 15 --data 0001000801FF",
+                      "raw --function 16 --data 00010001020005", "raw --function 69 --data 23",
+                      "raw --function 70 --data 05070D09031804"));
+
+TEST(ZulDeviceCommands, WriteSingleRegisterIsAnsweredByItsEcho) {
+  DeviceSim sim({});
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run =
+      Zul("raw --port " + sim.Path() + " --function 6 --data \"00 64 01 2C\" --password 8411");
+  ASSERT_EQ(run.exit, 0) << run.output;
+  EXPECT_EQ(run.output.rfind("result 0\n01 06 00 64 01 2C", 0), 0u) << run.output;
 }
 
 struct BadClock {
@@ -233,6 +267,23 @@ TEST_F(ZulDeviceTest, ReadOutput_FollowsTheSaveRules) {
   EXPECT_NE(no.output.find("Файл с таким именем существует."), std::string::npos) << no.output;
   EXPECT_EQ(Zul("read --port " + sim.Path() + " --yes -o " + source_).exit, 0);
   std::remove((base + ".zul").c_str());
+}
+
+TEST(ZulDeviceCommands, SixtyBlockControllerIsReadSavedOpenedAndWrittenBack) {
+  DeviceSim sim({"--modules", "1,6,3", "--fb", "60", "--seed", "5", "--store-polls", "0"});
+  ASSERT_TRUE(sim.Ready());
+  const std::string file = TempPath("zul-device-sixty") + ".zul";
+  std::remove(file.c_str());
+  const ProgramRun read = Zul("read --port " + sim.Path() + " -o " + file);
+  ASSERT_EQ(read.exit, 0) << read.output;
+  EXPECT_EQ(ReadBytes(file).size(), 19129u);
+  const ProgramRun info = RunCommand("'" + BinDir() + "/zul' info " + file + " 2>&1");
+  EXPECT_EQ(info.exit, 0) << info.output;
+  EXPECT_EQ(info.output.find("Файл"), std::string::npos) << info.output;  // no warning: it opens whole
+  const ProgramRun write = Zul("write " + file + " --port " + sim.Path() + " --password 8411");
+  EXPECT_EQ(write.exit, 0) << write.output;
+  EXPECT_EQ(Zul("verify " + file + " --port " + sim.Path()).exit, 0);
+  std::remove(file.c_str());
 }
 
 TEST(ZulDeviceCommands, SimulatorModulesReadLikeTheExecutionLine) {

@@ -115,6 +115,33 @@ TEST_F(ZulFileCli, BadInputIsRefused) {
   EXPECT_EQ(Zul("dump " + P("missing.zul")).exit, 1);
 }
 
+TEST_F(ZulFileCli, ModuleListsWithAndWithoutCommasMeanTheSame) {
+  ASSERT_EQ(Zul("new --modules 1,1,6,14 -o " + P("decimal.zul")).exit, 0);
+  const std::string line = Zul("info " + P("decimal.zul")).output;
+  EXPECT_NE(line.find("116E000000000000"), std::string::npos) << line;
+  for (const char* list : {"116E", "1,1,6,E"}) {
+    ASSERT_EQ(Zul(std::string("new --modules ") + list + " -o " + P("other.zul") + " --yes").exit, 0) << list;
+    EXPECT_EQ(Zul("diff " + P("decimal.zul") + " " + P("other.zul")).exit, 0) << list;
+  }
+  // D is an analog module, as typed into the dialog's code line: it goes after the discrete module.
+  ASSERT_EQ(Zul("new --modules D,1 -o " + P("d.zul")).exit, 0);
+  EXPECT_NE(Zul("info " + P("d.zul")).output.find("1D00000000000000"), std::string::npos);
+}
+
+TEST_F(ZulFileCli, DumpedIdentifiersCarryNoPadding) {
+  ASSERT_EQ(Zul("new --modules 1,6 -o " + P("id.zul")).exit, 0);
+  const ProgramRun dump = Zul("dump --json " + P("id.zul"));
+  ASSERT_EQ(dump.exit, 0);
+  const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(dump.output)).object();
+  const QJsonArray signalList = root["signals"].toArray();
+  ASSERT_FALSE(signalList.isEmpty());
+  for (const QJsonValue& signal : signalList) {
+    const QString id = signal.toObject()["identifier"].toString();
+    EXPECT_FALSE(id.isEmpty());
+    EXPECT_EQ(id, id.trimmed()) << id.toStdString();
+  }
+}
+
 TEST_F(ZulFileCli, SimulatorServesAFileZulNewWrote) {
   ASSERT_EQ(Zul("new --modules 1,1,6,3 -o " + P("sim.zul")).exit, 0);
   SimProcess sim({"--zul", P("sim.zul")});

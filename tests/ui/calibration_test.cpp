@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "core/config/AccessLevel.h"
 #include "ui/UiTestSupport.h"
 #include "ui/modules/AnalogModuleWindow.h"
 #include "ui/modules/CalibrationWindow.h"
@@ -47,6 +48,7 @@ Bytes CoilEcho(Bytes request) {
 struct CalibrationRig : MainWindowRig {
   CalibrationRig() {
     Compose({1, 9, 6});
+    form->discreteProcessing.AccessLevel = kFullAccess;
     form->analogModules.SetModuleDefaults(0, 9);
     form->analogModules.SetModuleDefaults(1, 6);
     form->analogModules.SetInputSignal(1, 2, 1);  // input 3: "0,2-1 кгс/см2"

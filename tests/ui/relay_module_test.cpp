@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "core/config/AccessLevel.h"
 #include "ui/UiTestSupport.h"
 #include "ui/modules/RelayModuleWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
@@ -22,6 +23,7 @@ namespace {
 struct RelayRig : MainWindowRig {
   RelayRig() {
     Compose({1, 1, 6, 3, 4, 5, 12});
+    form->discreteProcessing.AccessLevel = kFullAccess;
     form->relayModules.SetDefaults();
     const auto block = form->relayModules.GetBlock();
     std::copy(block.begin(), block.end(), form->reserveBlocks.RelayBlock.begin());

@@ -48,10 +48,7 @@ class ConfigurationWriter {
       : port_(port), c_(config), ui_(ui), only_(only) {}
 
   WriteResult Run() {
-    if (c_.discreteProcessing.AccessLevel != kFullAccess) {
-      ui_.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
-      return Outcome(WriteOutcome::NoAccess);
-    }
+    if (!port_.CheckWriteAccess()) return Outcome(WriteOutcome::NoAccess);
     wanted_ = c_.service.ModuleType;
     const std::vector<int> empty = EmptyBlocksToSend();
     if (!empty.empty()) {

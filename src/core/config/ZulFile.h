@@ -9,8 +9,12 @@
 //   file beside it, which then replaces the target, so an interrupted save
 //   leaves the old file whole;
 // - a file shorter than its layout is read as far as it goes; every block past
-//   its end is left empty (never the previous configuration's contents) and
-//   the user is warned.
+//   its end is left empty (never the previous configuration's contents), the
+//   user is warned, and the empty blocks are remembered so that such a
+//   configuration is never written to a controller as a whole;
+// - a file saved from a 60-function-block controller (19,129 bytes with the
+//   usual lengths) opens as the 60-block configuration it was, not as a
+//   misaligned 120-block one.
 #include <cstdint>
 #include <filesystem>
 #include <optional>

@@ -35,6 +35,7 @@ QString BlocksText(ConfigurationPart part, const Configuration& config) {
 bool BackupBeforeWriting(const ControllerAccess& access) {
   // Without write access the write refuses with its own message: nothing to back up for it.
   if (access.backupRoot.isEmpty() || access.config.discreteProcessing.AccessLevel != kFullAccess) return true;
+  // The controller backed up is the one the write goes to: the chosen one.
   const BackupOutcome b = BackupBeforeWrite(access.link, access.config.service.CurrentDevice,
                                             access.backupRoot.toStdString(), access.ui);
   return b.mayWrite;

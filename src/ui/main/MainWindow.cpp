@@ -75,6 +75,7 @@ MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramO
     : QMainWindow(parent), link(line, clock, ui), ui_(ui), options_(std::move(options)) {
   setObjectName("Form1");
   setWindowTitle("Программатор ЗУЛ - 05-16_ФБ");
+  link.BindAccessLevel(&discreteProcessing.AccessLevel);
 
   BuildMenus();
   auto* central = new QWidget(this);

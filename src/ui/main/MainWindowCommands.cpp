@@ -176,10 +176,7 @@ void MainWindow::StoreUnits() {
     service.FileChanged = 1;
     return;
   }
-  if (discreteProcessing.AccessLevel != kFullAccess) {
-    ui_.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
-    return;
-  }
+  if (!link.CheckWriteAccess()) return;
   if (Gate.Busy()) return;
   ExchangeGate::Scope scope(Gate);
   const auto units = analogModules.GetUnits();
