@@ -26,6 +26,9 @@ class QtSerialLine : public SerialLine {
   int Read(uint8_t* buffer, size_t count) override;
   std::vector<std::string> AvailablePorts() const override;
 
+  // The Qt object the port lives in; an exchange on another thread moves it there.
+  QObject* ThreadObject() { return &port_; }
+
   // The system's serial port names, sorted so that the order is stable.
   static std::vector<std::string> ListPorts();
 

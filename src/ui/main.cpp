@@ -4,17 +4,15 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QProgressBar>
 #include <QStandardPaths>
-#include <QTranslator>
 
 #include "core/config/AccessLevel.h"
 #include "core/link/Clock.h"
 #include "serial/QtSerialLine.h"
 #include "ui/main/MainWindow.h"
 #include "ui/widgets/QtInteraction.h"
+#include "ui/widgets/QtTranslations.h"
 
 namespace {
 
@@ -38,12 +36,9 @@ zul::ProgramOptions Options(const QStringList& ports) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("zulprog");
-  QApplication::setApplicationDisplayName("Программатор ЗУЛ - 05-16_ФБ");
+  // No display name: the platform would append it to every caption.
 
-  QTranslator qtbase;
-  if (qtbase.load(QLocale("ru_RU"), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    app.installTranslator(&qtbase);
-  }
+  zul::InstallQtTranslations(app);
 
   QCommandLineParser parser;
   parser.setApplicationDescription("Программатор ЗУЛ-05HMI-16");
@@ -56,6 +51,7 @@ int main(int argc, char** argv) {
   zul::SteadyClock clock;
   zul::QtInteraction ui;
   zul::MainWindow form(line, clock, ui, Options(parser.values(port)));
+  form.Gate.SetLineObject(line.ThreadObject());
   ui.SetProgressBar(form.ProgressBar1);
   form.show();
   return app.exec();

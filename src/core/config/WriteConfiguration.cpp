@@ -14,8 +14,6 @@
 namespace zul {
 namespace {
 
-constexpr int kProgressMaximum = 210;
-constexpr int kProgressStep = 7;
 constexpr int kPauseBeforeBlockMs = 50;
 constexpr int kRegulatorModuleType = 14;
 constexpr int kProgrammableInputModuleType = 10;
@@ -100,8 +98,9 @@ class ConfigurationWriter {
     }
 
     c_.discreteProcessing.Modified = 0;
-    ui_.Progress(0, kProgressMaximum);
     PutBackCounts();
+    planned_ = PlannedBlocks();
+    ui_.Progress(0, planned_);
     // The configuration goes to the device number it belongs to.
     s.CurrentDevice = std::clamp<int>(s.ConfiguredDevice, 0, 30);
 
@@ -167,12 +166,30 @@ class ConfigurationWriter {
     c_.discreteProcessing.Modified = modified;
   }
 
+  // Blocks 1..8 that carry something: the controller's analog modules the
+  // configuration also has, then the network parts.
+  bool ModuleBlockSent(int k) const {
+    const int configAnalog = before_->service.AiModules;
+    return k >= deviceAnalog_ || (configAnalog > 0 && k < std::min(configAnalog, deviceAnalog_));
+  }
+
+  // Every block the transfer sends, so that the progress ends with the last one.
+  int PlannedBlocks() const {
+    int n = 0;
+    for (int k = 0; k < AnalogModules::kModules; ++k) n += ModuleBlockSent(k) ? 1 : 0;
+    if (c_.service.DoModules != 0) ++n;
+    n += 2 + DiscreteProcessing::kBlocks + 1 + ServiceBlock::kTextBlocks + c_.functionBlocks.GetPageCount();
+    if (HasModule(wanted_, kRegulatorModuleType)) n += 2;
+    if (HasModule(wanted_, kProgrammableInputModuleType)) ++n;
+    return n;
+  }
+
   bool Write(int block, std::span<const uint8_t> bytes) {
+    ++sent_;
+    ui_.Progress(sent_, std::max(planned_, sent_));
     port_.Pause(kPauseBeforeBlockMs);
     const bool ok = port_.WriteBlock(c_.service.CurrentDevice, static_cast<uint8_t>(block), bytes.data(),
                                      static_cast<int>(bytes.size()));
-    progress_ = std::min(progress_ + kProgressStep, kProgressMaximum);
-    ui_.Progress(progress_, kProgressMaximum);
     if (ok) {
       ++result_.blocksWritten;
     } else {
@@ -184,16 +201,13 @@ class ConfigurationWriter {
   // Blocks 1..8: the controller's own analog modules decide which blocks carry
   // module records; the configuration's network parts follow them.
   bool WriteModuleBlocks() {
-    const int configAnalog = before_->service.AiModules;
     const int length = c_.analogModules.GetRecordLength();
     for (int k = 0; k < AnalogModules::kModules; ++k) {
-      std::span<const uint8_t> record;
-      if (k < deviceAnalog_) {
-        if (configAnalog <= 0 || k >= std::min(configAnalog, deviceAnalog_)) continue;
-        record = c_.analogModules.GetRecord(k);
-      } else {
-        record = c_.networkMaster.Records[static_cast<size_t>(k - deviceAnalog_)];
-      }
+      if (!ModuleBlockSent(k)) continue;
+      const std::span<const uint8_t> record =
+          k < deviceAnalog_
+              ? c_.analogModules.GetRecord(k)
+              : std::span<const uint8_t>(c_.networkMaster.Records[static_cast<size_t>(k - deviceAnalog_)]);
       if (!Write(k + 1, AfterNumber(record, length))) return false;
     }
     return true;
@@ -318,7 +332,8 @@ class ConfigurationWriter {
   std::unique_ptr<Configuration> before_;
   int deviceAnalog_ = 0;
   int deviceDiscrete_ = 0;
-  int progress_ = 0;
+  int planned_ = 0;
+  int sent_ = 0;
   WriteResult result_;
 };
 

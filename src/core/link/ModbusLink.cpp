@@ -51,7 +51,13 @@ bool IsSerialPortName(const std::string& name) {
 }
 
 ModbusLink::ModbusLink(SerialLine& line, Clock& clock, Interaction& ui)
-    : line_(line), clock_(clock), ui_(ui) {}
+    : line_(line), clock_(clock), ui_(&ui) {}
+
+Interaction& ModbusLink::SetInteraction(Interaction& ui) {
+  Interaction& before = *ui_;
+  ui_ = &ui;
+  return before;
+}
 
 int ModbusLink::Request(int deviceIndex, uint8_t function, int dataCount, const uint8_t* data,
                         uint8_t* answer, size_t answerCapacity) {
@@ -153,7 +159,7 @@ void ModbusLink::CopyAnswer(uint8_t* answer, size_t capacity) const {
   std::memcpy(answer, rx_.data(), std::min(static_cast<size_t>(received_), capacity));
 }
 
-void ModbusLink::ShowPortFailure() { ui_.Show(kCaptionError, kPortDisconnectedText, Icon::Error); }
+void ModbusLink::ShowPortFailure() { ui_->Show(kCaptionError, kPortDisconnectedText, Icon::Error); }
 
 int ModbusLink::Pause(int ms) {
   const int64_t start = clock_.NowMs();
@@ -203,8 +209,8 @@ void ModbusLink::ShowError(int deviceIndex, int resultCode) {
   if (resultCode == kResultPortClosed) ClosePort();
   const bool isError = resultCode >= kResultPortNotSetUp && resultCode <= kResultPortFailure;
   const bool error = isError || resultCode == kResultPortClosed;
-  ui_.Show(error ? kCaptionError : kCaptionWarning, ErrorText(deviceIndex, resultCode),
-           error ? Icon::Error : Icon::Warning);
+  ui_->Show(error ? kCaptionError : kCaptionWarning, ErrorText(deviceIndex, resultCode),
+            error ? Icon::Error : Icon::Warning);
 }
 
 bool ModbusLink::WriteBlock(int deviceIndex, uint8_t block, const uint8_t* bytes, int count) {

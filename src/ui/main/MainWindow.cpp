@@ -12,10 +12,13 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/inform/InformationWindows.h"
 #include "ui/link/ExchangeSettingsDialog.h"
@@ -35,6 +38,7 @@ namespace zul {
 namespace {
 
 constexpr int kDevices = 31;
+constexpr const char* kNotBuiltHint = "Окно ещё не реализовано";
 
 template <typename W>
 W* Named(W* w, const char* name) {
@@ -59,6 +63,24 @@ QLabel* Counter(const char* name, QWidget* parent) {
   return cell;
 }
 
+// A scroll area that asks for room for all its content; it scrolls only
+// when the screen gives less.
+class WholeContentScrollArea : public QScrollArea {
+ public:
+  using QScrollArea::QScrollArea;
+  QSize sizeHint() const override {
+    const int frame = 2 * frameWidth();
+    return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
+  }
+
+ protected:
+  // The content's new size asks the window for room again.
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == widget() && event->type() == QEvent::LayoutRequest) updateGeometry();
+    return QScrollArea::eventFilter(watched, event);
+  }
+};
+
 }  // namespace
 
 MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramOptions options,
@@ -70,9 +92,17 @@ MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramO
   BuildMenus();
   auto* central = new QWidget(this);
   auto* layout = new QHBoxLayout(central);
+  // Narrow margins: the whole table fits a 1280x720 screen.
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(4);
   layout->addWidget(BuildDevicePanel(), 0);
   layout->addWidget(BuildModuleGrid(), 1);
-  setCentralWidget(central);
+  // On a small screen the window may be smaller than its table: it scrolls.
+  ScrollBox = Named(new WholeContentScrollArea(this), "ScrollBox");
+  ScrollBox->setWidgetResizable(true);
+  ScrollBox->setFrameShape(QFrame::NoFrame);
+  ScrollBox->setWidget(central);
+  setCentralWidget(ScrollBox);
 
   // loadFrom
   CBoxUstr->setCurrentIndex(0);
@@ -81,6 +111,7 @@ MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramO
   service.ConfiguredDevice = 0;
   for (QWidget* w : EditorControls()) w->setEnabled(false);
   for (const ModuleRow& row : Rows) row.Prg->setEnabled(false);
+  DisableUnbuiltEditors();
 
   ChooseFile = QtFileChooser(this, options_.fileDirectory);
   CreateWindows();
@@ -281,7 +312,7 @@ QWidget* MainWindow::BuildModuleGrid() {
   GroupBox1 = Named(new QGroupBox(" Таблица модулей ввода-вывода", this), "GroupBox1");
   auto* grid = new QGridLayout(GroupBox1);
   grid->setHorizontalSpacing(3);
-  grid->setVerticalSpacing(2);
+  grid->setVerticalSpacing(1);
   const char* heads[] = {"Адрес модуля", "Тип модуля", "Код модуля", "Входы", "Выходы", "Программирование"};
   for (int c = 0; c < 6; ++c) {
     auto* head = new QLabel(heads[c], GroupBox1);
@@ -340,6 +371,29 @@ void MainWindow::CreateWindows() {
   connect(InformButMR, &QPushButton::clicked, this, &MainWindow::openOutputsWindow);
 }
 
+// --- editors not built yet ----------------------------------------------------------
+
+std::vector<QPushButton*> MainWindow::UnbuiltEditorButtons() const {
+  return {ButProgDiskr, LocalNet1, LocNet15, LocNetObm};
+}
+
+bool MainWindow::ModuleWindowBuilt(int moduleType) {
+  constexpr int kUnbuilt[] = {14};  // the regulator module's editor
+  return std::find(std::begin(kUnbuilt), std::end(kUnbuilt), moduleType) == std::end(kUnbuilt);
+}
+
+void MainWindow::DisableUnbuiltEditors() {
+  for (QPushButton* b : UnbuiltEditorButtons()) {
+    b->setEnabled(false);
+    b->setToolTip(kNotBuiltHint);
+  }
+  for (size_t s = 0; s < Rows.size(); ++s) {
+    if (ModuleWindowBuilt(service.ModuleType[s])) continue;
+    Rows[s].Prg->setEnabled(false);
+    Rows[s].Prg->setToolTip(kNotBuiltHint);
+  }
+}
+
 std::vector<QWidget*> MainWindow::EditorControls() const {
   return {ButProgDiskr, InformBut, InformButMR, GBoxRazm, LocalNet1,
           LocNet15,     LocNetObm, ButTimeDate, EditModif};
@@ -349,6 +403,8 @@ void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shownOnce_) return;
   shownOnce_ = true;
+  // Everything at once where the screen allows it, unless a size was given.
+  if (!testAttribute(Qt::WA_Resized) && screen()) resize(sizeHint().boundedTo(screen()->availableSize()));
   // After the window has painted: the password dialog comes up over it.
   QTimer::singleShot(0, this, [this] {
     if (!CheckPasswordAtStart()) {

@@ -23,6 +23,7 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QToolBar;
 
 namespace zul {
@@ -106,6 +107,11 @@ class MainWindow : public QMainWindow {
   void ShowConfiguration();
   // LabelFile: "Режим работы с файлом" with the file's name, shown in file mode only.
   void ShowFileMode(bool on);
+  // Buttons of editors not built yet are disabled with a hint saying so; each
+  // editor's merge takes its entry out of the lists in MainWindow.cpp.
+  std::vector<QPushButton*> UnbuiltEditorButtons() const;
+  static bool ModuleWindowBuilt(int moduleType);
+  void DisableUnbuiltEditors();
 
   // The file dialogs (a test puts its own chooser here) and the name last chosen.
   FileChooser ChooseFile;
@@ -141,6 +147,7 @@ class MainWindow : public QMainWindow {
   QPushButton* ButTimeDate;
   QProgressBar* ProgressBar1;
   QGroupBox* GroupBox1;
+  QScrollArea* ScrollBox;  // holds the panel and the table; scrolls on small screens
   struct ModuleRow {
     QLabel* AdrM;
     QLabel* M;

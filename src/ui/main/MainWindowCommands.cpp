@@ -20,6 +20,7 @@
 #include "ui/modules/RelayModuleWindow.h"
 #include "ui/modules/SensorTypesWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
+#include "ui/widgets/BackgroundExchange.h"
 
 namespace zul {
 
@@ -103,6 +104,7 @@ void MainWindow::RefreshModuleTable() {
     row.Prg->setText(Q(texts.button));
     row.Prg->setEnabled(texts.enabled);
   }
+  DisableUnbuiltEditors();
   if (t.noAnalogWarning) ui_.Show(kCaptionWarning, kNoAnalogForLk11Text, Icon::Warning);
 }
 
@@ -164,12 +166,14 @@ void MainWindow::StoreUnits() {
     ui_.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
     return;
   }
-  if (Gate.Busy()) return;
-  ExchangeGate::Scope scope(Gate);
   const auto units = analogModules.GetUnits();
   const size_t count =
       static_cast<size_t>(std::clamp(service.UnitsBlockLen - 1, 0, static_cast<int>(units.size())));
-  StoreConfirmed(link, service, AnalogModules::kUnitsBlockNumber, units.first(count), service.CurrentDevice);
+  BackgroundExchange(Gate, link, ui_, this)
+      .Run("Запись списка размерностей", ExchangeKind::Write, [&](Interaction&) {
+        StoreConfirmed(link, service, AnalogModules::kUnitsBlockNumber, units.first(count),
+                       service.CurrentDevice);
+      });
 }
 
 void MainWindow::applyUnitName() {
