@@ -1,7 +1,9 @@
 #pragma once
 // The subcommands of `zul`. Each takes its own arguments (without the
 // program and command names) and returns the exit code.
+#include <QCommandLineParser>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace zul::cli {
@@ -23,5 +25,9 @@ int Main(int argc, char** argv);
 
 // For the commands: reports a usage error on stderr and returns kExitUsage.
 int UsageError(const char* command, const QString& error);
+
+// Parses `zul <command> args`. Nothing: go on. An exit code: --help printed the
+// command's options (kExitOk), or a bad option was reported (kExitUsage).
+std::optional<int> ParseArguments(QCommandLineParser& parser, const char* command, const QStringList& args);
 
 }  // namespace zul::cli

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "ZulVersion.h"
 #include "cli/Command.h"
 
 namespace zul::cli {
@@ -20,6 +21,9 @@ int RunRenumber(const QStringList& args);
 int RunClock(const QStringList& args);
 int RunVerify(const QStringList& args);
 int RunReport(const QStringList& args);
+int RunScan(const QStringList& args);
+int RunBackup(const QStringList& args);
+int RunPoll(const QStringList& args);
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
@@ -28,17 +32,32 @@ const std::vector<Command>& Commands() {
        "zul raw --port P [--device N] [--baud B] [--parity N|O|E] [--stop 1|2] [--delay MS] --function F "
        "[--data HEX]",
        RunRaw},
-      {"new", "zul new --modules 1,1,6,3 [--base OLD.zul --keep 3,4] [--yes|--no] -o FILE.zul", RunNew},
+      {"new", "zul new --modules 1,1,6,14|116E [--base OLD.zul --keep 3,4] [--yes|--no] -o FILE.zul", RunNew},
       {"info", "zul info FILE.zul", RunInfo},
       {"dump", "zul dump FILE.zul [--json]", RunDump},
       {"diff", "zul diff [--device-blocks] A.zul B.zul   (exit 0 equal, 1 different)", RunDiff},
-      {"read", "zul read --port P [--device N] [line options] -o FILE.zul", RunRead},
-      {"write", "zul write FILE.zul --port P [--device N] [line options] --password PW [--yes|--no]",
+      {"read", "zul read --port P [--device N] [line options] [--yes|--no] -o FILE.zul", RunRead},
+      {"write",
+       "zul write FILE.zul --port P [--device N (default: the file's device)] [line options] --password PW "
+       "[--yes|--no] [--only-changed] [--backup-dir DIR | --no-backup]",
        RunWrite},
-      {"verify", "zul verify FILE.zul --port P [--device N] [line options]   (exit 0 equal, 1 different)", RunVerify},
+      {"verify", "zul verify FILE.zul --port P [--device N] [line options]   (exit 0 equal, 1 different)",
+       RunVerify},
       {"renumber", "zul renumber --port P --device N --to M [line options]", RunRenumber},
-      {"clock", "zul clock --port P [--device N] [line options] [--set now|\"DD.MM.YY hh:mm:ss\"]", RunClock},
-      {"report", "zul report inputs|analog|outputs|module N FILE.zul -o OUT.rtf [--pdf OUT.pdf]", RunReport},
+      {"clock",
+       "zul clock --port P [--device N] [line options] [--set now|\"DD.MM.YY hh:mm:ss\" --password PW]",
+       RunClock},
+      {"report",
+       "zul report inputs|analog|outputs|discrete|network|fb|regulators|module N FILE.zul -o OUT.rtf [--pdf "
+       "OUT.pdf]",
+       RunReport},
+      {"scan", "zul scan --port P [line options] [--from 1 --to 31] [--answer-ms MS]", RunScan},
+      {"backup", "zul backup --port P [line options] (--all [--from 1 --to 31] | --device N) -o DIR",
+       RunBackup},
+      {"poll",
+       "zul poll --port P [--device N] [line options] [--function 17|68 --block N] [--count N] [--interval "
+       "MS]",
+       RunPoll},
   };
   return commands;
 }
@@ -64,6 +83,20 @@ int UsageError(const char* command, const QString& error) {
   return kExitUsage;
 }
 
+std::optional<int> ParseArguments(QCommandLineParser& parser, const char* command, const QStringList& args) {
+  const QCommandLineOption help({"h", "help"}, "Show this command's options and their defaults.");
+  parser.addOption(help);
+  if (!parser.parse(QStringList{QString("zul ") + command} + args))
+    return UsageError(command, parser.errorText());
+  if (!parser.isSet(help)) return std::nullopt;
+  // Qt's own text lists the options; the first line becomes the synopsis.
+  QString text = parser.helpText();
+  text = text.mid(text.indexOf('\n') + 1);
+  const Command* c = Find(command);
+  std::printf("usage: %s\n%s", c ? c->synopsis : command, text.toLocal8Bit().constData());
+  return kExitOk;
+}
+
 int Main(int argc, char** argv) {
   // Reports lay text out in fonts, which takes the GUI library (no display).
   std::unique_ptr<QCoreApplication> application;
@@ -77,6 +110,10 @@ int Main(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     PrintUsage(argc < 2 ? stderr : stdout);
     return argc < 2 ? kExitUsage : kExitOk;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("zul %s\n", kZulVersion);
+    return kExitOk;
   }
   const Command* command = Find(argv[1]);
   if (!command) {

@@ -1,6 +1,7 @@
 // zul read, write, renumber, clock: whole-configuration exchanges with one
 // controller and the small device commands around them.
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,6 +12,7 @@
 
 #include "cli/Command.h"
 #include "cli/LinkSession.h"
+#include "cli/WriteSteps.h"
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
 #include "core/config/ConfigurationDump.h"
@@ -31,12 +33,13 @@ struct Invocation {
 };
 
 // Parses `args`; on failure returns the usage exit code in *exit.
-bool Parse(const char* name, const QStringList& args, Invocation& inv, int* exit) {
-  AddLineOptions(inv.parser);
+bool Parse(const char* name, const QStringList& args, Invocation& inv, int* exit,
+           const char* deviceHelp = kDeviceOneHelp) {
+  AddLineOptions(inv.parser, deviceHelp);
   inv.parser.addOptions(
       {{"yes", "Answer every question with yes."}, {"no", "Answer every question with no."}});
-  if (!inv.parser.parse(QStringList{QString("zul ") + name} + args)) {
-    *exit = UsageError(name, inv.parser.errorText());
+  if (auto parsed = ParseArguments(inv.parser, name, args)) {
+    *exit = *parsed;
     return false;
   }
   QString error;
@@ -56,24 +59,36 @@ bool Parse(const char* name, const QStringList& args, Invocation& inv, int* exit
 
 std::filesystem::path LocalPath(const QString& text) { return std::filesystem::path(text.toStdString()); }
 
-// "DD.MM.YY hh:mm:ss" -> register values (day of the week from the date).
-std::optional<ControllerTime> ParseClockText(const QString& text) {
-  int day, month, year, hour, minute, second;
-  char tail;
-  if (std::sscanf(text.toLatin1().constData(), "%d.%d.%d %d:%d:%d%c", &day, &month, &year, &hour, &minute,
-                  &second, &tail) != 6)
+// "DD.MM.YY hh:mm:ss" -> register values (day of the week from the date). A
+// field out of its range is refused with the clock window's message.
+std::optional<ControllerTime> ParseClockText(const QString& text, std::string* error) {
+  static const QRegularExpression format(
+      R"(^(\d{1,4})\.(\d{1,4})\.(\d{1,4}) (\d{1,4}):(\d{1,4}):(\d{1,4})$)");
+  const QRegularExpressionMatch m = format.match(text);
+  if (!m.hasMatch()) {
+    *error = "--set takes now or \"DD.MM.YY hh:mm:ss\"";
     return std::nullopt;
-  if (year < 0 || year > 99) return std::nullopt;
+  }
+  auto field = [&m](int n) { return m.captured(n).toStdString(); };
+  // Register order: seconds, minutes, hour, day, month, year; the weekday follows from the date.
+  std::array<std::string, kClockFields> texts = {field(6), field(5), field(4), field(1),
+                                                 field(2), field(3), "1"};
+  ControllerTime t{};
+  if (const ClockFieldError e = CheckClockFields(texts, &t); !e.ok()) {
+    *error = e.message;
+    return std::nullopt;
+  }
   using namespace std::chrono;
-  const year_month_day date{std::chrono::year(2000 + year), std::chrono::month(static_cast<unsigned>(month)),
-                            std::chrono::day(static_cast<unsigned>(day))};
-  if (!date.ok()) return std::nullopt;
-  const int weekday = static_cast<int>(std::chrono::weekday(sys_days(date)).iso_encoding());
-  ControllerTime t = FromCalendar(2000 + year, month, day, hour, minute, second, weekday);
-  std::array<std::string, kClockFields> texts;
-  for (int i = 0; i < kClockFields; ++i)
-    texts[static_cast<size_t>(i)] = std::to_string(t[static_cast<size_t>(i)]);
-  if (!CheckClockFields(texts).ok()) return std::nullopt;
+  const std::chrono::year_month ym{std::chrono::year(2000 + t[kClockYear]),
+                                   std::chrono::month(static_cast<unsigned>(t[kClockMonth]))};
+  const unsigned lastDay =
+      static_cast<unsigned>(year_month_day_last(ym.year(), month_day_last(ym.month())).day());
+  if (static_cast<unsigned>(t[kClockDay]) > lastDay) {
+    *error = "Величина вне диапазона 1 - " + std::to_string(lastDay);
+    return std::nullopt;
+  }
+  const year_month_day date{ym.year(), ym.month(), std::chrono::day(static_cast<unsigned>(t[kClockDay]))};
+  t[kClockWeekday] = static_cast<int>(std::chrono::weekday(sys_days(date)).iso_encoding());
   return t;
 }
 
@@ -89,6 +104,11 @@ bool IsComparedWithTheDevice(std::string_view field, const ServiceBlock& device)
   if ((StartsWith(field, "loops") || StartsWith(field, "programs")) && !has(14)) return false;
   if (StartsWith(field, "sensorTypes") && !has(10)) return false;
   return true;
+}
+
+bool HasFullAccess(const QCommandLineParser& parser) {
+  return AccessLevelFor(parser.value("password").toStdString(),
+                        std::filesystem::current_path() / kPasswordFileName) == kFullAccess;
 }
 
 ControllerTime ComputerTime() {
@@ -117,11 +137,13 @@ int RunRead(const QStringList& args) {
   std::fprintf(stderr, "%s\n", result.Describe().c_str());
   if (!result.ok) return kExitFailure;
 
-  const std::filesystem::path path = LocalPath(inv.parser.value("output"));
-  if (!WriteFileReplacing(path, ZulFileBytes(config))) {
-    ui.Show(kZulCannotCreateCaption, kZulCannotCreate, Icon::Error);
+  // Saved as the main window saves: the name rule, the replace and composition questions.
+  std::filesystem::path saved;
+  if (SaveZulFile(LocalPath(inv.parser.value("output")), config, ui, &saved) != ZulSaveResult::Saved) {
+    std::fprintf(stderr, "zul read: not saved\n");
     return kExitFailure;
   }
+  std::fprintf(stderr, "saved %s\n", saved.string().c_str());
   return kExitOk;
 }
 
@@ -129,8 +151,11 @@ int RunWrite(const QStringList& args) {
   Invocation inv;
   inv.parser.addOption({"password", "Access password (full access is needed to write).", "PW"});
   inv.parser.addPositionalArgument("file", "Configuration file to send.");
+  AddWriteStepOptions(inv.parser);
   int exit = kExitOk;
-  if (!Parse("write", args, inv, &exit)) return exit;
+  if (!Parse("write", args, inv, &exit,
+             "Device number 1..31 to check and write (default: the device the file was saved for)."))
+    return exit;
   if (inv.parser.positionalArguments().size() != 1)
     return UsageError("write", "one configuration file is needed");
 
@@ -138,18 +163,18 @@ int RunWrite(const QStringList& args) {
   Configuration config;
   const ZulOpenResult opened = OpenZulFile(LocalPath(inv.parser.positionalArguments().front()), config, ui);
   if (opened != ZulOpenResult::Loaded && opened != ZulOpenResult::LoadedShort) return kExitFailure;
-  // The device named on the command line is both asked and written; without
-  // one, the device the file belongs to.
+  // One device is both checked and written: the one named, else the one the file was saved for.
   const int device = inv.parser.isSet("device") ? inv.line.deviceIndex : config.service.ConfiguredDevice;
   config.service.CurrentDevice = device;
-  config.service.ConfiguredDevice = static_cast<uint8_t>(device);
-  config.discreteProcessing.AccessLevel = AccessLevelFor(inv.parser.value("password").toStdString(),
-                                                         std::filesystem::current_path() / kPasswordFileName);
+  config.discreteProcessing.AccessLevel = HasFullAccess(inv.parser) ? kFullAccess : kViewingAccess;
 
   LinkSession session(ui);
   if (!session.Open(inv.line)) return kExitFailure;
-  const WriteResult result = WriteConfiguration(session.port, config, ui);
+  BlockFilter only;
+  if (auto stop = PrepareWrite(inv.parser, session.port, config, ui, &only)) return *stop;
+  const WriteResult result = WriteConfiguration(session.port, config, ui, only);
   std::fprintf(stderr, "%s\n", result.Describe().c_str());
+  ReportSelectiveWrite(inv.parser, result);
   return result.ok() ? kExitOk : kExitFailure;
 }
 
@@ -206,17 +231,25 @@ int RunRenumber(const QStringList& args) {
 
 int RunClock(const QStringList& args) {
   Invocation inv;
-  inv.parser.addOption({"set", "Set every controller's clock: now, or \"DD.MM.YY hh:mm:ss\".", "TIME"});
+  inv.parser.addOption(
+      {"set", "Set every controller's clock: now, or \"DD.MM.YY hh:mm:ss\" (needs --password).", "TIME"});
+  inv.parser.addOption({"password", "Access password (full access is needed to set the clock).", "PW"});
   int exit = kExitOk;
   if (!Parse("clock", args, inv, &exit)) return exit;
   std::optional<ControllerTime> wanted;
   if (inv.parser.isSet("set")) {
     const QString text = inv.parser.value("set");
-    wanted = text == "now" ? std::optional<ControllerTime>(ComputerTime()) : ParseClockText(text);
-    if (!wanted) return UsageError("clock", "--set takes now or \"DD.MM.YY hh:mm:ss\"");
+    std::string error;
+    wanted = text == "now" ? std::optional<ControllerTime>(ComputerTime()) : ParseClockText(text, &error);
+    if (!wanted) return UsageError("clock", QString::fromStdString(error));
   }
 
   ConsoleInteraction ui(inv.policy);
+  // Setting the clock writes to every controller of the line: full access only.
+  if (wanted && !HasFullAccess(inv.parser)) {
+    ui.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
+    return kExitFailure;
+  }
   LinkSession session(ui);
   if (!session.Open(inv.line)) return kExitFailure;
   if (wanted) {

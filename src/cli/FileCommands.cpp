@@ -10,6 +10,7 @@
 #include "cli/ConsoleInteraction.h"
 #include "core/config/Configuration.h"
 #include "core/config/ConfigurationDump.h"
+#include "core/config/NewComposition.h"
 #include "core/config/NewConfiguration.h"
 #include "core/config/ZulFile.h"
 
@@ -24,20 +25,6 @@ std::unique_ptr<Configuration> Load(const QString& name, Interaction& ui) {
   const ZulOpenResult r = OpenZulFile(PathOf(name), *config, ui);
   if (r == ZulOpenResult::Loaded || r == ZulOpenResult::LoadedShort) return config;
   return nullptr;
-}
-
-// "1,1,6,3" or "1163000000000000": one hexadecimal type code per slot.
-bool ParseModules(const QString& text, SlotTypes& types) {
-  const QStringList items = text.contains(',') ? text.split(',') : text.split("", Qt::SkipEmptyParts);
-  if (items.isEmpty() || items.size() > kCompositionSlots) return false;
-  types = {};
-  for (qsizetype s = 0; s < items.size(); ++s) {
-    bool ok = false;
-    const uint code = items[s].trimmed().toUInt(&ok, 16);
-    if (!ok || code > 15) return false;
-    types[static_cast<size_t>(s)] = CodeOfListEntry(static_cast<int>(code));
-  }
-  return true;
 }
 
 bool ParseSlots(const QString& text, SlotFlags& keep) {
@@ -83,17 +70,22 @@ AnswerPolicy PolicyOf(const QCommandLineParser& parser) {
 
 int RunNew(const QStringList& args) {
   QCommandLineParser parser;
-  parser.addOptions({{"modules", "Module type codes by slot, e.g. 1,1,6,3.", "CODES"},
+  parser.addOptions({{"modules",
+                      "Module type codes by slot: decimal with commas (1,1,6,14) or hexadecimal digits "
+                      "without (116E).",
+                      "CODES"},
                      {"base", "Build on this configuration file.", "OLD.zul"},
                      {"keep", "Slots (1-based, as typed) whose module data the base gives.", "SLOTS"},
                      {{"o", "output"}, "The new file.", "FILE.zul"},
                      {"yes", "Replace an existing file without asking."},
                      {"no", "Never replace an existing file."}});
-  if (!parser.parse(QStringList{"zul new"} + args)) return UsageError("new", parser.errorText());
+  if (auto exit = ParseArguments(parser, "new", args)) return *exit;
   if (!parser.positionalArguments().isEmpty()) return UsageError("new", "unexpected arguments");
   NewConfigurationRequest request;
-  if (!ParseModules(parser.value("modules"), request.typed))
-    return UsageError("new", "--modules must be up to 16 hexadecimal type codes");
+  std::string why;
+  const auto typed = ParseModuleList(parser.value("modules").toStdString(), &why);
+  if (!typed) return UsageError("new", QString("--modules: ") + QString::fromStdString(why));
+  request.typed = *typed;
   if (!ParseSlots(parser.value("keep"), request.keep))
     return UsageError("new", "--keep must be slot numbers 1..16");
   if (parser.isSet("keep") && !parser.isSet("base")) return UsageError("new", "--keep needs --base");
@@ -112,9 +104,12 @@ int RunNew(const QStringList& args) {
 }
 
 int RunInfo(const QStringList& args) {
-  if (args.size() != 1) return UsageError("info", "one file expected");
+  QCommandLineParser parser;
+  parser.addPositionalArgument("file", "Configuration file (.zul).");
+  if (auto exit = ParseArguments(parser, "info", args)) return *exit;
+  if (parser.positionalArguments().size() != 1) return UsageError("info", "one file expected");
   ConsoleInteraction ui;
-  const auto config = Load(args[0], ui);
+  const auto config = Load(parser.positionalArguments()[0], ui);
   if (!config) return kExitFailure;
   for (const auto& f : ConfigurationSummary(*config))
     std::printf("%-18s %s\n", f.field.c_str(), f.value.c_str());
@@ -124,7 +119,7 @@ int RunInfo(const QStringList& args) {
 int RunDump(const QStringList& args) {
   QCommandLineParser parser;
   parser.addOption({"json", "One JSON object instead of field lines."});
-  if (!parser.parse(QStringList{"zul dump"} + args)) return UsageError("dump", parser.errorText());
+  if (auto exit = ParseArguments(parser, "dump", args)) return *exit;
   if (parser.positionalArguments().size() != 1) return UsageError("dump", "one file expected");
   ConsoleInteraction ui;
   const auto config = Load(parser.positionalArguments()[0], ui);
@@ -144,7 +139,7 @@ int RunDiff(const QStringList& args) {
   QCommandLineParser parser;
   parser.addOption(
       {"device-blocks", "Leave out what only a file keeps (device index, output texts, algorithms)."});
-  if (!parser.parse(QStringList{"zul diff"} + args)) return UsageError("diff", parser.errorText());
+  if (auto exit = ParseArguments(parser, "diff", args)) return *exit;
   const QStringList files = parser.positionalArguments();
   if (files.size() != 2) return UsageError("diff", "two files expected");
   ConsoleInteraction ui;

@@ -2,10 +2,10 @@
 
 namespace zul::cli {
 
-void AddLineOptions(QCommandLineParser& parser) {
+void AddLineOptions(QCommandLineParser& parser, const char* deviceHelp) {
   parser.addOptions({
       {"port", "Serial port name or path.", "NAME"},
-      {"device", "Device number 1..31 (default 1).", "N", "1"},
+      {"device", deviceHelp, "N", "1"},
       {"baud", "Baud rate (default 9600).", "B", "9600"},
       {"parity", "Parity N, O or E (default N).", "P", "N"},
       {"stop", "Stop bits 1 or 2 (default 2).", "S", "2"},

@@ -20,8 +20,10 @@ struct LineOptions {
   int delayMs = -1;  // -1: the link's default
 };
 
-// --port --device --baud --parity --stop --delay
-void AddLineOptions(QCommandLineParser& parser);
+// --port --device --baud --parity --stop --delay; `deviceHelp` says what a
+// missing --device means for the command.
+inline constexpr const char* kDeviceOneHelp = "Device number 1..31 (default 1).";
+void AddLineOptions(QCommandLineParser& parser, const char* deviceHelp = kDeviceOneHelp);
 // False with a reason when an option is malformed or --port is missing.
 bool ReadLineOptions(const QCommandLineParser& parser, LineOptions& options, QString& error);
 

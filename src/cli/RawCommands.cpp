@@ -30,7 +30,9 @@ void PrintHex(const uint8_t* bytes, int count) {
 }  // namespace
 
 int RunPorts(const QStringList& args) {
-  if (!args.isEmpty()) return UsageError("ports", "takes no arguments");
+  QCommandLineParser parser;
+  if (auto exit = ParseArguments(parser, "ports", args)) return *exit;
+  if (!parser.positionalArguments().isEmpty()) return UsageError("ports", "takes no arguments");
   for (const auto& name : QtSerialLine::ListPorts()) std::printf("%s\n", name.c_str());
   return kExitOk;
 }
@@ -39,7 +41,7 @@ int RunRaw(const QStringList& args) {
   QCommandLineParser parser;
   AddLineOptions(parser);
   parser.addOptions({{"function", "Function code.", "F"}, {"data", "Request data as hex, e.g. 0C or \"00 64\".", "HEX"}});
-  if (!parser.parse(QStringList{"zul raw"} + args)) return UsageError("raw", parser.errorText());
+  if (auto exit = ParseArguments(parser, "raw", args)) return *exit;
   LineOptions line;
   QString error;
   if (!ReadLineOptions(parser, line, error)) return UsageError("raw", error);

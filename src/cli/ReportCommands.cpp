@@ -8,9 +8,13 @@
 #include "cli/ConsoleInteraction.h"
 #include "core/config/AnalogModuleReport.h"
 #include "core/config/Configuration.h"
+#include "core/config/FunctionBlockReport.h"
 #include "core/config/InformTables.h"
 #include "core/config/ModuleTable.h"
+#include "core/config/NetworkReport.h"
+#include "core/config/RegulatorReport.h"
 #include "core/config/ZulFile.h"
+#include "core/editing/DiscreteProcessingEditing.h"
 #include "report/ReportDocument.h"
 
 namespace zul::cli {
@@ -21,6 +25,10 @@ std::optional<Report> ComposeReport(const QString& table, const Configuration& c
   if (table == "inputs") return SignalReport(title, SignalRows(c, RelayColumn::Shown));
   if (table == "analog") return AnalogReport(title, AnalogRows(c), c.service.AnalogSignalCount);
   if (table == "outputs") return OutputReport(title, OutputRows(c));
+  if (table == "discrete") return DiscreteSchemeReport(c, title);
+  if (table == "network") return NetworkReport(c, title);
+  if (table == "fb") return FunctionBlockReport(c, title);
+  if (table == "regulators") return RegulatorReport(c, title);
   return std::nullopt;
 }
 
@@ -47,12 +55,14 @@ std::optional<Report> ComposeModuleReport(const QString& number, const Configura
 
 int RunReport(const QStringList& args) {
   QCommandLineParser parser;
-  parser.addPositionalArgument("table",
-                               "inputs, analog, outputs, or module N (an analog module's programming)");
+  parser.addPositionalArgument(
+      "table",
+      "inputs, analog, outputs, discrete (the processing scheme), network, fb, regulators, "
+      "or module N (an analog module's programming)");
   parser.addPositionalArgument("file", "configuration file (.zul)");
   parser.addOptions({{{"o", "output"}, "The .rtf report to write.", "OUT.rtf"},
                      {"pdf", "Also write the report as PDF.", "OUT.pdf"}});
-  if (!parser.parse(QStringList{"zul report"} + args)) return UsageError("report", parser.errorText());
+  if (auto exit = ParseArguments(parser, "report", args)) return *exit;
   const QStringList positional = parser.positionalArguments();
   const bool module = !positional.isEmpty() && positional[0] == "module";
   if (positional.size() != (module ? 3 : 2))
@@ -70,8 +80,11 @@ int RunReport(const QStringList& args) {
   const std::optional<Report> report = module ? ComposeModuleReport(positional[1], config, title)
                                               : ComposeReport(positional[0], config, title);
   if (!report) {
-    return UsageError("report", module ? "no analog module " + positional[1] + " in " + file
-                                       : QString("the table is inputs, analog, outputs or module N"));
+    return UsageError(
+        "report",
+        module
+            ? "no analog module " + positional[1] + " in " + file
+            : QString("the table is inputs, analog, outputs, discrete, network, fb, regulators or module N"));
   }
 
   if (!SaveReport(*report, rtf.toStdString())) {

@@ -89,6 +89,7 @@ int QtSerialLine::Read(uint8_t* buffer, size_t count) {
     }
     qint64 waitMs = totalMs - timer.elapsed();
     if (got > 0) waitMs = std::min(waitMs, kInterByteTimeoutMs - (timer.elapsed() - lastByteAt));
+    if (got == 0 && answerLimitMs_ > 0) waitMs = std::min(waitMs, answerLimitMs_ - timer.elapsed());
     if (waitMs <= 0) break;
     if (!port_.waitForReadyRead(static_cast<int>(waitMs)) && Failed()) return -kResultPortFailure;
   }

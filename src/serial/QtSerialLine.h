@@ -28,6 +28,9 @@ class QtSerialLine : public SerialLine {
 
   // The Qt object the port lives in; an exchange on another thread moves it there.
   QObject* ThreadObject() { return &port_; }
+  // A shorter wait for answers than the link's read time-outs (a line scan
+  // asks addresses where nobody may answer); 0 restores them.
+  void SetAnswerTimeLimitMs(int ms) { answerLimitMs_ = ms; }
 
   // The system's serial port names, sorted so that the order is stable.
   static std::vector<std::string> ListPorts();
@@ -35,6 +38,7 @@ class QtSerialLine : public SerialLine {
  private:
   bool Failed() const;
   QSerialPort port_;
+  int answerLimitMs_ = 0;
 };
 
 }  // namespace zul

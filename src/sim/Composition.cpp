@@ -1,6 +1,6 @@
 #include "sim/Composition.h"
 
-#include <sstream>
+#include "core/config/NewComposition.h"
 
 namespace zul {
 namespace {
@@ -42,30 +42,11 @@ int Composition::DiscreteModuleSlot(int index) const { return NthSlot(modules, i
 int Composition::AnalogModuleSlot(int index) const { return NthSlot(modules, index, IsAnalog); }
 
 bool Composition::Parse(const std::string& text, Composition* out, std::string* error) {
+  const auto types = ParseModuleList(text, error);
+  if (!types) return false;
   Composition c;
   c.indicationType = out->indicationType;
-  std::stringstream in(text);
-  std::string item;
-  int slot = 0;
-  while (std::getline(in, item, ',')) {
-    if (slot == kModuleSlots) {
-      *error = "more than 16 module codes: " + text;
-      return false;
-    }
-    int code = -1;
-    try {
-      size_t used = 0;
-      code = std::stoi(item, &used);
-      if (used != item.size()) code = -1;
-    } catch (...) {
-      code = -1;
-    }
-    if (code < 0 || code > kMaxModuleType) {
-      *error = "module code must be 0..14: '" + item + "'";
-      return false;
-    }
-    c.modules[slot++] = static_cast<uint8_t>(code);
-  }
+  for (size_t s = 0; s < c.modules.size(); ++s) c.modules[s] = static_cast<uint8_t>((*types)[s]);
   *out = c;
   return true;
 }

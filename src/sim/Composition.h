@@ -37,8 +37,8 @@ struct Composition {
   int DiscreteModuleSlot(int index) const;
   int AnalogModuleSlot(int index) const;
 
-  // "1,1,6,3" -> slots 1..4. False (with a message) for more than 16 codes or
-  // a code outside 0..14.
+  // "1,1,6,14" or "116E" -> slots 1..4, as zul new reads its --modules. False
+  // (with a message) for more than 16 codes or a code outside 0..15.
   static bool Parse(const std::string& text, Composition* out, std::string* error);
   std::string ToString() const;
 };

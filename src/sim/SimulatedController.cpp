@@ -1,5 +1,6 @@
 #include "sim/SimulatedController.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -363,6 +364,9 @@ SimulatedController::Answer SimulatedController::ReadBlock(const std::vector<uin
   const int block = data[0];
   if (int refusal = BlockRefusal(block)) return Exception(refusal);
   BlockBytes bytes = block >= 60 && block <= 67 ? plant_->CalibrationBlock(block - 59) : blocks_.at(block);
+  // A misbehaving controller: the answer claims, and carries, another length.
+  if (auto claimed = setup_.blockByteCounts.find(block); claimed != setup_.blockByteCounts.end())
+    bytes.resize(static_cast<size_t>(std::clamp(claimed->second, 0, 255)), 0);
   Answer a{68, {static_cast<uint8_t>(bytes.size())}, 0, false};
   a.data.insert(a.data.end(), bytes.begin(), bytes.end());
   return a;
@@ -370,9 +374,8 @@ SimulatedController::Answer SimulatedController::ReadBlock(const std::vector<uin
 
 SimulatedController::Answer SimulatedController::StoreBlock(const std::vector<uint8_t>& data) {
   Answer answer = Store(data);
-  // A refused store is also what the confirmation poll reports, since the
-  // programmer judges a store by that poll alone.
-  refusedStore_ = answer.exception;
+  // The confirmation poll only tells whether a store is still going on: after
+  // a refused store nothing is, and the poll answers at once.
   if (answer.exception == 0) pendingStorePolls_ = setup_.storePolls;
   return answer;
 }
@@ -394,11 +397,6 @@ SimulatedController::Answer SimulatedController::Store(const std::vector<uint8_t
 
 SimulatedController::Answer SimulatedController::ConfirmStore(const std::vector<uint8_t>& data) {
   if (!data.empty()) return Exception(3);
-  if (refusedStore_ != 0) {
-    int code = refusedStore_;
-    refusedStore_ = 0;
-    return Exception(code);
-  }
   if (pendingStorePolls_ > 0) {
     --pendingStorePolls_;
     return Exception(6);

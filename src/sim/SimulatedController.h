@@ -54,6 +54,7 @@ struct ControllerSetup {
   int fbTableSize = 120;               // 60: pages beyond the sixth answer exception 3
   int storePolls = 2;                  // function-14 polls answered with exception 6 after a store
   std::map<int, int> blockExceptions;  // block -> exception code for functions 68 and 69
+  std::map<int, int> blockByteCounts;  // block -> byte count its read answers claim (and carry)
   std::vector<int> faultySlots;        // module slots reported faulty
   FaultSettings faults;
   CalendarTime clockStart;
@@ -130,7 +131,6 @@ class SimulatedController {
   std::vector<bool> coils_;
   std::vector<uint16_t> holding_;
   int pendingStorePolls_ = 0;
-  int refusedStore_ = 0;  // exception of the last store, reported by the next confirmation
   int requests_ = 0;
 };
 

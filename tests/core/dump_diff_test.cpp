@@ -31,7 +31,10 @@ TEST(ConfigurationDump, DecodesEveryBlockThroughTheGetters) {
   EXPECT_EQ(ValueOf(*c, "counts.SignalCount"), "48");
   EXPECT_EQ(ValueOf(*c, "counts.DoCount"), "8");
   EXPECT_EQ(ValueOf(*c, "signals[0].text"), "\"Насос 1\"");
-  EXPECT_EQ(ValueOf(*c, "signals[0].identifier"), "\"" + c->service.GetIdentifier(0) + "\"");
+  // Identifiers without the blanks that pad their cells, like the texts.
+  ASSERT_EQ(c->service.GetIdentifier(47), "AI1_6_HH  ");
+  EXPECT_EQ(ValueOf(*c, "signals[47].identifier"), "\"AI1_6_HH\"");
+  EXPECT_EQ(ValueOf(*c, "outputs[0].identifier").find(' '), std::string::npos);
   EXPECT_EQ(ValueOf(*c, "signals[3].delayTime"), "12");
   EXPECT_EQ(ValueOf(*c, "signals[3].archive"), "1");
   EXPECT_EQ(ValueOf(*c, "signals[3].relayMasks[0]"), "1");

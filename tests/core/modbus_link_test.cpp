@@ -310,6 +310,71 @@ TEST_F(WriteBlockTest, Exception7_EndsAtOnce) {
   EXPECT_EQ(ui.Last().text, "устройство 1 COM1 ошибка обмена 07");
 }
 
+// What the answer to the store request itself decides: an explicit refusal is
+// a failed try (the poll after it would only hear "nothing pending"); busy, a
+// lost or a garbled answer leave the verdict to the polls.
+struct StoreAnswerCase {
+  const char* name;
+  std::vector<Bytes> replies;  // raw, one per frame sent; empty: silence
+  bool stored;
+  Bytes functions;
+  const char* message;  // nullptr: none
+};
+
+class StoreAnswer : public WriteBlockTest, public ::testing::WithParamInterface<StoreAnswerCase> {};
+
+TEST_P(StoreAnswer, DecidesWhetherThePollsAreBelieved) {
+  const StoreAnswerCase& k = GetParam();
+  port.SetRepeat1(2);
+  for (const Bytes& reply : k.replies) line.QueueReply(reply);
+  EXPECT_EQ(Write(), k.stored);
+  EXPECT_EQ(Functions(), k.functions);
+  if (k.message) {
+    ASSERT_EQ(ui.Shown().size(), 1u);
+    EXPECT_EQ(ui.Last().text, k.message);
+  } else {
+    EXPECT_TRUE(ui.Shown().empty());
+  }
+}
+
+// A controller with nothing pending confirms a poll at once.
+const Bytes kConfirm = test::WithCrc({0x01, 0x0E});
+const Bytes kRefused3 = {0x01, 0xC5, 0x03};
+const Bytes kRefused5 = {0x01, 0xC5, 0x05};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StoreAnswer,
+    ::testing::Values(
+        StoreAnswerCase{"RefusedWith3_FailsAfterItsTriesWithoutPolling",
+                        {kRefused3, kRefused3, kConfirm},
+                        false,
+                        Bytes{69, 69},
+                        "устройство 1 COM1 ошибка обмена 03"},
+        StoreAnswerCase{"RefusedWith5_FailsLikewise",
+                        {kRefused5, kRefused5, kConfirm},
+                        false,
+                        Bytes{69, 69},
+                        "устройство 1 COM1 ошибка обмена 05"},
+        StoreAnswerCase{
+            "BusyStore_IsJudgedByThePoll", {{0x01, 0xC5, 0x06}, kConfirm}, true, Bytes{69, 14}, nullptr},
+        StoreAnswerCase{
+            "LostStoreAnswer_IsJudgedByThePoll", {{}, {}, kConfirm}, true, Bytes{69, 69, 14}, nullptr},
+        StoreAnswerCase{"ForeignFunctionByte_IsJudgedByThePoll",
+                        {{0x01, 0x03, 0x05}, {}, kConfirm},
+                        true,
+                        Bytes{69, 69, 14},
+                        nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WriteBlockTest, RefusalThenAcceptance_IsStoredOnTheSecondTry) {
+  line.QueueReply({0x01, 0xC5, 0x04});
+  QueueStoreAnswer();
+  QueueConfirm();
+  EXPECT_TRUE(Write());
+  EXPECT_EQ(Functions(), (Bytes{69, 69, 14}));
+  EXPECT_TRUE(ui.Shown().empty());
+}
+
 // --- opening the port ------------------------------------------------------
 
 struct OpenCase {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "core/config/NewComposition.h"
@@ -71,6 +73,49 @@ TEST(CompositionCodes, ReservedListEntriesGiveZero) {
   EXPECT_EQ(CodeOfListEntry(12), 12);
   EXPECT_EQ(CodeOfListEntry(14), 14);
   EXPECT_EQ(TypesOfCodeLine("1x6")[1], 0);
+}
+
+// zul new and zul-sim read --modules alike: commas mean decimal codes, no
+// commas one hexadecimal digit per slot.
+struct ModuleListCase {
+  const char* text;
+  std::vector<int> types;  // slot 1 first; empty: refused
+};
+
+class ModuleLists : public ::testing::TestWithParam<ModuleListCase> {};
+
+TEST_P(ModuleLists, ReadLikeTheExecutionLineOrAsDecimalCodes) {
+  const ModuleListCase& k = GetParam();
+  std::string error;
+  const auto types = ParseModuleList(k.text, &error);
+  if (k.types.empty()) {
+    EXPECT_FALSE(types) << k.text;
+    EXPECT_FALSE(error.empty());
+    return;
+  }
+  ASSERT_TRUE(types) << error;
+  SlotTypes expected{};
+  std::copy(k.types.begin(), k.types.end(), expected.begin());
+  EXPECT_EQ(*types, expected) << k.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ModuleLists,
+    ::testing::Values(ModuleListCase{"1,1,6,14", {1, 1, 6, 14}}, ModuleListCase{"1,1,6,E", {1, 1, 6, 14}},
+                      ModuleListCase{"1163E", {1, 1, 6, 3, 14}}, ModuleListCase{"14", {1, 4}},
+                      ModuleListCase{"1, 10, 6", {1, 10, 6}}, ModuleListCase{"1,D", {1, 13}},
+                      ModuleListCase{"1,15", {1, 15}}, ModuleListCase{"a,b", {10, 11}},
+                      ModuleListCase{"1,16", {}}, ModuleListCase{"1,G", {}}, ModuleListCase{"1G", {}},
+                      ModuleListCase{"", {}}, ModuleListCase{"1,,6", {}},
+                      ModuleListCase{"11111111111111111", {}}, ModuleListCase{"1,-1", {}}));
+
+TEST(CompositionCodes, TypedDIsAnAnalogModuleWhereverItIsTyped) {
+  // The dialog's typed code line and a command line's list give one composition.
+  const auto listed = ParseModuleList("D,1");
+  ASSERT_TRUE(listed);
+  EXPECT_EQ(*listed, TypesOfCodeLine("D1"));
+  EXPECT_EQ(OrderComposition(*listed, {}).types[1], 13);
+  EXPECT_EQ(CountComposition(*listed).analog, 1);
 }
 
 TEST(CompositionApply, ServiceBlockTakesTheComposition) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <set>
 #include <span>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
+#include "core/config/ZulFile.h"
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
 
@@ -324,6 +326,48 @@ TEST_F(ReadWriteFixture, ReadFromAnotherDevice_AddressesItAndMakesItTheConfigure
   EXPECT_EQ(BlockFrom(config_, 12), five.Blocks().at(12));
 }
 
+// A block answer's byte count becomes the block's length and decides the
+// file's layout: one the block cannot have fails the read, one it can is kept.
+struct ClaimedLength {
+  const char* name;
+  int block;
+  int byteCount;
+  bool ok;
+};
+
+class ReadClaimedLengths : public ReadWriteFixture, public ::testing::WithParamInterface<ClaimedLength> {};
+
+TEST_P(ReadClaimedLengths, ImpossibleCountsFailTheReadPossibleOnesAreKept) {
+  const ClaimedLength& k = GetParam();
+  ControllerSetup setup;
+  setup.composition = Modules({1, 10, 6, 3, 14});
+  setup.blockByteCounts[k.block] = k.byteCount;
+  Add(setup);
+  const ReadResult r = ReadConfiguration(port_, config_, ui_);
+  EXPECT_EQ(r.ok, k.ok) << r.Describe();
+  if (k.ok) {
+    EXPECT_TRUE(ui_.Shown().empty());
+    return;
+  }
+  EXPECT_EQ(r.block, k.block);
+  EXPECT_EQ(r.resultCode, kResultReceiveError);
+  EXPECT_EQ(ShownTexts(), std::vector<std::string>{"устройство 1 COM1 ошибка приема данных "});
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, ReadClaimedLengths,
+                         ::testing::Values(ClaimedLength{"ZeroForAnAnalogModule", 1, 0, false},
+                                           ClaimedLength{"ZeroForTheMasterBlock", 10, 0, false},
+                                           ClaimedLength{"UnitsOneByteTooMany", 35, 98, false},
+                                           ClaimedLength{"RecordBlockTooLong", 14, 200, false},
+                                           ClaimedLength{"RegulatorBlockTooLong", 32, 255, false},
+                                           ClaimedLength{"TextBlockTooLong", 41, 226, false},
+                                           ClaimedLength{"PageTooLong", 70, 255, false},
+                                           ClaimedLength{"SensorTypesTooLong", 98, 34, false},
+                                           ClaimedLength{"WholeUnits", 35, 97, true},
+                                           ClaimedLength{"ShortUnits", 35, 50, true},
+                                           ClaimedLength{"OnlyTheBlockNumber", 11, 1, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // ---------------------------------------------------------------- write
 
 class WriteFixture : public ReadWriteFixture {
@@ -555,6 +599,110 @@ TEST_F(WriteFixture, ARefusedStore_EndsTheWriteAndRestoresTheConfiguration) {
   EXPECT_EQ(r.block, 15);
   EXPECT_EQ(ui_.Last().text, "устройство 2 COM1 ошибка обмена 04");
   EXPECT_EQ(ImageOf(config_), before);
+}
+
+// A configuration opened from a short file has empty blocks; they must not
+// reach a controller. Blocks the write would not send do not matter.
+struct ShortFileWrite {
+  const char* name;
+  Composition modules;
+  size_t fileSize;
+  WriteOutcome outcome;
+  std::vector<int> empty;  // named in the refusal
+};
+
+class WriteShortFiles : public WriteFixture, public ::testing::WithParamInterface<ShortFileWrite> {};
+
+TEST_P(WriteShortFiles, EmptyBlocksToBeSentRefuseTheWrite) {
+  const ShortFileWrite& k = GetParam();
+  Prepare(k.modules, k.modules, false);
+  std::vector<uint8_t> file = ZulFileBytes(config_);
+  file.resize(k.fileSize);
+  LoadZulFileBytes(file, config_);
+  const WriteResult r = WriteConfiguration(port_, config_, ui_);
+  EXPECT_EQ(r.outcome, k.outcome) << r.Describe();
+  if (k.outcome == WriteOutcome::IncompleteFile) {
+    EXPECT_TRUE(Stored().empty());
+    EXPECT_EQ(line_.Written().size(), written0_);  // not even the identity is asked
+    EXPECT_EQ(r.emptyBlocks, k.empty);
+    EXPECT_EQ(ShownTexts(), std::vector<std::string>{IncompleteFileText(k.empty)});
+  }
+}
+
+std::vector<int> Range(int first, int last) {
+  std::vector<int> blocks;
+  for (int b = first; b <= last; ++b) blocks.push_back(b);
+  return blocks;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, WriteShortFiles,
+                         ::testing::Values(ShortFileWrite{"CutBeforeThePages", Modules({1, 6, 3}), 8296,
+                                                          WriteOutcome::IncompleteFile, Range(68, 79)},
+                                           ShortFileWrite{"CutInTheRecordBlocks", Modules({1, 6, 3}),
+                                                          1844 + 5 * 198 + 10, WriteOutcome::IncompleteFile,
+                                                          [] {
+                                                            std::vector<int> b = Range(17, 25);
+                                                            for (int x : {35}) b.push_back(x);
+                                                            for (int x : Range(40, 51)) b.push_back(x);
+                                                            for (int x : Range(68, 79)) b.push_back(x);
+                                                            return b;
+                                                          }()},
+                                           ShortFileWrite{"CutInTheSensorTypesOfAProgrammableModule",
+                                                          Modules({1, 10, 6, 3}),
+                                                          kZulFileSize - 1,
+                                                          WriteOutcome::IncompleteFile,
+                                                          {98}},
+                                           ShortFileWrite{"CutInTheSensorTypesNobodyUses",
+                                                          Modules({1, 6, 3}),
+                                                          kZulFileSize - 1,
+                                                          WriteOutcome::Written,
+                                                          {}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WriteBlockListText, ShortensRuns) {
+  EXPECT_EQ(BlockListText({12, 13, 14, 32, 33, 35, 68, 69, 70, 71}), "12-14, 32, 33, 35, 68-71");
+  EXPECT_EQ(BlockListText({98}), "98");
+}
+
+TEST_F(WriteFixture, SixtyBlockFile_OpensAsSixtyBlocksAndWritesItsSixPages) {
+  ControllerSetup from;
+  from.composition = Modules({1, 6, 3});
+  from.fbTableSize = 60;
+  from.randomBlocks = true;
+  Add(from);
+  ControllerSetup to = from;
+  to.address = 2;
+  to.randomBlocks = false;
+  target_ = &Add(to);
+  ASSERT_TRUE(ReadConfiguration(port_, config_, ui_).ok);
+  const std::vector<uint8_t> file = ZulFileBytes(config_);
+  ASSERT_EQ(file.size(), 19129u);
+
+  Configuration opened;
+  ASSERT_TRUE(LoadZulFileBytes(file, opened));
+  EXPECT_EQ(opened.functionBlocks.GetTableSize(), 60);
+  opened.discreteProcessing.AccessLevel = kFullAccess;
+  opened.service.CurrentDevice = 1;
+  written0_ = line_.Written().size();
+  const WriteResult r = WriteConfiguration(port_, opened, ui_);
+  ASSERT_TRUE(r.ok()) << r.Describe();
+  std::vector<int> pages;
+  for (int b : Stored())
+    if (b >= 68 && b <= 79) pages.push_back(b);
+  EXPECT_EQ(pages, Range(68, 73));
+  for (int b = 68; b <= 73; ++b) EXPECT_EQ(target_->Blocks().at(b), BlockFrom(config_, b)) << b;
+}
+
+TEST_F(WriteFixture, TheControllerCheckedIsTheControllerWritten) {
+  Prepare(Modules({1, 6, 3}), Modules({1, 6, 3}));
+  // A file saved for device 1, written to the device the user chose.
+  config_.service.ConfiguredDevice = 0;
+  config_.service.CurrentDevice = 1;
+  ASSERT_TRUE(WriteConfiguration(port_, config_, ui_).ok());
+  std::set<int> addresses;
+  for (size_t i = written0_; i < line_.Written().size(); ++i) addresses.insert(line_.Written()[i][0]);
+  EXPECT_EQ(addresses, std::set<int>{2});
+  EXPECT_EQ(config_.service.CurrentDevice, 1);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -449,9 +450,59 @@ TEST_F(ServTest, RawTextBlocks_AreClampedToTheirBuffers) {
   const std::vector<uint8_t> few(3, 'z');
   serv->LoadTextBlockRaw(few);
   EXPECT_EQ(serv->TextBuf[2], 'z');
-  EXPECT_EQ(serv->TextBuf[3], 'y');
+  EXPECT_EQ(serv->TextBuf[3], 0);
   serv->LoadTextBlockRaw({});
 }
+
+// A short block must not leave an earlier block's texts in the rows it does
+// not reach: they would be shown, and written back, as this block's.
+struct ShortTextLoad {
+  const char* name;
+  void (*load)(ServiceBlock&, const std::vector<uint8_t>& full, const std::vector<uint8_t>& shortBytes);
+  bool output;  // the output-text buffer
+};
+
+class ServShortTextLoads : public ::testing::TestWithParam<ShortTextLoad> {};
+
+TEST_P(ServShortTextLoads, ClearWhatTheShortBlockDoesNotCarry) {
+  const ShortTextLoad& k = GetParam();
+  auto serv = std::make_unique<ServiceBlock>();
+  k.load(*serv, std::vector<uint8_t>(260, 'y'), std::vector<uint8_t>(30, 'z'));
+  const auto& buffer =
+      k.output ? std::span<const uint8_t>(serv->OutTextBuf) : std::span<const uint8_t>(serv->TextBuf);
+  EXPECT_EQ(std::count(buffer.begin(), buffer.end(), 'y'), 0);
+  EXPECT_GT(std::count(buffer.begin(), buffer.end(), 'z'), 0);
+  EXPECT_EQ(buffer.back(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Loaders, ServShortTextLoads,
+                         ::testing::Values(ShortTextLoad{"DeviceAnswer",
+                                                         [](ServiceBlock& s, const std::vector<uint8_t>& full,
+                                                            const std::vector<uint8_t>& shortBytes) {
+                                                           std::vector<uint8_t> answer(full);
+                                                           answer[2] = 225;
+                                                           s.LoadTextBlock(answer);
+                                                           answer = shortBytes;
+                                                           answer[2] =
+                                                               20;  // the block number and 19 text bytes
+                                                           s.LoadTextBlock(answer);
+                                                         },
+                                                         false},
+                                           ShortTextLoad{"FileBlock",
+                                                         [](ServiceBlock& s, const std::vector<uint8_t>& full,
+                                                            const std::vector<uint8_t>& shortBytes) {
+                                                           s.LoadTextBlockRaw(full);
+                                                           s.LoadTextBlockRaw(shortBytes);
+                                                         },
+                                                         false},
+                                           ShortTextLoad{"OutputTextBlock",
+                                                         [](ServiceBlock& s, const std::vector<uint8_t>& full,
+                                                            const std::vector<uint8_t>& shortBytes) {
+                                                           s.LoadOutputTextBlock(full);
+                                                           s.LoadOutputTextBlock(shortBytes);
+                                                         },
+                                                         true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- number check
 

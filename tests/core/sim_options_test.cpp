@@ -94,7 +94,7 @@ TEST_P(BadOptions, AreRefusedWithAMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Table, BadOptions,
     ::testing::Values(BadLine{{"--devices", "0"}, "--devices"}, BadLine{{"--devices", "1,1"}, "twice"},
-                      BadLine{{"--devices", "32"}, "--devices"}, BadLine{{"--modules", "1,15"}, "0..14"},
+                      BadLine{{"--devices", "32"}, "--devices"}, BadLine{{"--modules", "1,16"}, "0..15"},
                       BadLine{{"--modules", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1"}, "16"},
                       BadLine{{"--drop", "1.5"}, "--drop"}, BadLine{{"--drop-nth", "0"}, "--drop-nth"},
                       BadLine{{"--short-mode", "half"}, "--short-mode"},

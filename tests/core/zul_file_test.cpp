@@ -81,6 +81,58 @@ TEST_F(ZulFileTest, SaveOpenSave_IsByteExact) {
   EXPECT_EQ(Read(Path("b.zul")), first);
 }
 
+// A file this program saved opens to the configuration saved, whichever
+// function-block table the controller had.
+struct TableCase {
+  const char* name;
+  int tableSize;
+  size_t fileSize;
+};
+
+class ZulFileTables : public ZulFileTest, public ::testing::WithParamInterface<TableCase> {};
+
+TEST_P(ZulFileTables, SaveOpenSave_IsByteExact) {
+  const TableCase& k = GetParam();
+  auto original = MakeSampleConfiguration();
+  original->functionBlocks.SetTableSize(k.tableSize);
+  original->functionBlocks.SetAlgName(k.tableSize - 1, "Последний");
+  ASSERT_EQ(SaveZulFile(Path("t"), *original, ui_), ZulSaveResult::Saved);
+  const auto first = Read(Path("t.zul"));
+  ASSERT_EQ(first.size(), k.fileSize);
+
+  // What was in memory before must not survive in blocks the file has no room for.
+  auto reopened = MakeSampleConfiguration();
+  reopened->functionBlocks.SetTypeCode(100, 6);
+  reopened->functionBlocks.SetAlgName(100, "Старый");
+  ASSERT_EQ(OpenZulFile(Path("t.zul"), *reopened, ui_), ZulOpenResult::Loaded);
+  EXPECT_TRUE(ui_.Shown().empty());
+  EXPECT_EQ(reopened->functionBlocks.GetTableSize(), k.tableSize);
+  EXPECT_EQ(reopened->functionBlocks.GetAlgName(0), "Пуск насоса");
+  EXPECT_EQ(reopened->functionBlocks.GetAlgName(k.tableSize - 1), "Последний");
+  EXPECT_EQ(reopened->functionBlocks.GetAlgCount(), 1);
+  EXPECT_EQ(reopened->functionBlocks.GetTypeCode(100), 0);
+  EXPECT_EQ(reopened->functionBlocks.GetAlgName(100), "");
+  EXPECT_TRUE(reopened->blocksMissingFromFile.empty());
+
+  ASSERT_EQ(SaveZulFile(Path("u.zul"), *reopened, ui_), ZulSaveResult::Saved);
+  EXPECT_EQ(Read(Path("u.zul")), first);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tables, ZulFileTables,
+                         ::testing::Values(TableCase{"SixtyBlocks", 60, 19129},
+                                           TableCase{"FullTable", 120, 37129}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ZulFileTest, ShortFile_ListsTheControllerBlocksItLeftEmpty) {
+  auto bytes = ZulFileBytes(*MakeSampleConfiguration());
+  bytes.resize(8296 + 190 * 10 + 5);  // inside the eleventh function-block page
+  auto c = std::make_unique<Configuration>();
+  ASSERT_TRUE(!LoadZulFileBytes(bytes, *c));
+  EXPECT_EQ(c->blocksMissingFromFile, (std::vector<int>{78, 79, 98}));
+  ASSERT_TRUE(LoadZulFileBytes(ZulFileBytes(*MakeSampleConfiguration()), *c));
+  EXPECT_TRUE(c->blocksMissingFromFile.empty());
+}
+
 TEST_F(ZulFileTest, OpenRebuildsNetworkSignalIdentifiers) {
   auto c = MakeSampleConfiguration();
   c->service.SetSignalCount(c->service.SignalCount + 8);  // entry 0: two analog inputs, four limits each

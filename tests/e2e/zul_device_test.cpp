@@ -144,7 +144,7 @@ TEST(ZulDeviceCommands, RenumberMovesTheControllerToItsNewAddress) {
 TEST(ZulDeviceCommands, ClockSetIsReadBack) {
   DeviceSim sim({});
   ASSERT_TRUE(sim.Ready());
-  const ProgramRun set = Zul("clock --port " + sim.Path() + " --set \"09.03.24 13:07:05\"");
+  const ProgramRun set = Zul("clock --port " + sim.Path() + " --set \"09.03.24 13:07:05\" --password 8411");
   ASSERT_EQ(set.exit, 0) << set.output;
   const ProgramRun read = Zul("clock --port " + sim.Path());
   ASSERT_EQ(read.exit, 0) << read.output;
@@ -153,8 +153,96 @@ TEST(ZulDeviceCommands, ClockSetIsReadBack) {
   EXPECT_NE(read.output.find("сб"), std::string::npos) << read.output;
 }
 
-TEST(ZulDeviceCommands, BadClockTextIsAUsageError) {
-  EXPECT_EQ(Zul("clock --port /dev/null --set \"32.01.24 10:00:00\"").exit, 2);
+struct BadClock {
+  const char* name;
+  const char* text;
+  const char* message;
+};
+
+class ZulClockTexts : public ::testing::TestWithParam<BadClock> {};
+
+TEST_P(ZulClockTexts, AreRefusedWithTheClockWindowsMessage) {
+  const ProgramRun run =
+      Zul(std::string("clock --port /dev/null --password 8411 --set \"") + GetParam().text + "\"");
+  EXPECT_EQ(run.exit, 2);
+  EXPECT_NE(run.output.find(GetParam().message), std::string::npos) << run.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ZulClockTexts,
+    ::testing::Values(BadClock{"Month13", "09.13.24 10:00:00", "Величина вне диапазона 1 - 12"},
+                      BadClock{"Day32", "32.01.24 10:00:00", "Величина вне диапазона 1 - 31"},
+                      BadClock{"February30", "30.02.23 10:00:00", "Величина вне диапазона 1 - 28"},
+                      BadClock{"Hour24", "09.03.24 24:00:00", "Величина вне диапазона 0 - 23"},
+                      BadClock{"Minute60", "09.03.24 10:60:00", "Величина вне диапазона 0 - 59"},
+                      BadClock{"NotATime", "yesterday", "DD.MM.YY hh:mm:ss"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ZulDeviceCommands, ClockSetWithoutFullAccess_IsRefusedAndSendsNothing) {
+  const std::string log = TempPath("zul-clock-log");
+  DeviceSim sim({"--log", log});
+  ASSERT_TRUE(sim.Ready());
+  for (const char* password : {"", " --password 1"}) {
+    const ProgramRun run = Zul("clock --port " + sim.Path() + " --set now" + password);
+    EXPECT_EQ(run.exit, 1) << password;
+    EXPECT_NE(run.output.find("Ваш уровень доступа не позволяет"), std::string::npos) << run.output;
+  }
+  EXPECT_TRUE(ReadBytes(log).empty());
+  std::remove(log.c_str());
+}
+
+TEST_F(ZulDeviceTest, RefusedStore_FailsTheWrite) {
+  // The controller refuses block 15 outright; its confirmation poll says nothing is pending.
+  DeviceSim sim({"--modules", "1,10,6,8,3,14", "--store-polls", "0", "--exception", "15:4"});
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run = Zul("write " + source_ + " --port " + sim.Path() + " --password 8411");
+  EXPECT_EQ(run.exit, 1) << run.output;
+  EXPECT_NE(run.output.find("ошибка обмена 04"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("write failed at block 15"), std::string::npos) << run.output;
+}
+
+TEST_F(ZulDeviceTest, ReadOutput_FollowsTheSaveRules) {
+  DeviceSim sim({"--zul", source_});
+  ASSERT_TRUE(sim.Ready());
+  const std::string base = TempPath("zul-device-rules");
+  // A wrong extension is refused and nothing is written.
+  const ProgramRun txt = Zul("read --port " + sim.Path() + " -o " + base + ".txt");
+  EXPECT_EQ(txt.exit, 1);
+  EXPECT_NE(txt.output.find("Неверно задано имя файла"), std::string::npos) << txt.output;
+  EXPECT_FALSE(std::filesystem::exists(base + ".txt"));
+  // No extension gets ".zul".
+  ASSERT_EQ(Zul("read --port " + sim.Path() + " -o " + base).exit, 0);
+  EXPECT_EQ(ReadBytes(base + ".zul").size(), kZulFileSize);
+  // A file of another composition is kept, whatever is answered.
+  {
+    std::vector<uint8_t> other = ReadBytes(base + ".zul");
+    other[2] = 2;
+    std::ofstream(base + ".zul", std::ios::binary)
+        .write(reinterpret_cast<const char*>(other.data()), static_cast<std::streamsize>(other.size()));
+  }
+  const std::vector<uint8_t> kept = ReadBytes(base + ".zul");
+  for (const char* answer : {"--no", "--yes"}) {
+    const ProgramRun run = Zul("read --port " + sim.Path() + " " + answer + " -o " + base + ".zul");
+    EXPECT_EQ(run.exit, 1) << answer << run.output;
+    EXPECT_EQ(ReadBytes(base + ".zul"), kept) << answer;
+  }
+  // The same composition is replaced when the question is answered yes.
+  const ProgramRun no = Zul("read --port " + sim.Path() + " --no -o " + source_);
+  EXPECT_EQ(no.exit, 1) << no.output;
+  EXPECT_NE(no.output.find("Файл с таким именем существует."), std::string::npos) << no.output;
+  EXPECT_EQ(Zul("read --port " + sim.Path() + " --yes -o " + source_).exit, 0);
+  std::remove((base + ".zul").c_str());
+}
+
+TEST(ZulDeviceCommands, SimulatorModulesReadLikeTheExecutionLine) {
+  // Without commas: one hexadecimal digit per slot, as zul new reads them.
+  DeviceSim sim({"--modules", "116E"});
+  ASSERT_TRUE(sim.Ready());
+  const std::string out = TempPath("zul-device-hex") + ".zul";
+  std::remove(out.c_str());
+  ASSERT_EQ(Zul("read --port " + sim.Path() + " -o " + out).exit, 0);
+  EXPECT_EQ(Modules(ReadBytes(out)), (std::vector<uint8_t>{1, 1, 6, 14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  std::remove(out.c_str());
 }
 
 }  // namespace

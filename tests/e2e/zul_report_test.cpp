@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -82,6 +84,24 @@ TEST_F(ZulReport, AnalogModuleProgrammingReport) {
   EXPECT_EQ(Zul("report module x " + (dir / "plant.zul").string() + " -o " + out.string()), 2);
 }
 
+TEST_F(ZulReport, NetworkReportListsTheEntriesLineSettingsAndFunction15Blocks) {
+  const fs::path out = dir / "net.rtf";
+  ASSERT_EQ(Zul("report network " + (dir / "plant.zul").string() + " -o " + out.string() + " --pdf " +
+                (dir / "net.pdf").string()),
+            0);
+  const test::RtfText text = test::ReadRtf(Read(out));
+  ASSERT_TRUE(text.wellFormed) << text.error;
+  const auto& p = text.paragraphs;
+  auto has = [&p](const std::string& line) { return std::find(p.begin(), p.end(), line) != p.end(); };
+  EXPECT_EQ(p[0], "Файл plant.zul");
+  EXPECT_TRUE(has("1\t—"));
+  EXPECT_TRUE(has("16\t—"));
+  EXPECT_TRUE(has("Скорость(бит/с):\t\t9600"));
+  EXPECT_TRUE(has("Функциональные блоки MBM ф15"));
+  EXPECT_TRUE(has("Аналоговые входы локальной сети ModBus"));
+  EXPECT_EQ(Read(dir / "net.pdf").rfind("%PDF", 0), 0u);
+}
+
 TEST_F(ZulReport, PdfIsWrittenBesideTheRtf) {
   ASSERT_EQ(Zul("report outputs " + (dir / "plant.zul").string() + " -o " + (dir / "o.rtf").string() +
                 " --pdf " + (dir / "o.pdf").string()),
@@ -98,6 +118,34 @@ TEST_F(ZulReport, BadArgumentsAndFilesAreRefused) {
   EXPECT_EQ(Zul("report inputs " + zul), 2);
   EXPECT_EQ(Zul("report inputs " + (dir / "missing.zul").string() + " -o " + (dir / "x.rtf").string()), 1);
   EXPECT_FALSE(fs::exists(dir / "x.rtf"));
+}
+
+// The shipped example has a loop of every programmable kind.
+TEST_F(ZulReport, RegulatorsOfTheExampleWithKindsInputsOutputsAndPoints) {
+  const std::string example = std::string(std::getenv("ZUL_SOURCE_DIR")) + "/examples/plant.zul";
+  const fs::path out = dir / "loops.rtf";
+  ASSERT_EQ(Zul("report regulators " + example + " -o " + out.string() + " --pdf " + (dir / "loops.pdf").string()),
+            0);
+  const test::RtfText text = test::ReadRtf(Read(out));
+  ASSERT_TRUE(text.wellFormed) << text.error;
+  std::string all;
+  for (const std::string& p : text.paragraphs) all += p + "\n";
+  for (const char* expected :
+       {"Файл plant.zul", "Программирование регуляторов", "Регулятор № 1   одноконтурный  регулятор",
+        "Регулятор № 2   каскадная схема", "Регулятор внутр. контура № 3", "на рег 3", "вых ЦАП №2",
+        "Регулятор № 4   регулятор с прогр. задатч.", "ПЗ № 1", "задание 35,00", "Регулятор № 5   двухпозиционный регулятор",
+        "OUT1 80,00", "KP 2,50", "Ti 120,00", "OH 100,00"}) {
+    EXPECT_NE(all.find(expected), std::string::npos) << expected << "\n" << all;
+  }
+  EXPECT_EQ(Read(dir / "loops.pdf").rfind("%PDF", 0), 0u);
+}
+
+TEST_F(ZulReport, RegulatorsOfAFileWithoutLoops) {
+  const fs::path out = dir / "none.rtf";
+  ASSERT_EQ(Zul("report regulators " + (dir / "plant.zul").string() + " -o " + out.string()), 0);
+  const test::RtfText text = test::ReadRtf(Read(out));
+  ASSERT_TRUE(text.wellFormed) << text.error;
+  EXPECT_EQ(text.paragraphs.back(), "Контуры регулирования не запрограммированы");
 }
 
 }  // namespace

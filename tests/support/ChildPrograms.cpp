@@ -49,6 +49,9 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 }
 
 ProgramRun RunCommand(const std::string& command) {
+  // Programs under test keep their data (backups before writes) in the test's folder, never the user's.
+  static const bool dataHome = setenv("XDG_DATA_HOME", TempPath("data-home").c_str(), 0) == 0;
+  (void)dataHome;
   ProgramRun run;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;

@@ -27,6 +27,8 @@ class ConfigurationCommandsTest : public QObject {
   void NewConfiguration_IsCreatedAndOpened();
   void NewConfiguration_CancelledName_KeepsWhatIsInMemory();
   void NewConfiguration_OnTheOpenFile_KeepsTheModulesData();
+  void Write_AfterAFileOfAnotherDevice_ChecksAndWritesTheChosenController();
+  void Write_AfterAShortFile_IsRefusedNamingTheEmptyBlocks();
 };
 
 void ConfigurationCommandsTest::Read_FillsTheModuleTableAndEnablesTheEditors() {
@@ -39,14 +41,9 @@ void ConfigurationCommandsTest::Read_FillsTheModuleTableAndEnablesTheEditors() {
   QCOMPARE(f.Rows[2].IdVh->text(), "AI1_1 - AI1_6");
   QCOMPARE(f.Rows[3].IdVyh->text(), "DO_1_1 - DO_1_8");
   QCOMPARE(f.StKVhD->text(), "24");
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{f.InformBut, f.InformButMR, f.ButTimeDate, f.ButRazm, f.ButDefault}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{f.InformBut, f.InformButMR, f.ButProgDiskr, f.ButTimeDate,
+                                                    f.LocalNet1, f.ButRazm, f.ButDefault}) {
     QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
-  }
-  // Editors not built yet stay disabled and say why.
-  for (QPushButton* b : f.UnbuiltEditorButtons()) {
-    QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
-    QVERIFY(!b->toolTip().isEmpty());
   }
   QVERIFY(f.CBoxRazmChange->count() > 0);
   QCOMPARE(f.service.FileMode, 0);
@@ -182,6 +179,50 @@ void ConfigurationCommandsTest::NewConfiguration_OnTheOpenFile_KeepsTheModulesDa
   QCOMPARE(f.FileName, rig.Path("derived.zul"));
   QCOMPARE(QString::fromStdString(f.analogModules.GetPosition(0, 1)), "поз.TEST");
   QCOMPARE(f.relayModules.GetResetInput(2, 0), 9);
+}
+
+void ConfigurationCommandsTest::Write_AfterAFileOfAnotherDevice_ChecksAndWritesTheChosenController() {
+  SimulatedRig rig;
+  MainWindow& f = *rig.form;
+  f.readFromController();
+  f.service.ConfiguredDevice = 4;  // saved for device 5
+  rig.Answer(rig.Path("five.zul"));
+  f.saveConfigurationFile();
+  f.openConfigurationFile();
+  QCOMPARE(f.CBoxUstr->currentIndex(), 4);  // proposed, visibly
+  f.CBoxUstr->setCurrentIndex(0);
+  f.onDeviceChosen(0);
+  const size_t sent = rig.line.Written().size();
+  f.writeToController();
+  const auto& written = rig.line.Written();
+  QVERIFY(written.size() > sent + 30);
+  for (size_t i = sent; i < written.size(); ++i) QCOMPARE(int(written[i][0]), 1);
+  const auto& shown = rig.ui.Shown();
+  QVERIFY(shown.size() >= 2);
+  QCOMPARE(QString::fromStdString(shown[shown.size() - 2].text),
+           "Передаваемая конфигурация\nсоответствует конфигурации прибора");
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Конфигурация передана в прибор");
+}
+
+void ConfigurationCommandsTest::Write_AfterAShortFile_IsRefusedNamingTheEmptyBlocks() {
+  SimulatedRig rig;
+  MainWindow& f = *rig.form;
+  f.readFromController();
+  auto bytes = ZulFileBytes(f.config);
+  bytes.resize(8296);  // ends before the function-block pages
+  QFile file(rig.Path("short.zul"));
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+  file.close();
+  rig.Answer(rig.Path("short.zul"));
+  f.openConfigurationFile();
+  rig.ui.Clear();
+  const size_t sent = rig.line.Written().size();
+  f.writeToController();
+  QCOMPARE(rig.line.Written().size(), sent);
+  QCOMPARE(rig.ui.Shown().size(), size_t{1});
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text),
+           "Конфигурация открыта из неполного файла.\nПустые блоки: 68-79.\nВывод в прибор не производится.");
 }
 
 QTEST_MAIN(ConfigurationCommandsTest)

@@ -2,6 +2,8 @@
 // The whole configuration of one controller as the programmer holds it: every
 // block object under its design name. The main window, the CLI and the tests
 // each own one and hand references to whatever reads, edits or sends it.
+#include <vector>
+
 #include "core/model/AnalogModules.h"
 #include "core/model/CopyBlocks.h"
 #include "core/model/DiscreteProcessing.h"
@@ -26,6 +28,9 @@ struct Configuration {
   Function15Blocks function15Blocks;
   ReserveBlocks reserveBlocks;
   CopyBlocks copyBlocks;
+  // Controller blocks a short file left empty: such a configuration is not
+  // written to a controller as a whole. Empty after a read or a whole file.
+  std::vector<int> blocksMissingFromFile;
 };
 
 }  // namespace zul

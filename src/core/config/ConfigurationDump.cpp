@@ -57,6 +57,12 @@ using N = DumpNode;
 
 N Num(long long v) { return N::Number(v); }
 N Txt(std::string v) { return N::Text(std::move(v)); }
+// Identifiers are kept in blank-padded cells; scripts get them as the texts, without the padding.
+N Identifier(const std::string& v) {
+  const size_t first = v.find_first_not_of(' ');
+  if (first == std::string::npos) return Txt({});
+  return Txt(v.substr(first, v.find_last_not_of(' ') - first + 1));
+}
 
 template <typename Bytes>
 std::string Hex(const Bytes& bytes) {
@@ -105,7 +111,7 @@ N Signals(const Configuration& c) {
     for (int m = 1; m <= 8; ++m) masks.Push(Num(z.GetByte(i, m)));
     N s = N::Object();
     s.Add("index", Num(i))
-        .Add("identifier", Txt(c.service.GetIdentifier(i)))
+        .Add("identifier", Identifier(c.service.GetIdentifier(i)))
         .Add("text", Txt(c.service.GetText(i)))
         .Add("alarmType", Num(z.GetAlarmType(i) >> 6))
         .Add("lightCell", Num(z.GetCell(i)))
@@ -127,7 +133,7 @@ N Outputs(const Configuration& c) {
     const int m = i / RelayModules::kOutputs;
     N out = N::Object();
     out.Add("index", Num(i))
-        .Add("identifier", Txt(c.service.GetOutputIdentifier(i)))
+        .Add("identifier", Identifier(c.service.GetOutputIdentifier(i)))
         .Add("text", Txt(c.service.GetOutputText(i)))
         .Add("outputType", Num(r.GetOutputType(o, m)))
         .Add("mode", Num(r.GetMode(o, m)))

@@ -1,6 +1,8 @@
 #include "core/config/NewComposition.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "core/model/ServiceBlock.h"
 
@@ -16,11 +18,20 @@ constexpr int kLk11 = 14;
 // Types whose data are never carried over into a new configuration.
 bool NeverKept(int t) { return t == 0 || t == 1 || t == 2 || t == 11 || t == 14 || t == 15; }
 
-int HexValue(char c) {
+// -1 for a character that is no hexadecimal digit.
+int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return 0;
+  return -1;
+}
+
+int HexValue(char c) { return std::max(HexDigit(c), 0); }
+
+std::string_view Trimmed(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
 }
 
 }  // namespace
@@ -35,6 +46,40 @@ std::string CodeLineOf(const SlotTypes& types) {
   std::string line;
   for (int t : types) line += kCompositionHexDigits[t & 0x0F];
   return line;
+}
+
+std::optional<SlotTypes> ParseModuleList(std::string_view text, std::string* error) {
+  auto fail = [&](std::string why) -> std::optional<SlotTypes> {
+    if (error) *error = std::move(why);
+    return std::nullopt;
+  };
+  std::vector<std::string_view> items;
+  if (text.find(',') != std::string_view::npos) {
+    for (size_t start = 0;;) {
+      const size_t comma = text.find(',', start);
+      items.push_back(Trimmed(
+          text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start)));
+      if (comma == std::string_view::npos) break;
+      start = comma + 1;
+    }
+  } else {
+    for (size_t i = 0; i < text.size(); ++i) items.push_back(text.substr(i, 1));
+  }
+  if (items.empty()) return fail("no module codes");
+  if (items.size() > kCompositionSlots) return fail("more than 16 module codes: " + std::string(text));
+  SlotTypes types{};
+  for (size_t s = 0; s < items.size(); ++s) {
+    const std::string_view item = items[s];
+    int code = -1;
+    if (item.size() == 1 && HexDigit(item[0]) >= 0) {
+      code = HexDigit(item[0]);
+    } else if (item.size() == 2 && item[0] == '1' && item[1] >= '0' && item[1] <= '5') {
+      code = 10 + (item[1] - '0');
+    }
+    if (code < 0) return fail("module code must be 0..15 (or A..F): '" + std::string(item) + "'");
+    types[s] = code;
+  }
+  return types;
 }
 
 int CodeOfListEntry(int entry) {

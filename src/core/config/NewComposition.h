@@ -4,6 +4,7 @@
 // order (discrete input modules first, then analog, relay and the ЛК-11
 // module) and made the service block's composition.
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,13 @@ inline constexpr const char* kCompositionErrorCaption = "Подтвердите 
 SlotTypes TypesOfCodeLine(std::string_view line);
 // One upper-case digit per slot.
 std::string CodeLineOf(const SlotTypes& types);
+// A module list as typed on a command line, slot 1 first, at most 16 slots:
+// with commas, decimal type codes 0..15 (the letters A..F also accepted, "1,1,6,14"
+// or "1,1,6,E"); without, one hexadecimal digit per slot as the execution line
+// shows them ("116E"). Every code is kept as typed, D (13) included: it is an
+// analog module here as in the typed code line of the new-configuration dialog.
+// nullopt (and `error` says why) for anything else.
+std::optional<SlotTypes> ParseModuleList(std::string_view text, std::string* error = nullptr);
 // The code a module list entry puts into the code line: the reserved entries
 // 11, 13 and 15 give 0.
 int CodeOfListEntry(int entry);

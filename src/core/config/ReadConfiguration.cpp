@@ -8,6 +8,7 @@
 
 #include "core/Interaction.h"
 #include "core/config/Configuration.h"
+#include "core/config/ZulFileLayout.h"
 #include "core/link/ModbusLink.h"
 
 namespace zul {
@@ -23,9 +24,42 @@ constexpr int kProgrammableInputModuleType = 10;
 // A controller with 60 function blocks refuses the first page beyond them.
 constexpr int kSixtyBlocksFirstMissingPage = 6;
 constexpr int kSixtyBlocks = 60;
+constexpr int kFirstFunctionBlockPage = 68;
 
 bool HasModule(const ServiceBlock& serv, int type) {
   return std::find(serv.ModuleType.begin(), serv.ModuleType.end(), type) != serv.ModuleType.end();
+}
+
+// The byte count of a whole block (block number included): the most a block
+// answer may carry.
+int LargestByteCount(int block) {
+  const ZulBlockLengths whole;
+  if (block >= 1 && block <= 8) return whole.analogRecord;
+  if (block >= DiscreteProcessing::kFirstBlockNumber &&
+      block < DiscreteProcessing::kFirstBlockNumber + DiscreteProcessing::kBlocks)
+    return whole.recordBlock;
+  if (block >= ServiceBlock::kFirstTextBlockNumber &&
+      block < ServiceBlock::kFirstTextBlockNumber + ServiceBlock::kTextBlocks)
+    return whole.textBlock;
+  if (block >= kFirstFunctionBlockPage && block < kFirstFunctionBlockPage + FunctionBlocks::kCapacity / 10)
+    return whole.fbPage;
+  switch (block) {
+    case RelayModules::kBlockNumber:
+      return whole.relayBlock;
+    case NetworkMaster::kMasterBlockNumber:
+      return whole.masterBlock;
+    case Function15Blocks::kBlockNumber:
+      return whole.f15Block;
+    case Regulators::LoopBlockNumber:
+    case Regulators::ProgramBlockNumber:
+      return whole.regulatorBlock;
+    case AnalogModules::kUnitsBlockNumber:
+      return whole.unitsBlock;
+    case DiscreteProcessing::kSensorBlockNumber:
+      return whole.sensorBlock;
+    default:
+      return 0;
+  }
 }
 
 const char* BlockKind(int block) {
@@ -50,6 +84,7 @@ class ConfigurationReader {
                     ReadTextBlocks() && ReadFunctionBlockPages() && ReadSensorTypes();
     ui_.Progress(0, 0);
     c_.service.FileMode = 0;
+    if (ok) c_.blocksMissingFromFile.clear();
     result_.ok = ok;
     return result_;
   }
@@ -81,7 +116,14 @@ class ConfigurationReader {
     ++result_.requests;
     ui_.Progress(result_.requests, PlannedRequests());
     const uint8_t data = static_cast<uint8_t>(block);
-    return port_.Request(Device(), function, block < 0 ? 0 : 1, &data, answer_.data(), answer_.size());
+    const int code =
+        port_.Request(Device(), function, block < 0 ? 0 : 1, &data, answer_.data(), answer_.size());
+    // A block answer claiming no bytes, or more than the block holds, would
+    // become the block's length and change the file's layout.
+    if (code == kResultOk && function == kReadFunction &&
+        (ByteCount() < 1 || ByteCount() > LargestByteCount(block)))
+      return kResultReceiveError;
+    return code;
   }
 
   bool Fail(ReadStep step, int block, int code) {
@@ -246,7 +288,7 @@ class ConfigurationReader {
   bool ReadFunctionBlockPages() {
     FunctionBlocks& fb = c_.functionBlocks;
     for (int p = 0; p < fb.GetPageCount(); ++p) {
-      const int block = 68 + p;
+      const int block = kFirstFunctionBlockPage + p;
       const int code = Request(kReadFunction, block);
       if (Stopped(code, block)) return false;
       if (code == kExceptionNoSuchBlock && p == kSixtyBlocksFirstMissingPage) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "core/Interaction.h"
 #include "core/config/AccessLevel.h"
@@ -41,8 +42,8 @@ std::span<const uint8_t> Leading(std::span<const uint8_t> bytes, int length) {
 
 class ConfigurationWriter {
  public:
-  ConfigurationWriter(ModbusLink& port, Configuration& config, Interaction& ui)
-      : port_(port), c_(config), ui_(ui) {}
+  ConfigurationWriter(ModbusLink& port, Configuration& config, Interaction& ui, const BlockFilter& only)
+      : port_(port), c_(config), ui_(ui), only_(only) {}
 
   WriteResult Run() {
     if (c_.discreteProcessing.AccessLevel != kFullAccess) {
@@ -50,6 +51,12 @@ class ConfigurationWriter {
       return Outcome(WriteOutcome::NoAccess);
     }
     wanted_ = c_.service.ModuleType;
+    const std::vector<int> empty = EmptyBlocksToSend();
+    if (!empty.empty()) {
+      ui_.Show(kCaptionWarning, IncompleteFileText(empty), Icon::Warning);
+      result_.emptyBlocks = empty;
+      return Outcome(WriteOutcome::IncompleteFile);
+    }
     before_ = std::make_unique<Configuration>(c_);
     TakeSnapshot();
 
@@ -63,6 +70,22 @@ class ConfigurationWriter {
   WriteResult Outcome(WriteOutcome outcome) {
     result_.outcome = outcome;
     return result_;
+  }
+
+  // Blocks a short file left empty among those this write would send.
+  std::vector<int> EmptyBlocksToSend() const {
+    std::vector<int> empty;
+    for (int block : c_.blocksMissingFromFile) {
+      if (block == RelayModules::kBlockNumber && c_.service.DoModules == 0) continue;
+      if ((block == Regulators::LoopBlockNumber || block == Regulators::ProgramBlockNumber) &&
+          !HasModule(wanted_, kRegulatorModuleType))
+        continue;
+      if (block == DiscreteProcessing::kSensorBlockNumber &&
+          !HasModule(wanted_, kProgrammableInputModuleType))
+        continue;
+      empty.push_back(block);
+    }
+    return empty;
   }
 
   WriteOutcome CheckAndWrite() {
@@ -85,6 +108,10 @@ class ConfigurationWriter {
     }
     const Configuration& b = *before_;
     result_.sameComposition = std::equal(wanted_.begin(), wanted_.end(), s.ModuleType.begin());
+    if (only_ && !result_.sameComposition) {
+      ui_.Show(kCaptionWarning, kSelectiveWriteNeedsSameCompositionText, Icon::Warning);
+      return WriteOutcome::Incompatible;
+    }
     if (result_.sameComposition) {
       ui_.Show(kCaptionWarning, kCompositionMatchesText, Icon::Warning);
     } else {
@@ -101,8 +128,7 @@ class ConfigurationWriter {
     PutBackCounts();
     planned_ = PlannedBlocks();
     ui_.Progress(0, planned_);
-    // The configuration goes to the device number it belongs to.
-    s.CurrentDevice = std::clamp<int>(s.ConfiguredDevice, 0, 30);
+    // The blocks go to the controller whose composition was just checked.
 
     if (!WriteModuleBlocks()) return WriteOutcome::BlockFailed;
     if (s.DoModules != 0 && !Write(RelayModules::kBlockNumber,
@@ -155,7 +181,7 @@ class ConfigurationWriter {
     s.IndicationType = b.IndicationType;
   }
 
-  // Everything but the reference copy as it was; the device stays the configured one.
+  // Everything but the reference copy as it was.
   void Restore() {
     const int device = c_.service.CurrentDevice;
     const int modified = c_.discreteProcessing.Modified;
@@ -175,16 +201,30 @@ class ConfigurationWriter {
 
   // Every block the transfer sends, so that the progress ends with the last one.
   int PlannedBlocks() const {
-    int n = 0;
-    for (int k = 0; k < AnalogModules::kModules; ++k) n += ModuleBlockSent(k) ? 1 : 0;
-    if (c_.service.DoModules != 0) ++n;
-    n += 2 + DiscreteProcessing::kBlocks + 1 + ServiceBlock::kTextBlocks + c_.functionBlocks.GetPageCount();
-    if (HasModule(wanted_, kRegulatorModuleType)) n += 2;
-    if (HasModule(wanted_, kProgrammableInputModuleType)) ++n;
-    return n;
+    std::vector<int> blocks;
+    for (int k = 0; k < AnalogModules::kModules; ++k)
+      if (ModuleBlockSent(k)) blocks.push_back(k + 1);
+    if (c_.service.DoModules != 0) blocks.push_back(RelayModules::kBlockNumber);
+    blocks.push_back(NetworkMaster::kMasterBlockNumber);
+    blocks.push_back(Function15Blocks::kBlockNumber);
+    for (int b = 0; b < DiscreteProcessing::kBlocks; ++b)
+      blocks.push_back(DiscreteProcessing::kFirstBlockNumber + b);
+    if (HasModule(wanted_, kRegulatorModuleType)) {
+      blocks.push_back(Regulators::LoopBlockNumber);
+      blocks.push_back(Regulators::ProgramBlockNumber);
+    }
+    blocks.push_back(AnalogModules::kUnitsBlockNumber);
+    for (int n = 0; n < ServiceBlock::kTextBlocks; ++n)
+      blocks.push_back(ServiceBlock::kFirstTextBlockNumber + n);
+    for (int p = 0; p < c_.functionBlocks.GetPageCount(); ++p) blocks.push_back(kFirstFunctionBlockPage + p);
+    if (HasModule(wanted_, kProgrammableInputModuleType))
+      blocks.push_back(DiscreteProcessing::kSensorBlockNumber);
+    return static_cast<int>(
+        std::count_if(blocks.begin(), blocks.end(), [this](int b) { return !only_ || only_(b); }));
   }
 
   bool Write(int block, std::span<const uint8_t> bytes) {
+    if (only_ && !only_(block)) return true;
     ++sent_;
     ui_.Progress(sent_, std::max(planned_, sent_));
     port_.Pause(kPauseBeforeBlockMs);
@@ -192,6 +232,7 @@ class ConfigurationWriter {
                                      static_cast<int>(bytes.size()));
     if (ok) {
       ++result_.blocksWritten;
+      result_.writtenBlocks.push_back(block);
     } else {
       result_.block = block;
     }
@@ -328,6 +369,7 @@ class ConfigurationWriter {
   ModbusLink& port_;
   Configuration& c_;
   Interaction& ui_;
+  const BlockFilter& only_;
   std::array<int, ServiceBlock::kSlots> wanted_{};
   std::unique_ptr<Configuration> before_;
   int deviceAnalog_ = 0;
@@ -338,6 +380,23 @@ class ConfigurationWriter {
 };
 
 }  // namespace
+
+std::string BlockListText(const std::vector<int>& blocks) {
+  std::string text;
+  for (size_t i = 0; i < blocks.size();) {
+    size_t j = i;
+    while (j + 1 < blocks.size() && blocks[j + 1] == blocks[j] + 1) ++j;
+    if (!text.empty()) text += ", ";
+    text += std::to_string(blocks[i]);
+    if (j > i) text += (j == i + 1 ? ", " : "-") + std::to_string(blocks[j]);
+    i = j + 1;
+  }
+  return text;
+}
+
+std::string IncompleteFileText(const std::vector<int>& blocks) {
+  return std::string(kIncompleteFileText) + BlockListText(blocks) + kIncompleteFileTail;
+}
 
 std::string WriteResult::Describe() const {
   switch (outcome) {
@@ -351,6 +410,8 @@ std::string WriteResult::Describe() const {
       return "not written: the configuration has no modules";
     case WriteOutcome::Incompatible:
       return "not written: the compositions cannot be matched";
+    case WriteOutcome::IncompleteFile:
+      return "not written: the file was short, blocks " + BlockListText(emptyBlocks) + " are empty";
     case WriteOutcome::BlockFailed:
       return "write failed at block " + std::to_string(block) + " after " + std::to_string(blocksWritten) +
              " blocks";
@@ -358,8 +419,9 @@ std::string WriteResult::Describe() const {
   return {};
 }
 
-WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui) {
-  return ConfigurationWriter(port, config, ui).Run();
+WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui,
+                               const BlockFilter& only) {
+  return ConfigurationWriter(port, config, ui, only).Run();
 }
 
 }  // namespace zul

@@ -4,22 +4,24 @@
 // Usage (GUI, CLI, tests alike):
 //   WriteResult r = WriteConfiguration(port, config, ui);
 //
-// The procedure checks the access level (config.discreteProcessing.AccessLevel), reads
-// the controller's identity from config.service.CurrentDevice and compares its
-// module composition with the configuration's (config.service.ModuleType), telling
-// the user the outcome through `ui`. It then writes every block to the device
-// the configuration belongs to (service.ConfiguredDevice, which also becomes
-// service.CurrentDevice) with ModbusLink::WriteBlock, each after a 50 ms pause.
+// The procedure checks the access level (config.discreteProcessing.AccessLevel),
+// refuses a configuration opened from a short file whose empty blocks it would
+// send, reads the controller's identity from config.service.CurrentDevice and
+// compares its module composition with the configuration's
+// (config.service.ModuleType), telling the user the outcome through `ui`. It
+// then writes every block to that same controller with ModbusLink::WriteBlock,
+// each after a 50 ms pause: the composition checked is the one written to.
 // When the controller's analog or discrete-input module count differs, the
 // signal base is adapted for the transfer only (network signals move).
 //
 // Whatever happens, the configuration in memory is afterwards exactly what it
-// was before (identity and composition included), except: service.CurrentDevice
-// is service.ConfiguredDevice once the compositions were accepted, discreteProcessing.Modified is 0
+// was before (identity and composition included), except: discreteProcessing.Modified is 0
 // once the transfer started, and reserveBlocks holds the pre-transfer snapshot.
 // Progress goes to ui.Progress as "block n of the blocks to send" and is
 // hidden at the end.
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace zul {
 
@@ -30,6 +32,7 @@ struct Configuration;
 enum class WriteOutcome {
   Written,         // every block stored
   NoAccess,        // viewing access only: nothing sent
+  IncompleteFile,  // opened from a short file whose empty blocks would be sent: nothing sent
   IdentityFailed,  // function 17 failed: nothing written
   NotSet,          // the configuration has no modules: nothing written
   Incompatible,    // the compositions cannot be matched: nothing written
@@ -41,8 +44,10 @@ struct WriteResult {
   int block = 0;  // the block that failed (BlockFailed)
   bool sameComposition = false;
   int blocksWritten = 0;
-  int discreteShift = 0;  // signals the network moved by for the transfer
-  int analogShift = 0;    // analog inputs it moved by
+  int discreteShift = 0;           // signals the network moved by for the transfer
+  int analogShift = 0;             // analog inputs it moved by
+  std::vector<int> emptyBlocks;    // IncompleteFile: the blocks the file left empty
+  std::vector<int> writtenBlocks;  // block numbers stored, in order
 
   bool ok() const { return outcome == WriteOutcome::Written; }
   std::string Describe() const;
@@ -58,6 +63,20 @@ inline constexpr const char* kCompositionDiffersText =
 inline constexpr const char* kCompositionRefusedText =
     "Передаваемая конфигурация\nне может быть передана в прибор ";
 
-WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui);
+inline constexpr const char* kIncompleteFileText = "Конфигурация открыта из неполного файла.\nПустые блоки: ";
+inline constexpr const char* kIncompleteFileTail = ".\nВывод в прибор не производится.";
+// "12-25, 32, 33": block numbers with runs shortened.
+std::string BlockListText(const std::vector<int>& blocks);
+std::string IncompleteFileText(const std::vector<int>& blocks);
+
+// A selective write sends only the blocks `only` accepts (an empty filter
+// sends all). It needs the controller's composition to be the configuration's:
+// moving the signal base for some blocks and not others would mix two layouts.
+using BlockFilter = std::function<bool(int block)>;
+inline constexpr const char* kSelectiveWriteNeedsSameCompositionText =
+    "Выборочная запись возможна только\nпри одинаковом составе модулей";
+
+WriteResult WriteConfiguration(ModbusLink& port, Configuration& config, Interaction& ui,
+                               const BlockFilter& only = {});
 
 }  // namespace zul

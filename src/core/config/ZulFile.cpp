@@ -199,6 +199,27 @@ void LoadSensorTypes(const std::vector<ZulSection>& layout, std::span<const uint
         static_cast<uint8_t>(c.discreteProcessing.GetSensorTypeByte(k));
 }
 
+// Everything of the table empty, all 120 records and their names included.
+void ClearFunctionBlockTable(FunctionBlocks& fb) {
+  fb.SetTableSize(fb.GetCapacity());
+  for (int p = 0; p < fb.GetPageCount(); ++p) fb.LoadPage(p, {});
+  fb.ResetAfterRead();
+}
+
+// The controller blocks a file does not hold whole (the output texts never
+// reach a controller and do not count).
+std::vector<int> DeviceBlocksPastTheEnd(const std::vector<ZulSection>& layout, size_t size) {
+  std::vector<int> missing;
+  for (const auto& s : layout) {
+    const bool deviceBlock = s.key < kZulDeviceIndex &&
+                             (s.key < ServiceBlock::kFirstOutTextBlockNumber ||
+                              s.key >= ServiceBlock::kFirstOutTextBlockNumber + ServiceBlock::kOutTextBlocks);
+    if (deviceBlock && s.offset + s.length > size) missing.push_back(s.key);
+  }
+  std::sort(missing.begin(), missing.end());
+  return missing;
+}
+
 // --- building the image -------------------------------------------------------------------------
 
 template <typename Bytes>
@@ -217,6 +238,11 @@ ZulFileKind RecogniseZulFileSize(uintmax_t size) {
   if (kib == 12) return ZulFileKind::For40Fb;
   if (kib < 8) return ZulFileKind::Unrecognised;
   return ZulFileKind::Readable;
+}
+
+int FunctionBlockTableSizeOfFile(uintmax_t size, ZulBlockLengths lengths) {
+  lengths.fbTableSize = kZulSmallTableSize;
+  return size == ZulFileSize(lengths) ? kZulSmallTableSize : FunctionBlocks::kCapacity;
 }
 
 ZulBlockLengths ZulLengthsOf(const Configuration& c) {
@@ -330,14 +356,16 @@ std::vector<uint8_t> ZulFileBytes(const Configuration& c) {
 }
 
 bool LoadZulFileBytes(std::span<const uint8_t> file, Configuration& c) {
-  // A file is always read with the full table: its page count is the capacity's.
-  c.functionBlocks.SetTableSize(c.functionBlocks.GetCapacity());
   ZulBlockLengths lengths;  // the fixed lengths of the file's blocks ...
   // ... except those that follow what the controller last reported.
   lengths.relayBlock = Clamped(c.relayModules.GetBlockLength(), lengths.relayBlock);
   lengths.recordBlock = Clamped(c.discreteProcessing.GetRecordBlockLen(), lengths.recordBlock);
   lengths.unitsBlock = Clamped(c.service.UnitsBlockLen, lengths.unitsBlock);
   lengths.textBlock = Clamped(c.service.TextBlockLen, lengths.textBlock);
+  lengths.fbTableSize = FunctionBlockTableSizeOfFile(file.size(), lengths);
+  // Blocks beyond a 60-block table are emptied, not kept from before.
+  ClearFunctionBlockTable(c.functionBlocks);
+  c.functionBlocks.SetTableSize(lengths.fbTableSize);
   const auto layout = ZulFileLayout(lengths);
 
   LoadHead(layout, file, c);
@@ -347,6 +375,7 @@ bool LoadZulFileBytes(std::span<const uint8_t> file, Configuration& c) {
   LoadRegulators(layout, file, c);
   LoadFunctionBlocks(layout, file, c);
   LoadSensorTypes(layout, file, c);
+  c.blocksMissingFromFile = DeviceBlocksPastTheEnd(layout, file.size());
   return file.size() >= layout.back().offset + layout.back().length;
 }
 

@@ -53,6 +53,12 @@ enum class ZulFileKind {
 };
 ZulFileKind RecogniseZulFileSize(uintmax_t size);
 
+// A file this program saved from a 60-function-block controller is exactly
+// as long as the layout with a 60-record table; every other readable file
+// holds the full table.
+inline constexpr int kZulSmallTableSize = 60;
+int FunctionBlockTableSizeOfFile(uintmax_t size, ZulBlockLengths lengths = {});
+
 enum class ZulOpenResult {
   Loaded,       // the whole layout was read
   LoadedShort,  // read as far as the file goes; the rest is empty (warned)
@@ -70,8 +76,9 @@ std::vector<uint8_t> ZulFileBytes(const Configuration& config);
 
 // Loads a file image into the block objects, the reference copy included, as
 // the open command does after the size check. `bytes` shorter than the layout
-// leave the missing blocks empty; returns false in that case. Does not touch
-// the file-mode flags and shows nothing.
+// leave the missing blocks empty (and listed in blocksMissingFromFile, so that
+// they are never written to a controller); returns false in that case. Does
+// not touch the file-mode flags and shows nothing.
 bool LoadZulFileBytes(std::span<const uint8_t> bytes, Configuration& config);
 
 // The open command on a chosen path: size rules (with their warnings and the

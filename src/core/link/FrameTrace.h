@@ -7,6 +7,17 @@
 
 namespace zul {
 
+// Sees every frame the link sends and every answer it gets (the traffic
+// monitor, zul poll). Called on the thread that runs the exchange.
+class FrameObserver {
+ public:
+  virtual ~FrameObserver() = default;
+  // `retry`: a repeated try of the same request.
+  virtual void RequestSent(int64_t timeMs, const uint8_t* data, size_t count, bool retry) = 0;
+  // What arrived for the last request (maybe nothing) and the link's result code of that try.
+  virtual void AnswerReceived(int64_t timeMs, const uint8_t* data, size_t count, int result) = 0;
+};
+
 class FrameTrace {
  public:
   FrameTrace();  // reads ZUL_TRACE
@@ -15,6 +26,14 @@ class FrameTrace {
   FrameTrace& operator=(const FrameTrace&) = delete;
 
   bool Enabled() const { return out_ != nullptr; }
+  // One observer at a time; nullptr detaches it.
+  void SetObserver(FrameObserver* observer) { observer_ = observer; }
+  void Request(int64_t timeMs, const uint8_t* data, size_t count, bool retry) {
+    if (observer_) observer_->RequestSent(timeMs, data, count, retry);
+  }
+  void Answer(int64_t timeMs, const uint8_t* data, size_t count, int result) {
+    if (observer_) observer_->AnswerReceived(timeMs, data, count, result);
+  }
   void Sent(int64_t timeMs, const uint8_t* data, size_t count) {
     if (out_) Write(timeMs, '>', data, count);
   }
@@ -25,6 +44,7 @@ class FrameTrace {
  private:
   void Write(int64_t timeMs, char direction, const uint8_t* data, size_t count);
   std::FILE* out_ = nullptr;
+  FrameObserver* observer_ = nullptr;
   bool ownsFile_ = false;
 };
 

@@ -21,6 +21,12 @@ constexpr int kPauseBetweenPollsMs = 200;
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
+// An exception answer to the store request (function 69 with bit 7 set), other
+// than "busy storing".
+bool IsStoreRefused(int result, const uint8_t* answer) {
+  return result != kResultOk && result != kResultBusy && answer[1] == (69 | 0x80);
+}
+
 bool ParseInt(const std::string& text, int& value) {
   const char* end = text.data() + text.size();
   auto [ptr, ec] = std::from_chars(text.data(), end, value);
@@ -82,7 +88,7 @@ int ModbusLink::Request(int deviceIndex, uint8_t function, int dataCount, const 
 int ModbusLink::Transact(uint8_t function) {
   unsigned stage1 = Repeat1;
   unsigned stage2 = Repeat2;
-  for (;;) {
+  for (bool retry = false;; retry = true) {
     Pause(static_cast<int>(DelayBeforeRequest));
     // Purge after the pause: the checksum of an exception answer, or the tail
     // of a late answer, may still arrive during it and must not become the
@@ -92,6 +98,7 @@ int ModbusLink::Transact(uint8_t function) {
       return kResultPortFailure;
     }
     trace_.Sent(clock_.NowMs(), frame_.data(), static_cast<size_t>(FrameLen));
+    trace_.Request(clock_.NowMs(), frame_.data(), static_cast<size_t>(FrameLen), retry);
     if (!line_.Write(frame_.data(), static_cast<size_t>(FrameLen))) {
       ShowPortFailure();
       return kResultPortFailure;
@@ -99,7 +106,12 @@ int ModbusLink::Transact(uint8_t function) {
     if (function == kBroadcastFunction) return kResultOk;
 
     received_ = 0;
-    int head = ReadHead(function);
+    const int head = ReadHead(function);
+    const int body = head == 0 ? ReadBody() : kResultOk;
+    trace_.Answer(clock_.NowMs(), rx_.data(), static_cast<size_t>(received_),
+                  head > 0   ? head
+                  : head < 0 ? -head
+                             : body);
     if (head > 0) return head;  // exception code from the controller
     if (head < 0) {
       Pause(kPauseAfterFailedTryMs);
@@ -108,7 +120,6 @@ int ModbusLink::Transact(uint8_t function) {
     }
     stage1 = Repeat1;
 
-    int body = ReadBody();
     if (body != kResultOk) {
       Pause(kPauseAfterFailedTryMs);
       if (--stage2 == 0) return body;
@@ -222,9 +233,19 @@ bool ModbusLink::WriteBlock(int deviceIndex, uint8_t block, const uint8_t* bytes
 
   unsigned tries = Repeat1;
   for (;;) {
-    Request(deviceIndex, 69, static_cast<int>(data.size()), data.data(),
-            answer.data());  // judged by the polls
-    Pause(kPauseAfterStoreMs);
+    answer.fill(0);  // nothing of an earlier answer may pass for this one
+    const int stored = Request(deviceIndex, 69, static_cast<int>(data.size()), data.data(), answer.data());
+    if (IsStoreRefused(stored, answer.data())) {
+      // The controller said outright that it did not take the block: polling
+      // would only hear that nothing is pending and call it stored.
+      Pause(kPauseBetweenPollsMs);
+      if (--tries == 0) {
+        ShowError(deviceIndex, stored);
+        return false;
+      }
+      continue;
+    }
+    Pause(kPauseAfterStoreMs);  // a lost or garbled store answer is judged by the polls
 
     int result;
     int64_t busySince = -1;

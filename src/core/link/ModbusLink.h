@@ -68,6 +68,9 @@ class ModbusLink {
   // polls until the controller has stored it. Failures are shown to the user.
   bool WriteBlock(int deviceIndex, uint8_t block, const uint8_t* bytes, int count);
 
+  // Every frame goes to `observer` too (nullptr: none); it must outlive the link or be detached.
+  void SetFrameObserver(FrameObserver* observer) { trace_.SetObserver(observer); }
+
   int OpenPort();  // 0 or -1
   void ClosePort();
   bool IsPortOpen() const { return line_.IsOpen(); }

@@ -21,6 +21,8 @@ class CopyBlocks : public ReserveBlocks {
   // Copied function blocks: their number and, per record index, 1 = copied
   // (the records themselves are in FBRecords at the same index).
   int CopiedFBCount = 0;
+  // Copied processing records (ProcessingRecords[0 .. count)).
+  int CopiedRecordCount = 0;
   std::array<int, kFBCapacity> CopiedFB{};
 };
 

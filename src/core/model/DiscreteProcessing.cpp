@@ -139,6 +139,7 @@ void DiscreteProcessing::LoadSensorTypesFromAnswer(std::span<const uint8_t> answ
 }
 
 void DiscreteProcessing::LoadSensorTypesFromFile(std::span<const uint8_t> bytes) {
+  SensorTypeBytes.fill(0);
   std::copy_n(bytes.begin(), std::min(bytes.size(), SensorTypeBytes.size()), SensorTypeBytes.begin());
 }
 

@@ -312,6 +312,11 @@ std::string FunctionBlocks::GetAlgName(int i) const {
   return GetTextField(AlgName[static_cast<size_t>(i)].data(), kNameSize);
 }
 
+std::span<const uint8_t> FunctionBlocks::AlgNameBytes(int i) const {
+  if (i < 0 || i >= kCapacity) return {};
+  return AlgName[static_cast<size_t>(i)];
+}
+
 void FunctionBlocks::SetAlgName(int i, std::string_view text) {
   if (i < 0 || i >= kCapacity) return;
   SetTextField(AlgName[static_cast<size_t>(i)].data(), kNameSize, text);

@@ -202,6 +202,8 @@ class FunctionBlocks {
 
   // --- algorithms -------------------------------------------------------------
   std::string GetAlgName(int i) const;
+  // The name's bytes as stored (cp1251, blank padded); empty for a bad index.
+  std::span<const uint8_t> AlgNameBytes(int i) const;
   void SetAlgName(int i, std::string_view text);
   int GetAlgCount() const { return AlgCount; }
   void SetAlgCount(int count);  // clamped to 0..TableSize

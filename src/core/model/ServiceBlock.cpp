@@ -356,11 +356,14 @@ void ServiceBlock::LoadTextBlock(std::span<const uint8_t> answer) {
   const size_t available = AnswerDataAvailable(answer, kTextAnswerOffset);
   const size_t wanted = static_cast<size_t>(std::clamp(TextBlockLen - 1, 0, kTextBlockBytes));
   const size_t n = std::min(available, wanted);
+  // Rows a short answer does not reach are empty, never an earlier block's texts.
+  TextBuf.fill(0);
   std::copy_n(answer.begin() + kTextAnswerOffset, n, TextBuf.begin());
 }
 
 void ServiceBlock::LoadTextBlockRaw(std::span<const uint8_t> bytes) {
   const size_t wanted = static_cast<size_t>(std::clamp(TextBlockLen - 1, 0, kTextBlockBytes));
+  TextBuf.fill(0);
   std::copy_n(bytes.begin(), std::min(bytes.size(), wanted), TextBuf.begin());
 }
 
@@ -379,6 +382,7 @@ void ServiceBlock::FillTextBlock(int block) {
 }
 
 void ServiceBlock::LoadOutputTextBlock(std::span<const uint8_t> bytes) {
+  OutTextBuf.fill(0);
   std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), kOutTextBlockBytes), OutTextBuf.begin());
 }
 

@@ -18,8 +18,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
-#include <algorithm>
 
+#include "ui/commissioning/CommissioningMenus.h"
+#include "ui/discrete/DiscreteProcessingEditor.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 #include "ui/link/PortDialog.h"
@@ -30,7 +31,14 @@
 #include "ui/modules/CalibrationWindow.h"
 #include "ui/modules/RelayModuleWindow.h"
 #include "ui/modules/SensorTypesWindow.h"
+#include "ui/network/Function15Editor.h"
+#include "ui/network/LocalNetworkWindow.h"
+#include "ui/network/NetworkMasterEditor.h"
+#include "ui/network/NetworkScalingWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
+#include "ui/regulators/ControlLoopDialog.h"
+#include "ui/regulators/RegulatorEditor.h"
+#include "ui/regulators/RegulatorOnlineView.h"
 #include "ui/widgets/HintLabel.h"
 
 namespace zul {
@@ -38,7 +46,6 @@ namespace zul {
 namespace {
 
 constexpr int kDevices = 31;
-constexpr const char* kNotBuiltHint = "Окно ещё не реализовано";
 
 template <typename W>
 W* Named(W* w, const char* name) {
@@ -111,10 +118,10 @@ MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramO
   service.ConfiguredDevice = 0;
   for (QWidget* w : EditorControls()) w->setEnabled(false);
   for (const ModuleRow& row : Rows) row.Prg->setEnabled(false);
-  DisableUnbuiltEditors();
 
   ChooseFile = QtFileChooser(this, options_.fileDirectory);
   CreateWindows();
+  commissioningMenus = new CommissioningMenus(*this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -288,7 +295,12 @@ QWidget* MainWindow::BuildDevicePanel() {
   ButProgDiskr = Button("ButProgDiskr", "Программирование обработки дискретных сигналов", panel);
   ButTimeDate = Button("ButTimeDate", "Задание времени и даты", panel);
   v->addWidget(ButProgDiskr);
-  v->addWidget(ButTimeDate);
+  ButProgFB = Button("ButProgFB", "Функциональные блоки", panel);
+  // Side by side: the panel stays low enough for a 1280x720 screen.
+  auto* lastRow = new QHBoxLayout;
+  lastRow->addWidget(ButProgFB);
+  lastRow->addWidget(ButTimeDate);
+  v->addLayout(lastRow);
   ProgressBar1 = Named(new QProgressBar(panel), "ProgressBar1");
   ProgressBar1->setRange(0, 250);
   QSizePolicy keep = ProgressBar1->sizePolicy();
@@ -305,6 +317,7 @@ QWidget* MainWindow::BuildDevicePanel() {
   connect(ButDefault, &QPushButton::clicked, this, &MainWindow::restoreDefaultUnits);
   connect(ButTimeDate, &QPushButton::clicked, this, &MainWindow::openClockWindow);
   connect(ButProgDiskr, &QPushButton::clicked, this, &MainWindow::openDiscreteProcessingEditor);
+  connect(ButProgFB, &QPushButton::clicked, this, &MainWindow::openFunctionBlockEditor);
   return panel;
 }
 
@@ -360,6 +373,7 @@ void MainWindow::CreateWindows() {
   signalDialogs = CreateSignalDialogs(config, ui_, this);
   inputsWindow = new InputsWindow(config, link, Gate, ui_, signalDialogs, this);
   outputsWindow = new OutputsWindow(config, ui_, signalDialogs, this);
+  functionBlockEditor = CreateFunctionBlockEditor();
   for (InformWindow* w : std::initializer_list<InformWindow*>{inputsWindow, outputsWindow}) {
     w->ReportTitle = [this] {
       return zul::ReportTitle(service.FileMode == 1, FileName.toStdString(), EditModif->text().toStdString(),
@@ -367,36 +381,34 @@ void MainWindow::CreateWindows() {
     };
   }
   analogModuleWindow->ReportTitle = inputsWindow->ReportTitle;
+  discreteProcessingEditor = new DiscreteProcessingEditor(config, link, Gate, ui_, signalDialogs, this);
+  discreteProcessingEditor->SetUpPort = [this] { openPortDialog(); };
+  discreteProcessingEditor->ShowRelayOutputs = [this] { openOutputsWindow(); };
   connect(InformBut, &QPushButton::clicked, this, &MainWindow::openInputsWindow);
   connect(InformButMR, &QPushButton::clicked, this, &MainWindow::openOutputsWindow);
-}
-
-// --- editors not built yet ----------------------------------------------------------
-
-std::vector<QPushButton*> MainWindow::UnbuiltEditorButtons() const {
-  return {ButProgDiskr, LocalNet1, LocNet15, LocNetObm};
-}
-
-bool MainWindow::ModuleWindowBuilt(int moduleType) {
-  constexpr int kUnbuilt[] = {14};  // the regulator module's editor
-  return std::find(std::begin(kUnbuilt), std::end(kUnbuilt), moduleType) == std::end(kUnbuilt);
-}
-
-void MainWindow::DisableUnbuiltEditors() {
-  for (QPushButton* b : UnbuiltEditorButtons()) {
-    b->setEnabled(false);
-    b->setToolTip(kNotBuiltHint);
-  }
-  for (size_t s = 0; s < Rows.size(); ++s) {
-    if (ModuleWindowBuilt(service.ModuleType[s])) continue;
-    Rows[s].Prg->setEnabled(false);
-    Rows[s].Prg->setToolTip(kNotBuiltHint);
-  }
+  localNetworkWindow = new LocalNetworkWindow(config, link, Gate, ui_, this);
+  localNetworkWindow->function15Editor->OpenInputs = [this] { openInputsWindow(); };
+  localNetworkWindow->masterEditor->scalingWindow->ReportTitle = inputsWindow->ReportTitle;
+  connect(LocalNet1, &QPushButton::clicked, this,
+          [this] { openLocalNetworkWindow(LocalNetworkMode::Blocks); });
+  connect(LocNet15, &QPushButton::clicked, this,
+          [this] { openLocalNetworkWindow(LocalNetworkMode::Function15); });
+  connect(LocNetObm, &QPushButton::clicked, this,
+          [this] { openLocalNetworkWindow(LocalNetworkMode::LineSettings); });
+  controlLoopDialog = new ControlLoopDialog(config, ui_, this);
+  regulatorOnlineView = new RegulatorOnlineView(link, config, Gate, ui_, this);
+  regulatorEditor =
+      new RegulatorEditor(link, config, ui_, Gate, controlLoopDialog, regulatorOnlineView, this);
+  connect(controlLoopDialog, &ControlLoopDialog::inputsWindowWanted, this, &MainWindow::openInputsWindow);
+  connect(regulatorEditor, &RegulatorEditor::inputsWindowWanted, this, &MainWindow::openInputsWindow);
+  connect(regulatorEditor, &RegulatorEditor::outputsWindowWanted, this, &MainWindow::openOutputsWindow);
 }
 
 std::vector<QWidget*> MainWindow::EditorControls() const {
-  return {ButProgDiskr, InformBut, InformButMR, GBoxRazm, LocalNet1,
-          LocNet15,     LocNetObm, ButTimeDate, EditModif};
+  std::vector<QWidget*> controls{ButProgDiskr, InformBut, InformButMR, GBoxRazm, LocalNet1,
+                                 LocNet15,     LocNetObm, ButTimeDate, EditModif};
+  controls.push_back(ButProgFB);
+  return controls;
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

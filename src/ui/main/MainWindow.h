@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,12 +42,22 @@ class AnalogModuleWindow;
 class CalibrationWindow;
 class RelayModuleWindow;
 class SensorTypesWindow;
+class DiscreteProcessingEditor;
+class LocalNetworkWindow;
+enum class LocalNetworkMode;
+class FunctionBlockEditor;
+class ControlLoopDialog;
+class RegulatorOnlineView;
+class RegulatorEditor;
+class CommissioningMenus;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
-  std::vector<std::string> namedPorts;  // zulprog --port PATH, in order
-  std::filesystem::path passwordFile;   // FParol.dat
-  QString fileDirectory;                // where the file dialogs start
+  std::vector<std::string> namedPorts;          // zulprog --port PATH, in order
+  std::filesystem::path passwordFile;           // FParol.dat
+  QString fileDirectory;                        // where the file dialogs start
+  QString backupRoot;                           // backups before writes go here; empty: none
+  std::function<void(int ms)> answerTimeLimit;  // the line's short answer time for scans
 };
 
 class MainWindow : public QMainWindow {
@@ -86,8 +97,11 @@ class MainWindow : public QMainWindow {
   void FillUnitList();
   void openClockWindow();
   void openDiscreteProcessingEditor();
+  void openFunctionBlockEditor();
+  void openRegulatorEditor(int row);  // the regulator module's row 1..16
   void openInputsWindow();
   void openOutputsWindow();
+  void openLocalNetworkWindow(LocalNetworkMode mode);
   void openPortDialog();
   void openExchangeSettings();
   void changePassword();
@@ -107,11 +121,6 @@ class MainWindow : public QMainWindow {
   void ShowConfiguration();
   // LabelFile: "Режим работы с файлом" with the file's name, shown in file mode only.
   void ShowFileMode(bool on);
-  // Buttons of editors not built yet are disabled with a hint saying so; each
-  // editor's merge takes its entry out of the lists in MainWindow.cpp.
-  std::vector<QPushButton*> UnbuiltEditorButtons() const;
-  static bool ModuleWindowBuilt(int moduleType);
-  void DisableUnbuiltEditors();
 
   // The file dialogs (a test puts its own chooser here) and the name last chosen.
   FileChooser ChooseFile;
@@ -144,6 +153,7 @@ class MainWindow : public QMainWindow {
   QPushButton* LocNet15;
   QPushButton* LocNetObm;
   QPushButton* ButProgDiskr;
+  QPushButton* ButProgFB;  // the function block editor, until the discrete processing editor opens it
   QPushButton* ButTimeDate;
   QProgressBar* ProgressBar1;
   QGroupBox* GroupBox1;
@@ -186,8 +196,16 @@ class MainWindow : public QMainWindow {
   SignalDialogSet signalDialogs;
   InputsWindow* inputsWindow;
   OutputsWindow* outputsWindow;
+  DiscreteProcessingEditor* discreteProcessingEditor;
+  LocalNetworkWindow* localNetworkWindow;
+  FunctionBlockEditor* functionBlockEditor;
+  ControlLoopDialog* controlLoopDialog;
+  RegulatorOnlineView* regulatorOnlineView;
+  RegulatorEditor* regulatorEditor;
+  CommissioningMenus* commissioningMenus;
 
   Interaction& UI() { return ui_; }
+  const ProgramOptions& Options() const { return options_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -198,6 +216,7 @@ class MainWindow : public QMainWindow {
   QWidget* BuildDevicePanel();
   QWidget* BuildModuleGrid();
   void CreateWindows();
+  FunctionBlockEditor* CreateFunctionBlockEditor();
   // Editor buttons that only make sense with a configuration in memory.
   std::vector<QWidget*> EditorControls() const;
   void StoreUnits();

@@ -10,6 +10,7 @@
 #include "core/Interaction.h"
 #include "core/config/AccessLevel.h"
 #include "core/config/DeviceNumber.h"
+#include "ui/discrete/DiscreteProcessingEditor.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 #include "ui/link/PortDialog.h"
 #include "ui/main/ClockWindow.h"
@@ -19,7 +20,9 @@
 #include "ui/modules/AnalogModuleWindow.h"
 #include "ui/modules/RelayModuleWindow.h"
 #include "ui/modules/SensorTypesWindow.h"
+#include "ui/network/LocalNetworkWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
+#include "ui/regulators/RegulatorEditor.h"
 #include "ui/widgets/BackgroundExchange.h"
 
 namespace zul {
@@ -104,7 +107,6 @@ void MainWindow::RefreshModuleTable() {
     row.Prg->setText(Q(texts.button));
     row.Prg->setEnabled(texts.enabled);
   }
-  DisableUnbuiltEditors();
   if (t.noAnalogWarning) ui_.Show(kCaptionWarning, kNoAnalogForLk11Text, Icon::Warning);
 }
 
@@ -136,13 +138,26 @@ void MainWindow::openModuleWindow(int row) {
     case 10:
       result = sensorTypesWindow->Open(row, typeText, inputsText);
       break;
-    default:  // the regulator editor comes with its window
+    case 14:
+      openRegulatorEditor(row);
+      return;
+    default:
       return;
   }
   if (result == kWindowError) ui_.Show(kCaptionError, kProgrammingErrorText, Icon::Error);
 }
 
-void MainWindow::openDiscreteProcessingEditor() { discreteProcessing.RebuildOnly = 0; }
+void MainWindow::openRegulatorEditor(int row) {
+  regulators.RegModuleSlot = row - 1;
+  regulatorEditor->Open();
+}
+
+void MainWindow::openDiscreteProcessingEditor() {
+  discreteProcessing.RebuildOnly = 0;
+  discreteProcessing.EditorShown = 0;
+  if (discreteProcessingEditor->Open() == kEditorFailed)
+    ui_.Show(kCaptionError, kProgrammingFailedText, Icon::Error);
+}
 
 void MainWindow::openClockWindow() { clockWindow->Open(); }
 
@@ -250,5 +265,10 @@ void MainWindow::canClose() {
 void MainWindow::openInputsWindow() { inputsWindow->Open(RelayColumn::Shown); }
 
 void MainWindow::openOutputsWindow() { outputsWindow->Open(); }
+
+void MainWindow::openLocalNetworkWindow(LocalNetworkMode mode) {
+  localNetworkWindow->Open(mode);
+  RefreshModuleTable();  // the signal totals follow the network
+}
 
 }  // namespace zul

@@ -11,6 +11,7 @@
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
 #include "core/config/ZulFile.h"
+#include "ui/commissioning/CommissioningMenus.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/NewConfigurationDialog.h"
 #include "ui/widgets/BackgroundExchange.h"
@@ -34,7 +35,6 @@ void MainWindow::ShowConfiguration() {
   RefreshModuleTable();
   FillUnitList();
   for (QWidget* w : EditorControls()) w->setEnabled(true);
-  DisableUnbuiltEditors();
 }
 
 void MainWindow::ShowFileMode(bool on) {
@@ -61,11 +61,16 @@ void MainWindow::readFromController() {
 
 void MainWindow::writeToController() {
   if (Gate.Busy()) return;
+  // The controller checked and written is the one shown in "Устр. №".
+  service.CurrentDevice = CBoxUstr->currentIndex();
+  {
+    ExchangeGate::Scope scope(Gate);
+    if (!commissioningMenus->BackupBeforeWrite()) return;
+  }
   WriteResult result;
   BackgroundExchange(Gate, link, ui_, this)
       .Run("Запись конфигурации", ExchangeKind::Write,
            [&](Interaction& ui) { result = WriteConfiguration(link, config, ui); });
-  CBoxUstr->setCurrentIndex(service.CurrentDevice);
   if (result.ok()) ui_.Show(kCaptionInformation, kConfigurationWrittenText, Icon::Information);
 }
 
@@ -123,8 +128,12 @@ void MainWindow::openConfigurationFile() {
   service.ReopenFile = 0;
   const ZulOpenResult result = OpenZulFile(PathOf(FileName), config, ui_);
   if (result != ZulOpenResult::Loaded && result != ZulOpenResult::LoadedShort) return;
+  // The file's device is proposed where the user sees it and can choose another.
+  CBoxUstr->setCurrentIndex(service.ConfiguredDevice);
+  service.CurrentDevice = CBoxUstr->currentIndex();
   ShowConfiguration();
   ShowFileMode(true);
+  commissioningMenus->RememberFile(FileName);
 }
 
 void MainWindow::saveConfigurationFile() {

@@ -1,0 +1,73 @@
+#include "cli/WriteSteps.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "cli/Command.h"
+#include "core/Interaction.h"
+#include "core/config/AccessLevel.h"
+#include "core/config/Backups.h"
+#include "core/config/Configuration.h"
+#include "core/config/ConfigurationCompare.h"
+#include "core/config/ReadConfiguration.h"
+#include "serial/DataFolders.h"
+
+namespace zul::cli {
+
+void AddWriteStepOptions(QCommandLineParser& parser) {
+  parser.addOptions({
+      {"backup-dir", "Folder of the backups read before the write (default <data dir>/zulprog/backups).",
+       "DIR"},
+      {"no-backup", "Write without reading a backup first (default: a backup is read and kept)."},
+      {"only-changed", "Read the device and write only the blocks that differ (default: every block)."},
+  });
+}
+
+std::optional<int> PrepareWrite(const QCommandLineParser& parser, ModbusLink& port,
+                                const Configuration& config, Interaction& ui, BlockFilter* only) {
+  // Without write access the write refuses anyway; read nothing for it.
+  if (config.discreteProcessing.AccessLevel != kFullAccess) return std::nullopt;
+  const int device = config.service.ConfiguredDevice;
+  std::shared_ptr<Configuration> held;
+  if (!parser.isSet("no-backup")) {
+    const QString root = parser.isSet("backup-dir") ? parser.value("backup-dir") : DefaultBackupRoot();
+    const BackupOutcome backup = BackupBeforeWrite(port, device, root.toStdString(), ui);
+    if (!backup.mayWrite) {
+      std::fprintf(stderr, "not written: no backup (%s)\n", backup.reason.c_str());
+      return kExitFailure;
+    }
+    if (backup.saved) std::fprintf(stderr, "backup %s\n", backup.path.string().c_str());
+    held = backup.device;
+  }
+  if (!parser.isSet("only-changed")) return std::nullopt;
+
+  if (!held) {
+    held = std::make_shared<Configuration>();
+    held->service.CurrentDevice = device;
+    const ReadResult read = ReadConfiguration(port, *held, ui);
+    if (!read.ok) {
+      std::fprintf(stderr, "not written: %s\n", read.Describe().c_str());
+      return kExitFailure;
+    }
+  }
+  const auto parts = ChangedParts(CompareWithController(config, *held));
+  if (parts.empty()) {
+    std::printf("nothing to write: the device holds the file's configuration\n");
+    return kExitOk;
+  }
+  for (ConfigurationPart part : parts) {
+    const PartDescription& d = DescribePart(part);
+    std::printf("changed: %s (%s)\n", d.key, d.caption);
+  }
+  *only = BlocksOfParts(parts, config);
+  return std::nullopt;
+}
+
+void ReportSelectiveWrite(const QCommandLineParser& parser, const WriteResult& result) {
+  if (!parser.isSet("only-changed")) return;
+  std::printf("written blocks:");
+  for (int block : result.writtenBlocks) std::printf(" %d", block);
+  std::printf("\n");
+}
+
+}  // namespace zul::cli

@@ -1,0 +1,161 @@
+#include "core/editing/RegulatorOnline.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "core/link/ModbusLink.h"
+#include "core/model/FloatText.h"
+#include "core/model/Regulators.h"
+
+namespace zul {
+
+namespace {
+
+constexpr uint8_t kReadCoils = 1;
+constexpr uint8_t kReadHolding = 3;
+constexpr uint8_t kWriteCoil = 5;
+constexpr uint8_t kWriteRegisters = 16;
+constexpr int kLoops = Regulators::RecordCount;
+
+std::array<uint8_t, 4> StartCount(int start, int count) {
+  return {static_cast<uint8_t>(start >> 8), static_cast<uint8_t>(start & 0xFF),
+          static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count & 0xFF)};
+}
+
+std::string Fixed(double v, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, v);
+  std::string s = text;
+  for (char& ch : s) {
+    if (ch == '.') ch = ',';
+  }
+  return s;
+}
+
+}  // namespace
+
+float DecodeLoopFloat(const uint8_t* b) {
+  const uint32_t bits = (uint32_t{b[0]} << 24) | (uint32_t{b[1]} << 16) | (uint32_t{b[2]} << 8) | b[3];
+  float f;
+  std::memcpy(&f, &bits, sizeof f);
+  return f;
+}
+
+std::array<uint8_t, 4> EncodeLoopFloat(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return {static_cast<uint8_t>(bits >> 24), static_cast<uint8_t>(bits >> 16), static_cast<uint8_t>(bits >> 8),
+          static_cast<uint8_t>(bits)};
+}
+
+std::array<uint8_t, 4> LoopValuesRequest() { return StartCount(kLoopValueRegister, 6 * kLoops); }
+std::array<uint8_t, 4> LoopStatusRequest() { return StartCount(kLoopStatusCoil, 8 * kLoops); }
+
+std::array<uint8_t, 4> CoilCommand(int coil, bool on) {
+  return {static_cast<uint8_t>(coil >> 8), static_cast<uint8_t>(coil & 0xFF),
+          static_cast<uint8_t>(on ? 0xFF : 0), 0};
+}
+
+std::array<uint8_t, 9> ValueWrite(int loop, LoopValue which, float value) {
+  const int reg = kLoopValueRegister + 6 * loop + static_cast<int>(which);
+  const auto v = EncodeLoopFloat(value);
+  return {static_cast<uint8_t>(reg >> 8), static_cast<uint8_t>(reg & 0xFF), 0, 2, 4, v[0], v[1], v[2], v[3]};
+}
+
+std::string FormatLoopValue(double v) {
+  if (!std::isfinite(v)) return kNoValueText;
+  const double a = std::fabs(v);
+  return Fixed(v, a <= 100 ? 2 : a <= 1000 ? 1 : 0);
+}
+
+std::string LoopValueRangeText(double min, double max) {
+  char text[96];
+  std::snprintf(text, sizeof text, "Величина вне диапазона %g - %g", min, max);
+  return text;
+}
+
+std::optional<float> ParseLoopValue(const std::string& text, double min, double max) {
+  const auto v = ParseDecimal(text);
+  if (!v || !std::isfinite(*v) || !std::isfinite(min) || !std::isfinite(max)) return std::nullopt;
+  if (!(*v >= min) || *v > max) return std::nullopt;
+  // The controller takes a single; a double beyond it would arrive as infinity.
+  if (std::fabs(*v) > std::numeric_limits<float>::max()) return std::nullopt;
+  return static_cast<float>(*v);
+}
+
+int PollLoops(ModbusLink& port, int device, Regulators& regs) {
+  std::array<uint8_t, kAnswerBufferSize> answer{};
+  const auto values = LoopValuesRequest();
+  int result = port.Request(device, kReadHolding, 4, values.data(), answer.data(), answer.size());
+  if (result != kResultOk) return result;
+  // Trust no more bytes than both the count byte and the buffer hold.
+  const size_t valueBytes = std::min<size_t>(answer[2], answer.size() - 3);
+  regs.StoreOnlineValues(answer.data() + 3, valueBytes);
+  answer.fill(0);
+  const auto status = LoopStatusRequest();
+  result = port.Request(device, kReadCoils, 4, status.data(), answer.data(), answer.size());
+  if (result != kResultOk) return result;
+  regs.StoreOnlineStatus(answer.data() + 3, std::min<size_t>(answer[2], answer.size() - 3));
+  return kResultOk;
+}
+
+int WriteCoil(ModbusLink& port, int device, int coil, bool on) {
+  std::array<uint8_t, kAnswerBufferSize> answer{};
+  const auto data = CoilCommand(coil, on);
+  return port.Request(device, kWriteCoil, 4, data.data(), answer.data(), answer.size());
+}
+
+int WriteLoopValue(ModbusLink& port, int device, int loop, LoopValue which, float value) {
+  std::array<uint8_t, kAnswerBufferSize> answer{};
+  const auto data = ValueWrite(loop, which, value);
+  return port.Request(device, kWriteRegisters, static_cast<int>(data.size()), data.data(), answer.data(),
+                      answer.size());
+}
+
+std::vector<CoilWrite> HandAutCoils(int loop, bool pressed) {
+  const int base = kLoopStatusCoil + 8 * loop;
+  if (pressed) return {{base, true}};
+  return {{base, false}, {base + 1, false}};
+}
+
+ApOnOffOutcome ApOnOffCoils(int loop, bool pressed, bool automatic) {
+  const int coil = kLoopStatusCoil + 8 * loop + 1;
+  if (pressed && automatic) return {{{coil, true}}, false};
+  return {{{coil, false}}, pressed};
+}
+
+// --- trend -------------------------------------------------------------------------
+
+void LoopTrend::Add(const TrendSample& s) {
+  // A clock set back starts the record afresh rather than mixing times.
+  if (!samples_.empty() && s.ms < samples_.back().ms) samples_.clear();
+  samples_.push_back(s);
+  while (!samples_.empty() && samples_.front().ms < s.ms - windowMs_) samples_.pop_front();
+}
+
+std::string TrendCsvHeader() {
+  return "loop,time,PV,SP,OUT,automatic,switched_on,output_indicator,input_indicator\n";
+}
+
+std::string TrendCsvRows(const LoopTrend& trend, int loopNumber, std::string (*timeText)(int64_t ms)) {
+  auto cell = [](float v) {
+    if (!std::isfinite(v)) return std::string();
+    // to_chars: a point whatever the locale, as CSV readers expect.
+    char text[48];
+    const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 6).ptr;
+    return std::string(text, end);
+  };
+  std::string csv;
+  for (const TrendSample& s : trend.Samples()) {
+    csv += std::to_string(loopNumber) + "," + timeText(s.ms) + "," + cell(s.pv) + "," + cell(s.sp) + "," +
+           cell(s.out);
+    for (int bit : {0, 1, 6, 7}) csv += "," + std::to_string((s.status >> bit) & 1);
+    csv += "\n";
+  }
+  return csv;
+}
+
+}  // namespace zul

@@ -1,0 +1,122 @@
+#include "ui/commissioning/CommissioningMenus.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QSettings>
+
+#include "ui/commissioning/CompareWindow.h"
+#include "ui/commissioning/LineScanDialog.h"
+#include "ui/commissioning/TrafficMonitor.h"
+#include "ui/main/MainWindow.h"
+
+namespace zul {
+namespace {
+
+constexpr const char* kRecentKey = "recentFiles";
+
+QAction* NamedAction(QMenu* menu, const char* name, const QString& text) {
+  QAction* a = menu->addAction(text);
+  a->setObjectName(name);
+  return a;
+}
+
+}  // namespace
+
+CommissioningMenus::CommissioningMenus(MainWindow& form) : QObject(&form), form_(form) {
+  setObjectName("CommissioningMenus");
+  form.MenuPort->addSeparator();
+  ACompare = NamedAction(form.MenuPort, "ACompare", "Сравнить с прибором");
+  AMonitor = NamedAction(form.MenuPort, "AMonitor", "Монитор обмена");
+  AScan = NamedAction(form.MenuPort, "AScan", "Поиск приборов на линии");
+  connect(ACompare, &QAction::triggered, this, &CommissioningMenus::openCompareWindow);
+  connect(AMonitor, &QAction::triggered, this, &CommissioningMenus::openTrafficMonitor);
+  connect(AScan, &QAction::triggered, this, &CommissioningMenus::openLineScan);
+
+  form.MenuFile->addSeparator();
+  AOpenBackup = NamedAction(form.MenuFile, "AOpenBackup", "Открыть резервную копию…");
+  connect(AOpenBackup, &QAction::triggered, this, &CommissioningMenus::openBackup);
+  MenuRecent = form.MenuFile->addMenu("Недавние файлы");
+  MenuRecent->setObjectName("MenuRecent");
+  FillRecentMenu();
+}
+
+ControllerAccess CommissioningMenus::Access() const {
+  return ControllerAccess{form_.link,
+                          form_.config,
+                          form_.UI(),
+                          form_.Gate,
+                          form_.Options().backupRoot,
+                          form_.Options().answerTimeLimit};
+}
+
+bool CommissioningMenus::BackupBeforeWrite() { return BackupBeforeWriting(Access()); }
+
+void CommissioningMenus::openCompareWindow() {
+  form_.service.CurrentDevice = form_.CBoxUstr->currentIndex();
+  if (!compareWindow) compareWindow = new CompareWindow(Access(), &form_);
+  compareWindow->show();
+  compareWindow->raise();
+  compareWindow->compareNow();
+}
+
+void CommissioningMenus::openTrafficMonitor() {
+  if (!trafficMonitor) {
+    trafficMonitor = new TrafficMonitor(form_.link, &form_);
+    form_.addDockWidget(Qt::BottomDockWidgetArea, trafficMonitor);
+  }
+  trafficMonitor->show();
+  trafficMonitor->raise();
+}
+
+void CommissioningMenus::openLineScan() {
+  if (!lineScanDialog) {
+    lineScanDialog = new LineScanDialog(
+        Access(), [this](int device) { form_.CBoxUstr->setCurrentIndex(device); }, &form_);
+  }
+  lineScanDialog->show();
+  lineScanDialog->raise();
+}
+
+void CommissioningMenus::openBackup() {
+  const QString root = form_.Options().backupRoot;
+  QString start = root;
+  const QString device = QDir(root).filePath(QString::number(form_.CBoxUstr->currentIndex() + 1));
+  if (QFileInfo(device).isDir()) start = device;
+  const QString path = form_.ChooseFile({false, "Открыть резервную копию", start + "/"});
+  if (!path.isEmpty()) openRecentFile(path);
+}
+
+void CommissioningMenus::openRecentFile(const QString& path) {
+  // Opened as F3 opens a file, without its dialog.
+  form_.FileName = path;
+  form_.service.ReopenFile = 1;
+  form_.openConfigurationFile();
+}
+
+QStringList CommissioningMenus::RecentFiles() const { return QSettings().value(kRecentKey).toStringList(); }
+
+void CommissioningMenus::RememberFile(const QString& path) {
+  QStringList files = RecentFiles();
+  const QString full = QFileInfo(path).absoluteFilePath();
+  files.removeAll(full);
+  files.prepend(full);
+  while (files.size() > kRecentFiles) files.removeLast();
+  QSettings().setValue(kRecentKey, files);
+  FillRecentMenu();
+}
+
+void CommissioningMenus::FillRecentMenu() {
+  MenuRecent->clear();
+  const QStringList files = RecentFiles();
+  for (int i = 0; i < files.size(); ++i) {
+    QAction* a = MenuRecent->addAction(QString("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files[i])));
+    const QString path = files[i];
+    connect(a, &QAction::triggered, this, [this, path] { openRecentFile(path); });
+  }
+  MenuRecent->setEnabled(!files.isEmpty());
+}
+
+}  // namespace zul

@@ -1,0 +1,147 @@
+#include "ui/commissioning/CompareWindow.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "core/Interaction.h"
+#include "core/config/AccessLevel.h"
+#include "core/config/Backups.h"
+#include "core/config/Configuration.h"
+#include "core/config/ReadConfiguration.h"
+#include "core/config/WriteConfiguration.h"
+#include "ui/widgets/ExchangeGate.h"
+
+namespace zul {
+namespace {
+
+constexpr int kPartRole = Qt::UserRole + 1;
+
+}  // namespace
+
+bool BackupBeforeWriting(const ControllerAccess& access) {
+  // Without write access the write refuses with its own message: nothing to back up for it.
+  if (access.backupRoot.isEmpty() || access.config.discreteProcessing.AccessLevel != kFullAccess) return true;
+  const BackupOutcome b = BackupBeforeWrite(access.link, access.config.service.ConfiguredDevice,
+                                            access.backupRoot.toStdString(), access.ui);
+  return b.mayWrite;
+}
+
+CompareWindow::CompareWindow(ControllerAccess access, QWidget* parent)
+    : QDialog(parent), access_(std::move(access)) {
+  setObjectName("CompareWindow");
+  setWindowTitle("Сравнение с прибором");
+  auto* layout = new QVBoxLayout(this);
+  LabelSummary = new QLabel(this);
+  LabelSummary->setObjectName("LabelSummary");
+  layout->addWidget(LabelSummary);
+
+  TreeDiff = new QTreeWidget(this);
+  TreeDiff->setObjectName("TreeDiff");
+  TreeDiff->setHeaderLabels({"Блок / поле", "В памяти", "В приборе"});
+  TreeDiff->header()->setStretchLastSection(true);
+  TreeDiff->setColumnWidth(0, fontMetrics().horizontalAdvance("Обработка дискретных сигналов (000)") + 48);
+  TreeDiff->setColumnWidth(1, fontMetrics().horizontalAdvance("00000000000000000000"));
+  layout->addWidget(TreeDiff, 1);
+
+  auto* buttons = new QHBoxLayout;
+  ButWrite = new QPushButton("Записать отмеченные", this);
+  ButWrite->setObjectName("ButWrite");
+  ButCompare = new QPushButton("Сравнить снова", this);
+  ButCompare->setObjectName("ButCompare");
+  ButClose = new QPushButton("Закрыть", this);
+  ButClose->setObjectName("ButClose");
+  buttons->addWidget(ButWrite);
+  buttons->addWidget(ButCompare);
+  buttons->addStretch(1);
+  buttons->addWidget(ButClose);
+  layout->addLayout(buttons);
+  resize(fontMetrics().averageCharWidth() * 110, fontMetrics().height() * 30);
+
+  connect(ButWrite, &QPushButton::clicked, this, &CompareWindow::writeTicked);
+  connect(ButCompare, &QPushButton::clicked, this, &CompareWindow::compareNow);
+  connect(ButClose, &QPushButton::clicked, this, &QDialog::close);
+}
+
+CompareWindow::~CompareWindow() = default;
+
+bool CompareWindow::compareNow() {
+  if (access_.gate.Busy()) return false;
+  ExchangeGate::Scope scope(access_.gate);
+  auto controller = std::make_unique<Configuration>();
+  controller->service.CurrentDevice = access_.config.service.CurrentDevice;
+  const ReadResult read = ReadConfiguration(access_.link, *controller, access_.ui);
+  if (!read.ok) {
+    differences_.clear();
+    TreeDiff->clear();
+    LabelSummary->setText(QString("Прибор %1 не прочитан").arg(access_.config.service.CurrentDevice + 1));
+    ButWrite->setEnabled(false);
+    return false;
+  }
+  controller_ = std::move(controller);
+  differences_ = CompareWithController(access_.config, *controller_);
+  Show();
+  return true;
+}
+
+void CompareWindow::Show() {
+  TreeDiff->clear();
+  size_t fields = 0;
+  for (const PartDifferences& d : differences_) {
+    const PartDescription& part = DescribePart(d.part);
+    auto* top = new QTreeWidgetItem(TreeDiff, {QString("%1 (%2)").arg(part.caption).arg(d.fields.size())});
+    top->setData(0, kPartRole, static_cast<int>(d.part));
+    if (part.writable) {
+      top->setFlags(top->flags() | Qt::ItemIsUserCheckable);
+      top->setCheckState(0, Qt::Checked);
+    }
+    for (const FieldDifference& f : d.fields) {
+      new QTreeWidgetItem(top, {QString::fromStdString(f.field), QString::fromStdString(f.first),
+                                QString::fromStdString(f.second)});
+    }
+    fields += d.fields.size();
+  }
+  const int device = access_.config.service.CurrentDevice + 1;
+  LabelSummary->setText(fields == 0 ? QString("Конфигурация в памяти совпадает с прибором %1").arg(device)
+                                    : QString("Прибор %1: различий %2").arg(device).arg(fields));
+  ButWrite->setEnabled(!ChangedParts(differences_).empty());
+}
+
+std::set<ConfigurationPart> CompareWindow::TickedParts() const {
+  std::set<ConfigurationPart> parts;
+  for (int i = 0; i < TreeDiff->topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* item = TreeDiff->topLevelItem(i);
+    if ((item->flags() & Qt::ItemIsUserCheckable) && item->checkState(0) == Qt::Checked)
+      parts.insert(static_cast<ConfigurationPart>(item->data(0, kPartRole).toInt()));
+  }
+  return parts;
+}
+
+void CompareWindow::Tick(ConfigurationPart part, bool on) {
+  for (int i = 0; i < TreeDiff->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = TreeDiff->topLevelItem(i);
+    if (item->data(0, kPartRole).toInt() == static_cast<int>(part) &&
+        (item->flags() & Qt::ItemIsUserCheckable))
+      item->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
+  }
+}
+
+void CompareWindow::writeTicked() {
+  const std::set<ConfigurationPart> parts = TickedParts();
+  if (parts.empty()) {
+    access_.ui.Show(kCaptionWarning, kNothingTickedText, Icon::Warning);
+    return;
+  }
+  if (access_.gate.Busy()) return;
+  {
+    ExchangeGate::Scope scope(access_.gate);
+    if (!BackupBeforeWriting(access_)) return;
+    WriteConfiguration(access_.link, access_.config, access_.ui, BlocksOfParts(parts, access_.config));
+  }
+  compareNow();
+}
+
+}  // namespace zul

@@ -1,0 +1,50 @@
+#pragma once
+// "Сравнить с прибором": the chosen controller's configuration read beside the
+// one in memory (which stays untouched), the differences field by field under
+// the part they are stored in, and a write of only the parts ticked.
+#include <QDialog>
+#include <memory>
+#include <set>
+
+#include "core/config/ConfigurationCompare.h"
+#include "ui/commissioning/ControllerAccess.h"
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+namespace zul {
+
+class CompareWindow : public QDialog {
+  Q_OBJECT
+ public:
+  CompareWindow(ControllerAccess access, QWidget* parent = nullptr);
+  ~CompareWindow() override;
+
+  // Reads the controller (config.service.CurrentDevice) and shows the
+  // differences; false when the read failed (its message was shown).
+  bool compareNow();
+  // Writes the ticked parts (backup first), then compares again.
+  void writeTicked();
+
+  std::set<ConfigurationPart> TickedParts() const;
+  void Tick(ConfigurationPart part, bool on);
+  const std::vector<PartDifferences>& Differences() const { return differences_; }
+
+  QLabel* LabelSummary;
+  QTreeWidget* TreeDiff;
+  QPushButton* ButWrite;
+  QPushButton* ButCompare;
+  QPushButton* ButClose;
+
+ private:
+  void Show();
+
+  ControllerAccess access_;
+  std::unique_ptr<Configuration> controller_;
+  std::vector<PartDifferences> differences_;
+};
+
+inline constexpr const char* kNothingTickedText = "Не отмечено ни одного блока для записи";
+
+}  // namespace zul

@@ -1,0 +1,45 @@
+#pragma once
+// "Поиск приборов на линии": the identity request to each address of a range
+// with a progress bar; a double click on a found controller chooses it.
+#include <QDialog>
+#include <functional>
+
+#include "core/config/LineScan.h"
+#include "ui/commissioning/ControllerAccess.h"
+
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+
+namespace zul {
+
+class LineScanDialog : public QDialog {
+  Q_OBJECT
+ public:
+  LineScanDialog(ControllerAccess access, std::function<void(int deviceIndex)> choose,
+                 QWidget* parent = nullptr);
+
+  void startScan();
+  void stopScan() { stopping_ = true; }
+  // The device of a row of the table is chosen, and the dialog closes.
+  void chooseRow(int row);
+  const ScanResult& Result() const { return result_; }
+
+  QSpinBox* SpinFrom;
+  QSpinBox* SpinTo;
+  QPushButton* ButStart;
+  QPushButton* ButStop;
+  QProgressBar* ProgressScan;
+  QTableWidget* TableFound;
+
+  static constexpr int kAnswerMs = 200;
+
+ private:
+  ControllerAccess access_;
+  std::function<void(int)> choose_;
+  ScanResult result_;
+  bool stopping_ = false;
+};
+
+}  // namespace zul

@@ -1,0 +1,26 @@
+// The main window's side of the function block editor: creating it with
+// what it needs from the main window, and opening it.
+#include <QComboBox>
+#include <QLabel>
+
+#include "ui/fb/FunctionBlockEditor.h"
+#include "ui/inform/InformationWindows.h"
+#include "ui/main/MainWindow.h"
+
+namespace zul {
+
+FunctionBlockEditor* MainWindow::CreateFunctionBlockEditor() {
+  auto* editor = new FunctionBlockEditor(config, link, Gate, signalDialogs, ui_, this);
+  editor->MainCaption = [this] { return windowTitle(); };
+  editor->ShowInputs = [this] { inputsWindow->Open(RelayColumn::Blank); };
+  editor->ShowOutputs = [this] { outputsWindow->Open(); };
+  editor->FileLabelText = [this] { return LabelFile->text(); };
+  return editor;
+}
+
+void MainWindow::openFunctionBlockEditor() {
+  service.CurrentDevice = CBoxUstr->currentIndex();
+  functionBlockEditor->Open();
+}
+
+}  // namespace zul

@@ -1,0 +1,104 @@
+#pragma once
+// The regulator editor: the column of loop panels (a scene of LoopPanelItems),
+// creating, programming, deleting and selecting loops, reading and writing
+// blocks 32 and 33, copying loops, and the online view of the selected loop.
+#include <QDialog>
+#include <vector>
+
+#include "core/editing/RegulatorEditing.h"
+
+class QAction;
+class QGraphicsScene;
+class QGraphicsView;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+
+namespace zul {
+
+struct Configuration;
+class ControlLoopDialog;
+class ExchangeGate;
+class LoopPanelItem;
+class ModbusLink;
+class RegulatorOnlineView;
+
+class RegulatorEditor : public QDialog {
+  Q_OBJECT
+ public:
+  RegulatorEditor(ModbusLink& port, Configuration& config, Interaction& ui, ExchangeGate& gate,
+                  ControlLoopDialog* loopDialog, RegulatorOnlineView* onlineView, QWidget* parent = nullptr);
+
+  // Shown modally; the opening reads the loops unless the configuration is a file's.
+  int Open();
+
+  void readFromController();
+  void writeToController();
+  void createLoop();
+  void editLoop();
+  void deleteSelected();
+  void selectAll();
+  void copyGroup();
+  void addGroup();
+  void insertGroup();
+  void showOnline();
+  void closeEditor();
+
+  // A click on panel `place` (-1: empty space).
+  void clickPanel(int place);
+  void RebuildPanels();
+  const std::vector<LoopPanelItem*>& PanelItems() const { return items_; }
+
+  QGraphicsScene* scene;
+  QGraphicsView* ScrollBox1;
+  QMenuBar* MainMenu1;
+  QMenu* PopupMenu1;
+  QMenu* PopupMenu3;
+  QAction* AInPort;
+  QAction* AOutPort;
+  QAction* ABReg;
+  QAction* AReg;
+  QAction* ADelChoose;
+  QAction* AChooseAll;
+  QAction* ACopyGroup;
+  QAction* AInSertGroup;
+  QAction* AAddGroup;
+  QAction* AOnLine;
+  QAction* AClose;
+  QPushButton* InformBut;
+  QPushButton* InformButMR;
+  QPushButton* Button2;
+  QLabel* LabelFile;
+  QProgressBar* ProgressBar1;
+
+ signals:
+  void inputsWindowWanted();
+  void outputsWindowWanted();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QAction* AddAction(QMenu* menu, const char* name, const QString& text, const QKeySequence& key);
+  // The panel of loop record `loop` selected alone and scrolled into view.
+  void FocusLoop(int loop);
+  int CurrentLoop() const;
+  bool NeedSelection();
+
+  ModbusLink& port_;
+  Configuration& config_;
+  Interaction& ui_;
+  ExchangeGate& gate_;
+  ControlLoopDialog* loopDialog_;
+  RegulatorOnlineView* onlineView_;
+  std::vector<LoopPanelItem*> items_;
+  std::array<int, Regulators::RecordCount> copied_{};
+  bool closing_ = false;
+};
+
+}  // namespace zul

@@ -1,0 +1,177 @@
+// The frames the link saw and the per-device counters: exact under injected
+// faults, bounded, and readable from where a reader left off.
+#include <gtest/gtest.h>
+
+#include "core/ScriptedInteraction.h"
+#include "core/config/LineScan.h"
+#include "core/link/ModbusLink.h"
+#include "core/link/TrafficLog.h"
+#include "sim/SimulatedBus.h"
+#include "sim/SimulatedLine.h"
+
+namespace zul {
+namespace {
+
+class TrafficFixture : public ::testing::Test {
+ protected:
+  TrafficFixture() : bus_(clock_), line_(bus_, clock_), port_(line_, clock_, ui_) {}
+
+  SimulatedController& Add(int address, FaultSettings faults = {}) {
+    ControllerSetup setup;
+    setup.address = address;
+    setup.faults = faults;
+    SimulatedController& c = bus_.Add(setup);
+    if (!line_.IsOpen()) {
+      EXPECT_EQ(port_.OpenPort(), 0);
+    }
+    return c;
+  }
+  int Identity(int address) {
+    std::array<uint8_t, kAnswerBufferSize> answer{};
+    return port_.Request(address - 1, 17, 0, nullptr, answer.data());
+  }
+
+  VirtualClock clock_;
+  SimulatedBus bus_;
+  SimulatedLine line_;
+  ScriptedInteraction ui_;
+  ModbusLink port_;
+};
+
+TEST_F(TrafficFixture, CountsEveryTryAndItsOutcome) {
+  FaultSettings faults;
+  faults.drop.requests = {2, 5};
+  faults.badCrc.requests = {3};
+  Add(1, faults);
+  TrafficLog log;
+  port_.SetFrameObserver(&log);
+  port_.SetRepeat1(1);
+  port_.SetRepeat2(1);
+  for (int n = 0; n < 6; ++n) Identity(1);
+
+  const DeviceTraffic t = log.Device(1);
+  EXPECT_EQ(t.requests, 6);
+  EXPECT_EQ(t.retries, 0);
+  EXPECT_EQ(t.answers, 3);
+  EXPECT_EQ(t.timeouts, 2);
+  EXPECT_EQ(t.checksumErrors, 1);
+  EXPECT_EQ(t.exceptions, 0);
+  EXPECT_GT(t.worstRoundTripMs, 0);
+  EXPECT_LE(t.MeanRoundTripMs(), t.worstRoundTripMs);
+  EXPECT_EQ(log.Records().size(), 12u);
+}
+
+TEST_F(TrafficFixture, RetriesOfTheLinkAreMarked) {
+  FaultSettings faults;
+  faults.drop.requests = {1};
+  Add(1, faults);
+  TrafficLog log;
+  port_.SetFrameObserver(&log);
+  EXPECT_EQ(Identity(1), kResultOk);
+  const auto records = log.Records();
+  ASSERT_EQ(records.size(), 4u);
+  EXPECT_FALSE(records[0].retry);
+  EXPECT_EQ(records[1].result, kResultNoAnswer);
+  EXPECT_TRUE(records[2].retry);
+  EXPECT_EQ(records[3].result, kResultOk);
+  EXPECT_EQ(log.Device(1).retries, 1);
+}
+
+TEST_F(TrafficFixture, BlockRequestsNameTheirBlockAndExceptionsAreCounted) {
+  ControllerSetup setup;
+  setup.blockExceptions[14] = 2;
+  bus_.Add(setup);
+  ASSERT_EQ(port_.OpenPort(), 0);
+  TrafficLog log;
+  port_.SetFrameObserver(&log);
+  std::array<uint8_t, kAnswerBufferSize> answer{};
+  const uint8_t block = 14;
+  EXPECT_EQ(port_.Request(0, 68, 1, &block, answer.data()), 2);
+  const auto records = log.Records();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].block, 14);
+  EXPECT_EQ(records[1].block, 14);
+  EXPECT_EQ(ResultCodeShortText(records[1].result), "исключение 02");
+  EXPECT_EQ(log.Device(1).exceptions, 1);
+  EXPECT_NE(TrafficLine(records[1]).find("блок 14"), std::string::npos);
+}
+
+TEST_F(TrafficFixture, KeepsOnlyTheLastFramesAndReadsOnFromASequence) {
+  Add(1);
+  TrafficLog log(5);
+  port_.SetFrameObserver(&log);
+  for (int n = 0; n < 4; ++n) Identity(1);
+  const auto kept = log.Records();
+  ASSERT_EQ(kept.size(), 5u);
+  EXPECT_EQ(kept.front().sequence, 4u);
+  EXPECT_EQ(kept.back().sequence, 8u);
+  EXPECT_EQ(log.Since(6).size(), 2u);
+  EXPECT_EQ(log.Since(1).size(), 5u);  // older than anything kept: all of it
+  EXPECT_TRUE(log.Since(8).empty());
+  EXPECT_EQ(log.Device(1).requests, 4);  // counters are not bounded by the frames kept
+}
+
+TEST_F(TrafficFixture, ADetachedLogSeesNothing) {
+  Add(1);
+  TrafficLog log;
+  port_.SetFrameObserver(&log);
+  Identity(1);
+  port_.SetFrameObserver(nullptr);
+  Identity(1);
+  EXPECT_EQ(log.Records().size(), 2u);
+}
+
+TEST(WireTime, FollowsTheCharacterFrame) {
+  struct Case {
+    int bytes, baud;
+    bool parity;
+    int stop;
+    double ms;
+  } cases[] = {{10, 9600, false, 2, 11.458},
+               {10, 9600, true, 1, 11.458},
+               {8, 115200, false, 1, 0.694},
+               {0, 9600, false, 1, 0.0},
+               {5, 0, false, 1, 0.0}};
+  for (const Case& c : cases) EXPECT_NEAR(WireTimeMs(c.bytes, c.baud, c.parity, c.stop), c.ms, 0.001);
+}
+
+// The scan shares this fixture: one identity request per address.
+TEST_F(TrafficFixture, AScanFindsExactlyTheControllersOnTheLine) {
+  Add(2);
+  Add(5);
+  Add(7);
+  TrafficLog log;
+  port_.SetFrameObserver(&log);
+  std::vector<int> asked;
+  const ScanResult r = ScanLine(port_, 1, 8, [&](int a) {
+    asked.push_back(a);
+    return true;
+  });
+  ASSERT_EQ(r.found.size(), 3u);
+  EXPECT_EQ(r.found[0].address, 2);
+  EXPECT_EQ(r.found[1].address, 5);
+  EXPECT_EQ(r.found[2].address, 7);
+  EXPECT_EQ(r.found[0].CompositionText(), "1,1,6,3");
+  EXPECT_EQ(asked.size(), 8u);
+  for (int a = 1; a <= 8; ++a) EXPECT_EQ(log.Device(a).requests, 1) << a;  // one try each
+  EXPECT_EQ(port_.GetRepeat1(), 5u);                                       // the link's tries are restored
+}
+
+TEST_F(TrafficFixture, AScanStopsWhenThePortFails) {
+  Add(1);
+  line_.Unplug(true);
+  const ScanResult r = ScanLine(port_, 1, 31);
+  EXPECT_TRUE(IsPortFailure(r.failure)) << r.failure;
+  EXPECT_TRUE(r.found.empty());
+}
+
+TEST_F(TrafficFixture, AScanCanBeStopped) {
+  Add(1);
+  Add(3);
+  const ScanResult r = ScanLine(port_, 1, 31, [](int a) { return a < 2; });
+  EXPECT_TRUE(r.stopped);
+  ASSERT_EQ(r.found.size(), 1u);
+}
+
+}  // namespace
+}  // namespace zul

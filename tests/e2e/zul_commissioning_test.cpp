@@ -1,0 +1,261 @@
+// zul scan, backup, poll, the backup before a write and write --only-changed,
+// against zul-sim with several controllers on one pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/config/Configuration.h"
+#include "core/config/ZulFile.h"
+#include "support/ChildPrograms.h"
+
+namespace zul {
+namespace {
+
+using namespace test;
+namespace fs = std::filesystem;
+
+std::vector<std::string> Fast(std::vector<std::string> options) {
+  options.insert(options.end(), {"--baud", "115200"});
+  return options;
+}
+
+ProgramRun Zul(const std::string& arguments) {
+  return RunCommand("'" + BinDir() + "/zul' " + arguments + " 2>&1 </dev/null");
+}
+
+std::string Line(const SimProcess& sim) { return " --port " + sim.Path() + " --baud 115200 --delay 0"; }
+
+class CommissioningTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = TempPath(std::string("zul-commissioning-") +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  std::string P(const std::string& name) const { return (fs::path(dir_) / name).string(); }
+
+  // Block numbers of the stores (function 69) in a zul-sim log, after its first `skip` lines.
+  static size_t Lines(const std::string& log) {
+    std::ifstream in(log);
+    size_t n = 0;
+    for (std::string line; std::getline(in, line);) ++n;
+    return n;
+  }
+
+  static std::vector<int> StoredBlocks(const std::string& log, size_t skip = 0) {
+    std::vector<int> blocks;
+    std::ifstream in(log);
+    const std::regex store("\"function\":69,\"data\":\"([0-9A-Fa-f]{2})");
+    for (std::string line; std::getline(in, line);) {
+      if (skip > 0) {
+        --skip;
+        continue;
+      }
+      std::smatch m;
+      if (std::regex_search(line, m, store)) blocks.push_back(std::stoi(m[1].str(), nullptr, 16));
+    }
+    return blocks;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(CommissioningTest, ScanFindsExactlyTheSimulatedAddresses) {
+  SimProcess sim(Fast({"--devices", "2,4,7", "--modules", "4=1,6,3,14"}));
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run = Zul("scan" + Line(sim) + " --to 9");
+  ASSERT_EQ(run.exit, 0) << run.output;
+  std::set<int> found;
+  std::istringstream lines(run.output);
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch m;
+    if (std::regex_search(line, m, std::regex("^(\\d+)\\tmodules ([0-9A-F,]+)")))
+      found.insert(std::stoi(m[1]));
+  }
+  EXPECT_EQ(found, (std::set<int>{2, 4, 7})) << run.output;
+  EXPECT_NE(run.output.find("4\tmodules 1,6,3,E"), std::string::npos) << run.output;
+}
+
+TEST_F(CommissioningTest, BackupAllReadsEveryControllerFoundIntoItsFile) {
+  SimProcess sim(Fast({"--devices", "1,3", "--seed", "3=5"}));
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run = Zul("backup" + Line(sim) + " --all --to 4 -o " + P("all"));
+  ASSERT_EQ(run.exit, 0) << run.output;
+  EXPECT_TRUE(fs::exists(P("all/1.zul")));
+  EXPECT_TRUE(fs::exists(P("all/3.zul")));
+  EXPECT_FALSE(fs::exists(P("all/2.zul")));
+  const ProgramRun read = Zul("read" + Line(sim) + " --device 3 -o " + P("3.zul"));
+  ASSERT_EQ(read.exit, 0) << read.output;
+  EXPECT_EQ(ReadBytes(P("all/3.zul")), ReadBytes(P("3.zul")));
+}
+
+TEST_F(CommissioningTest, AWriteLeavesABackupEqualToWhatTheDeviceHeld) {
+  SimProcess sim(Fast({"--modules", "1,1,6,3", "--seed", "21", "--store-polls", "0"}));
+  ASSERT_TRUE(sim.Ready());
+  ASSERT_EQ(Zul("read" + Line(sim) + " -o " + P("before.zul")).exit, 0);
+  SimProcess other(Fast({"--modules", "1,1,6,3", "--seed", "22"}));
+  ASSERT_TRUE(other.Ready());
+  ASSERT_EQ(Zul("read" + Line(other) + " -o " + P("new.zul")).exit, 0);
+
+  const ProgramRun write =
+      Zul("write " + P("new.zul") + Line(sim) + " --password 8411 --backup-dir " + P("backups"));
+  ASSERT_EQ(write.exit, 0) << write.output;
+  std::vector<fs::path> backups;
+  for (const auto& e : fs::directory_iterator(P("backups/1"))) backups.push_back(e.path());
+  ASSERT_EQ(backups.size(), 1u) << write.output;
+  EXPECT_EQ(ReadBytes(backups[0].string()), ReadBytes(P("before.zul")));
+}
+
+TEST_F(CommissioningTest, AnUnwritableBackupFolderStopsTheWriteBeforeAnythingIsSent) {
+  const std::string log = P("frames.jsonl");
+  SimProcess sim(Fast({"--log", log}));
+  ASSERT_TRUE(sim.Ready());
+  SimProcess source(Fast({}));
+  ASSERT_TRUE(source.Ready());
+  ASSERT_EQ(Zul("read" + Line(source) + " -o " + P("plant.zul")).exit, 0);
+  std::ofstream(P("not-a-folder")) << "x";
+  const ProgramRun write =
+      Zul("write " + P("plant.zul") + Line(sim) + " --password 8411 --backup-dir " + P("not-a-folder"));
+  EXPECT_EQ(write.exit, 1);
+  EXPECT_NE(write.output.find("not-a-folder"), std::string::npos) << write.output;
+  EXPECT_TRUE(ReadBytes(log).empty());
+}
+
+TEST_F(CommissioningTest, OnlyChangedWritesJustTheBlocksThatDiffer) {
+  const std::string log = P("frames.jsonl");
+  SimProcess sim(Fast({"--modules", "1,1,6,3", "--seed", "4", "--store-polls", "0", "--log", log}));
+  ASSERT_TRUE(sim.Ready());
+  ASSERT_EQ(Zul("read" + Line(sim) + " -o " + P("held.zul")).exit, 0);
+  // The same configuration with one signal text changed.
+  auto config = std::make_unique<Configuration>();
+  const auto bytes = ReadBytes(P("held.zul"));
+  ASSERT_TRUE(LoadZulFileBytes(bytes, *config));
+  config->service.SetText(2, "Давление низкое");
+  ASSERT_TRUE(WriteFileReplacing(P("changed.zul"), ZulFileBytes(*config)));
+  size_t seen = Lines(log);
+
+  const ProgramRun write =
+      Zul("write " + P("changed.zul") + Line(sim) + " --password 8411 --only-changed --no-backup");
+  ASSERT_EQ(write.exit, 0) << write.output;
+  EXPECT_NE(write.output.find("changed: texts"), std::string::npos) << write.output;
+  std::vector<int> texts;
+  for (int b = 40; b <= 51; ++b) texts.push_back(b);
+  EXPECT_EQ(StoredBlocks(log, seen), texts);
+  EXPECT_EQ(Zul("verify " + P("changed.zul") + Line(sim)).exit, 0);
+
+  // Nothing left to write: nothing is stored.
+  seen = Lines(log);
+  const ProgramRun again =
+      Zul("write " + P("changed.zul") + Line(sim) + " --password 8411 --only-changed --no-backup");
+  EXPECT_EQ(again.exit, 0) << again.output;
+  EXPECT_NE(again.output.find("nothing to write"), std::string::npos) << again.output;
+  EXPECT_TRUE(StoredBlocks(log, seen).empty());
+}
+
+TEST_F(CommissioningTest, PollCountsInjectedDropsAndBadChecksumsExactly) {
+  SimProcess sim(Fast({"--drop-nth", "2,5", "--badcrc-nth", "3,6,7"}));
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run = Zul("poll" + Line(sim) + " --count 9 --interval 0");
+  ASSERT_EQ(run.exit, 0) << run.output;
+  EXPECT_NE(run.output.find("--- 9 requests, 4 answered, 2 time-outs, 3 checksum errors, 0 exceptions"),
+            std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("round trip min/median/max"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("[2] нет ответа"), std::string::npos) << run.output;
+}
+
+TEST_F(CommissioningTest, PollOfABlockCountsTheControllersExceptions) {
+  SimProcess sim(Fast({"--exception", "14:2"}));
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run = Zul("poll" + Line(sim) + " --function 68 --block 14 --count 2 --interval 0");
+  EXPECT_EQ(run.exit, 0) << run.output;
+  EXPECT_NE(run.output.find("2 exceptions"), std::string::npos) << run.output;
+}
+
+struct MissingPortCase {
+  const char* command;
+};
+
+class MissingPort : public ::testing::TestWithParam<MissingPortCase> {};
+
+TEST_P(MissingPort, SaysSoAndEndsWithExitCodeOne) {
+  const ProgramRun run = Zul(std::string(GetParam().command) + " --port /nonexistent/tty-zul --delay 0");
+  EXPECT_EQ(run.exit, 1) << run.output;
+  EXPECT_NE(run.output.find("невозможно открыть последовательный порт"), std::string::npos) << run.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, MissingPort,
+                         ::testing::Values(MissingPortCase{"scan"}, MissingPortCase{"poll --count 1"},
+                                           MissingPortCase{"backup --all -o /tmp"}));
+
+struct BadOptionCase {
+  const char* arguments;
+  const char* says;
+};
+
+class BadOptions : public ::testing::TestWithParam<BadOptionCase> {};
+
+TEST_P(BadOptions, GetAUsageMessageAndExitCodeTwo) {
+  const ProgramRun run = Zul(GetParam().arguments);
+  EXPECT_EQ(run.exit, 2) << run.output;
+  EXPECT_NE(run.output.find(GetParam().says), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("usage: zul"), std::string::npos) << run.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, BadOptions,
+    ::testing::Values(BadOptionCase{"scan --port /tmp/x --from 0", "--from and --to"},
+                      BadOptionCase{"scan --port /tmp/x --from 9 --to 3", "--from and --to"},
+                      BadOptionCase{"scan --port /tmp/x --to 32", "--from and --to"},
+                      BadOptionCase{"scan --port /tmp/x --answer-ms 0", "--answer-ms"},
+                      BadOptionCase{"scan --to 5", "--port is required"},
+                      BadOptionCase{"scan --port /tmp/x --bogus", "Unknown option 'bogus'"},
+                      BadOptionCase{"poll --port /tmp/x --function 3", "--function must be 17 or 68"},
+                      BadOptionCase{"poll --port /tmp/x --count many", "--count"},
+                      BadOptionCase{"poll --port /tmp/x --interval -1", "--interval"},
+                      BadOptionCase{"poll --port /tmp/x --block 300", "--block"},
+                      BadOptionCase{"backup --port /tmp/x --all", "-o DIR is required"},
+                      BadOptionCase{"write a.zul --port /tmp/x --only-changd",
+                                    "Unknown option 'only-changd'"}));
+
+class CommandHelp : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(CommandHelp, ListsTheCommandsOptionsWithTheirDefaults) {
+  const ProgramRun run = Zul(std::string(GetParam()) + " --help");
+  EXPECT_EQ(run.exit, 0) << run.output;
+  EXPECT_NE(run.output.find("usage: zul " + std::string(GetParam())), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("--help"), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("Unknown option"), std::string::npos) << run.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CommandHelp,
+                         ::testing::Values("ports", "raw", "new", "info", "dump", "diff", "read", "write",
+                                           "verify", "renumber", "clock", "report", "scan", "backup",
+                                           "poll"));
+
+TEST(Version, NamesTheProjectVersion) {
+  const ProgramRun run = Zul("--version");
+  EXPECT_EQ(run.exit, 0);
+  EXPECT_TRUE(std::regex_search(run.output, std::regex("^zul \\d+\\.\\d+"))) << run.output;
+}
+
+TEST(PollHelp, ShowsTheDefaults) {
+  const ProgramRun run = Zul("poll --help");
+  EXPECT_NE(run.output.find("(default 10)"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("(default 1000)"), std::string::npos) << run.output;
+}
+
+}  // namespace
+}  // namespace zul

@@ -1,0 +1,466 @@
+// The discrete processing editor against a simulated controller: reading,
+// a handler with its alarm, delay and relay blocks, group paste, delete, undo
+// and redo, writing and what the controller then holds; the identifier
+// dialog's pages; the scheme's layout with 252 rows and its printout.
+#include <QAction>
+#include <QComboBox>
+#include <QGraphicsView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPdfWriter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "core/config/AccessLevel.h"
+#include "sim/SimulatedBus.h"
+#include "sim/SimulatedLine.h"
+#include "ui/LayoutCheck.h"
+#include "ui/UiTestSupport.h"
+#include "ui/discrete/DiscreteProcessingEditor.h"
+#include "ui/discrete/InputIdentifierDialog.h"
+#include "ui/discrete/SignalDialogs.h"
+
+using namespace zul;
+using namespace zul::test;
+
+namespace {
+
+using G = DiscreteRowGeometry;
+
+// A main window whose port reaches a simulated controller (two discrete
+// input modules, an analog module, a relay module) in virtual time.
+struct EditorRig {
+  EditorRig() {
+    ControllerSetup setup;
+    setup.composition.modules = {};
+    size_t slot = 0;
+    for (int type : {1, 1, 6, 3}) setup.composition.modules[slot++] = static_cast<uint8_t>(type);
+    controller = &bus.Add(setup);
+    ProgramOptions options;
+    options.passwordFile = QDir(dir.path()).filePath("FParol.dat").toStdString();
+    options.fileDirectory = dir.path();
+    form = std::make_unique<MainWindow>(line, clock, ui, options);
+    form->link.SetPortName("COM1");
+    form->link.OpenPort();
+    form->discreteProcessing.AccessLevel = kFullAccess;
+    form->readFromController();
+    form->discreteProcessing.EditorShown = 0;
+    Editor().Prepare();
+  }
+  DiscreteProcessingEditor& Editor() { return *form->discreteProcessingEditor; }
+  DiscreteProcessing& Z() { return form->discreteProcessing; }
+  QPoint At(int row, QRectF (*part)(int)) {
+    Editor().ScrollToRow(row);
+    return Editor().ScrollBox1->mapFromScene(part(row).center());
+  }
+  void Click(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::mouseClick(Editor().ScrollBox1->viewport(), Qt::LeftButton, modifiers, At(row, &G::Number));
+  }
+  // The records as the controller keeps them (blocks 12..25).
+  ProcessingRecord ControllerRecord(int signal) {
+    const auto& block = controller->Blocks().at(12 + signal / 18);
+    ProcessingRecord r{};
+    std::copy_n(block.begin() + 1 + 11 * (signal % 18), 11, r.begin());
+    return r;
+  }
+
+  QTemporaryDir dir;
+  VirtualClock clock;
+  SimulatedBus bus{clock};
+  SimulatedLine line{bus, clock};
+  ScriptedInteraction ui;
+  SimulatedController* controller = nullptr;
+  std::unique_ptr<MainWindow> form;
+};
+
+void Choose(QWidget* dialog, bool analog, int module, int input, int setpoint) {
+  auto* d = qobject_cast<InputIdentifierDialog*>(dialog);
+  QVERIFY(d);
+  d->PageControl1->setCurrentIndex(0);
+  d->CBoxTipVh->setCurrentIndex(analog ? 1 : 0);
+  d->onOwnKindChanged();
+  d->EditNMod->setValue(module);
+  d->EditNVhMod->setValue(input);
+  d->CBoxTipSign->setCurrentIndex(setpoint);
+  d->TipKItems[1]->setChecked(true);
+  d->OK->click();
+}
+
+}  // namespace
+
+class DiscreteEditorTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void Open_DrawsTheActiveRecordsOfTheController();
+  void HandlerWithAlarmDelayRelay_PasteDeleteUndoWrite();
+  void Selection_ClickCtrlClickAndEmptySpace();
+  void Refusals_WarnAndChangeNothing_data();
+  void Refusals_WarnAndChangeNothing();
+  void Close_ChangedAnsweredNo_RecordsBackFromTheReference();
+  void IdentifierDialog_EditModeShowsTheSourceOfTheSignal_data();
+  void IdentifierDialog_EditModeShowsTheSourceOfTheSignal();
+  void IdentifierDialog_NoNetworkSignals_NetworkPageCreatesNothing();
+  void IdentifierDialog_NetworkPage_LimitsFollowTheBlock();
+  void PopupMenus_EnablingRules();
+  void Layout_252RowsEveryElementWithinItsRow();
+  void Printout_ElevenRowsAPageAndTheRelayLines();
+};
+
+void DiscreteEditorTest::Open_DrawsTheActiveRecordsOfTheController() {
+  EditorRig rig;
+  int active = 0;
+  for (int s = 0; s < rig.form->service.SignalCount; ++s) active += rig.Z().IsRecordActive(s);
+  QCOMPARE(rig.Z().RowCount, active);
+  QCOMPARE(static_cast<int>(rig.Editor().scene->Rows().size()), active);
+  QCOMPARE(rig.Editor().EditModif->text(), "1163000000000000");
+  QVERIFY(rig.Editor().windowTitle().endsWith("устройство 1"));
+  QVERIFY(!rig.Editor().LabelFile->isVisible());
+  QVERIFY(!rig.Editor().AFB->isEnabled());  // until the function block editor is there
+  rig.Click(2);
+  rig.Editor().show();
+  Settle();
+  Save(&rig.Editor(), "discrete_editor_48_signals");
+  rig.Editor().hide();
+}
+
+void DiscreteEditorTest::HandlerWithAlarmDelayRelay_PasteDeleteUndoWrite() {
+  EditorRig rig;
+  DiscreteProcessingEditor& e = rig.Editor();
+  DiscreteProcessing& z = rig.Z();
+  // Start from an empty scheme so the rows are ours.
+  e.ChooseAllClick();
+  rig.ui.QueueAnswer(Answer::Yes);
+  e.DelChooseClick();
+  QCOMPARE(z.RowCount, 0);
+
+  // Discrete module 2, input 5: signal 16.
+  QCOMPARE(ModalSteps([&] { e.AVhod->trigger(); }, {[](QWidget* d) { Choose(d, false, 2, 5, 0); }}),
+           size_t{0});
+  QCOMPARE(z.RowCount, 1);
+  QCOMPARE(z.CurSignal, 16);
+  QCOMPARE(z.GetContact(16), 0x20);
+
+  QCOMPARE(ModalSteps([&] { e.ABSign->trigger(); }, {[](QWidget* d) {
+                        auto* a = qobject_cast<AlarmTypeDialog*>(d);
+                        a->Items[2]->setChecked(true);
+                        a->Edit1->setText("03");
+                        a->OK->click();
+                      }}),
+           size_t{0});
+  QCOMPARE(ModalSteps([&] { e.ABZader->trigger(); }, {[](QWidget* d) {
+                        auto* a = qobject_cast<DelayDialog*>(d);
+                        a->EditDiskr->setText("10");
+                        a->EditT->setText("06");
+                        a->OK->click();
+                      }}),
+           size_t{0});
+  QCOMPARE(ModalSteps([&] { e.ABVyh->trigger(); }, {[](QWidget* d) {
+                        auto* a = qobject_cast<RelayOutputsDialog*>(d);
+                        a->TogglePanel(0, 3);
+                        a->OK->click();
+                      }}),
+           size_t{0});
+  const ProcessingRecord handler = {0xA3, 0x04, 0, 0, 0, 0, 0, 0, 0, 0x46, 0};
+  QCOMPARE(z.Record(16), handler);
+  QCOMPARE(rig.ui.Shown().size(), size_t{1});  // only the delete question
+
+  // Copy it and paste twice: signals 17 and 18 follow.
+  rig.Click(0);
+  e.ACopy->trigger();
+  QVERIFY(e.AInsertPaspGroup->isEnabled());
+  e.AInsertPaspGroup->trigger();
+  e.AInsertPaspGroup->trigger();
+  QCOMPARE(z.RowCount, 3);
+  QCOMPARE(z.Record(18), handler);
+
+  // Delete the middle one, then undo and redo it.
+  const DiscreteSnapshot beforeDelete = CaptureDiscrete(rig.form->config);
+  rig.Click(1);
+  rig.ui.QueueAnswer(Answer::Yes);
+  e.ADelChoose->trigger();
+  QCOMPARE(z.RowCount, 2);
+  QVERIFY(!z.IsRecordActive(17));
+  e.AUndo->trigger();
+  QVERIFY(CaptureDiscrete(rig.form->config) == beforeDelete);
+  QCOMPARE(static_cast<int>(e.scene->Rows().size()), 3);
+  e.ARedo->trigger();
+  QCOMPARE(z.RowCount, 2);
+
+  // Write, and the controller holds what memory holds.
+  z.Modified = 1;
+  e.AOutPort->trigger();
+  QVERIFY2(rig.ui.Shown().size() == 2, rig.ui.Last().text.c_str());  // the two delete questions
+  for (int s : {16, 17, 18}) QCOMPARE(rig.ControllerRecord(s), z.Record(s));
+  QCOMPARE(rig.ControllerRecord(18), handler);
+  QCOMPARE(z.Modified, 0);
+}
+
+void DiscreteEditorTest::Selection_ClickCtrlClickAndEmptySpace() {
+  EditorRig rig;
+  DiscreteProcessing& z = rig.Z();
+  QVERIFY(z.RowCount >= 3);
+  rig.Click(0);
+  QCOMPARE(z.CurRow, 0);
+  rig.Click(2, Qt::ControlModifier);
+  QCOMPARE(z.SelectedCount, 2);
+  QCOMPARE(z.CurRow, -1);
+  rig.Editor().UpdateActions();
+  QVERIFY(!rig.Editor().ABSign->isEnabled());
+  rig.Click(0, Qt::ControlModifier);
+  QCOMPARE(z.CurRow, 2);
+  // Right of the output column there is no row.
+  QTest::mouseClick(rig.Editor().ScrollBox1->viewport(), Qt::LeftButton, {},
+                    rig.Editor().ScrollBox1->mapFromScene(QPointF(G::kRight + 2, 10)));
+  QCOMPARE(z.SelectedCount, 0);
+}
+
+void DiscreteEditorTest::Refusals_WarnAndChangeNothing_data() {
+  QTest::addColumn<QString>("action");
+  QTest::addColumn<bool>("select");
+  QTest::addColumn<QString>("warning");
+  QTest::newRow("alarm without a row") << "ASign" << false << "Не выбран № входа или № ФБ";
+  QTest::newRow("delete without a row") << "ADelete" << false << "Не выбран № входа";
+  QTest::newRow("group delete without a selection") << "ADelChoose" << false << "Нет выделенных входов";
+  QTest::newRow("copy without a selection") << "ACopy" << false << "Нет выделенных входов";
+  QTest::newRow("delay panel not there")
+      << "AZader" << true << "Панель задерж. для входа с таким номером не создана";
+}
+
+void DiscreteEditorTest::Refusals_WarnAndChangeNothing() {
+  QFETCH(QString, action);
+  QFETCH(bool, select);
+  QFETCH(QString, warning);
+  EditorRig rig;
+  if (select) {
+    // A row with an alarm only.
+    const int row = rig.Z().RowCount - 1;
+    rig.Z().SetRecord(rig.Z().RowSignal[static_cast<size_t>(row)], {0x41, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    rig.Click(row);
+  }
+  const DiscreteSnapshot before = CaptureDiscrete(rig.form->config);
+  rig.Editor().findChild<QAction*>(action)->trigger();
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text), warning);
+  QCOMPARE(QString::fromStdString(rig.ui.Last().caption), QString(kCaptionWarning));
+  QVERIFY(CaptureDiscrete(rig.form->config) == before);
+}
+
+void DiscreteEditorTest::Close_ChangedAnsweredNo_RecordsBackFromTheReference() {
+  EditorRig rig;
+  DiscreteProcessing& z = rig.Z();
+  const ProcessingRecord kept = z.Record(0);
+  rig.Click(0);
+  rig.Editor().ADelete->trigger();
+  QVERIFY(z.Record(0) != kept);
+  rig.ui.QueueAnswer(Answer::Cancel);
+  rig.Editor().NCloseClick();
+  QVERIFY(z.Record(0) != kept);  // Cancel keeps the editor and the change
+  rig.ui.QueueAnswer(Answer::No);
+  rig.Editor().NCloseClick();
+  QCOMPARE(rig.ui.Last().text, std::string(kChangedQuestion));
+  QCOMPARE(z.Record(0), kept);
+  QCOMPARE(z.Modified, 0);
+}
+
+void DiscreteEditorTest::IdentifierDialog_EditModeShowsTheSourceOfTheSignal_data() {
+  QTest::addColumn<int>("signal");
+  QTest::addColumn<int>("page");
+  QTest::addColumn<int>("kind");
+  QTest::addColumn<int>("module");
+  QTest::addColumn<int>("input");
+  QTest::addColumn<int>("setpoint");
+  QTest::newRow("discrete module 2 input 12") << 23 << 0 << 0 << 2 << 12 << 0;
+  QTest::newRow("analog index 30: channel 2 H") << 30 << 0 << 1 << 1 << 2 << 2;
+  QTest::newRow("analog channel 6 HH") << 47 << 0 << 1 << 1 << 6 << 3;
+}
+
+void DiscreteEditorTest::IdentifierDialog_EditModeShowsTheSourceOfTheSignal() {
+  QFETCH(int, signal);
+  QFETCH(int, page);
+  QFETCH(int, kind);
+  QFETCH(int, module);
+  QFETCH(int, input);
+  QFETCH(int, setpoint);
+  EditorRig rig;
+  InputIdentifierDialog& d = *rig.Editor().identifierDialog;
+  d.PrepareEdit(1, signal);
+  QCOMPARE(d.windowTitle(), "Редактирование идентификатора входа");
+  QCOMPARE(d.LabNVh->text(), "№ ред. входа на схеме");
+  QCOMPARE(d.PageControl1->currentIndex(), page);
+  QCOMPARE(d.CBoxTipVh->currentIndex(), kind);
+  QCOMPARE(d.EditNMod->value(), module);
+  QCOMPARE(d.EditNVhMod->value(), input);
+  QCOMPARE(d.CBoxTipSign->currentIndex(), setpoint);
+  QCOMPARE(d.CBoxTipSign->isEnabled(), kind == 1);
+  QCOMPARE(d.ChosenSignal(), signal);
+  if (signal == 30) {
+    d.show();
+    Settle();
+    Save(&d, "dialog_input_identifier_own");
+    d.hide();
+  }
+}
+
+void DiscreteEditorTest::IdentifierDialog_NoNetworkSignals_NetworkPageCreatesNothing() {
+  EditorRig rig;
+  DiscreteProcessingEditor& e = rig.Editor();
+  rig.Click(0);
+  e.ADelete->trigger();  // room for one more handler
+  const int rows = rig.Z().RowCount;
+  QCOMPARE(ModalSteps([&] { e.CreatVhButClick(); }, {[](QWidget* w) {
+                        auto* d = qobject_cast<InputIdentifierDialog*>(w);
+                        QCOMPARE(d->windowTitle(), "Создание нового идентификатора входа");
+                        QVERIFY(!d->TabSheet2->isEnabled());
+                        d->PageControl1->setCurrentIndex(1);
+                        d->OK->click();
+                      }}),
+           size_t{0});
+  QCOMPARE(rig.Z().RowCount, rows);
+  QCOMPARE(rig.Z().CurSignal, -1);
+}
+
+void DiscreteEditorTest::IdentifierDialog_NetworkPage_LimitsFollowTheBlock() {
+  EditorRig rig;
+  ServiceBlock& s = rig.form->service;
+  // Block 1: three discrete inputs of a ЛК-12 at address 5; block 2: two analog inputs.
+  s.NetDiscretePerBlock[0] = 3;
+  s.NetAnalogPerBlock[1] = 2;
+  s.NetDiscreteTotal = 3;
+  s.NetAnalogTotal = 2;
+  s.SetSignalCount(48 + 3 + 8);
+  rig.form->networkMaster.SetSlave(0, 5);
+  rig.form->networkMaster.SetSlaveType(0, 1);
+  rig.form->networkMaster.SetSlave(1, 7);
+  rig.form->networkMaster.SetSlaveType(1, 15);
+  InputIdentifierDialog& d = *rig.Editor().identifierDialog;
+  d.PrepareCreate(49);  // beyond the own inputs: the network page
+  QCOMPARE(d.PageControl1->currentIndex(), 1);
+  QVERIFY(d.TabSheet2->isEnabled());
+  QCOMPARE(d.EditNB_MBM->maximum(), 2);
+  QCOMPARE(d.CBoxTipVhNet->currentIndex(), 0);
+  QCOMPARE(d.EditNVhNet->maximum(), 3);
+  QCOMPARE(d.LabTipSlave->text(), "ЛК-12");
+  QCOMPARE(d.LabAdrSlave->text(), "5");
+  QCOMPARE(d.ChosenSignal(), 48);
+  d.EditNB_MBM->setValue(2);
+  QCOMPARE(d.CBoxTipVhNet->currentIndex(), 1);  // the block has analog inputs only
+  QCOMPARE(d.EditNVhNet->maximum(), 2);
+  QVERIFY(d.CBoxTipSignNet->isEnabled());
+  QCOMPARE(d.LabTipSlave->text(), "не определен");
+  d.EditNVhNet->setValue(2);
+  d.CBoxTipSignNet->setCurrentIndex(1);
+  QCOMPARE(d.ChosenSignal(), 48 + 3 + 4 + 1);
+  d.show();
+  Settle();
+  Save(&d, "dialog_input_identifier_network");
+  d.hide();
+}
+
+void DiscreteEditorTest::PopupMenus_EnablingRules() {
+  EditorRig rig;
+  DiscreteProcessingEditor& e = rig.Editor();
+  DiscreteProcessing& z = rig.Z();
+  // One own discrete row: no input information; replacing needs one copied record.
+  rig.Click(0);
+  e.UpdateActions();
+  QVERIFY(!e.AInfAnalog->isEnabled());
+  QVERIFY(!e.AChange->isEnabled());
+  QVERIFY(!e.AInsertPaspGroup->isEnabled());
+  e.ACopy->trigger();
+  QCOMPARE(z.ClipState, 0);
+  QVERIFY(e.AChange->isEnabled() && e.AInsertPaspGroup->isEnabled());
+  // An analog setpoint row (signal 24 on): its information is there.
+  const int analogRow = RowOfSignal(z, 30);
+  QVERIFY(analogRow >= 0);
+  rig.Click(analogRow);
+  e.UpdateActions();
+  QVERIFY(e.AInfAnalog->isEnabled());
+  // Two rows: no block commands, no replacing.
+  rig.Click(1, Qt::ControlModifier);
+  e.UpdateActions();
+  for (QAction* a : {e.ABSign, e.ASign, e.ADelSign, e.ABZader, e.AZader, e.ADelZader, e.ABVyh, e.ABlVyh,
+                     e.ADelVyh, e.AChange})
+    QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+  QVERIFY(e.ACopy->isEnabled() && e.ADelChoose->isEnabled());
+  rig.Click(analogRow);
+  for (QMenu* menu : {e.PopupMenu2, e.PopupMenu3}) {
+    menu->popup(QPoint(0, 0));
+    Settle();
+    Save(menu, "discrete_" + menu->objectName());
+    menu->hide();
+  }
+}
+
+void DiscreteEditorTest::Layout_252RowsEveryElementWithinItsRow() {
+  EditorRig rig;
+  DiscreteProcessing& z = rig.Z();
+  // A base of 252 signals: the composition says so, the network fills the rest.
+  rig.form->service.SetSignalCount(252);
+  for (int s = 0; s < 252; ++s) {
+    z.SetRecord(s, {static_cast<uint8_t>(0x40 | 0x20 | (s % 24 + 1)), static_cast<uint8_t>(s & 0xFF), 0, 0, 0,
+                    0, 0, 0, 0, static_cast<uint8_t>(0x80 | (s % 60 + 1)), 0});
+    rig.form->service.SetText(s, "Сигнал " + std::to_string(s + 1));
+  }
+  rig.Editor().OpenFileClick();
+  QCOMPARE(z.RowCount, 252);
+  DiscreteSchemeScene& scene = *rig.Editor().scene;
+  QCOMPARE(static_cast<int>(scene.Rows().size()), 252);
+  QCOMPARE(scene.ShVh1->rect().height(), 54.0 * 253);
+  QCOMPARE(scene.sceneRect().height(), 54.0 * 253);
+  for (int r = 0; r < 252; ++r) {
+    const QRectF strip = G::Strip(r);
+    for (const QRectF& part : {G::Number(r), G::Text(r), G::Contact(r), G::Archive(r), G::Input(r),
+                               G::Alarm(r), G::Delay(r), G::Relays(r), G::Marker(r)}) {
+      QVERIFY2(strip.contains(part), qPrintable(QString("row %1").arg(r)));
+    }
+    QCOMPARE(scene.Rows()[static_cast<size_t>(r)]->boundingRect(), strip);
+  }
+  // The blocks stand where the design puts them and do not overlap.
+  QCOMPARE(G::Alarm(0).left() - G::kInputColumn, 158.0);
+  QCOMPARE(G::Delay(0).left() - G::kInputColumn, 246.0);
+  QCOMPARE(G::Relays(0).left() - G::kInputColumn, 314.0);
+  QVERIFY(!G::Alarm(0).intersects(G::Delay(0)) && !G::Delay(0).intersects(G::Relays(0)));
+  QVERIFY(!G::Input(0).intersects(G::Marker(0)) && G::Relays(0).right() < G::kOutputColumn);
+  // All signals are on the scheme: no further handler can be created.
+  rig.Editor().CreatVhButClick();
+  QCOMPARE(rig.ui.Last().text, std::string("Все собственные входы созданы"));
+
+  rig.Editor().resize(1000, 700);
+  rig.Editor().show();
+  Settle();
+  Save(&rig.Editor(), "discrete_editor_252_rows");
+  rig.Editor().hide();
+}
+
+void DiscreteEditorTest::Printout_ElevenRowsAPageAndTheRelayLines() {
+  EditorRig rig;
+  const int rows = rig.Z().RowCount;
+  QVERIFY(rows > 11);
+  const QString pdf = QDir(rig.dir.path()).filePath("scheme.pdf");
+  rig.Editor().PrintScheme = [&] {
+    QPdfWriter writer(pdf);
+    writer.setPageOrientation(QPageLayout::Landscape);
+    rig.Editor().PaintPrintout(writer);
+  };
+  rig.Editor().Button1->click();
+  QVERIFY(QFileInfo(pdf).size() > 1000);
+  const QImage first = rig.Editor().PrintoutFirstPage(QSize(1123, 794));
+  QVERIFY(first.pixelColor(560, 200) != QColor(Qt::white) || first.pixelColor(300, 200) != QColor(Qt::white));
+  if (!qEnvironmentVariable("ZUL_SCREENSHOT_DIR").isEmpty())
+    first.save(QDir(qEnvironmentVariable("ZUL_SCREENSHOT_DIR")).filePath("discrete_printout_page1.png"));
+  QFile file(pdf);
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  const QByteArray bytes = file.readAll();
+  // Scheme pages of 11 rows, then the relay page(s).
+  const int pages = static_cast<int>(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
+                                     bytes.count("/Type /Page>") + bytes.count("/Type /Page "));
+  QVERIFY2(pages >= (rows + 10) / 11 + 1, qPrintable(QString::number(pages)));
+  const QString dir = qEnvironmentVariable("ZUL_SCREENSHOT_DIR");
+  if (!dir.isEmpty()) QFile::copy(pdf, QDir(dir).filePath("discrete_printout.pdf"));
+}
+
+QTEST_MAIN(DiscreteEditorTest)
+#include "discrete_editor_test.moc"

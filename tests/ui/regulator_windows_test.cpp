@@ -1,0 +1,429 @@
+// The regulator editor, the loop dialog and the online view against a
+// simulated controller with a regulator module, in virtual time.
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "core/config/AccessLevel.h"
+#include "core/editing/RegulatorEditing.h"
+#include "sim/SimulatedBus.h"
+#include "sim/SimulatedLine.h"
+#include "ui/LayoutCheck.h"
+#include "ui/UiTestSupport.h"
+#include "ui/regulators/ControlLoopDialog.h"
+#include "ui/regulators/LoopPanelItem.h"
+#include "ui/regulators/RegulatorEditor.h"
+#include "ui/regulators/RegulatorOnlineView.h"
+#include "ui/widgets/HintLabel.h"
+
+using namespace zul;
+using namespace zul::test;
+
+namespace {
+
+// Two discrete input modules, two analog modules, a relay module and the
+// regulator module; the simulator runs two PID loops on inputs 1 and 2.
+struct RegulatorRig {
+  RegulatorRig() {
+    ControllerSetup setup;
+    setup.composition.modules = {};
+    size_t slot = 0;
+    for (int type : {1, 1, 6, 6, 3, 14}) setup.composition.modules[slot++] = static_cast<uint8_t>(type);
+    controller = &bus.Add(setup);
+    ProgramOptions options;
+    options.passwordFile = QDir(dir.path()).filePath("FParol.dat").toStdString();
+    options.fileDirectory = dir.path();
+    form = std::make_unique<MainWindow>(line, clock, ui, options);
+    form->link.SetPortName("COM1");
+    form->link.OpenPort();
+    form->discreteProcessing.AccessLevel = kFullAccess;
+    form->readFromController();
+    ui.Clear();
+  }
+  RegulatorEditor& Editor() { return *form->regulatorEditor; }
+  RegulatorOnlineView& Online() { return *form->regulatorOnlineView; }
+  Regulators& Regs() { return form->regulators; }
+  // Frames written from now on with this function code.
+  std::vector<Bytes> Sent(uint8_t function, size_t from) const {
+    std::vector<Bytes> frames;
+    for (size_t k = from; k < line.Written().size(); ++k) {
+      if (line.Written()[k].size() > 1 && line.Written()[k][1] == function)
+        frames.push_back(line.Written()[k]);
+    }
+    return frames;
+  }
+
+  QTemporaryDir dir;
+  VirtualClock clock;
+  SimulatedBus bus{clock};
+  SimulatedLine line{bus, clock};
+  ScriptedInteraction ui;
+  SimulatedController* controller = nullptr;
+  std::unique_ptr<MainWindow> form;
+};
+
+ControlLoopDialog* LoopDialog(QWidget* w) {
+  auto* d = qobject_cast<ControlLoopDialog*>(w);
+  if (!d) qFatal("expected the loop dialog, got %s", qPrintable(w->objectName()));
+  return d;
+}
+
+void Fill(ControlLoopDialog* d, std::initializer_list<std::pair<const char*, const char*>> values) {
+  for (const auto& [name, value] : values) d->Field(name)->setText(value);
+}
+
+// A cascade in loops 3 and 4 (inputs 3 and 4, DAC output 3).
+void AddCascade(Regulators& r) {
+  r.SetPV(2, 3);
+  r.SetSPSource(2, 1);
+  r.SetOutput(2, 11);
+  r.SetKP(2, "2");
+  r.SetTi(2, "60");
+  r.SetOH(2, "100");
+  r.SetPV(3, 4);
+  r.SetSPSource(3, 10);
+  r.SetOutput(3, 2);
+  r.SetKP(3, "1,5");
+  r.SetTi(3, "20");
+  r.SetOH(3, "100");
+}
+
+}  // namespace
+
+class RegulatorWindowsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void ModuleButton_StoresTheSlotAndOpensTheEditor();
+  void CreatePidLoop_WriteReachesTheController();
+  void SixLoops_CreateOnlyWarns();
+  void DeleteCascade_RemovesTwoRecords();
+  void LoopDialog_KindPresets_data();
+  void LoopDialog_KindPresets();
+  void LoopDialog_ErrorKeepsItOpen();
+  void Online_ShowsPvSpOutAndRecordsTheTrend();
+  void Online_HandAutOffReleasesApOnOffAndWritesBothCoilsOff();
+  void Online_SpOutsideThePvScaleWritesNothing();
+  void Online_CascadeShowsTwoPanels();
+  void Online_FailedPollStopsSilently();
+  void Online_TrendExportsCsv();
+  void Screenshots();
+};
+
+void RegulatorWindowsTest::ModuleButton_StoresTheSlotAndOpensTheEditor() {
+  RegulatorRig rig;
+  QWidget* opened = nullptr;
+  QVERIFY(WhileModal([&] { rig.form->Rows[5].Prg->click(); },
+                     [&](QWidget* w) {
+                       opened = w;
+                       w->close();
+                     }));
+  QCOMPARE(opened->objectName(), QString("FormReg"));
+  QCOMPARE(opened->windowTitle(), QString("Программирование регуляторов"));
+  QCOMPARE(rig.Regs().RegModuleSlot, 5);
+  // Opening read the simulator's two loops.
+  QCOMPARE(rig.Editor().PanelItems().size(), size_t{2});
+}
+
+void RegulatorWindowsTest::CreatePidLoop_WriteReachesTheController() {
+  RegulatorRig rig;
+  RegulatorEditor& ed = rig.Editor();
+  ed.readFromController();
+  rig.ui.QueueAnswer(Answer::Yes);  // give up the forced mode
+  const size_t left =
+      ModalSteps([&] { ed.createLoop(); }, {[&](QWidget* w) {
+                   ControlLoopDialog* d = LoopDialog(w);
+                   QCOMPARE(d->LabCreatProg->text(), QString("создание"));
+                   QCOMPARE(d->Field("EditNReg")->text(), QString("3"));
+                   d->chooseKind(Regulators::KindSingleLoop);
+                   Fill(d, {{"EditAnVh", "7"}, {"EditAdOUT", "3"}, {"EditKp", "2,5"}, {"EdAdFB_OnFC", "0"}});
+                   d->onOk();
+                 }});
+  QCOMPARE(left, size_t{0});
+  QCOMPARE(rig.ui.Last().text, std::string("отказываетесь  от режима FC?"));
+  QCOMPARE(ed.PanelItems().size(), size_t{3});
+  QCOMPARE(rig.Regs().CurReg, 2);
+  QVERIFY(ed.PanelItems()[2]->IsSelected());
+  QCOMPARE(rig.Regs().RegModified, 1);
+
+  ed.writeToController();
+  const auto& block = rig.controller->Blocks().at(32);
+  QCOMPARE(int(block[1 + 56]), 7);      // PV
+  QCOMPARE(int(block[1 + 56 + 1]), 1);  // own setpoint
+  QCOMPARE(int(block[1 + 56 + 2]), 2);  // DAC output 3
+  QCOMPARE(rig.Regs().RegModified, 0);
+}
+
+void RegulatorWindowsTest::SixLoops_CreateOnlyWarns() {
+  RegulatorRig rig;
+  for (int k = 0; k < 6; ++k) rig.Regs().SetPV(k, k + 1);
+  rig.Editor().createLoop();
+  QCOMPARE(rig.ui.Last().text, std::string("Все регуляторы созданы"));
+  QCOMPARE(rig.ui.Last().caption, std::string("Предупреждение"));
+}
+
+void RegulatorWindowsTest::DeleteCascade_RemovesTwoRecords() {
+  RegulatorRig rig;
+  AddCascade(rig.Regs());
+  rig.Regs().SetPV(4, 5);
+  rig.Regs().SetSPSource(4, 1);
+  rig.Regs().SetOutput(4, 4);
+  RegulatorEditor& ed = rig.Editor();
+  ed.RebuildPanels();
+  QCOMPARE(ed.PanelItems().size(), size_t{4});
+  ed.deleteSelected();
+  QCOMPARE(rig.ui.Last().text, std::string("Нет выделенных регуляторов"));
+  ed.clickPanel(2);
+  ed.deleteSelected();
+  QCOMPARE(ed.PanelItems().size(), size_t{3});
+  QCOMPARE(rig.Regs().GetPV(2), 5);
+  QCOMPARE(rig.Regs().GetPV(4), 0);
+}
+
+void RegulatorWindowsTest::LoopDialog_KindPresets_data() {
+  QTest::addColumn<int>("kind");
+  QTest::addColumn<QString>("enabled");  // GBRegInt, GBPZ, GBNastr2, GBFC as 0/1
+  QTest::addColumn<QString>("kp");
+  QTest::addColumn<QString>("oh");
+  QTest::addColumn<QString>("outputCaption");
+  QTest::newRow("repeater") << 0 << "0000"
+                            << "00"
+                            << "100,00"
+                            << "Выход ЦАП №";
+  QTest::newRow("single loop") << 1 << "0001"
+                               << "1,00"
+                               << "100,00"
+                               << "Выход ЦАП №";
+  QTest::newRow("cascade") << 2 << "1000"
+                           << "1,00"
+                           << "100,00"
+                           << "Регулятор внутр.       контура №";
+  QTest::newRow("program") << 3 << "0100"
+                           << "1,00"
+                           << "100,00"
+                           << "Выход ЦАП №";
+  QTest::newRow("two-position") << 4 << "0010"
+                                << "00"
+                                << "100,00"
+                                << "Выход ЦАП №";
+}
+
+void RegulatorWindowsTest::LoopDialog_KindPresets() {
+  QFETCH(int, kind);
+  QFETCH(QString, enabled);
+  QFETCH(QString, kp);
+  QFETCH(QString, oh);
+  QFETCH(QString, outputCaption);
+  RegulatorRig rig;
+  ControlLoopDialog* d = rig.form->controlLoopDialog;
+  d->PrepareCreation(3, 3);
+  QVERIFY(!d->GBComp->isEnabled());
+  d->chooseKind(kind);
+  const QGroupBox* groups[] = {d->GBRegInt, d->GBPZ, d->GBNastr2, d->GBFC};
+  for (int k = 0; k < 4; ++k) QCOMPARE(groups[k]->isEnabled(), enabled[k] == '1');
+  QVERIFY(d->GBComp->isEnabled() && d->GBNastr->isEnabled());
+  QCOMPARE(d->Field("EditKp")->text(), kp);
+  QCOMPARE(d->Field("EditOH")->text(), oh);
+  QCOMPARE(d->LabAdOUT->text(), outputCaption);
+  if (kind == Regulators::KindCascade) QCOMPARE(d->Field("EditVhSP")->text(), QString("3"));
+  if (kind == Regulators::KindProgram) QCOMPARE(d->Field("EditAReg")->text(), QString("3"));
+}
+
+void RegulatorWindowsTest::LoopDialog_ErrorKeepsItOpen() {
+  RegulatorRig rig;
+  ControlLoopDialog* d = rig.form->controlLoopDialog;
+  bool stayed = false;
+  QString note;
+  QVERIFY(WhileModal(
+      [&] {
+        d->PrepareCreation(3, 3);
+        d->Run();
+      },
+      [&](QWidget*) {
+        d->chooseKind(Regulators::KindSingleLoop);
+        Fill(d, {{"EditAnVh", "7"}, {"EditAdOUT", "3"}, {"EditKp", "0,05"}, {"EdAdFB_OnFC", "1"}});
+        d->onOk();
+        stayed = d->isVisible();
+        note = d->ErrorText->isVisible() ? d->ErrorText->text() : QString();
+        d->onCancel();
+      }));
+  QVERIFY(stayed);
+  QCOMPARE(note, QString("Величина вне диапазона 0.1 - 1000"));
+  QVERIFY(!d->Accepted());
+}
+
+void RegulatorWindowsTest::Online_ShowsPvSpOutAndRecordsTheTrend() {
+  RegulatorRig rig;
+  RegulatorOnlineView& v = rig.Online();
+  v.Prepare(0);
+  QCOMPARE(v.Panels().size(), size_t{1});
+  QCOMPARE(v.Panels()[0]->Text(0), QString("----"));
+  v.poll();
+  const auto& values = rig.Regs().RegValues[0];
+  QCOMPARE(v.Panels()[0]->Text(0), QString::fromStdString(FormatLoopValue(values[2])));
+  QCOMPARE(v.Panels()[0]->Text(1), QString::fromStdString(FormatLoopValue(values[0])));
+  QCOMPARE(v.Panels()[0]->Text(2), QString::fromStdString(FormatLoopValue(values[1])));
+  QVERIFY(v.Panels()[0]->HANDAUT->isChecked());
+  QVERIFY(v.Panels()[0]->APONOFF->isChecked());
+  QVERIFY(v.AChangeSP->isEnabled());
+  QVERIFY(!v.AChangeOUT->isEnabled());
+  QCOMPARE(v.Trends()[0].Samples().size(), size_t{1});
+}
+
+void RegulatorWindowsTest::Online_HandAutOffReleasesApOnOffAndWritesBothCoilsOff() {
+  RegulatorRig rig;
+  RegulatorOnlineView& v = rig.Online();
+  v.Prepare(1);
+  v.poll();
+  const size_t from = rig.line.Written().size();
+  v.Panels()[0]->HANDAUT->click();
+  QVERIFY(!v.Panels()[0]->APONOFF->isChecked());
+  const auto coils = rig.Sent(5, from);
+  QCOMPARE(coils.size(), size_t{2});
+  QCOMPARE(Bytes(coils[0].begin() + 2, coils[0].begin() + 6), (Bytes{0x03, 0x18, 0x00, 0x00}));  // 792 off
+  QCOMPARE(Bytes(coils[1].begin() + 2, coils[1].begin() + 6), (Bytes{0x03, 0x19, 0x00, 0x00}));  // 793 off
+  QVERIFY(!v.AChangeSP->isEnabled());
+  QVERIFY(v.AChangeOUT->isEnabled());
+  v.poll();
+  QVERIFY(!rig.Regs().IsAutomatic(1));
+  QVERIFY(!rig.Regs().IsSwitchedOn(1));
+  // In manual mode the loop cannot be switched on: the button springs back.
+  v.Panels()[0]->APONOFF->click();
+  QVERIFY(!v.Panels()[0]->APONOFF->isChecked());
+}
+
+void RegulatorWindowsTest::Online_SpOutsideThePvScaleWritesNothing() {
+  RegulatorRig rig;
+  RegulatorOnlineView& v = rig.Online();
+  v.Prepare(0);
+  v.poll();
+  const double max = v.Panels()[0]->ScaleMax();
+  const size_t from = rig.line.Written().size();
+  v.editValue(LoopValue::SP, 0);
+  QVERIFY(v.EditText->isVisibleTo(&v));
+  v.EditText->setText(QString::number(max + 1));
+  v.leaveValueEditor();
+  QVERIFY(rig.Sent(16, from).empty());
+  QCOMPARE(v.ErrorText->text(), QString::fromStdString(LoopValueRangeText(0, max)));
+  QVERIFY(!v.EditText->isVisibleTo(&v));
+
+  v.editValue(LoopValue::SP, 0);
+  v.EditText->setText("40");
+  v.leaveValueEditor();
+  QCOMPARE(rig.Sent(16, from).size(), size_t{1});
+  v.poll();
+  QCOMPARE(rig.Regs().RegValues[0][0], 40.0f);
+}
+
+void RegulatorWindowsTest::Online_CascadeShowsTwoPanels() {
+  RegulatorRig rig;
+  AddCascade(rig.Regs());
+  RegulatorOnlineView& v = rig.Online();
+  v.Prepare(2);
+  QCOMPARE(v.Panels().size(), size_t{2});
+  QCOMPARE(v.PanelArea->width(), 460);
+  QCOMPARE(v.Panels()[1]->Loop(), 3);
+  QCOMPARE(v.Panels()[1]->x() - v.Panels()[0]->x(), 200);
+  QVERIFY(v.EditNReg1->isVisibleTo(&v));
+  QCOMPARE(v.LabTip->text(), QString("каскадная схема"));
+  v.Prepare(0);
+  QCOMPARE(v.Panels().size(), size_t{1});
+  QCOMPARE(v.PanelArea->width(), 280);
+  QVERIFY(!v.EditNReg1->isVisibleTo(&v));
+}
+
+void RegulatorWindowsTest::Online_FailedPollStopsSilently() {
+  RegulatorRig rig;
+  RegulatorOnlineView& v = rig.Online();
+  v.Prepare(0);
+  v.togglePolling();
+  QVERIFY(v.Polling());
+  rig.form->service.CurrentDevice = 4;  // nobody answers
+  v.poll();
+  QVERIFY(!v.Polling());
+  QVERIFY(!v.Label1->isVisibleTo(&v));
+  QVERIFY(rig.ui.Shown().empty());
+}
+
+void RegulatorWindowsTest::Online_TrendExportsCsv() {
+  RegulatorRig rig;
+  RegulatorOnlineView& v = rig.Online();
+  v.Prepare(0);
+  int64_t now = 1'700'000'000'000;
+  v.Now = [&now] { return now; };
+  for (int k = 0; k < 3; ++k, now += 3000) v.poll();
+  const QString path = QDir(rig.dir.path()).filePath("trend.csv");
+  QVERIFY(v.exportTrend(path));
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+  QCOMPARE(lines.size(), 4);
+  QVERIFY(lines[0].startsWith("loop,time,PV,SP,OUT"));
+  QVERIFY(lines[1].startsWith("1,"));
+  QVERIFY(!v.exportTrend(QDir(rig.dir.path()).filePath("no/such/dir/trend.csv")));
+}
+
+// With ZUL_SCREENSHOT_DIR set: the editor with three loops including a
+// cascade, the loop dialog for three kinds and the online view of a cascade
+// after a few minutes of trend.
+void RegulatorWindowsTest::Screenshots() {
+  if (qEnvironmentVariable("ZUL_SCREENSHOT_DIR").isEmpty()) QSKIP("ZUL_SCREENSHOT_DIR not set");
+  RegulatorRig rig;
+  AddCascade(rig.Regs());
+  rig.Regs().RegModified = 1;
+  QVERIFY(WriteRegulatorBlocks(rig.form->link, rig.form->config, rig.ui));
+  RegulatorEditor& ed = rig.Editor();
+  ed.resize(680, 1000);
+  ed.show();
+  ed.clickPanel(2);
+  Settle();
+  Save(&ed, "regulator_editor");
+  ed.hide();
+
+  ControlLoopDialog* d = rig.form->controlLoopDialog;
+  d->PrepareProgramming(0, 1);
+  d->show();
+  Settle();
+  Save(d, "loop_dialog_pid");
+  d->PrepareProgramming(2, 3);
+  Settle();
+  Save(d, "loop_dialog_cascade");
+  d->PrepareCreation(5, 4);
+  d->chooseKind(Regulators::KindTwoPosition);
+  Fill(d, {{"EditAnVh", "5"}, {"EditAdOUT", "4"}, {"EditOut0", "10"}, {"EditOut1", "80"}, {"EditAdFB", "1"}});
+  d->leavePvInput();
+  Settle();
+  Save(d, "loop_dialog_two_position");
+  d->hide();
+
+  // Loops 1 and 2 of the simulator become a cascade, so that it runs live.
+  Regulators& r = rig.Regs();
+  r.SetOutput(0, 9);
+  r.SetSPSource(1, 8);
+  r.RegModified = 1;
+  QVERIFY(WriteRegulatorBlocks(rig.form->link, rig.form->config, rig.ui));
+  RegulatorOnlineView& v = rig.Online();
+  v.Prepare(0);
+  int64_t now = 1'700'000'000'000;
+  v.Now = [&now] { return now; };
+  for (int k = 0; k < 80; ++k, now += 3000) {
+    rig.clock.Advance(3000);
+    if (k == 40) {
+      v.editValue(LoopValue::SP, 0);
+      v.EditText->setText("70");
+      v.leaveValueEditor();
+    }
+    v.poll();
+  }
+  v.resize(1000, 700);
+  v.show();
+  Settle();
+  Save(&v, "regulator_online");
+  v.done(0);
+}
+
+QTEST_MAIN(RegulatorWindowsTest)
+#include "regulator_windows_test.moc"
