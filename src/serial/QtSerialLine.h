@@ -27,6 +27,8 @@ class QtSerialLine : public SerialLine {
   int Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) override;
   std::vector<std::string> AvailablePorts() const override;
 
+  // The Qt object the port lives in; an exchange on another thread moves it there.
+  QObject* ThreadObject() { return &port_; }
   // A shorter wait for answers than the link's read time-outs (a line scan
   // asks addresses where nobody may answer); 0 restores them.
   void SetAnswerTimeLimitMs(int ms) { answerLimitMs_ = ms; }

@@ -226,11 +226,12 @@ void CalibrationTest::OnLine_FromTheModuleWindow_OpensWithTheCodes() {
   QCOMPARE(rig.line.Written()[0], WithCrc({0x01, 71, 0, 6}));
   QCOMPARE(rig.line.Written()[1], WithCrc({0x01, 68, 60}));
 
-  // In file mode "on line" does nothing.
+  // In file mode "on line" asks nothing and says why.
   rig.form->service.FileMode = 1;
   const size_t sent = rig.line.Written().size();
   p.openOnline();
   QCOMPARE(rig.line.Written().size(), sent);
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text), QString::fromUtf8(kOnlineInFileModeText));
 }
 
 QTEST_MAIN(CalibrationTest)

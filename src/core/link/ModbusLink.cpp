@@ -80,7 +80,13 @@ bool IsSerialPortName(const std::string& name) {
 }
 
 ModbusLink::ModbusLink(SerialLine& line, Clock& clock, Interaction& ui)
-    : line_(line), clock_(clock), ui_(ui) {}
+    : line_(line), clock_(clock), ui_(&ui) {}
+
+Interaction& ModbusLink::SetInteraction(Interaction& ui) {
+  Interaction& before = *ui_;
+  ui_ = &ui;
+  return before;
+}
 
 int ModbusLink::Request(int deviceIndex, uint8_t function, int dataCount, const uint8_t* data,
                         uint8_t* answer, size_t answerCapacity) {
@@ -204,7 +210,7 @@ bool ModbusLink::CheckWriteAccess() {
   return false;
 }
 
-void ModbusLink::ShowPortFailure() { ui_.Show(kCaptionError, kPortDisconnectedText, Icon::Error); }
+void ModbusLink::ShowPortFailure() { ui_->Show(kCaptionError, kPortDisconnectedText, Icon::Error); }
 
 int ModbusLink::Pause(int ms) {
   const int64_t start = clock_.NowMs();
@@ -256,8 +262,8 @@ void ModbusLink::ShowError(int deviceIndex, int resultCode) {
   if (resultCode == kResultPortClosed) ClosePort();
   const bool isError = resultCode >= kResultPortNotSetUp && resultCode <= kResultPortFailure;
   const bool error = isError || resultCode == kResultPortClosed;
-  ui_.Show(error ? kCaptionError : kCaptionWarning, ErrorText(deviceIndex, resultCode),
-           error ? Icon::Error : Icon::Warning);
+  ui_->Show(error ? kCaptionError : kCaptionWarning, ErrorText(deviceIndex, resultCode),
+            error ? Icon::Error : Icon::Warning);
 }
 
 bool ModbusLink::WriteBlock(int deviceIndex, uint8_t block, const uint8_t* bytes, int count) {

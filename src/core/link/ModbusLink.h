@@ -70,6 +70,9 @@ class ModbusLink {
   bool CheckWriteAccess();
 
   void ShowError(int deviceIndex, int resultCode);
+  // Where the link's messages go from now on; returns where they went before.
+  // An exchange on a worker thread hands the link its own Interaction.
+  Interaction& SetInteraction(Interaction& ui);
   // The text ShowError shows (empty for 0); also used by the command line.
   std::string ErrorText(int deviceIndex, int resultCode) const;
 
@@ -130,7 +133,7 @@ class ModbusLink {
 
   SerialLine& line_;
   Clock& clock_;
-  Interaction& ui_;
+  Interaction* ui_;
   FrameTrace trace_;
 
   int FrameLen = 0;

@@ -24,6 +24,7 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QToolBar;
 
 namespace zul {
@@ -156,6 +157,7 @@ class MainWindow : public QMainWindow {
   QPushButton* ButTimeDate;
   QProgressBar* ProgressBar1;
   QGroupBox* GroupBox1;
+  QScrollArea* ScrollBox;  // holds the panel and the table; scrolls on small screens
   struct ModuleRow {
     QLabel* AdrM;
     QLabel* M;

@@ -23,6 +23,7 @@
 #include "ui/network/LocalNetworkWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/regulators/RegulatorEditor.h"
+#include "ui/widgets/BackgroundExchange.h"
 
 namespace zul {
 
@@ -177,12 +178,14 @@ void MainWindow::StoreUnits() {
     return;
   }
   if (!link.CheckWriteAccess()) return;
-  if (Gate.Busy()) return;
-  ExchangeGate::Scope scope(Gate);
   const auto units = analogModules.GetUnits();
   const size_t count =
       static_cast<size_t>(std::clamp(service.UnitsBlockLen - 1, 0, static_cast<int>(units.size())));
-  StoreConfirmed(link, service, AnalogModules::kUnitsBlockNumber, units.first(count), service.CurrentDevice);
+  BackgroundExchange(Gate, link, ui_, this)
+      .Run("Запись списка размерностей", ExchangeKind::Write, [&](Interaction&) {
+        StoreConfirmed(link, service, AnalogModules::kUnitsBlockNumber, units.first(count),
+                       service.CurrentDevice);
+      });
 }
 
 void MainWindow::applyUnitName() {
