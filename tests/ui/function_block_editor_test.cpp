@@ -20,6 +20,7 @@
 #include "core/config/ReadConfiguration.h"
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
+#include "ui/discrete/DiscreteProcessingEditor.h"
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/fb/FunctionBlockDialog.h"
 #include "ui/fb/FunctionBlockEditor.h"
@@ -112,6 +113,7 @@ class FunctionBlockEditorTest : public QObject {
   void DialogEnabling_data();
   void DialogEnabling();
   void DialogRefusesAnHourOf24();
+  void OpenedFromTheMainWindowAndTheDiscreteEditor();
   void Screenshots();
 };
 
@@ -446,6 +448,23 @@ void FunctionBlockEditorTest::DialogRefusesAnHourOf24() {
   d.OK->click();
   QVERIFY(!d.Cancelled());
   QCOMPARE(d.Values().hour, std::string("23"));
+}
+
+void FunctionBlockEditorTest::OpenedFromTheMainWindowAndTheDiscreteEditor() {
+  test::MainWindowRig rig;
+  rig.Compose({1, 6, 3});
+  rig.form->ShowConfiguration();  // the editors become available
+  const std::function<void()> ways[] = {[&] { rig.form->ButProgFB->click(); },
+                                        [&] { rig.form->discreteProcessingEditor->OpenFunctionBlocks(); }};
+  for (const auto& open : ways) {
+    QString shown;
+    QCOMPARE(ModalSteps(open, {[&](QWidget* w) {
+                          shown = w->objectName();
+                          static_cast<QDialog*>(w)->reject();
+                        }}),
+             size_t{0});
+    QCOMPARE(shown, QString("FormFB"));
+  }
 }
 
 // With ZUL_SCREENSHOT_DIR set: a scheme of 120 blocks with algorithms, alarms
