@@ -453,6 +453,7 @@ class RegulatorExchange : public ::testing::Test {
   RegulatorExchange() : bus_(clock_), line_(bus_, clock_), port_(line_, clock_, ui_) {
     config_ = Plant();
     config_->discreteProcessing.AccessLevel = kFullAccess;
+    port_.BindAccessLevel(&config_->discreteProcessing.AccessLevel);
   }
   void Start(std::map<int, int> blockExceptions = {}) {
     ControllerSetup setup;

@@ -100,8 +100,10 @@ class LoopPoll : public ::testing::Test {
     ControllerSetup setup;
     setup.composition.modules = {1, 1, 6, 3, 14};
     controller_ = &bus_.Add(setup);
+    port_.BindAccessLevel(&access_);
     port_.OpenPort();
   }
+  int access_ = 1;  // full access: the commands write
   VirtualClock clock_;
   SimulatedBus bus_;
   SimulatedLine line_;
