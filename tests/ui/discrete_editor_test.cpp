@@ -119,7 +119,7 @@ void DiscreteEditorTest::Open_DrawsTheActiveRecordsOfTheController() {
   QCOMPARE(rig.Editor().EditModif->text(), "1163000000000000");
   QVERIFY(rig.Editor().windowTitle().endsWith("устройство 1"));
   QVERIFY(!rig.Editor().LabelFile->isVisible());
-  QVERIFY(!rig.Editor().AFB->isEnabled());  // until the function block editor is there
+  QVERIFY(rig.Editor().AFB->isEnabled());  // the function block editor opens from here
   QCOMPARE(rig.Editor().HintAt(10, G::Element::Input),
            "номер входа  на схеме 11\nномер сигнала в базе 11 (адрес 0x0A)\nДискр.сигн.011");
   rig.Click(2);

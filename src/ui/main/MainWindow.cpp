@@ -19,6 +19,7 @@
 
 #include "ui/commissioning/CommissioningMenus.h"
 #include "ui/discrete/DiscreteProcessingEditor.h"
+#include "ui/fb/FunctionBlockEditor.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 #include "ui/link/PortDialog.h"
@@ -353,6 +354,7 @@ void MainWindow::CreateWindows() {
   discreteProcessingEditor = new DiscreteProcessingEditor(config, link, Gate, ui_, signalDialogs, this);
   discreteProcessingEditor->SetUpPort = [this] { openPortDialog(); };
   discreteProcessingEditor->ShowRelayOutputs = [this] { openOutputsWindow(); };
+  discreteProcessingEditor->OpenFunctionBlocks = [this] { return functionBlockEditor->Open(); };
   connect(InformBut, &QPushButton::clicked, this, &MainWindow::openInputsWindow);
   connect(InformButMR, &QPushButton::clicked, this, &MainWindow::openOutputsWindow);
   localNetworkWindow = new LocalNetworkWindow(config, link, Gate, ui_, this);
