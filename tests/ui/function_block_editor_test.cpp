@@ -73,7 +73,7 @@ struct EditorRig {
   SimulatedBus bus;
   SimulatedLine line;
   ScriptedInteraction ui;
-  ModbusLink link;
+  zul::test::WritingLink link;
   Configuration config;
   ExchangeGate gate;
   QWidget parent;
@@ -527,3 +527,4 @@ void FunctionBlockEditorTest::Screenshots() {
 
 QTEST_MAIN(zul::FunctionBlockEditorTest)
 #include "function_block_editor_test.moc"
+#include "support/WritingLink.h"
