@@ -19,6 +19,7 @@
 #include "core/config/ReadConfiguration.h"
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
+#include "support/WritingLink.h"
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/fb/FunctionBlockDialog.h"
 #include "ui/fb/FunctionBlockEditor.h"
@@ -527,4 +528,3 @@ void FunctionBlockEditorTest::Screenshots() {
 
 QTEST_MAIN(zul::FunctionBlockEditorTest)
 #include "function_block_editor_test.moc"
-#include "support/WritingLink.h"
