@@ -17,6 +17,7 @@
 #include "core/link/Clock.h"
 #include "core/link/ModbusLink.h"
 #include "support/FakeSerialLine.h"
+#include "support/WritingLink.h"
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/fb/FunctionBlockEditor.h"
 #include "ui/inform/InformationWindows.h"
@@ -68,7 +69,7 @@ struct Rig {
   VirtualClock clock;
   test::FakeSerialLine line{&clock};
   ScriptedInteraction ui;
-  ModbusLink link;
+  zul::test::WritingLink link;
   Configuration config;
   ExchangeGate gate;
   QWidget parent;

@@ -20,6 +20,7 @@
 #include "core/model/Regulators.h"
 #include "sim/SimulatedBus.h"
 #include "sim/SimulatedLine.h"
+#include "support/WritingLink.h"
 #include "ui/regulators/RegulatorOnlineView.h"
 #include "ui/widgets/ExchangeGate.h"
 
@@ -53,7 +54,7 @@ struct SimRig {
   SimulatedBus bus;
   SimulatedLine line;
   ScriptedInteraction ui;
-  ModbusLink port;
+  zul::test::WritingLink port;
 };
 
 template <typename Poll>

@@ -16,6 +16,7 @@
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedBus.h"
 #include "sim/SimulatedLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -58,7 +59,7 @@ class BackupFixture : public ::testing::Test {
   SimulatedBus bus_;
   SimulatedLine line_;
   ScriptedInteraction ui_;
-  ModbusLink port_;
+  zul::test::WritingLink port_;
   fs::path root_;
 };
 

@@ -15,6 +15,7 @@
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedBus.h"
 #include "sim/SimulatedLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -56,7 +57,7 @@ class CompareFixture : public ::testing::Test {
   SimulatedBus bus_;
   SimulatedLine line_;
   ScriptedInteraction ui_;
-  ModbusLink port_;
+  zul::test::WritingLink port_;
 };
 
 struct EditCase {

@@ -11,6 +11,7 @@
 #include "core/editing/DiscreteProcessingEditing.h"
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -391,7 +392,7 @@ class EditorExchange : public ::testing::Test {
   SimulatedBus bus_;
   SimulatedLine line_;
   ScriptedInteraction ui_;
-  ModbusLink port_;
+  zul::test::WritingLink port_;
   Configuration c_;
 };
 

@@ -15,6 +15,7 @@
 #include "core/editing/FunctionBlockScheme.h"
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -606,7 +607,7 @@ class FunctionBlockExchange : public FunctionBlockEditing {
   VirtualClock clock_;
   SimulatedBus bus_;
   SimulatedLine line_;
-  ModbusLink link_;
+  zul::test::WritingLink link_;
   SimulatedController* controller_ = nullptr;
 };
 

@@ -16,6 +16,7 @@
 #include "core/editing/LocalNetworkEditing.h"
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -367,7 +368,7 @@ TEST_F(NetworkEditing, NoAfterADeletionRestoresBlockTextsRecordsAndReferences) {
   VirtualClock clock;
   SimulatedBus bus(clock);
   SimulatedLine line(bus, clock);
-  ModbusLink port(line, clock, ui);
+  zul::test::WritingLink port(line, clock, ui);
   EXPECT_EQ(session.Close(port, ui), LocalNetworkSession::Verdict::Close);
   ASSERT_EQ(ui.Shown().size(), 1u);
   EXPECT_EQ(ui.Last().text, kNetworkSendQuestion);
@@ -392,7 +393,7 @@ TEST_F(NetworkEditing, CancelKeepsTheWindowAndTheDeletion) {
   VirtualClock clock;
   SimulatedBus bus(clock);
   SimulatedLine line(bus, clock);
-  ModbusLink port(line, clock, ui);
+  zul::test::WritingLink port(line, clock, ui);
   EXPECT_EQ(session.Close(port, ui), LocalNetworkSession::Verdict::Stay);
   EXPECT_EQ(c.service.SignalCount, 68);
 }
@@ -407,7 +408,7 @@ TEST_F(NetworkEditing, FileModeNeverAsksNeverWritesAndMarksTheFile) {
   VirtualClock clock;
   SimulatedBus bus(clock);
   SimulatedLine line(bus, clock);
-  ModbusLink port(line, clock, ui);
+  zul::test::WritingLink port(line, clock, ui);
   EXPECT_EQ(session.Close(port, ui), LocalNetworkSession::Verdict::Close);
   EXPECT_TRUE(ui.Shown().empty());
   EXPECT_TRUE(line.Written().empty());
@@ -423,7 +424,7 @@ TEST_F(NetworkEditing, LineSettingsWithoutAChoiceAreNotWritten) {
   VirtualClock clock;
   SimulatedBus bus(clock);
   SimulatedLine line(bus, clock);
-  ModbusLink port(line, clock, ui);
+  zul::test::WritingLink port(line, clock, ui);
   EXPECT_FALSE(session.WriteNetwork(port, ui));
   EXPECT_EQ(ui.Last().text, kLineSettingsErrorText);
   EXPECT_TRUE(line.Written().empty());
@@ -502,7 +503,7 @@ class NetworkWrite : public ::testing::Test {
   SimulatedBus bus;
   SimulatedLine line;
   ScriptedInteraction ui;
-  ModbusLink port;
+  zul::test::WritingLink port;
   SimulatedController* controller = nullptr;
   Configuration c;
   size_t mark = 0;

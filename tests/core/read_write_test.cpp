@@ -685,6 +685,7 @@ TEST_F(WriteFixture, SixtyBlockFile_OpensAsSixtyBlocksAndWritesItsSixPages) {
   EXPECT_EQ(opened.functionBlocks.GetTableSize(), 60);
   opened.discreteProcessing.AccessLevel = kFullAccess;
   opened.service.CurrentDevice = 1;
+  port_.BindAccessLevel(&opened.discreteProcessing.AccessLevel);  // the link serves the opened file now
   written0_ = line_.Written().size();
   const WriteResult r = WriteConfiguration(port_, opened, ui_);
   ASSERT_TRUE(r.ok()) << r.Describe();

@@ -15,6 +15,7 @@
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
 #include "support/SampleConfiguration.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -466,7 +467,7 @@ class RegulatorExchange : public ::testing::Test {
   SimulatedBus bus_;
   SimulatedLine line_;
   ScriptedInteraction ui_;
-  ModbusLink port_;
+  zul::test::WritingLink port_;
   SimulatedController* controller_ = nullptr;
   std::unique_ptr<Configuration> config_;
 };

@@ -10,6 +10,7 @@
 #include "core/link/ModbusLink.h"
 #include "core/model/Regulators.h"
 #include "sim/SimulatedLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -108,7 +109,7 @@ class LoopPoll : public ::testing::Test {
   SimulatedBus bus_;
   SimulatedLine line_;
   ScriptedInteraction ui_;
-  ModbusLink port_;
+  zul::test::WritingLink port_;
   SimulatedController* controller_ = nullptr;
   Regulators regs_;
 };

@@ -8,6 +8,7 @@
 #include "core/link/TrafficLog.h"
 #include "sim/SimulatedBus.h"
 #include "sim/SimulatedLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -35,7 +36,7 @@ class TrafficFixture : public ::testing::Test {
   SimulatedBus bus_;
   SimulatedLine line_;
   ScriptedInteraction ui_;
-  ModbusLink port_;
+  zul::test::WritingLink port_;
 };
 
 TEST_F(TrafficFixture, CountsEveryTryAndItsOutcome) {

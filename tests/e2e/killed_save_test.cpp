@@ -68,8 +68,8 @@ size_t Leftovers(const fs::path& target) {
 
 // Kills `command` (which writes `target`, holding `oldBytes`, with `newBytes`)
 // at points spread over its run, finer towards its end where the file is written.
-void KillAtManyPoints(const std::vector<std::string>& command, const fs::path& target, const fs::path& oldFile,
-                      const std::vector<uint8_t>& newBytes) {
+void KillAtManyPoints(const std::vector<std::string>& command, const fs::path& target,
+                      const fs::path& oldFile, const std::vector<uint8_t>& newBytes) {
   const std::vector<uint8_t> oldBytes = ReadBytes(oldFile.string());
   const int64_t runUs = RunMicroseconds(command);
   std::vector<int> delays;
@@ -116,14 +116,17 @@ TEST_F(KilledSave, ReadFromAController) {
   ASSERT_TRUE(sim.Ready());
   const std::string clean = (dir_ / "clean-read.zul").string();
   const std::vector<std::string> read = {BinDir() + "/zul", "read",    "--port", sim.Path(), "--baud",
-                                         "115200",          "--delay", "0",      "-o"};
+                                         "115200",          "--delay", "0",      "--yes",    "-o"};
   std::vector<std::string> first = read;
   first.push_back(clean);
   RunMicroseconds(first);
   const fs::path target = dir_ / "read.zul";
   std::vector<std::string> command = read;
   command.push_back(target.string());
-  KillAtManyPoints(command, target, oldFile_, ReadBytes(clean));
+  // The file it replaces is of the same composition, so no question stops the save.
+  const fs::path sameComposition = dir_ / "same.zul";
+  ASSERT_EQ(RunCommand(Zul() + " new --modules 1,1,6,3 -o '" + sameComposition.string() + "' --yes").exit, 0);
+  KillAtManyPoints(command, target, sameComposition, ReadBytes(clean));
 }
 
 TEST(Leftovers, TheNextSaveRemovesTemporaryFilesOfItsTargetOnly) {

@@ -29,11 +29,13 @@ int ReadsWanted() {
 ProgramRun ReadInto(const std::string& port, const std::string& file) {
   std::filesystem::remove(file);
   return RunCommand("timeout 120 '" + BinDir() + "/zul' read --port '" + port + "' -o '" + file +
-                    "' --baud 115200 --delay 0 2>&1 </dev/null");
+                    "' --baud 115200 --delay 0 --yes 2>&1 </dev/null");
 }
 
 TEST(ReadSoak, EveryReadOverAFaultyLineFailsClearlyOrMatchesACleanRead) {
-  const std::string clean = TempPath("soak-clean.zul");
+  const std::filesystem::path dir = TempPath("soak");
+  std::filesystem::create_directories(dir);
+  const std::string clean = (dir / "clean.zul").string();
   {
     SimProcess sim(kController, "zul-soak-clean");
     ASSERT_TRUE(sim.Ready());
@@ -50,7 +52,7 @@ TEST(ReadSoak, EveryReadOverAFaultyLineFailsClearlyOrMatchesACleanRead) {
   ASSERT_TRUE(sim.Ready());
 
   const int reads = ReadsWanted();
-  const std::string file = TempPath("soak-read.zul");
+  const std::string file = (dir / "read.zul").string();
   int good = 0, failed = 0, hung = 0, mismatched = 0, silentFailures = 0;
   for (int i = 0; i < reads; ++i) {
     const ProgramRun run = ReadInto(sim.Path(), file);

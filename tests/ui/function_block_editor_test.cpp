@@ -21,6 +21,7 @@
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
 #include "ui/discrete/DiscreteProcessingEditor.h"
+#include "support/WritingLink.h"
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/fb/FunctionBlockDialog.h"
 #include "ui/fb/FunctionBlockEditor.h"
@@ -75,7 +76,7 @@ struct EditorRig {
   SimulatedBus bus;
   SimulatedLine line;
   ScriptedInteraction ui;
-  ModbusLink link;
+  zul::test::WritingLink link;
   Configuration config;
   ExchangeGate gate;
   QWidget parent;
