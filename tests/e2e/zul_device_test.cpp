@@ -193,9 +193,10 @@ TEST(ZulDeviceCommands, ClockSetWithoutFullAccess_IsRefusedAndSendsNothing) {
 
 TEST_F(ZulDeviceTest, RefusedStore_FailsTheWrite) {
   // The controller refuses block 15 outright; its confirmation poll says nothing is pending.
+  // (It refuses to read the block as well, so no backup can be read first.)
   DeviceSim sim({"--modules", "1,10,6,8,3,14", "--store-polls", "0", "--exception", "15:4"});
   ASSERT_TRUE(sim.Ready());
-  const ProgramRun run = Zul("write " + source_ + " --port " + sim.Path() + " --password 8411");
+  const ProgramRun run = Zul("write " + source_ + " --port " + sim.Path() + " --password 8411 --no-backup");
   EXPECT_EQ(run.exit, 1) << run.output;
   EXPECT_NE(run.output.find("ошибка обмена 04"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("write failed at block 15"), std::string::npos) << run.output;
