@@ -43,8 +43,9 @@ class CountingLine : public SerialLine {
     bytes += count;
     return inner_.Write(data, count);
   }
-  int Read(uint8_t* buffer, size_t count) override {
-    const int got = inner_.Read(buffer, count);
+  using SerialLine::Read;
+  int Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) override {
+    const int got = inner_.Read(buffer, count, byteTimeoutMs, answerBegun);
     if (got > 0) bytes += static_cast<size_t>(got);
     return got;
   }
@@ -145,6 +146,52 @@ void BM_WholeReadInVirtualTime(benchmark::State& state) {
          limitMs / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_WholeReadInVirtualTime)->Arg(115200)->Arg(9600)->Unit(benchmark::kMillisecond);
+
+// A whole read over a noisy line (10 % of the answers dropped, 5 % with a bad
+// checksum, 5 % cut after their head) against the same read over a clean
+// line, in virtual time at 9600 baud, over several fault seeds. A cut answer
+// costs a byte time-out, not the whole answer time.
+double VirtualReadMs(const FaultSettings& faults, int* failures) {
+  VirtualClock clock;
+  SimulatedBus bus(clock);
+  ControllerSetup setup = Controller();
+  setup.randomBlocks = true;
+  setup.seed = 7;
+  setup.faults = faults;
+  bus.Add(setup);
+  SimulatedLine line(bus, clock);
+  ScriptedInteraction ui;
+  ModbusLink port(line, clock, ui);
+  port.OpenPort();
+  Configuration config;
+  if (!ReadConfiguration(port, config, ui).ok) ++*failures;
+  return static_cast<double>(clock.NowMs());
+}
+
+void BM_NoisyReadAgainstCleanRead(benchmark::State& state) {
+  constexpr int kSeeds = 20;
+  double clean = 0, noisy = 0;
+  int failures = 0;
+  for (auto _ : state) {
+    clean = noisy = 0;
+    failures = 0;
+    for (int seed = 1; seed <= kSeeds; ++seed) {
+      clean += VirtualReadMs(FaultSettings{}, &failures);
+      FaultSettings faults;
+      faults.drop.probability = 0.10;
+      faults.badCrc.probability = 0.05;
+      faults.cut.probability = 0.05;
+      faults.shortMode = ShortMode::Head;
+      faults.seed = static_cast<uint64_t>(seed);
+      noisy += VirtualReadMs(faults, &failures);
+    }
+  }
+  state.counters["clean_ms"] = clean / kSeeds;
+  state.counters["noisy_ms"] = noisy / kSeeds;
+  state.counters["noisy_to_clean"] = noisy / clean;
+  state.counters["failed_reads"] = failures;
+}
+BENCHMARK(BM_NoisyReadAgainstCleanRead)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

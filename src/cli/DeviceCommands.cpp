@@ -149,7 +149,7 @@ int RunRead(const QStringList& args) {
 
 int RunWrite(const QStringList& args) {
   Invocation inv;
-  inv.parser.addOption({"password", "Access password (full access is needed to write).", "PW"});
+  AddPasswordOption(inv.parser);
   inv.parser.addPositionalArgument("file", "Configuration file to send.");
   AddWriteStepOptions(inv.parser);
   int exit = kExitOk;
@@ -169,6 +169,7 @@ int RunWrite(const QStringList& args) {
   config.discreteProcessing.AccessLevel = HasFullAccess(inv.parser) ? kFullAccess : kViewingAccess;
 
   LinkSession session(ui);
+  session.accessLevel = config.discreteProcessing.AccessLevel;
   if (!session.Open(inv.line)) return kExitFailure;
   BlockFilter only;
   if (auto stop = PrepareWrite(inv.parser, session.port, config, ui, &only)) return *stop;
@@ -212,6 +213,7 @@ int RunVerify(const QStringList& args) {
 int RunRenumber(const QStringList& args) {
   Invocation inv;
   inv.parser.addOption({"to", "New device number 1..31.", "M"});
+  AddPasswordOption(inv.parser);
   int exit = kExitOk;
   if (!Parse("renumber", args, inv, &exit)) return exit;
   bool ok = false;
@@ -220,6 +222,7 @@ int RunRenumber(const QStringList& args) {
 
   ConsoleInteraction ui(inv.policy);
   LinkSession session(ui);
+  session.accessLevel = PasswordAccess(inv.parser);
   if (!session.Open(inv.line)) return kExitFailure;
   ServiceBlock serv;
   serv.CurrentDevice = inv.line.deviceIndex;
@@ -251,6 +254,7 @@ int RunClock(const QStringList& args) {
     return kExitFailure;
   }
   LinkSession session(ui);
+  session.accessLevel = PasswordAccess(inv.parser);
   if (!session.Open(inv.line)) return kExitFailure;
   if (wanted) {
     const int result = SendClock(session.port, inv.line.deviceIndex, *wanted);

@@ -1,5 +1,9 @@
 #include "cli/LinkSession.h"
 
+#include <filesystem>
+
+#include "core/config/AccessLevel.h"
+
 namespace zul::cli {
 
 void AddLineOptions(QCommandLineParser& parser, const char* deviceHelp) {
@@ -37,6 +41,15 @@ bool ReadLineOptions(const QCommandLineParser& parser, LineOptions& options, QSt
     }
   }
   return true;
+}
+
+void AddPasswordOption(QCommandLineParser& parser) {
+  parser.addOption({"password", "Access password (full access is needed to write).", "PW"});
+}
+
+int PasswordAccess(const QCommandLineParser& parser) {
+  return AccessLevelFor(parser.value("password").toStdString(),
+                        std::filesystem::current_path() / kPasswordFileName);
 }
 
 bool LinkSession::Open(const LineOptions& options) {

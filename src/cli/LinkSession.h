@@ -27,14 +27,21 @@ void AddLineOptions(QCommandLineParser& parser, const char* deviceHelp = kDevice
 // False with a reason when an option is malformed or --port is missing.
 bool ReadLineOptions(const QCommandLineParser& parser, LineOptions& options, QString& error);
 
+// --password, and the access level it opens (full for the valid password,
+// the one in FParol.dat of the working directory or the master password).
+void AddPasswordOption(QCommandLineParser& parser);
+int PasswordAccess(const QCommandLineParser& parser);
+
 class LinkSession {
  public:
-  explicit LinkSession(Interaction& ui) : port(line, clock, ui) {}
+  // Writes go out only after accessLevel has been raised to full.
+  explicit LinkSession(Interaction& ui) : port(line, clock, ui) { port.BindAccessLevel(&accessLevel); }
   // Applies the options and opens the port; on failure shows why (code 132).
   bool Open(const LineOptions& options);
 
   QtSerialLine line;
   SteadyClock clock;
+  int accessLevel = 0;
   ModbusLink port;
 };
 

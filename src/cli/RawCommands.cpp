@@ -41,6 +41,7 @@ int RunRaw(const QStringList& args) {
   QCommandLineParser parser;
   AddLineOptions(parser);
   parser.addOptions({{"function", "Function code.", "F"}, {"data", "Request data as hex, e.g. 0C or \"00 64\".", "HEX"}});
+  AddPasswordOption(parser);
   if (auto exit = ParseArguments(parser, "raw", args)) return *exit;
   LineOptions line;
   QString error;
@@ -54,6 +55,10 @@ int RunRaw(const QStringList& args) {
 
   ConsoleInteraction ui;
   LinkSession session(ui);
+  session.accessLevel = PasswordAccess(parser);
+  // A writing function without full access is refused before the port is touched.
+  if (IsWritingFunction(static_cast<uint8_t>(function)) && !session.port.CheckWriteAccess())
+    return kExitFailure;
   if (!session.Open(line)) return kExitFailure;
   std::vector<uint8_t> answer(kFrameBufferSize);
   int result = session.port.Request(line.deviceIndex, static_cast<uint8_t>(function), static_cast<int>(data.size()),

@@ -24,9 +24,13 @@ class Interaction {
   virtual ~Interaction() = default;
   // Shows a task-modal box and returns the button the user chose.
   virtual Answer Ask(const Message& message) = 0;
-  // Progress of a long procedure; value in 0..maximum. maximum 0 hides it.
+  // Progress of a long procedure: block `value` of `maximum` is being
+  // exchanged (0 before the first). maximum 0 hides it.
   virtual void Progress(int value, int maximum) = 0;
   virtual void Beep() = 0;
+  // The user asked a read to stop; procedures that may stop between blocks
+  // look at it before each request.
+  virtual bool StopRequested() { return false; }
 
   // The common case: one box with an OK button.
   void Show(const std::string& caption, const std::string& text, Icon icon) {
@@ -37,5 +41,8 @@ class Interaction {
 // Captions the whole program uses.
 inline constexpr const char* kCaptionError = "Ошибка";
 inline constexpr const char* kCaptionWarning = "Предупреждение";
+inline constexpr const char* kCaptionInformation = "Информация";
+// The program's own title: the main window's caption, and a message's when it has none.
+inline constexpr const char* kProgramTitle = "Программатор ЗУЛ - 05-16_ФБ";
 
 }  // namespace zul

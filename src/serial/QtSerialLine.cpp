@@ -72,7 +72,7 @@ bool QtSerialLine::Write(const uint8_t* data, size_t count) {
   return true;
 }
 
-int QtSerialLine::Read(uint8_t* buffer, size_t count) {
+int QtSerialLine::Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) {
   if (!port_.isOpen()) return -kResultPortClosed;
   const qint64 totalMs = ReadTotalTimeoutMs(count);
   QElapsedTimer timer;
@@ -88,7 +88,7 @@ int QtSerialLine::Read(uint8_t* buffer, size_t count) {
       continue;
     }
     qint64 waitMs = totalMs - timer.elapsed();
-    if (got > 0) waitMs = std::min(waitMs, kInterByteTimeoutMs - (timer.elapsed() - lastByteAt));
+    if (got > 0 || answerBegun) waitMs = std::min(waitMs, byteTimeoutMs - (timer.elapsed() - lastByteAt));
     if (got == 0 && answerLimitMs_ > 0) waitMs = std::min(waitMs, answerLimitMs_ - timer.elapsed());
     if (waitMs <= 0) break;
     if (!port_.waitForReadyRead(static_cast<int>(waitMs)) && Failed()) return -kResultPortFailure;

@@ -23,9 +23,12 @@ class QtSerialLine : public SerialLine {
   bool IsOpen() const override;
   bool Purge() override;
   bool Write(const uint8_t* data, size_t count) override;
-  int Read(uint8_t* buffer, size_t count) override;
+  using SerialLine::Read;
+  int Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) override;
   std::vector<std::string> AvailablePorts() const override;
 
+  // The Qt object the port lives in; an exchange on another thread moves it there.
+  QObject* ThreadObject() { return &port_; }
   // A shorter wait for answers than the link's read time-outs (a line scan
   // asks addresses where nobody may answer); 0 restores them.
   void SetAnswerTimeLimitMs(int ms) { answerLimitMs_ = ms; }

@@ -86,6 +86,8 @@ class SimulatedController {
   std::vector<uint8_t> ZulBytes() const;
   int PendingStorePolls() const { return pendingStorePolls_; }
   int Requests() const { return requests_; }
+  // New faults from the next request on (request numbers keep counting).
+  void SetFaults(const FaultSettings& faults) { faults_ = FaultPlan(faults); }
   CalendarTime ClockNow() const { return calendar_.Now(clock_.NowMs()); }
   PlantModel& Plant() { return *plant_; }
 

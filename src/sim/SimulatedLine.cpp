@@ -46,24 +46,24 @@ bool SimulatedLine::Write(const uint8_t* data, size_t count) {
   return true;
 }
 
-int SimulatedLine::Read(uint8_t* buffer, size_t count) {
+int SimulatedLine::Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) {
   if (!open_ || unplugged_) return -1;
   if (count == 0) return 0;
   const int64_t start = NowUs();
   const int64_t deadline = start + ReadTotalTimeoutMs(count) * 1000LL;
-  const int64_t gap = kInterByteTimeoutMs * 1000LL;
+  const int64_t gap = byteTimeoutMs * 1000LL;
   size_t n = 0;
   int64_t last = start;
   while (n < count && !incoming_.empty()) {
     int64_t at = std::max(incoming_.front().atUs, start);
-    if (at > deadline || (n > 0 && at - last > gap)) break;
+    if (at > deadline || ((n > 0 || answerBegun) && at - last > gap)) break;
     buffer[n++] = incoming_.front().byte;
     incoming_.pop_front();
     last = at;
   }
   if (n == count) {
     AdvanceToUs(last);
-  } else if (n == 0) {
+  } else if (n == 0 && !answerBegun) {
     AdvanceToUs(deadline);
   } else {
     AdvanceToUs(std::min(deadline, last + gap));

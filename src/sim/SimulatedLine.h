@@ -43,7 +43,8 @@ class SimulatedLine : public SerialLine {
   bool IsOpen() const override { return open_; }
   bool Purge() override;
   bool Write(const uint8_t* data, size_t count) override;
-  int Read(uint8_t* buffer, size_t count) override;
+  using SerialLine::Read;
+  int Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) override;
   std::vector<std::string> AvailablePorts() const override { return ports; }
 
  private:

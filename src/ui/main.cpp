@@ -5,12 +5,9 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QProgressBar>
 #include <QStandardPaths>
 #include <QTimer>
-#include <QTranslator>
 
 #include "ZulVersion.h"
 #include "core/config/AccessLevel.h"
@@ -20,6 +17,7 @@
 #include "ui/commissioning/CommissioningMenus.h"
 #include "ui/main/MainWindow.h"
 #include "ui/widgets/QtInteraction.h"
+#include "ui/widgets/QtTranslations.h"
 
 namespace {
 
@@ -46,12 +44,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("zulprog");
   QApplication::setApplicationVersion(kZulVersion);
-  QApplication::setApplicationDisplayName("Программатор ЗУЛ - 05-16_ФБ");
+  // No display name: the platform would append it to every caption.
 
-  QTranslator qtbase;
-  if (qtbase.load(QLocale("ru_RU"), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    app.installTranslator(&qtbase);
-  }
+  zul::InstallQtTranslations(app);
 
   QCommandLineParser parser;
   parser.setApplicationDescription("Программатор ЗУЛ-05HMI-16");
@@ -66,6 +61,7 @@ int main(int argc, char** argv) {
   zul::SteadyClock clock;
   zul::QtInteraction ui;
   zul::MainWindow form(line, clock, ui, Options(parser.values(port), line));
+  form.Gate.SetLineObject(line.ThreadObject());
   ui.SetProgressBar(form.ProgressBar1);
   form.show();
   // After the password at the first showing, as if F3 had chosen the file.

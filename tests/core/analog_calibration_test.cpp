@@ -6,6 +6,7 @@
 #include "core/link/ModbusLink.h"
 #include "core/model/AnalogModules.h"
 #include "support/FakeSerialLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -96,7 +97,7 @@ class CalibrationPollTest : public ::testing::Test {
   VirtualClock clock;
   test::FakeSerialLine line{&clock};
   ScriptedInteraction ui;
-  ModbusLink port{line, clock, ui};
+  test::WritingLink port{line, clock, ui};
   AnalogModules mba;
 };
 

@@ -72,5 +72,24 @@ TEST(AnalogModuleReportFreeScale, Lk9FreeSensorShowsTheTypedScale) {
   EXPECT_EQ(row[5], "150,5000");
 }
 
+// A table range prints what the window's lists show, not the scale kept in
+// the record (a file may carry one that differs from its range row).
+TEST(AnalogModuleReportTableScale, PrintsTheRangeRowTheListsShow) {
+  AnalogModules mba;
+  mba.SetModuleDefaults(0, 8);
+  const int sensor = mba.GetScaleKind(0, 2);
+  const auto ranges = AnalogModules::GetSensorRanges(sensor);
+  ASSERT_GE(ranges.size(), 2u);
+  mba.SetRangeIndex(0, 2, 1);
+  mba.SetScaleMin(0, 2, "-37");
+  mba.SetScaleMax(0, 2, "999");
+  const AnalogModules::RangeLists lists = AnalogModules::FillRangeLists(sensor, 1);
+  ASSERT_GE(lists.minima.Selected, 0);
+  ASSERT_GE(lists.maxima.Selected, 0);
+  const auto row = Cells(AnalogModuleReport(mba, 1, 8, "", "").lines[7 + 2]);
+  EXPECT_EQ(row[4], std::to_string(lists.minima.Items[static_cast<size_t>(lists.minima.Selected)]));
+  EXPECT_EQ(row[5], std::to_string(lists.maxima.Items[static_cast<size_t>(lists.maxima.Selected)]));
+}
+
 }  // namespace
 }  // namespace zul

@@ -6,6 +6,7 @@
 #include "core/config/ControllerClock.h"
 #include "core/link/ModbusLink.h"
 #include "support/FakeSerialLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -101,7 +102,7 @@ TEST(ClockSet, BroadcastFrameIsAddressZeroFunction70SevenBytesAndNoRead) {
   test::FakeSerialLine line{&clock};
   line.ForceOpen(true);
   ScriptedInteraction ui;
-  ModbusLink port{line, clock, ui};
+  test::WritingLink port{line, clock, ui};
   EXPECT_EQ(SendClock(port, 4, ControllerTime{5, 7, 13, 9, 3, 24, 4}), kResultOk);
   ASSERT_EQ(line.Written().size(), 1u);
   EXPECT_EQ(line.Written()[0], test::WithCrc({0x00, 70, 5, 7, 13, 9, 3, 24, 4}));

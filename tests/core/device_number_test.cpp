@@ -5,6 +5,7 @@
 #include "core/link/ModbusLink.h"
 #include "core/model/ServiceBlock.h"
 #include "support/FakeSerialLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -18,7 +19,7 @@ class DeviceNumberTest : public ::testing::Test {
   VirtualClock clock;
   test::FakeSerialLine line{&clock};
   ScriptedInteraction ui;
-  ModbusLink port{line, clock, ui};
+  test::WritingLink port{line, clock, ui};
   ServiceBlock serv;
 };
 

@@ -44,6 +44,7 @@ class InformTest : public ::testing::Test {
     line.ForceOpen(true);
     Compose(c, {1, 1, 6, 3});
     c.discreteProcessing.AccessLevel = kFullAccess;
+    port.BindAccessLevel(&c.discreteProcessing.AccessLevel);
   }
   Configuration c;
   VirtualClock clock;

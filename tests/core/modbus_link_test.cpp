@@ -6,6 +6,7 @@
 #include "core/link/Crc16.h"
 #include "core/link/ModbusLink.h"
 #include "support/FakeSerialLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -26,7 +27,7 @@ class ComPortTest : public ::testing::Test {
   VirtualClock clock;
   test::FakeSerialLine line{&clock};
   ScriptedInteraction ui;
-  ModbusLink port{line, clock, ui};
+  test::WritingLink port{line, clock, ui};
   std::array<uint8_t, kAnswerBufferSize> answer{};
 };
 
@@ -85,6 +86,11 @@ INSTANTIATE_TEST_SUITE_P(
         LengthCase{"Confirm14EchoesFourBytes", 14, {}, {0x01, 0x0E}, 4},
         LengthCase{
             "Coil5EchoesEightBytes", 5, {0x10, 0x23, 0xFF, 0x00}, {0x01, 0x05, 0x10, 0x23, 0xFF, 0x00}, 8},
+        LengthCase{"Register6EchoesEightBytes",
+                   6,
+                   {0x00, 0x10, 0x12, 0x34},
+                   {0x01, 0x06, 0x00, 0x10, 0x12, 0x34},
+                   8},
         LengthCase{"Write16IsEightBytes", 16, {0, 1, 0, 1, 2, 0, 5}, {0x01, 0x10, 0x00, 0x01, 0x00, 0x01}, 8},
         LengthCase{"Write15IsEightBytes", 15, {0, 1, 0, 8, 1, 0xFF}, {0x01, 0x0F, 0x00, 0x01, 0x00, 0x08}, 8},
         LengthCase{"Identity17IsCountPlusFive", 17, {}, {0x01, 0x11, 0x03, 0xAA, 0xBB, 0xCC}, 8},
@@ -132,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {{1, 0x11}, {1, 0x11}, {1, 0x11}, {1, 0x11}, {1, 0x11}},
                     kResultTimeout,
                     5,
-                    5 * (25 + 100 + 300)},
+                    5 * (25 + 50 + 300)},
         FailureCase{
             "TenBadChecksumsEndWith131",
             {kBadCrc, kBadCrc, kBadCrc, kBadCrc, kBadCrc, kBadCrc, kBadCrc, kBadCrc, kBadCrc, kBadCrc},
@@ -152,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {1, 0x11, 2, 5}},
                     kResultTimeout,
                     10,
-                    10 * (25 + 100 + 300)},
+                    10 * (25 + 50 + 300)},
         FailureCase{"ForeignFunctionByteFailsStageOne",
                     {{1, 0x03, 2}, {1, 0x03, 2}, {1, 0x03, 2}, {1, 0x03, 2}, {1, 0x03, 2}},
                     kResultReceiveError,
@@ -241,6 +247,94 @@ TEST_F(ComPortTest, Pause_SleepsOnTheMonotonicClockAndReturnsElapsed) {
   EXPECT_EQ(clock.NowMs(), 300);
   EXPECT_EQ(port.Pause(0), 0);
   EXPECT_EQ(port.Pause(-5), 0);
+}
+
+// --- an answer whose body never comes ------------------------------------
+
+struct ByteTimeoutCase {
+  const char* name;
+  const char* baud;
+  int setting;  // 0: follows the baud rate
+  int expectedMs;
+};
+
+class ByteTimeout : public ComPortTest, public ::testing::WithParamInterface<ByteTimeoutCase> {};
+
+TEST_P(ByteTimeout, EndsAHeadOnlyAnswerInsteadOfWaitingTheWholeAnswerTime) {
+  const auto& c = GetParam();
+  port.SetBaudText(c.baud);
+  port.SetByteTimeout(c.setting);
+  EXPECT_EQ(port.EffectiveByteTimeoutMs(), c.expectedMs);
+  port.SetRepeat2(3);
+  for (int i = 0; i < 3; ++i) line.QueueReply({0x01, 0x44, 0xAA});  // a 175-byte answer cut after its head
+  EXPECT_EQ(Request(68, {0x0C}), kResultTimeout);
+  EXPECT_EQ(Writes(), 3u);
+  EXPECT_EQ(clock.NowMs(), 3 * (25 + c.expectedMs + 300));
+}
+
+INSTANTIATE_TEST_SUITE_P(Link, ByteTimeout,
+                         ::testing::Values(ByteTimeoutCase{"FiftyMsAt9600", "9600", 0, 50},
+                                           ByteTimeoutCase{"FiftyMsAt115200", "115200", 0, 50},
+                                           ByteTimeoutCase{"TwentyCharactersAt1200", "1200", 0, 184},
+                                           ByteTimeoutCase{"TwentyCharactersAt110", "110", 0, 2000},
+                                           ByteTimeoutCase{"TheSettingWins", "9600", 250, 250}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ComPortTest, ByteTimeout_NeverOutlastsTheAnswersTotalTime) {
+  port.SetByteTimeout(60000);
+  port.SetRepeat2(1);
+  line.QueueReply({0x01, 0x11, 0x02});  // 4 more bytes: 4 * 100 + 1000 ms at most
+  EXPECT_EQ(Request(17), kResultTimeout);
+  EXPECT_EQ(clock.NowMs(), 25 + 1400 + 300);
+}
+
+// --- the access gate -------------------------------------------------------
+
+class AccessGate : public ::testing::TestWithParam<uint8_t> {
+ protected:
+  AccessGate() { line.ForceOpen(true); }
+  VirtualClock clock;
+  test::FakeSerialLine line{&clock};
+  ScriptedInteraction ui;
+  ModbusLink port{line, clock, ui};
+  std::array<uint8_t, kAnswerBufferSize> answer{};
+};
+
+TEST_P(AccessGate, WritingFunctionsAreRefusedWithoutFullAccessAndSendNothing) {
+  const uint8_t function = GetParam();
+  const Bytes data(7, 0);
+  int level = kViewingAccess;
+  for (const int* bound : std::array<const int*, 2>{nullptr, &level}) {
+    port.BindAccessLevel(bound);
+    EXPECT_FALSE(port.MayWrite());
+    EXPECT_EQ(port.Request(0, function, 7, data.data(), answer.data()), kResultNoAccess);
+  }
+  EXPECT_TRUE(line.Written().empty());
+  EXPECT_TRUE(ui.Shown().empty());  // Request leaves the showing to its caller
+  level = kFullAccess;
+  EXPECT_TRUE(port.MayWrite());
+  port.Request(0, function, 7, data.data(), answer.data());
+  EXPECT_FALSE(line.Written().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Link, AccessGate, ::testing::Values(5, 6, 15, 16, 69, 70));
+
+TEST_F(AccessGate, ReadingFunctionsNeedNoAccess) {
+  port.SetRepeat1(1);
+  for (uint8_t function : {1, 2, 3, 4, 14, 17, 68, 71}) {
+    EXPECT_FALSE(IsWritingFunction(function));
+    port.Request(0, function, 0, nullptr, answer.data());
+  }
+  EXPECT_EQ(line.Written().size(), 8u);
+}
+
+TEST_F(AccessGate, WriteBlockShowsTheRefusalOnce) {
+  const Bytes block(10, 1);
+  EXPECT_FALSE(port.WriteBlock(0, 2, block.data(), 10));
+  EXPECT_TRUE(line.Written().empty());
+  ASSERT_EQ(ui.Shown().size(), 1u);
+  EXPECT_EQ(ui.Last().text, "Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт");
+  EXPECT_EQ(ui.Last().icon, Icon::Warning);
 }
 
 // --- store and confirm ---------------------------------------------------

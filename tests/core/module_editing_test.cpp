@@ -6,6 +6,7 @@
 #include "core/editing/ModuleEditing.h"
 #include "core/link/ModbusLink.h"
 #include "support/FakeSerialLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -104,7 +105,7 @@ class ModuleBlockTest : public ::testing::Test {
   VirtualClock clock;
   test::FakeSerialLine line{&clock};
   ScriptedInteraction ui;
-  ModbusLink port{line, clock, ui};
+  test::WritingLink port{line, clock, ui};
   Configuration cfg;
   int device = 0;
 };

@@ -126,7 +126,9 @@ Composition Modules(std::initializer_list<uint8_t> types) {
 
 class ReadWriteFixture : public ::testing::Test {
  protected:
-  ReadWriteFixture() : bus_(clock_), line_(bus_, clock_), port_(line_, clock_, ui_) {}
+  ReadWriteFixture() : bus_(clock_), line_(bus_, clock_), port_(line_, clock_, ui_) {
+    port_.BindAccessLevel(&config_.discreteProcessing.AccessLevel);
+  }
 
   SimulatedController& Add(ControllerSetup setup) {
     SimulatedController& c = bus_.Add(setup);

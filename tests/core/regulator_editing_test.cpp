@@ -230,6 +230,18 @@ TEST(LoopChecksPlant, NoProgrammedBlocks_FcRequestRefusedButPlainLoopStored) {
   EXPECT_TRUE(CheckLoopForm(*c, f).Passed());
 }
 
+TEST(LoopChecksPlant, CascadeNeverTakesALoopInUseAsItsInnerLoop) {
+  auto c = Plant();
+  c->regulators.SetPV(2, 9);
+  c->regulators.SetSPSource(2, 1);
+  c->regulators.SetOutput(2, 5);
+  LoopForm f = GoodForm(*c, Regulators::KindCascade);
+  EXPECT_EQ(CheckLoopForm(*c, f).field, "EditAdOUT");
+  // Its own inner loop, programmed again, is no obstacle.
+  c->regulators.SetSPSource(2, 9);
+  EXPECT_TRUE(CheckLoopForm(*c, f).Passed());
+}
+
 TEST(FcRefusal, YesClearsTheAddressesAndTheRestIsChecked) {
   auto c = Plant();
   LoopForm f = GoodForm(*c, Regulators::KindSingleLoop);
@@ -399,6 +411,16 @@ TEST(DeleteLoops, SelectedFromTheLastAndNoneSelectedDeletesNothing) {
   EXPECT_EQ(r.GetOutput(0), 9);
   EXPECT_EQ(r.GetSPSource(1), 8);
   EXPECT_EQ(r.GetProgReg(0), 3);
+}
+
+TEST(NewLoop, TakesTheFirstFreeRecordEvenBehindAGap) {
+  Regulators r;
+  EXPECT_EQ(FirstFreeLoop(r), 0);
+  r.SetPV(0, 1);
+  r.SetPV(2, 3);  // a file with a gap at record 1
+  EXPECT_EQ(FirstFreeLoop(r), 1);
+  for (int k = 0; k < 6; ++k) r.SetPV(k, k + 1);
+  EXPECT_EQ(FirstFreeLoop(r), -1);
 }
 
 // --- records from a file or the line -------------------------------------------------

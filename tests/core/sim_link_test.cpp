@@ -6,6 +6,7 @@
 #include "core/ScriptedInteraction.h"
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -36,7 +37,7 @@ class LinkFixture : public ::testing::Test {
   SimulatedBus bus_;
   SimulatedLine line_;
   ScriptedInteraction ui_;
-  ModbusLink port_;
+  test::WritingLink port_;
   std::array<uint8_t, kAnswerBufferSize> answer_{};
 };
 
@@ -238,14 +239,14 @@ INSTANTIATE_TEST_SUITE_P(
                   {12},
                   129,
                   10},
-        FaultCase{"HeadOnlyGives130AfterRepeat2Tries",
+        FaultCase{"HeadOnlyGives129AfterRepeat2Tries",
                   [](ControllerSetup& s) {
                     Every(s.faults.cut);
                     s.faults.shortMode = ShortMode::Head;
                   },
                   68,
                   {12},
-                  130,
+                  129,
                   10},
         FaultCase{"BadCrcEveryTimeGives131AfterRepeat2Tries",
                   [](ControllerSetup& s) { Every(s.faults.badCrc); },
@@ -285,6 +286,21 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"UnknownBlockGives2", [](ControllerSetup&) {}, 68, {150}, 2, 1},
         FaultCase{"UnusedFunctionGives1", [](ControllerSetup&) {}, 100, {}, 1, 1}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Ten tries of an answer cut after its head cost ten byte time-outs, not ten
+// whole answer times (a block answer's is 18 s and more).
+TEST_F(LinkFixture, HeadOnlyAnswersCostTheirByteTimeOuts) {
+  ControllerSetup setup;
+  Every(setup.faults.cut);
+  setup.faults.shortMode = ShortMode::Head;
+  Add(setup);
+  Open();
+  const int64_t start = clock_.NowMs();
+  EXPECT_EQ(Request(0, 68, {12}), kResultTimeout);
+  // Repeat2 x (delay 25 + wire, turnaround and head < 20 + byte time-out 50 + pause 300)
+  EXPECT_LT(clock_.NowMs() - start, 10 * (25 + 20 + 50 + 300));
+  EXPECT_GE(clock_.NowMs() - start, 10 * (25 + 50 + 300));
+}
 
 TEST_F(LinkFixture, SilentControllerCostsItsTimeOutsInVirtualTime) {
   ControllerSetup setup;

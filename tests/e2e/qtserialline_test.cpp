@@ -10,6 +10,7 @@
 #include "core/link/ModbusLink.h"
 #include "support/FakeSerialLine.h"
 #include "support/PtyPair.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -38,7 +39,7 @@ class QtSerialLineTest : public ::testing::Test {
   QtSerialLine line;
   SteadyClock clock;
   ScriptedInteraction ui;
-  ModbusLink port{line, clock, ui};
+  test::WritingLink port{line, clock, ui};
   std::array<uint8_t, kAnswerBufferSize> answer{};
 };
 

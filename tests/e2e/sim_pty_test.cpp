@@ -18,6 +18,7 @@
 #include "core/link/ModbusLink.h"
 #include "serial/QtSerialLine.h"
 #include "support/ChildPrograms.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -41,7 +42,7 @@ class SimPtyTest : public ::testing::Test {
   QtSerialLine line;
   SteadyClock clock;
   ScriptedInteraction ui;
-  ModbusLink port{line, clock, ui};
+  test::WritingLink port{line, clock, ui};
   std::array<uint8_t, kAnswerBufferSize> answer{};
 };
 

@@ -133,6 +133,32 @@ TEST_F(CommissioningTest, AnUnwritableBackupFolderStopsTheWriteBeforeAnythingIsS
   EXPECT_TRUE(ReadBytes(log).empty());
 }
 
+struct FailedBackupCase {
+  const char* answer;
+  const char* says;
+};
+
+class FailedBackupRead : public CommissioningTest, public ::testing::WithParamInterface<FailedBackupCase> {};
+
+// Block 15 can be neither read nor stored: the backup read fails and the
+// answer decides whether the write goes on (and then fails at that block).
+TEST_P(FailedBackupRead, TheAnswerDecidesWhetherToWriteAnyway) {
+  SimProcess source(Fast({}));
+  ASSERT_TRUE(source.Ready());
+  ASSERT_EQ(Zul("read" + Line(source) + " -o " + P("plant.zul")).exit, 0);
+  SimProcess sim(Fast({"--store-polls", "0", "--exception", "15:4"}));
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run = Zul("write " + P("plant.zul") + Line(sim) + " --password 8411 --backup-dir " +
+                             P("backups") + " " + GetParam().answer);
+  EXPECT_EQ(run.exit, 1) << run.output;
+  EXPECT_NE(run.output.find("Записать в прибор без резервной копии?"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find(GetParam().says), std::string::npos) << run.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, FailedBackupRead,
+                         ::testing::Values(FailedBackupCase{"--yes", "write failed at block 15"},
+                                           FailedBackupCase{"--no", "not written: no backup"}));
+
 TEST_F(CommissioningTest, OnlyChangedWritesJustTheBlocksThatDiffer) {
   const std::string log = P("frames.jsonl");
   SimProcess sim(Fast({"--modules", "1,1,6,3", "--seed", "4", "--store-polls", "0", "--log", log}));

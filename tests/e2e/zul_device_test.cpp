@@ -136,7 +136,7 @@ TEST_F(ZulDeviceTest, ReadFromASilentLine_FailsWithTheLinkMessageAndWritesNoFile
 TEST(ZulDeviceCommands, RenumberMovesTheControllerToItsNewAddress) {
   DeviceSim sim({});
   ASSERT_TRUE(sim.Ready());
-  const ProgramRun run = Zul("renumber --port " + sim.Path() + " --device 1 --to 5");
+  const ProgramRun run = Zul("renumber --port " + sim.Path() + " --device 1 --to 5 --password 8411");
   ASSERT_EQ(run.exit, 0) << run.output;
   EXPECT_EQ(Zul("raw --port " + sim.Path() + " --device 5 --function 17").exit, 0);
 }
@@ -151,6 +151,40 @@ TEST(ZulDeviceCommands, ClockSetIsReadBack) {
   // 9 March 2024 was a Saturday; a second or two may have passed.
   EXPECT_EQ(read.output.rfind("09.03.24 13:07:0", 0), 0u) << read.output;
   EXPECT_NE(read.output.find("сб"), std::string::npos) << read.output;
+}
+
+// Every command that writes, without full access: the refusal, and not one
+// frame on the line.
+class WritingCommandWithoutPassword : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(WritingCommandWithoutPassword, IsRefusedAndSendsNothing) {
+  const std::string log = TempPath("zul-refusal-log");
+  std::remove(log.c_str());
+  DeviceSim sim({"--log", log});
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run = Zul(std::string(GetParam()) + " --port " + sim.Path() + " --password 1");
+  EXPECT_EQ(run.exit, 1);
+  EXPECT_NE(run.output.find("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт"),
+            std::string::npos)
+      << run.output;
+  EXPECT_TRUE(ReadBytes(log).empty());
+  std::remove(log.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, WritingCommandWithoutPassword,
+    ::testing::Values("renumber --device 1 --to 5", "clock --set now", "raw --function 5 --data 10230000",
+                      "raw --function 6 --data 00101234", "raw --function 15 --data 0001000801FF",
+                      "raw --function 16 --data 00010001020005", "raw --function 69 --data 23",
+                      "raw --function 70 --data 05070D09031804"));
+
+TEST(ZulDeviceCommands, WriteSingleRegisterIsAnsweredByItsEcho) {
+  DeviceSim sim({});
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run =
+      Zul("raw --port " + sim.Path() + " --function 6 --data \"00 64 01 2C\" --password 8411");
+  ASSERT_EQ(run.exit, 0) << run.output;
+  EXPECT_EQ(run.output.rfind("result 0\n01 06 00 64 01 2C", 0), 0u) << run.output;
 }
 
 struct BadClock {
@@ -193,9 +227,9 @@ TEST(ZulDeviceCommands, ClockSetWithoutFullAccess_IsRefusedAndSendsNothing) {
 
 TEST_F(ZulDeviceTest, RefusedStore_FailsTheWrite) {
   // The controller refuses block 15 outright; its confirmation poll says nothing is pending.
-  // (It refuses to read the block as well, so no backup can be read first.)
   DeviceSim sim({"--modules", "1,10,6,8,3,14", "--store-polls", "0", "--exception", "15:4"});
   ASSERT_TRUE(sim.Ready());
+  // The block cannot be read either, so the backup read would stop first.
   const ProgramRun run = Zul("write " + source_ + " --port " + sim.Path() + " --password 8411 --no-backup");
   EXPECT_EQ(run.exit, 1) << run.output;
   EXPECT_NE(run.output.find("ошибка обмена 04"), std::string::npos) << run.output;

@@ -68,6 +68,26 @@ TEST_F(ZulReport, EachTableBecomesAnRtfWithTheTitleHeaderAndRows) {
   }
 }
 
+TEST_F(ZulReport, DiscreteSchemeRowsThenRelayOutputs) {
+  const fs::path out = dir / "scheme.rtf";
+  const fs::path pdf = dir / "scheme.pdf";
+  ASSERT_EQ(Zul("report discrete " + (dir / "plant.zul").string() + " -o " + out.string() + " --pdf " +
+                pdf.string()),
+            0);
+  const test::RtfText text = test::ReadRtf(Read(out));
+  ASSERT_TRUE(text.wellFormed) << text.error;
+  // Every own signal of a new configuration is handled: 48 rows, then the relay lines.
+  ASSERT_EQ(text.paragraphs.size(), 5u + 2u + 48u + 2u + 48u);
+  EXPECT_EQ(text.paragraphs[2].find("Программирование обработки дискретных входов"), 10u)
+      << text.paragraphs[2];
+  EXPECT_EQ(text.paragraphs[7].rfind("1\t1\tDI_1_1", 0), 0u) << text.paragraphs[7];
+  EXPECT_NE(text.paragraphs[7].find("аварийная\t1\t5 x 1 с"), std::string::npos) << text.paragraphs[7];
+  EXPECT_EQ(text.paragraphs[56], "Информация о модулях реле:");
+  EXPECT_EQ(text.paragraphs[57], "1\t1\tмодуль реле 1: выходы 1");
+  EXPECT_EQ(text.paragraphs[7 + 47 + 2 + 48], "48\t48\tнет выхода на модуль реле");
+  EXPECT_GT(fs::file_size(pdf), 1000u);
+}
+
 TEST_F(ZulReport, AnalogModuleProgrammingReport) {
   const fs::path out = dir / "module1.rtf";
   ASSERT_EQ(Zul("report module 1 " + (dir / "plant.zul").string() + " -o " + out.string()), 0);

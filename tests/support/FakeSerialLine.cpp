@@ -1,5 +1,7 @@
 #include "support/FakeSerialLine.h"
 
+#include <algorithm>
+
 #include "core/link/Crc16.h"
 
 namespace zul::test {
@@ -40,14 +42,16 @@ bool FakeSerialLine::Write(const uint8_t* data, size_t count) {
   return true;
 }
 
-int FakeSerialLine::Read(uint8_t* buffer, size_t count) {
+int FakeSerialLine::Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) {
   if (readError != 0) return readError;
   size_t n = 0;
   while (n < count && !input_.empty()) {
     buffer[n++] = input_.front();
     input_.pop_front();
   }
-  if (clock_ && n < count) clock_->Advance(n == 0 ? ReadTotalTimeoutMs(count) : kInterByteTimeoutMs);
+  if (clock_ && n < count)
+    clock_->Advance(n == 0 && !answerBegun ? ReadTotalTimeoutMs(count)
+                                           : std::min(byteTimeoutMs, ReadTotalTimeoutMs(count)));
   return static_cast<int>(n);
 }
 

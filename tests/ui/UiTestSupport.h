@@ -36,7 +36,9 @@ inline size_t ModalSteps(const std::function<void()>& start,
     // Armed before the step runs: a step may open a dialog of its own.
     if (auto again = weak.lock()) QTimer::singleShot(0, *again);
     QWidget* w = QApplication::activeModalWidget();
-    if (w && w->isVisible() && w != state->last) {
+    // The progress of an exchange is no step: the dialogs it leads to are.
+    const bool progress = w && w->objectName() == "ExchangeProgress";
+    if (w && w->isVisible() && w != state->last && !progress) {
       state->last = w;
       auto step = std::move(state->steps.front());
       state->steps.pop_front();

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "core/config/AccessLevel.h"
 #include "ui/UiTestSupport.h"
 #include "ui/modules/AnalogModuleWindow.h"
 #include "ui/modules/CalibrationWindow.h"
@@ -47,6 +48,7 @@ Bytes CoilEcho(Bytes request) {
 struct CalibrationRig : MainWindowRig {
   CalibrationRig() {
     Compose({1, 9, 6});
+    form->discreteProcessing.AccessLevel = kFullAccess;
     form->analogModules.SetModuleDefaults(0, 9);
     form->analogModules.SetModuleDefaults(1, 6);
     form->analogModules.SetInputSignal(1, 2, 1);  // input 3: "0,2-1 кгс/см2"
@@ -224,11 +226,12 @@ void CalibrationTest::OnLine_FromTheModuleWindow_OpensWithTheCodes() {
   QCOMPARE(rig.line.Written()[0], WithCrc({0x01, 71, 0, 6}));
   QCOMPARE(rig.line.Written()[1], WithCrc({0x01, 68, 60}));
 
-  // In file mode "on line" does nothing.
+  // In file mode "on line" asks nothing and says why.
   rig.form->service.FileMode = 1;
   const size_t sent = rig.line.Written().size();
   p.openOnline();
   QCOMPARE(rig.line.Written().size(), sent);
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text), QString::fromUtf8(kOnlineInFileModeText));
 }
 
 QTEST_MAIN(CalibrationTest)

@@ -61,13 +61,11 @@ void ConfigDialogTest::ChoosingModules_BuildsTheCodeLine() {
 
 void ConfigDialogTest::Closing_OrdersTheCompositionIntoTheServiceBlock() {
   MainWindowRig rig;
-  rig.form->ChooseFile = [](const FileDialogRequest&) { return QString(); };  // no file this time
   NewConfigurationDialog& d = *rig.form->newConfigurationDialog;
-  QVERIFY(WhileModal([&] { rig.form->createConfigurationFile(); },
-                     [&](QWidget*) {
-                       d.EditModif->setText("6611000000000000");
-                       d.reject();  // closing any way checks and takes the composition
-                     }));
+  d.Prepare(false, {});
+  d.show();
+  d.EditModif->setText("6611000000000000");
+  d.reject();  // closing any way checks and takes the composition
   QCOMPARE(d.result(), int(NewConfigurationDialog::Accepted));
   QCOMPARE(d.EditModif->text(), "1166000000000000");
   ServiceBlock& serv = rig.form->service;
@@ -121,13 +119,15 @@ void ConfigDialogTest::OnTheOpenFile_KeepBoxesOfModulesWithData() {
   QCOMPARE(d.Regim(), int(NewConfigurationDialog::OnOpenFile));
   QCOMPARE(d.EditModif->text(), "11A63E0000000000");
   QCOMPARE(d.M[3]->currentText(), "ЛК-7");
-  for (QCheckBox* b : d.SaveBD) QVERIFY(!b->isChecked());  // until the mode is chosen
-  d.onModeChosen(NewConfigurationDialog::OnOpenFile);
+  // Preselected, the mode has applied its rule already; chosen by hand, the same.
   const bool kept[] = {false, false, true, true, true, false, false};
-  for (int s = 0; s < 7; ++s) {
-    QCOMPARE(d.SaveBD[static_cast<size_t>(s)]->isChecked(), kept[s]);
-    QCOMPARE(d.SaveBD[static_cast<size_t>(s)]->isEnabled(), kept[s]);
-    QCOMPARE(rig.form->service.KeepSlot[static_cast<size_t>(s)], kept[s] ? 1 : 0);
+  for (bool byHand : {false, true}) {
+    if (byHand) d.onModeChosen(NewConfigurationDialog::OnOpenFile);
+    for (int s = 0; s < 7; ++s) {
+      QCOMPARE(d.SaveBD[static_cast<size_t>(s)]->isChecked(), kept[s]);
+      QCOMPARE(d.SaveBD[static_cast<size_t>(s)]->isEnabled(), kept[s]);
+      QCOMPARE(rig.form->service.KeepSlot[static_cast<size_t>(s)], kept[s] ? 1 : 0);
+    }
   }
   d.onModeChosen(NewConfigurationDialog::Anew);
   QCOMPARE(d.EditModif->text(), "0000000000000000");

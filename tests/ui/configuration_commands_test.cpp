@@ -14,45 +14,11 @@
 #include "sim/SimulatedLine.h"
 #include "ui/LayoutCheck.h"
 #include "ui/UiTestSupport.h"
+#include "ui/SimulatedRig.h"
 #include "ui/main/NewConfigurationDialog.h"
 
 using namespace zul;
 using namespace zul::test;
-
-namespace {
-
-// A main window whose port reaches a simulated controller in virtual time.
-struct SimulatedRig {
-  explicit SimulatedRig(std::initializer_list<int> modules = {1, 1, 6, 3}) {
-    ControllerSetup setup;
-    setup.composition.modules = {};
-    size_t slot = 0;
-    for (int type : modules) setup.composition.modules[slot++] = static_cast<uint8_t>(type);
-    controller = &bus.Add(setup);
-    ProgramOptions options;
-    options.passwordFile = QDir(dir.path()).filePath("FParol.dat").toStdString();
-    options.fileDirectory = dir.path();
-    form = std::make_unique<MainWindow>(line, clock, ui, options);
-    form->ChooseFile = [](const FileDialogRequest&) { return QString(); };
-    form->link.SetPortName("COM1");
-    form->link.OpenPort();
-    form->discreteProcessing.AccessLevel = kFullAccess;
-  }
-  QString Path(const char* name) const { return QDir(dir.path()).filePath(name); }
-  void Answer(QString path) {
-    form->ChooseFile = [path](const FileDialogRequest&) { return path; };
-  }
-
-  QTemporaryDir dir;
-  VirtualClock clock;
-  SimulatedBus bus{clock};
-  SimulatedLine line{bus, clock};
-  ScriptedInteraction ui;
-  SimulatedController* controller = nullptr;
-  std::unique_ptr<MainWindow> form;
-};
-
-}  // namespace
 
 class ConfigurationCommandsTest : public QObject {
   Q_OBJECT
@@ -63,6 +29,8 @@ class ConfigurationCommandsTest : public QObject {
   void Write_KeepsTheControllersBlocksAndTheConfiguration();
   void SaveThenOpen_GivesTheSameConfigurationInFileMode();
   void NewConfiguration_IsCreatedAndOpened();
+  void NewConfiguration_CancelledName_KeepsWhatIsInMemory();
+  void NewConfiguration_OnTheOpenFile_KeepsTheModulesData();
   void Write_AfterAFileOfAnotherDevice_ChecksAndWritesTheChosenController();
   void Write_AfterAShortFile_IsRefusedNamingTheEmptyBlocks();
 };
@@ -77,8 +45,8 @@ void ConfigurationCommandsTest::Read_FillsTheModuleTableAndEnablesTheEditors() {
   QCOMPARE(f.Rows[2].IdVh->text(), "AI1_1 - AI1_6");
   QCOMPARE(f.Rows[3].IdVyh->text(), "DO_1_1 - DO_1_8");
   QCOMPARE(f.StKVhD->text(), "24");
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{f.InformBut, f.ButProgDiskr, f.ButTimeDate, f.LocalNet1, f.ButRazm}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{f.InformBut, f.InformButMR, f.ButProgDiskr, f.ButTimeDate,
+                                                    f.LocalNet1, f.ButRazm, f.ButDefault}) {
     QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
   }
   QVERIFY(f.CBoxRazmChange->count() > 0);
@@ -121,15 +89,23 @@ void ConfigurationCommandsTest::Write_KeepsTheControllersBlocksAndTheConfigurati
   const auto blocks = rig.controller->Blocks();
   rig.ui.Clear();
   f.writeToController();
-  QCOMPARE(rig.ui.Shown().size(), size_t{1});  // the compositions match
-  QCOMPARE(QString::fromStdString(rig.ui.Last().text),
+  QCOMPARE(rig.ui.Shown().size(), size_t{2});  // the compositions match; the end is told
+  QCOMPARE(QString::fromStdString(rig.ui.Shown().front().text),
            "Передаваемая конфигурация\nсоответствует конфигурации прибора");
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Конфигурация передана в прибор");
   QVERIFY(ZulFileBytes(f.config) == before);
   QVERIFY(rig.controller->Blocks() == blocks);
   QVERIFY(rig.controller->PendingStorePolls() == 0);
   const auto& written = rig.line.Written();
-  QVERIFY(std::count_if(written.begin(), written.end(), [](const auto& frame) { return frame[1] == 69; }) >
-          30);
+  const auto blocksSent =
+      std::count_if(written.begin(), written.end(), [](const auto& frame) { return frame[1] == 69; });
+  QVERIFY(blocksSent > 30);
+  // The bar counts the blocks: full only with the last one sent.
+  const auto& steps = rig.ui.ProgressSteps();
+  QVERIFY(steps.size() >= 2);
+  const auto& last = steps[steps.size() - 2];
+  QCOMPARE(last.value, int(blocksSent));
+  QCOMPARE(last.maximum, int(blocksSent));
 }
 
 void ConfigurationCommandsTest::SaveThenOpen_GivesTheSameConfigurationInFileMode() {
@@ -166,6 +142,47 @@ void ConfigurationCommandsTest::NewConfiguration_IsCreatedAndOpened() {
   QVERIFY(f.LabelFile->isVisibleTo(&f));
   QCOMPARE(QString::fromStdString(rig.ui.Shown().front().text),
            "Создан файл конфигурации " + rig.Path("new.zul"));
+  // The unit list is usable again with the opened file.
+  QVERIFY(f.ButRazm->isEnabled());
+  QVERIFY(f.ButDefault->isEnabled());
+}
+
+void ConfigurationCommandsTest::NewConfiguration_CancelledName_KeepsWhatIsInMemory() {
+  SimulatedRig rig;
+  MainWindow& f = *rig.form;
+  f.readFromController();
+  const auto before = ZulFileBytes(f.config);
+  const QString line = f.EditModif->text();
+  QVERIFY(WhileModal([&] { f.createConfigurationFile(); },
+                     [&](QWidget*) {
+                       f.newConfigurationDialog->EditModif->setText("6611");
+                       f.newConfigurationDialog->OK->click();
+                     }));
+  QVERIFY(ZulFileBytes(f.config) == before);
+  QCOMPARE(f.EditModif->text(), line);
+  QCOMPARE(f.service.FileMode, 0);
+  QVERIFY(f.InformBut->isEnabled());
+  QCOMPARE(f.Rows[2].IdVh->text(), "AI1_1 - AI1_6");
+}
+
+// "On the open file", preselected in file mode, keeps the modules' data just
+// as choosing it by hand does.
+void ConfigurationCommandsTest::NewConfiguration_OnTheOpenFile_KeepsTheModulesData() {
+  SimulatedRig rig;
+  MainWindow& f = *rig.form;
+  f.readFromController();
+  f.analogModules.SetPosition(0, 1, "поз.TEST");
+  f.relayModules.SetResetInput(2, 0, 9);
+  rig.Answer(rig.Path("base.zul"));
+  f.saveConfigurationFile();
+  f.openConfigurationFile();
+  QCOMPARE(f.service.FileMode, 1);
+  rig.Answer(rig.Path("derived"));
+  QVERIFY(WhileModal([&] { f.createConfigurationFile(); },
+                     [&](QWidget*) { f.newConfigurationDialog->OK->click(); }));
+  QCOMPARE(f.FileName, rig.Path("derived.zul"));
+  QCOMPARE(QString::fromStdString(f.analogModules.GetPosition(0, 1)), "поз.TEST");
+  QCOMPARE(f.relayModules.GetResetInput(2, 0), 9);
 }
 
 void ConfigurationCommandsTest::Write_AfterAFileOfAnotherDevice_ChecksAndWritesTheChosenController() {
@@ -199,8 +216,11 @@ void ConfigurationCommandsTest::Write_AfterAFileOfAnotherDevice_ChecksAndWritesT
   const auto& written = rig.line.Written();
   QVERIFY(written.size() > sent + 30);
   for (size_t i = sent; i < written.size(); ++i) QCOMPARE(int(written[i][0]), 1);
-  QCOMPARE(QString::fromStdString(rig.ui.Last().text),
+  const auto& shown = rig.ui.Shown();
+  QVERIFY(shown.size() >= 2);
+  QCOMPARE(QString::fromStdString(shown[shown.size() - 2].text),
            "Передаваемая конфигурация\nсоответствует конфигурации прибора");
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Конфигурация передана в прибор");
 }
 
 void ConfigurationCommandsTest::Write_AfterAShortFile_IsRefusedNamingTheEmptyBlocks() {

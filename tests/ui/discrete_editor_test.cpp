@@ -120,6 +120,8 @@ void DiscreteEditorTest::Open_DrawsTheActiveRecordsOfTheController() {
   QVERIFY(rig.Editor().windowTitle().endsWith("устройство 1"));
   QVERIFY(!rig.Editor().LabelFile->isVisible());
   QVERIFY(!rig.Editor().AFB->isEnabled());  // until the function block editor is there
+  QCOMPARE(rig.Editor().HintAt(10, G::Element::Input),
+           "номер входа  на схеме 11\nномер сигнала в базе 11 (адрес 0x0A)\nДискр.сигн.011");
   rig.Click(2);
   rig.Editor().show();
   Settle();

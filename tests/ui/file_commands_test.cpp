@@ -33,7 +33,7 @@ class FileCommandsTest : public QObject {
   void Extension();
   void SaveName_WrongExtensionAskedAgain();
   void Open_Cancelled_ClearsReopen();
-  void NewConfiguration_ProposesTheCodeLineThenClearsTheView();
+  void NewConfiguration_ProposesTheCodeLine_CancelLeavesTheView();
 };
 
 void FileCommandsTest::Extension_data() {
@@ -89,7 +89,7 @@ void FileCommandsTest::Open_Cancelled_ClearsReopen() {
   QCOMPARE(chooser.asked.size(), size_t{1});
 }
 
-void FileCommandsTest::NewConfiguration_ProposesTheCodeLineThenClearsTheView() {
+void FileCommandsTest::NewConfiguration_ProposesTheCodeLine_CancelLeavesTheView() {
   MainWindowRig rig;
   rig.Compose({1, 1, 6, 3});
   rig.form->LabelFile->show();
@@ -103,14 +103,14 @@ void FileCommandsTest::NewConfiguration_ProposesTheCodeLineThenClearsTheView() {
   QCOMPARE(chooser.asked.size(), size_t{1});
   QCOMPARE(chooser.asked[0].title, "Создание файла конфигурации");
   QCOMPARE(chooser.asked[0].proposed, "1166000000000000");
+  // A cancelled name leaves the window and the configuration as they were.
   MainWindow& f = *rig.form;
-  QCOMPARE(f.service.FileMode, 1);
-  QVERIFY(!f.LabelFile->isVisibleTo(&f));
-  QCOMPARE(f.LabelFile->text(), "Режим работы с файлом ");
-  QVERIFY(f.Rows[0].M->text().isEmpty());
-  QVERIFY(!f.Rows[0].Prg->isEnabled());
-  QVERIFY(f.StKVhD->text().isEmpty());
-  QVERIFY(!f.ButTimeDate->isEnabled());
+  QCOMPARE(f.service.FileMode, 0);
+  QVERIFY(f.LabelFile->isVisibleTo(&f));
+  QCOMPARE(f.Rows[0].M->text(), "ЛК-1");
+  QCOMPARE(f.service.ModuleType[2], 6);
+  QVERIFY(f.Rows[0].Prg->isEnabled());
+  QVERIFY(!f.StKVhD->text().isEmpty());
 }
 
 QTEST_MAIN(FileCommandsTest)

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -266,8 +267,9 @@ void FunctionBlockEditorTest::ClosingWithNoPutsTheReferenceBack() {
   rig.editor->reject();
   QVERIFY(rig.editor->isVisible());
   rig.ui.QueueAnswer(Answer::No);
-  rig.editor->reject();
+  rig.editor->AClose->trigger();  // Alt+X
   QVERIFY(!rig.editor->isVisible());
+  QCOMPARE(rig.ui.Shown().size(), size_t{2});  // asked once per try
   QCOMPARE(rig.ui.Last().text, std::string(kChangedCloseQuestion));
   for (int i = 0; i < 3; ++i)
     QVERIFY(std::ranges::equal(rig.fb().Record(i), reference[static_cast<size_t>(i)]));
@@ -510,6 +512,7 @@ void FunctionBlockEditorTest::Screenshots() {
   for (const auto& s : shots) {
     d.Prepare(s.index + 1, FunctionBlockDialog::Mode::Edit, LoadBlockValues(fb, s.index));
     d.show();
+    d.resize(d.sizeHint());  // the offscreen screen is smaller than a laptop's
     QTest::qWait(20);
     QVERIFY(d.grab().save(dir + "/" + s.file));
     d.hide();
@@ -521,6 +524,13 @@ void FunctionBlockEditorTest::Screenshots() {
   rig.editor->ClearSelection();
   rig.editor->MainCaption = [] { return QString("Программатор ЗУЛ-05HMI-16"); };
   QVERIFY(rig.editor->PrintToPdf(dir + "/fb_print_page1.pdf"));
+  // The same page as a picture, A4 landscape at 100 dpi, to look at.
+  QImage page(1169, 827, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  QPainter painter(&page);
+  rig.editor->PaintPage(painter, QRectF(40, 40, 1089, 747), 0);
+  painter.end();
+  QVERIFY(page.save(dir + "/fb_print_page1.png"));
 }
 
 }  // namespace zul

@@ -64,6 +64,8 @@ class InformTest : public QObject {
   void InputsWindow_TwoDiscreteOneAnalogModule_ShowsTheirRows();
   void EditedText_FollowsTheModeAndAccess_data();
   void EditedText_FollowsTheModeAndAccess();
+  void TextDialog_EscapeOrCloseBox_KeepsTheTextAndSendsNothing_data();
+  void TextDialog_EscapeOrCloseBox_KeepsTheTextAndSendsNothing();
   void IdentifierOfAnAnalogSetpoint_OpensTheAnalogInformation();
   void OutputText_IsNeverSent();
   void CopyFromTheIdentifierColumn_DoesNothing();
@@ -153,6 +155,38 @@ void InformTest::EditedText_FollowsTheModeAndAccess() {
   QCOMPARE(store.size() - 4, size_t{225});
   QCOMPARE(GetTextField(store.data() + 3 + 14 * 3, 14),
            std::string("Насос 20"));  // signal 19 is row 3 of block 41
+}
+
+void InformTest::TextDialog_EscapeOrCloseBox_KeepsTheTextAndSendsNothing_data() {
+  QTest::addColumn<bool>("escape");  // else the title bar's close button
+  QTest::newRow("Escape") << true;
+  QTest::newRow("close button") << false;
+}
+
+void InformTest::TextDialog_EscapeOrCloseBox_KeepsTheTextAndSendsNothing() {
+  QFETCH(bool, escape);
+  MainWindowRig rig;
+  rig.Compose({1, 1, 6, 3});
+  rig.form->service.SetSignalCount(252);
+  rig.form->discreteProcessing.AccessLevel = kFullAccess;
+  rig.form->service.SetText(19, "Насос 20");
+  InputsWindow& inform = *rig.form->inputsWindow;
+  inform.Fill();
+  inform.StringGrid1->setCurrentCell(20, 3);
+  QCOMPARE(ModalSteps([&] { inform.onRowDoubleClicked(); }, {[escape](QWidget* w) {
+                        auto* d = qobject_cast<InputTextDialog*>(w);
+                        QVERIFY(d);
+                        QTest::keyClicks(d->EditText, "xyz");
+                        if (escape)
+                          QTest::keyClick(d->EditText, Qt::Key_Escape);
+                        else
+                          d->close();
+                      }}),
+           size_t{0});
+  QCOMPARE(rig.form->service.GetText(19), "Насос 20");
+  QCOMPARE(Cell(inform.StringGrid1, 20, 3), "Насос 20");
+  QCOMPARE(rig.form->service.TextChanged, 0);
+  QVERIFY(rig.line.Written().empty());
 }
 
 void InformTest::IdentifierOfAnAnalogSetpoint_OpensTheAnalogInformation() {

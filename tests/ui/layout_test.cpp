@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QtTest>
 
@@ -28,6 +29,8 @@ class LayoutTest : public QObject {
   Q_OBJECT
  private slots:
   void MainWindow_AfterARead();
+  void MainWindow_SmallScreens_data();
+  void MainWindow_SmallScreens();
   void PortDialog_FitsItsControls();
   void ExchangeDialog_FitsItsControls();
   void PasswordDialog_FitsItsControls();
@@ -41,14 +44,8 @@ void LayoutTest::MainWindow_AfterARead() {
   MainWindowRig rig;
   MainWindow& f = *rig.form;
   rig.Compose({1, 1, 6, 3, 4, 14});
-  f.EditModif->setText(QString::fromStdString(ModuleCodeLine(f.service)));
   f.analogModules.SetDefaultUnits();
-  f.FillUnitList();
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{f.ButProgDiskr, f.InformBut, f.InformButMR, f.GBoxRazm, f.LocalNet1,
-                                       f.LocNet15, f.LocNetObm, f.ButTimeDate, f.EditModif}) {
-    w->setEnabled(true);
-  }
+  f.ShowConfiguration();
   f.LabelFile->setText("Режим работы с файлом /home/user/конфигурации/1163.zul");
   f.LabelFile->show();
   QVERIFY(WhileModal(
@@ -57,9 +54,49 @@ void LayoutTest::MainWindow_AfterARead() {
         QTest::qWait(20);
       },
       [](QWidget* password) { QTest::keyClick(password->findChild<QLineEdit*>("Edit1"), Qt::Key_Return); }));
+  f.resize(f.sizeHint());
   Settle();
   QCOMPARE(Clipped(&f), QStringList());
   Save(&f, "main_window");
+  f.hide();
+}
+
+// Screens less a title bar and a panel: 1280x720 shows everything, 1024x600
+// scrolls, and every control stays whole either way.
+void LayoutTest::MainWindow_SmallScreens_data() {
+  QTest::addColumn<QSize>("screen");
+  QTest::addColumn<bool>("scrolls");
+  QTest::newRow("1280x720") << QSize(1280, 720 - 64) << false;
+  QTest::newRow("1024x600") << QSize(1024, 600 - 64) << true;
+}
+
+void LayoutTest::MainWindow_SmallScreens() {
+  QFETCH(QSize, screen);
+  QFETCH(bool, scrolls);
+  MainWindowRig rig;
+  MainWindow& f = *rig.form;
+  rig.Compose({1, 1, 6, 3, 4, 14});
+  f.analogModules.SetDefaultUnits();
+  f.ShowConfiguration();
+  f.LabelFile->setText("Режим работы с файлом /home/user/конфигурации/1163.zul");
+  f.LabelFile->show();
+  QVERIFY(f.minimumSizeHint().width() <= screen.width());
+  QVERIFY(f.minimumSizeHint().height() <= screen.height());
+  f.resize(screen);
+  QVERIFY(WhileModal(
+      [&] {
+        f.show();
+        QTest::qWait(20);
+      },
+      [](QWidget* password) { QTest::keyClick(password->findChild<QLineEdit*>("Edit1"), Qt::Key_Return); }));
+  Settle();
+  QVERIFY(f.width() <= screen.width() && f.height() <= screen.height());
+  QWidget* content = f.ScrollBox->widget();
+  const bool scrolled = content->width() > f.ScrollBox->viewport()->width() ||
+                        content->height() > f.ScrollBox->viewport()->height();
+  QCOMPARE(scrolled, scrolls);
+  QCOMPARE(Clipped(content), QStringList());
+  if (scrolls) Save(&f, "main_window_1024x600");
   f.hide();
 }
 

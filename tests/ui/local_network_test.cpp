@@ -32,6 +32,7 @@ class LocalNetworkTest : public QObject {
   void CreateF1AndF3_ScalingOpensForTheAnalogEntryAndCloseWrites();
   void DeleteFirstOfThree_ClosingWritesTheMovedBlocks();
   void EditorWithoutType_ClosesWithTheErrorAndLeavesTheBlock();
+  void DamagedEntry_ShownInvalidAndItsEditorRefusesIt();
   void Zul01Type_PresetsTheFieldsAndRefusesFunction3();
   void Scaling_EmptySetpointRefusedStoredValueBack();
   void Scaling_ReportSavedAsRtfThenPrintedOnYes();
@@ -175,6 +176,26 @@ void LocalNetworkTest::EditorWithoutType_ClosesWithTheErrorAndLeavesTheBlock() {
   QCOMPARE(rig.form->networkMaster.MasterBlock, master);
   QCOMPARE(rig.form->networkMaster.EntryError[0], 1);
   QCOMPARE(w.Buttons[0]->text(), QString());
+}
+
+void LocalNetworkTest::DamagedEntry_ShownInvalidAndItsEditorRefusesIt() {
+  NetworkRig rig;
+  NetworkMaster& m = rig.form->networkMaster;
+  m.SetFunction(0, 3);
+  m.SetSlaveType(0, 15);
+  m.SetSlave(0, 4);
+  m.SetOutputs(0, 60);  // 240 limit signals from 48: past the table
+  m.SetFirstDiscrete(0, 48);
+  m.SetFirstAnalog(0, 6);
+  LocalNetworkWindow& w = rig.Net();
+  w.Prepare(LocalNetworkMode::Blocks);
+  QCOMPARE(w.Buttons[0]->toolTip(), QString(kInvalidEntryHint));
+  QCOMPARE(w.Buttons[1]->toolTip(), QString("блок 2"));
+  QVERIFY(!rig.Editor().analogOnline->Prepare(0));
+  const auto master = m.MasterBlock;
+  QVERIFY(WhileModal([&] { w.openEntry(0); }, [&](QWidget*) { rig.Editor().accept(); }));
+  QCOMPARE(rig.ui.Shown().front().text, std::string("ошибка в количестве выходов блока\n"));
+  QCOMPARE(m.MasterBlock, master);
 }
 
 void LocalNetworkTest::Zul01Type_PresetsTheFieldsAndRefusesFunction3() {

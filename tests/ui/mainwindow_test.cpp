@@ -28,6 +28,7 @@ class MainWindowTest : public QObject {
   void DeviceSelection_SetsCurrentDevice();
   void Renumbering_ToFive_Block99CarriesFourAndBothListsShowFive();
   void Renumbering_SilentController_OneMessage();
+  void Renumbering_WithoutFullAccess_RefusedAndNothingSent();
   void Closing_data();
   void Closing();
   void Units_TypedNameInFileMode_ReplacesSelectedUnitAndMarksFileChanged();
@@ -197,6 +198,7 @@ void MainWindowTest::Renumbering_ToFive_Block99CarriesFourAndBothListsShowFive()
   ScriptedInteraction ui;
   QTemporaryDir dir;
   MainWindow form(line, clock, ui, ProgramOptions{{}, dir.filePath("FParol.dat").toStdString(), dir.path()});
+  form.discreteProcessing.AccessLevel = kFullAccess;
 
   form.renumberDevice(4);
   QVERIFY(!line.Written().empty());
@@ -218,10 +220,22 @@ void MainWindowTest::Renumbering_ToFive_Block99CarriesFourAndBothListsShowFive()
 
 void MainWindowTest::Renumbering_SilentController_OneMessage() {
   MainWindowRig rig;
+  rig.form->discreteProcessing.AccessLevel = kFullAccess;
   rig.form->renumberDevice(2);
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QVERIFY(QString::fromStdString(rig.ui.Last().text).contains("не отвечает на запрос"));
   QCOMPARE(rig.form->service.CurrentDevice, 2);
+}
+
+void MainWindowTest::Renumbering_WithoutFullAccess_RefusedAndNothingSent() {
+  MainWindowRig rig;
+  rig.form->discreteProcessing.AccessLevel = kViewingAccess;
+  rig.form->renumberDevice(2);
+  QVERIFY(rig.line.Written().empty());
+  QCOMPARE(rig.ui.Shown().size(), size_t{1});
+  QCOMPARE(rig.ui.Last().text, std::string(kNoWriteAccessText));
+  QCOMPARE(rig.form->service.CurrentDevice, 0);
+  QCOMPARE(rig.form->CBoxUstrZ->currentText(), "1");
 }
 
 void MainWindowTest::Closing_data() {

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "core/config/AccessLevel.h"
 #include "core/model/FloatText.h"
 #include "ui/UiTestSupport.h"
 #include "ui/modules/AnalogModuleWindow.h"
@@ -22,6 +23,7 @@ namespace {
 struct AnalogRig : MainWindowRig {
   AnalogRig() {
     Compose({1, 6, 8, 6, 3});
+    form->discreteProcessing.AccessLevel = kFullAccess;
     for (int m = 0; m < 3; ++m) {
       form->analogModules.SetModuleDefaults(m, m == 1 ? 8 : 6);
       const auto record = form->analogModules.GetRecord(m);

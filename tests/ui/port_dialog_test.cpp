@@ -47,6 +47,7 @@ class PortDialogTest : public QObject {
   void ChosenPort_RememberedOnceTheMarkIsCleared();
   void ExchangeDialog_AcceptedUntouched_AppliesDefaults();
   void ExchangeDialog_Cancelled_ChangesNothingAndRestoresControls();
+  void ExchangeDialog_ByteTimeout_ReachesTheLinkOnlyWithOk();
   void ExchangeDialog_FromThePortDialog_AppliesAndStaysOpen();
   void NamedPort_OpenedAtStartWithTheDefaults();
   void NamedPort_ThatCannotBeOpened_Reports132();
@@ -211,6 +212,27 @@ void PortDialogTest::ExchangeDialog_Cancelled_ChangesNothingAndRestoresControls(
                        d->OK->click();
                      }));
   QCOMPARE(rig.form->link.GetDelayBeforeRequest(), 100u);
+}
+
+void PortDialogTest::ExchangeDialog_ByteTimeout_ReachesTheLinkOnlyWithOk() {
+  MainWindowRig rig;
+  QCOMPARE(rig.form->link.EffectiveByteTimeoutMs(), 50);
+  QVERIFY(WhileModal([&] { rig.form->openExchangeSettings(); },
+                     [](QWidget* w) {
+                       auto* d = qobject_cast<ExchangeSettingsDialog*>(w);
+                       QCOMPARE(d->UpDownByteTimeout->text(), "авто");
+                       d->UpDownByteTimeout->setValue(300);
+                       d->reject();
+                     }));
+  QCOMPARE(rig.form->link.GetByteTimeout(), 0);
+  QVERIFY(WhileModal([&] { rig.form->openExchangeSettings(); },
+                     [](QWidget* w) {
+                       auto* d = qobject_cast<ExchangeSettingsDialog*>(w);
+                       QCOMPARE(d->UpDownByteTimeout->value(), 0);
+                       d->UpDownByteTimeout->setValue(120);
+                       d->OK->click();
+                     }));
+  QCOMPARE(rig.form->link.EffectiveByteTimeoutMs(), 120);
 }
 
 void PortDialogTest::ExchangeDialog_FromThePortDialog_AppliesAndStaysOpen() {

@@ -98,6 +98,7 @@ class RegulatorWindowsTest : public QObject {
   Q_OBJECT
  private slots:
   void ModuleButton_StoresTheSlotAndOpensTheEditor();
+  void FileMode_PanelsFromMemoryWithoutReading();
   void CreatePidLoop_WriteReachesTheController();
   void SixLoops_CreateOnlyWarns();
   void DeleteCascade_RemovesTwoRecords();
@@ -126,6 +127,29 @@ void RegulatorWindowsTest::ModuleButton_StoresTheSlotAndOpensTheEditor() {
   QCOMPARE(rig.Regs().RegModuleSlot, 5);
   // Opening read the simulator's two loops.
   QCOMPARE(rig.Editor().PanelItems().size(), size_t{2});
+}
+
+void RegulatorWindowsTest::FileMode_PanelsFromMemoryWithoutReading() {
+  RegulatorRig rig;
+  rig.form->service.FileMode = 1;
+  AddCascade(rig.Regs());
+  const size_t written = rig.line.Written().size();
+  bool label = false;
+  size_t panels = 0;
+  QVERIFY(WhileModal([&] { rig.Editor().Open(); },
+                     [&](QWidget* w) {
+                       label = rig.Editor().LabelFile->isVisible();
+                       panels = rig.Editor().PanelItems().size();
+                       // Deleting marks the file changed when the editor closes, and asks nothing.
+                       rig.Editor().clickPanel(0);
+                       rig.Editor().deleteSelected();
+                       w->close();
+                     }));
+  QVERIFY(label);
+  QCOMPARE(panels, size_t{3});
+  QCOMPARE(rig.line.Written().size(), written);
+  QCOMPARE(rig.form->service.FileChanged, 1);
+  QVERIFY(rig.ui.Shown().empty());
 }
 
 void RegulatorWindowsTest::CreatePidLoop_WriteReachesTheController() {

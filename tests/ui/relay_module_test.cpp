@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "core/config/AccessLevel.h"
+#include "core/config/InformTables.h"
 #include "ui/UiTestSupport.h"
 #include "ui/modules/RelayModuleWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
@@ -22,6 +24,7 @@ namespace {
 struct RelayRig : MainWindowRig {
   RelayRig() {
     Compose({1, 1, 6, 3, 4, 5, 12});
+    form->discreteProcessing.AccessLevel = kFullAccess;
     form->relayModules.SetDefaults();
     const auto block = form->relayModules.GetBlock();
     std::copy(block.begin(), block.end(), form->reserveBlocks.RelayBlock.begin());
@@ -50,6 +53,8 @@ class RelayModuleTest : public QObject {
   void ExternalInput_NegativeOrNotANumber_RefusedOnLeaving();
   void SwitchToControl_ClearsTheAcknowledgement();
   void HornMode_ClearsTheResets();
+  void UnusedFieldsOfAFile_ShowWhatTheRecordSends_data();
+  void UnusedFieldsOfAFile_ShowWhatTheRecordSends();
   void Replace_Type3OntoType12Disabled_OntoType4Enabled();
   void DeviceClose_No_PutsTheReferenceBack();
   void OnLine_OpensTheOutputsView();
@@ -192,6 +197,45 @@ void RelayModuleTest::HornMode_ClearsTheResets() {
   mr.onAcknowledgeChosen(3, 0);  // light: the resets are open again
   QVERIFY(r.SbrMind->isEnabled());
   QVERIFY(r.EditVhSbr->isEnabled());
+}
+
+// A record from a file may keep values its mode does not use; the window
+// shows them (disabled) as the outputs information window does.
+void RelayModuleTest::UnusedFieldsOfAFile_ShowWhatTheRecordSends_data() {
+  QTest::addColumn<int>("outputType");  // 0 signalling, 1 control
+  QTest::addColumn<int>("mode");
+  QTest::addColumn<bool>("resetsUsed");
+  QTest::addColumn<bool>("acknowledgementUsed");
+  QTest::newRow("horn") << 0 << 1 << false << true;
+  QTest::newRow("control with interlock") << 1 << 1 << true << false;
+}
+
+void RelayModuleTest::UnusedFieldsOfAFile_ShowWhatTheRecordSends() {
+  QFETCH(int, outputType);
+  QFETCH(int, mode);
+  QFETCH(bool, resetsUsed);
+  QFETCH(bool, acknowledgementUsed);
+  RelayRig rig;
+  RelayModules& mr = rig.form->relayModules;
+  mr.SetOutputType(2, 0, outputType);
+  mr.SetMode(2, 0, mode);
+  mr.SetResetInput(2, 0, 7);
+  mr.SetResetPanel(2, 0, 1);
+  mr.SetAckInput(2, 0, 5);
+  mr.SetAckTop(2, 0, 1);
+  const auto& r = rig.PrepareModule1().Rows[2];
+  QCOMPARE(r.EditVhSbr->text(), "7");
+  QVERIFY(r.SbrMind->isChecked());
+  QCOMPARE(r.EditVxKvit->text(), "5");
+  QVERIFY(r.KvitTopLevel->isChecked());
+  QCOMPARE(r.EditVhSbr->isEnabled(), resetsUsed);
+  QCOMPARE(r.SbrMind->isEnabled(), resetsUsed);
+  QCOMPARE(r.EditVxKvit->isEnabled(), acknowledgementUsed);
+  QCOMPARE(r.KvitTopLevel->isEnabled(), acknowledgementUsed);
+  const auto rows = OutputRows(rig.form->config);
+  const OutputRow& row = rows[2];
+  QCOMPARE(QString::fromStdString(row[11]), r.EditVhSbr->text());
+  QCOMPARE(QString::fromStdString(row[8]), r.EditVxKvit->text());
 }
 
 void RelayModuleTest::Replace_Type3OntoType12Disabled_OntoType4Enabled() {

@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include "core/config/AccessLevel.h"
 #include "ui/UiTestSupport.h"
 #include "ui/modules/SensorTypesWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
@@ -16,7 +17,10 @@ namespace {
 
 // Three programmable modules (type 10) in slots 1..3.
 struct SensorRig : MainWindowRig {
-  SensorRig() { Compose({10, 10, 10}); }
+  SensorRig() {
+    Compose({10, 10, 10});
+    form->discreteProcessing.AccessLevel = kFullAccess;
+  }
   SensorTypesWindow& Tip() { return *form->sensorTypesWindow; }
   // Opens slot `slot` from the module table and runs `inside` while it is shown.
   bool WhileOpen(int slot, const std::function<void(SensorTypesWindow&)>& inside) {

@@ -44,6 +44,9 @@ class SignalDialogsTest : public QObject {
   void AlarmDialog_CellFieldFollowsTheDisplay_data();
   void AlarmDialog_CellFieldFollowsTheDisplay();
   void NumberFields_RefuseLetters();
+  void NumberFields_TabMovesOnWithoutAnError_data();
+  void NumberFields_TabMovesOnWithoutAnError();
+  void EnterOnOk_PressesOk();
   void ChangeMarks_CountOnlyWhileTheEditorIsShown();
   void NumberDialog_Checks_data();
   void NumberDialog_Checks();
@@ -125,6 +128,40 @@ void SignalDialogsTest::NumberFields_RefuseLetters() {
   QCOMPARE(za.EditT->text(), "15");
   QTest::keyClick(za.EditT, Qt::Key_7);  // two digits at most
   QCOMPARE(za.EditT->text(), "15");
+}
+
+void SignalDialogsTest::NumberFields_TabMovesOnWithoutAnError_data() {
+  QTest::addColumn<int>("key");
+  QTest::addColumn<int>("modifiers");
+  QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier);
+  QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier);
+  QTest::newRow("Home") << int(Qt::Key_Home) << int(Qt::NoModifier);
+}
+
+void SignalDialogsTest::NumberFields_TabMovesOnWithoutAnError() {
+  QFETCH(int, key);
+  QFETCH(int, modifiers);
+  Rig rig;
+  DelayDialog& za = *rig.dialogs.delayDialog;
+  za.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&za));
+  za.activateWindow();
+  za.EditT->setFocus();
+  QTest::keyClick(za.EditT, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+  QVERIFY(rig.ui.Shown().empty());
+  if (key != Qt::Key_Home) QVERIFY(!za.EditT->hasFocus());
+  za.OK->click();
+}
+
+void SignalDialogsTest::EnterOnOk_PressesOk() {
+  Rig rig;
+  DelayDialog& za = *rig.dialogs.delayDialog;
+  za.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&za));
+  za.OK->setFocus();
+  QTest::keyClick(za.OK, Qt::Key_Return);
+  QVERIFY(!za.isVisible());
+  QCOMPARE(za.result(), kDialogClosed);
 }
 
 void SignalDialogsTest::ChangeMarks_CountOnlyWhileTheEditorIsShown() {

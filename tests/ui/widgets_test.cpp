@@ -11,6 +11,7 @@
 #include "core/ScriptedInteraction.h"
 #include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtInteraction.h"
+#include "ui/widgets/QtTranslations.h"
 
 using namespace zul;
 
@@ -30,6 +31,8 @@ class WidgetsTest : public QObject {
   void InputHint_UnderTheFieldWithItsText();
   void ErrorReport_RedBoxBeepThenWhite();
   void Progress_ShownWhileItRunsHiddenAfter();
+  void MessageBox_WithoutCaption_TakesTheProgramsTitle();
+  void QtTranslations_StandardTextsInRussian();
 };
 
 void WidgetsTest::MessageBox_CaptionIconButtonsAndDefault_data() {
@@ -84,6 +87,12 @@ void WidgetsTest::DigitAndHexFilters_data() {
   QTest::newRow("backspace") << false << int(Qt::Key_Backspace) << 0 << "1" << KeyVerdict::Accept;
   QTest::newRow("escape") << false << int(Qt::Key_Escape) << 0 << "1" << KeyVerdict::Accept;
   QTest::newRow("ctrl+c") << false << int(Qt::Key_C) << int(Qt::ControlModifier) << "1" << KeyVerdict::Accept;
+  QTest::newRow("tab") << false << int(Qt::Key_Tab) << 0 << "1" << KeyVerdict::Accept;
+  QTest::newRow("shift+tab") << true << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << ""
+                             << KeyVerdict::Accept;
+  QTest::newRow("up") << false << int(Qt::Key_Up) << 0 << "1" << KeyVerdict::Accept;
+  QTest::newRow("home") << true << int(Qt::Key_Home) << 0 << "A" << KeyVerdict::Accept;
+  QTest::newRow("F5") << false << int(Qt::Key_F5) << 0 << "" << KeyVerdict::Accept;
   QTest::newRow("letter") << false << int(Qt::Key_B) << 0 << "" << KeyVerdict::Refuse;
   QTest::newRow("minus") << false << int(Qt::Key_Minus) << 0 << "" << KeyVerdict::Refuse;
   QTest::newRow("enter, filled") << false << int(Qt::Key_Return) << 0 << "12" << KeyVerdict::Enter;
@@ -181,6 +190,16 @@ void WidgetsTest::Progress_ShownWhileItRunsHiddenAfter() {
   QCOMPARE(bar->maximum(), 250);
   ui.Progress(0, 0);
   QVERIFY(!bar->isVisible());
+}
+
+void WidgetsTest::MessageBox_WithoutCaption_TakesTheProgramsTitle() {
+  std::unique_ptr<QMessageBox> box(QtInteraction::BuildBox({"", "текст", Icon::None}, nullptr));
+  QCOMPARE(box->windowTitle(), "Программатор ЗУЛ - 05-16_ФБ");
+}
+
+void WidgetsTest::QtTranslations_StandardTextsInRussian() {
+  QVERIFY(InstallQtTranslations(*QCoreApplication::instance()));
+  QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Отмена");
 }
 
 QTEST_MAIN(WidgetsTest)

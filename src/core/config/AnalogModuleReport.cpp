@@ -17,6 +17,12 @@ std::string NameOf(const std::array<std::string_view, N>& names, int index) {
   return index >= 0 && static_cast<size_t>(index) < N ? std::string(names[static_cast<size_t>(index)]) : "";
 }
 
+std::string SelectedEntry(const RangeList& list) {
+  return list.Selected >= 0 && static_cast<size_t>(list.Selected) < list.Items.size()
+             ? std::to_string(list.Items[static_cast<size_t>(list.Selected)])
+             : std::string();
+}
+
 bool HasInputSignal(int type) { return type == AnalogModules::kTypeLK7 || type == AnalogModules::kTypeLK10; }
 
 }  // namespace
@@ -74,11 +80,13 @@ Report AnalogModuleReport(const AnalogModules& mba, int module, int moduleType, 
     cells.push_back(lk9 ? NameOf(AnalogModules::kSensorTypeNames, kind)
                         : NameOf(AnalogModules::kScaleKindNames, kind));
     cells.push_back(mba.GetUnitName(mba.GetUnitIndex(m, c)));
-    // A range chosen from a sensor's table is shown as the lists show it: whole degrees.
-    const bool fromTable = lk9 && !AnalogModules::IsFreeRangeSensor(kind);
-    for (AnalogValue v : {AnalogValue::ScaleMin, AnalogValue::ScaleMax}) {
-      cells.push_back(fromTable ? std::to_string(static_cast<int>(std::lround(mba.GetValue(m, c, v))))
-                                : FormatAnalogValue(mba.GetValue(m, c, v)));
+    // A range chosen from a sensor's table is printed as the window's lists show it.
+    if (lk9 && !AnalogModules::IsFreeRangeSensor(kind)) {
+      const AnalogModules::RangeLists lists = AnalogModules::FillRangeLists(kind, mba.GetRangeIndex(m, c));
+      for (const RangeList* list : {&lists.minima, &lists.maxima}) cells.push_back(SelectedEntry(*list));
+    } else {
+      for (AnalogValue v : {AnalogValue::ScaleMin, AnalogValue::ScaleMax})
+        cells.push_back(FormatAnalogValue(mba.GetValue(m, c, v)));
     }
     for (AnalogValue v : kSetpoints) cells.push_back(FormatAnalogValue(mba.GetValue(m, c, v)));
     parts.rows.push_back(join(cells));

@@ -33,6 +33,7 @@ bool EndsAtOnce(int code) {
 
 int StoreConfirmed(ModbusLink& port, ServiceBlock& serv, uint8_t block, std::span<const uint8_t> bytes,
                    int deviceAfter) {
+  if (!port.CheckWriteAccess()) return kResultNoAccess;
   std::vector<uint8_t> data;
   data.reserve(bytes.size() + 1);
   data.push_back(block);
@@ -73,6 +74,7 @@ int StoreConfirmed(ModbusLink& port, ServiceBlock& serv, uint8_t block, std::spa
 
 int RenumberDevice(ModbusLink& port, ServiceBlock& serv, int number) {
   if (number < 1 || number > 31) return kResultBadFunction;
+  if (!port.CheckWriteAccess()) return kResultNoAccess;
   serv.ConfiguredDevice = static_cast<uint8_t>(number - 1);
   const uint8_t index = serv.ConfiguredDevice;
   return StoreConfirmed(port, serv, kRenumberBlock, std::span<const uint8_t>(&index, 1),

@@ -134,7 +134,7 @@ std::vector<OutputRow> OutputRows(const Configuration& c) {
 
 // --- an edited signal text ----------------------------------------------------------
 
-TextWrite SendEditedSignalText(Configuration& c, ModbusLink& port, Interaction& ui, int signal,
+TextWrite SendEditedSignalText(Configuration& c, ModbusLink& port, Interaction& /*ui*/, int signal,
                                const std::function<void(int)>& progress) {
   ServiceBlock& s = c.service;
   if (s.TextChanged != 1) return TextWrite::Unchanged;
@@ -142,10 +142,7 @@ TextWrite SendEditedSignalText(Configuration& c, ModbusLink& port, Interaction& 
     s.FileChanged = 1;
     return TextWrite::FileChanged;
   }
-  if (c.discreteProcessing.AccessLevel != kFullAccess) {
-    ui.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
-    return TextWrite::NoAccess;
-  }
+  if (!port.CheckWriteAccess()) return TextWrite::NoAccess;
   // The controller holds texts 0..191 only; blocks 52.. carry output texts.
   if (signal < 0 || signal >= ServiceBlock::kExchangedTexts) return TextWrite::MemoryOnly;
 

@@ -15,8 +15,8 @@ namespace zul {
 namespace {
 
 constexpr uint8_t kReadFunction = 68;
-constexpr int kProgressMaximum = 250;
-constexpr int kProgressStep = 10;
+// What Request returns when the user stopped the read; no link code is negative this far.
+constexpr int kStoppedCode = -1000;
 constexpr int kExceptionRefused = 5;
 constexpr int kExceptionNoSuchBlock = 3;
 constexpr int kRegulatorModuleType = 14;
@@ -78,7 +78,7 @@ class ConfigurationReader {
 
   ReadResult Run() {
     c_.functionBlocks.SetTableSize(c_.functionBlocks.GetCapacity());
-    ui_.Progress(0, kProgressMaximum);
+    ui_.Progress(0, PlannedRequests());
     const bool ok = ReadIdentity() && ReadMasterBlock() && ReadModuleBlocks() && ReadRelayBlock() &&
                     ReadF15Block() && ReadRecordBlocks() && ReadRegulatorBlocks() && ReadUnitsBlock() &&
                     ReadTextBlocks() && ReadFunctionBlockPages() && ReadSensorTypes();
@@ -90,9 +90,20 @@ class ConfigurationReader {
   }
 
  private:
-  void Step() {
-    progress_ = std::min(progress_ + kProgressStep, kProgressMaximum);
-    ui_.Progress(progress_, kProgressMaximum);
+  // Every request the read sends; the identity adds the regulator and sensor blocks.
+  int PlannedRequests() const {
+    int n = 1 + 1 + AnalogModules::kModules + 1 + 1 + DiscreteProcessing::kBlocks + 1 +
+            ServiceBlock::kTextBlocks + c_.functionBlocks.GetPageCount();
+    if (HasModule(c_.service, kRegulatorModuleType)) n += 2;
+    if (HasModule(c_.service, kProgrammableInputModuleType)) n += 1;
+    return std::max(n, result_.requests);
+  }
+
+  // True when the user stopped the read before `block`; the read then ends quietly.
+  bool Stopped(int code, int block) {
+    if (code != kStoppedCode) return false;
+    Fail(ReadStep::Stopped, block, 0);
+    return true;
   }
 
   int Device() const { return c_.service.CurrentDevice; }
@@ -101,7 +112,9 @@ class ConfigurationReader {
 
   int Request(uint8_t function, int block) {
     answer_.fill(0);
+    if (result_.requests > 0 && ui_.StopRequested()) return kStoppedCode;
     ++result_.requests;
+    ui_.Progress(result_.requests, PlannedRequests());
     const uint8_t data = static_cast<uint8_t>(block);
     const int code =
         port_.Request(Device(), function, block < 0 ? 0 : 1, &data, answer_.data(), answer_.size());
@@ -124,6 +137,7 @@ class ConfigurationReader {
   bool ReadBlock(int block) {
     const int code = Request(kReadFunction, block);
     if (code == kResultOk) return true;
+    if (Stopped(code, block)) return false;
     port_.ShowError(Device(), code);
     return Fail(ReadStep::Block, block, code);
   }
@@ -132,6 +146,7 @@ class ConfigurationReader {
   bool ReadNamedBlock(int block) {
     const int code = Request(kReadFunction, block);
     if (code == kResultOk) return true;
+    if (Stopped(code, block)) return false;
     if (code == kExceptionRefused)
       ui_.Show(kCaptionWarning, BlockExchangeErrorText(Device(), block, code), Icon::Warning);
     else
@@ -140,7 +155,6 @@ class ConfigurationReader {
   }
 
   bool ReadIdentity() {
-    Step();
     const int code = Request(ServiceBlock::kIdentityFunction, -1);
     if (code != kResultOk) {
       port_.ShowError(Device(), code);
@@ -160,7 +174,6 @@ class ConfigurationReader {
   }
 
   bool ReadMasterBlock() {
-    Step();
     if (!ReadBlock(NetworkMaster::kMasterBlockNumber)) return false;
     NetworkMaster& m = c_.networkMaster;
     m.StoreMasterAnswer(kReadFunction, answer_.data(), answer_.size());
@@ -178,7 +191,6 @@ class ConfigurationReader {
   bool ReadModuleBlocks() {
     const int analogModules = std::clamp(c_.service.AiModules, 0, AnalogModules::kModules);
     for (int k = 0; k < AnalogModules::kModules; ++k) {
-      Step();
       if (!ReadBlock(k + 1)) return false;
       if (k < analogModules) {
         c_.analogModules.StoreRecordAnswer(Answer());  // takes the byte count as the record length
@@ -216,7 +228,6 @@ class ConfigurationReader {
   bool ReadRecordBlocks() {
     DiscreteProcessing& z = c_.discreteProcessing;
     for (int b = 0; b < DiscreteProcessing::kBlocks; ++b) {
-      Step();
       if (!ReadNamedBlock(DiscreteProcessing::kFirstBlockNumber + b)) return false;
       z.LoadBlockFromAnswer(Answer());
       z.UnpackBlock(b);
@@ -234,14 +245,12 @@ class ConfigurationReader {
     Regulators& r = c_.regulators;
     if (HasModule(c_.service, kRegulatorModuleType)) {
       for (int block : {Regulators::LoopBlockNumber, Regulators::ProgramBlockNumber}) {
-        Step();
         if (!ReadNamedBlock(block)) return false;
         r.LoadFromAnswer(answer_.data(), answer_.size());
         r.Unpack(block);
         r.SetRegBlockLen(ByteCount());
       }
     }
-    Step();
     c_.reserveBlocks.RegulatorRecords[0] = r.Loops;
     c_.reserveBlocks.RegulatorRecords[1] = r.Programs;
     return true;
@@ -259,12 +268,10 @@ class ConfigurationReader {
   bool ReadTextBlocks() {
     ServiceBlock& s = c_.service;
     for (int n = 0; n < ServiceBlock::kTextBlocks; ++n) {
-      Step();
       if (!ReadNamedBlock(ServiceBlock::kFirstTextBlockNumber + n)) return false;
       s.LoadTextBlock(Answer());
       s.PutTextBlock(n);
     }
-    Step();
     for (int i = 0; i < ServiceBlock::kSignals; ++i)
       std::copy(s.Text[static_cast<size_t>(i)].begin(), s.Text[static_cast<size_t>(i)].end(),
                 c_.reserveBlocks.Texts[static_cast<size_t>(i)].begin());
@@ -281,9 +288,9 @@ class ConfigurationReader {
   bool ReadFunctionBlockPages() {
     FunctionBlocks& fb = c_.functionBlocks;
     for (int p = 0; p < fb.GetPageCount(); ++p) {
-      Step();
       const int block = kFirstFunctionBlockPage + p;
       const int code = Request(kReadFunction, block);
+      if (Stopped(code, block)) return false;
       if (code == kExceptionNoSuchBlock && p == kSixtyBlocksFirstMissingPage) {
         ui_.Show(kCaptionWarning, kSixtyFunctionBlocksText, Icon::Warning);
         fb.SetTableSize(kSixtyBlocks);
@@ -316,6 +323,7 @@ class ConfigurationReader {
     if (HasModule(c_.service, kProgrammableInputModuleType)) {
       const int block = DiscreteProcessing::kSensorBlockNumber;
       const int code = Request(kReadFunction, block);
+      if (Stopped(code, block)) return false;
       if (code != kResultOk) {
         // Every failure is reported: a read that ends unannounced would look complete.
         port_.ShowError(Device(), code);
@@ -334,7 +342,6 @@ class ConfigurationReader {
   Configuration& c_;
   Interaction& ui_;
   std::array<uint8_t, kAnswerBufferSize> answer_{};
-  int progress_ = 0;
   ReadResult result_;
 };
 
@@ -357,6 +364,9 @@ std::string ReadResult::Describe() const {
     case ReadStep::Block:
       return "read failed at block " + std::to_string(block) + " (result " + std::to_string(resultCode) +
              "); the blocks before it were read";
+    case ReadStep::Stopped:
+      return "read stopped by the user before block " + std::to_string(block) +
+             "; the blocks before it were read";
   }
   return {};
 }

@@ -11,7 +11,10 @@
 // once after its message was shown through `ui` (the link's ShowError, or the
 // block message for exception 5 on a record, regulator or text block); the
 // blocks read so far stay in the objects, as the editors expect. Progress goes
-// to ui.Progress (maximum 250) and is hidden (maximum 0) at the end. The
+// to ui.Progress as "request n of the planned requests" (the plan grows by the
+// regulator and sensor blocks once the identity is known) and is hidden
+// (maximum 0) at the end. When ui.StopRequested() says so, the read ends
+// between two requests with ReadStep::Stopped and no message. The
 // configuration is left in device mode (service.FileMode = 0) whatever happens.
 #include <cstdint>
 #include <string>
@@ -27,6 +30,7 @@ enum class ReadStep {
   None,      // nothing failed
   Identity,  // function 17
   Block,     // a function-68 block (ReadResult::block says which)
+  Stopped,   // the user stopped the read before `block` (no message shown)
 };
 
 struct ReadResult {

@@ -15,8 +15,6 @@
 namespace zul {
 namespace {
 
-constexpr int kProgressMaximum = 210;
-constexpr int kProgressStep = 7;
 constexpr int kPauseBeforeBlockMs = 50;
 constexpr int kRegulatorModuleType = 14;
 constexpr int kProgrammableInputModuleType = 10;
@@ -48,10 +46,7 @@ class ConfigurationWriter {
       : port_(port), c_(config), ui_(ui), only_(only) {}
 
   WriteResult Run() {
-    if (c_.discreteProcessing.AccessLevel != kFullAccess) {
-      ui_.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
-      return Outcome(WriteOutcome::NoAccess);
-    }
+    if (!port_.CheckWriteAccess()) return Outcome(WriteOutcome::NoAccess);
     wanted_ = c_.service.ModuleType;
     const std::vector<int> empty = EmptyBlocksToSend();
     if (!empty.empty()) {
@@ -127,8 +122,9 @@ class ConfigurationWriter {
     }
 
     c_.discreteProcessing.Modified = 0;
-    ui_.Progress(0, kProgressMaximum);
     PutBackCounts();
+    planned_ = PlannedBlocks();
+    ui_.Progress(0, planned_);
     // The blocks go to the controller whose composition was just checked.
 
     if (!WriteModuleBlocks()) return WriteOutcome::BlockFailed;
@@ -193,13 +189,44 @@ class ConfigurationWriter {
     c_.discreteProcessing.Modified = modified;
   }
 
+  // Blocks 1..8 that carry something: the controller's analog modules the
+  // configuration also has, then the network parts.
+  bool ModuleBlockSent(int k) const {
+    const int configAnalog = before_->service.AiModules;
+    return k >= deviceAnalog_ || (configAnalog > 0 && k < std::min(configAnalog, deviceAnalog_));
+  }
+
+  // Every block the transfer sends, so that the progress ends with the last one.
+  int PlannedBlocks() const {
+    std::vector<int> blocks;
+    for (int k = 0; k < AnalogModules::kModules; ++k)
+      if (ModuleBlockSent(k)) blocks.push_back(k + 1);
+    if (c_.service.DoModules != 0) blocks.push_back(RelayModules::kBlockNumber);
+    blocks.push_back(NetworkMaster::kMasterBlockNumber);
+    blocks.push_back(Function15Blocks::kBlockNumber);
+    for (int b = 0; b < DiscreteProcessing::kBlocks; ++b)
+      blocks.push_back(DiscreteProcessing::kFirstBlockNumber + b);
+    if (HasModule(wanted_, kRegulatorModuleType)) {
+      blocks.push_back(Regulators::LoopBlockNumber);
+      blocks.push_back(Regulators::ProgramBlockNumber);
+    }
+    blocks.push_back(AnalogModules::kUnitsBlockNumber);
+    for (int n = 0; n < ServiceBlock::kTextBlocks; ++n)
+      blocks.push_back(ServiceBlock::kFirstTextBlockNumber + n);
+    for (int p = 0; p < c_.functionBlocks.GetPageCount(); ++p) blocks.push_back(kFirstFunctionBlockPage + p);
+    if (HasModule(wanted_, kProgrammableInputModuleType))
+      blocks.push_back(DiscreteProcessing::kSensorBlockNumber);
+    return static_cast<int>(
+        std::count_if(blocks.begin(), blocks.end(), [this](int b) { return !only_ || only_(b); }));
+  }
+
   bool Write(int block, std::span<const uint8_t> bytes) {
     if (only_ && !only_(block)) return true;
+    ++sent_;
+    ui_.Progress(sent_, std::max(planned_, sent_));
     port_.Pause(kPauseBeforeBlockMs);
     const bool ok = port_.WriteBlock(c_.service.CurrentDevice, static_cast<uint8_t>(block), bytes.data(),
                                      static_cast<int>(bytes.size()));
-    progress_ = std::min(progress_ + kProgressStep, kProgressMaximum);
-    ui_.Progress(progress_, kProgressMaximum);
     if (ok) {
       ++result_.blocksWritten;
       result_.writtenBlocks.push_back(block);
@@ -212,16 +239,13 @@ class ConfigurationWriter {
   // Blocks 1..8: the controller's own analog modules decide which blocks carry
   // module records; the configuration's network parts follow them.
   bool WriteModuleBlocks() {
-    const int configAnalog = before_->service.AiModules;
     const int length = c_.analogModules.GetRecordLength();
     for (int k = 0; k < AnalogModules::kModules; ++k) {
-      std::span<const uint8_t> record;
-      if (k < deviceAnalog_) {
-        if (configAnalog <= 0 || k >= std::min(configAnalog, deviceAnalog_)) continue;
-        record = c_.analogModules.GetRecord(k);
-      } else {
-        record = c_.networkMaster.Records[static_cast<size_t>(k - deviceAnalog_)];
-      }
+      if (!ModuleBlockSent(k)) continue;
+      const std::span<const uint8_t> record =
+          k < deviceAnalog_
+              ? c_.analogModules.GetRecord(k)
+              : std::span<const uint8_t>(c_.networkMaster.Records[static_cast<size_t>(k - deviceAnalog_)]);
       if (!Write(k + 1, AfterNumber(record, length))) return false;
     }
     return true;
@@ -347,7 +371,8 @@ class ConfigurationWriter {
   std::unique_ptr<Configuration> before_;
   int deviceAnalog_ = 0;
   int deviceDiscrete_ = 0;
-  int progress_ = 0;
+  int planned_ = 0;
+  int sent_ = 0;
   WriteResult result_;
 };
 

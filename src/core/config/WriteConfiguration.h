@@ -17,7 +17,8 @@
 // Whatever happens, the configuration in memory is afterwards exactly what it
 // was before (identity and composition included), except: discreteProcessing.Modified is 0
 // once the transfer started, and reserveBlocks holds the pre-transfer snapshot.
-// Progress goes to ui.Progress (maximum 210) and is hidden at the end.
+// Progress goes to ui.Progress as "block n of the blocks to send" and is
+// hidden at the end.
 #include <functional>
 #include <string>
 #include <vector>
@@ -54,6 +55,7 @@ struct WriteResult {
 
 inline constexpr const char* kConfigurationNotSetText =
     "Kонфигурация не задана";  // Latin K, as the device tool
+inline constexpr const char* kConfigurationWrittenText = "Конфигурация передана в прибор";
 inline constexpr const char* kCompositionMatchesText =
     "Передаваемая конфигурация\nсоответствует конфигурации прибора";
 inline constexpr const char* kCompositionDiffersText =

@@ -10,6 +10,7 @@
 
 #include "core/Interaction.h"
 #include "core/config/Configuration.h"
+#include "core/config/DurableFile.h"
 
 namespace zul {
 namespace {
@@ -449,28 +450,24 @@ bool WriteFileReplacing(const std::filesystem::path& path, std::span<const uint8
   namespace fs = std::filesystem;
   std::error_code ec;
   std::random_device random;
-  const fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  RemoveLeftoverTemporaries(path);
   fs::path temp;
   for (int attempt = 0; attempt < 8; ++attempt) {
-    temp = dir / ("." + path.filename().string() + "." + std::to_string(random()) + ".tmp");
+    temp = TemporaryFileFor(path, random());
     if (!fs::exists(temp, ec)) break;
   }
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      fs::remove(temp, ec);
-      return false;
-    }
+  // On the disk before it replaces the old file: a power cut then leaves the
+  // old file or the new one, never an empty one.
+  if (!WriteSynced(temp, bytes)) {
+    fs::remove(temp, ec);
+    return false;
   }
   fs::rename(temp, path, ec);
   if (ec) {
     fs::remove(temp, ec);
     return false;
   }
+  SyncFolder(path.has_parent_path() ? path.parent_path() : fs::path("."));
   return true;
 }
 

@@ -237,6 +237,13 @@ int LoopsInUse(const Regulators& r) {
   return used;
 }
 
+int FirstFreeLoop(const Regulators& r) {
+  for (int k = 0; k < kLoops; ++k) {
+    if (r.GetPV(k) == 0) return k;
+  }
+  return -1;
+}
+
 std::vector<LoopPanel> BuildLoopPanels(const Configuration& c) {
   const Regulators& r = c.regulators;
   std::vector<LoopPanel> panels;
@@ -462,6 +469,9 @@ LoopCheck CheckLoopForm(const Configuration& c, LoopForm& f, bool fcRefused) {
   // 4. The output: the next loop for a cascade, a DAC output otherwise.
   if (kind == Regulators::KindCascade) {
     if (auto bad = CheckRange(f, "EditAdOUT", own + 2, std::min(own + 2, kLoops))) return *bad;
+    // The inner record is written too: it must not be another loop in use.
+    const Regulators& r = c.regulators;
+    if (r.GetPV(own + 1) != 0 && r.GetSPSource(own + 1) != own + 8) return InputError(f, "EditAdOUT");
   } else if (auto bad = CheckRange(f, "EditAdOUT", 1, kDacOutputs)) {
     return *bad;
   }

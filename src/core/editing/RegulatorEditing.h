@@ -74,6 +74,8 @@ struct LoopPanel {
 // of its outer loop's panel.
 std::vector<LoopPanel> BuildLoopPanels(const Configuration& c);
 int LoopsInUse(const Regulators& r);
+// The record a new loop takes: the first not in use, -1 when all six are.
+int FirstFreeLoop(const Regulators& r);
 
 // --- the loop dialog's values ----------------------------------------------------
 

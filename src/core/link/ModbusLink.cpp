@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/config/AccessLevel.h"
 #include "core/link/Crc16.h"
 
 namespace zul {
@@ -45,6 +46,28 @@ bool IsAllowedFunction(uint8_t function) {
   return std::find(kAllowedFunctions.begin(), kAllowedFunctions.end(), function) != kAllowedFunctions.end();
 }
 
+bool IsWritingFunction(uint8_t function) {
+  switch (function) {
+    case 5:
+    case 6:
+    case 15:
+    case 16:
+    case 69:
+    case kBroadcastFunction:
+      return true;
+    default:
+      return false;
+  }
+}
+
+int AutomaticByteTimeoutMs(int baud) {
+  constexpr int kMinimumMs = 50;
+  constexpr int kCharacters = 20;
+  if (baud <= 0) return kMinimumMs;
+  const int charactersMs = (kCharacters * 11 * 1000 + baud - 1) / baud;
+  return std::max(kMinimumMs, charactersMs);
+}
+
 bool IsSerialPortName(const std::string& name) {
   if (name.find("COM") != std::string::npos || name.find("com") != std::string::npos) return true;
 #ifdef _WIN32
@@ -57,7 +80,13 @@ bool IsSerialPortName(const std::string& name) {
 }
 
 ModbusLink::ModbusLink(SerialLine& line, Clock& clock, Interaction& ui)
-    : line_(line), clock_(clock), ui_(ui) {}
+    : line_(line), clock_(clock), ui_(&ui) {}
+
+Interaction& ModbusLink::SetInteraction(Interaction& ui) {
+  Interaction& before = *ui_;
+  ui_ = &ui;
+  return before;
+}
 
 int ModbusLink::Request(int deviceIndex, uint8_t function, int dataCount, const uint8_t* data,
                         uint8_t* answer, size_t answerCapacity) {
@@ -67,6 +96,7 @@ int ModbusLink::Request(int deviceIndex, uint8_t function, int dataCount, const 
   if (!IsAllowedFunction(function)) return kResultBadFunction;
   // A request that does not fit the frame buffer cannot be sent; callers never build one.
   if (dataCount < 0 || dataCount > kMaxRequestData) return kResultBadFunction;
+  if (IsWritingFunction(function) && !MayWrite()) return kResultNoAccess;
 
   frame_[0] = function == kBroadcastFunction ? 0 : static_cast<uint8_t>(deviceIndex + 1);
   frame_[1] = function;
@@ -126,13 +156,13 @@ int ModbusLink::Transact(uint8_t function) {
 // 0: a good head, read on; > 0: an exception code to return; < 0: a failed
 // stage-1 try whose result is the negated value.
 int ModbusLink::ReadHead(uint8_t function) {
-  int got = line_.Read(rx_.data(), 3);
+  int got = line_.Read(rx_.data(), 3, EffectiveByteTimeoutMs(), false);
   received_ = std::max(got, 0);
   trace_.Received(clock_.NowMs(), rx_.data(), static_cast<size_t>(received_));
   if (got < 3) return -ShortReadResult(got);
 
   AnswerCount = rx_[2];
-  if (function == 5 || function == 14)
+  if (function == 5 || function == 6 || function == 14)
     AnswerLen = FrameLen;  // an echo of the request
   else if (function == 15 || function == 16)
     AnswerLen = 8;
@@ -152,10 +182,12 @@ int ModbusLink::ReadHead(uint8_t function) {
 
 int ModbusLink::ReadBody() {
   int need = AnswerLen - 3;
-  int got = line_.Read(rx_.data() + 3, static_cast<size_t>(need));
+  // The head has arrived: a silence now means a cut answer, not a slow one.
+  int got = line_.Read(rx_.data() + 3, static_cast<size_t>(need), EffectiveByteTimeoutMs(), true);
   received_ = 3 + std::max(got, 0);
   trace_.Received(clock_.NowMs(), rx_.data() + 3, static_cast<size_t>(std::max(got, 0)));
-  if (got < need) return ShortReadResult(got);
+  // Once the head is in, a missing body is a cut answer: a time-out, not silence.
+  if (got < need) return got < 0 ? -got : kResultTimeout;
   return CrcMatches(rx_.data(), static_cast<size_t>(AnswerLen)) ? kResultOk : kResultChecksum;
 }
 
@@ -164,7 +196,21 @@ void ModbusLink::CopyAnswer(uint8_t* answer, size_t capacity) const {
   std::memcpy(answer, rx_.data(), std::min(static_cast<size_t>(received_), capacity));
 }
 
-void ModbusLink::ShowPortFailure() { ui_.Show(kCaptionError, kPortDisconnectedText, Icon::Error); }
+int ModbusLink::EffectiveByteTimeoutMs() const {
+  if (ByteTimeout > 0) return ByteTimeout;
+  int baud = 0;
+  return AutomaticByteTimeoutMs(ParseInt(BaudText, baud) ? baud : 0);
+}
+
+bool ModbusLink::MayWrite() const { return accessLevel_ != nullptr && *accessLevel_ == kFullAccess; }
+
+bool ModbusLink::CheckWriteAccess() {
+  if (MayWrite()) return true;
+  ShowError(0, kResultNoAccess);
+  return false;
+}
+
+void ModbusLink::ShowPortFailure() { ui_->Show(kCaptionError, kPortDisconnectedText, Icon::Error); }
 
 int ModbusLink::Pause(int ms) {
   const int64_t start = clock_.NowMs();
@@ -201,6 +247,8 @@ std::string ModbusLink::ErrorText(int deviceIndex, int resultCode) const {
       return "ошибка настройки порта";
     case kResultPortClosed:
       return "Не выбран COM-порт.";
+    case kResultNoAccess:
+      return kNoWriteAccessText;
     default: {
       char hex[16];
       std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned>(resultCode));
@@ -214,11 +262,12 @@ void ModbusLink::ShowError(int deviceIndex, int resultCode) {
   if (resultCode == kResultPortClosed) ClosePort();
   const bool isError = resultCode >= kResultPortNotSetUp && resultCode <= kResultPortFailure;
   const bool error = isError || resultCode == kResultPortClosed;
-  ui_.Show(error ? kCaptionError : kCaptionWarning, ErrorText(deviceIndex, resultCode),
-           error ? Icon::Error : Icon::Warning);
+  ui_->Show(error ? kCaptionError : kCaptionWarning, ErrorText(deviceIndex, resultCode),
+            error ? Icon::Error : Icon::Warning);
 }
 
 bool ModbusLink::WriteBlock(int deviceIndex, uint8_t block, const uint8_t* bytes, int count) {
+  if (!CheckWriteAccess()) return false;
   count = std::clamp(count, 0, kMaxRequestData - 1);
   std::vector<uint8_t> data(static_cast<size_t>(count) + 1);
   data[0] = block;

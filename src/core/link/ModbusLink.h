@@ -29,6 +29,7 @@ enum ResultCode : int {
   kResultPortOffFailure = 134,
   kResultPortFailure = 135,
   kResultPortClosed = 256,
+  kResultNoAccess = 257,  // a writing request refused without full access; nothing was sent
 };
 
 inline constexpr size_t kAnswerBufferSize = 260;  // 255 data bytes + 5
@@ -40,6 +41,12 @@ inline constexpr const char* kPortDisconnectedText =
     "COM-порт отключен. Проверьте оборудование, перезапустите программу.";
 
 bool IsAllowedFunction(uint8_t function);
+// Functions that change something in a controller: 5, 6, 15, 16, 69, 70.
+bool IsWritingFunction(uint8_t function);
+
+// The silence that ends an answer once it has begun: the longer of 50 ms and
+// 20 character times (11 bits each) at `baud`.
+int AutomaticByteTimeoutMs(int baud);
 
 // Accepts Windows names ("COM3", "com3") and the platform's serial device
 // names and paths (ttyUSB0, /dev/ttyS0, a pseudo-terminal path or symlink).
@@ -54,7 +61,18 @@ class ModbusLink {
   int Request(int deviceIndex, uint8_t function, int dataCount, const uint8_t* data, uint8_t* answer,
               size_t answerCapacity = kAnswerBufferSize);
 
+  // The one gate every write to a controller passes: writing functions go out
+  // only while the bound access level is full. Unbound, the link writes
+  // nothing. The owner binds the level it keeps (the configuration's).
+  void BindAccessLevel(const int* level) { accessLevel_ = level; }
+  bool MayWrite() const;
+  // MayWrite, showing the refusal when there is one.
+  bool CheckWriteAccess();
+
   void ShowError(int deviceIndex, int resultCode);
+  // Where the link's messages go from now on; returns where they went before.
+  // An exchange on a worker thread hands the link its own Interaction.
+  Interaction& SetInteraction(Interaction& ui);
   // The text ShowError shows (empty for 0); also used by the command line.
   std::string ErrorText(int deviceIndex, int resultCode) const;
 
@@ -81,6 +99,10 @@ class ModbusLink {
   void SetDelayBeforeRequest(unsigned v) { DelayBeforeRequest = v; }
   int GetDelayBeforeReceive() const { return DelayBeforeReceive; }
   void SetDelayBeforeReceive(int v) { DelayBeforeReceive = v; }
+  // 0 (the default) follows the baud rate, see AutomaticByteTimeoutMs.
+  int GetByteTimeout() const { return ByteTimeout; }
+  void SetByteTimeout(int ms) { ByteTimeout = ms < 0 ? 0 : ms; }
+  int EffectiveByteTimeoutMs() const;
 
   const std::string& GetBaudText() const { return BaudText; }
   void SetBaudText(const std::string& v) { BaudText = v; }
@@ -111,7 +133,7 @@ class ModbusLink {
 
   SerialLine& line_;
   Clock& clock_;
-  Interaction& ui_;
+  Interaction* ui_;
   FrameTrace trace_;
 
   int FrameLen = 0;
@@ -122,6 +144,7 @@ class ModbusLink {
   unsigned Repeat2 = 10;
   unsigned DelayBeforeRequest = 25;
   int DelayBeforeReceive = 20;
+  int ByteTimeout = 0;
   std::string BaudText = "9600";
   std::string ParityText = "N";
   std::string StopBitsText = "2";
@@ -130,6 +153,7 @@ class ModbusLink {
   std::array<uint8_t, kFrameBufferSize> frame_{};
   std::array<uint8_t, kFrameBufferSize> rx_{};
   int received_ = 0;
+  const int* accessLevel_ = nullptr;
 };
 
 }  // namespace zul

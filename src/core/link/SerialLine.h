@@ -1,7 +1,7 @@
 #pragma once
 // The serial port as the link uses it: named, with baud rate, parity and stop
 // bits (always 8 data bits, no flow control), and blocking reads under the
-// read time-outs (100 ms between bytes, 100 ms per requested byte + 1000 ms
+// read time-outs (a silence between bytes, 100 ms per requested byte + 1000 ms
 // per read). Implementations: QtSerialLine (real ports and pseudo-terminals),
 // SimulatedLine (an in-process controller), FakeSerialLine (tests).
 #include <cstddef>
@@ -12,6 +12,14 @@
 namespace zul {
 
 enum class Parity { None, Odd, Even };
+
+// Read time-outs every line implements.
+inline constexpr int kInterByteTimeoutMs = 100;
+inline constexpr int kPerByteTimeoutMs = 100;
+inline constexpr int kPerReadTimeoutMs = 1000;
+inline int ReadTotalTimeoutMs(size_t count) {
+  return static_cast<int>(count) * kPerByteTimeoutMs + kPerReadTimeoutMs;
+}
 
 class SerialLine {
  public:
@@ -30,17 +38,16 @@ class SerialLine {
 
   // Sends all bytes before returning; false on a port failure.
   virtual bool Write(const uint8_t* data, size_t count) = 0;
-  // Bytes received, 0..count, under the read time-outs; negative on a port failure.
-  virtual int Read(uint8_t* buffer, size_t count) = 0;
+  // Bytes received, 0..count, under the read time-outs; negative on a port
+  // failure. The silence that ends a read once bytes flow is byteTimeoutMs;
+  // with answerBegun the read continues an answer already arriving, so that
+  // silence ends it even before its first byte. The total time-out of the
+  // read stays the upper bound either way.
+  virtual int Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) = 0;
+  int Read(uint8_t* buffer, size_t count) { return Read(buffer, count, kInterByteTimeoutMs, false); }
 
   // Names of the serial ports present in the system, in a stable order.
   virtual std::vector<std::string> AvailablePorts() const = 0;
 };
-
-// Read time-outs every line implements.
-inline constexpr int kInterByteTimeoutMs = 100;
-inline constexpr int kPerByteTimeoutMs = 100;
-inline constexpr int kPerReadTimeoutMs = 1000;
-inline int ReadTotalTimeoutMs(size_t count) { return static_cast<int>(count) * kPerByteTimeoutMs + kPerReadTimeoutMs; }
 
 }  // namespace zul

@@ -299,6 +299,15 @@ RangeList AnalogModules::FillRangeMinList(int sensorType, int rangeIndex) {
   return list;
 }
 
+AnalogModules::RangeLists AnalogModules::FillRangeLists(int sensorType, int rangeIndex) {
+  RangeLists lists{FillRangeMinList(sensorType, rangeIndex), {}};
+  if (lists.minima.Selected >= 0) {
+    const int minimum = lists.minima.Items[static_cast<size_t>(lists.minima.Selected)];
+    lists.maxima = FillRangeMaxList(sensorType, minimum, rangeIndex);
+  }
+  return lists;
+}
+
 RangeList AnalogModules::FillRangeMaxList(int sensorType, int minimum, int rangeIndex) {
   const auto rows = GetSensorRanges(sensorType);
   RangeList list;

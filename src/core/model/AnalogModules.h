@@ -181,6 +181,13 @@ class AnalogModules {
   // Maxima of the rows with that minimum, in table order; selected: the entry
   // equal to the maximum of the designated row (the first when none is).
   static RangeList FillRangeMaxList(int sensorType, int minimum, int rangeIndex);
+  // Both lists of a table range as the module window shows them (no maxima
+  // without a selected minimum); the report prints their selected entries.
+  struct RangeLists {
+    RangeList minima;
+    RangeList maxima;
+  };
+  static RangeLists FillRangeLists(int sensorType, int rangeIndex);
   // The last row with both values; `current` when no row has them.
   static int FindRangeIndex(int sensorType, int minimum, int maximum, int current);
   // The first row with that minimum, -1 when none has it.

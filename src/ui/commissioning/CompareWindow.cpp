@@ -19,6 +19,16 @@ namespace zul {
 namespace {
 
 constexpr int kPartRole = Qt::UserRole + 1;
+constexpr int kLastBlock = 99;
+
+// "блоки 12-25" / "блок 35": where the part lives in the controller.
+QString BlocksText(ConfigurationPart part, const Configuration& config) {
+  std::vector<int> blocks;
+  for (int b = 1; b <= kLastBlock; ++b)
+    if (BlockBelongsTo(b, part, config)) blocks.push_back(b);
+  if (blocks.empty()) return {};
+  return QString(blocks.size() == 1 ? ", блок " : ", блоки ") + QString::fromStdString(BlockListText(blocks));
+}
 
 }  // namespace
 
@@ -44,7 +54,8 @@ CompareWindow::CompareWindow(ControllerAccess access, QWidget* parent)
   TreeDiff->setObjectName("TreeDiff");
   TreeDiff->setHeaderLabels({"Блок / поле", "В памяти", "В приборе"});
   TreeDiff->header()->setStretchLastSection(true);
-  TreeDiff->setColumnWidth(0, fontMetrics().horizontalAdvance("Обработка дискретных сигналов (000)") + 48);
+  TreeDiff->setColumnWidth(
+      0, fontMetrics().horizontalAdvance("Обработка дискретных сигналов, блоки 12-25 (000)") + 48);
   TreeDiff->setColumnWidth(1, fontMetrics().horizontalAdvance("00000000000000000000"));
   layout->addWidget(TreeDiff, 1);
 
@@ -93,7 +104,9 @@ void CompareWindow::Show() {
   size_t fields = 0;
   for (const PartDifferences& d : differences_) {
     const PartDescription& part = DescribePart(d.part);
-    auto* top = new QTreeWidgetItem(TreeDiff, {QString("%1 (%2)").arg(part.caption).arg(d.fields.size())});
+    auto* top = new QTreeWidgetItem(
+        TreeDiff,
+        {QString("%1%2 (%3)").arg(part.caption, BlocksText(d.part, access_.config)).arg(d.fields.size())});
     top->setData(0, kPartRole, static_cast<int>(d.part));
     if (part.writable) {
       top->setFlags(top->flags() | Qt::ItemIsUserCheckable);

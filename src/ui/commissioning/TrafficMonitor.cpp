@@ -126,6 +126,7 @@ TrafficMonitor::TrafficMonitor(ModbusLink& link, QWidget* parent)
   FrameTable->verticalHeader()->setVisible(false);
   FrameTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   FrameTable->horizontalHeader()->setStretchLastSection(true);
+  FrameTable->setMinimumHeight(FrameTable->verticalHeader()->defaultSectionSize() * 10);
   FrameTable->setSelectionBehavior(QAbstractItemView::SelectRows);
   for (int c : {kTime, kDirection, kDevice, kFunction, kBlock})
     FrameTable->setColumnWidth(c,

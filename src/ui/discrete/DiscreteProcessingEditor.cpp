@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QToolBar>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "core/config/Configuration.h"
@@ -99,6 +101,20 @@ void DiscreteSchemeView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void DiscreteSchemeView::contextMenuEvent(QContextMenuEvent* event) {
   if (ContextMenu) ContextMenu(HitTest(event->pos()).first, event->globalPos());
+}
+
+bool DiscreteSchemeView::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::ToolTip && Hint) {
+    auto* help = static_cast<QHelpEvent*>(event);
+    const auto [row, element] = HitTest(help->pos());
+    const QString hint = row >= 0 ? Hint(row, element) : QString();
+    if (hint.isEmpty())
+      QToolTip::hideText();
+    else
+      QToolTip::showText(help->globalPos(), hint, viewport());
+    return true;
+  }
+  return QGraphicsView::viewportEvent(event);
 }
 
 void DiscreteSchemeView::scrollContentsBy(int dx, int dy) {
@@ -283,6 +299,7 @@ void DiscreteProcessingEditor::BuildLayout() {
   ScrollBox1->DoubleClicked = [this](int row, Element e) { RowDoubleClicked(row, e); };
   ScrollBox1->ContextMenu = [this](int row, QPoint global) { ShowPopup(row, global); };
   ScrollBox1->Scrolled = [this] { EndTextEdit(true); };
+  ScrollBox1->Hint = [this](int row, Element e) { return HintAt(row, e); };
 
   EditTextInPlace = new QLineEdit(ScrollBox1->viewport());
   EditTextInPlace->setObjectName("EditTextInPlace");
@@ -507,6 +524,19 @@ void DiscreteProcessingEditor::ShowPopup(int row, QPoint global) {
   } else {
     PopupMenu3->popup(global);
   }
+}
+
+QString DiscreteProcessingEditor::HintAt(int row, Element element) const {
+  const DiscreteProcessing& z = c_.discreteProcessing;
+  if (!IsRowValid(z, row)) return {};
+  if (element == Element::Archive) return "Архивирование";
+  if (element != Element::Input) return {};
+  const int s = z.RowSignal[static_cast<size_t>(row)];
+  return QString("номер входа  на схеме %1\nномер сигнала в базе %2 (адрес 0x%3)\n%4")
+      .arg(row + 1)
+      .arg(s + 1)
+      .arg(QString("%1").arg(s, 2, 16, QChar('0')).toUpper())
+      .arg(Q(c_.service.GetText(s)));
 }
 
 void DiscreteProcessingEditor::BeginTextEdit(int row) {

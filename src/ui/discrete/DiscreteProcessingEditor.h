@@ -49,6 +49,7 @@ class DiscreteSchemeView : public QGraphicsView {
   std::function<void(int row, Element element)> DoubleClicked;
   std::function<void(int row, QPoint global)> ContextMenu;
   std::function<void()> Scrolled;
+  std::function<QString(int row, Element element)> Hint;
   // Row and element under a viewport position.
   std::pair<int, Element> HitTest(QPoint viewportPos) const;
   int rowCount = 0;
@@ -57,6 +58,7 @@ class DiscreteSchemeView : public QGraphicsView {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
 };
 
@@ -116,6 +118,8 @@ class DiscreteProcessingEditor : public QDialog {
   void RowClicked(int row, DiscreteRowGeometry::Element element, Qt::KeyboardModifiers modifiers);
   void RowDoubleClicked(int row, DiscreteRowGeometry::Element element);
   void ShowPopup(int row, QPoint global);
+  // The hints of the input panel and the archiving switch.
+  QString HintAt(int row, DiscreteRowGeometry::Element element) const;
   // The in-place text field over row r's text label.
   void BeginTextEdit(int row);
   void EndTextEdit(bool keep);

@@ -64,6 +64,7 @@ RecordDialog::RecordDialog(DiscreteProcessing& processing, const QString& name, 
   setModal(true);
   OK = Named(new QPushButton("OK", this), "OK");
   connect(OK, &QPushButton::clicked, this, [this] { done(kDialogClosed); });
+  EnterPresses(OK);
 }
 
 void RecordDialog::done(int) {
@@ -322,6 +323,11 @@ void InputTextDialog::showEvent(QShowEvent* event) {
   EditText->setFocus();
 }
 
+void InputTextDialog::reject() {
+  ChangedFlag() = 0;
+  QDialog::done(kDialogCancel);
+}
+
 void InputTextDialog::Closing() {
   if (EditText->text().isEmpty()) EditText->setText(QString(10, ' '));
 }
@@ -375,6 +381,8 @@ SignalNumberDialog::SignalNumberDialog(ServiceBlock& serv, Interaction& ui, QWid
   Cancel = Named(new QPushButton("Отмена", this), "Cancel");
   OK->setAutoDefault(false);
   Cancel->setAutoDefault(false);
+  EnterPresses(OK);
+  EnterPresses(Cancel);
   connect(OK, &QPushButton::clicked, this, &SignalNumberDialog::onOk);
   connect(Cancel, &QPushButton::clicked, this, [this] { done(kDialogCancel); });
   auto* buttons = new QHBoxLayout;

@@ -154,6 +154,8 @@ class InputTextDialog : public RecordDialog {
  protected:
   InputTextDialog(ServiceBlock& serv, DiscreteProcessing& processing, bool outputs, QWidget* parent);
   void showEvent(QShowEvent* event) override;
+  // Escape and the close button: the text stays as it was (kDialogCancel).
+  void reject() override;
   void Closing() override;
 
  private:

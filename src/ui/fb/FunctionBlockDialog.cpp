@@ -56,6 +56,7 @@ constexpr int kAlarmClock = 5;
 RadioChoice::RadioChoice(const char* name, const QString& title, const QStringList& items, QWidget* parent)
     : QWidget(parent) {
   setObjectName(name);
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);  // never squeeze the items together
   box_ = Named(new QGroupBox(title, this), QString(name) + "Box");
   group_ = new QButtonGroup(this);
   auto* v = new QVBoxLayout(box_);
@@ -138,15 +139,22 @@ FunctionBlockDialog::FunctionBlockDialog(Interaction& ui, QWidget* parent) : QDi
     clock->addWidget(field);
     clock->addWidget(new QLabel(label, GBClock));
   }
-  auto* timer = new QGridLayout(GBTimer);
-  timer->addWidget(RadioGroup2, 0, 0, 3, 1);
-  timer->addWidget(RadioGroup4, 0, 1, 1, 2);
-  timer->addWidget(RadioGroup5, 1, 1, 1, 2);
-  timer->addWidget(new QLabel("Время", GBTimer), 2, 1);
-  timer->addWidget(EditT, 2, 2);
-  timer->addWidget(new QLabel("Адрес", GBTimer), 3, 1);
-  timer->addWidget(EditAdrT, 3, 2);
-  timer->addWidget(GBClock, 3, 0);
+  auto* times = new QGridLayout;
+  times->addWidget(new QLabel("Время", GBTimer), 0, 0);
+  times->addWidget(EditT, 0, 1);
+  times->addWidget(new QLabel("Адрес", GBTimer), 1, 0);
+  times->addWidget(EditAdrT, 1, 1);
+  auto* left = new QVBoxLayout;
+  left->addWidget(RadioGroup2);
+  left->addWidget(GBClock);
+  auto* right = new QVBoxLayout;
+  right->addWidget(RadioGroup4);
+  right->addWidget(RadioGroup5);
+  right->addLayout(times);
+  right->addStretch();
+  auto* timer = new QHBoxLayout(GBTimer);
+  timer->addLayout(left);
+  timer->addLayout(right);
 
   RadioGroup3 = new RadioChoice("RadioGroup3", "Тип триггера",
                                 {"приоритет сброса       (R-S)", "приоритет установки (S-R)"}, this);
@@ -285,7 +293,7 @@ void FunctionBlockDialog::Enable(const FunctionBlockValues& v) {
   RadioGroup2->setEnabled(c.timerKind);
   RadioGroup5->setEnabled(c.timerKind);
   const bool timerCorrected = c.timerKind && v.timerSetpointKind == 1;
-  EditT->setEnabled(c.timer && !timerCorrected && !c.alarmClock);
+  EditT->setEnabled(c.timer && !timerCorrected);
   EditAdrT->setEnabled(timerCorrected);
   GBClock->setEnabled(c.alarmClock);
   RadioGroup3->setEnabled(c.trigger);

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QFileInfo>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
@@ -398,30 +397,24 @@ void FunctionBlockEditor::ClearSelection() { SelectOnly(-1); }
 
 void FunctionBlockEditor::EnableBlockMenu() {
   const auto selected = Selection();
-  const bool one = selected.size() == 1;
+  const bool one = selected.size() == 1, many = selected.size() > 1;
   const int i = one ? selected.front() : -1;
   const FunctionBlocks& fb = config_.functionBlocks;
   const bool copied = HasCopiedBlocks(config_);
   ACopy->setEnabled(!selected.empty());
-  ADelete->setEnabled(one);
+  // Del acts on the whole selection, so it stays with Copy.
+  ADelete->setEnabled(!selected.empty());
   AEditFB->setEnabled(one);
   AInsertFB->setEnabled(one);
   AInsertGroup->setEnabled(one && copied);
   AAddGroup->setEnabled(copied);
-  AAddSign->setEnabled(selected.size() <= 1 && !HasAlarm(fb, i));
+  // Without a selection these still answer, with "Не выбран ФБ".
+  AAddSign->setEnabled(!many && !HasAlarm(fb, i));
   AEditSign->setEnabled(one && HasAlarm(fb, i));
   ADelSign->setEnabled(one && HasAlarm(fb, i));
-  AAddVyh->setEnabled(selected.size() <= 1 && !HasRelays(fb, i));
+  AAddVyh->setEnabled(!many && !HasRelays(fb, i));
   AEditVyh->setEnabled(one && HasRelays(fb, i));
   ADelVyh->setEnabled(one && HasRelays(fb, i));
-  // Del works on a multiple selection too; only its menu entry follows the rule.
-  ADelete->setEnabled(!selected.empty());
-  if (selected.size() > 1) {
-    for (QAction* a : {ADelete, AEditFB, AInsertFB, AInsertGroup, AAddSign, AEditSign, ADelSign, AAddVyh,
-                       AEditVyh, ADelVyh})
-      a->setEnabled(false);
-    ADelete->setEnabled(true);
-  }
 }
 
 void FunctionBlockEditor::OnClick(FunctionBlockItem* item, Qt::MouseButton button,
@@ -746,12 +739,6 @@ bool FunctionBlockEditor::AskToClose() {
   return true;
 }
 
-void FunctionBlockEditor::closeEvent(QCloseEvent* event) {
-  if (!AskToClose()) return event->ignore();
-  history_->clear();
-  QDialog::closeEvent(event);
-}
-
 void FunctionBlockEditor::reject() {
   if (!AskToClose()) return;
   history_->clear();
@@ -770,78 +757,77 @@ int FunctionBlockEditor::PageCount() const {
 }
 
 void FunctionBlockEditor::PrintPages(QPagedPaintDevice& device, const std::function<void()>& betweenPages) {
-  const FunctionBlocks& fb = config_.functionBlocks;
-  const SchemeLayout layout = LayOutScheme(fb);
   const int pages = PageCount();
   if (pages == 0) return;
-  // Printed as drawn, unselected and whatever the zoom of the window.
-  auto flags = config_.functionBlocks.BlockSelected;
-  for (FunctionBlockItem* item : items_) item->SetChosen(false);
   QPainter p(&device);
-  const QRectF page = p.viewport();
-  const double width = kSchemeColumns * kSchemeColumnWidth;
-  QFont text = font();
-  text.setPointSize(9);
-  p.setFont(text);
-  const double line = QFontMetricsF(text, &device).height();
-  const QString mainCaption = MainCaption ? MainCaption() : QString();
   for (int n = 0; n < pages; ++n) {
     if (n > 0) {
       if (betweenPages) betweenPages();
       device.newPage();
     }
-    QStringList head;
-    if (n == 0) {
-      head << mainCaption << windowTitle();
-      if (FileMode()) head << LabelFile->text();
-    } else {
-      head << mainCaption + "   страница " + QString::number(n + 1);
+    PaintPage(p, p.viewport(), n);
+  }
+}
+
+void FunctionBlockEditor::PaintPage(QPainter& p, const QRectF& page, int n) {
+  const SchemeLayout layout = LayOutScheme(config_.functionBlocks);
+  // Printed as drawn, unselected and whatever the zoom of the window.
+  for (FunctionBlockItem* item : items_) item->SetChosen(false);
+  const double width = kSchemeColumns * kSchemeColumnWidth;
+  QFont text = font();
+  text.setPointSize(9);
+  p.setFont(text);
+  p.setPen(Qt::black);
+  const double line = QFontMetricsF(text, p.device()).height();
+  const QString mainCaption = MainCaption ? MainCaption() : QString();
+  QStringList head;
+  if (n == 0) {
+    head << mainCaption << windowTitle();
+    if (FileMode()) head << LabelFile->text();
+  } else {
+    head << mainCaption + "   страница " + QString::number(n + 1);
+  }
+  double y = page.top();
+  for (const QString& h : head) {
+    p.drawText(QPointF(page.left(), y + line), h);
+    y += line;
+  }
+  QStringList relays{"Информация о модулях реле:"};
+  QString pair;
+  int inPair = 0;
+  for (const BlockPlace& place : layout.blocks) {
+    if (place.row / kPrintRowsPerPage != n) continue;
+    const BlockPanelTexts& t = items_[static_cast<size_t>(place.index)]->Texts();
+    QStringList outs;
+    for (int m = 0; m < 5; ++m) {
+      const int mask = t.relayMasks[static_cast<size_t>(m)];
+      if (!mask) continue;
+      QStringList bits;
+      for (int j = 0; j < 8; ++j)
+        if (mask & (1 << j)) bits << QString::number(j + 1);
+      outs << QString("МР%1: %2").arg(m + 1).arg(bits.join(","));
     }
-    double y = 0;
-    for (const QString& h : head) {
-      p.drawText(QPointF(0, y + line), h);
-      y += line;
-    }
-    QStringList relays;
-    relays << "Информация о модулях реле:";
-    QString pair;
-    int inPair = 0;
-    for (const BlockPlace& place : layout.blocks) {
-      if (place.row / kPrintRowsPerPage != n) continue;
-      const BlockPanelTexts t = items_[static_cast<size_t>(place.index)]->Texts();
-      QString entry = "ФБ" + QString::number(t.number) + " ";
-      QStringList outs;
-      for (int m = 0; m < 5; ++m) {
-        const int mask = t.relayMasks[static_cast<size_t>(m)];
-        if (!mask) continue;
-        QStringList bits;
-        for (int j = 0; j < 8; ++j)
-          if (mask & (1 << j)) bits << QString::number(j + 1);
-        outs << QString("МР%1: %2").arg(m + 1).arg(bits.join(","));
-      }
-      entry += outs.isEmpty() ? "нет выхода на модуль реле" : outs.join("; ");
-      pair += (inPair ? "        " : "") + entry;
-      if (++inPair == 2) {
-        relays << pair;
-        pair.clear();
-        inPair = 0;
-      }
-    }
-    if (!pair.isEmpty()) relays << pair;
-    const double footer = relays.size() * line + line / 2;
-    const QRectF source(-8, n * kPrintRowsPerPage * kSchemeRowHeight, width + 8, kPageRowsHeight);
-    const double available = page.height() - y - footer - line / 2;
-    const double scale = std::min(page.width() / source.width(), available / source.height());
-    const QRectF target(0, y + line / 2, source.width() * scale, source.height() * scale);
-    scene_->render(&p, target, source, Qt::KeepAspectRatio);
-    y = target.bottom() + line;
-    for (const QString& r : relays) {
-      p.drawText(QPointF(0, y + line * 0.8), r);
-      y += line;
+    const QString entry = "ФБ" + QString::number(t.number) + " " +
+                          (outs.isEmpty() ? QString("нет выхода на модуль реле") : outs.join("; "));
+    pair += (inPair ? "        " : "") + entry;
+    if (++inPair == 2) {
+      relays << pair;
+      pair.clear();
+      inPair = 0;
     }
   }
-  p.end();
-  config_.functionBlocks.BlockSelected = flags;
+  if (!pair.isEmpty()) relays << pair;
+  const double footer = relays.size() * line + line / 2;
+  const QRectF source(-8, n * kPrintRowsPerPage * kSchemeRowHeight, width + 8, kPageRowsHeight);
+  const double available = page.bottom() - y - footer - line / 2;
+  const double scale = std::min(page.width() / source.width(), available / source.height());
+  const QRectF target(page.left(), y + line / 2, source.width() * scale, source.height() * scale);
+  scene_->render(&p, target, source, Qt::KeepAspectRatio);
+  y = target.bottom() + line;
+  for (const QString& r : relays) {
+    p.drawText(QPointF(page.left(), y + line * 0.8), r);
+    y += line;
+  }
   UpdateSelectionColours();
 }
 

@@ -19,6 +19,7 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QPagedPaintDevice;
+class QPainter;
 class QProgressBar;
 class QPushButton;
 class QToolBar;
@@ -72,7 +73,7 @@ class FunctionBlockEditor : public QDialog {
   // Recounts the table and draws the scheme again.
   void Rebuild();
 
-  // The closing questions, then closes (Esc, Alt+X, the close box).
+  // The closing questions, then closes (Esc, Alt+X and the close box come here).
   void reject() override;
 
   // --- commands ----------------------------------------------------------------------------
@@ -107,6 +108,8 @@ class FunctionBlockEditor : public QDialog {
 
   // The printed pages (five rows each), into any paged device.
   void PrintPages(QPagedPaintDevice& device, const std::function<void()>& betweenPages = {});
+  // Page n (0-based) into `page` of any painter.
+  void PaintPage(QPainter& painter, const QRectF& page, int n);
   bool PrintToPdf(const QString& path);
   int PageCount() const;
 
@@ -165,9 +168,6 @@ class FunctionBlockEditor : public QDialog {
   QLabel* StSign;
   QLabel* LabelFile;
   QProgressBar* ProgressBar1;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
 
  private:
   QAction* MakeAction(const char* name, const QString& text, void (FunctionBlockEditor::*handler)(),

@@ -1,6 +1,7 @@
 #include "ui/inform/InformationWindows.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -18,6 +19,7 @@
 #include "core/config/InputInfo.h"
 #include "core/link/ModbusLink.h"
 #include "ui/discrete/SignalDialogs.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 
 namespace zul {
@@ -250,16 +252,18 @@ void InputsWindow::EditText(int r) {
   if (dialog->exec() != kDialogClosed) return;
   serv.SetText(s, dialog->EditText->text().toStdString());
   SetCell(StringGrid1, r, kTextColumn, serv.GetText(s));
-  ExchangeGate::Scope scope(gate_);
-  SendEditedSignalText(model_, port_, ui_, s, [this](int value) {
-    if (value < 0) {
-      ProgressBar1->hide();
-      return;
-    }
-    ProgressBar1->setValue(value);
-    ProgressBar1->show();
-    ProgressBar1->repaint();
+  // The worker's progress reaches the window's bar on the UI thread.
+  QProgressBar* bar = ProgressBar1;
+  BackgroundExchange(gate_, port_, ui_, this).Run(windowTitle(), ExchangeKind::Write, [&](Interaction& ui) {
+    SendEditedSignalText(model_, port_, ui, s, [bar](int value) {
+      QMetaObject::invokeMethod(bar, [bar, value] {
+        bar->setVisible(value >= 0);
+        bar->setValue(std::max(value, 0));
+      });
+    });
   });
+  QCoreApplication::sendPostedEvents(bar);
+  bar->hide();
 }
 
 void InputsWindow::copyTextGroup() {

@@ -46,6 +46,11 @@ ExchangeSettingsDialog::ExchangeSettingsDialog(ModbusLink& port, QWidget* parent
   Edit2 = UpDown2->findChild<QLineEdit*>("Edit2");
   CBoxPovt1 = RepeatList("CBoxPovt1", {"1", "5"}, this);
   CBoxPovt2 = RepeatList("CBoxPovt2", {"1", "10"}, this);
+  UpDownByteTimeout = new QSpinBox(this);
+  UpDownByteTimeout->setObjectName("UpDownByteTimeout");
+  UpDownByteTimeout->setRange(0, 2000);
+  UpDownByteTimeout->setSingleStep(10);
+  UpDownByteTimeout->setSpecialValueText("авто");
   OK = new QPushButton("OK", this);
   OK->setObjectName("OK");
   OK->setDefault(true);
@@ -53,6 +58,8 @@ ExchangeSettingsDialog::ExchangeSettingsDialog(ModbusLink& port, QWidget* parent
   auto* grid = new QGridLayout(this);
   grid->addWidget(new QLabel("Задержка после переключ на передачу", this), 0, 0);
   grid->addWidget(UpDown1, 0, 1);
+  grid->addWidget(new QLabel("Тайм-аут между байтами ответа, мс", this), 1, 0);
+  grid->addWidget(UpDownByteTimeout, 1, 1);
   // Settings the user never sees; they keep their initial values.
   const struct {
     const char* label;
@@ -60,7 +67,7 @@ ExchangeSettingsDialog::ExchangeSettingsDialog(ModbusLink& port, QWidget* parent
   } hidden[] = {{"Задержка перед переключ на прием", UpDown2},
                 {"Повторы на 1 этапе", CBoxPovt1},
                 {"Повторы на 2-м этапе", CBoxPovt2}};
-  int row = 1;
+  int row = 2;
   for (const auto& h : hidden) {
     auto* label = new QLabel(h.label, this);
     grid->addWidget(label, row, 0);
@@ -80,6 +87,7 @@ void ExchangeSettingsDialog::loadFrom(ModbusLink& port) {
   acceptedPovt2_ = 1;
   acceptedDelay1_ = static_cast<int>(port.GetDelayBeforeRequest());
   acceptedDelay2_ = port.GetDelayBeforeReceive();
+  acceptedByteTimeout_ = port.GetByteTimeout();
   PutAccepted();
 }
 
@@ -88,6 +96,7 @@ void ExchangeSettingsDialog::PutAccepted() {
   CBoxPovt2->setCurrentIndex(acceptedPovt2_);
   UpDown1->setValue(acceptedDelay1_);
   UpDown2->setValue(acceptedDelay2_);
+  UpDownByteTimeout->setValue(acceptedByteTimeout_);
 }
 
 void ExchangeSettingsDialog::onOk() {
@@ -95,6 +104,7 @@ void ExchangeSettingsDialog::onOk() {
   acceptedPovt2_ = CBoxPovt2->currentIndex();
   acceptedDelay1_ = UpDown1->value();
   acceptedDelay2_ = UpDown2->value();
+  acceptedByteTimeout_ = UpDownByteTimeout->value();
   accept();
 }
 
@@ -109,6 +119,7 @@ void ApplyExchangeSettings(ExchangeSettingsDialog& dialog, ModbusLink& port) {
   port.SetRepeat2(dialog.CBoxPovt2->currentText().toUInt());
   port.SetDelayBeforeRequest(dialog.Edit1->text().toUInt());
   port.SetDelayBeforeReceive(dialog.Edit2->text().toInt());
+  port.SetByteTimeout(dialog.UpDownByteTimeout->value());
 }
 
 }  // namespace zul

@@ -26,6 +26,8 @@ class ExchangeSettingsDialog : public QDialog {
   QSpinBox* UpDown2;
   QLineEdit* Edit1;
   QLineEdit* Edit2;
+  // Silence that ends an answer once it has begun; 0 follows the baud rate.
+  QSpinBox* UpDownByteTimeout;
   QPushButton* OK;
 
  private:
@@ -36,10 +38,11 @@ class ExchangeSettingsDialog : public QDialog {
   int acceptedPovt2_ = 1;
   int acceptedDelay1_ = 0;
   int acceptedDelay2_ = 0;
+  int acceptedByteTimeout_ = 0;
 };
 
-// Shows the dialog; when it ends with OK hands its four values to the link
-// (repeats of both stages, delay before request, delay before receive).
+// Shows the dialog; when it ends with OK hands its values to the link
+// (repeats of both stages, delay before request, delay before receive, byte time-out).
 void ApplyExchangeSettings(ExchangeSettingsDialog& dialog, ModbusLink& port);
 
 }  // namespace zul

@@ -212,10 +212,7 @@ bool ClockWindow::CheckFields(ControllerTime* values) {
 }
 
 void ClockWindow::setDeviceTime() {
-  if (processing_.AccessLevel != kFullAccess) {
-    ui_.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
-    return;
-  }
+  if (!port_.CheckWriteAccess()) return;
   ControllerTime t{};
   if (!CheckFields(&t)) return;
   if (gate_.Busy()) return;

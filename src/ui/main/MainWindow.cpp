@@ -12,6 +12,8 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -68,6 +70,24 @@ QLabel* Counter(const char* name, QWidget* parent) {
   return cell;
 }
 
+// A scroll area that asks for room for all its content; it scrolls only
+// when the screen gives less.
+class WholeContentScrollArea : public QScrollArea {
+ public:
+  using QScrollArea::QScrollArea;
+  QSize sizeHint() const override {
+    const int frame = 2 * frameWidth();
+    return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
+  }
+
+ protected:
+  // The content's new size asks the window for room again.
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == widget() && event->type() == QEvent::LayoutRequest) updateGeometry();
+    return QScrollArea::eventFilter(watched, event);
+  }
+};
+
 }  // namespace
 
 MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramOptions options,
@@ -75,13 +95,22 @@ MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramO
     : QMainWindow(parent), link(line, clock, ui), ui_(ui), options_(std::move(options)) {
   setObjectName("Form1");
   setWindowTitle("Программатор ЗУЛ - 05-16_ФБ");
+  link.BindAccessLevel(&discreteProcessing.AccessLevel);
 
   BuildMenus();
   auto* central = new QWidget(this);
   auto* layout = new QHBoxLayout(central);
+  // Narrow margins: the whole table fits a 1280x720 screen.
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(4);
   layout->addWidget(BuildDevicePanel(), 0);
   layout->addWidget(BuildModuleGrid(), 1);
-  setCentralWidget(central);
+  // On a small screen the window may be smaller than its table: it scrolls.
+  ScrollBox = Named(new WholeContentScrollArea(this), "ScrollBox");
+  ScrollBox->setWidgetResizable(true);
+  ScrollBox->setFrameShape(QFrame::NoFrame);
+  ScrollBox->setWidget(central);
+  setCentralWidget(ScrollBox);
 
   // loadFrom
   CBoxUstr->setCurrentIndex(0);
@@ -268,8 +297,11 @@ QWidget* MainWindow::BuildDevicePanel() {
   ButTimeDate = Button("ButTimeDate", "Задание времени и даты", panel);
   v->addWidget(ButProgDiskr);
   ButProgFB = Button("ButProgFB", "Функциональные блоки", panel);
-  v->addWidget(ButProgFB);
-  v->addWidget(ButTimeDate);
+  // Side by side: the panel stays low enough for a 1280x720 screen.
+  auto* lastRow = new QHBoxLayout;
+  lastRow->addWidget(ButProgFB);
+  lastRow->addWidget(ButTimeDate);
+  v->addLayout(lastRow);
   ProgressBar1 = Named(new QProgressBar(panel), "ProgressBar1");
   ProgressBar1->setRange(0, 250);
   QSizePolicy keep = ProgressBar1->sizePolicy();
@@ -294,7 +326,7 @@ QWidget* MainWindow::BuildModuleGrid() {
   GroupBox1 = Named(new QGroupBox(" Таблица модулей ввода-вывода", this), "GroupBox1");
   auto* grid = new QGridLayout(GroupBox1);
   grid->setHorizontalSpacing(3);
-  grid->setVerticalSpacing(2);
+  grid->setVerticalSpacing(1);
   const char* heads[] = {"Адрес модуля", "Тип модуля", "Код модуля", "Входы", "Выходы", "Программирование"};
   for (int c = 0; c < 6; ++c) {
     auto* head = new QLabel(heads[c], GroupBox1);
@@ -384,6 +416,8 @@ void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shownOnce_) return;
   shownOnce_ = true;
+  // Everything at once where the screen allows it, unless a size was given.
+  if (!testAttribute(Qt::WA_Resized) && screen()) resize(sizeHint().boundedTo(screen()->availableSize()));
   // After the window has painted: the password dialog comes up over it.
   QTimer::singleShot(0, this, [this] {
     if (!CheckPasswordAtStart()) {

@@ -24,6 +24,7 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QToolBar;
 
 namespace zul {
@@ -55,8 +56,8 @@ struct ProgramOptions {
   std::vector<std::string> namedPorts;          // zulprog --port PATH, in order
   std::filesystem::path passwordFile;           // FParol.dat
   QString fileDirectory;                        // where the file dialogs start
-  QString backupRoot;                           // backups before writes go here; empty: none
-  std::function<void(int ms)> answerTimeLimit;  // the line's short answer time for scans
+  QString backupRoot{};                         // backups before writes go here; empty: none
+  std::function<void(int ms)> answerTimeLimit{};  // the line's short answer time for scans
 };
 
 class MainWindow : public QMainWindow {
@@ -156,6 +157,7 @@ class MainWindow : public QMainWindow {
   QPushButton* ButTimeDate;
   QProgressBar* ProgressBar1;
   QGroupBox* GroupBox1;
+  QScrollArea* ScrollBox;  // holds the panel and the table; scrolls on small screens
   struct ModuleRow {
     QLabel* AdrM;
     QLabel* M;

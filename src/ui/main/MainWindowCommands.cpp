@@ -23,6 +23,7 @@
 #include "ui/network/LocalNetworkWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/regulators/RegulatorEditor.h"
+#include "ui/widgets/BackgroundExchange.h"
 
 namespace zul {
 
@@ -176,16 +177,15 @@ void MainWindow::StoreUnits() {
     service.FileChanged = 1;
     return;
   }
-  if (discreteProcessing.AccessLevel != kFullAccess) {
-    ui_.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
-    return;
-  }
-  if (Gate.Busy()) return;
-  ExchangeGate::Scope scope(Gate);
+  if (!link.CheckWriteAccess()) return;
   const auto units = analogModules.GetUnits();
   const size_t count =
       static_cast<size_t>(std::clamp(service.UnitsBlockLen - 1, 0, static_cast<int>(units.size())));
-  StoreConfirmed(link, service, AnalogModules::kUnitsBlockNumber, units.first(count), service.CurrentDevice);
+  BackgroundExchange(Gate, link, ui_, this)
+      .Run("Запись списка размерностей", ExchangeKind::Write, [&](Interaction&) {
+        StoreConfirmed(link, service, AnalogModules::kUnitsBlockNumber, units.first(count),
+                       service.CurrentDevice);
+      });
 }
 
 void MainWindow::applyUnitName() {

@@ -14,6 +14,7 @@
 #include "ui/commissioning/CommissioningMenus.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/NewConfigurationDialog.h"
+#include "ui/widgets/BackgroundExchange.h"
 
 namespace zul {
 
@@ -43,10 +44,12 @@ void MainWindow::ShowFileMode(bool on) {
 
 void MainWindow::readFromController() {
   if (Gate.Busy()) return;
-  ExchangeGate::Scope scope(Gate);
   for (QWidget* w : {ButProgDiskr, ButTimeDate, LocNetObm, LocalNet1, LocNet15}) w->setEnabled(false);
   service.CurrentDevice = CBoxUstr->currentIndex();
-  const ReadResult result = ReadConfiguration(link, config, ui_);
+  ReadResult result;
+  BackgroundExchange(Gate, link, ui_, this)
+      .Run("Чтение конфигурации", ExchangeKind::Read,
+           [&](Interaction& ui) { result = ReadConfiguration(link, config, ui); });
   ShowFileMode(false);
   if (!result.ok) {
     // What was read so far stays; the table shows the composition if the identity came.
@@ -58,34 +61,42 @@ void MainWindow::readFromController() {
 
 void MainWindow::writeToController() {
   if (Gate.Busy()) return;
-  ExchangeGate::Scope scope(Gate);
   // The controller checked and written is the one shown in "Устр. №".
   service.CurrentDevice = CBoxUstr->currentIndex();
-  if (!commissioningMenus->BackupBeforeWrite()) return;
-  WriteConfiguration(link, config, ui_);
+  {
+    ExchangeGate::Scope scope(Gate);
+    if (!commissioningMenus->BackupBeforeWrite()) return;
+  }
+  WriteResult result;
+  BackgroundExchange(Gate, link, ui_, this)
+      .Run("Запись конфигурации", ExchangeKind::Write,
+           [&](Interaction& ui) { result = WriteConfiguration(link, config, ui); });
+  if (result.ok()) ui_.Show(kCaptionInformation, kConfigurationWrittenText, Icon::Information);
 }
 
 void MainWindow::createConfigurationFile() {
   const NewConfigurationBase base = NewConfigurationBase::Of(service);
+  // The dialog takes the new composition into the service block; a cancelled
+  // name or a file not made gives the configuration in memory back whole.
+  const ServiceBlock before = service;
   SlotTypes open{};
   for (size_t s = 0; s < open.size(); ++s) open[s] = service.ModuleType[s];
   newConfigurationDialog->Prepare(service.FileMode == 1, open);
   if (newConfigurationDialog->exec() == NewConfigurationDialog::Error) {
+    service = before;
     ui_.Show(kCaptionError, kNewConfigInputError, Icon::Error);
     return;
   }
   const QString path = AskZulFileName(
       ChooseFile, ui_, {true, "Создание файла конфигурации", newConfigurationDialog->CodeLine()},
       kNewConfigWrongNameCaption);
-  if (!path.isEmpty()) {
-    std::filesystem::path created;
-    if (CreateConfigurationFile(PathOf(path), config, base, newConfigurationDialog->Request(), ui_,
-                                &created) != NewConfigurationResult::Created) {
-      return;
-    }
-    FileName = QString::fromStdString(created.string());
+  std::filesystem::path created;
+  if (path.isEmpty() || CreateConfigurationFile(PathOf(path), config, base, newConfigurationDialog->Request(),
+                                                ui_, &created) != NewConfigurationResult::Created) {
+    service = before;
+    return;
   }
-  // Also after a cancelled name: the remembered file is opened again.
+  FileName = QString::fromStdString(created.string());
   ClearConfigurationView();
   service.FileMode = 1;
   service.ReopenFile = 1;
@@ -100,10 +111,8 @@ void MainWindow::ClearConfigurationView() {
     row.Prg->setText(QString());
     row.Prg->setEnabled(false);
   }
-  for (QWidget* w : std::initializer_list<QWidget*>{InformBut, InformButMR, ButProgDiskr, ButTimeDate,
-                                                    LocNetObm, LocalNet1, LocNet15, ButRazm, ButDefault}) {
-    w->setEnabled(false);
-  }
+  // The same controls ShowConfiguration enables again (the unit buttons through their group).
+  for (QWidget* w : EditorControls()) w->setEnabled(false);
   ShowFileMode(false);
 }
 

@@ -91,6 +91,7 @@ NewConfigurationDialog::NewConfigurationDialog(ServiceBlock& serv, Interaction& 
   OK = new QPushButton("OK", this);
   OK->setObjectName("OK");
   OK->setAutoDefault(false);
+  EnterPresses(OK);
   connect(OK, &QPushButton::clicked, this, &QDialog::accept);
 
   auto* code = new QHBoxLayout;
@@ -133,9 +134,9 @@ void NewConfigurationDialog::Prepare(bool fileMode, const SlotTypes& openTypes) 
   service_.KeepSlot.fill(0);
   regim_->button(Anew)->setChecked(true);
   if (fileMode) {
-    ShowTypes(openTypes);
     RegimCreat->setEnabled(true);
-    regim_->button(OnOpenFile)->setChecked(true);
+    // Preselected or chosen by hand, the mode keeps the same slots.
+    onModeChosen(OnOpenFile);
   } else {
     ShowTypes({});
     RegimCreat->setEnabled(false);

@@ -19,6 +19,7 @@
 #include "core/model/ReserveBlocks.h"
 #include "core/model/ServiceBlock.h"
 #include "ui/modules/CalibrationWindow.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/InputChecks.h"
 
@@ -63,6 +64,7 @@ AnalogModuleWindow::AnalogModuleWindow(ServiceBlock& serv, AnalogModules& mba, R
       gate_(gate),
       kalibr_(kalibr) {
   setWindowTitle("Программирование МВА");
+  SetExchange(gate_, port_);
   // The window's creation starts the unit names from their defaults.
   mba_.SetDefaultUnits();
 
@@ -101,12 +103,22 @@ AnalogModuleWindow::AnalogModuleWindow(ServiceBlock& serv, AnalogModules& mba, R
                         new QLabel("уставка       H", this),
                         new QLabel("уставка      HH", this),
                         Label12};
+  constexpr int kFirstSetpointColumn = 7;
+  constexpr int kSetpointColumns = 4;
   for (int col = 0; col < 12; ++col) {
-    captions[col]->setWordWrap(true);
+    QLabel* caption = captions[col];
+    caption->setWordWrap(true);
     // Room for the two lines the narrow columns wrap their captions into.
-    captions[col]->setMinimumHeight(2 * captions[col]->fontMetrics().lineSpacing() + 4);
-    captions[col]->setAlignment(Qt::AlignCenter);
-    grid->addWidget(captions[col], 0, col);
+    caption->setMinimumHeight(2 * caption->fontMetrics().lineSpacing() + 4);
+    caption->setAlignment(Qt::AlignCenter);
+    const bool setpoint = col >= kFirstSetpointColumn && col < kFirstSetpointColumn + kSetpointColumns;
+    if (setpoint) {
+      // As narrow as "уставка", so that the level goes under it, centred over its column.
+      caption->setFixedWidth(caption->fontMetrics().horizontalAdvance("уставка") + 8);
+      grid->addWidget(caption, 0, col, Qt::AlignHCenter);
+    } else {
+      grid->addWidget(caption, 0, col);
+    }
   }
   for (int c = 0; c < kAnalogChannelCount; ++c) {
     ChannelRow& r = Rows[static_cast<size_t>(c)] = BuildRow(c);
@@ -316,14 +328,9 @@ void AnalogModuleWindow::FillRangeLists(int c) {
   const ChannelRow& r = Rows[static_cast<size_t>(c)];
   const int sensor = mba_.GetScaleKind(Index(), c);
   const int rangeIndex = mba_.GetRangeIndex(Index(), c);
-  const RangeList minima = AnalogModules::FillRangeMinList(sensor, rangeIndex);
-  FillNumbers(r.MinSk, minima);
-  if (minima.Selected < 0) {
-    r.MaxSk->clear();
-    return;
-  }
-  const int minimum = minima.Items[static_cast<size_t>(minima.Selected)];
-  FillNumbers(r.MaxSk, AnalogModules::FillRangeMaxList(sensor, minimum, rangeIndex));
+  const AnalogModules::RangeLists lists = AnalogModules::FillRangeLists(sensor, rangeIndex);
+  FillNumbers(r.MinSk, lists.minima);
+  FillNumbers(r.MaxSk, lists.maxima);
 }
 
 // --- storing edits ------------------------------------------------------------------------
@@ -460,7 +467,6 @@ bool AnalogModuleWindow::canClose() {
                     Icon::Question, Buttons::YesNo, Answer::No}) == Answer::Yes;
   }
   if (gate_.Busy()) return false;
-  ExchangeGate::Scope scope(gate_);
   return CloseWith(block, kAnalogSendQuestion);
 }
 
@@ -482,26 +488,28 @@ void AnalogModuleWindow::replaceModuleBase() {
 // --- live values and calibration ----------------------------------------------------------
 
 void AnalogModuleWindow::openOnline() {
-  if (service_.FileMode == 1 || gate_.Busy()) return;
+  if (RefuseOnlineInFileMode() || gate_.Busy()) return;
   StoreFocusedField(Rows[0].Poz);
-  {
-    ExchangeGate::Scope scope(gate_);
-    const int result = ReadOnlineValues(port_, service_.CurrentDevice, mba_, module_, type_);
-    if (result != kResultOk) {
-      port_.ShowError(service_.CurrentDevice, result);
-      return;
-    }
-    std::array<QString, kAnalogChannelCount> positions, units;
-    for (size_t c = 0; c < positions.size(); ++c) {
-      positions[c] = Rows[c].Poz->text();
-      units[c] = Rows[c].Razm->currentText();
-    }
-    kalibr_.Prepare(module_, type_, LabTMod->text(), positions, units);
-    if (ReadCalibrationCodes(port_, service_.CurrentDevice, mba_, module_) != kResultOk) {
-      ui_.Show(kCaptionWarning, "Модуль не обслуживает запрос кодов АЦП", Icon::Warning);
-    }
-    kalibr_.DrawRows();
+  BackgroundExchange exchange(gate_, port_, ui_, this);
+  int result = kResultOk;
+  exchange.Run(windowTitle(), ExchangeKind::Read, [&](Interaction&) {
+    result = ReadOnlineValues(port_, service_.CurrentDevice, mba_, module_, type_);
+  });
+  if (result != kResultOk) {
+    port_.ShowError(service_.CurrentDevice, result);
+    return;
   }
+  std::array<QString, kAnalogChannelCount> positions, units;
+  for (size_t c = 0; c < positions.size(); ++c) {
+    positions[c] = Rows[c].Poz->text();
+    units[c] = Rows[c].Razm->currentText();
+  }
+  kalibr_.Prepare(module_, type_, LabTMod->text(), positions, units);
+  exchange.Run(windowTitle(), ExchangeKind::Read, [&](Interaction&) {
+    result = ReadCalibrationCodes(port_, service_.CurrentDevice, mba_, module_);
+  });
+  if (result != kResultOk) ui_.Show(kCaptionWarning, "Модуль не обслуживает запрос кодов АЦП", Icon::Warning);
+  kalibr_.DrawRows();
   if (kalibr_.Open() == kResultError) ui_.Show(kCaptionError, "калибровка закончена с ошибкой", Icon::Error);
 }
 

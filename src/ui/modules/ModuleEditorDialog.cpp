@@ -7,6 +7,8 @@
 
 #include "core/Interaction.h"
 #include "core/model/ServiceBlock.h"
+#include "ui/widgets/BackgroundExchange.h"
+#include "ui/widgets/InputChecks.h"
 
 namespace zul {
 
@@ -53,7 +55,10 @@ ModuleEditorDialog::ModuleEditorDialog(ServiceBlock& serv, Interaction& ui, cons
   OK->setObjectName("OK");
   Cancel = new QPushButton("Отмена", this);
   Cancel->setObjectName("Cancel");
-  for (QPushButton* b : {OK, Cancel}) b->setAutoDefault(false);
+  for (QPushButton* b : {OK, Cancel}) {
+    b->setAutoDefault(false);
+    EnterPresses(b);
+  }
   connect(OK, &QPushButton::clicked, this, &ModuleEditorDialog::onOk);
   connect(Cancel, &QPushButton::clicked, this, &ModuleEditorDialog::onCancel);
 }
@@ -90,8 +95,30 @@ void ModuleEditorDialog::StoreFocusedField(QWidget* first) {
   }
 }
 
+bool ModuleEditorDialog::RefuseOnlineInFileMode() {
+  if (service_.FileMode != 1) return false;
+  ui_.Show(kCaptionWarning, kOnlineInFileModeText, Icon::Information);
+  return true;
+}
+
+void ModuleEditorDialog::SetExchange(ExchangeGate& gate, ModbusLink& link) {
+  exchangeGate_ = &gate;
+  exchangeLink_ = &link;
+}
+
 bool ModuleEditorDialog::CloseWith(EditedBlock& block, const char* question) {
-  return CloseEditor(block, cancelled_, service_, ui_, question) == CloseVerdict::Close;
+  CloseVerdict verdict = CloseVerdict::Stay;
+  const auto close = [&](Interaction& ui) {
+    verdict = CloseEditor(block, cancelled_, service_, ui, question);
+  };
+  // File mode and a cancel send nothing: no need for a worker.
+  if (!exchangeGate_ || service_.FileMode == 1 || cancelled_ || !block.Edited()) {
+    close(ui_);
+  } else if (!BackgroundExchange(*exchangeGate_, *exchangeLink_, ui_, this)
+                  .Run(windowTitle(), ExchangeKind::Write, close)) {
+    return false;
+  }
+  return verdict == CloseVerdict::Close;
 }
 
 void ModuleEditorDialog::BuildCopyCommands() {

@@ -15,8 +15,13 @@ class QPushButton;
 
 namespace zul {
 
+inline constexpr const char* kOnlineInFileModeText =
+    "Режим работы с файлом: данные on line есть только у прибора.\nПрочитайте конфигурацию из прибора (F9).";
+
 class Interaction;
 class ServiceBlock;
+class ExchangeGate;
+class ModbusLink;
 
 class ModuleEditorDialog : public QDialog {
   Q_OBJECT
@@ -49,8 +54,12 @@ class ModuleEditorDialog : public QDialog {
   // Leaving the field being edited stores it; then the first control gets the
   // focus, as a close request does.
   void StoreFocusedField(QWidget* first);
-  // The closing rule for the edited block once the fields are checked.
+  // The closing rule for the edited block once the fields are checked; with
+  // a link it runs off the UI thread (the block write and its store polling).
   bool CloseWith(EditedBlock& block, const char* question);
+  void SetExchange(ExchangeGate& gate, ModbusLink& link);
+  // "on line" in file mode has no controller to ask: says so and returns true.
+  bool RefuseOnlineInFileMode();
 
   // "Копировать базу модуля" and "Заменить базу модуля" as buttons and as
   // entries of the window's pop-up menu (with "Удалить", which does nothing).
@@ -73,6 +82,8 @@ class ModuleEditorDialog : public QDialog {
   bool cancelled_ = false;
 
  private:
+  ExchangeGate* exchangeGate_ = nullptr;
+  ModbusLink* exchangeLink_ = nullptr;
   QHash<QWidget*, std::function<void()>> exits_;
 };
 

@@ -34,11 +34,6 @@ QComboBox* NamesList(QWidget* parent, const QString& name, const std::array<std:
   return list;
 }
 
-void ClearAndDisable(QCheckBox* box) {
-  box->setChecked(false);
-  box->setEnabled(false);
-}
-
 }  // namespace
 
 RelayModuleWindow::RelayModuleWindow(ServiceBlock& serv, RelayModules& mr, ReserveBlocks& reserve,
@@ -52,6 +47,7 @@ RelayModuleWindow::RelayModuleWindow(ServiceBlock& serv, RelayModules& mr, Reser
       gate_(gate),
       online_(online) {
   setWindowTitle("Программирование модулей МР");
+  SetExchange(gate_, port_);
 
   LabTMod = new QLabel(this);
   LabTMod->setObjectName("LabTMod");
@@ -217,30 +213,19 @@ void RelayModuleWindow::ShowOutput(int o) {
   r.EditVhSbr->setText(QString::number(mr_.GetResetInput(o, m)));
   r.Kvit->setVisible(!control);
   r.Block->setVisible(control);
+  // Fields the mode does not use stay disabled but show what the record
+  // keeps and sends, as the outputs information window does.
   const bool horn = !control && mode == 1;
   if (control) {
     r.Block->setCurrentIndex(mode);
-    ClearAndDisable(r.KvitMind);
-    ClearAndDisable(r.KvitTopLevel);
-    r.EditVxKvit->setText("0");
-    r.EditVxKvit->setEnabled(false);
   } else {
     r.Kvit->setCurrentIndex(mode);
-    r.KvitMind->setEnabled(true);
-    r.KvitTopLevel->setEnabled(true);
-    r.EditVxKvit->setEnabled(true);
-    r.EditVxKvit->setText(QString::number(mr_.GetAckInput(o, m)));
   }
-  if (horn) {
-    ClearAndDisable(r.SbrMind);
-    ClearAndDisable(r.SbrTopLevel);
-    r.EditVhSbr->setText("0");
-    r.EditVhSbr->setEnabled(false);
-  } else {
-    r.SbrMind->setEnabled(true);
-    r.SbrTopLevel->setEnabled(true);
-    r.EditVhSbr->setEnabled(true);
-  }
+  r.EditVxKvit->setText(QString::number(mr_.GetAckInput(o, m)));
+  for (QWidget* w : std::initializer_list<QWidget*>{r.KvitMind, r.KvitTopLevel, r.EditVxKvit})
+    w->setEnabled(!control);
+  for (QWidget* w : std::initializer_list<QWidget*>{r.SbrMind, r.SbrTopLevel, r.EditVhSbr})
+    w->setEnabled(!horn);
 }
 
 // --- editing --------------------------------------------------------------------------------
@@ -347,7 +332,6 @@ bool RelayModuleWindow::canClose() {
     return false;  // the window stays open until the numbers are right
   }
   if (gate_.Busy()) return false;
-  ExchangeGate::Scope scope(gate_);
   return CloseWith(block, kRelaySendQuestion);
 }
 
@@ -364,6 +348,8 @@ void RelayModuleWindow::replaceModuleBase() {
   Fill();
 }
 
-void RelayModuleWindow::openOnline() { online_.Open(slot_, module_, typeText_); }
+void RelayModuleWindow::openOnline() {
+  if (!RefuseOnlineInFileMode()) online_.Open(slot_, module_, typeText_);
+}
 
 }  // namespace zul

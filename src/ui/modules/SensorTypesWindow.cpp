@@ -14,6 +14,7 @@
 #include "core/model/ReserveBlocks.h"
 #include "core/model/ServiceBlock.h"
 #include "ui/online/OnlineDiscreteView.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 
 namespace zul {
@@ -21,7 +22,7 @@ namespace zul {
 RadioGroup::RadioGroup(const QString& name, const QString& caption, const QStringList& items, QWidget* parent)
     : QGroupBox(caption, parent), buttons_(new QButtonGroup(this)) {
   setObjectName(name);
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = new QHBoxLayout(this);  // the group's items in two columns, side by side
   for (int i = 0; i < items.size(); ++i) {
     auto* b = new QRadioButton(items[i], this);
     buttons_->addButton(b, i);
@@ -47,6 +48,7 @@ SensorTypesWindow::SensorTypesWindow(ServiceBlock& serv, DiscreteProcessing& zul
       gate_(gate),
       online_(online) {
   setWindowTitle("Программирование модуля  ЛК-2");
+  SetExchange(gate_, port_);
   auto label = [this](const char* name, const QString& text = {}) {
     auto* l = new QLabel(text, this);
     l->setObjectName(name);
@@ -128,19 +130,19 @@ void SensorTypesWindow::onSensorTypeChosen(int sensor) {
 bool SensorTypesWindow::canClose() {
   ModalResult = kResultNormal;
   SensorTypeBlock block(zul_, reserve_, port_, service_.CurrentDevice, slot_);
-  if (gate_.Busy()) return cancelled_ ? CloseWith(block, kRelaySendQuestion) : false;
-  ExchangeGate::Scope scope(gate_);
+  if (gate_.Busy() && !cancelled_) return false;
   return CloseWith(block, kRelaySendQuestion);
 }
 
 void SensorTypesWindow::sendSensorTypes() {
-  if (gate_.Busy()) return;
-  ExchangeGate::Scope scope(gate_);
   SensorTypeBlock block(zul_, reserve_, port_, service_.CurrentDevice, slot_);
-  SendEditedBlock(block);
+  BackgroundExchange(gate_, port_, ui_, this).Run(windowTitle(), ExchangeKind::Write, [&](Interaction&) {
+    SendEditedBlock(block);
+  });
 }
 
 void SensorTypesWindow::openOnline() {
+  if (RefuseOnlineInFileMode()) return;
   const int result = online_.Open(slot_, ModuleNumberInGroup(service_, slot_), LabTMod->text());
   if (result == kResultError) ui_.Show(kCaptionError, "программирование закончено с ошибкой", Icon::Error);
 }

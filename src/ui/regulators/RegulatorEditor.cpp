@@ -269,14 +269,16 @@ void RegulatorEditor::closeEvent(QCloseEvent* event) {
 
 void RegulatorEditor::createLoop() {
   Regulators& r = config_.regulators;
-  const int used = LoopsInUse(r);
-  if (used >= Regulators::RecordCount) {
+  // The first free record: in a file with a gap that is not "loops in use + 1",
+  // and that one would be a loop in use.
+  const int loop = FirstFreeLoop(r);
+  if (loop < 0) {
     ui_.Show(kCaptionWarning, kAllLoopsCreatedText, Icon::Warning);
     return;
   }
   const int saved = r.RegModified;
-  r.ClearLoops(used, 1);
-  loopDialog_->PrepareCreation(used + 1, static_cast<int>(items_.size()) + 1);
+  r.ClearLoops(loop, 1);
+  loopDialog_->PrepareCreation(loop + 1, static_cast<int>(items_.size()) + 1);
   r.RegModified = saved;
   if (loopDialog_->Run()) {
     StoreLoopForm(config_, loopDialog_->Form());
@@ -284,7 +286,7 @@ void RegulatorEditor::createLoop() {
     if (config_.service.FileMode == 1) config_.service.FileChanged = 1;
   }
   RebuildPanels();
-  FocusLoop(used);
+  FocusLoop(loop);
 }
 
 void RegulatorEditor::editLoop() {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
 #include <algorithm>
 
 #include "core/Interaction.h"
@@ -58,6 +59,8 @@ KeyVerdict FilterNumberKey(const QKeyEvent& key, QWidget* control, Interaction& 
     const bool worth = hex ? !text.isEmpty() && text != " " : !text.isEmpty();
     return worth ? KeyVerdict::Enter : KeyVerdict::Refuse;
   }
+  // Keys that type no character (Tab, Shift+Tab, arrows, Home, End, F-keys) move and edit as usual.
+  if (k >= Qt::Key_Escape) return KeyVerdict::Accept;
   if (IsDigitKey(k) || IsEditingKey(k)) return KeyVerdict::Accept;
   if (hex && IsHexLetterKey(k)) return KeyVerdict::Accept;
   if (IsLetterKey(k) && (key.modifiers() & Qt::ControlModifier)) return KeyVerdict::Accept;
@@ -151,6 +154,30 @@ KeyFilter* KeyFilter::PlainDigits(QWidget* control, std::function<void()> onEnte
   return new KeyFilter(
       control, [](const QKeyEvent& k, QWidget* c) { return FilterPlainDigitKey(k, c); }, std::move(onEnter));
 }
+
+namespace {
+
+// Enter on a focused button clicks it, default button or not.
+class EnterClicks : public QObject {
+ public:
+  explicit EnterClicks(QPushButton* button) : QObject(button), button_(button) {
+    button->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress || !IsEnterKey(static_cast<QKeyEvent*>(event)->key())) return false;
+    button_->click();
+    return true;
+  }
+
+ private:
+  QPushButton* button_;
+};
+
+}  // namespace
+
+void EnterPresses(QPushButton* button) { new EnterClicks(button); }
 
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
   if (watched != control_ || event->type() != QEvent::KeyPress) return false;

@@ -8,6 +8,7 @@
 
 class QKeyEvent;
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace zul {
@@ -62,6 +63,10 @@ class KeyFilter : public QObject {
   Filter filter_;
   std::function<void()> onEnter_;
 };
+
+// Enter on the button, while it has the focus, clicks it (buttons that are
+// not the dialog's default would ignore it).
+void EnterPresses(QPushButton* button);
 
 // Moves the keyboard focus to the control after `from` in the tab order
 // (what Enter does in many fields).

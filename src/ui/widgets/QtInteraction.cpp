@@ -57,8 +57,7 @@ QMessageBox::Icon IconOf(Icon icon) {
 QMessageBox* QtInteraction::BuildBox(const Message& message, QWidget* parent) {
   auto* box = new QMessageBox(parent);
   box->setObjectName("MessageBox");
-  box->setWindowTitle(message.caption.empty() ? QApplication::applicationDisplayName()
-                                              : QString::fromStdString(message.caption));
+  box->setWindowTitle(QString::fromStdString(message.caption.empty() ? kProgramTitle : message.caption));
   box->setText(QString::fromStdString(message.text));
   box->setIcon(IconOf(message.icon));
   box->setStandardButtons(ButtonsOf(message.buttons));

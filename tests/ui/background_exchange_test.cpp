@@ -1,0 +1,149 @@
+// Long exchanges run off the UI thread: the window keeps handling events, the
+// progress dialog names the block, a read stops between blocks when asked and
+// a write cannot be stopped.
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QThread>
+#include <QtTest>
+#include <thread>
+
+#include "core/link/ModbusLink.h"
+#include "serial/QtSerialLine.h"
+#include "support/PtyPair.h"
+#include "ui/LayoutCheck.h"
+#include "ui/SimulatedRig.h"
+#include "ui/widgets/BackgroundExchange.h"
+#include "ui/widgets/ExchangeGate.h"
+
+using namespace zul;
+using namespace zul::test;
+
+namespace {
+
+// Calls `tick` on the UI thread every few milliseconds while it lives.
+class Ticker {
+ public:
+  explicit Ticker(std::function<void()> tick) {
+    QObject::connect(&timer_, &QTimer::timeout, std::move(tick));
+    timer_.start(5);
+  }
+
+ private:
+  QTimer timer_;
+};
+
+size_t BlockReads(const SimulatedRig& rig) {
+  const auto& written = rig.line.Written();
+  return static_cast<size_t>(
+      std::count_if(written.begin(), written.end(), [](const auto& frame) { return frame[1] == 68; }));
+}
+
+}  // namespace
+
+class BackgroundExchangeTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void Read_SlowController_WindowStaysResponsiveAndNamesTheBlock();
+  void Read_Stopped_EndsBetweenBlocksWithoutAMessage();
+  void Write_CannotBeStopped_AndSaysWhy();
+  void RealPort_WorksOnTheWorkerAndComesBack();
+};
+
+void BackgroundExchangeTest::Read_SlowController_WindowStaysResponsiveAndNamesTheBlock() {
+  SimulatedRig rig;
+  rig.line.realMsPerFrame = 15;
+  int ticksWhileBusy = 0;
+  QStringList shown;
+  Ticker ticker([&] {
+    if (!rig.form->Gate.Busy()) return;
+    ++ticksWhileBusy;
+    if (ExchangeProgressDialog* d = BackgroundExchange::Current(); d && d->isVisible())
+      shown << d->Block->text();
+  });
+  rig.form->readFromController();
+  QVERIFY(ticksWhileBusy > 0);  // a read on the UI thread would allow none
+  const QRegularExpression block("^блок (\\d+) из (\\d+)$");
+  QVERIFY(
+      std::any_of(shown.begin(), shown.end(), [&](const QString& t) { return block.match(t).hasMatch(); }));
+  QVERIFY(!rig.form->Gate.Busy());
+  QVERIFY(rig.form->InformBut->isEnabled());
+  QVERIFY(rig.ui.Shown().empty());
+  QVERIFY(BackgroundExchange::Current() == nullptr);
+}
+
+void BackgroundExchangeTest::Read_Stopped_EndsBetweenBlocksWithoutAMessage() {
+  SimulatedRig rig;
+  rig.line.realMsPerFrame = 15;
+  Ticker ticker([&] {
+    ExchangeProgressDialog* d = BackgroundExchange::Current();
+    if (d && d->Bar->value() >= 5 && d->StopButton->isEnabled()) d->StopButton->click();
+  });
+  rig.form->readFromController();
+  QVERIFY(rig.ui.Shown().empty());
+  QVERIFY(!rig.form->InformBut->isEnabled());
+  QVERIFY(BlockReads(rig) < 20);
+  QVERIFY(!rig.form->Gate.Busy());
+}
+
+void BackgroundExchangeTest::Write_CannotBeStopped_AndSaysWhy() {
+  SimulatedRig rig;
+  rig.form->readFromController();
+  rig.ui.Clear();
+  rig.line.realMsPerFrame = 5;
+  bool sawNote = false;
+  bool saved = false;
+  Ticker ticker([&] {
+    ExchangeProgressDialog* d = BackgroundExchange::Current();
+    if (!d || !d->isVisible()) return;
+    sawNote = sawNote || (d->Note->isVisible() && d->Note->text() == QString::fromUtf8(kWriteCannotStopText));
+    if (!saved && d->Bar->value() >= 20) {
+      saved = true;
+      Save(d, "write_progress");
+    }
+    QVERIFY(!d->StopButton->isVisible());
+    d->reject();  // Escape: ignored
+    d->close();   // the title bar: ignored too
+  });
+  rig.form->writeToController();
+  QVERIFY(sawNote);
+  QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Конфигурация передана в прибор");
+}
+
+// QSerialPort's object goes to the worker for the exchange and back after it.
+void BackgroundExchangeTest::RealPort_WorksOnTheWorkerAndComesBack() {
+  PtyPair pty;
+  QVERIFY(pty.Ok());
+  QtSerialLine line;
+  SteadyClock clock;
+  ScriptedInteraction ui;
+  ModbusLink link(line, clock, ui);
+  link.SetPortName(pty.SlavePath());
+  link.SetBaudText("115200");
+  QCOMPARE(link.OpenPort(), 0);
+  ExchangeGate gate;
+  gate.SetLineObject(line.ThreadObject());
+  const Bytes reply = WithCrc({0x01, 0x44, 0x03, 0x0C, 0xAA, 0xBB});
+  for (bool onWorker : {true, false}) {
+    std::thread controller([&] {
+      pty.Receive(5, 3000);
+      pty.Send(reply);
+    });
+    std::array<uint8_t, kAnswerBufferSize> answer{};
+    int result = -1;
+    const uint8_t block = 0x0C;
+    const auto request = [&](Interaction&) { result = link.Request(0, 68, 1, &block, answer.data()); };
+    if (onWorker)
+      QVERIFY(BackgroundExchange(gate, link, ui, nullptr).Run("обмен", ExchangeKind::Read, request));
+    else
+      request(ui);  // then on the UI thread again
+    controller.join();
+    QCOMPARE(result, int(kResultOk));
+    QCOMPARE(line.ThreadObject()->thread(), QThread::currentThread());
+  }
+  QVERIFY(ui.Shown().empty());
+}
+
+QTEST_MAIN(BackgroundExchangeTest)
+#include "background_exchange_test.moc"
