@@ -684,6 +684,7 @@ TEST_F(WriteFixture, SixtyBlockFile_OpensAsSixtyBlocksAndWritesItsSixPages) {
   ASSERT_TRUE(LoadZulFileBytes(file, opened));
   EXPECT_EQ(opened.functionBlocks.GetTableSize(), 60);
   opened.discreteProcessing.AccessLevel = kFullAccess;
+  config_.discreteProcessing.AccessLevel = kFullAccess;  // the level the link's gate looks at
   opened.service.CurrentDevice = 1;
   port_.BindAccessLevel(&opened.discreteProcessing.AccessLevel);  // the link serves the opened file now
   written0_ = line_.Written().size();
