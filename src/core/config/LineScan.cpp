@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "core/link/ModbusLink.h"
 
@@ -45,12 +46,13 @@ ScanResult ScanLine(ModbusLink& port, int from, int to, const std::function<bool
       break;
     }
     if (code != kResultOk) continue;
-    ServiceBlock identity;
-    identity.DecodeIdentity(ServiceBlock::kIdentityFunction, answer);
+    // On the heap: the service block is large (and clang 14 cannot compile it as a loop local).
+    const auto identity = std::make_unique<ServiceBlock>();
+    identity->DecodeIdentity(ServiceBlock::kIdentityFunction, answer);
     FoundController found;
     found.address = address;
-    found.modules = identity.ModuleType;
-    found.indication = identity.IndicationType;
+    found.modules = identity->ModuleType;
+    found.indication = identity->IndicationType;
     result.found.push_back(found);
   }
   port.SetRepeat1(repeat1);

@@ -89,6 +89,7 @@ std::string GetTextField(const uint8_t* field, size_t width) {
 }
 
 void SetTextField(uint8_t* field, size_t width, std::string_view utf8) {
+  if (width == 0) return;  // nothing to fill, and memset/memcpy must not see a null field
   std::memset(field, ' ', width);
   std::string bytes = Utf8ToCp1251(utf8);
   std::memcpy(field, bytes.data(), bytes.size() < width ? bytes.size() : width);
