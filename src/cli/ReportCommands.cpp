@@ -6,6 +6,7 @@
 
 #include "cli/Command.h"
 #include "cli/ConsoleInteraction.h"
+#include "core/config/AlgorithmReport.h"
 #include "core/config/AnalogModuleReport.h"
 #include "core/config/Configuration.h"
 #include "core/config/FunctionBlockReport.h"
@@ -29,6 +30,7 @@ std::optional<Report> ComposeReport(const QString& table, const Configuration& c
   if (table == "network") return NetworkReport(c, title);
   if (table == "fb") return FunctionBlockReport(c, title);
   if (table == "regulators") return RegulatorReport(c, title);
+  if (table == "algorithms") return AlgorithmTableReport(title, AlgorithmRows(c.functionBlocks));
   return std::nullopt;
 }
 
@@ -57,7 +59,7 @@ int RunReport(const QStringList& args) {
   QCommandLineParser parser;
   parser.addPositionalArgument(
       "table",
-      "inputs, analog, outputs, discrete (the processing scheme), network, fb, regulators, "
+      "inputs, analog, outputs, discrete (the processing scheme), network, fb, regulators, algorithms, "
       "or module N (an analog module's programming)");
   parser.addPositionalArgument("file", "configuration file (.zul)");
   parser.addOptions({{{"o", "output"}, "The .rtf report to write.", "OUT.rtf"},

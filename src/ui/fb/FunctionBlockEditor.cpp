@@ -27,6 +27,7 @@
 #include "core/config/Configuration.h"
 #include "core/link/ModbusLink.h"
 #include "ui/discrete/SignalDialogs.h"
+#include "ui/fb/AlgorithmsWindow.h"
 #include "ui/fb/FunctionBlockDialog.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/widgets/ExchangeGate.h"
@@ -153,6 +154,7 @@ FunctionBlockEditor::FunctionBlockEditor(Configuration& config, ModbusLink& link
   scene_ = new QGraphicsScene(this);
   view_ = new FunctionBlockView(scene_, this);
   blockDialog_ = new FunctionBlockDialog(ui, this);
+  algorithmsWindow_ = new AlgorithmsWindow(config, ui, this);
   history_ = new QUndoStack(this);
   history_->setUndoLimit(kUndoSteps);
 
@@ -257,9 +259,7 @@ void FunctionBlockEditor::BuildMenus() {
   ADelVyh = MakeAction("ADelVyh", "Удалить выход на реле", &E::deleteRelays);
   AAddGroup =
       MakeAction("AAddGroup", "Добавить группу скопированных ФБ", &E::appendCopies, QKeySequence("Ctrl+V"));
-  ACreatAlg = new QAction("Создание алгоритмов", this);
-  ACreatAlg->setObjectName("ACreatAlg");
-  ACreatAlg->setEnabled(false);
+  ACreatAlg = MakeAction("ACreatAlg", "Создание алгоритмов", &E::createAlgorithms);
   ASelectAll = MakeAction("ASelectAll", "Выделить все", &E::selectAll, QKeySequence("Ctrl+A"));
   AClose = new QAction("Закрыть", this);
   AClose->setObjectName("AClose");
@@ -468,6 +468,19 @@ void FunctionBlockEditor::PutBack(FunctionBlockSnapshot& other) {
   other = std::move(now);
   config_.functionBlocks.Changed = 1;
   Rebuild();
+}
+
+void FunctionBlockEditor::createAlgorithms() {
+  int result = QDialog::Rejected;
+  Change(ACreatAlg->text(), [&] {
+    const FunctionBlockSnapshot before = FunctionBlockSnapshot::Take(config_);
+    result = algorithmsWindow_->Open();
+    const FunctionBlockSnapshot after = FunctionBlockSnapshot::Take(config_);
+    return after.algCount != before.algCount || after.algStart != before.algStart ||
+           after.algMembers != before.algMembers || after.names != before.names;
+  });
+  if (result == AlgorithmsWindow::kFinishedWithError)
+    ui_.Show(kCaptionError, kAlgorithmsEndedWithError, Icon::Error);
 }
 
 void FunctionBlockEditor::undo() { history_->undo(); }

@@ -30,6 +30,7 @@ namespace zul {
 struct Configuration;
 struct SignalDialogSet;
 class ExchangeGate;
+class AlgorithmsWindow;
 class FunctionBlockDialog;
 class Interaction;
 class ModbusLink;
@@ -87,6 +88,8 @@ class FunctionBlockEditor : public QDialog {
   void appendCopies();
   void insertCopies();
   void selectAll();
+  // Opens the algorithm window; its accepted table becomes one undo step.
+  void createAlgorithms();
   void addAlarm();
   void editAlarm();
   void deleteAlarm();
@@ -124,6 +127,7 @@ class FunctionBlockEditor : public QDialog {
   QGraphicsScene* Scene() const { return scene_; }
   FunctionBlockView* View() const { return view_; }
   FunctionBlockDialog* BlockDialog() const { return blockDialog_; }
+  AlgorithmsWindow* Algorithms() const { return algorithmsWindow_; }
   QUndoStack* History() const { return history_; }
   QMenu* BlockMenu() const { return blockMenu_; }
   QMenu* BackgroundMenu() const { return backgroundMenu_; }
@@ -197,6 +201,7 @@ class FunctionBlockEditor : public QDialog {
   QGraphicsScene* scene_;
   FunctionBlockView* view_;
   FunctionBlockDialog* blockDialog_;
+  AlgorithmsWindow* algorithmsWindow_;
   QUndoStack* history_;
   QMenu* blockMenu_;
   QMenu* backgroundMenu_;
