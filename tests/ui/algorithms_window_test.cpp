@@ -115,7 +115,7 @@ class AlgorithmsWindowTest : public QObject {
   void WithoutEditingOfNumbersMembersGo();
   void AnEmptyNameBlanksItsLabel();
   void AlgorithmsFromAnotherFile();
-  void SelectingACellInFileModeMarksTheFile();
+  void ChangesInFileModeMarkTheFile();
   void ReportsAreSavedAsRtf();
   void Screenshots();
 };
@@ -285,7 +285,7 @@ void AlgorithmsWindowTest::AlgorithmsFromAnotherFile() {
   QCOMPARE(rig.fb().GetAlgMember(1, 6), 9);
 }
 
-void AlgorithmsWindowTest::SelectingACellInFileModeMarksTheFile() {
+void AlgorithmsWindowTest::ChangesInFileModeMarkTheFile() {
   EditorRig rig;
   rig.MakeBlocks(3);
   rig.config.service.FileMode = 1;
@@ -297,6 +297,13 @@ void AlgorithmsWindowTest::SelectingACellInFileModeMarksTheFile() {
     QCOMPARE(rig.config.service.FileChanged, 1);
     w.OK->click();
   }));
+  // Algorithms taken in without touching a cell still mark the file.
+  rig.config.service.FileChanged = 0;
+  QVERIFY(rig.WithWindow([](AlgorithmsWindow& w) {
+    Type(w, 0, " 1", "Пуск", "1,");
+    w.OK->click();
+  }));
+  QCOMPARE(rig.config.service.FileChanged, 1);
 }
 
 void AlgorithmsWindowTest::ReportsAreSavedAsRtf() {

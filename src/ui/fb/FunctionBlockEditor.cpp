@@ -348,7 +348,8 @@ void FunctionBlockEditor::Rebuild() {
   for (const AlgorithmLabel& label : layout.labels) {
     auto* text = scene_->addSimpleText(Q(label.name), bold);
     text->setBrush(kTeal);
-    text->setPos(label.x, label.y - QFontMetrics(bold).height() / 2.0);
+    // The first row's label would reach above the scene and be cut off.
+    text->setPos(label.x, std::max(0.0, label.y - QFontMetrics(bold).height() / 2.0));
     text->setData(0, label.algorithm);
   }
   scene_->setSceneRect(0, 0, kSchemeColumns * kSchemeColumnWidth, std::max(layout.height, 20));
@@ -476,8 +477,11 @@ void FunctionBlockEditor::createAlgorithms() {
     const FunctionBlockSnapshot before = FunctionBlockSnapshot::Take(config_);
     result = algorithmsWindow_->Open();
     const FunctionBlockSnapshot after = FunctionBlockSnapshot::Take(config_);
-    return after.algCount != before.algCount || after.algStart != before.algStart ||
-           after.algMembers != before.algMembers || after.names != before.names;
+    const bool changed = after.algCount != before.algCount || after.algStart != before.algStart ||
+                         after.algMembers != before.algMembers || after.names != before.names;
+    // Algorithms live only in the file: a change must not be lost unsaved.
+    if (changed && FileMode()) config_.service.FileChanged = 1;
+    return changed;
   });
   if (result == AlgorithmsWindow::kFinishedWithError)
     ui_.Show(kCaptionError, kAlgorithmsEndedWithError, Icon::Error);
