@@ -232,7 +232,7 @@ AlgorithmFileResult AlgorithmsFromFile(const Configuration& c, Interaction& ui, 
       break;
     }
   }
-  // The file's blocks are laid out with this configuration's block lengths.
+  // Read into a copy with the ordinary loader: nothing here changes.
   auto other = std::make_unique<Configuration>(c);
   LoadZulFileBytes(*bytes, *other);
   result.rows = AlgorithmRowsFromFile(other->functionBlocks, std::min(c.functionBlocks.FBCount, fileTable));
