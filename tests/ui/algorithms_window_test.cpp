@@ -171,6 +171,17 @@ void AlgorithmsWindowTest::TypedAlgorithmsBecomeLabelsAndOneUndoStep() {
   }));
   QCOMPARE(rig.editor->History()->count(), 1);
   QCOMPARE(rig.Labels().size(), 3);
+  // A name still being typed when the window is closed counts.
+  QVERIFY(rig.WithWindow([](AlgorithmsWindow& w) {
+    w.StringGrid2->setCurrentCell(kHead + 1, 1);
+    w.StringGrid2->editItem(w.StringGrid2->item(kHead + 1, 1));
+    QWidget* editor = w.StringGrid2->focusWidget();
+    QVERIFY(editor && editor != w.StringGrid2);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, "Pause 2");
+    w.reject();
+  }));
+  QCOMPARE(rig.Labels(), QStringList({"Пуск насосов", "Pause 2", "Останов"}));
 }
 
 void AlgorithmsWindowTest::RefusedTable_data() {

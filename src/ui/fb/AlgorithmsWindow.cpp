@@ -171,8 +171,9 @@ std::vector<BlockTableRow> AlgorithmsWindow::ShownBlocks() const {
 }
 
 void AlgorithmsWindow::finish() {
-  // A cell still being typed into counts as typed.
-  if (QWidget* editor = StringGrid2->focusWidget(); editor && editor != StringGrid2) StringGrid2->setFocus();
+  // A cell still being typed into counts as typed (the close box takes no focus).
+  if (QWidget* editor = StringGrid2->focusWidget(); editor && editor != StringGrid2)
+    QMetaObject::invokeMethod(StringGrid2, "commitData", Qt::DirectConnection, Q_ARG(QWidget*, editor));
   const AlgorithmTable table =
       ParseAlgorithmTable(TypedRows(), config_.functionBlocks, EditingNFB->isChecked());
   if (table.Parsed()) {
