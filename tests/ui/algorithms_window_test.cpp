@@ -6,18 +6,22 @@
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QUndoStack>
 #include <QtTest>
 #include <algorithm>
 
 #include "UiTestSupport.h"
+#include "core/config/AlgorithmReport.h"
 #include "core/config/ReadConfiguration.h"
 #include "core/config/ZulFile.h"
 #include "core/editing/FunctionBlockEditing.h"
 #include "core/link/ModbusLink.h"
+#include "report/ReportDocument.h"
 #include "sim/SimulatedLine.h"
 #include "support/RtfText.h"
 #include "support/SampleConfiguration.h"
@@ -379,6 +383,20 @@ void AlgorithmsWindowTest::Screenshots() {
     w.resize(1000, 720);
     QTest::qWait(20);
     QVERIFY(w.grab().save(dir + "/algorithms_window.png"));
+    // Both reports as their pages show them, to look at.
+    const Report reports[] = {BlockTableReport("Файл plant.zul", w.ShownBlocks()),
+                              AlgorithmTableReport("Файл plant.zul", w.TypedRows())};
+    const char* const files[] = {"/algorithms_report_blocks.png", "/algorithms_report.png"};
+    for (int r = 0; r < 2; ++r) {
+      std::unique_ptr<QTextDocument> doc(BuildReportDocument(reports[r]));
+      doc->setTextWidth(1100);
+      QImage page(1100, static_cast<int>(doc->size().height()) + 20, QImage::Format_RGB32);
+      page.fill(Qt::white);
+      QPainter painter(&page);
+      doc->drawContents(&painter);
+      painter.end();
+      QVERIFY(page.save(dir + files[r]));
+    }
     w.OK->click();
   }));
   rig.editor->resize(1000, 760);
