@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "core/ScriptedInteraction.h"
 #include "core/config/AlgorithmReport.h"
@@ -230,6 +231,29 @@ TEST(AlgorithmRowsShown, AFullRowEndsWithoutComma) {
   ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "Всё", list}}, fb, true));
   const std::string shown = AlgorithmRows(fb)[0].members;
   EXPECT_EQ(shown, list.substr(0, list.size() - 1));
+}
+
+// Whatever bytes a file held, the table shown parses back, and what it
+// shows is what gets stored.
+TEST(AlgorithmRowsShown, ShownFromAnyBytesParsesBack) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 20; ++round) {
+    auto c = TenBlocks();
+    FunctionBlocks& fb = c->functionBlocks;
+    std::vector<uint8_t> bytes(fb.AlgorithmDataSize());
+    for (uint8_t& b : bytes) b = static_cast<uint8_t>(round % 2 ? random() % 16 : random());
+    fb.LoadAlgorithmData(bytes);
+    for (int i = 0; i < 5; ++i) fb.SetAlgName(i, "Алгоритм " + std::to_string(i + 1));
+    const auto rows = AlgorithmRows(fb);
+    const AlgorithmTable t = ParseAlgorithmTable(rows, fb, true);
+    ASSERT_TRUE(t.Parsed()) << "round " << round << ": " << t.error << " in row " << t.errorRow;
+    ApplyAlgorithmTable(fb, t);
+    const auto again = AlgorithmRows(fb);
+    for (size_t r = 0; r < std::min<size_t>(5, rows.size()); ++r) {
+      ASSERT_LT(r, again.size());
+      EXPECT_EQ(again[r].members, rows[r].members) << "round " << round << ", row " << r;
+    }
+  }
 }
 
 // --- algorithms from another file ------------------------------------------------------------
