@@ -121,6 +121,7 @@ class AlgorithmsWindowTest : public QObject {
   void AlgorithmsFromAnotherFile();
   void ChangesInFileModeMarkTheFile();
   void ReportsAreSavedAsRtf();
+  void ReportTitleFromTheMainWindow();
   void Screenshots();
 };
 
@@ -351,6 +352,17 @@ void AlgorithmsWindowTest::ReportsAreSavedAsRtf() {
   const auto paragraphs = test::ReadRtf(alg.readAll().toStdString()).paragraphs;
   QCOMPARE(paragraphs.size(), size_t{8});  // the typed row, not yet stored, is reported as shown
   QVERIFY(paragraphs[7].find("Пуск") != std::string::npos);
+}
+
+void AlgorithmsWindowTest::ReportTitleFromTheMainWindow() {
+  test::MainWindowRig rig;
+  AlgorithmsWindow* w = rig.form->functionBlockEditor->Algorithms();
+  QVERIFY(w->ReportTitle);
+  rig.form->service.FileMode = 1;
+  rig.form->FileName = "plant.zul";
+  QCOMPARE(w->ReportTitle(), std::string("Файл plant.zul"));
+  rig.form->service.FileMode = 0;
+  QCOMPARE(w->ReportTitle().rfind("ЗУЛ-05HMI  ", 0), size_t{0});
 }
 
 // With ZUL_SCREENSHOT_DIR set: the window with three algorithms and the
