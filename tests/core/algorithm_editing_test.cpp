@@ -117,6 +117,7 @@ TEST(AlgorithmTable, ATableThatDoesNotParseChangesNothing) {
     const AlgorithmTable t = ParseAlgorithmTable({{" 1", "Новое", "1,"}, {" 2", "Плохое", bad}}, fb, true);
     EXPECT_EQ(t.error, std::string(bad) == "12" ? kAlgorithmBlockError : kAlgorithmListError);
     EXPECT_EQ(t.errorRow, 1);
+    EXPECT_EQ(t.errorColumn, 2);
     ApplyAlgorithmTable(fb, t);
     const FunctionBlockSnapshot after = FunctionBlockSnapshot::Take(*c);
     EXPECT_EQ(after.names, before.names);
@@ -128,9 +129,11 @@ TEST(AlgorithmTable, ATableThatDoesNotParseChangesNothing) {
 
 TEST(AlgorithmTable, BadAlgorithmNumbersAreRefusedNotUsedAsIndexes) {
   auto c = TenBlocks();
-  for (const char* number : {"0", "121", "999", "abc", "-1", "1000"})
-    EXPECT_EQ(ParseAlgorithmTable({{number, "Имя", "1"}}, c->functionBlocks, true).error, kAlgorithmListError)
-        << number;
+  for (const char* number : {"0", "121", "999", "abc", "-1", "1000"}) {
+    const AlgorithmTable t = ParseAlgorithmTable({{number, "Имя", "1"}}, c->functionBlocks, true);
+    EXPECT_EQ(t.error, kAlgorithmListError) << number;
+    EXPECT_EQ(t.errorColumn, 0) << number;
+  }
   c->functionBlocks.SetTableSize(60);
   EXPECT_FALSE(ParseAlgorithmTable({{"61", "Имя", ""}}, c->functionBlocks, true).Parsed());
 }

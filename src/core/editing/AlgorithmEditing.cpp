@@ -154,15 +154,16 @@ AlgorithmTable ParseAlgorithmTable(const std::vector<AlgorithmRow>& rows, const 
     const AlgorithmRow& row = rows[static_cast<size_t>(i)];
     const std::string number = Trimmed(row.number);
     if (number.empty()) break;
-    auto fail = [&](std::string message) {
+    auto fail = [&](std::string message, int column) {
       table.error = std::move(message);
       table.errorRow = i;
+      table.errorColumn = column;
       return table;
     };
     // The number names the algorithm; one outside the table is refused
     // rather than used as an index.
     const int k = SmallNumber(number, kMemberNumberChars);
-    if (k < 1 || k > size) return fail(kAlgorithmListError);
+    if (k < 1 || k > size) return fail(kAlgorithmListError, 0);
     table.members.resize(static_cast<size_t>(i) + 1);
     // A name of blanks only counts as empty, like a cell left blank.
     if (Trimmed(row.name).empty()) {
@@ -173,7 +174,7 @@ AlgorithmTable ParseAlgorithmTable(const std::vector<AlgorithmRow>& rows, const 
     if (editMembers) {
       const std::string error =
           ParseMemberList(row.members, fbCount, size, table.members[static_cast<size_t>(i)]);
-      if (!error.empty()) return fail(error);
+      if (!error.empty()) return fail(error, 2);
     }
     table.count = i + 1;
   }

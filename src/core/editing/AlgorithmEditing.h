@@ -52,8 +52,9 @@ std::vector<AlgorithmRow> AlgorithmRows(const FunctionBlocks& fb);
 std::vector<AlgorithmRow> AlgorithmRowsFromFile(const FunctionBlocks& file, int fbCount);
 
 struct AlgorithmTable {
-  std::string error;  // empty when the table parsed; else the message to show
-  int errorRow = -1;  // 0-based row of the grid
+  std::string error;     // empty when the table parsed; else the message to show
+  int errorRow = -1;     // 0-based row of the grid
+  int errorColumn = -1;  // 0 the algorithm's number, 2 its member list
   int count = 0;
   std::vector<std::string> names;         // by algorithm; empty = blank
   std::vector<std::vector<int>> members;  // by grid row

@@ -182,7 +182,7 @@ void AlgorithmsWindow::finish() {
     return;
   }
   ui_.Show(std::string(), table.error, Icon::None);
-  StringGrid2->setCurrentCell(kHeaderRows + table.errorRow, kMemberColumn);
+  StringGrid2->setCurrentCell(kHeaderRows + table.errorRow, table.errorColumn);
   const Answer answer =
       ui_.Ask({kAlgorithmErrorCaption, kAlgorithmErrorQuestion, Icon::Question, Buttons::YesNo, Answer::No});
   if (answer == Answer::Yes) QDialog::done(kFinishedWithError);
