@@ -411,6 +411,16 @@ TEST_F(CalculationBlocks, RecordsOutOfRangeShowAsEmpty) {
   EXPECT_EQ(signs[2], "SQRT");
   EXPECT_EQ(BlockCaptions(c_).Panel(0).captions[1], "");
   EXPECT_EQ(LoadArithValues(fb(), 3).operation, -1);
+  // Such a record is programmed anew rather than refused.
+  ArithValues repaired = LoadArithValues(fb(), 3);
+  int block = 0;
+  EXPECT_EQ(ChooseArithRecord(fb(), 4, repaired, block), RecordChoice::Loaded);
+  EXPECT_EQ(block, 2);
+  repaired.operation = opProduct;
+  repaired.y = "2";
+  ASSERT_FALSE(CheckArithValues(c_, repaired));
+  EXPECT_TRUE(StoreArithBlock(c_, CalcMode::EditArith, 4, repaired));
+  EXPECT_EQ(MathBlockSigns(fb())[1], "X");
   EXPECT_EQ(LoadArithValues(fb(), 4).y, "3");
   // Deleting the block whose address is impossible renumbers nothing.
   const int x1 = fb().GetX1Number(2);

@@ -19,6 +19,7 @@
 #include "core/config/ReadConfiguration.h"
 #include "sim/SimulatedLine.h"
 #include "support/WritingLink.h"
+#include "ui/LayoutCheck.h"
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/fb/CalculationBlockDialog.h"
 #include "ui/fb/FunctionBlockDialog.h"
@@ -96,6 +97,7 @@ class CalculationBlocksTest : public QObject {
   void RefusalOpensNoDialog();
   void FileModeMarksTheFile();
   void ReportFromTheMathWindow();
+  void EveryTextShowsWhole();
   void Screenshots();
 };
 
@@ -342,6 +344,30 @@ void CalculationBlocksTest::ReportFromTheMathWindow() {
   rig.ui.QueueAnswer(Answer::No);  // "Печатать?"
   rig.editor->MathWindow()->ButPrint->click();
   QVERIFY(QFile::exists(path));
+}
+
+void CalculationBlocksTest::EveryTextShowsWhole() {
+  CalcRig rig;
+  rig.CreateArith(opDifference);
+  QVERIFY(rig.WithCalcDialog([&] { rig.editor->createIntegrators(); },
+                             [](CalculationBlockDialog& d) {
+                               d.EditIntegr[0]->setText("1");
+                               d.OK->click();
+                             }));
+  CalculationBlockDialog* d = rig.editor->CalcDialog();
+  for (CalcMode mode : {CalcMode::CreateArith, CalcMode::EditArith, CalcMode::EditIntegrators}) {
+    d->Prepare(PrepareCalculationDialog(rig.fb(), mode));
+    d->show();
+    test::Settle();
+    QVERIFY2(test::Clipped(d).isEmpty(), qPrintable(test::Clipped(d).join("; ")));
+    d->hide();
+  }
+  MathBlocksWindow* w = rig.editor->MathWindow();
+  w->Refresh();
+  w->show();
+  test::Settle();
+  QVERIFY2(test::Clipped(w).isEmpty(), qPrintable(test::Clipped(w).join("; ")));
+  w->hide();
 }
 
 void CalculationBlocksTest::Screenshots() {

@@ -92,6 +92,11 @@ bool IsArithRecord(const FunctionBlocks& fb, int i) {
          IsOperation(fb.GetOperation(i));
 }
 
+bool IsArithSlot(const FunctionBlocks& fb, int i) {
+  return i >= 0 && i < fb.GetTableSize() && fb.GetTypeCode(i) == FunctionBlocks::kTypeCalc &&
+         fb.GetSubtype(i) != 0;
+}
+
 int ArithResult(const FunctionBlocks& fb, int i) {
   return fb.GetResultAddress(i, ResultVariant(fb.GetOperation(i)));
 }
@@ -250,7 +255,7 @@ RecordChoice ChooseArithRecord(const FunctionBlocks& fb, int recordNumber, Arith
                                int& blockNumber) {
   const int low = fb.FBCount + IntegratorShare(fb) + 1;
   if (recordNumber < low || recordNumber > fb.GetTableSize()) return RecordChoice::OutOfRange;
-  if (!IsArithRecord(fb, recordNumber - 1)) return RecordChoice::NotArithmetic;
+  if (!IsArithSlot(fb, recordNumber - 1)) return RecordChoice::NotArithmetic;
   values = LoadArithValues(fb, recordNumber - 1);
   blockNumber = recordNumber - fb.FBCount - IntegratorShare(fb);
   return RecordChoice::Loaded;
@@ -287,7 +292,7 @@ bool StoreArithBlock(Configuration& c, CalcMode mode, int recordNumber, const Ar
     if (fb.GetArithCount() >= FunctionBlocks::kMaxArithBlocks || r != ArithRecord(fb, fb.GetArithCount() + 1))
       return false;
     fb.SetArithCount(fb.GetArithCount() + 1);
-  } else if (mode != CalcMode::EditArith || !IsArithRecord(fb, r) || r < ArithRecord(fb, 1)) {
+  } else if (mode != CalcMode::EditArith || !IsArithSlot(fb, r) || r < ArithRecord(fb, 1)) {
     return false;
   }
   // Cleared first, so bytes a former operation used do not stay behind.

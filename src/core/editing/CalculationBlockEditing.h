@@ -63,6 +63,9 @@ int IntegratorShare(const FunctionBlocks& fb);
 int ArithRecord(const FunctionBlocks& fb, int k);
 // True when record `i` holds an arithmetic block with a known operation.
 bool IsArithRecord(const FunctionBlocks& fb, int i);
+// True when record `i` is an arithmetic block's place, whatever its
+// operation says: a block read with an unknown operation can be programmed anew.
+bool IsArithSlot(const FunctionBlocks& fb, int i);
 // The result address of the arithmetic block in record `i` (byte 9 for the
 // sum and difference, byte 6 otherwise).
 int ArithResult(const FunctionBlocks& fb, int i);

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "core/editing/CalculationBlockEditing.h"
@@ -27,12 +28,18 @@ MathBlocksWindow::MathBlocksWindow(const FunctionBlocks& fb, QWidget* parent) : 
   ADelMath->setObjectName("ADelMath");
   ADelMath->setShortcut(QKeySequence("Ctrl+Delete"));
   connect(ADelMath, &QAction::triggered, this, [this] { deleteBlock(menuBlock_); });
+  // Outside the menu the key deletes the block whose button has the focus.
+  auto* key = new QShortcut(QKeySequence("Ctrl+Delete"), this);
+  connect(key, &QShortcut::activated, this, [this] {
+    for (size_t k = 0; k < Buttons.size(); ++k)
+      if (Buttons[k]->hasFocus()) deleteBlock(static_cast<int>(k) + 1);
+  });
   auto* grid = new QGridLayout(GroupBox1);
   for (int k = 1; k <= FunctionBlocks::kMaxArithBlocks; ++k) {
     auto* b = new QPushButton(GroupBox1);
     b->setObjectName(QString("ButMB%1").arg(k));
     b->setToolTip(QString("МБ%1").arg(k));
-    b->setFixedSize(56, 40);
+    b->setMinimumSize(84, 40);
     b->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(b, &QPushButton::clicked, this, [this, k] { clickBlock(k); });
     connect(b, &QPushButton::customContextMenuRequested, this, [this, k, b](QPoint at) {
