@@ -98,6 +98,8 @@ class CalculationBlocksTest : public QObject {
   void FileModeMarksTheFile();
   void ReportFromTheMathWindow();
   void EveryTextShowsWhole();
+  void KeysOfTheFields_data();
+  void KeysOfTheFields();
   void Screenshots();
 };
 
@@ -368,6 +370,53 @@ void CalculationBlocksTest::EveryTextShowsWhole() {
   test::Settle();
   QVERIFY2(test::Clipped(w).isEmpty(), qPrintable(test::Clipped(w).join("; ")));
   w->hide();
+}
+
+void CalculationBlocksTest::KeysOfTheFields_data() {
+  QTest::addColumn<QString>("field");
+  QTest::addColumn<QString>("typed");  // one key per character; '!' is Shift+1
+  QTest::addColumn<QString>("shown");
+  QTest::addColumn<bool>("errorBox");
+  QTest::newRow("number: digits") << "EditX1"
+                                  << "12"
+                                  << "12" << false;
+  QTest::newRow("number: minus and letters dropped") << "EditX1"
+                                                     << "-a5,"
+                                                     << "5" << false;
+  QTest::newRow("constant: minus") << "EditC1"
+                                   << "-32"
+                                   << "-32" << false;
+  QTest::newRow("constant: no decimal comma") << "EditC2"
+                                              << "1,5"
+                                              << "15" << false;
+  QTest::newRow("constant: Shift+digit refused") << "EditC1"
+                                                 << "!"
+                                                 << "" << true;
+  QTest::newRow("integrator number") << "EditIntegr1"
+                                     << "x7"
+                                     << "7" << false;
+}
+
+void CalculationBlocksTest::KeysOfTheFields() {
+  QFETCH(QString, field);
+  QFETCH(QString, typed);
+  QFETCH(QString, shown);
+  QFETCH(bool, errorBox);
+  CalcRig rig;
+  CalculationBlockDialog* d = rig.editor->CalcDialog();
+  d->Prepare(PrepareCalculationDialog(
+      rig.fb(), field.startsWith("EditIntegr") ? CalcMode::CreateIntegrators : CalcMode::CreateArith));
+  auto* e = d->findChild<QLineEdit*>(field);
+  QVERIFY(e);
+  e->clear();
+  for (QChar ch : typed) {
+    if (ch == '!')
+      QTest::keyClick(e, Qt::Key_1, Qt::ShiftModifier);
+    else
+      QTest::keyClick(e, ch.toLatin1());
+  }
+  QCOMPARE(e->text(), shown);
+  QCOMPARE(!rig.ui.Shown().empty(), errorBox);
 }
 
 void CalculationBlocksTest::Screenshots() {
