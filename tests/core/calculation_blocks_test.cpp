@@ -422,6 +422,13 @@ TEST_F(CalculationBlocks, RecordsOutOfRangeShowAsEmpty) {
   EXPECT_TRUE(StoreArithBlock(c_, CalcMode::EditArith, 4, repaired));
   EXPECT_EQ(MathBlockSigns(fb())[1], "X");
   EXPECT_EQ(LoadArithValues(fb(), 4).y, "3");
+  // The report shows what points nowhere as nothing.
+  fb().SetX1Source(2, srcCalculatedValue);
+  fb().SetX1Number(2, 9);
+  const Report report = MathBlockReport(c_, "");
+  EXPECT_EQ(report.lines[6], " 1\tМБ1\t+  Y=C1*X1+C2*X2\t\t1,0000\tан. 2\t3,0000\t1");
+  EXPECT_EQ(report.lines[8], " 3\tМБ3\tSQRT  Y=SQRT(C1*X1)\t0\t0,0000\t\t\t");
+  fb().SetX1Source(2, srcAnalogSignal);
   // Deleting the block whose address is impossible renumbers nothing.
   const int x1 = fb().GetX1Number(2);
   EXPECT_TRUE(DeleteArithBlock(c_, 3));

@@ -16,11 +16,18 @@ std::string Formula(int operation) {
   return std::string(y == std::string_view::npos ? item : item.substr(y));
 }
 
-std::string InputText(const BlockCaptions& captions, int source, int number) {
+// A number beyond what exists (a record from a file) shows as nothing.
+std::string InputText(const Configuration& c, const BlockCaptions& captions, int source, int number) {
   if (number == 0) return "0";
-  if (source == srcCalculatedValue) return "расч. " + std::to_string(number);
+  if (source == srcCalculatedValue)
+    return number <= c.functionBlocks.GetArithCount() ? "расч. " + std::to_string(number) : std::string();
+  if (number > c.service.AnalogSignalCount) return {};
   const std::string id = captions.AnalogCaption(0, number);
   return "ан. " + std::to_string(number) + (id.empty() ? "" : " " + id);
+}
+
+std::string ResultText(int y) {
+  return y >= 1 && y <= FunctionBlocks::kMaxArithBlocks ? std::to_string(y) : std::string();
 }
 
 }  // namespace
@@ -39,9 +46,9 @@ Report MathBlockReport(const Configuration& c, const std::string& title) {
     const ArithControls uses = ControlsForOperation(op);
     parts.rows.push_back(
         " " + std::to_string(k) + "\tМБ" + std::to_string(k) + "\t" + OperationSign(op) + "  " + Formula(op) +
-        "\t" + InputText(captions, fb.GetX1Source(r), fb.GetX1Number(r)) + "\t" + fb.GetFloatText(r, 1) +
-        "\t" + (uses.x2 ? InputText(captions, fb.GetX2Source(r), fb.GetX2Number(r)) : "") + "\t" +
-        (uses.c2 ? fb.GetFloatText(r, 2) : "") + "\t" + std::to_string(ArithResult(fb, r)));
+        "\t" + InputText(c, captions, fb.GetX1Source(r), fb.GetX1Number(r)) + "\t" + fb.GetFloatText(r, 1) +
+        "\t" + (uses.x2 ? InputText(c, captions, fb.GetX2Source(r), fb.GetX2Number(r)) : "") + "\t" +
+        (uses.c2 ? fb.GetFloatText(r, 2) : "") + "\t" + ResultText(ArithResult(fb, r)));
   }
   if (parts.rows.empty()) parts.rows.push_back("Арифметические блоки не созданы.");
   Report r = MakeTableReport(parts);
@@ -58,10 +65,8 @@ Report MathBlockReport(const Configuration& c, const std::string& title) {
   for (int j = 0; j < kIntegratorCount; ++j) {
     const std::string& number = v.numbers[static_cast<size_t>(j)];
     if (number == "0") continue;
-    const int n = std::stoi(number);
-    const std::string id = captions.AnalogCaption(0, n);
-    r.AddLine(" Интегратор расхода " + std::to_string(j + 1) + "\tан. " + number +
-              (id.empty() ? "" : " " + id));
+    r.AddLine(" Интегратор расхода " + std::to_string(j + 1) + "\t" +
+              InputText(c, captions, srcAnalogSignal, std::stoi(number)));
   }
   r.AddLine("Час начала суток: " + v.hour);
   return r;
