@@ -337,6 +337,18 @@ TEST_F(CalculationBlocks, EmptiedIntegratorsGiveTheirRecordsBack) {
   EXPECT_EQ(fb().GetOperation(2), opProduct);
 }
 
+TEST_F(CalculationBlocks, IntegratorInTheLastRecordGoesAloneWhenEmptied) {
+  MakeBlocks(119);
+  fb().SetTypeCode(119, FunctionBlocks::kTypeCalc);  // from a file: no room for the second record
+  fb().SetByte(119, 1, 4);
+  fb().RecountBlocks();
+  ASSERT_EQ(fb().GetIntegratorRecords(), 1);
+  EXPECT_EQ(LoadIntegratorValues(fb()).numbers[0], "4");
+  EXPECT_TRUE(StoreIntegrators(c_, CalcMode::EditIntegrators, IntegratorValues{}));
+  EXPECT_EQ(fb().GetTypeCode(118), kAND);
+  EXPECT_EQ(fb().GetTypeCode(119), 0);
+}
+
 TEST_F(CalculationBlocks, IntegratorFieldsOpenOneAfterAnother) {
   IntegratorValues v;
   auto on = IntegratorFieldsEnabled(v, true);

@@ -75,8 +75,8 @@ void MoveRecordsUp2(FunctionBlocks& fb, int from) {
 void MoveRecordsDown2(FunctionBlocks& fb, int from) {
   const int size = fb.GetTableSize();
   for (int i = from; i + 2 < size; ++i) fb.SetRecord(i, fb.Record(i + 2));
-  fb.ClearRecord(size - 1);
-  fb.ClearRecord(size - 2);
+  // Never below `from`: a pair cut short by the table's end sits right after the last block.
+  for (int i = std::max(from, size - 2); i < size; ++i) fb.ClearRecord(i);
 }
 
 }  // namespace
