@@ -11,6 +11,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/FunctionBlockReport.h"
 #include "core/config/InformTables.h"
+#include "core/config/MathBlockReport.h"
 #include "core/config/ModuleTable.h"
 #include "core/config/NetworkReport.h"
 #include "core/config/RegulatorReport.h"
@@ -31,6 +32,7 @@ std::optional<Report> ComposeReport(const QString& table, const Configuration& c
   if (table == "fb") return FunctionBlockReport(c, title);
   if (table == "regulators") return RegulatorReport(c, title);
   if (table == "algorithms") return AlgorithmTableReport(title, AlgorithmRows(c.functionBlocks));
+  if (table == "math") return MathBlockReport(c, title);
   return std::nullopt;
 }
 
@@ -59,8 +61,8 @@ int RunReport(const QStringList& args) {
   QCommandLineParser parser;
   parser.addPositionalArgument(
       "table",
-      "inputs, analog, outputs, discrete (the processing scheme), network, fb, regulators, algorithms, "
-      "or module N (an analog module's programming)");
+      "inputs, analog, outputs, discrete (the processing scheme), network, fb, regulators, "
+      "math (the calculation blocks), algorithms, or module N (an analog module's programming)");
   parser.addPositionalArgument("file", "configuration file (.zul)");
   parser.addOptions({{{"o", "output"}, "The .rtf report to write.", "OUT.rtf"},
                      {"pdf", "Also write the report as PDF.", "OUT.pdf"}});
@@ -82,11 +84,9 @@ int RunReport(const QStringList& args) {
   const std::optional<Report> report = module ? ComposeModuleReport(positional[1], config, title)
                                               : ComposeReport(positional[0], config, title);
   if (!report) {
-    return UsageError(
-        "report",
-        module
-            ? "no analog module " + positional[1] + " in " + file
-            : QString("the table is inputs, analog, outputs, discrete, network, fb, regulators or module N"));
+    return UsageError("report", module ? "no analog module " + positional[1] + " in " + file
+                                       : QString("the table is inputs, analog, outputs, discrete, network, "
+                                                 "fb, regulators, math, algorithms or module N"));
   }
 
   if (!SaveReport(*report, rtf.toStdString())) {
