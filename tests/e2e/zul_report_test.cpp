@@ -18,22 +18,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int Zul(const std::string& arguments) {
-  return test::RunCommand(test::BinDir() + "/zul " + arguments + " >/dev/null 2>&1").exit;
-}
-
-std::string Read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 class ZulReport : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directories(dir);
-    ASSERT_EQ(Zul("new --modules 1,1,6,3 --yes -o " + (dir / "plant.zul").string()), 0);
+    ASSERT_EQ(test::RunZul("new --modules 1,1,6,3 --yes -o " + (dir / "plant.zul").string()), 0);
   }
   void TearDown() override { fs::remove_all(dir); }
   const fs::path dir = fs::temp_directory_path() / ("zul_report_" + std::to_string(::getpid()));
@@ -53,10 +42,11 @@ TEST_F(ZulReport, EachTableBecomesAnRtfWithTheTitleHeaderAndRows) {
   };
   for (const auto& c : cases) {
     const fs::path out = dir / (std::string(c.table));  // ".rtf" appended
-    ASSERT_EQ(
-        Zul(std::string("report ") + c.table + " " + (dir / "plant.zul").string() + " -o " + out.string()), 0)
+    ASSERT_EQ(test::RunZul(std::string("report ") + c.table + " " + (dir / "plant.zul").string() + " -o " +
+                           out.string()),
+              0)
         << c.table;
-    const test::RtfText text = test::ReadRtf(Read(out.string() + ".rtf"));
+    const test::RtfText text = test::ReadRtf(test::ReadText(out.string() + ".rtf"));
     ASSERT_TRUE(text.wellFormed) << text.error;
     const size_t headers = std::string(c.table) == "outputs" ? 2 : 1;
     ASSERT_EQ(text.paragraphs.size(), 5 + headers + c.rows) << c.table;
@@ -71,10 +61,10 @@ TEST_F(ZulReport, EachTableBecomesAnRtfWithTheTitleHeaderAndRows) {
 TEST_F(ZulReport, DiscreteSchemeRowsThenRelayOutputs) {
   const fs::path out = dir / "scheme.rtf";
   const fs::path pdf = dir / "scheme.pdf";
-  ASSERT_EQ(Zul("report discrete " + (dir / "plant.zul").string() + " -o " + out.string() + " --pdf " +
-                pdf.string()),
+  ASSERT_EQ(test::RunZul("report discrete " + (dir / "plant.zul").string() + " -o " + out.string() +
+                         " --pdf " + pdf.string()),
             0);
-  const test::RtfText text = test::ReadRtf(Read(out));
+  const test::RtfText text = test::ReadRtf(test::ReadText(out));
   ASSERT_TRUE(text.wellFormed) << text.error;
   // Every own signal of a new configuration is handled: 48 rows, then the relay lines.
   ASSERT_EQ(text.paragraphs.size(), 5u + 2u + 48u + 2u + 48u);
@@ -90,8 +80,8 @@ TEST_F(ZulReport, DiscreteSchemeRowsThenRelayOutputs) {
 
 TEST_F(ZulReport, AnalogModuleProgrammingReport) {
   const fs::path out = dir / "module1.rtf";
-  ASSERT_EQ(Zul("report module 1 " + (dir / "plant.zul").string() + " -o " + out.string()), 0);
-  const test::RtfText text = test::ReadRtf(Read(out));
+  ASSERT_EQ(test::RunZul("report module 1 " + (dir / "plant.zul").string() + " -o " + out.string()), 0);
+  const test::RtfText text = test::ReadRtf(test::ReadText(out));
   ASSERT_TRUE(text.wellFormed) << text.error;
   ASSERT_EQ(text.paragraphs.size(), 4u + 2u + 1u + 6u);
   EXPECT_EQ(text.paragraphs[0], "Файл plant.zul");
@@ -100,16 +90,16 @@ TEST_F(ZulReport, AnalogModuleProgrammingReport) {
       << text.paragraphs[2];
   EXPECT_EQ(text.paragraphs[4].rfind("№\tтехнолог\tвходной\tшкала", 0), 0u) << text.paragraphs[4];
   EXPECT_EQ(text.paragraphs[7].rfind("1\tпоз.6101\t20-100 кПа\tлинейная", 0), 0u) << text.paragraphs[7];
-  EXPECT_EQ(Zul("report module 2 " + (dir / "plant.zul").string() + " -o " + out.string()), 2);
-  EXPECT_EQ(Zul("report module x " + (dir / "plant.zul").string() + " -o " + out.string()), 2);
+  EXPECT_EQ(test::RunZul("report module 2 " + (dir / "plant.zul").string() + " -o " + out.string()), 2);
+  EXPECT_EQ(test::RunZul("report module x " + (dir / "plant.zul").string() + " -o " + out.string()), 2);
 }
 
 TEST_F(ZulReport, NetworkReportListsTheEntriesLineSettingsAndFunction15Blocks) {
   const fs::path out = dir / "net.rtf";
-  ASSERT_EQ(Zul("report network " + (dir / "plant.zul").string() + " -o " + out.string() + " --pdf " +
-                (dir / "net.pdf").string()),
+  ASSERT_EQ(test::RunZul("report network " + (dir / "plant.zul").string() + " -o " + out.string() +
+                         " --pdf " + (dir / "net.pdf").string()),
             0);
-  const test::RtfText text = test::ReadRtf(Read(out));
+  const test::RtfText text = test::ReadRtf(test::ReadText(out));
   ASSERT_TRUE(text.wellFormed) << text.error;
   const auto& p = text.paragraphs;
   auto has = [&p](const std::string& line) { return std::find(p.begin(), p.end(), line) != p.end(); };
@@ -119,24 +109,25 @@ TEST_F(ZulReport, NetworkReportListsTheEntriesLineSettingsAndFunction15Blocks) {
   EXPECT_TRUE(has("Скорость(бит/с):\t\t9600"));
   EXPECT_TRUE(has("Функциональные блоки MBM ф15"));
   EXPECT_TRUE(has("Аналоговые входы локальной сети ModBus"));
-  EXPECT_EQ(Read(dir / "net.pdf").rfind("%PDF", 0), 0u);
+  EXPECT_EQ(test::ReadText(dir / "net.pdf").rfind("%PDF", 0), 0u);
 }
 
 TEST_F(ZulReport, PdfIsWrittenBesideTheRtf) {
-  ASSERT_EQ(Zul("report outputs " + (dir / "plant.zul").string() + " -o " + (dir / "o.rtf").string() +
-                " --pdf " + (dir / "o.pdf").string()),
+  ASSERT_EQ(test::RunZul("report outputs " + (dir / "plant.zul").string() + " -o " +
+                         (dir / "o.rtf").string() + " --pdf " + (dir / "o.pdf").string()),
             0);
-  EXPECT_EQ(Read(dir / "o.pdf").rfind("%PDF", 0), 0u);
+  EXPECT_EQ(test::ReadText(dir / "o.pdf").rfind("%PDF", 0), 0u);
   EXPECT_TRUE(fs::exists(dir / "o.rtf"));
 }
 
 TEST_F(ZulReport, BadArgumentsAndFilesAreRefused) {
   const std::string zul = (dir / "plant.zul").string();
-  EXPECT_EQ(Zul("report inputs " + zul + " -o " + (dir / "x.txt").string()), 2);
+  EXPECT_EQ(test::RunZul("report inputs " + zul + " -o " + (dir / "x.txt").string()), 2);
   EXPECT_FALSE(fs::exists(dir / "x.txt"));
-  EXPECT_EQ(Zul("report tables " + zul + " -o " + (dir / "x.rtf").string()), 2);
-  EXPECT_EQ(Zul("report inputs " + zul), 2);
-  EXPECT_EQ(Zul("report inputs " + (dir / "missing.zul").string() + " -o " + (dir / "x.rtf").string()), 1);
+  EXPECT_EQ(test::RunZul("report tables " + zul + " -o " + (dir / "x.rtf").string()), 2);
+  EXPECT_EQ(test::RunZul("report inputs " + zul), 2);
+  EXPECT_EQ(
+      test::RunZul("report inputs " + (dir / "missing.zul").string() + " -o " + (dir / "x.rtf").string()), 1);
   EXPECT_FALSE(fs::exists(dir / "x.rtf"));
 }
 
@@ -144,26 +135,27 @@ TEST_F(ZulReport, BadArgumentsAndFilesAreRefused) {
 TEST_F(ZulReport, RegulatorsOfTheExampleWithKindsInputsOutputsAndPoints) {
   const std::string example = std::string(std::getenv("ZUL_SOURCE_DIR")) + "/examples/plant.zul";
   const fs::path out = dir / "loops.rtf";
-  ASSERT_EQ(Zul("report regulators " + example + " -o " + out.string() + " --pdf " + (dir / "loops.pdf").string()),
+  ASSERT_EQ(test::RunZul("report regulators " + example + " -o " + out.string() + " --pdf " +
+                         (dir / "loops.pdf").string()),
             0);
-  const test::RtfText text = test::ReadRtf(Read(out));
+  const test::RtfText text = test::ReadRtf(test::ReadText(out));
   ASSERT_TRUE(text.wellFormed) << text.error;
   std::string all;
   for (const std::string& p : text.paragraphs) all += p + "\n";
   for (const char* expected :
        {"Файл plant.zul", "Программирование регуляторов", "Регулятор № 1   одноконтурный  регулятор",
         "Регулятор № 2   каскадная схема", "Регулятор внутр. контура № 3", "на рег 3", "вых ЦАП №2",
-        "Регулятор № 4   регулятор с прогр. задатч.", "ПЗ № 1", "задание 35,00", "Регулятор № 5   двухпозиционный регулятор",
-        "OUT1 80,00", "KP 2,50", "Ti 120,00", "OH 100,00"}) {
+        "Регулятор № 4   регулятор с прогр. задатч.", "ПЗ № 1", "задание 35,00",
+        "Регулятор № 5   двухпозиционный регулятор", "OUT1 80,00", "KP 2,50", "Ti 120,00", "OH 100,00"}) {
     EXPECT_NE(all.find(expected), std::string::npos) << expected << "\n" << all;
   }
-  EXPECT_EQ(Read(dir / "loops.pdf").rfind("%PDF", 0), 0u);
+  EXPECT_EQ(test::ReadText(dir / "loops.pdf").rfind("%PDF", 0), 0u);
 }
 
 TEST_F(ZulReport, RegulatorsOfAFileWithoutLoops) {
   const fs::path out = dir / "none.rtf";
-  ASSERT_EQ(Zul("report regulators " + (dir / "plant.zul").string() + " -o " + out.string()), 0);
-  const test::RtfText text = test::ReadRtf(Read(out));
+  ASSERT_EQ(test::RunZul("report regulators " + (dir / "plant.zul").string() + " -o " + out.string()), 0);
+  const test::RtfText text = test::ReadRtf(test::ReadText(out));
   ASSERT_TRUE(text.wellFormed) << text.error;
   EXPECT_EQ(text.paragraphs.back(), "Контуры регулирования не запрограммированы");
 }

@@ -48,6 +48,15 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
   return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+std::string ReadText(const std::string& path) {
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+int RunZul(const std::string& arguments) {
+  return RunCommand(BinDir() + "/zul " + arguments + " >/dev/null 2>&1").exit;
+}
+
 ProgramRun RunCommand(const std::string& command) {
   // Programs under test keep their data (backups before writes) in the test's folder, never the user's.
   static const bool dataHome = setenv("XDG_DATA_HOME", TempPath("data-home").c_str(), 0) == 0;

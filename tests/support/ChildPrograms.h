@@ -14,6 +14,7 @@ std::string BinDir();
 // A path in the test's temporary folder, unique to this process.
 std::string TempPath(const std::string& name);
 std::vector<uint8_t> ReadBytes(const std::string& path);
+std::string ReadText(const std::string& path);
 // True when something (a link included) stands at the path.
 bool PathExists(const std::string& path);
 
@@ -23,6 +24,8 @@ struct ProgramRun {
 };
 // Runs a shell command line to its end.
 ProgramRun RunCommand(const std::string& command);
+// zul with these arguments, its output discarded; its exit status.
+int RunZul(const std::string& arguments);
 
 // zul-sim as a child process on a fresh pty path; ready once it has printed
 // that path and the link exists.
