@@ -28,14 +28,13 @@
 #include "ui/discrete/InputIdentifierDialog.h"
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/widgets/ExchangeGate.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
 namespace {
 
 using Element = DiscreteRowGeometry::Element;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const char* kNoSignal = "Не выбран № входа";
 const char* kNoSignalOrFb = "Не выбран № входа или № ФБ";

@@ -8,6 +8,7 @@
 
 #include "core/config/Configuration.h"
 #include "core/editing/DiscreteProcessingEditing.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
@@ -19,8 +20,6 @@ const QColor kNumberColour(Qt::blue);
 const QColor kTextColour(128, 0, 0);  // maroon
 const QColor kAlarmColours[4] = {Qt::gray, QColor(230, 200, 0), QColor(220, 30, 30), QColor(40, 150, 40)};
 const char* kAlarmShort[4] = {"нет", "предупр.", "аварийн.", "индик."};
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 void Panel(QPainter* p, const QRectF& r, const QColor& fill, bool sunken = false) {
   p->setPen(QPen(sunken ? Qt::darkGray : Qt::black, 1));

@@ -11,6 +11,7 @@
 #include "core/model/RelayModules.h"
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/widgets/HintLabel.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
@@ -34,8 +35,6 @@ QPushButton* OkButton(QDialog* dialog) {
   QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
   return ok;
 }
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 

@@ -17,16 +17,11 @@
 
 #include "core/config/Configuration.h"
 #include "ui/discrete/SignalDialogs.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
 namespace {
-
-template <typename W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
 
 QComboBox* Kinds(const char* name, QWidget* parent) {
   auto* box = Named(new QComboBox(parent), name);

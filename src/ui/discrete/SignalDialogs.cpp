@@ -18,16 +18,11 @@
 #include "core/model/ServiceBlock.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
 namespace {
-
-template <typename W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
 
 QLabel* Label(const char* name, const QString& text, QWidget* parent) {
   return Named(new QLabel(text, parent), name);

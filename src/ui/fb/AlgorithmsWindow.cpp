@@ -12,11 +12,10 @@
 #include "core/Interaction.h"
 #include "core/config/AlgorithmReport.h"
 #include "core/config/Configuration.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 constexpr int kMemberColumn = 2;
 constexpr Qt::ItemFlags kTypedCell = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;

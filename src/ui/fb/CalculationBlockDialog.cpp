@@ -19,18 +19,10 @@
 #include "ui/fb/FunctionBlockDialog.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string S(const QString& s) { return s.toStdString(); }
-
-template <typename W>
-W* Named(W* w, const QString& name) {
-  w->setObjectName(name);
-  return w;
-}
 
 QLineEdit* NumberField(const QString& name, int maxLength, QWidget* parent) {
   auto* e = Named(new QLineEdit("0", parent), name);

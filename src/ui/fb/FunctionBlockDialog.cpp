@@ -14,18 +14,10 @@
 #include "core/model/FunctionBlocks.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string S(const QString& s) { return s.toStdString(); }
-
-template <typename W>
-W* Named(W* w, const QString& name) {
-  w->setObjectName(name);
-  return w;
-}
 
 QLineEdit* Field(const QString& name, int maxLength, Interaction& ui, QWidget* parent,
                  const QString& hint = {}) {

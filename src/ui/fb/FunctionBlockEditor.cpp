@@ -35,12 +35,11 @@
 #include "ui/fb/MathBlocksWindow.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/widgets/ExchangeGate.h"
+#include "ui/widgets/QtText.h"
 #include "ui/widgets/ReportPrinting.h"
 
 namespace zul {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 constexpr double kMinZoom = 0.05;
 constexpr double kMaxZoom = 3.0;

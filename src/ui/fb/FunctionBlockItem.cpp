@@ -5,11 +5,10 @@
 #include <QPalette>
 
 #include "core/model/FunctionBlocks.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QFont SmallFont(int points, bool bold = false) {
   QFont f = QApplication::font();

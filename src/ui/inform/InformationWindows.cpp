@@ -21,6 +21,7 @@
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
@@ -29,8 +30,6 @@ namespace {
 constexpr const char* kReportButtonText = "Создание и печать файла .rtf";
 constexpr int kTextColumn = 3;
 constexpr int kIdentifierColumn = 1;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // Room for a text of 14 characters and a little more.
 int TextColumnWidth(const QTableWidget* grid) {

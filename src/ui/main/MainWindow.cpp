@@ -41,18 +41,13 @@
 #include "ui/regulators/RegulatorEditor.h"
 #include "ui/regulators/RegulatorOnlineView.h"
 #include "ui/widgets/HintLabel.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
 namespace {
 
 constexpr int kDevices = 31;
-
-template <typename W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
 
 QPushButton* Button(const char* name, const QString& text, QWidget* parent) {
   return Named(new QPushButton(text, parent), name);

@@ -24,6 +24,7 @@
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/regulators/RegulatorEditor.h"
 #include "ui/widgets/BackgroundExchange.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
@@ -31,8 +32,6 @@ namespace {
 
 constexpr const char* kProgrammingErrorText = "программирование закончено с ошибкой";
 constexpr int kWindowError = 6;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 

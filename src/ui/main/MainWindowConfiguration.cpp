@@ -15,12 +15,12 @@
 #include "ui/main/MainWindow.h"
 #include "ui/main/NewConfigurationDialog.h"
 #include "ui/widgets/BackgroundExchange.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::filesystem::path PathOf(const QString& name) { return std::filesystem::path(name.toStdString()); }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/InputChecks.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
@@ -33,8 +34,6 @@ constexpr int kDeadZoneKind = 5;
 constexpr AnalogValue kSetpoints[] = {AnalogValue::SetpointLL, AnalogValue::SetpointL, AnalogValue::SetpointH,
                                       AnalogValue::SetpointHH};
 constexpr const char* kSetpointNames[] = {"LL", "L", "H", "HH"};
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 template <size_t N>
 void FillList(QComboBox* list, const std::array<std::string_view, N>& names, int selected) {

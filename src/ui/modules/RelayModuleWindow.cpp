@@ -18,14 +18,13 @@
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
 namespace {
 
 constexpr int kMaxInputNumber = 255;  // one byte
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 QComboBox* NamesList(QWidget* parent, const QString& name, const std::array<std::string_view, 2>& names) {
   auto* list = new QComboBox(parent);

@@ -15,12 +15,11 @@
 #include "ui/network/Function15Editor.h"
 #include "ui/network/NetworkMasterEditor.h"
 #include "ui/widgets/ExchangeGate.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QStringList Items(const std::vector<std::string>& names) {
   QStringList items;

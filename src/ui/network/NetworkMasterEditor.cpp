@@ -11,12 +11,11 @@
 #include "ui/network/NetworkOnlineViews.h"
 #include "ui/network/NetworkScalingWindow.h"
 #include "ui/widgets/InputChecks.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QLineEdit* Edit(const char* name, int length, QWidget* parent) {
   auto* e = new QLineEdit(parent);

@@ -16,6 +16,7 @@
 #include "core/link/ModbusLink.h"
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/InputChecks.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
@@ -23,8 +24,6 @@ namespace {
 
 constexpr int kValidityOffset = 1056;
 constexpr uint8_t kAnalogValuesFunction = 71;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QLabel* Cell(const QString& name, QWidget* parent, int width = 0) {
   auto* l = new QLabel(parent);

@@ -12,12 +12,11 @@
 #include "core/config/NetworkReport.h"
 #include "core/editing/LocalNetworkEditing.h"
 #include "ui/widgets/InputChecks.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 constexpr int kFields = 6;
 // The check kind of field f: 0 minimum, 1 maximum, 2 setpoints.

@@ -13,12 +13,11 @@
 #include "core/model/FloatText.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // A caption on one line, or wrapped within `wrapWidth` pixels (the design's
 // long captions carry runs of blanks that once broke their lines).

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "ui/widgets/QtText.h"
+
 namespace zul {
 
 namespace {
@@ -11,8 +13,6 @@ const QColor kPanelFill(250, 250, 240);
 const QColor kBlockFill(255, 255, 210);
 const QColor kInputFill(220, 240, 255);
 const QColor kOutputFill(225, 255, 225);
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const char* TypeName(TRegType t) {
   switch (t) {

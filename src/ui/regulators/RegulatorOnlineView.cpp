@@ -23,6 +23,7 @@
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
+#include "ui/widgets/QtText.h"
 
 namespace zul {
 
@@ -32,8 +33,6 @@ constexpr int kPollMs = 3000;
 constexpr int kPanelGap = 200;
 constexpr int kPanelLeft = 20;
 constexpr int kPanelTop = 10;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QPushButton* PanelButton(const QString& text, const char* name, QWidget* parent, bool latching) {
   auto* b = new QPushButton(text, parent);
