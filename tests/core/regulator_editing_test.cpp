@@ -504,17 +504,22 @@ TEST_F(RegulatorExchange, WithoutFullAccessNothingIsWritten) {
   EXPECT_EQ(line_.Written().size(), before);
 }
 
-TEST_F(RegulatorExchange, FailureOfBlock33RestoresBothSetsAfterBlock32WasStored) {
+// A line failure must not throw the edits away: they stay, marked changed,
+// for the next try; the reserve copy follows what the controller holds.
+TEST_F(RegulatorExchange, FailureOfBlock33KeepsTheEditsForTheNextTry) {
   Start({{33, 4}});
   Regulators& r = config_->regulators;
-  const auto program = r.Programs;
+  const auto storedPrograms = config_->reserveBlocks.RegulatorRecords[1];
   r.SetPV(1, 5);
   r.SetProgReg(2, 9);
   r.RegModified = 1;
   EXPECT_FALSE(WriteRegulatorBlocks(port_, *config_, ui_));
   EXPECT_EQ(controller_->Blocks().at(32)[1 + 28], 5);  // block 32 reached the controller
-  EXPECT_EQ(r.GetPV(1), 5);                            // and stays as written
-  EXPECT_EQ(r.Programs, program);                      // block 33 is back as it was
+  EXPECT_EQ(r.GetPV(1), 5);
+  EXPECT_EQ(r.GetProgReg(2), 9);  // block 33's edit is still there
+  EXPECT_EQ(r.RegModified, 1);
+  EXPECT_EQ(config_->reserveBlocks.RegulatorRecords[0], r.Loops);
+  EXPECT_EQ(config_->reserveBlocks.RegulatorRecords[1], storedPrograms);
 }
 
 TEST_F(RegulatorExchange, ClosingWithChanges) {

@@ -19,7 +19,11 @@
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
 #include "core/config/ZulFile.h"
+#include "core/editing/DiscreteProcessingEditing.h"
+#include "core/editing/FunctionBlockEditing.h"
+#include "core/editing/LocalNetworkEditing.h"
 #include "core/editing/ModuleEditing.h"
+#include "core/editing/RegulatorEditing.h"
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
 
@@ -124,6 +128,33 @@ const std::vector<WriteCommand>& Commands() {
          c.service.TextChanged = 1;
        },
        [](Rig& r) { return SendEditedSignalText(r.config, r.port, r.ui, 5, {}) == TextWrite::Written; }},
+      {"DiscreteProcessingEditor",
+       [](Configuration& c) {
+         c.discreteProcessing.SetRecord(20, ProcessingRecord{0x83, 1, 0, 0, 0, 0, 0, 0, 0, 0x45});
+         c.discreteProcessing.SchemeAssigned = 1;
+         c.discreteProcessing.Modified = 1;
+       },
+       [](Rig& r) { return WriteProcessingRecords(r.port, r.config, r.ui).outcome == EditorWriteOutcome::Written; }},
+      {"FunctionBlockEditor",
+       [](Configuration& c) {
+         c.functionBlocks.SetTypeCode(0, ftAND + 1);
+         c.functionBlocks.SetTypeCode(1, ftOR + 1);
+         c.functionBlocks.RecountBlocks();
+       },
+       [](Rig& r) { return WriteFunctionBlockTable(r.config, r.port, r.ui); }},
+      {"RegulatorEditor",
+       [](Configuration& c) {
+         c.regulators.SetPV(1, 5);
+         c.regulators.SetProgReg(2, 9);
+         c.regulators.RegModified = 1;
+       },
+       [](Rig& r) { return WriteRegulatorBlocks(r.port, r.config, r.ui); }},
+      {"Function15Editor",
+       [](Configuration& c) {
+         c.function15Blocks.SetSlave(0, 7);
+         c.function15Blocks.Unchanged = 0;
+       },
+       [](Rig& r) { return WriteFunction15Block(r.config, r.port, r.ui); }},
   };
   return commands;
 }

@@ -627,7 +627,6 @@ bool ReadFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui)
 bool WriteFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui) {
   if (!MayWrite(c, ui)) return false;
   FunctionBlocks& fb = c.functionBlocks;
-  fb.Changed = 0;
   const int pages = fb.GetPageCount();
   for (int p = 0; p < pages; ++p) {
     ui.Progress(p + 1, pages);
@@ -642,6 +641,9 @@ bool WriteFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui
     }
   }
   ui.Progress(0, 0);
+  // Only a whole table clears the change mark: after a failure the closing
+  // question still offers to send it.
+  fb.Changed = 0;
   for (int i = 0; i < FunctionBlocks::kCapacity; ++i) {
     const auto record = fb.Record(i);
     std::copy(record.begin(), record.end(), c.reserveBlocks.FBRecords[static_cast<size_t>(i)].begin());

@@ -765,7 +765,6 @@ bool WriteRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui) {
   const int device = c.service.CurrentDevice;
   const int count = std::clamp(r.RegBlockLen - 1, 0, Regulators::BlockDataSize);
   ui.Progress(30, 120);
-  r.RegModified = 0;
   port.Pause(50);
   bool ok = true;
   int set = 0;
@@ -780,8 +779,9 @@ bool WriteRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui) {
     ui.Progress(30 * (set + 2), 120);
     ++set;
   }
-  // The program holds what the controller is known to hold.
-  if (!ok) RestoreRegulatorReference(c);
+  // A failure keeps the edits, still marked changed, for the next try; the
+  // reserve copy holds what the controller is known to hold.
+  if (ok) r.RegModified = 0;
   ui.Progress(0, 0);
   return ok;
 }

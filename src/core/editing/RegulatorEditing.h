@@ -161,9 +161,8 @@ PasteResult AddCopiedLoops(Regulators& r,
 // Afterwards the records are the reference copy.
 bool ReadRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui);
 // The editor's write: the question when nothing changed, then block 32 and
-// block 33, each kept as the reference copy once stored; on a failure both
-// record sets come back from the reference copy. False when nothing was
-// written completely.
+// block 33, each kept as the reference copy once stored; a failure keeps the
+// edits and their change mark. False when not everything was written.
 bool WriteRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui);
 
 enum class EditorClose { Close, Stay };
