@@ -6,6 +6,7 @@
 
 #include "cli/Command.h"
 #include "cli/ConsoleInteraction.h"
+#include "core/config/AlgorithmReport.h"
 #include "core/config/AnalogModuleReport.h"
 #include "core/config/Configuration.h"
 #include "core/config/FunctionBlockReport.h"
@@ -30,6 +31,7 @@ std::optional<Report> ComposeReport(const QString& table, const Configuration& c
   if (table == "network") return NetworkReport(c, title);
   if (table == "fb") return FunctionBlockReport(c, title);
   if (table == "regulators") return RegulatorReport(c, title);
+  if (table == "algorithms") return AlgorithmTableReport(title, AlgorithmRows(c.functionBlocks));
   if (table == "math") return MathBlockReport(c, title);
   return std::nullopt;
 }
@@ -60,7 +62,7 @@ int RunReport(const QStringList& args) {
   parser.addPositionalArgument(
       "table",
       "inputs, analog, outputs, discrete (the processing scheme), network, fb, regulators, "
-      "math (the calculation blocks), or module N (an analog module's programming)");
+      "math (the calculation blocks), algorithms, or module N (an analog module's programming)");
   parser.addPositionalArgument("file", "configuration file (.zul)");
   parser.addOptions({{{"o", "output"}, "The .rtf report to write.", "OUT.rtf"},
                      {"pdf", "Also write the report as PDF.", "OUT.pdf"}});
@@ -84,7 +86,7 @@ int RunReport(const QStringList& args) {
   if (!report) {
     return UsageError("report", module ? "no analog module " + positional[1] + " in " + file
                                        : QString("the table is inputs, analog, outputs, discrete, network, "
-                                                 "fb, regulators, math or module N"));
+                                                 "fb, regulators, math, algorithms or module N"));
   }
 
   if (!SaveReport(*report, rtf.toStdString())) {

@@ -29,6 +29,7 @@
 #include "core/config/MathBlockReport.h"
 #include "core/link/ModbusLink.h"
 #include "ui/discrete/SignalDialogs.h"
+#include "ui/fb/AlgorithmsWindow.h"
 #include "ui/fb/CalculationBlockDialog.h"
 #include "ui/fb/FunctionBlockDialog.h"
 #include "ui/fb/MathBlocksWindow.h"
@@ -158,6 +159,7 @@ FunctionBlockEditor::FunctionBlockEditor(Configuration& config, ModbusLink& link
   scene_ = new QGraphicsScene(this);
   view_ = new FunctionBlockView(scene_, this);
   blockDialog_ = new FunctionBlockDialog(ui, this);
+  algorithmsWindow_ = new AlgorithmsWindow(config, ui, this);
   calcDialog_ = new CalculationBlockDialog(config, ui, this);
   mathWindow_ = new MathBlocksWindow(config.functionBlocks, this);
   mathWindow_->EditBlock = [this](int k) { editArithBlockNumber(k); };
@@ -261,9 +263,7 @@ void FunctionBlockEditor::BuildMenus() {
   ADelVyh = MakeAction("ADelVyh", "Удалить выход на реле", &E::deleteRelays);
   AAddGroup =
       MakeAction("AAddGroup", "Добавить группу скопированных ФБ", &E::appendCopies, QKeySequence("Ctrl+V"));
-  ACreatAlg = new QAction("Создание алгоритмов", this);
-  ACreatAlg->setObjectName("ACreatAlg");
-  ACreatAlg->setEnabled(false);
+  ACreatAlg = MakeAction("ACreatAlg", "Создание алгоритмов", &E::createAlgorithms);
   ASelectAll = MakeAction("ASelectAll", "Выделить все", &E::selectAll, QKeySequence("Ctrl+A"));
   AClose = new QAction("Закрыть", this);
   AClose->setObjectName("AClose");
@@ -352,7 +352,8 @@ void FunctionBlockEditor::Rebuild() {
   for (const AlgorithmLabel& label : layout.labels) {
     auto* text = scene_->addSimpleText(Q(label.name), bold);
     text->setBrush(kTeal);
-    text->setPos(label.x, label.y - QFontMetrics(bold).height() / 2.0);
+    // The first row's label would reach above the scene and be cut off.
+    text->setPos(label.x, std::max(0.0, label.y - QFontMetrics(bold).height() / 2.0));
     text->setData(0, label.algorithm);
   }
   scene_->setSceneRect(0, 0, kSchemeColumns * kSchemeColumnWidth, std::max(layout.height, 20));
@@ -472,6 +473,22 @@ void FunctionBlockEditor::PutBack(FunctionBlockSnapshot& other) {
   other = std::move(now);
   config_.functionBlocks.Changed = 1;
   Rebuild();
+}
+
+void FunctionBlockEditor::createAlgorithms() {
+  int result = QDialog::Rejected;
+  Change(ACreatAlg->text(), [&] {
+    const FunctionBlockSnapshot before = FunctionBlockSnapshot::Take(config_);
+    result = algorithmsWindow_->Open();
+    const FunctionBlockSnapshot after = FunctionBlockSnapshot::Take(config_);
+    const bool changed = after.algCount != before.algCount || after.algStart != before.algStart ||
+                         after.algMembers != before.algMembers || after.names != before.names;
+    // Algorithms live only in the file: a change must not be lost unsaved.
+    if (changed && FileMode()) config_.service.FileChanged = 1;
+    return changed;
+  });
+  if (result == AlgorithmsWindow::kFinishedWithError)
+    ui_.Show(kCaptionError, kAlgorithmsEndedWithError, Icon::Error);
 }
 
 void FunctionBlockEditor::undo() { history_->undo(); }

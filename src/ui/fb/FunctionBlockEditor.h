@@ -32,6 +32,7 @@ namespace zul {
 struct Configuration;
 struct SignalDialogSet;
 class ExchangeGate;
+class AlgorithmsWindow;
 class CalculationBlockDialog;
 class FunctionBlockDialog;
 class MathBlocksWindow;
@@ -91,6 +92,8 @@ class FunctionBlockEditor : public QDialog {
   void appendCopies();
   void insertCopies();
   void selectAll();
+  // Opens the algorithm window; its accepted table becomes one undo step.
+  void createAlgorithms();
   void addAlarm();
   void editAlarm();
   void deleteAlarm();
@@ -140,6 +143,7 @@ class FunctionBlockEditor : public QDialog {
   QGraphicsScene* Scene() const { return scene_; }
   FunctionBlockView* View() const { return view_; }
   FunctionBlockDialog* BlockDialog() const { return blockDialog_; }
+  AlgorithmsWindow* Algorithms() const { return algorithmsWindow_; }
   CalculationBlockDialog* CalcDialog() const { return calcDialog_; }
   MathBlocksWindow* MathWindow() const { return mathWindow_; }
   QUndoStack* History() const { return history_; }
@@ -218,6 +222,7 @@ class FunctionBlockEditor : public QDialog {
   QGraphicsScene* scene_;
   FunctionBlockView* view_;
   FunctionBlockDialog* blockDialog_;
+  AlgorithmsWindow* algorithmsWindow_;
   CalculationBlockDialog* calcDialog_;
   MathBlocksWindow* mathWindow_;
   QUndoStack* history_;

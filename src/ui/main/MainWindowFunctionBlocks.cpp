@@ -2,7 +2,9 @@
 // what it needs from the main window, and opening it.
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 
+#include "ui/fb/AlgorithmsWindow.h"
 #include "ui/fb/FunctionBlockEditor.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/main/MainWindow.h"
@@ -15,6 +17,10 @@ FunctionBlockEditor* MainWindow::CreateFunctionBlockEditor() {
   editor->ShowInputs = [this] { inputsWindow->Open(RelayColumn::Blank); };
   editor->ShowOutputs = [this] { outputsWindow->Open(); };
   editor->FileLabelText = [this] { return LabelFile->text(); };
+  editor->Algorithms()->ReportTitle = [this] {
+    return zul::ReportTitle(service.FileMode == 1, FileName.toStdString(), EditModif->text().toStdString(),
+                            CBoxUstr->currentText().toStdString());
+  };
   return editor;
 }
 
