@@ -110,7 +110,7 @@ std::vector<std::array<uint8_t, kRecordSize>> DefaultRecords(const Composition& 
 void PutText(uint8_t* at, const std::string& text) { SetTextField(at, 14, text); }
 
 std::string DefaultSignalText(int s) {
-  char number[8];
+  char number[12];  // room for any int, so the compiler sees no truncation
   std::snprintf(number, sizeof number, "%03d", s + 1);
   return std::string("Дискр.сигн.") + number;
 }
