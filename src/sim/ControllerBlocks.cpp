@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <random>
 
+#include "core/config/ZulFile.h"
 #include "core/model/Cp1251.h"
 #include "core/model/Float24.h"
 
@@ -109,7 +110,7 @@ std::vector<std::array<uint8_t, kRecordSize>> DefaultRecords(const Composition& 
 void PutText(uint8_t* at, const std::string& text) { SetTextField(at, 14, text); }
 
 std::string DefaultSignalText(int s) {
-  char number[8];
+  char number[12];  // room for any int, so the compiler sees no truncation
   std::snprintf(number, sizeof number, "%03d", s + 1);
   return std::string("Дискр.сигн.") + number;
 }
@@ -301,15 +302,28 @@ std::vector<uint8_t> MakeIdentity(const Composition& comp, const BlockBytes& mas
   return id;
 }
 
+namespace {
+
+ZulBlockLengths LengthsFor(int fbTableSize) {
+  ZulBlockLengths lengths;
+  lengths.fbTableSize = fbTableSize;
+  return lengths;
+}
+
+}  // namespace
+
 std::optional<ZulImage> ReadZulImage(const std::vector<uint8_t>& file, std::string* error) {
-  if (file.size() != kZulFileSize) {
-    *error = "a configuration file has " + std::to_string(kZulFileSize) + " bytes, this one " +
-             std::to_string(file.size());
+  const size_t small = ZulFileSize(LengthsFor(kZulSmallTableSize));
+  if (file.size() != kZulFileSize && file.size() != small) {
+    *error = "a configuration file has " + std::to_string(kZulFileSize) + " bytes (" + std::to_string(small) +
+             " for 60 function blocks), this one " + std::to_string(file.size());
     return std::nullopt;
   }
-  ZulSplitResult split = ZulSplit(file.data(), file.size());
   ZulImage image;
-  for (const ZulSection& s : ZulFileLayout()) {
+  image.fbTableSize = FunctionBlockTableSizeOfFile(file.size());
+  const ZulBlockLengths lengths = LengthsFor(image.fbTableSize);
+  ZulSplitResult split = ZulSplit(file.data(), file.size(), lengths);
+  for (const ZulSection& s : ZulFileLayout(lengths)) {
     const auto& stored = split.sections.at(s.key);
     if (IsStoredBlock(s.key)) {
       image.blocks[s.key] = ZulSectionToBlock(s, stored);
@@ -333,7 +347,8 @@ std::vector<uint8_t> WriteZulImage(const ZulImage& image, const std::vector<uint
   sections[kZulDeviceIndex] = {static_cast<uint8_t>(image.deviceIndex)};
   sections[kZulIdentity] = identity;
   sections[kZulIdentity].resize(kZulIdentitySize, 0);
-  for (const ZulSection& s : ZulFileLayout()) {
+  const ZulBlockLengths lengths = LengthsFor(image.fbTableSize);
+  for (const ZulSection& s : ZulFileLayout(lengths)) {
     auto block = image.blocks.find(s.key);
     if (block != image.blocks.end()) {
       sections[s.key] = ZulBlockToSection(s, block->second);
@@ -342,7 +357,7 @@ std::vector<uint8_t> WriteZulImage(const ZulImage& image, const std::vector<uint
       if (s.key == kZulAlgStart || s.key == kZulAlgMembers) sections[s.key].assign(s.length, 255);
     }
   }
-  return ZulJoin(sections).value_or(std::vector<uint8_t>{});
+  return ZulJoin(sections, lengths).value_or(std::vector<uint8_t>{});
 }
 
 }  // namespace zul

@@ -48,14 +48,16 @@ std::vector<uint8_t> MakeIdentity(const Composition& composition, const BlockByt
 // blocks and the sections only the file has.
 struct ZulImage {
   int deviceIndex = 0;
+  int fbTableSize = 120;  // 60 for the file of a 60-block controller
   Composition composition;
   BlockStore blocks;
   ZulSections fileOnly;  // device index, names, algorithm data
 };
 
-// Bytes of a 37,129-byte file -> image; nullopt with a message otherwise.
+// Bytes of a 37,129-byte file (or the 19,129 bytes of a 60-block
+// controller's) -> image; nullopt with a message otherwise.
 std::optional<ZulImage> ReadZulImage(const std::vector<uint8_t>& file, std::string* error);
-// Image -> file bytes. Missing file-only sections get the values a freshly
+// Image -> file bytes in the layout of its table size. Missing file-only sections get the values a freshly
 // read controller gives them (blank names, empty algorithms).
 std::vector<uint8_t> WriteZulImage(const ZulImage& image, const std::vector<uint8_t>& identity);
 

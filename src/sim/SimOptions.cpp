@@ -20,7 +20,8 @@ const char kUsage[] =
     "                          or hexadecimal digits without (116E) (default 1,1,6,3)\n"
     "  --indication [A=]N      indication module type 0..4 (default 1)\n"
     "  --fb [A=]N              function-block table size 120 or 60 (pages beyond answer exception 3)\n"
-    "  --zul [A=]FILE          block contents (and, without --modules, composition) from a .zul file\n"
+    "  --zul [A=]FILE          block contents (and, without --modules, composition) from a .zul file;\n"
+    "                          a 60-function-block file makes a 60-block controller\n"
     "  --seed [A=]N            seeded random block contents\n"
     "  --exception [A=]BLOCK:CODE  refuse reading and writing a block with an exception (repeatable)\n"
     "  --store-polls [A=]N     confirmation polls answered 'busy' (exception 6) after a store (default 2)\n"
@@ -197,6 +198,7 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, 
     setup.faults = faults;
     setup.faults.seed = faults.seed * 31 + static_cast<uint64_t>(address);
     bool modulesGiven = false;
+    std::optional<int> fbGiven;
     long long n = 0;
     std::optional<int> indication;
     for (int pass = 0; pass < 2; ++pass) {
@@ -215,6 +217,7 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, 
         } else if (opt.name == "--fb") {
           if (!ParseInt(v, 60, 120, &n) || (n != 60 && n != 120)) return bad();
           setup.fbTableSize = static_cast<int>(n);
+          fbGiven = setup.fbTableSize;
         } else if (opt.name == "--zul") {
           auto bytes = ReadFile(v);
           if (!bytes) return fail("cannot read " + v);
@@ -247,6 +250,13 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, 
       }
     }
     if (setup.zul && !modulesGiven) setup.composition = setup.zul->composition;
+    // The file's size says how many function blocks the controller has.
+    if (setup.zul) {
+      if (fbGiven && *fbGiven != setup.zul->fbTableSize)
+        return fail("--fb " + std::to_string(*fbGiven) + " does not match the file's " +
+                    std::to_string(setup.zul->fbTableSize) + " function blocks");
+      setup.fbTableSize = setup.zul->fbTableSize;
+    }
     if (indication) setup.composition.indicationType = *indication;
     options.devices.push_back(std::move(setup));
   }

@@ -73,6 +73,7 @@ std::vector<uint8_t> SimulatedController::Identity() const {
 std::vector<uint8_t> SimulatedController::ZulBytes() const {
   ZulImage image;
   image.deviceIndex = address_ - 1;
+  image.fbTableSize = setup_.fbTableSize;
   image.composition = setup_.composition;
   image.blocks = blocks_;
   image.fileOnly = fileOnly_;

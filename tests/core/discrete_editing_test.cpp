@@ -130,7 +130,7 @@ TEST(DiscreteScheme, CtrlClickSelection_OneLeftBecomesCurrent) {
   EXPECT_EQ(z.SelectedCount, 3);
 }
 
-TEST(DiscreteScheme, CreateHandler_AppendsSelectsAndRefusesWhenAllExist) {
+TEST(DiscreteScheme, CreateHandler_AppendsSelectsAndRefusesATakenRowOrWhenAllExist) {
   auto c = Make(1, 0, 1);
   DiscreteProcessing& z = c->discreteProcessing;
   EXPECT_EQ(CreateHandler(*c, 4, true, true), CreateOutcome::Created);
@@ -140,6 +140,11 @@ TEST(DiscreteScheme, CreateHandler_AppendsSelectsAndRefusesWhenAllExist) {
   EXPECT_EQ(CreateHandler(*c, 4, false, false), CreateOutcome::AlreadyShown);
   EXPECT_EQ(z.GetContact(4), 0);
   EXPECT_EQ(CreateHandler(*c, 12, true, false), CreateOutcome::BadSignal);
+  // The dialog names row 1, which signal 4 already holds: nothing is appended.
+  EXPECT_EQ(CreateHandler(*c, 6, true, false, 0), CreateOutcome::RowTaken);
+  EXPECT_EQ(z.RowCount, 1);
+  EXPECT_EQ(CreateHandler(*c, 6, true, false, 1), CreateOutcome::Created);
+  EXPECT_EQ(z.RowSignal[1], 6);
   for (int s = 0; s < 12; ++s) CreateHandler(*c, s, true, false);
   EXPECT_EQ(z.RowCount, 12);
   EXPECT_EQ(CreateHandler(*c, 5, true, false), CreateOutcome::AllCreated);

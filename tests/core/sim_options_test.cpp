@@ -78,6 +78,29 @@ TEST(SimOptions, ZulFileGivesContentsAndComposition) {
   std::remove(path.c_str());
 }
 
+TEST(SimOptions, SixtyBlockFileMakesASixtyBlockController) {
+  ControllerSetup setup;
+  setup.composition.modules = {1, 6, 3};
+  setup.fbTableSize = 60;
+  VirtualClock clock;
+  SimulatedController source(setup, clock);
+  std::string path = ::testing::TempDir() + "sim_options_sixty.zul";
+  {
+    std::ofstream out(path, std::ios::binary);
+    auto bytes = source.ZulBytes();
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  auto o = Parse({"--zul", path});
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->devices[0].fbTableSize, 60);
+  EXPECT_TRUE(Parse({"--fb", "60", "--zul", path}));
+  // A 120-block controller cannot hold what the file says it has.
+  std::string error;
+  EXPECT_FALSE(Parse({"--fb", "120", "--zul", path}, &error));
+  EXPECT_NE(error.find("--fb 120"), std::string::npos) << error;
+  std::remove(path.c_str());
+}
+
 struct BadLine {
   std::vector<std::string> args;
   const char* mentions;

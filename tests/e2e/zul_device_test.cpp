@@ -283,6 +283,17 @@ TEST(ZulDeviceCommands, SixtyBlockControllerIsReadSavedOpenedAndWrittenBack) {
   const ProgramRun write = Zul("write " + file + " --port " + sim.Path() + " --password 8411");
   EXPECT_EQ(write.exit, 0) << write.output;
   EXPECT_EQ(Zul("verify " + file + " --port " + sim.Path()).exit, 0);
+  // The saved file plays back as a 60-block controller that reads back the same bytes.
+  {
+    DeviceSim played({"--zul", file});
+    ASSERT_TRUE(played.Ready());
+    const std::string again = TempPath("zul-device-sixty-again") + ".zul";
+    std::remove(again.c_str());
+    const ProgramRun reread = Zul("read --port " + played.Path() + " -o " + again);
+    ASSERT_EQ(reread.exit, 0) << reread.output;
+    EXPECT_EQ(ReadBytes(again), ReadBytes(file));
+    std::remove(again.c_str());
+  }
   std::remove(file.c_str());
 }
 

@@ -191,6 +191,10 @@ void DiscreteEditorTest::HandlerWithAlarmDelayRelay_PasteDeleteUndoWrite() {
   QCOMPARE(static_cast<int>(e.scene->Rows().size()), 3);
   e.ARedo->trigger();
   QCOMPARE(z.RowCount, 2);
+  // F9 right after a delete only rebuilds: the controller's rows do not come back.
+  e.AInPort->trigger();
+  QCOMPARE(z.RowCount, 2);
+  QVERIFY(!z.IsRecordActive(17));
 
   // Write, and the controller holds what memory holds.
   z.Modified = 1;

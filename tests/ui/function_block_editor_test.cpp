@@ -395,6 +395,8 @@ void FunctionBlockEditorTest::PrintsFiveRowsAPage() {
   QVERIFY(bytes.startsWith("%PDF"));
   QCOMPARE(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), 3);
   QCOMPARE(rig.editor->View()->Zoom(), 0.3);
+  // Each page leaves the other pages' rows out, and gives them back after.
+  for (QGraphicsItem* item : rig.editor->Scene()->items()) QVERIFY(item->isVisible());
 }
 
 void FunctionBlockEditorTest::DialogEnabling_data() {

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QtTest>
 
@@ -111,6 +112,8 @@ class RegulatorWindowsTest : public QObject {
   void Online_CascadeShowsTwoPanels();
   void Online_FailedPollStopsSilently();
   void Online_TrendExportsCsv();
+  void Print_FourLoopsAPage_data();
+  void Print_FourLoopsAPage();
   void Screenshots();
 };
 
@@ -393,6 +396,45 @@ void RegulatorWindowsTest::Online_TrendExportsCsv() {
 // With ZUL_SCREENSHOT_DIR set: the editor with three loops including a
 // cascade, the loop dialog for three kinds and the online view of a cascade
 // after a few minutes of trend.
+void RegulatorWindowsTest::Print_FourLoopsAPage_data() {
+  QTest::addColumn<int>("loops");
+  QTest::addColumn<int>("pages");
+  QTest::newRow("none: nothing to print") << 0 << 0;
+  QTest::newRow("one") << 1 << 1;
+  QTest::newRow("four fill a page") << 4 << 1;
+  QTest::newRow("five start a second") << 5 << 2;
+}
+
+void RegulatorWindowsTest::Print_FourLoopsAPage() {
+  QFETCH(int, loops);
+  QFETCH(int, pages);
+  RegulatorRig rig;
+  Regulators& r = rig.Regs();
+  r.ClearLoops(0, Regulators::RecordCount);
+  for (int k = 0; k < loops; ++k) {
+    r.SetPV(k, k + 1);
+    r.SetSPSource(k, 1);
+    r.SetOutput(k, k);
+  }
+  RegulatorEditor& ed = rig.Editor();
+  ed.RebuildPanels();
+  QCOMPARE(static_cast<int>(ed.PanelItems().size()), loops);
+  QCOMPARE(ed.Button2->isEnabled(), loops > 0);
+  QCOMPARE(ed.PageCount(), pages);
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath("loops.pdf");
+  QCOMPARE(ed.PrintToPdf(pdf), pages > 0);
+  if (pages == 0) return;
+  QFile f(pdf);
+  QVERIFY(f.open(QIODevice::ReadOnly));
+  const QByteArray bytes = f.readAll();
+  QCOMPARE(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), pages);
+  // The printout draws panels unselected and gives the selection back.
+  ed.clickPanel(0);
+  QVERIFY(ed.PrintToPdf(pdf));
+  QVERIFY(ed.PanelItems()[0]->IsSelected());
+}
+
 void RegulatorWindowsTest::Screenshots() {
   if (qEnvironmentVariable("ZUL_SCREENSHOT_DIR").isEmpty()) QSKIP("ZUL_SCREENSHOT_DIR not set");
   RegulatorRig rig;
@@ -406,6 +448,13 @@ void RegulatorWindowsTest::Screenshots() {
   Settle();
   Save(&ed, "regulator_editor");
   ed.hide();
+  // The first printed page, A4 landscape at 100 dpi, to look at.
+  QImage page(1169, 827, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  QPainter painter(&page);
+  ed.PaintPage(painter, QRectF(40, 40, 1089, 747), 0);
+  painter.end();
+  QVERIFY(page.save(QDir(qEnvironmentVariable("ZUL_SCREENSHOT_DIR")).filePath("regulator_print_page1.png")));
 
   ControlLoopDialog* d = rig.form->controlLoopDialog;
   d->PrepareProgramming(0, 1);

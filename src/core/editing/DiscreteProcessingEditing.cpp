@@ -209,7 +209,7 @@ std::vector<int> SelectedRows(const DiscreteProcessing& z) {
 
 // --- handlers ----------------------------------------------------------------------------------
 
-CreateOutcome CreateHandler(Configuration& c, int signal, bool normallyOpen, bool archive) {
+CreateOutcome CreateHandler(Configuration& c, int signal, bool normallyOpen, bool archive, int row) {
   DiscreteProcessing& z = c.discreteProcessing;
   if (z.RowCount >= SchemeSignalLimit(c.service)) return CreateOutcome::AllCreated;
   if (!ValidSignal(signal) || signal >= SchemeSignalLimit(c.service)) return CreateOutcome::BadSignal;
@@ -217,6 +217,7 @@ CreateOutcome CreateHandler(Configuration& c, int signal, bool normallyOpen, boo
   z.SetContact(signal, normallyOpen ? DiscreteProcessing::kContactNormallyOpen : 0);
   z.SetArchive(signal, archive ? 0x80 : 0);
   if (RowOfSignal(z, signal) >= 0) return CreateOutcome::AlreadyShown;
+  if (row >= 0 && row < z.RowCount) return CreateOutcome::RowTaken;
   AppendRow(z, signal);
   SelectOnly(z, z.RowCount - 1);
   return CreateOutcome::Created;
@@ -264,6 +265,7 @@ void DeleteHandler(Configuration& c, int row) {
   z.ClipState = -1;
   z.SelectedCount = 0;
   z.RowSelected.fill(0);
+  z.RebuildAfterDelete = 1;
 }
 
 std::array<int, 2> ApplyAlarm(Configuration& c, int signal, int type, int cell, Interaction& ui) {
@@ -386,6 +388,7 @@ void DeleteSelected(Configuration& c) {
     z.SetRecord(signal, r);
   }
   z.Modified = 1;
+  z.RebuildAfterDelete = 1;
   BuildScheme(c);
 }
 

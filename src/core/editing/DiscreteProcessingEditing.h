@@ -73,16 +73,20 @@ void SelectAll(DiscreteProcessing& z);
 std::vector<int> SelectedRows(const DiscreteProcessing& z);
 
 // --- handlers ----------------------------------------------------------------------------------
-enum class CreateOutcome { Created, AlreadyShown, AllCreated, BadSignal };
+enum class CreateOutcome { Created, AlreadyShown, RowTaken, AllCreated, BadSignal };
+inline constexpr const char* kRowTakenText = "существует вход с порядковым № ";
 // Appends a row for `signal` with the contact type and archiving chosen; the
 // record keeps its other bits. The new row becomes the only selected one.
-CreateOutcome CreateHandler(Configuration& c, int signal, bool normallyOpen, bool archive);
+// `row` is the 0-based row the identifier dialog named (-1: the next one); a
+// row that already exists is refused with RowTaken and nothing is appended.
+CreateOutcome CreateHandler(Configuration& c, int signal, bool normallyOpen, bool archive, int row = -1);
 // The row shows `signal` instead: the old record (with the contact and
 // archiving chosen) moves to the new signal and the old one is emptied; a
 // row already showing the new signal is deleted first. Returns the row now
 // showing the signal, or -1 when nothing changed.
 int ChangeIdentifier(Configuration& c, int row, int signal, bool normallyOpen, bool archive);
-// Clears alarm, cell, delay and masks of the row's signal and removes the row.
+// Clears alarm, cell, delay and masks of the row's signal and removes the row;
+// the next read of the editor then only rebuilds, so the delete is not lost.
 void DeleteHandler(Configuration& c, int row);
 
 // Alarm dialog outcome (type 0..3, cell as typed): applies the cell rules,
@@ -110,7 +114,8 @@ std::vector<int> PasteAfterLast(Configuration& c);
 std::vector<int> PasteFrom(Configuration& c, int firstNumber);
 // The first clipboard record replaces the signal's record, cell rules applied.
 void ReplacePassport(Configuration& c, int signal);
-// Clears alarm, delay and masks of every selected row's signal; rebuilds.
+// Clears alarm, delay and masks of every selected row's signal; rebuilds and,
+// like DeleteHandler, makes the next read of the editor only rebuild.
 void DeleteSelected(Configuration& c);
 
 // --- the identifier dialog's signal --------------------------------------------------------

@@ -635,13 +635,17 @@ void DiscreteProcessingEditor::CreatVhButClick() {
     return;
   }
   const QString text = identifierDialog->Text();
+  const int row = identifierDialog->RowNumber() - 1;
+  CreateOutcome outcome = CreateOutcome::BadSignal;
   Edit("Создать обработчик входа", [&] {
     if (c_.service.TextChanged)
       SetSignalText(signal, text);
     else if (RowOfSignal(z, signal) < 0)
       c_.service.DefaultText(signal);
-    CreateHandler(c_, signal, identifierDialog->NormallyOpen(), identifierDialog->Archived());
+    outcome = CreateHandler(c_, signal, identifierDialog->NormallyOpen(), identifierDialog->Archived(), row);
   });
+  if (outcome == CreateOutcome::RowTaken)
+    ui_->Show(kProgramTitle, kRowTakenText + std::to_string(row + 1), Icon::None);
   WriteTextNow(signal);
   ScrollToRow(RowOfSignal(z, signal));
 }

@@ -893,11 +893,22 @@ void FunctionBlockEditor::PaintPage(QPainter& p, const QRectF& page, int n) {
   }
   if (!pair.isEmpty()) relays << pair;
   const double footer = relays.size() * line + line / 2;
-  const QRectF source(-8, n * kPrintRowsPerPage * kSchemeRowHeight, width + 8, kPageRowsHeight);
+  // The page's rows from the label above its first row to the bottom of its
+  // last; the rows and labels of the pages around it stay out of the picture.
+  const QRectF source(-8, n * kPrintRowsPerPage * kSchemeRowHeight - 8, width + 8, kPageRowsHeight + 10);
+  std::vector<QGraphicsItem*> hidden;
+  for (QGraphicsItem* item : scene_->items()) {
+    if (item->parentItem() || !item->isVisible()) continue;
+    const int row = static_cast<int>(item->sceneBoundingRect().center().y()) / kSchemeRowHeight;
+    if (row / kPrintRowsPerPage == n) continue;
+    item->hide();
+    hidden.push_back(item);
+  }
   const double available = page.bottom() - y - footer - line / 2;
   const double scale = std::min(page.width() / source.width(), available / source.height());
   const QRectF target(page.left(), y + line / 2, source.width() * scale, source.height() * scale);
   scene_->render(&p, target, source, Qt::KeepAspectRatio);
+  for (QGraphicsItem* item : hidden) item->show();
   y = target.bottom() + line;
   for (const QString& r : relays) {
     p.drawText(QPointF(page.left(), y + line * 0.8), r);

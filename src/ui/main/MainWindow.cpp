@@ -400,6 +400,7 @@ void MainWindow::CreateWindows() {
   connect(controlLoopDialog, &ControlLoopDialog::inputsWindowWanted, this, &MainWindow::openInputsWindow);
   connect(regulatorEditor, &RegulatorEditor::inputsWindowWanted, this, &MainWindow::openInputsWindow);
   connect(regulatorEditor, &RegulatorEditor::outputsWindowWanted, this, &MainWindow::openOutputsWindow);
+  regulatorEditor->MainCaption = [this] { return windowTitle(); };
 }
 
 std::vector<QWidget*> MainWindow::EditorControls() const {

@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QFontMetricsF>
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QHBoxLayout>
@@ -9,6 +11,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -117,6 +123,8 @@ RegulatorEditor::RegulatorEditor(ModbusLink& port, Configuration& config, Intera
   connect(AClose, &QAction::triggered, this, &RegulatorEditor::closeEditor);
   connect(InformBut, &QPushButton::clicked, this, &RegulatorEditor::inputsWindowWanted);
   connect(InformButMR, &QPushButton::clicked, this, &RegulatorEditor::outputsWindowWanted);
+  connect(Button2, &QPushButton::clicked, this, &RegulatorEditor::print);
+  Button2->setEnabled(false);
   resize(LoopPanelItem::kStripWidth + 60, 760);
 }
 
@@ -167,6 +175,7 @@ void RegulatorEditor::RebuildPanels() {
     ++place;
   }
   r.PanelCount = place;
+  Button2->setEnabled(!items_.empty());
   scene->setSceneRect(0, 0, LoopPanelItem::kStripWidth, std::max(1, place) * LoopPanelItem::kStripHeight);
 }
 
@@ -357,6 +366,87 @@ void RegulatorEditor::showOnline() {
   const int loop = CurrentLoop();
   if (onlineView_->Open(loop) == 6)
     ui_.Show(kCaptionError, "программирование закончено с ошибкой", Icon::Error);
+}
+
+// --- printing ------------------------------------------------------------------------
+
+int RegulatorEditor::PageCount() const {
+  return (static_cast<int>(items_.size()) + kLoopsPerPage - 1) / kLoopsPerPage;
+}
+
+void RegulatorEditor::PrintPages(QPagedPaintDevice& device) {
+  const int pages = PageCount();
+  if (pages == 0) return;
+  QPainter p(&device);
+  for (int n = 0; n < pages; ++n) {
+    if (n > 0) device.newPage();
+    PaintPage(p, p.viewport(), n);
+  }
+}
+
+void RegulatorEditor::PaintPage(QPainter& p, const QRectF& page, int n) {
+  QFont text = font();
+  text.setPointSize(9);
+  p.setFont(text);
+  p.setPen(Qt::black);
+  const double line = QFontMetricsF(text, p.device()).height();
+  const QString mainCaption = MainCaption ? MainCaption() : QString();
+  QStringList head;
+  if (n == 0) {
+    head << mainCaption << windowTitle();
+    if (config_.service.FileMode == 1) head << LabelFile->text();
+  } else {
+    head << mainCaption + "   страница " + QString::number(n + 1);
+  }
+  double y = page.top();
+  for (const QString& h : head) {
+    p.drawText(QPointF(page.left(), y + line), h);
+    y += line;
+  }
+  y += line / 2;
+  // One scale for every panel, so the texts of all loops print alike.
+  constexpr int kColumns = 2;
+  constexpr double kGap = 10;
+  const double cellWidth = LoopPanelItem::kStripWidth + kGap;
+  const double cellHeight = LoopPanelItem::kStripHeight + kGap;
+  const double scale = std::min(page.width() / (kColumns * cellWidth),
+                                (page.bottom() - y) / (kLoopsPerPage / kColumns * cellHeight));
+  // Printed as drawn, unselected.
+  for (LoopPanelItem* item : items_) item->SetSelected(false);
+  const int first = n * kLoopsPerPage;
+  const int last = std::min(first + kLoopsPerPage, static_cast<int>(items_.size()));
+  for (int k = first; k < last; ++k) {
+    const LoopPanelItem* item = items_[static_cast<size_t>(k)];
+    const QRectF source = item->mapRectToScene(item->PanelRect()).adjusted(-1, -1, 1, 1);
+    const int cell = k - first;
+    const QPointF at(page.left() + (cell % kColumns) * cellWidth * scale,
+                     y + (cell / kColumns) * cellHeight * scale);
+    scene->render(&p, QRectF(at, source.size() * scale), source, Qt::KeepAspectRatio);
+  }
+  const Regulators& r = config_.regulators;
+  for (LoopPanelItem* item : items_)
+    item->SetSelected(r.Selected[static_cast<size_t>(item->Panel().record)] != 0);
+}
+
+bool RegulatorEditor::PrintToPdf(const QString& path) {
+  if (items_.empty()) return false;
+  QPdfWriter pdf(path);
+  pdf.setPageOrientation(QPageLayout::Landscape);
+  pdf.setPageSize(QPageSize(QPageSize::A4));
+  pdf.setResolution(150);
+  pdf.setTitle(windowTitle());
+  PrintPages(pdf);
+  return QFileInfo::exists(path);
+}
+
+void RegulatorEditor::print() {
+  if (items_.empty()) return;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageOrientation(QPageLayout::Landscape);
+  QPrintPreviewDialog preview(&printer, this);
+  preview.setObjectName("PrintPreview");
+  connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintPages(*p); });
+  preview.exec();
 }
 
 }  // namespace zul

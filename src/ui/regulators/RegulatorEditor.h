@@ -3,6 +3,7 @@
 // creating, programming, deleting and selecting loops, reading and writing
 // blocks 32 and 33, copying loops, and the online view of the selected loop.
 #include <QDialog>
+#include <functional>
 #include <vector>
 
 #include "core/editing/RegulatorEditing.h"
@@ -13,6 +14,8 @@ class QGraphicsView;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QPagedPaintDevice;
+class QPainter;
 class QProgressBar;
 class QPushButton;
 
@@ -50,6 +53,18 @@ class RegulatorEditor : public QDialog {
   void clickPanel(int place);
   void RebuildPanels();
   const std::vector<LoopPanelItem*>& PanelItems() const { return items_; }
+
+  // "Печать": the loop panels four a page (two by two), landscape, headed by
+  // the main window's caption, this window's and in file mode the file label;
+  // later pages by the main caption and the page number. Nothing without loops.
+  static constexpr int kLoopsPerPage = 4;
+  void print();
+  int PageCount() const;
+  void PrintPages(QPagedPaintDevice& device);
+  void PaintPage(QPainter& p, const QRectF& page, int n);
+  bool PrintToPdf(const QString& path);
+  // The main window's caption for the printout's heading.
+  std::function<QString()> MainCaption;
 
   QGraphicsScene* scene;
   QGraphicsView* ScrollBox1;
