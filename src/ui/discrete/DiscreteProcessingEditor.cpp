@@ -27,6 +27,7 @@
 #include "core/link/ModbusLink.h"
 #include "ui/discrete/InputIdentifierDialog.h"
 #include "ui/discrete/SignalDialogs.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 
 namespace zul {
@@ -357,8 +358,10 @@ void DiscreteProcessingEditor::InPortClick() {
     return;
   }
   if (z.EditorShown && !z.RebuildOnly && !z.RebuildAfterDelete) {
-    ExchangeGate::Scope busy(gate_);
-    const EditorReadResult r = ReadEditorBlocks(port_, c_, *ui_);
+    EditorReadResult r;
+    if (!Exchange().Run("Чтение обработки дискретных входов", ExchangeKind::Read,
+                        [&](Interaction& ui) { r = ReadEditorBlocks(port_, c_, ui); }))
+      return;
     if (!r.ok) {
       failed_ = true;
       return;
@@ -392,8 +395,10 @@ QString DiscreteProcessingEditor::Caption() const {
 
 void DiscreteProcessingEditor::OutPortClick() {
   EndTextEdit(true);
-  ExchangeGate::Scope busy(gate_);
-  const EditorWriteResult r = WriteProcessingRecords(port_, c_, *ui_);
+  EditorWriteResult r;
+  if (!Exchange().Run("Запись обработки дискретных входов", ExchangeKind::Write,
+                      [&](Interaction& ui) { r = WriteProcessingRecords(port_, c_, ui); }))
+    return;
   if (r.outcome == EditorWriteOutcome::Written) setWindowTitle(Caption());
   if (r.outcome == EditorWriteOutcome::Failed) failed_ = true;
   if (r.outcome == EditorWriteOutcome::CloseEditor) done(failed_ ? kEditorFailed : kEditorClosed);
@@ -412,8 +417,12 @@ bool DiscreteProcessingEditor::CanClose() {
       Message{kConfirmTransferCaption, kChangedQuestion, Icon::Question, Buttons::YesNoCancel, Answer::No});
   if (a == Answer::Cancel) return false;
   if (a == Answer::Yes) {
-    ExchangeGate::Scope busy(gate_);
-    if (WriteProcessingRecords(port_, c_, *ui_).outcome == EditorWriteOutcome::Failed) failed_ = true;
+    EditorWriteResult r;
+    // Another exchange on the line: the editor stays open, nothing is lost.
+    if (!Exchange().Run("Запись обработки дискретных входов", ExchangeKind::Write,
+                        [&](Interaction& ui) { r = WriteProcessingRecords(port_, c_, ui); }))
+      return false;
+    if (r.outcome == EditorWriteOutcome::Failed) failed_ = true;
     return true;
   }
   z.Modified = 0;
@@ -427,6 +436,10 @@ bool DiscreteProcessingEditor::CanClose() {
 }
 
 void DiscreteProcessingEditor::NCloseClick() { reject(); }
+
+BackgroundExchange DiscreteProcessingEditor::Exchange() {
+  return BackgroundExchange(gate_, port_, *ui_, this);
+}
 
 void DiscreteProcessingEditor::reject() {
   if (!CanClose()) return;
@@ -813,8 +826,8 @@ void DiscreteProcessingEditor::SetSignalText(int signal, const QString& text) {
 
 void DiscreteProcessingEditor::WriteTextNow(int signal) {
   if (c_.service.FileMode || !c_.service.TextChanged) return;
-  ExchangeGate::Scope busy(gate_);
-  WriteSignalTextBlock(port_, c_, signal, *ui_);
+  Exchange().Run("Запись текста", ExchangeKind::Write,
+                 [&](Interaction& ui) { WriteSignalTextBlock(port_, c_, signal, ui); });
 }
 
 void DiscreteProcessingEditor::StoreText(int signal, const QString& text) {
