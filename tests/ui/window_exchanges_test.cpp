@@ -2,6 +2,7 @@
 // UI thread: during a command against a slow controller the UI thread keeps
 // handling events; a command shows the progress dialog, a poll cycle shows
 // none and a tick that comes while a cycle runs skips its turn.
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -18,6 +19,7 @@
 #include "ui/discrete/DiscreteProcessingEditor.h"
 #include "ui/fb/FunctionBlockEditor.h"
 #include "ui/main/ClockWindow.h"
+#include "ui/network/LocalNetworkWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/regulators/RegulatorEditor.h"
 #include "ui/regulators/RegulatorOnlineView.h"
@@ -47,6 +49,7 @@ struct SlowRig : SimulatedRig {
 struct Watch {
   int ticksWhileBusy = 0;
   bool sawDialog = false;
+  bool sawStop = false;
   QStringList blocks;
 };
 
@@ -59,6 +62,7 @@ Watch WhileRunning(SlowRig& rig, const std::function<void()>& command,
     ++watch.ticksWhileBusy;
     if (ExchangeProgressDialog* d = BackgroundExchange::Current(); d && d->isVisible()) {
       watch.sawDialog = true;
+      watch.sawStop = watch.sawStop || d->StopButton->isVisible();
       watch.blocks << d->Block->text();
     }
     if (duringTick) duringTick();
@@ -68,51 +72,65 @@ Watch WhileRunning(SlowRig& rig, const std::function<void()>& command,
   return watch;
 }
 
+// Whether the dialog names the blocks ("блок 3 из 8") or shows only its bar.
+enum class Blocks { Named, Unnamed, TooFewToSee };
+
 struct CommandCase {
   const char* name;
-  int function;      // a request the command must send
-  bool namesBlocks;  // the dialog counts the blocks ("блок 3 из 8")
+  int function;  // a request the command must send
+  Blocks blocks;
+  bool stoppable;  // "Прервать" is offered
   std::function<void(SlowRig&)> run;
 };
 
 const std::vector<CommandCase>& Commands() {
   static const std::vector<CommandCase> cases = {
-      {"discrete editor read", 68, true,
+      {"discrete editor read", 68, Blocks::Unnamed, false,
        [](SlowRig& r) {
          r.form->discreteProcessing.EditorShown = 1;
          r.form->discreteProcessingEditor->InPortClick();
        }},
-      {"discrete editor write", 69, true,
+      {"discrete editor write", 69, Blocks::Unnamed, false,
        [](SlowRig& r) {
          r.form->discreteProcessing.SchemeAssigned = 1;
          r.form->discreteProcessing.Modified = 1;
          r.form->discreteProcessingEditor->OutPortClick();
        }},
-      {"function block editor read", 68, true,
+      {"function block editor read", 68, Blocks::Named, false,
        [](SlowRig& r) {
          r.form->functionBlockEditor->Prepare();
          r.form->functionBlockEditor->readFromController();
        }},
-      {"function block editor write", 69, true,
+      {"function block editor write", 69, Blocks::Named, false,
        [](SlowRig& r) {
          r.form->functionBlockEditor->Prepare();
          r.form->functionBlocks.Changed = 1;
          r.form->functionBlocks.RegChanged = 1;
          r.form->functionBlockEditor->writeToController();
        }},
-      {"regulator editor read", 68, false, [](SlowRig& r) { r.form->regulatorEditor->readFromController(); }},
-      {"regulator editor write", 69, false,
+      {"regulator editor read", 68, Blocks::Unnamed, false,
+       [](SlowRig& r) { r.form->regulatorEditor->readFromController(); }},
+      {"regulator editor write", 69, Blocks::Unnamed, false,
        [](SlowRig& r) {
          r.form->regulators.RegModified = 1;
          r.form->regulatorEditor->writeToController();
        }},
-      {"device renumbering", 69, false, [](SlowRig& r) { r.form->renumberDevice(0); }},
-      {"clock set", kBroadcastFunction, false,
+      {"local network close", 69, Blocks::TooFewToSee, false,
+       [](SlowRig& r) {
+         LocalNetworkWindow& w = *r.form->localNetworkWindow;
+         w.Prepare(LocalNetworkMode::LineSettings);
+         w.Skor->setCurrentIndex(3);
+         w.onBaudChosen(3);
+         r.ui.QueueAnswer(Answer::Yes);
+         w.accept();
+       }},
+      {"device renumbering", 69, Blocks::Unnamed, false, [](SlowRig& r) { r.form->renumberDevice(0); }},
+      {"clock set", kBroadcastFunction, Blocks::Unnamed, false,
        [](SlowRig& r) {
          for (QLineEdit* e : r.form->clockWindow->Edits) e->setText("1");
          r.form->clockWindow->setDeviceTime();
        }},
-      {"compare with the controller", 68, true,
+      {"compare with the controller", 68, Blocks::Named, true,
        [](SlowRig& r) { r.form->commissioningMenus->openCompareWindow(); }},
   };
   return cases;
@@ -196,9 +214,10 @@ void WindowExchangesTest::Command_SlowController_UiStaysResponsiveUnderTheProgre
   QVERIFY(watch.ticksWhileBusy > 0);  // on the UI thread the timer could not fire
   QVERIFY(watch.sawDialog);
   const QRegularExpression block("^блок \\d+ из \\d+$");
-  if (c.namesBlocks)
-    QVERIFY(std::any_of(watch.blocks.begin(), watch.blocks.end(),
-                        [&](const QString& t) { return block.match(t).hasMatch(); }));
+  const bool named = std::any_of(watch.blocks.begin(), watch.blocks.end(),
+                                 [&](const QString& t) { return block.match(t).hasMatch(); });
+  if (c.blocks != Blocks::TooFewToSee) QCOMPARE(named, c.blocks == Blocks::Named);
+  QCOMPARE(watch.sawStop, c.stoppable);
   QVERIFY(rig.Frames(c.function) > before);
   QVERIFY(!rig.form->Gate.Busy());
   QVERIFY(BackgroundExchange::Current() == nullptr);

@@ -359,8 +359,9 @@ void DiscreteProcessingEditor::InPortClick() {
   }
   if (z.EditorShown && !z.RebuildOnly && !z.RebuildAfterDelete) {
     EditorReadResult r;
-    if (!Exchange().Run("Чтение обработки дискретных входов", ExchangeKind::Read,
-                        [&](Interaction& ui) { r = ReadEditorBlocks(port_, c_, ui); }))
+    if (!Exchange().Run(
+            "Чтение обработки дискретных входов", ExchangeKind::ShortRead,
+            [&](Interaction& ui) { r = ReadEditorBlocks(port_, c_, ui); }, ProgressIn::Steps))
       return;
     if (!r.ok) {
       failed_ = true;
@@ -396,8 +397,9 @@ QString DiscreteProcessingEditor::Caption() const {
 void DiscreteProcessingEditor::OutPortClick() {
   EndTextEdit(true);
   EditorWriteResult r;
-  if (!Exchange().Run("Запись обработки дискретных входов", ExchangeKind::Write,
-                      [&](Interaction& ui) { r = WriteProcessingRecords(port_, c_, ui); }))
+  if (!Exchange().Run(
+          "Запись обработки дискретных входов", ExchangeKind::Write,
+          [&](Interaction& ui) { r = WriteProcessingRecords(port_, c_, ui); }, ProgressIn::Steps))
     return;
   if (r.outcome == EditorWriteOutcome::Written) setWindowTitle(Caption());
   if (r.outcome == EditorWriteOutcome::Failed) failed_ = true;
@@ -419,8 +421,9 @@ bool DiscreteProcessingEditor::CanClose() {
   if (a == Answer::Yes) {
     EditorWriteResult r;
     // Another exchange on the line: the editor stays open, nothing is lost.
-    if (!Exchange().Run("Запись обработки дискретных входов", ExchangeKind::Write,
-                        [&](Interaction& ui) { r = WriteProcessingRecords(port_, c_, ui); }))
+    if (!Exchange().Run(
+            "Запись обработки дискретных входов", ExchangeKind::Write,
+            [&](Interaction& ui) { r = WriteProcessingRecords(port_, c_, ui); }, ProgressIn::Steps))
       return false;
     if (r.outcome == EditorWriteOutcome::Failed) failed_ = true;
     return true;
@@ -826,8 +829,9 @@ void DiscreteProcessingEditor::SetSignalText(int signal, const QString& text) {
 
 void DiscreteProcessingEditor::WriteTextNow(int signal) {
   if (c_.service.FileMode || !c_.service.TextChanged) return;
-  Exchange().Run("Запись текста", ExchangeKind::Write,
-                 [&](Interaction& ui) { WriteSignalTextBlock(port_, c_, signal, ui); });
+  Exchange().Run(
+      "Запись текста", ExchangeKind::Write,
+      [&](Interaction& ui) { WriteSignalTextBlock(port_, c_, signal, ui); }, ProgressIn::Steps);
 }
 
 void DiscreteProcessingEditor::StoreText(int signal, const QString& text) {

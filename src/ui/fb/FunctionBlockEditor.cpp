@@ -695,7 +695,7 @@ void FunctionBlockEditor::readFromController() {
   if (FileMode() || gate_.Busy()) return;
   EditorInteraction bar(ui_, ProgressBar1);
   BackgroundExchange(gate_, link_, bar, this)
-      .Run("Чтение функциональных блоков", ExchangeKind::Read,
+      .Run("Чтение функциональных блоков", ExchangeKind::ShortRead,
            [&](Interaction& ui) { ReadFunctionBlockTable(config_, link_, ui); });
   history_->clear();
   ClearSelection();

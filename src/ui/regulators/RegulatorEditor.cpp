@@ -234,16 +234,18 @@ bool RegulatorEditor::eventFilter(QObject* watched, QEvent* event) {
 
 void RegulatorEditor::readFromController() {
   if (config_.service.FileMode == 1) return;
-  if (!Exchange().Run("Чтение регуляторов", ExchangeKind::Read,
-                      [&](Interaction& ui) { ReadRegulatorBlocks(port_, config_, ui); }))
+  if (!Exchange().Run(
+          "Чтение регуляторов", ExchangeKind::ShortRead,
+          [&](Interaction& ui) { ReadRegulatorBlocks(port_, config_, ui); }, ProgressIn::Steps))
     return;
   RebuildPanels();
 }
 
 void RegulatorEditor::writeToController() {
   if (config_.service.FileMode == 1) return;
-  if (!Exchange().Run("Запись регуляторов", ExchangeKind::Write,
-                      [&](Interaction& ui) { WriteRegulatorBlocks(port_, config_, ui); }))
+  if (!Exchange().Run(
+          "Запись регуляторов", ExchangeKind::Write,
+          [&](Interaction& ui) { WriteRegulatorBlocks(port_, config_, ui); }, ProgressIn::Steps))
     return;
   RebuildPanels();
 }
@@ -259,8 +261,10 @@ void RegulatorEditor::closeEvent(QCloseEvent* event) {
   const bool mayWrite = config_.regulators.RegModified == 1 && config_.service.FileMode != 1;
   if (!mayWrite) {
     verdict = CloseRegulatorEditor(port_, config_, ui_);  // nothing goes to the controller
-  } else if (!Exchange().Run("Запись регуляторов", ExchangeKind::Write,
-                             [&](Interaction& ui) { verdict = CloseRegulatorEditor(port_, config_, ui); })) {
+  } else if (!Exchange().Run(
+                 "Запись регуляторов", ExchangeKind::Write,
+                 [&](Interaction& ui) { verdict = CloseRegulatorEditor(port_, config_, ui); },
+                 ProgressIn::Steps)) {
     verdict = EditorClose::Stay;  // another exchange on the line: stay open, nothing is lost
   }
   if (verdict == EditorClose::Stay) {

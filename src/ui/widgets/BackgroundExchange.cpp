@@ -58,8 +58,9 @@ class ThreadedInteraction : public Interaction {
 
 }  // namespace
 
-ExchangeProgressDialog::ExchangeProgressDialog(const QString& title, ExchangeKind kind, QWidget* parent)
-    : QDialog(parent), kind_(kind) {
+ExchangeProgressDialog::ExchangeProgressDialog(const QString& title, ExchangeKind kind, ProgressIn units,
+                                               QWidget* parent)
+    : QDialog(parent), kind_(kind), units_(units) {
   setObjectName("ExchangeProgress");
   setWindowTitle(title);
   setWindowModality(Qt::ApplicationModal);
@@ -89,7 +90,7 @@ void ExchangeProgressDialog::ShowBlock(int block, int total) {
   if (total <= 0) return;
   Bar->setRange(0, total);
   Bar->setValue(block);
-  if (!stop_) Block->setText(QString("блок %1 из %2").arg(block).arg(total));
+  if (!stop_ && units_ == ProgressIn::Blocks) Block->setText(QString("блок %1 из %2").arg(block).arg(total));
 }
 
 void ExchangeProgressDialog::reject() {
@@ -122,9 +123,9 @@ BackgroundExchange::BackgroundExchange(ExchangeGate& gate, ModbusLink& link, QWi
 ExchangeProgressDialog* BackgroundExchange::Current() { return current.data(); }
 
 bool BackgroundExchange::Run(const QString& title, ExchangeKind kind,
-                             const std::function<void(Interaction&)>& procedure) {
+                             const std::function<void(Interaction&)>& procedure, ProgressIn units) {
   if (!AwaitLine()) return false;
-  auto* dialog = new ExchangeProgressDialog(title, kind, parent_);
+  auto* dialog = new ExchangeProgressDialog(title, kind, units, parent_);
   current = dialog;
   dialog->show();
   Execute(dialog, procedure);

@@ -45,7 +45,12 @@ namespace zul {
 class ExchangeGate;
 class ModbusLink;
 
-enum class ExchangeKind { Read, Write };
+// A short read (an editor's few blocks) runs to its end: it has no point to
+// stop at between blocks.
+enum class ExchangeKind { Read, ShortRead, Write };
+// What the procedure's progress counts: blocks ("блок 41 из 51") or steps of
+// an editor's own bar (the dialog shows only the bar then).
+enum class ProgressIn { Blocks, Steps };
 
 inline constexpr const char* kWriteCannotStopText =
     "Запись нельзя прервать: прибор остался бы с частью новой конфигурации.";
@@ -54,7 +59,7 @@ inline constexpr const char* kWriteCannotStopText =
 class ExchangeProgressDialog : public QDialog {
   Q_OBJECT
  public:
-  ExchangeProgressDialog(const QString& title, ExchangeKind kind, QWidget* parent);
+  ExchangeProgressDialog(const QString& title, ExchangeKind kind, ProgressIn units, QWidget* parent);
 
   void ShowBlock(int block, int total);
   bool StopRequested() const { return stop_.load(); }
@@ -73,6 +78,7 @@ class ExchangeProgressDialog : public QDialog {
 
  private:
   ExchangeKind kind_;
+  ProgressIn units_;
   std::atomic<bool> stop_{false};
   bool finished_ = false;
 };
@@ -84,7 +90,8 @@ class BackgroundExchange {
   BackgroundExchange(ExchangeGate& gate, ModbusLink& link, QWidget* parent);
 
   // false when another exchange holds the gate (nothing ran).
-  bool Run(const QString& title, ExchangeKind kind, const std::function<void(Interaction&)>& procedure);
+  bool Run(const QString& title, ExchangeKind kind, const std::function<void(Interaction&)>& procedure,
+           ProgressIn units = ProgressIn::Blocks);
 
   // A short command on the worker, no dialog; false when the line is taken (nothing ran).
   bool RunQuietly(const std::function<void(Interaction&)>& procedure);
