@@ -81,6 +81,25 @@ TEST_F(ZulFileTest, SaveOpenSave_IsByteExact) {
   EXPECT_EQ(Read(Path("b.zul")), first);
 }
 
+// The file holds no block lengths, so a controller that reported other
+// lengths must still give a file in the usual layout, or it opens misaligned.
+TEST_F(ZulFileTest, OtherReportedBlockLengths_SaveInTheUsualLayout) {
+  auto original = MakeSampleConfiguration();
+  original->relayModules.SetBlockLength(100);
+  original->networkMaster.SetMasterBlockLen(120);
+  original->discreteProcessing.SetRecordBlockLen(150);
+  original->functionBlocks.SetPageByteCount(150);
+  original->service.TextBlockLen = 100;
+  const auto image = ZulFileBytes(*original);
+  ASSERT_EQ(image.size(), kZulFileSize);
+
+  Configuration reopened;
+  ASSERT_TRUE(LoadZulFileBytes(image, reopened));
+  EXPECT_EQ(reopened.service.GetText(0), "Насос 1");
+  EXPECT_EQ(reopened.functionBlocks.GetAlgName(0), "Пуск насоса");
+  EXPECT_EQ(ZulFileBytes(reopened), image);
+}
+
 // A file this program saved opens to the configuration saved, whichever
 // function-block table the controller had.
 struct TableCase {

@@ -34,8 +34,6 @@ const ZulSection* FindSection(const std::vector<ZulSection>& layout, int key) {
   return nullptr;
 }
 
-int Clamped(int length, int usual) { return std::clamp(length, 1, usual); }
-
 void CopyTextRow(const std::array<uint8_t, ServiceBlock::kTextWidth>& text, ReserveBlocks::TextRow& row) {
   row.fill(0);
   std::copy(text.begin(), text.end(), row.begin());
@@ -247,18 +245,7 @@ int FunctionBlockTableSizeOfFile(uintmax_t size, ZulBlockLengths lengths) {
 }
 
 ZulBlockLengths ZulLengthsOf(const Configuration& c) {
-  const ZulBlockLengths usual;
   ZulBlockLengths l;
-  l.analogRecord = Clamped(c.analogModules.GetRecordLength(), usual.analogRecord);
-  l.relayBlock = Clamped(c.relayModules.GetBlockLength(), usual.relayBlock);
-  l.masterBlock = Clamped(c.networkMaster.MasterBlockLen, usual.masterBlock);
-  l.f15Block = Clamped(c.networkMaster.F15BlockLen, usual.f15Block);
-  l.recordBlock = Clamped(c.discreteProcessing.GetRecordBlockLen(), usual.recordBlock);
-  l.unitsBlock = Clamped(c.service.UnitsBlockLen, usual.unitsBlock);
-  l.textBlock = Clamped(c.service.TextBlockLen, usual.textBlock);
-  l.regulatorBlock = Clamped(c.regulators.RegBlockLen, usual.regulatorBlock);
-  l.fbPage = Clamped(c.functionBlocks.GetPageByteCount(), usual.fbPage);
-  l.sensorBlock = Clamped(c.discreteProcessing.GetSensorBlockLen(), usual.sensorBlock);
   l.fbTableSize = c.functionBlocks.GetTableSize();
   return l;
 }
@@ -357,12 +344,7 @@ std::vector<uint8_t> ZulFileBytes(const Configuration& c) {
 }
 
 bool LoadZulFileBytes(std::span<const uint8_t> file, Configuration& c) {
-  ZulBlockLengths lengths;  // the fixed lengths of the file's blocks ...
-  // ... except those that follow what the controller last reported.
-  lengths.relayBlock = Clamped(c.relayModules.GetBlockLength(), lengths.relayBlock);
-  lengths.recordBlock = Clamped(c.discreteProcessing.GetRecordBlockLen(), lengths.recordBlock);
-  lengths.unitsBlock = Clamped(c.service.UnitsBlockLen, lengths.unitsBlock);
-  lengths.textBlock = Clamped(c.service.TextBlockLen, lengths.textBlock);
+  ZulBlockLengths lengths;
   lengths.fbTableSize = FunctionBlockTableSizeOfFile(file.size(), lengths);
   // Blocks beyond a 60-block table are emptied, not kept from before.
   ClearFunctionBlockTable(c.functionBlocks);

@@ -70,8 +70,10 @@ enum class ZulOpenResult {
   CannotOpen,   // "Файл не удается открыть"; nothing loaded
 };
 
-// The section lengths the configuration's blocks have now (the lengths the
-// controller last reported, the function-block table size).
+// The section lengths of the configuration's file: the usual block lengths
+// and its function-block table size. The file carries no lengths of its own,
+// so a save in the lengths some controller reported would open misaligned;
+// blocks of other lengths are fitted (padded or cut) to the usual ones.
 ZulBlockLengths ZulLengthsOf(const Configuration& config);
 
 // The file image of a configuration, in the layout of ZulLengthsOf(config).
