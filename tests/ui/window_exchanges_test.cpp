@@ -19,6 +19,7 @@
 #include "ui/discrete/DiscreteProcessingEditor.h"
 #include "ui/fb/FunctionBlockEditor.h"
 #include "ui/main/ClockWindow.h"
+#include "ui/modules/CalibrationWindow.h"
 #include "ui/network/LocalNetworkWindow.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/regulators/RegulatorEditor.h"
@@ -173,6 +174,13 @@ const std::vector<CommandInPollCase>& CommandsInPolls() {
        },
        [](SlowRig& r) { r.form->clockWindow->pollOnce(); },
        [](SlowRig& r) { r.form->clockWindow->setDeviceTime(); }},
+      {"calibration mode", 5,
+       [](SlowRig& r) {
+         const std::array<QString, 6> positions{}, units{};
+         r.form->calibrationWindow->Prepare(1, 6, "ЛК-7", positions, units);
+       },
+       [](SlowRig& r) { r.form->calibrationWindow->poll(); },
+       [](SlowRig& r) { r.form->calibrationWindow->Rows[0].SpBut->click(); }},
       {"loop nudge", 5, [](SlowRig& r) { r.form->regulatorOnlineView->Prepare(0); },
        [](SlowRig& r) { r.form->regulatorOnlineView->poll(); },
        [](SlowRig& r) { r.form->regulatorOnlineView->nudge(0, +1); }},
