@@ -24,7 +24,12 @@ QPointer<ExchangeProgressDialog> current;
 class ThreadedInteraction : public Interaction {
  public:
   ThreadedInteraction(QObject* home, ExchangeProgressDialog* dialog) : home_(home), dialog_(dialog) {}
-  void SetTarget(Interaction& target) { target_ = &target; }
+  // A command that waited for a poll cycle runs while that cycle's Interaction
+  // is still the link's: it talks to the window's own, never through another worker's.
+  void SetTarget(Interaction& target) {
+    auto* threaded = dynamic_cast<ThreadedInteraction*>(&target);
+    target_ = threaded ? threaded->target_ : &target;
+  }
 
   Answer Ask(const Message& message) override {
     Answer answer = Answer::Cancel;
