@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "core/link/TrafficLog.h"
+#include "ui/LayoutCheck.h"
 #include "ui/SimulatedRig.h"
 #include "ui/commissioning/CommissioningMenus.h"
 #include "ui/commissioning/LineScanDialog.h"
@@ -55,13 +56,17 @@ struct Watch {
 };
 
 Watch WhileRunning(SlowRig& rig, const std::function<void()>& command,
-                   const std::function<void()>& duringTick = {}) {
+                   const std::function<void()>& duringTick = {}, const char* screenshot = nullptr) {
   Watch watch;
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] {
     if (!rig.form->Gate.Busy()) return;
     ++watch.ticksWhileBusy;
     if (ExchangeProgressDialog* d = BackgroundExchange::Current(); d && d->isVisible()) {
+      if (screenshot && d->Bar->value() > d->Bar->maximum() / 3) {
+        Save(d, screenshot);
+        screenshot = nullptr;
+      }
       watch.sawDialog = true;
       watch.sawStop = watch.sawStop || d->StopButton->isVisible();
       watch.blocks << d->Block->text();
@@ -82,6 +87,7 @@ struct CommandCase {
   Blocks blocks;
   bool stoppable;  // "Прервать" is offered
   std::function<void(SlowRig&)> run;
+  const char* screenshot = nullptr;  // the dialog saved under this name
 };
 
 const std::vector<CommandCase>& Commands() {
@@ -96,7 +102,8 @@ const std::vector<CommandCase>& Commands() {
          r.form->discreteProcessing.SchemeAssigned = 1;
          r.form->discreteProcessing.Modified = 1;
          r.form->discreteProcessingEditor->OutPortClick();
-       }},
+       },
+       "editor_write_progress"},
       {"function block editor read", 68, Blocks::Named, false,
        [](SlowRig& r) {
          r.form->functionBlockEditor->Prepare();
@@ -218,7 +225,8 @@ void WindowExchangesTest::Command_SlowController_UiStaysResponsiveUnderTheProgre
   const CommandCase& c = Commands()[row];
   SlowRig rig;
   const size_t before = rig.Frames(c.function);
-  const Watch watch = WhileRunning(rig, [&] { c.run(rig); });
+  const Watch watch = WhileRunning(
+      rig, [&] { c.run(rig); }, {}, c.screenshot);
   QVERIFY(watch.ticksWhileBusy > 0);  // on the UI thread the timer could not fire
   QVERIFY(watch.sawDialog);
   const QRegularExpression block("^блок \\d+ из \\d+$");
