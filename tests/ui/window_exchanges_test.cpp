@@ -13,6 +13,7 @@
 
 #include "core/link/TrafficLog.h"
 #include "ui/LayoutCheck.h"
+#include "ui/NetworkRig.h"
 #include "ui/SimulatedRig.h"
 #include "ui/commissioning/CommissioningMenus.h"
 #include "ui/commissioning/LineScanDialog.h"
@@ -22,6 +23,7 @@
 #include "ui/main/ClockWindow.h"
 #include "ui/modules/CalibrationWindow.h"
 #include "ui/network/LocalNetworkWindow.h"
+#include "ui/network/NetworkOnlineViews.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/regulators/RegulatorEditor.h"
 #include "ui/regulators/RegulatorOnlineView.h"
@@ -55,12 +57,12 @@ struct Watch {
   QStringList blocks;
 };
 
-Watch WhileRunning(SlowRig& rig, const std::function<void()>& command,
+Watch WhileRunning(MainWindow& form, const std::function<void()>& command,
                    const std::function<void()>& duringTick = {}, const char* screenshot = nullptr) {
   Watch watch;
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] {
-    if (!rig.form->Gate.Busy()) return;
+    if (!form.Gate.Busy()) return;
     ++watch.ticksWhileBusy;
     if (ExchangeProgressDialog* d = BackgroundExchange::Current(); d && d->isVisible()) {
       if (screenshot && d->Bar->value() > d->Bar->maximum() / 3) {
@@ -211,6 +213,7 @@ class WindowExchangesTest : public QObject {
   void Poll_SlowController_NoDialogAndABusyTickSkipsItsTurn();
   void Command_DuringAPollCycle_WaitsForItInsteadOfBeingLost_data();
   void Command_DuringAPollCycle_WaitsForItInsteadOfBeingLost();
+  void NetworkAnalogView_SlowController_PollsOffTheUiThread();
   void FunctionBlockRead_FeedsTheEditorsOwnBar();
   void LineScan_RunsOnTheWorkerAndStopsFromTheDialog();
   void TrafficMonitor_TakesFramesFromTheWorkerOnlyWhileShown();
@@ -226,7 +229,7 @@ void WindowExchangesTest::Command_SlowController_UiStaysResponsiveUnderTheProgre
   SlowRig rig;
   const size_t before = rig.Frames(c.function);
   const Watch watch = WhileRunning(
-      rig, [&] { c.run(rig); }, {}, c.screenshot);
+      *rig.form, [&] { c.run(rig); }, {}, c.screenshot);
   QVERIFY(watch.ticksWhileBusy > 0);  // on the UI thread the timer could not fire
   QVERIFY(watch.sawDialog);
   const QRegularExpression block("^блок \\d+ из \\d+$");
@@ -256,7 +259,7 @@ void WindowExchangesTest::Poll_SlowController_NoDialogAndABusyTickSkipsItsTurn()
   before = rig.Frames(c.function);
   int polledWhileBusy = 0;
   const Watch watch = WhileRunning(
-      rig, [&] { c.poll(rig); },
+      *rig.form, [&] { c.poll(rig); },
       [&] {
         ++polledWhileBusy;
         c.poll(rig);  // the next timer tick comes while the cycle still runs
@@ -280,7 +283,7 @@ void WindowExchangesTest::Command_DuringAPollCycle_WaitsForItInsteadOfBeingLost(
   const size_t before = rig.Frames(c.function);
   bool given = false;
   WhileRunning(
-      rig, [&] { c.poll(rig); },
+      *rig.form, [&] { c.poll(rig); },
       [&] {
         if (given) return;
         given = true;
@@ -291,13 +294,29 @@ void WindowExchangesTest::Command_DuringAPollCycle_WaitsForItInsteadOfBeingLost(
   QVERIFY(!rig.form->Gate.Busy());
 }
 
+void WindowExchangesTest::NetworkAnalogView_SlowController_PollsOffTheUiThread() {
+  NetworkRig rig;
+  rig.Net().Prepare(LocalNetworkMode::Blocks);
+  rig.Create(0, 15, 3, 4, [](QWidget* d) { d->close(); });
+  rig.ui.QueueAnswer(Answer::Yes);
+  rig.Net().accept();
+  NetworkAnalogOnline& v = *rig.Editor().analogOnline;
+  QVERIFY(v.Prepare(0));
+  rig.line.realMsPerFrame = 30;
+  const Watch watch = WhileRunning(*rig.form, [&] { v.poll(); });
+  QVERIFY(watch.ticksWhileBusy > 0);
+  QVERIFY(!watch.sawDialog);
+  QVERIFY(!v.Rows[0].Value->text().isEmpty());
+}
+
 void WindowExchangesTest::FunctionBlockRead_FeedsTheEditorsOwnBar() {
   SlowRig rig;
   FunctionBlockEditor& e = *rig.form->functionBlockEditor;
   e.Prepare();
   int highest = 0;
   WhileRunning(
-      rig, [&] { e.readFromController(); }, [&] { highest = std::max(highest, e.ProgressBar1->value()); });
+      *rig.form, [&] { e.readFromController(); },
+      [&] { highest = std::max(highest, e.ProgressBar1->value()); });
   QVERIFY(highest > 0);
 }
 
@@ -309,7 +328,7 @@ void WindowExchangesTest::LineScan_RunsOnTheWorkerAndStopsFromTheDialog() {
   d.SpinTo->setValue(31);
   const size_t before = rig.Frames(17);
   const Watch watch = WhileRunning(
-      rig, [&] { d.startScan(); },
+      *rig.form, [&] { d.startScan(); },
       [&] {
         if (d.ProgressScan->value() >= 3) d.ButStop->click();
       });
@@ -332,7 +351,7 @@ void WindowExchangesTest::TrafficMonitor_TakesFramesFromTheWorkerOnlyWhileShown(
   // Hidden half-way through a read on the worker, the log takes nothing more.
   size_t atHiding = 0;
   WhileRunning(
-      rig, [&] { rig.form->readFromController(); },
+      *rig.form, [&] { rig.form->readFromController(); },
       [&] {
         if (monitor.isVisible() && monitor.Log().Records().size() >= 20) {
           monitor.hide();
