@@ -274,7 +274,7 @@ void CalibrationWindow::ShowCalibrationState() {
 }
 
 void CalibrationWindow::CalibrateScale(int k, bool end) {
-  if (k < 1 || k > kRows || mba_.CalibrationClosing || k != mba_.CalibrationChannel || gate_.Busy()) return;
+  if (k < 1 || k > kRows || mba_.CalibrationClosing || k != mba_.CalibrationChannel) return;
   if (ui_.Ask({kScaleQuestionCaption, end ? kScaleEndQuestion : kScaleStartQuestion, Icon::Question,
                Buttons::YesNo, Answer::No}) != Answer::Yes) {
     return;
