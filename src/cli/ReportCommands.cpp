@@ -10,6 +10,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/FunctionBlockReport.h"
 #include "core/config/InformTables.h"
+#include "core/config/MathBlockReport.h"
 #include "core/config/ModuleTable.h"
 #include "core/config/NetworkReport.h"
 #include "core/config/RegulatorReport.h"
@@ -29,6 +30,7 @@ std::optional<Report> ComposeReport(const QString& table, const Configuration& c
   if (table == "network") return NetworkReport(c, title);
   if (table == "fb") return FunctionBlockReport(c, title);
   if (table == "regulators") return RegulatorReport(c, title);
+  if (table == "math") return MathBlockReport(c, title);
   return std::nullopt;
 }
 
@@ -58,7 +60,7 @@ int RunReport(const QStringList& args) {
   parser.addPositionalArgument(
       "table",
       "inputs, analog, outputs, discrete (the processing scheme), network, fb, regulators, "
-      "or module N (an analog module's programming)");
+      "math (the calculation blocks), or module N (an analog module's programming)");
   parser.addPositionalArgument("file", "configuration file (.zul)");
   parser.addOptions({{{"o", "output"}, "The .rtf report to write.", "OUT.rtf"},
                      {"pdf", "Also write the report as PDF.", "OUT.pdf"}});
@@ -80,11 +82,9 @@ int RunReport(const QStringList& args) {
   const std::optional<Report> report = module ? ComposeModuleReport(positional[1], config, title)
                                               : ComposeReport(positional[0], config, title);
   if (!report) {
-    return UsageError(
-        "report",
-        module
-            ? "no analog module " + positional[1] + " in " + file
-            : QString("the table is inputs, analog, outputs, discrete, network, fb, regulators or module N"));
+    return UsageError("report", module ? "no analog module " + positional[1] + " in " + file
+                                       : QString("the table is inputs, analog, outputs, discrete, network, "
+                                                 "fb, regulators, math or module N"));
   }
 
   if (!SaveReport(*report, rtf.toStdString())) {

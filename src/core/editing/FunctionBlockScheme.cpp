@@ -97,7 +97,8 @@ std::string BlockCaptions::InputCaption(int source, int number) const {
 
 std::string BlockCaptions::AnalogCaption(int source, int number) const {
   if (number <= 0) return {};
-  if (source == 1) return "МБ" + std::to_string(number);
+  if (source == 1)
+    return number <= c_.functionBlocks.GetArithCount() ? "МБ" + std::to_string(number) : std::string();
   return number <= static_cast<int>(analog_.size()) ? analog_[static_cast<size_t>(number - 1)]
                                                     : std::string();
 }

@@ -25,12 +25,17 @@
 #include <cmath>
 
 #include "core/config/Configuration.h"
+#include "core/config/InformTables.h"
+#include "core/config/MathBlockReport.h"
 #include "core/link/ModbusLink.h"
 #include "ui/discrete/SignalDialogs.h"
+#include "ui/fb/CalculationBlockDialog.h"
 #include "ui/fb/FunctionBlockDialog.h"
+#include "ui/fb/MathBlocksWindow.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
+#include "ui/widgets/ReportPrinting.h"
 
 namespace zul {
 namespace {
@@ -154,6 +159,11 @@ FunctionBlockEditor::FunctionBlockEditor(Configuration& config, ModbusLink& link
   scene_ = new QGraphicsScene(this);
   view_ = new FunctionBlockView(scene_, this);
   blockDialog_ = new FunctionBlockDialog(ui, this);
+  calcDialog_ = new CalculationBlockDialog(config, ui, this);
+  mathWindow_ = new MathBlocksWindow(config.functionBlocks, this);
+  mathWindow_->EditBlock = [this](int k) { editArithBlockNumber(k); };
+  mathWindow_->DeleteBlock = [this](int k) { deleteArithBlock(k); };
+  mathWindow_->PrintReport = [this] { MathBlocksReport(); };
   history_ = new QUndoStack(this);
   history_->setUndoLimit(kUndoSteps);
 
@@ -163,7 +173,6 @@ FunctionBlockEditor::FunctionBlockEditor(Configuration& config, ModbusLink& link
   InformButMR->setObjectName("InformButMR");
   ButMath = new QPushButton("Показать мат. блоки", this);
   ButMath->setObjectName("ButMath");
-  ButMath->setEnabled(false);  // the calculation blocks have their own window, not built yet
   ButPrint = new QPushButton("Печать", this);
   ButPrint->setObjectName("ButPrint");
   StSign = new QLabel("Сигнализация программируется только для ФБ с 1 по 62", this);
@@ -201,6 +210,7 @@ FunctionBlockEditor::FunctionBlockEditor(Configuration& config, ModbusLink& link
     if (ShowOutputs) ShowOutputs();
   });
   connect(ButPrint, &QPushButton::clicked, this, &FunctionBlockEditor::print);
+  connect(ButMath, &QPushButton::clicked, this, &FunctionBlockEditor::showMathBlocks);
   blockDialog_->ShowInputs = [this] {
     if (ShowInputs) ShowInputs();
   };
@@ -236,19 +246,13 @@ void FunctionBlockEditor::BuildMenus() {
   ACreatFB = MakeAction("ACreatFB", "Создать функциональный блок ", &E::createBlock);
   AAddSign = MakeAction("AAddSign", "Добавить  блок сигнализации", &E::addAlarm);
   AAddVyh = MakeAction("AAddVyh", "Добавить  выход на реле", &E::addRelays);
-  ACreatIntegr = new QAction("Создать интегратор расхода", this);
-  ACreatIntegr->setObjectName("ACreatIntegr");
-  ACreatMath = new QAction("Создать арифметический блок", this);
-  ACreatMath->setObjectName("ACreatMath");
+  ACreatIntegr = MakeAction("ACreatIntegr", "Создать интегратор расхода", &E::createIntegrators);
+  ACreatMath = MakeAction("ACreatMath", "Создать арифметический блок", &E::createArithBlock);
   AEditSign = MakeAction("AEditSign", "Редактировать сигнализацию", &E::editAlarm);
   AEditVyh = MakeAction("AEditVyh", "Редактировать выход на реле", &E::editRelays);
   AEditFB = MakeAction("AEditFB", "Редактирование ФБ", &E::editBlock);
-  AEditIntegr = new QAction("Редактировать интегратор расхода", this);
-  AEditIntegr->setObjectName("AEditIntegr");
-  AEditMath = new QAction("Редактировать арифметический блок", this);
-  AEditMath->setObjectName("AEditMath");
-  // The calculation blocks and algorithms open windows of their own, not built yet.
-  for (QAction* a : {ACreatIntegr, ACreatMath, AEditIntegr, AEditMath}) a->setEnabled(false);
+  AEditIntegr = MakeAction("AEditIntegr", "Редактировать интегратор расхода", &E::editIntegrators);
+  AEditMath = MakeAction("AEditMath", "Редактировать арифметический блок", &E::editArithBlock);
   ACopy = MakeAction("ACopy", "Копировать ", &E::copyBlocks, QKeySequence("Ctrl+C"));
   ADelete = MakeAction("ADelete", "Удалить", &E::deleteBlocks, QKeySequence(Qt::Key_Delete));
   AInsertFB = MakeAction("AInsertFB", "Вставить новый ФБ (перед выбранным ) ", &E::insertBlock);
@@ -587,6 +591,61 @@ void FunctionBlockEditor::selectAll() {
   for (FunctionBlockItem* item : items_)
     config_.functionBlocks.BlockSelected[static_cast<size_t>(item->Index())] = 1;
   UpdateSelectionColours();
+}
+
+// ---- calculation blocks ------------------------------------------------------------------------
+
+bool FunctionBlockEditor::RunCalculationDialog(CalcMode mode) {
+  FunctionBlocks& fb = config_.functionBlocks;
+  fb.RecountBlocks();
+  fb.CalcMode = static_cast<int>(mode);
+  bool stored = false;
+  if (MayOpenCalculationDialog(fb, mode, ui_)) {
+    Change(kCalculationDialogCaption, [&] {
+      calcDialog_->Prepare(PrepareCalculationDialog(fb, mode));
+      calcDialog_->exec();
+      if (calcDialog_->Cancelled()) return false;
+      const bool integrators = mode == CalcMode::CreateIntegrators || mode == CalcMode::EditIntegrators;
+      stored = integrators
+                   ? StoreIntegrators(config_, mode, calcDialog_->Integrators())
+                   : StoreArithBlock(config_, mode, calcDialog_->RecordNumber(), calcDialog_->Arith());
+      return stored;
+    });
+  }
+  // A block chosen in the math blocks window serves one opening only.
+  fb.SelectedArith = -1;
+  if (stored && FileMode()) config_.service.FileChanged = 1;
+  return stored;
+}
+
+void FunctionBlockEditor::createIntegrators() { RunCalculationDialog(CalcMode::CreateIntegrators); }
+void FunctionBlockEditor::createArithBlock() { RunCalculationDialog(CalcMode::CreateArith); }
+void FunctionBlockEditor::editIntegrators() { RunCalculationDialog(CalcMode::EditIntegrators); }
+void FunctionBlockEditor::editArithBlock() { RunCalculationDialog(CalcMode::EditArith); }
+
+void FunctionBlockEditor::editArithBlockNumber(int k) {
+  config_.functionBlocks.SelectedArith = k;
+  RunCalculationDialog(CalcMode::EditArith);
+}
+
+void FunctionBlockEditor::deleteArithBlock(int k) {
+  bool deleted = false;
+  Change(kDeleteMathBlockText, [&] { return deleted = DeleteArithBlock(config_, k); });
+  if (deleted && FileMode()) config_.service.FileChanged = 1;
+}
+
+void FunctionBlockEditor::showMathBlocks() {
+  config_.functionBlocks.RecountBlocks();
+  config_.functionBlocks.SelectedArith = -1;
+  mathWindow_->Refresh();
+  mathWindow_->exec();
+}
+
+void FunctionBlockEditor::MathBlocksReport() {
+  const std::string title = MainCaption ? MainCaption().toStdString() : std::string();
+  SaveAndPrintReport(MathBlockReport(config_, title),
+                     MathReportFile ? MathReportFile : QtReportFileChooser(this), ui_,
+                     MathReportPrint ? MathReportPrint : QtReportPrinter(this));
 }
 
 // ---- alarms and relay outputs -------------------------------------------------------------------

@@ -9,9 +9,11 @@
 #include <memory>
 #include <vector>
 
+#include "core/editing/CalculationBlockEditing.h"
 #include "core/editing/FunctionBlockEditing.h"
 #include "core/editing/FunctionBlockForm.h"
 #include "ui/fb/FunctionBlockItem.h"
+#include "ui/widgets/ReportPrinting.h"
 
 class QAction;
 class QGraphicsScene;
@@ -30,7 +32,9 @@ namespace zul {
 struct Configuration;
 struct SignalDialogSet;
 class ExchangeGate;
+class CalculationBlockDialog;
 class FunctionBlockDialog;
+class MathBlocksWindow;
 class Interaction;
 class ModbusLink;
 
@@ -94,6 +98,15 @@ class FunctionBlockEditor : public QDialog {
   void editRelays();
   void deleteRelays();
   void print();
+  // The calculation blocks: the dialog in each of its modes, the math blocks
+  // window and what it does to a block.
+  void createIntegrators();
+  void createArithBlock();
+  void editIntegrators();
+  void editArithBlock();
+  void showMathBlocks();
+  void editArithBlockNumber(int k);
+  void deleteArithBlock(int k);
   void fitScheme();
   void zoomOriginal();
   void undo();
@@ -119,11 +132,16 @@ class FunctionBlockEditor : public QDialog {
   std::function<void()> ShowInputs;
   std::function<void()> ShowOutputs;
   std::function<QString()> FileLabelText;
+  // The math blocks report's file and printing (Qt's dialogs when empty).
+  FileChooser MathReportFile;
+  ReportPrinter MathReportPrint;
 
   FunctionBlockItem* Item(int index) const;
   QGraphicsScene* Scene() const { return scene_; }
   FunctionBlockView* View() const { return view_; }
   FunctionBlockDialog* BlockDialog() const { return blockDialog_; }
+  CalculationBlockDialog* CalcDialog() const { return calcDialog_; }
+  MathBlocksWindow* MathWindow() const { return mathWindow_; }
   QUndoStack* History() const { return history_; }
   QMenu* BlockMenu() const { return blockMenu_; }
   QMenu* BackgroundMenu() const { return backgroundMenu_; }
@@ -181,6 +199,9 @@ class FunctionBlockEditor : public QDialog {
   void Change(const QString& text, const std::function<bool()>& change);
   // The block dialog for record `index`; false when cancelled.
   bool RunBlockDialog(int index, int mode, FunctionBlockValues& values);
+  // The calculation dialog in `mode`; true when it stored something.
+  bool RunCalculationDialog(CalcMode mode);
+  void MathBlocksReport();
   bool RunAlarmDialog(int index);
   bool RunRelayDialog(int index);
   bool NoSchemeClosing();
@@ -199,6 +220,8 @@ class FunctionBlockEditor : public QDialog {
   QGraphicsScene* scene_;
   FunctionBlockView* view_;
   FunctionBlockDialog* blockDialog_;
+  CalculationBlockDialog* calcDialog_;
+  MathBlocksWindow* mathWindow_;
   QUndoStack* history_;
   QMenu* blockMenu_;
   QMenu* backgroundMenu_;
