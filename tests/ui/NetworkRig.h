@@ -7,6 +7,7 @@
 #include "core/config/AccessLevel.h"
 #include "sim/SimulatedBus.h"
 #include "sim/SimulatedLine.h"
+#include "ui/SimulatedRig.h"
 #include "ui/UiTestSupport.h"
 #include "ui/network/LocalNetworkWindow.h"
 #include "ui/network/NetworkMasterEditor.h"
@@ -59,7 +60,7 @@ struct NetworkRig {
   QTemporaryDir dir;
   VirtualClock clock;
   SimulatedBus bus{clock};
-  SimulatedLine line{bus, clock};
+  SlowSimulatedLine line{bus, clock};  // real time per frame when a test asks for it
   ScriptedInteraction ui;
   SimulatedController* controller = nullptr;
   std::unique_ptr<MainWindow> form;

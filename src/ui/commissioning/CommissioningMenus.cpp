@@ -25,8 +25,10 @@ QAction* NamedAction(QMenu* menu, const char* name, const QString& text) {
 
 }  // namespace
 
-CommissioningMenus::CommissioningMenus(MainWindow& form) : QObject(&form), form_(form) {
+CommissioningMenus::CommissioningMenus(MainWindow& form)
+    : QObject(&form), form_(form), frameTap_(std::make_shared<FrameTap>()) {
   setObjectName("CommissioningMenus");
+  form.link.SetFrameObserver(frameTap_.get());
   form.MenuPort->addSeparator();
   ACompare = NamedAction(form.MenuPort, "ACompare", "Сравнить с прибором");
   AMonitor = NamedAction(form.MenuPort, "AMonitor", "Монитор обмена");
@@ -52,7 +54,7 @@ ControllerAccess CommissioningMenus::Access() const {
                           form_.Options().answerTimeLimit};
 }
 
-bool CommissioningMenus::BackupBeforeWrite() { return BackupBeforeWriting(Access()); }
+bool CommissioningMenus::BackupBeforeWrite() { return BackupBeforeWriting(Access(), &form_); }
 
 void CommissioningMenus::openCompareWindow() {
   form_.service.CurrentDevice = form_.CBoxUstr->currentIndex();
@@ -64,7 +66,7 @@ void CommissioningMenus::openCompareWindow() {
 
 void CommissioningMenus::openTrafficMonitor() {
   if (!trafficMonitor) {
-    trafficMonitor = new TrafficMonitor(form_.link, &form_);
+    trafficMonitor = new TrafficMonitor(frameTap_, &form_);
     form_.addDockWidget(Qt::BottomDockWidgetArea, trafficMonitor);
   }
   trafficMonitor->show();

@@ -4,6 +4,7 @@
 // the line scan. Their windows are made when first asked for.
 #include <QObject>
 #include <QStringList>
+#include <memory>
 
 #include "ui/commissioning/ControllerAccess.h"
 
@@ -15,6 +16,7 @@ namespace zul {
 class MainWindow;
 class CompareWindow;
 class TrafficMonitor;
+class FrameTap;
 class LineScanDialog;
 
 class CommissioningMenus : public QObject {
@@ -51,6 +53,8 @@ class CommissioningMenus : public QObject {
   void FillRecentMenu();
 
   MainWindow& form_;
+  // The link's one frame observer, set before any exchange can run.
+  std::shared_ptr<FrameTap> frameTap_;
 };
 
 }  // namespace zul

@@ -13,6 +13,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 
 namespace zul {
@@ -32,12 +33,16 @@ QString BlocksText(ConfigurationPart part, const Configuration& config) {
 
 }  // namespace
 
-bool BackupBeforeWriting(const ControllerAccess& access) {
+bool BackupBeforeWriting(const ControllerAccess& access, QWidget* parent) {
   // Without write access the write refuses with its own message: nothing to back up for it.
   if (access.backupRoot.isEmpty() || access.config.discreteProcessing.AccessLevel != kFullAccess) return true;
   // The controller backed up is the one the write goes to: the chosen one.
-  const BackupOutcome b = BackupBeforeWrite(access.link, access.config.service.CurrentDevice,
-                                            access.backupRoot.toStdString(), access.ui);
+  BackupOutcome b;  // a busy line backs up nothing, so nothing is written either
+  BackgroundExchange(access.gate, access.link, access.ui, parent)
+      .Run("Резервная копия перед записью", ExchangeKind::Read, [&](Interaction& ui) {
+        b = BackupBeforeWrite(access.link, access.config.service.CurrentDevice,
+                              access.backupRoot.toStdString(), ui);
+      });
   return b.mayWrite;
 }
 
@@ -81,11 +86,13 @@ CompareWindow::CompareWindow(ControllerAccess access, QWidget* parent)
 CompareWindow::~CompareWindow() = default;
 
 bool CompareWindow::compareNow() {
-  if (access_.gate.Busy()) return false;
-  ExchangeGate::Scope scope(access_.gate);
   auto controller = std::make_unique<Configuration>();
   controller->service.CurrentDevice = access_.config.service.CurrentDevice;
-  const ReadResult read = ReadConfiguration(access_.link, *controller, access_.ui);
+  ReadResult read;
+  if (!BackgroundExchange(access_.gate, access_.link, access_.ui, this)
+           .Run("Чтение конфигурации", ExchangeKind::Read,
+                [&](Interaction& ui) { read = ReadConfiguration(access_.link, *controller, ui); }))
+    return false;
   if (!read.ok) {
     differences_.clear();
     TreeDiff->clear();
@@ -149,12 +156,11 @@ void CompareWindow::writeTicked() {
     access_.ui.Show(kCaptionWarning, kNothingTickedText, Icon::Warning);
     return;
   }
-  if (access_.gate.Busy()) return;
-  {
-    ExchangeGate::Scope scope(access_.gate);
-    if (!BackupBeforeWriting(access_)) return;
-    WriteConfiguration(access_.link, access_.config, access_.ui, BlocksOfParts(parts, access_.config));
-  }
+  if (access_.gate.Busy() || !BackupBeforeWriting(access_, this)) return;
+  BackgroundExchange(access_.gate, access_.link, access_.ui, this)
+      .Run("Запись конфигурации", ExchangeKind::Write, [&](Interaction& ui) {
+        WriteConfiguration(access_.link, access_.config, ui, BlocksOfParts(parts, access_.config));
+      });
   compareNow();
 }
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+class QWidget;
+
 namespace zul {
 
 class ExchangeGate;
@@ -22,7 +24,8 @@ struct ControllerAccess {
   std::function<void(int ms)> setAnswerTimeLimit;
 };
 
-// The backup step of a write to the configuration's device; false: send nothing.
-bool BackupBeforeWriting(const ControllerAccess& access);
+// The backup step of a write to the configuration's device, read off the UI
+// thread with its progress over `parent`; false: send nothing.
+bool BackupBeforeWriting(const ControllerAccess& access, QWidget* parent);
 
 }  // namespace zul

@@ -13,6 +13,7 @@
 
 #include "core/Interaction.h"
 #include "core/link/ModbusLink.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 
 namespace zul {
@@ -68,7 +69,6 @@ LineScanDialog::LineScanDialog(ControllerAccess access, std::function<void(int)>
 
 void LineScanDialog::startScan() {
   if (access_.gate.Busy()) return;
-  ExchangeGate::Scope scope(access_.gate);
   const int from = SpinFrom->value();
   const int to = std::max(SpinTo->value(), from);
   TableFound->setRowCount(0);
@@ -78,11 +78,14 @@ void LineScanDialog::startScan() {
   ButStop->setEnabled(true);
   stopping_ = false;
   if (access_.setAnswerTimeLimit) access_.setAnswerTimeLimit(kAnswerMs);
-  result_ = ScanLine(access_.link, from, to, [this](int address) {
-    ProgressScan->setValue(address - 1);
-    QApplication::processEvents();  // the Stop button and the bar
-    return !stopping_;
+  // The scan runs on a worker; the dialog stays live for its own bar and Stop button.
+  BackgroundExchange(access_.gate, access_.link, access_.ui, this).RunQuietly([&](Interaction&) {
+    result_ = ScanLine(access_.link, from, to, [this](int address) {
+      QMetaObject::invokeMethod(ProgressScan, "setValue", Qt::QueuedConnection, Q_ARG(int, address - 1));
+      return !stopping_.load();
+    });
   });
+  QCoreApplication::sendPostedEvents(ProgressScan, QEvent::MetaCall);  // no late bar value after the end
   if (access_.setAnswerTimeLimit) access_.setAnswerTimeLimit(0);
   ProgressScan->setValue(to);
   for (const FoundController& c : result_.found) {

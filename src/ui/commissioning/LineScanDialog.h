@@ -2,6 +2,7 @@
 // "Поиск приборов на линии": the identity request to each address of a range
 // with a progress bar; a double click on a found controller chooses it.
 #include <QDialog>
+#include <atomic>
 #include <functional>
 
 #include "core/config/LineScan.h"
@@ -39,7 +40,7 @@ class LineScanDialog : public QDialog {
   ControllerAccess access_;
   std::function<void(int)> choose_;
   ScanResult result_;
-  bool stopping_ = false;
+  std::atomic<bool> stopping_{false};  // set on the UI thread, read by the scan's worker
 };
 
 }  // namespace zul

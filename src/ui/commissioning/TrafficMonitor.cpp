@@ -101,8 +101,23 @@ void TrafficTableModel::Clear() {
   endResetModel();
 }
 
-TrafficMonitor::TrafficMonitor(ModbusLink& link, QWidget* parent)
-    : QDockWidget("Монитор обмена", parent), link_(link), frames_(this), timer_(new QTimer(this)) {
+void FrameTap::SetTarget(FrameObserver* target) {
+  std::lock_guard lock(mutex_);
+  target_ = target;
+}
+
+void FrameTap::RequestSent(int64_t timeMs, const uint8_t* data, size_t count, bool retry) {
+  std::lock_guard lock(mutex_);
+  if (target_) target_->RequestSent(timeMs, data, count, retry);
+}
+
+void FrameTap::AnswerReceived(int64_t timeMs, const uint8_t* data, size_t count, int result) {
+  std::lock_guard lock(mutex_);
+  if (target_) target_->AnswerReceived(timeMs, data, count, result);
+}
+
+TrafficMonitor::TrafficMonitor(std::shared_ptr<FrameTap> tap, QWidget* parent)
+    : QDockWidget("Монитор обмена", parent), tap_(std::move(tap)), frames_(this), timer_(new QTimer(this)) {
   setObjectName("TrafficMonitor");
   auto* body = new QWidget(this);
   auto* layout = new QVBoxLayout(body);
@@ -156,17 +171,17 @@ TrafficMonitor::TrafficMonitor(ModbusLink& link, QWidget* parent)
   });
 }
 
-TrafficMonitor::~TrafficMonitor() { link_.SetFrameObserver(nullptr); }
+TrafficMonitor::~TrafficMonitor() { tap_->SetTarget(nullptr); }
 
 void TrafficMonitor::showEvent(QShowEvent* event) {
-  link_.SetFrameObserver(&log_);
+  tap_->SetTarget(&log_);
   timer_->start(kRefreshMs);
   QDockWidget::showEvent(event);
 }
 
 void TrafficMonitor::hideEvent(QHideEvent* event) {
   // Closed, the monitor costs the link nothing.
-  link_.SetFrameObserver(nullptr);
+  tap_->SetTarget(nullptr);
   timer_->stop();
   QDockWidget::hideEvent(event);
 }

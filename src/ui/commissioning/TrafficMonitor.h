@@ -5,6 +5,8 @@
 #include <QAbstractTableModel>
 #include <QDockWidget>
 #include <deque>
+#include <memory>
+#include <mutex>
 
 #include "core/link/TrafficLog.h"
 
@@ -16,7 +18,20 @@ class QTimer;
 
 namespace zul {
 
-class ModbusLink;
+// Stands between the link and the monitor's log for the link's whole life, so
+// the link's observer is set once: frames come from whatever thread runs the
+// exchange while the UI thread switches the log on and off. Once SetTarget
+// returns, the old target gets no more frames.
+class FrameTap : public FrameObserver {
+ public:
+  void SetTarget(FrameObserver* target);
+  void RequestSent(int64_t timeMs, const uint8_t* data, size_t count, bool retry) override;
+  void AnswerReceived(int64_t timeMs, const uint8_t* data, size_t count, int result) override;
+
+ private:
+  std::mutex mutex_;
+  FrameObserver* target_ = nullptr;
+};
 
 // The frames shown, the newest last; at most TrafficLog's capacity of them.
 class TrafficTableModel : public QAbstractTableModel {
@@ -38,7 +53,8 @@ class TrafficTableModel : public QAbstractTableModel {
 class TrafficMonitor : public QDockWidget {
   Q_OBJECT
  public:
-  TrafficMonitor(ModbusLink& link, QWidget* parent = nullptr);
+  // `tap` is the link's observer; the monitor's log hangs on it while the monitor is shown.
+  TrafficMonitor(std::shared_ptr<FrameTap> tap, QWidget* parent = nullptr);
   ~TrafficMonitor() override;
 
   // Takes what the link sent since the last refresh (the timer calls it too).
@@ -64,7 +80,7 @@ class TrafficMonitor : public QDockWidget {
  private:
   void ShowCounters();
 
-  ModbusLink& link_;
+  std::shared_ptr<FrameTap> tap_;
   TrafficLog log_;
   TrafficTableModel frames_;
   QTimer* timer_;

@@ -27,6 +27,7 @@
 #include "core/link/ModbusLink.h"
 #include "ui/discrete/InputIdentifierDialog.h"
 #include "ui/discrete/SignalDialogs.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/QtText.h"
 
@@ -356,8 +357,11 @@ void DiscreteProcessingEditor::InPortClick() {
     return;
   }
   if (z.EditorShown && !z.RebuildOnly && !z.RebuildAfterDelete) {
-    ExchangeGate::Scope busy(gate_);
-    const EditorReadResult r = ReadEditorBlocks(port_, c_, *ui_);
+    EditorReadResult r;
+    if (!Exchange().Run(
+            "Чтение обработки дискретных входов", ExchangeKind::ShortRead,
+            [&](Interaction& ui) { r = ReadEditorBlocks(port_, c_, ui); }, ProgressIn::Steps))
+      return;
     if (!r.ok) {
       failed_ = true;
       return;
@@ -391,8 +395,11 @@ QString DiscreteProcessingEditor::Caption() const {
 
 void DiscreteProcessingEditor::OutPortClick() {
   EndTextEdit(true);
-  ExchangeGate::Scope busy(gate_);
-  const EditorWriteResult r = WriteProcessingRecords(port_, c_, *ui_);
+  EditorWriteResult r;
+  if (!Exchange().Run(
+          "Запись обработки дискретных входов", ExchangeKind::Write,
+          [&](Interaction& ui) { r = WriteProcessingRecords(port_, c_, ui); }, ProgressIn::Steps))
+    return;
   if (r.outcome == EditorWriteOutcome::Written) setWindowTitle(Caption());
   if (r.outcome == EditorWriteOutcome::Failed) failed_ = true;
   if (r.outcome == EditorWriteOutcome::CloseEditor) done(failed_ ? kEditorFailed : kEditorClosed);
@@ -411,8 +418,13 @@ bool DiscreteProcessingEditor::CanClose() {
       Message{kConfirmTransferCaption, kChangedQuestion, Icon::Question, Buttons::YesNoCancel, Answer::No});
   if (a == Answer::Cancel) return false;
   if (a == Answer::Yes) {
-    ExchangeGate::Scope busy(gate_);
-    if (WriteProcessingRecords(port_, c_, *ui_).outcome == EditorWriteOutcome::Failed) failed_ = true;
+    EditorWriteResult r;
+    // Another exchange on the line: the editor stays open, nothing is lost.
+    if (!Exchange().Run(
+            "Запись обработки дискретных входов", ExchangeKind::Write,
+            [&](Interaction& ui) { r = WriteProcessingRecords(port_, c_, ui); }, ProgressIn::Steps))
+      return false;
+    if (r.outcome == EditorWriteOutcome::Failed) failed_ = true;
     return true;
   }
   z.Modified = 0;
@@ -426,6 +438,10 @@ bool DiscreteProcessingEditor::CanClose() {
 }
 
 void DiscreteProcessingEditor::NCloseClick() { reject(); }
+
+BackgroundExchange DiscreteProcessingEditor::Exchange() {
+  return BackgroundExchange(gate_, port_, *ui_, this);
+}
 
 void DiscreteProcessingEditor::reject() {
   if (!CanClose()) return;
@@ -816,8 +832,9 @@ void DiscreteProcessingEditor::SetSignalText(int signal, const QString& text) {
 
 void DiscreteProcessingEditor::WriteTextNow(int signal) {
   if (c_.service.FileMode || !c_.service.TextChanged) return;
-  ExchangeGate::Scope busy(gate_);
-  WriteSignalTextBlock(port_, c_, signal, *ui_);
+  Exchange().Run(
+      "Запись текста", ExchangeKind::Write,
+      [&](Interaction& ui) { WriteSignalTextBlock(port_, c_, signal, ui); }, ProgressIn::Steps);
 }
 
 void DiscreteProcessingEditor::StoreText(int signal, const QString& text) {

@@ -28,6 +28,7 @@ class QToolBar;
 
 namespace zul {
 
+class BackgroundExchange;
 class ExchangeGate;
 class InputIdentifierDialog;
 class ModbusLink;
@@ -188,6 +189,8 @@ class DiscreteProcessingEditor : public QDialog {
   // The closing question; false keeps the editor open.
   bool CanClose();
   QString Caption() const;
+  // Reads and writes run off the UI thread, the editor's bar fed through its Interaction.
+  BackgroundExchange Exchange();
 
   Configuration& c_;
   ModbusLink& port_;

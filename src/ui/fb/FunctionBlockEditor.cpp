@@ -34,6 +34,7 @@
 #include "ui/fb/FunctionBlockDialog.h"
 #include "ui/fb/MathBlocksWindow.h"
 #include "ui/inform/InformationWindows.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/ReportPrinting.h"
@@ -55,10 +56,10 @@ class EditorInteraction : public Interaction {
   EditorInteraction(Interaction& ui, QProgressBar* bar) : ui_(ui), bar_(bar) {}
   Answer Ask(const Message& message) override { return ui_.Ask(message); }
   void Beep() override { ui_.Beep(); }
+  // Called on the UI thread: an exchange on the worker carries its progress here.
   void Progress(int value, int maximum) override {
     bar_->setVisible(maximum > 0);
     if (maximum > 0) bar_->setValue(value * bar_->maximum() / maximum);
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
 
  private:
@@ -767,9 +768,10 @@ void FunctionBlockEditor::deleteRelays() {
 
 void FunctionBlockEditor::readFromController() {
   if (FileMode() || gate_.Busy()) return;
-  ExchangeGate::Scope scope(gate_);
-  EditorInteraction ui(ui_, ProgressBar1);
-  ReadFunctionBlockTable(config_, link_, ui);
+  EditorInteraction bar(ui_, ProgressBar1);
+  BackgroundExchange(gate_, link_, bar, this)
+      .Run("Чтение функциональных блоков", ExchangeKind::ShortRead,
+           [&](Interaction& ui) { ReadFunctionBlockTable(config_, link_, ui); });
   history_->clear();
   ClearSelection();
   Rebuild();
@@ -777,19 +779,31 @@ void FunctionBlockEditor::readFromController() {
 
 void FunctionBlockEditor::writeToController() {
   if (FileMode() || gate_.Busy()) return;
-  ExchangeGate::Scope scope(gate_);
-  EditorInteraction ui(ui_, ProgressBar1);
   FunctionBlocks& fb = config_.functionBlocks;
   if (fb.Changed == 0 && ui_.Ask(Message{kSendQuestionCaptionFB, kUnchangedSendQuestion, Icon::Question,
                                          Buttons::YesNo, Answer::No}) != Answer::Yes)
     return;
-  if (!WriteFunctionBlockTable(config_, link_, ui)) return;
+  if (!WriteInBackground(false)) return;
   setWindowTitle(QString("Программирование обработки функциональных блоков ЗУЛ-05 устройство %1")
                      .arg(config_.service.CurrentDevice + 1));
   if (fb.RegChanged == 0 && ui_.Ask(Message{kSendQuestionCaptionFB, kUnchangedRegulatorsQuestion,
                                             Icon::Question, Buttons::YesNo, Answer::No}) != Answer::Yes)
     return;
-  WriteRegulatorLoops(config_, link_, ui);
+  EditorInteraction bar(ui_, ProgressBar1);
+  BackgroundExchange(gate_, link_, bar, this)
+      .Run("Запись регуляторов", ExchangeKind::Write,
+           [&](Interaction& ui) { WriteRegulatorLoops(config_, link_, ui); });
+}
+
+bool FunctionBlockEditor::WriteInBackground(bool withLoops) {
+  EditorInteraction bar(ui_, ProgressBar1);
+  bool written = false;
+  BackgroundExchange(gate_, link_, bar, this)
+      .Run("Запись функциональных блоков", ExchangeKind::Write, [&](Interaction& ui) {
+        written = WriteFunctionBlockTable(config_, link_, ui);
+        if (written && withLoops) WriteRegulatorLoops(config_, link_, ui);
+      });
+  return written;
 }
 
 // ---- closing -----------------------------------------------------------------------------------------
@@ -805,9 +819,8 @@ bool FunctionBlockEditor::AskToClose() {
                                    Buttons::YesNoCancel, Answer::No});
   if (a == Answer::Cancel) return false;
   if (a == Answer::Yes) {
-    ExchangeGate::Scope scope(gate_);
-    EditorInteraction ui(ui_, ProgressBar1);
-    if (WriteFunctionBlockTable(config_, link_, ui)) WriteRegulatorLoops(config_, link_, ui);
+    if (gate_.Busy()) return false;  // another exchange on the line: stay open, nothing is lost
+    WriteInBackground(true);
     return true;
   }
   RestoreFunctionBlocksFromReference(config_);

@@ -211,6 +211,8 @@ class FunctionBlockEditor : public QDialog {
   bool NoSchemeClosing();
   bool NeedsOneBlock(int& index);
   bool AskToClose();
+  // The table (and the loops after it) off the UI thread; false when the table was not written.
+  bool WriteInBackground(bool withLoops);
   void UpdateSelectionColours();
   bool FileMode() const;
 

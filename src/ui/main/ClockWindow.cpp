@@ -15,6 +15,7 @@
 #include "core/link/ModbusLink.h"
 #include "core/model/DiscreteProcessing.h"
 #include "core/model/ServiceBlock.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
@@ -158,12 +159,14 @@ void ClockWindow::StopPolling() {
 }
 
 void ClockWindow::pollOnce() {
-  if (gate_.Busy()) return;  // another exchange is under way: skip this tick
-  ExchangeGate::Scope scope(gate_);
   uint8_t answer[kAnswerBufferSize] = {};
-  const int result =
-      port_.Request(service_.CurrentDevice, kClockReadFunction, static_cast<int>(kClockRequestData.size()),
-                    kClockRequestData.data(), answer, sizeof answer);
+  int result = kResultOk;
+  if (!BackgroundExchange(gate_, port_, ui_, this).Poll([&](Interaction&) {
+        result = port_.Request(service_.CurrentDevice, kClockReadFunction,
+                               static_cast<int>(kClockRequestData.size()), kClockRequestData.data(), answer,
+                               sizeof answer);
+      }))
+    return;  // another exchange is under way: skip this tick
   if (result != kResultOk) {
     if (reportFlag_ == 1) port_.ShowError(service_.CurrentDevice, result);
     return;
@@ -215,9 +218,9 @@ void ClockWindow::setDeviceTime() {
   if (!port_.CheckWriteAccess()) return;
   ControllerTime t{};
   if (!CheckFields(&t)) return;
-  if (gate_.Busy()) return;
-  ExchangeGate::Scope scope(gate_);
-  SendClock(port_, service_.CurrentDevice, t);
+  BackgroundExchange(gate_, port_, ui_, this)
+      .Run("Установка времени", ExchangeKind::Write,
+           [&](Interaction&) { SendClock(port_, service_.CurrentDevice, t); });
 }
 
 void ClockWindow::done(int result) {

@@ -75,9 +75,10 @@ void MainWindow::onDeviceChosen(int index) {
 }
 
 void MainWindow::renumberDevice(int index) {
-  if (Gate.Busy()) return;
-  ExchangeGate::Scope scope(Gate);
-  RenumberDevice(link, service, index + 1);
+  // A busy line renumbers nothing: the boxes show the numbers as they are.
+  BackgroundExchange(Gate, link, ui_, this)
+      .Run("Смена номера устройства", ExchangeKind::Write,
+           [&](Interaction&) { RenumberDevice(link, service, index + 1); });
   CBoxUstr->setCurrentIndex(service.CurrentDevice);
   CBoxUstrZ->setCurrentIndex(service.ConfiguredDevice);
 }

@@ -63,10 +63,7 @@ void MainWindow::writeToController() {
   if (Gate.Busy()) return;
   // The controller checked and written is the one shown in "Устр. №".
   service.CurrentDevice = CBoxUstr->currentIndex();
-  {
-    ExchangeGate::Scope scope(Gate);
-    if (!commissioningMenus->BackupBeforeWrite()) return;
-  }
+  if (!commissioningMenus->BackupBeforeWrite()) return;
   WriteResult result;
   BackgroundExchange(Gate, link, ui_, this)
       .Run("Запись конфигурации", ExchangeKind::Write,

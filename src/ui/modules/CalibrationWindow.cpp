@@ -11,6 +11,7 @@
 #include "core/config/AnalogCalibration.h"
 #include "core/link/ModbusLink.h"
 #include "core/model/ServiceBlock.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/HintLabel.h"
 
@@ -179,16 +180,15 @@ void CalibrationWindow::Failed(int result) {
 }
 
 void CalibrationWindow::poll() {
-  if (gate_.Busy()) return;
-  ExchangeGate::Scope scope(gate_);
-  int result = ReadOnlineValues(port_, service_.CurrentDevice, mba_, module_, mba_.CalibrationType);
-  if (result != kResultOk) {
-    Failed(result);
-    return;
-  }
-  result = ReadCalibrationCodes(port_, service_.CurrentDevice, mba_, module_);
-  if (CodesPollFailed(result)) {
-    Failed(result);
+  int values = kResultOk;
+  int codes = kResultOk;
+  if (!BackgroundExchange(gate_, port_, ui_, this).Poll([&](Interaction&) {
+        values = ReadOnlineValues(port_, service_.CurrentDevice, mba_, module_, mba_.CalibrationType);
+        if (values == kResultOk) codes = ReadCalibrationCodes(port_, service_.CurrentDevice, mba_, module_);
+      }))
+    return;  // the line is busy: this tick skips its turn
+  if (values != kResultOk || CodesPollFailed(codes)) {
+    Failed(values != kResultOk ? values : codes);
     return;
   }
   DrawRows();
@@ -221,6 +221,10 @@ void CalibrationWindow::DrawRows() {
   }
 }
 
+bool CalibrationWindow::Quietly(const std::function<void()>& exchange) {
+  return BackgroundExchange(gate_, port_, ui_, this).RunQuietly([&](Interaction&) { exchange(); });
+}
+
 bool CalibrationWindow::SendMode(int k, bool on) {
   const int result =
       SendCalibrationCommand(port_, service_.CurrentDevice, CalibrationCommand::Mode, module_, k, on);
@@ -232,27 +236,27 @@ bool CalibrationWindow::SendMode(int k, bool on) {
 void CalibrationWindow::onCalibrationButton(int k, bool down) {
   if (k < 1 || k > kRows) return;
   QPushButton* button = Rows[static_cast<size_t>(k - 1)].SpBut;
-  if (mba_.CalibrationClosing || gate_.Busy()) {
+  // One input at a time: the one in calibration mode leaves it first.
+  const int previous = mba_.CalibrationChannel;
+  const bool leavePrevious = down && previous != 0 && previous != k;
+  bool entered = false;
+  if (mba_.CalibrationClosing || !Quietly([&] {
+        if (leavePrevious) SendMode(previous, false);
+        entered = SendMode(k, down) && down;
+      })) {
     button->setChecked(!down);  // nothing was sent, so nothing changes
     return;
   }
-  ExchangeGate::Scope scope(gate_);
-  if (down) {
-    // One input at a time: the one in calibration mode leaves it first.
-    const int previous = mba_.CalibrationChannel;
-    if (previous != 0 && previous != k) {
-      SendMode(previous, false);
-      Rows[static_cast<size_t>(previous - 1)].SpBut->setChecked(false);
-      mba_.CalibrationChannel = 0;
-    }
-    if (SendMode(k, true)) {
-      mba_.CalibrationChannel = k;
-    } else {
-      button->setChecked(false);
-    }
-  } else {
-    SendMode(k, false);
-    if (mba_.CalibrationChannel == k) mba_.CalibrationChannel = 0;
+  if (leavePrevious) {
+    Rows[static_cast<size_t>(previous - 1)].SpBut->setChecked(false);
+    mba_.CalibrationChannel = 0;
+  }
+  if (entered) {
+    mba_.CalibrationChannel = k;
+  } else if (down) {
+    button->setChecked(false);
+  } else if (mba_.CalibrationChannel == k) {
+    mba_.CalibrationChannel = 0;
   }
   ShowCalibrationState();
 }
@@ -270,15 +274,18 @@ void CalibrationWindow::ShowCalibrationState() {
 }
 
 void CalibrationWindow::CalibrateScale(int k, bool end) {
-  if (k < 1 || k > kRows || mba_.CalibrationClosing || k != mba_.CalibrationChannel || gate_.Busy()) return;
+  if (k < 1 || k > kRows || mba_.CalibrationClosing || k != mba_.CalibrationChannel) return;
   if (ui_.Ask({kScaleQuestionCaption, end ? kScaleEndQuestion : kScaleStartQuestion, Icon::Question,
                Buttons::YesNo, Answer::No}) != Answer::Yes) {
     return;
   }
-  ExchangeGate::Scope scope(gate_);
-  const int result = SendCalibrationCommand(
-      port_, service_.CurrentDevice, end ? CalibrationCommand::ScaleEnd : CalibrationCommand::ScaleStart,
-      module_, k, true);
+  int result = kResultOk;
+  if (!Quietly([&] {
+        result = SendCalibrationCommand(port_, service_.CurrentDevice,
+                                        end ? CalibrationCommand::ScaleEnd : CalibrationCommand::ScaleStart,
+                                        module_, k, true);
+      }))
+    return;
   if (result != kResultOk && Polling()) port_.ShowError(service_.CurrentDevice, result);
 }
 
@@ -290,11 +297,8 @@ void CalibrationWindow::done(int result) {
   if (Polling()) togglePolling();
   mba_.CalibrationClosing = 1;
   // An input left in calibration mode would stay there after we are gone.
-  if (const int k = mba_.CalibrationChannel; k != 0 && !gate_.Busy()) {
-    ExchangeGate::Scope scope(gate_);
-    SendMode(k, false);
+  if (const int k = mba_.CalibrationChannel; k != 0 && Quietly([&] { SendMode(k, false); }))
     mba_.CalibrationChannel = 0;
-  }
   for (const Row& r : Rows) r.SpBut->setChecked(false);
   ShowCalibrationState();
   QDialog::done(result);

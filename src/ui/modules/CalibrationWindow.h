@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <functional>
 
 #include "core/model/AnalogModules.h"
 
@@ -73,6 +74,8 @@ class CalibrationWindow : public QDialog {
   Row BuildRow(int k);
   void Failed(int result);
   void CalibrateScale(int k, bool end);
+  // A poll cycle or a command off the UI thread; false when the line is busy.
+  bool Quietly(const std::function<void()>& exchange);
   // Sends the mode command of input k; false (error shown) when it failed.
   bool SendMode(int k, bool on);
   void ShowCalibrationState();

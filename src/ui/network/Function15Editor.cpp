@@ -11,6 +11,7 @@
 
 #include "core/config/Configuration.h"
 #include "core/editing/LocalNetworkEditing.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtText.h"
 
@@ -35,8 +36,9 @@ QLabel* Hint(const char* name, QWidget* parent) {
 
 }  // namespace
 
-Function15Editor::Function15Editor(Configuration& c, ModbusLink& port, Interaction& ui, QWidget* parent)
-    : QDialog(parent), c_(c), port_(port), ui_(ui) {
+Function15Editor::Function15Editor(Configuration& c, ModbusLink& port, ExchangeGate& gate, Interaction& ui,
+                                   QWidget* parent)
+    : QDialog(parent), c_(c), port_(port), gate_(gate), ui_(ui) {
   setObjectName("FormF15");
   setWindowTitle("Программирование функционального блока MBM");
   setModal(true);
@@ -238,8 +240,10 @@ bool Function15Editor::canClose() {
   if (!edited) return true;
   switch (ui_.Ask({kF15SaveCaption, kF15SaveQuestion, Icon::Question, Buttons::YesNoCancel, Answer::No})) {
     case Answer::Yes:
-      WriteFunction15Block(c_, port_, ui_);  // a failure has been shown; the block stays changed
-      return true;
+      // A failure has been shown and the block stays changed; a busy line keeps the editor open.
+      return BackgroundExchange(gate_, port_, ui_, this)
+          .Run("Запись функционального блока", ExchangeKind::Write,
+               [&](Interaction& ui) { WriteFunction15Block(c_, port_, ui); });
     case Answer::No:
       RestoreFunction15Block(c_);
       return true;

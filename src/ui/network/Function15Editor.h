@@ -15,6 +15,7 @@ class QToolButton;
 namespace zul {
 
 struct Configuration;
+class ExchangeGate;
 class Interaction;
 class ModbusLink;
 
@@ -23,7 +24,8 @@ class Function15Editor : public QDialog {
  public:
   static constexpr int kResultNormal = 2;
   static constexpr int kResultError = 6;
-  Function15Editor(Configuration& c, ModbusLink& port, Interaction& ui, QWidget* parent = nullptr);
+  Function15Editor(Configuration& c, ModbusLink& port, ExchangeGate& gate, Interaction& ui,
+                   QWidget* parent = nullptr);
 
   void Prepare(int b);
   // Shows the editor for entry b; afterwards an error result is reported.
@@ -58,6 +60,7 @@ class Function15Editor : public QDialog {
 
   Configuration& c_;
   ModbusLink& port_;
+  ExchangeGate& gate_;
   Interaction& ui_;
   int entry_ = 0;
   bool filling_ = false;

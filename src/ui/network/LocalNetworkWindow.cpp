@@ -14,6 +14,7 @@
 #include "core/config/NetworkReport.h"
 #include "ui/network/Function15Editor.h"
 #include "ui/network/NetworkMasterEditor.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/QtText.h"
 
@@ -53,7 +54,7 @@ LocalNetworkWindow::LocalNetworkWindow(Configuration& c, ModbusLink& port, Excha
   setObjectName("FormLNet");
   setModal(true);
   masterEditor = new NetworkMasterEditor(c, port, gate, ui, this);
-  function15Editor = new Function15Editor(c, port, ui, this);
+  function15Editor = new Function15Editor(c, port, gate, ui, this);
   auto* outer = new QVBoxLayout(this);
 
   GroupBox1 = new QGroupBox("Функциональные блоки MBM ф1, ф2, ф3, ф4", this);
@@ -215,8 +216,16 @@ void LocalNetworkWindow::onFrameChosen(int index) {
 void LocalNetworkWindow::done(int result) {
   if (session_) {
     if (gate_.Busy()) return;  // a poll is on the line; the close can come again
-    ExchangeGate::Scope scope(gate_);
-    if (session_->Close(port_, *progressUi_) == LocalNetworkSession::Verdict::Stay) return;
+    const bool mayWrite =
+        c_.service.FileMode != 1 && (session_->NetworkChanged() || session_->Function15Changed());
+    auto verdict = LocalNetworkSession::Verdict::Stay;
+    if (!mayWrite)
+      verdict = session_->Close(port_, *progressUi_);  // nothing goes to the controller
+    else
+      BackgroundExchange(gate_, port_, *progressUi_, this)
+          .Run("Запись локальной сети", ExchangeKind::Write,
+               [&](Interaction& ui) { verdict = session_->Close(port_, ui); });
+    if (verdict == LocalNetworkSession::Verdict::Stay) return;
     ProgressBar1->setVisible(false);
   }
   RefreshCaptions();

@@ -14,6 +14,7 @@
 #include "core/config/OnlineDiscrete.h"
 #include "core/editing/LocalNetworkEditing.h"
 #include "core/link/ModbusLink.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtText.h"
@@ -241,33 +242,40 @@ int NetworkDiscreteOnline::Open(int k) {
 }
 
 void NetworkDiscreteOnline::poll() {
-  if (gate_.Busy() || count_ <= 0) return;
-  ExchangeGate::Scope scope(gate_);
-  std::array<uint8_t, kAnswerBufferSize> answer{};
-  const BitRequest states{2, start_, count_};
-  auto data = states.Data();
-  int result = port_.Request(c_.service.CurrentDevice, states.function, 4, data.data(), answer.data());
-  if (result != kResultOk) {
-    Failed(result);
+  if (count_ <= 0) return;
+  std::array<uint8_t, kAnswerBufferSize> states{};
+  std::array<uint8_t, kAnswerBufferSize> validity{};
+  int statesResult = kResultOk;
+  int validityResult = kResultOk;
+  const bool ran = BackgroundExchange(gate_, port_, this).Poll([&](Interaction&) {
+    const BitRequest statesRequest{2, start_, count_};
+    auto data = statesRequest.Data();
+    statesResult =
+        port_.Request(c_.service.CurrentDevice, statesRequest.function, 4, data.data(), states.data());
+    if (statesResult != kResultOk) return;
+    const BitRequest validityRequest{1, start_ + kValidityOffset, count_};
+    data = validityRequest.Data();
+    validityResult =
+        port_.Request(c_.service.CurrentDevice, validityRequest.function, 4, data.data(), validity.data());
+  });
+  if (!ran) return;  // the line is busy: this tick skips its turn
+  if (statesResult != kResultOk) {
+    Failed(statesResult);
     return;
   }
   for (int i = 0; i < count_; ++i) {
     const Row& r = Rows[static_cast<size_t>(i)];
-    const bool on = AnswerBit(answer, i);
+    const bool on = AnswerBit(states, i);
     r.State->setText(on ? "on" : "off");
     Paint(r.State, on ? "yellow" : nullptr);
   }
-  const BitRequest validity{1, start_ + kValidityOffset, count_};
-  data = validity.Data();
-  answer.fill(0);
-  result = port_.Request(c_.service.CurrentDevice, validity.function, 4, data.data(), answer.data());
-  if (result != kResultOk) {
-    Failed(result);
+  if (validityResult != kResultOk) {
+    Failed(validityResult);
     return;
   }
   for (int i = 0; i < count_; ++i) {
     const Row& r = Rows[static_cast<size_t>(i)];
-    const bool invalid = AnswerBit(answer, i);
+    const bool invalid = AnswerBit(validity, i);
     r.Validity->setText(invalid ? "недостовер." : "достовер.");
     Paint(r.Validity, invalid ? "#e040e0" : nullptr);
   }
@@ -340,12 +348,15 @@ int NetworkAnalogOnline::Open(int k) {
 }
 
 void NetworkAnalogOnline::poll() {
-  if (gate_.Busy() || count_ <= 0) return;
-  ExchangeGate::Scope scope(gate_);
+  if (count_ <= 0) return;
   std::array<uint8_t, kAnswerBufferSize> answer{};
   const std::array<uint8_t, 2> data{static_cast<uint8_t>(first_), static_cast<uint8_t>(count_)};
-  const int result =
-      port_.Request(c_.service.CurrentDevice, kAnalogValuesFunction, 2, data.data(), answer.data());
+  int result = kResultOk;
+  if (!BackgroundExchange(gate_, port_, this).Poll([&](Interaction&) {
+        result =
+            port_.Request(c_.service.CurrentDevice, kAnalogValuesFunction, 2, data.data(), answer.data());
+      }))
+    return;  // the line is busy: this tick skips its turn
   if (result != kResultOk) {
     Failed(result);
     return;

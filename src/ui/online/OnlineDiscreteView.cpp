@@ -11,6 +11,7 @@
 #include "core/link/ModbusLink.h"
 #include "core/model/DiscreteProcessing.h"
 #include "core/model/ServiceBlock.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/HintLabel.h"
 
@@ -160,9 +161,11 @@ int DiscreteInputsOnline::Open(int slot, int module, const QString& typeText) {
 }
 
 void DiscreteInputsOnline::poll() {
-  if (gate_.Busy()) return;
-  ExchangeGate::Scope scope(gate_);
-  const InputModulePoll poll = PollInputModule(port_, service_.CurrentDevice, slot_, module_);
+  InputModulePoll poll;
+  if (!BackgroundExchange(gate_, port_, this).Poll([&](Interaction&) {
+        poll = PollInputModule(port_, service_.CurrentDevice, slot_, module_);
+      }))
+    return;  // the line is busy: this tick skips its turn
   if (poll.completed >= 1) ShowHealth(poll.faulty);
   if (poll.completed >= 2) {
     for (size_t k = 0; k < OnOff.size(); ++k) ShowOnOff(k, poll.on[k]);
@@ -204,9 +207,11 @@ int RelayOutputsOnline::Open(int slot, int relayModule, const QString& typeText)
 }
 
 void RelayOutputsOnline::poll() {
-  if (gate_.Busy()) return;
-  ExchangeGate::Scope scope(gate_);
-  const OutputModulePoll poll = PollOutputModule(port_, service_.CurrentDevice, slot_, module_);
+  OutputModulePoll poll;
+  if (!BackgroundExchange(gate_, port_, this).Poll([&](Interaction&) {
+        poll = PollOutputModule(port_, service_.CurrentDevice, slot_, module_);
+      }))
+    return;  // the line is busy: this tick skips its turn
   if (poll.completed >= 1) ShowHealth(poll.faulty);
   if (poll.completed >= 2) {
     for (size_t k = 0; k < OnOff.size(); ++k) ShowOnOff(k, poll.on[k]);

@@ -24,6 +24,7 @@
 #include "ui/regulators/ControlLoopDialog.h"
 #include "ui/regulators/LoopPanelItem.h"
 #include "ui/regulators/RegulatorOnlineView.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 
 namespace zul {
@@ -241,32 +242,41 @@ bool RegulatorEditor::eventFilter(QObject* watched, QEvent* event) {
 // --- the controller ------------------------------------------------------------------
 
 void RegulatorEditor::readFromController() {
-  if (config_.service.FileMode == 1 || gate_.Busy()) return;
-  {
-    ExchangeGate::Scope scope(gate_);
-    ReadRegulatorBlocks(port_, config_, ui_);
-  }
+  if (config_.service.FileMode == 1) return;
+  if (!Exchange().Run(
+          "Чтение регуляторов", ExchangeKind::ShortRead,
+          [&](Interaction& ui) { ReadRegulatorBlocks(port_, config_, ui); }, ProgressIn::Steps))
+    return;
   RebuildPanels();
 }
 
 void RegulatorEditor::writeToController() {
-  if (config_.service.FileMode == 1 || gate_.Busy()) return;
-  ExchangeGate::Scope scope(gate_);
-  WriteRegulatorBlocks(port_, config_, ui_);
+  if (config_.service.FileMode == 1) return;
+  if (!Exchange().Run(
+          "Запись регуляторов", ExchangeKind::Write,
+          [&](Interaction& ui) { WriteRegulatorBlocks(port_, config_, ui); }, ProgressIn::Steps))
+    return;
   RebuildPanels();
 }
+
+BackgroundExchange RegulatorEditor::Exchange() { return BackgroundExchange(gate_, port_, ui_, this); }
 
 void RegulatorEditor::closeEditor() { close(); }
 
 void RegulatorEditor::reject() { close(); }
 
 void RegulatorEditor::closeEvent(QCloseEvent* event) {
-  if (gate_.Busy()) {
-    event->ignore();
-    return;
+  EditorClose verdict = EditorClose::Stay;
+  const bool mayWrite = config_.regulators.RegModified == 1 && config_.service.FileMode != 1;
+  if (!mayWrite) {
+    verdict = CloseRegulatorEditor(port_, config_, ui_);  // nothing goes to the controller
+  } else if (!Exchange().Run(
+                 "Запись регуляторов", ExchangeKind::Write,
+                 [&](Interaction& ui) { verdict = CloseRegulatorEditor(port_, config_, ui); },
+                 ProgressIn::Steps)) {
+    verdict = EditorClose::Stay;  // another exchange on the line: stay open, nothing is lost
   }
-  ExchangeGate::Scope scope(gate_);
-  if (CloseRegulatorEditor(port_, config_, ui_) == EditorClose::Stay) {
+  if (verdict == EditorClose::Stay) {
     event->ignore();
     return;
   }

@@ -23,6 +23,7 @@ namespace zul {
 
 struct Configuration;
 class ControlLoopDialog;
+class BackgroundExchange;
 class ExchangeGate;
 class LoopPanelItem;
 class ModbusLink;
@@ -99,6 +100,7 @@ class RegulatorEditor : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  BackgroundExchange Exchange();  // reads and writes run off the UI thread
   QAction* AddAction(QMenu* menu, const char* name, const QString& text, const QKeySequence& key);
   // The panel of loop record `loop` selected alone and scrolled into view.
   void FocusLoop(int loop);

@@ -20,6 +20,7 @@
 #include "core/editing/RegulatorEditing.h"
 #include "core/link/ModbusLink.h"
 #include "ui/regulators/LoopTrendChart.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
@@ -390,10 +391,13 @@ void RegulatorOnlineView::ShowModeMenu(bool automatic) {
 
 void RegulatorOnlineView::poll() {
   // The timer never queues up behind a command: a busy link skips a turn.
-  if (gate_.Busy()) return;
-  ExchangeGate::Scope scope(gate_);
   Regulators& r = config_.regulators;
-  if (PollLoops(port_, config_.service.CurrentDevice, r) != kResultOk) {
+  int result = kResultOk;
+  if (!BackgroundExchange(gate_, port_, ui_, this).Poll([&](Interaction&) {
+        result = PollLoops(port_, config_.service.CurrentDevice, r);
+      }))
+    return;
+  if (result != kResultOk) {
     StopPolling();
     return;
   }
@@ -419,16 +423,17 @@ void RegulatorOnlineView::Record() {
 }
 
 bool RegulatorOnlineView::WriteCoils(const std::vector<CoilWrite>& coils) {
-  if (gate_.Busy()) return false;
-  ExchangeGate::Scope scope(gate_);
-  for (const CoilWrite& w : coils) {
-    const int result = WriteCoil(port_, config_.service.CurrentDevice, w.coil, w.on);
-    if (result != kResultOk) {
-      if (reportFlag_ == 1) port_.ShowError(config_.service.CurrentDevice, result);
-      return false;
-    }
-  }
-  return true;
+  int result = kResultOk;
+  if (!BackgroundExchange(gate_, port_, ui_, this).RunQuietly([&](Interaction&) {
+        for (const CoilWrite& w : coils) {
+          result = WriteCoil(port_, config_.service.CurrentDevice, w.coil, w.on);
+          if (result != kResultOk) return;
+        }
+      }))
+    return false;
+  if (result == kResultOk) return true;
+  if (reportFlag_ == 1) port_.ShowError(config_.service.CurrentDevice, result);
+  return false;
 }
 
 void RegulatorOnlineView::handAut(size_t k, bool pressed) {
@@ -493,11 +498,14 @@ void RegulatorOnlineView::leaveValueEditor() {
     panel->SetValue(editing_, *value);
     Regulators& r = config_.regulators;
     r.RegValues[static_cast<size_t>(panel->Loop())][editing_ == LoopValue::SP ? 0 : 1] = *value;
-    if (!gate_.Busy()) {
-      ExchangeGate::Scope scope(gate_);
-      if (WriteLoopValue(port_, config_.service.CurrentDevice, panel->Loop(), editing_, *value) != kResultOk)
-        StopPolling();
-    }
+    int result = kResultOk;
+    const int loop = panel->Loop();
+    const LoopValue which = editing_;
+    if (BackgroundExchange(gate_, port_, ui_, this).RunQuietly([&](Interaction&) {
+          result = WriteLoopValue(port_, config_.service.CurrentDevice, loop, which, *value);
+        }) &&
+        result != kResultOk)
+      StopPolling();
   }
   EditText->hide();
   EditText->clear();

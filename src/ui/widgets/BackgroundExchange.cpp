@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "core/link/ModbusLink.h"
 #include "ui/widgets/ExchangeGate.h"
@@ -18,45 +19,53 @@ namespace {
 
 QPointer<ExchangeProgressDialog> current;
 
-// The worker's Interaction: everything the user sees happens on the UI thread.
+// The worker's Interaction: everything the user sees happens on the UI thread,
+// in the context of `home` (an object living there).
 class ThreadedInteraction : public Interaction {
  public:
-  ThreadedInteraction(Interaction& target, ExchangeProgressDialog* dialog)
-      : target_(target), dialog_(dialog) {}
+  ThreadedInteraction(QObject* home, ExchangeProgressDialog* dialog) : home_(home), dialog_(dialog) {}
+  // A command that waited for a poll cycle runs while that cycle's Interaction
+  // is still the link's: it talks to the window's own, never through another worker's.
+  void SetTarget(Interaction& target) {
+    auto* threaded = dynamic_cast<ThreadedInteraction*>(&target);
+    target_ = threaded ? threaded->target_ : &target;
+  }
 
   Answer Ask(const Message& message) override {
     Answer answer = Answer::Cancel;
     QMetaObject::invokeMethod(
-        dialog_, [&] { answer = target_.Ask(message); }, Qt::BlockingQueuedConnection);
+        home_, [&] { answer = target_->Ask(message); }, Qt::BlockingQueuedConnection);
     return answer;
   }
 
   void Progress(int value, int maximum) override {
     QMetaObject::invokeMethod(
-        dialog_,
+        home_,
         [this, value, maximum] {
-          dialog_->ShowBlock(value, maximum);
-          target_.Progress(value, maximum);
+          if (dialog_) dialog_->ShowBlock(value, maximum);
+          target_->Progress(value, maximum);
         },
         Qt::QueuedConnection);
   }
 
   void Beep() override {
     QMetaObject::invokeMethod(
-        dialog_, [this] { target_.Beep(); }, Qt::QueuedConnection);
+        home_, [this] { target_->Beep(); }, Qt::QueuedConnection);
   }
 
-  bool StopRequested() override { return dialog_->StopRequested(); }
+  bool StopRequested() override { return dialog_ && dialog_->StopRequested(); }
 
  private:
-  Interaction& target_;
+  Interaction* target_ = nullptr;
+  QObject* home_;
   ExchangeProgressDialog* dialog_;
 };
 
 }  // namespace
 
-ExchangeProgressDialog::ExchangeProgressDialog(const QString& title, ExchangeKind kind, QWidget* parent)
-    : QDialog(parent), kind_(kind) {
+ExchangeProgressDialog::ExchangeProgressDialog(const QString& title, ExchangeKind kind, ProgressIn units,
+                                               QWidget* parent)
+    : QDialog(parent), kind_(kind), units_(units) {
   setObjectName("ExchangeProgress");
   setWindowTitle(title);
   setWindowModality(Qt::ApplicationModal);
@@ -86,7 +95,7 @@ void ExchangeProgressDialog::ShowBlock(int block, int total) {
   if (total <= 0) return;
   Bar->setRange(0, total);
   Bar->setValue(block);
-  if (!stop_) Block->setText(QString("блок %1 из %2").arg(block).arg(total));
+  if (!stop_ && units_ == ProgressIn::Blocks) Block->setText(QString("блок %1 из %2").arg(block).arg(total));
 }
 
 void ExchangeProgressDialog::reject() {
@@ -111,18 +120,54 @@ void ExchangeProgressDialog::Finish() {
 }
 
 BackgroundExchange::BackgroundExchange(ExchangeGate& gate, ModbusLink& link, Interaction& ui, QWidget* parent)
-    : gate_(gate), link_(link), ui_(ui), parent_(parent) {}
+    : gate_(gate), link_(link), ui_(&ui), parent_(parent) {}
+
+BackgroundExchange::BackgroundExchange(ExchangeGate& gate, ModbusLink& link, QWidget* parent)
+    : gate_(gate), link_(link), ui_(nullptr), parent_(parent) {}
 
 ExchangeProgressDialog* BackgroundExchange::Current() { return current.data(); }
 
 bool BackgroundExchange::Run(const QString& title, ExchangeKind kind,
-                             const std::function<void(Interaction&)>& procedure) {
-  if (gate_.Busy()) return false;
-  ExchangeGate::Scope scope(gate_);
-  auto* dialog = new ExchangeProgressDialog(title, kind, parent_);
+                             const std::function<void(Interaction&)>& procedure, ProgressIn units) {
+  if (!AwaitLine()) return false;
+  auto* dialog = new ExchangeProgressDialog(title, kind, units, parent_);
   current = dialog;
-  ThreadedInteraction threaded(ui_, dialog);
+  dialog->show();
+  Execute(dialog, procedure);
+  dialog->Finish();
+  delete dialog;
+  return true;
+}
+
+bool BackgroundExchange::RunQuietly(const std::function<void(Interaction&)>& procedure) {
+  if (!AwaitLine()) return false;
+  Execute(nullptr, procedure);
+  return true;
+}
+
+bool BackgroundExchange::Poll(const std::function<void(Interaction&)>& procedure) {
+  if (gate_.Busy()) return false;
+  Execute(nullptr, procedure);
+  return true;
+}
+
+bool BackgroundExchange::AwaitLine() {
+  while (gate_.Busy() && gate_.HeldBriefly()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  return !gate_.Busy();
+}
+
+void BackgroundExchange::Execute(ExchangeProgressDialog* dialog,
+                                 const std::function<void(Interaction&)>& procedure) {
+  // The line is taken until the worker ends, not until this returns: a command
+  // waiting above us in the event loop may go on as soon as the line is free.
+  std::optional<ExchangeGate::Scope> hold(std::in_place, gate_);
+  const bool brief = dialog == nullptr;
+  if (brief) gate_.MarkBrief(true);
+
+  QObject home;  // carries the worker's calls to the UI thread
+  ThreadedInteraction threaded(&home, dialog);
   Interaction& before = link_.SetInteraction(threaded);
+  threaded.SetTarget(ui_ ? *ui_ : before);
 
   QThread* ui = QThread::currentThread();
   QObject* line = gate_.LineObject();
@@ -135,18 +180,18 @@ bool BackgroundExchange::Run(const QString& title, ExchangeKind kind,
   if (line) line->moveToThread(worker);
 
   QEventLoop loop;
-  QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-  dialog->show();
+  QObject::connect(worker, &QThread::finished, &home, [&] {
+    if (brief) gate_.MarkBrief(false);
+    hold.reset();
+    loop.quit();
+  });
   worker->start();
   loop.exec();
   worker->wait();
   delete worker;
-  QCoreApplication::sendPostedEvents(dialog);  // the last progress before the dialog goes
+  QCoreApplication::sendPostedEvents(&home);  // the last progress before the dialog goes
 
   link_.SetInteraction(before);
-  dialog->Finish();
-  delete dialog;
-  return true;
 }
 
 }  // namespace zul
