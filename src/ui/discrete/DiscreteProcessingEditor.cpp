@@ -13,8 +13,6 @@
 #include <QMouseEvent>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -30,6 +28,7 @@
 #include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/QtText.h"
+#include "ui/widgets/SchemePrinting.h"
 
 namespace zul {
 
@@ -142,12 +141,8 @@ DiscreteProcessingEditor::DiscreteProcessingEditor(Configuration& config, Modbus
   BuildLayout();
   ui_ = std::make_unique<ProgressInteraction>(baseUi_, ProgressBar1);
   PrintScheme = [this] {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    printer.setFromTo(1, 2);
-    QPrintPreviewDialog preview(&printer, this);
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PaintPrintout(*p); });
-    preview.exec();
+    PreviewLandscapePrint(
+        this, [this](QPagedPaintDevice& d) { PaintPrintout(d); }, 2);
   };
 }
 

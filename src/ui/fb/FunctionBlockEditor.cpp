@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFileInfo>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
@@ -10,10 +9,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -38,6 +35,7 @@
 #include "ui/widgets/ExchangeGate.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/ReportPrinting.h"
+#include "ui/widgets/SchemePrinting.h"
 
 namespace zul {
 namespace {
@@ -932,23 +930,13 @@ void FunctionBlockEditor::PaintPage(QPainter& p, const QRectF& page, int n) {
 
 bool FunctionBlockEditor::PrintToPdf(const QString& path) {
   if (items_.empty()) return false;
-  QPdfWriter pdf(path);
-  pdf.setPageOrientation(QPageLayout::Landscape);
-  pdf.setPageSize(QPageSize(QPageSize::A4));
-  pdf.setResolution(150);
-  pdf.setTitle(kFunctionBlockEditorCaption);
-  PrintPages(pdf);
-  return QFileInfo::exists(path);
+  return PrintLandscapePdf(path, kFunctionBlockEditorCaption,
+                           [this](QPagedPaintDevice& d) { PrintPages(d); });
 }
 
 void FunctionBlockEditor::print() {
   if (items_.empty()) return;
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setPageOrientation(QPageLayout::Landscape);
-  QPrintPreviewDialog preview(&printer, this);
-  preview.setObjectName("PrintPreview");
-  connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintPages(*p); });
-  preview.exec();
+  PreviewLandscapePrint(this, [this](QPagedPaintDevice& d) { PrintPages(d); });
 }
 
 }  // namespace zul

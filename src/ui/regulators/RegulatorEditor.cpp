@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGraphicsScene>
 #include <QGraphicsView>
@@ -11,10 +10,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -26,6 +23,7 @@
 #include "ui/regulators/RegulatorOnlineView.h"
 #include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ExchangeGate.h"
+#include "ui/widgets/SchemePrinting.h"
 
 namespace zul {
 
@@ -440,23 +438,12 @@ void RegulatorEditor::PaintPage(QPainter& p, const QRectF& page, int n) {
 
 bool RegulatorEditor::PrintToPdf(const QString& path) {
   if (items_.empty()) return false;
-  QPdfWriter pdf(path);
-  pdf.setPageOrientation(QPageLayout::Landscape);
-  pdf.setPageSize(QPageSize(QPageSize::A4));
-  pdf.setResolution(150);
-  pdf.setTitle(windowTitle());
-  PrintPages(pdf);
-  return QFileInfo::exists(path);
+  return PrintLandscapePdf(path, windowTitle(), [this](QPagedPaintDevice& d) { PrintPages(d); });
 }
 
 void RegulatorEditor::print() {
   if (items_.empty()) return;
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setPageOrientation(QPageLayout::Landscape);
-  QPrintPreviewDialog preview(&printer, this);
-  preview.setObjectName("PrintPreview");
-  connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintPages(*p); });
-  preview.exec();
+  PreviewLandscapePrint(this, [this](QPagedPaintDevice& d) { PrintPages(d); });
 }
 
 }  // namespace zul
