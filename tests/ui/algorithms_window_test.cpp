@@ -15,6 +15,7 @@
 #include <QtTest>
 #include <algorithm>
 
+#include "FunctionBlockEditorRig.h"
 #include "UiTestSupport.h"
 #include "core/config/AlgorithmReport.h"
 #include "core/config/ReadConfiguration.h"
@@ -38,19 +39,11 @@ namespace {
 using test::ModalSteps;
 constexpr int kHead = AlgorithmsWindow::kHeaderRows;
 
-struct EditorRig {
-  EditorRig() : bus(clock), line(bus, clock), link(line, clock, ui) {
-    bus.Add(ControllerSetup{});
-    link.OpenPort();
-    ReadConfiguration(link, config, ui);
-    config.discreteProcessing.AccessLevel = 1;
-    dialogs = CreateSignalDialogs(config, ui, &parent);
-    editor = std::make_unique<FunctionBlockEditor>(config, link, gate, dialogs, ui, &parent);
-    editor->Prepare();
+struct EditorRig : test::FunctionBlockEditorRig {
+  EditorRig() {
+    Open();
     window = editor->Algorithms();
-    ui.Clear();
   }
-  FunctionBlocks& fb() { return config.functionBlocks; }
   void MakeBlocks(int count) {
     for (int i = 0; i < FunctionBlocks::kCapacity; ++i) fb().ClearRecord(i);
     for (int i = 0; i < count; ++i) fb().SetTypeCode(i, ftOR + 1);
@@ -82,16 +75,6 @@ struct EditorRig {
     return t;
   }
 
-  VirtualClock clock;
-  SimulatedBus bus;
-  SimulatedLine line;
-  ScriptedInteraction ui;
-  zul::test::WritingLink link;
-  Configuration config;
-  ExchangeGate gate;
-  QWidget parent;
-  SignalDialogSet dialogs;
-  std::unique_ptr<FunctionBlockEditor> editor;
   AlgorithmsWindow* window = nullptr;
 };
 

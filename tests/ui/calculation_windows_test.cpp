@@ -15,6 +15,7 @@
 #include <QUndoStack>
 #include <QtTest>
 
+#include "FunctionBlockEditorRig.h"
 #include "UiTestSupport.h"
 #include "core/config/ReadConfiguration.h"
 #include "sim/SimulatedLine.h"
@@ -33,21 +34,13 @@ namespace {
 
 using test::ModalSteps;
 
-struct CalcRig {
-  CalcRig() : bus(clock), line(bus, clock), link(line, clock, ui) {
-    controller = &bus.Add(ControllerSetup{});
-    link.OpenPort();
-    ReadConfiguration(link, config, ui);
-    config.discreteProcessing.AccessLevel = 1;
+struct CalcRig : test::FunctionBlockEditorRig {
+  CalcRig() {
     config.service.AnalogSignalCount = 12;  // the limit of X1, X2 and the integrators
-    dialogs = CreateSignalDialogs(config, ui, &parent);
-    editor = std::make_unique<FunctionBlockEditor>(config, link, gate, dialogs, ui, &parent);
     for (int i = 0; i < FunctionBlocks::kCapacity; ++i) fb().ClearRecord(i);
     for (int i = 0; i < 3; ++i) fb().SetTypeCode(i, ftAND + 1);
-    editor->Prepare();
-    ui.Clear();
+    Open();
   }
-  FunctionBlocks& fb() { return config.functionBlocks; }
   // Runs an editor command whose calculation dialog `inside` fills and closes.
   bool WithCalcDialog(const std::function<void()>& command,
                       const std::function<void(CalculationBlockDialog&)>& inside) {
@@ -68,18 +61,6 @@ struct CalcRig {
                              d.OK->click();
                            }));
   }
-
-  VirtualClock clock;
-  SimulatedBus bus;
-  SimulatedLine line;
-  ScriptedInteraction ui;
-  zul::test::WritingLink link;
-  Configuration config;
-  ExchangeGate gate;
-  QWidget parent;
-  SignalDialogSet dialogs;
-  std::unique_ptr<FunctionBlockEditor> editor;
-  SimulatedController* controller = nullptr;
 };
 
 }  // namespace

@@ -16,12 +16,13 @@
 #include <QWheelEvent>
 #include <QtTest>
 
+#include "FunctionBlockEditorRig.h"
 #include "UiTestSupport.h"
 #include "core/config/ReadConfiguration.h"
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
-#include "ui/discrete/DiscreteProcessingEditor.h"
 #include "support/WritingLink.h"
+#include "ui/discrete/DiscreteProcessingEditor.h"
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/fb/FunctionBlockDialog.h"
 #include "ui/fb/FunctionBlockEditor.h"
@@ -35,18 +36,8 @@ namespace {
 using test::ModalSteps;
 
 // An editor over a simulated controller whose configuration has been read.
-struct EditorRig {
-  EditorRig() : bus(clock), line(bus, clock), link(line, clock, ui) {
-    controller = &bus.Add(ControllerSetup{});
-    link.OpenPort();
-    ReadConfiguration(link, config, ui);
-    config.discreteProcessing.AccessLevel = 1;
-    dialogs = CreateSignalDialogs(config, ui, &parent);
-    editor = std::make_unique<FunctionBlockEditor>(config, link, gate, dialogs, ui, &parent);
-    editor->Prepare();
-    ui.Clear();
-  }
-  FunctionBlocks& fb() { return config.functionBlocks; }
+struct EditorRig : test::FunctionBlockEditorRig {
+  EditorRig() { Open(); }
   // Blocks 1..count as AND blocks, each reading the one before.
   void MakeBlocks(int count) {
     for (int i = 0; i < FunctionBlocks::kCapacity; ++i) fb().ClearRecord(i);
@@ -71,18 +62,6 @@ struct EditorRig {
                       }}) == 0;
   }
   std::vector<uint8_t> ControllerPage(int page) const { return controller->Blocks().at(68 + page); }
-
-  VirtualClock clock;
-  SimulatedBus bus;
-  SimulatedLine line;
-  ScriptedInteraction ui;
-  zul::test::WritingLink link;
-  Configuration config;
-  ExchangeGate gate;
-  QWidget parent;
-  SignalDialogSet dialogs;
-  std::unique_ptr<FunctionBlockEditor> editor;
-  SimulatedController* controller = nullptr;
 };
 
 void ChooseTimer(FunctionBlockDialog& d, const char* time) {
