@@ -38,14 +38,14 @@ class CountingLine : public SerialLine {
   bool Close() override { return inner_.Close(); }
   bool IsOpen() const override { return inner_.IsOpen(); }
   bool Purge() override { return inner_.Purge(); }
-  bool Write(const uint8_t* data, size_t count) override {
+  bool Write(std::span<const uint8_t> frame) override {
     ++frames;
-    bytes += count;
-    return inner_.Write(data, count);
+    bytes += frame.size();
+    return inner_.Write(frame);
   }
   using SerialLine::Read;
-  int Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) override {
-    const int got = inner_.Read(buffer, count, byteTimeoutMs, answerBegun);
+  int Read(std::span<uint8_t> buffer, int byteTimeoutMs, bool answerBegun) override {
+    const int got = inner_.Read(buffer, byteTimeoutMs, answerBegun);
     if (got > 0) bytes += static_cast<size_t>(got);
     return got;
   }

@@ -59,8 +59,9 @@ bool QtSerialLine::Purge() {
   return port_.clear(QSerialPort::AllDirections) || !Failed();
 }
 
-bool QtSerialLine::Write(const uint8_t* data, size_t count) {
-  qint64 written = port_.write(reinterpret_cast<const char*>(data), static_cast<qint64>(count));
+bool QtSerialLine::Write(std::span<const uint8_t> bytes) {
+  const size_t count = bytes.size();
+  qint64 written = port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(count));
   if (written != static_cast<qint64>(count)) return false;
   // No write time-out of our own; this only bounds a dead driver.
   const int limitMs = 5000 + static_cast<int>(count);
@@ -72,8 +73,9 @@ bool QtSerialLine::Write(const uint8_t* data, size_t count) {
   return true;
 }
 
-int QtSerialLine::Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) {
+int QtSerialLine::Read(std::span<uint8_t> buffer, int byteTimeoutMs, bool answerBegun) {
   if (!port_.isOpen()) return -kResultPortClosed;
+  const size_t count = buffer.size();
   const qint64 totalMs = ReadTotalTimeoutMs(count);
   QElapsedTimer timer;
   timer.start();
@@ -81,7 +83,7 @@ int QtSerialLine::Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool an
   qint64 lastByteAt = 0;
   while (got < count) {
     if (port_.bytesAvailable() > 0) {
-      qint64 n = port_.read(reinterpret_cast<char*>(buffer + got), static_cast<qint64>(count - got));
+      qint64 n = port_.read(reinterpret_cast<char*>(buffer.data() + got), static_cast<qint64>(count - got));
       if (n < 0) return -kResultPortFailure;
       got += static_cast<size_t>(n);
       lastByteAt = timer.elapsed();

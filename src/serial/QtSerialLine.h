@@ -22,9 +22,9 @@ class QtSerialLine : public SerialLine {
   bool Close() override;
   bool IsOpen() const override;
   bool Purge() override;
-  bool Write(const uint8_t* data, size_t count) override;
+  bool Write(std::span<const uint8_t> bytes) override;
   using SerialLine::Read;
-  int Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) override;
+  int Read(std::span<uint8_t> buffer, int byteTimeoutMs, bool answerBegun) override;
   std::vector<std::string> AvailablePorts() const override;
 
   // The Qt object the port lives in; an exchange on another thread moves it there.

@@ -43,7 +43,7 @@ std::vector<std::vector<uint8_t>> FrameAssembler::Feed(const uint8_t* data, size
   for (size_t i = 0; i < count; ++i) {
     pending_.push_back(data[i]);
     size_t expected = ExpectedLength(pending_);
-    bool whole = expected != 0 && pending_.size() == expected && CrcMatches(pending_.data(), pending_.size());
+    bool whole = expected != 0 && pending_.size() == expected && CrcMatches(pending_);
     if (whole || pending_.size() >= kMaxFrame) {
       frames.push_back(std::move(pending_));
       pending_.clear();

@@ -77,7 +77,7 @@ void PtyServer::Close() {
 
 void PtyServer::Answer(const std::vector<std::vector<uint8_t>>& frames, int64_t nowMs) {
   for (const auto& frame : frames) {
-    Reply reply = bus_.Deliver(frame.data(), frame.size());
+    Reply reply = bus_.Deliver(frame);
     if (reply.bytes.empty()) continue;
     // The clock counts whole milliseconds; a paced answer starts at the next
     // one so that it never leaves early.

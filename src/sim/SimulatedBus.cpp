@@ -27,30 +27,31 @@ SimulatedController* SimulatedBus::Find(int address) {
   return nullptr;
 }
 
-Reply SimulatedBus::Deliver(const uint8_t* frame, size_t count) {
+Reply SimulatedBus::Deliver(std::span<const uint8_t> frame) {
   Reply reply;
   const Reception* answering = nullptr;
   Reception reception;
   for (auto& c : controllers_) {
-    Reception r = c->Receive(frame, count);
+    Reception r = c->Receive(frame);
     if (r.addressed) {
       reception = r;
       answering = &reception;
       reply = r.reply;
     }
   }
-  Log(frame, count, count >= 4 && CrcMatches(frame, count), answering, reply);
+  Log(frame, frame.size() >= 4 && CrcMatches(frame), answering, reply);
   return reply;
 }
 
-void SimulatedBus::Log(const uint8_t* frame, size_t count, bool crcGood, const Reception* by,
+void SimulatedBus::Log(std::span<const uint8_t> frame, bool crcGood, const Reception* by,
                        const Reply& reply) {
   if (!log_) return;
   std::ostream& out = *log_;
   out << "{\"t_ms\":" << clock_.NowMs() - startMs_;
+  const size_t count = frame.size();
   out << ",\"address\":" << (count > 0 ? std::to_string(frame[0]) : "null");
   out << ",\"function\":" << (count > 1 ? std::to_string(frame[1]) : "null");
-  out << ",\"data\":\"" << (count > 4 ? Hex(frame + 2, count - 4) : "") << "\"";
+  out << ",\"data\":\"" << (count > 4 ? Hex(frame.data() + 2, count - 4) : "") << "\"";
   out << ",\"crc_ok\":" << (crcGood ? "true" : "false");
   if (by) {
     out << ",\"request\":" << by->request;

@@ -4,6 +4,7 @@
 // one JSON object a line per received frame.
 #include <memory>
 #include <ostream>
+#include <span>
 #include <vector>
 
 #include "core/link/Clock.h"
@@ -20,7 +21,7 @@ class SimulatedBus {
   const std::vector<std::unique_ptr<SimulatedController>>& Controllers() const { return controllers_; }
 
   // One frame off the line; returns what goes back on it.
-  Reply Deliver(const uint8_t* frame, size_t count);
+  Reply Deliver(std::span<const uint8_t> frame);
 
   // {"t_ms":..,"address":..,"function":..,"data":"hex","crc_ok":..,"device":..,"request":..,
   //  "answer":"hex"|null,"fault":"drop"|...|null}
@@ -29,7 +30,7 @@ class SimulatedBus {
   Clock& GetClock() { return clock_; }
 
  private:
-  void Log(const uint8_t* frame, size_t count, bool crcGood, const Reception* by, const Reply& reply);
+  void Log(std::span<const uint8_t> frame, bool crcGood, const Reception* by, const Reply& reply);
 
   Clock& clock_;
   int64_t startMs_;

@@ -80,9 +80,9 @@ std::vector<uint8_t> SimulatedController::ZulBytes() const {
   return WriteZulImage(image, Identity());
 }
 
-Reception SimulatedController::Receive(const uint8_t* frame, size_t count) {
+Reception SimulatedController::Receive(std::span<const uint8_t> frame) {
   Reception r;
-  r.crcGood = count >= 4 && CrcMatches(frame, count);
+  r.crcGood = frame.size() >= 4 && CrcMatches(frame);
   if (!r.crcGood) return r;
   r.broadcast = frame[0] == 0;
   r.addressed = frame[0] == address_;
@@ -90,7 +90,7 @@ Reception SimulatedController::Receive(const uint8_t* frame, size_t count) {
 
   plant_->AdvanceTo(clock_.NowMs());
   const uint8_t function = frame[1];
-  std::vector<uint8_t> data(frame + 2, frame + count - 2);
+  std::vector<uint8_t> data(frame.begin() + 2, frame.end() - 2);
   const int answeringAddress = address_;  // a renumbering answers from the old address
   Answer answer = Dispatch(function, data, r.broadcast);
   if (r.broadcast) return r;
@@ -100,7 +100,7 @@ Reception SimulatedController::Receive(const uint8_t* frame, size_t count) {
     if (answer.function == 0) answer.function = function;
     std::vector<uint8_t> bytes = Frame(answer);
     bytes[0] = static_cast<uint8_t>(answeringAddress);
-    AppendCrc(bytes.data(), bytes.size() - 2);
+    AppendCrc(bytes);
     r.answer = bytes;
   }
   r.reply = faults_.Apply(r.request, r.answer);

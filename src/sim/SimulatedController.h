@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "core/link/Clock.h"
@@ -74,7 +75,7 @@ class SimulatedController {
  public:
   SimulatedController(const ControllerSetup& setup, Clock& clock);
 
-  Reception Receive(const uint8_t* frame, size_t count);
+  Reception Receive(std::span<const uint8_t> frame);
 
   int Address() const { return address_; }
   const Composition& GetComposition() const { return setup_.composition; }

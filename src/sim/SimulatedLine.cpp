@@ -28,13 +28,13 @@ bool SimulatedLine::Purge() {
   return true;
 }
 
-bool SimulatedLine::Write(const uint8_t* data, size_t count) {
+bool SimulatedLine::Write(std::span<const uint8_t> bytes) {
   if (!open_ || unplugged_) return false;
-  written_.emplace_back(data, data + count);
-  const int64_t sentUs = NowUs() + static_cast<int64_t>(count) * CharUs();
+  written_.emplace_back(bytes.begin(), bytes.end());
+  const int64_t sentUs = NowUs() + static_cast<int64_t>(bytes.size()) * CharUs();
   AdvanceToUs(sentUs);
 
-  Reply reply = bus_.Deliver(data, count);
+  Reply reply = bus_.Deliver(bytes);
   int64_t at = sentUs + (turnaroundMs + reply.delayMs) * 1000LL;
   for (uint8_t byte : reply.bytes) {
     at += CharUs();
@@ -46,8 +46,9 @@ bool SimulatedLine::Write(const uint8_t* data, size_t count) {
   return true;
 }
 
-int SimulatedLine::Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) {
+int SimulatedLine::Read(std::span<uint8_t> buffer, int byteTimeoutMs, bool answerBegun) {
   if (!open_ || unplugged_) return -1;
+  const size_t count = buffer.size();
   if (count == 0) return 0;
   const int64_t start = NowUs();
   const int64_t deadline = start + ReadTotalTimeoutMs(count) * 1000LL;

@@ -26,7 +26,7 @@ Composition Modules(std::initializer_list<int> codes) {
 // Answer without its CRC, after checking the CRC; empty when nothing came.
 Bytes Strip(const Bytes& answer) {
   if (answer.empty()) return {};
-  EXPECT_TRUE(CrcMatches(answer.data(), answer.size()));
+  EXPECT_TRUE(CrcMatches(answer));
   return Bytes(answer.begin(), answer.end() - 2);
 }
 
@@ -37,7 +37,7 @@ class ControllerFixture : public ::testing::Test {
 
   Reception Send(const Bytes& withoutCrc) {
     Bytes frame = WithCrc(withoutCrc);
-    return controller_->Receive(frame.data(), frame.size());
+    return controller_->Receive(frame);
   }
   Bytes Ask(const Bytes& withoutCrc) { return Strip(Send(withoutCrc).reply.bytes); }
 
@@ -229,7 +229,7 @@ TEST_F(ControllerFixture, IgnoresOtherAddressesAndBadCrc) {
   EXPECT_TRUE(Ask({2, 17}).empty());
   Bytes frame = WithCrc({1, 17});
   frame.back() ^= 1;
-  Reception r = controller_->Receive(frame.data(), frame.size());
+  Reception r = controller_->Receive(frame);
   EXPECT_FALSE(r.crcGood);
   EXPECT_TRUE(r.reply.bytes.empty());
   EXPECT_EQ(controller_->Requests(), 0);
@@ -356,7 +356,7 @@ TEST_P(Faults, SecondRequestGetsTheFaultAndTheOthersDoNot) {
     EXPECT_EQ(r.reply.bytes.size(), f.length);
     EXPECT_EQ(r.reply.delayMs, f.delayMs);
     if (!r.reply.bytes.empty()) {
-      EXPECT_EQ(CrcMatches(r.reply.bytes.data(), r.reply.bytes.size()), f.crcGood);
+      EXPECT_EQ(CrcMatches(r.reply.bytes), f.crcGood);
     }
   }
 }
@@ -405,7 +405,7 @@ std::vector<FaultKind> FaultSequence(uint64_t seed) {
   SimulatedController controller(setup, clock);
   std::vector<FaultKind> kinds;
   Bytes frame = WithCrc({1, 17});
-  for (int i = 0; i < 200; ++i) kinds.push_back(controller.Receive(frame.data(), frame.size()).reply.fault);
+  for (int i = 0; i < 200; ++i) kinds.push_back(controller.Receive(frame).reply.fault);
   return kinds;
 }
 
@@ -566,7 +566,7 @@ TEST(ControllerContents, RandomContentsDependOnlyOnTheSeedAndKeepBlockNumbers) {
   EXPECT_NE(a.Blocks(), c.Blocks());
   for (const auto& [number, bytes] : a.Blocks()) EXPECT_EQ(bytes[0], number);
   Bytes frame = WithCrc({1, 17});
-  Bytes id = a.Receive(frame.data(), frame.size()).answer;
+  Bytes id = a.Receive(frame).answer;
   EXPECT_LE(id[3 + 20], 252);
   EXPECT_LE(id[3 + 21], 48);
 }
@@ -632,11 +632,11 @@ TEST(ControllerRobustness, RandomFramesOfEveryFunctionGetWellFormedAnswers) {
     if (frame[1] == 69 && frame.size() > 2 && random() % 2) frame[2] = 99;  // renumbering now and then
     frame = WithCrc(frame);
     clock.Advance(random() % 2000);
-    Reception r = controller.Receive(frame.data(), frame.size());
+    Reception r = controller.Receive(frame);
     if (r.answer.empty()) continue;
     ASSERT_GE(r.answer.size(), 4u);
     ASSERT_LE(r.answer.size(), 255u + 5);
-    EXPECT_TRUE(CrcMatches(r.answer.data(), r.answer.size()));
+    EXPECT_TRUE(CrcMatches(r.answer));
     if (r.answer[1] & 0x80) {
       EXPECT_EQ(r.answer.size(), 5u);
     } else if (r.answer[1] != 5 && r.answer[1] != 6 && r.answer[1] != 14 && r.answer[1] != 15 &&

@@ -19,11 +19,11 @@ class LineFixture : public ::testing::Test {
   SimulatedController& Add(ControllerSetup setup = {}) { return bus_.Add(setup); }
   void Write(const Bytes& withoutCrc) {
     Bytes frame = WithCrc(withoutCrc);
-    ASSERT_TRUE(line_.Write(frame.data(), frame.size()));
+    ASSERT_TRUE(line_.Write(frame));
   }
   Bytes Read(size_t count) {
     Bytes buffer(count);
-    int n = line_.Read(buffer.data(), count);
+    int n = line_.Read(buffer);
     buffer.resize(n < 0 ? 0 : static_cast<size_t>(n));
     return buffer;
   }
@@ -46,7 +46,7 @@ TEST_F(LineFixture, AnswerTakesItsWireTimeAtTheSetBaudRate) {
   EXPECT_EQ(clock_.NowMs(), (5 + 204) * 11000 / 9600 + 2 + 1);
   Bytes answer = head;
   answer.insert(answer.end(), rest.begin(), rest.end());
-  EXPECT_TRUE(CrcMatches(answer.data(), answer.size()));
+  EXPECT_TRUE(CrcMatches(answer));
 }
 
 TEST_F(LineFixture, FasterLineIsFaster) {
@@ -124,9 +124,9 @@ TEST_F(LineFixture, UnpluggedLineFailsEveryOperation) {
   Add();
   line_.Unplug(true);
   Bytes frame = WithCrc({1, 17});
-  EXPECT_FALSE(line_.Write(frame.data(), frame.size()));
+  EXPECT_FALSE(line_.Write(frame));
   uint8_t buffer[4];
-  EXPECT_LT(line_.Read(buffer, 4), 0);
+  EXPECT_LT(line_.Read(buffer), 0);
   EXPECT_FALSE(line_.Purge());
   line_.Close();
   EXPECT_FALSE(line_.Open());
@@ -139,7 +139,7 @@ TEST_F(LineFixture, LogHasOneJsonLinePerFrame) {
   Write({1, 68, 12});
   Bytes bad = WithCrc({1, 17});
   bad.back() ^= 1;
-  line_.Write(bad.data(), bad.size());
+  line_.Write(bad);
   std::string text = log.str();
   ASSERT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
   EXPECT_NE(text.find("\"address\":1,\"function\":68,\"data\":\"0c\",\"crc_ok\":true,\"request\":1,"

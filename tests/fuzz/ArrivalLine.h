@@ -39,10 +39,10 @@ class ArrivalLine : public SerialLine {
     while (!incoming_.empty() && incoming_.front().atMs <= clock_.NowMs()) incoming_.pop_front();
     return true;
   }
-  bool Write(const uint8_t* data, size_t count) override {
-    const std::vector<uint8_t> frame(data, data + count);
-    int64_t at = clock_.NowMs() + static_cast<int64_t>(count);
-    clock_.Advance(static_cast<int64_t>(count));  // about a millisecond a character
+  bool Write(std::span<const uint8_t> bytes) override {
+    const std::vector<uint8_t> frame(bytes.begin(), bytes.end());
+    int64_t at = clock_.NowMs() + static_cast<int64_t>(bytes.size());
+    clock_.Advance(static_cast<int64_t>(bytes.size()));  // about a millisecond a character
     if (answer) {
       for (const Piece& p : answer(frame)) {
         at += p.pauseMs;
@@ -52,7 +52,8 @@ class ArrivalLine : public SerialLine {
     return true;
   }
   using SerialLine::Read;
-  int Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) override {
+  int Read(std::span<uint8_t> buffer, int byteTimeoutMs, bool answerBegun) override {
+    const size_t count = buffer.size();
     if (count == 0) return 0;
     const int64_t start = clock_.NowMs();
     const int64_t deadline = start + ReadTotalTimeoutMs(count);

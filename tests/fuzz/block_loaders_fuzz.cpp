@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       answer.resize(3 + static_cast<size_t>(count));  // the input ran out: zeros
     }
     answer.resize(answer.size() + 2);
-    AppendCrc(answer.data(), answer.size() - 2);
+    AppendCrc(answer);
     return std::vector<Piece>{{0, answer}};
   };
   ScriptedInteraction ui;

@@ -54,7 +54,7 @@ std::vector<Piece> NextAnswer(FuzzInput& in) {
     answer.push_back(std::move(p));
   }
   if (withCrc && !answer.empty()) {
-    const uint16_t crc = Crc16(all.data(), all.size());
+    const uint16_t crc = Crc16(all);
     answer.back().bytes.push_back(static_cast<uint8_t>(crc & 0xFF));
     answer.back().bytes.push_back(static_cast<uint8_t>(crc >> 8));
   }

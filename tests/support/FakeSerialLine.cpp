@@ -7,9 +7,8 @@
 namespace zul::test {
 
 Bytes WithCrc(Bytes frame) {
-  size_t n = frame.size();
-  frame.resize(n + 2);
-  AppendCrc(frame.data(), n);
+  frame.resize(frame.size() + 2);
+  AppendCrc(frame);
   return frame;
 }
 
@@ -32,9 +31,9 @@ bool FakeSerialLine::Purge() {
   return true;
 }
 
-bool FakeSerialLine::Write(const uint8_t* data, size_t count) {
+bool FakeSerialLine::Write(std::span<const uint8_t> bytes) {
   if (failWrite) return false;
-  written_.emplace_back(data, data + count);
+  written_.emplace_back(bytes.begin(), bytes.end());
   if (!replies_.empty()) {
     input_.insert(input_.end(), replies_.front().begin(), replies_.front().end());
     replies_.pop_front();
@@ -42,8 +41,9 @@ bool FakeSerialLine::Write(const uint8_t* data, size_t count) {
   return true;
 }
 
-int FakeSerialLine::Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) {
+int FakeSerialLine::Read(std::span<uint8_t> buffer, int byteTimeoutMs, bool answerBegun) {
   if (readError != 0) return readError;
+  const size_t count = buffer.size();
   size_t n = 0;
   while (n < count && !input_.empty()) {
     buffer[n++] = input_.front();

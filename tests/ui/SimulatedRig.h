@@ -16,9 +16,9 @@ class SlowSimulatedLine : public SimulatedLine {
  public:
   using SimulatedLine::SimulatedLine;
   int realMsPerFrame = 0;
-  bool Write(const uint8_t* data, size_t count) override {
+  bool Write(std::span<const uint8_t> bytes) override {
     if (realMsPerFrame > 0) std::this_thread::sleep_for(std::chrono::milliseconds(realMsPerFrame));
-    return SimulatedLine::Write(data, count);
+    return SimulatedLine::Write(bytes);
   }
 };
 

@@ -9,7 +9,8 @@ constexpr std::array<uint16_t, 256> MakeTable() {
   std::array<uint16_t, 256> table{};
   for (unsigned i = 0; i < 256; ++i) {
     uint16_t crc = static_cast<uint16_t>(i);
-    for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
+    for (int bit = 0; bit < 8; ++bit)
+      crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
     table[i] = crc;
   }
   return table;
@@ -19,22 +20,25 @@ constexpr auto kTable = MakeTable();
 
 }  // namespace
 
-uint16_t Crc16(const uint8_t* data, size_t count) {
+uint16_t Crc16(std::span<const uint8_t> data) {
   uint16_t crc = 0xFFFF;
-  for (size_t i = 0; i < count; ++i) crc = static_cast<uint16_t>((crc >> 8) ^ kTable[(crc ^ data[i]) & 0xFF]);
+  for (uint8_t byte : data) crc = static_cast<uint16_t>((crc >> 8) ^ kTable[(crc ^ byte) & 0xFF]);
   return crc;
 }
 
-void AppendCrc(uint8_t* frame, size_t count) {
-  uint16_t crc = Crc16(frame, count);
+void AppendCrc(std::span<uint8_t> frame) {
+  if (frame.size() < 2) return;  // no room for a CRC
+  const size_t count = frame.size() - 2;
+  uint16_t crc = Crc16(frame.first(count));
   frame[count] = static_cast<uint8_t>(crc & 0xFF);
   frame[count + 1] = static_cast<uint8_t>(crc >> 8);
 }
 
-bool CrcMatches(const uint8_t* frame, size_t count) {
-  if (count < 2) return false;
-  uint16_t crc = Crc16(frame, count - 2);
-  return frame[count - 2] == (crc & 0xFF) && frame[count - 1] == (crc >> 8);
+bool CrcMatches(std::span<const uint8_t> frame) {
+  if (frame.size() < 2) return false;
+  const size_t count = frame.size() - 2;
+  uint16_t crc = Crc16(frame.first(count));
+  return frame[count] == (crc & 0xFF) && frame[count + 1] == (crc >> 8);
 }
 
 }  // namespace zul

@@ -20,10 +20,10 @@ FrameTrace::~FrameTrace() {
   if (ownsFile_) std::fclose(out_);
 }
 
-void FrameTrace::Write(int64_t timeMs, char direction, const uint8_t* data, size_t count) {
-  std::fprintf(out_, "%lld.%03lld %c", static_cast<long long>(timeMs / 1000), static_cast<long long>(timeMs % 1000),
-               direction);
-  for (size_t i = 0; i < count; ++i) std::fprintf(out_, " %02X", data[i]);
+void FrameTrace::Write(int64_t timeMs, char direction, std::span<const uint8_t> bytes) {
+  std::fprintf(out_, "%lld.%03lld %c", static_cast<long long>(timeMs / 1000),
+               static_cast<long long>(timeMs % 1000), direction);
+  for (uint8_t byte : bytes) std::fprintf(out_, " %02X", byte);
   std::fputc('\n', out_);
   std::fflush(out_);
 }

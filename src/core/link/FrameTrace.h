@@ -3,7 +3,7 @@
 // (to stderr) or ZUL_TRACE=<file>. Off, it costs one branch per frame.
 #include <cstdint>
 #include <cstdio>
-#include <cstddef>
+#include <span>
 
 namespace zul {
 
@@ -13,9 +13,9 @@ class FrameObserver {
  public:
   virtual ~FrameObserver() = default;
   // `retry`: a repeated try of the same request.
-  virtual void RequestSent(int64_t timeMs, const uint8_t* data, size_t count, bool retry) = 0;
+  virtual void RequestSent(int64_t timeMs, std::span<const uint8_t> bytes, bool retry) = 0;
   // What arrived for the last request (maybe nothing) and the link's result code of that try.
-  virtual void AnswerReceived(int64_t timeMs, const uint8_t* data, size_t count, int result) = 0;
+  virtual void AnswerReceived(int64_t timeMs, std::span<const uint8_t> bytes, int result) = 0;
 };
 
 class FrameTrace {
@@ -28,21 +28,21 @@ class FrameTrace {
   bool Enabled() const { return out_ != nullptr; }
   // One observer at a time; nullptr detaches it.
   void SetObserver(FrameObserver* observer) { observer_ = observer; }
-  void Request(int64_t timeMs, const uint8_t* data, size_t count, bool retry) {
-    if (observer_) observer_->RequestSent(timeMs, data, count, retry);
+  void Request(int64_t timeMs, std::span<const uint8_t> bytes, bool retry) {
+    if (observer_) observer_->RequestSent(timeMs, bytes, retry);
   }
-  void Answer(int64_t timeMs, const uint8_t* data, size_t count, int result) {
-    if (observer_) observer_->AnswerReceived(timeMs, data, count, result);
+  void Answer(int64_t timeMs, std::span<const uint8_t> bytes, int result) {
+    if (observer_) observer_->AnswerReceived(timeMs, bytes, result);
   }
-  void Sent(int64_t timeMs, const uint8_t* data, size_t count) {
-    if (out_) Write(timeMs, '>', data, count);
+  void Sent(int64_t timeMs, std::span<const uint8_t> bytes) {
+    if (out_) Write(timeMs, '>', bytes);
   }
-  void Received(int64_t timeMs, const uint8_t* data, size_t count) {
-    if (out_) Write(timeMs, '<', data, count);
+  void Received(int64_t timeMs, std::span<const uint8_t> bytes) {
+    if (out_) Write(timeMs, '<', bytes);
   }
 
  private:
-  void Write(int64_t timeMs, char direction, const uint8_t* data, size_t count);
+  void Write(int64_t timeMs, char direction, std::span<const uint8_t> bytes);
   std::FILE* out_ = nullptr;
   FrameObserver* observer_ = nullptr;
   bool ownsFile_ = false;

@@ -101,7 +101,7 @@ int ModbusLink::Request(int deviceIndex, uint8_t function, int dataCount, const 
   frame_[0] = function == kBroadcastFunction ? 0 : static_cast<uint8_t>(deviceIndex + 1);
   frame_[1] = function;
   if (dataCount > 0) std::memcpy(&frame_[2], data, static_cast<size_t>(dataCount));
-  AppendCrc(frame_.data(), static_cast<size_t>(FrameLen - 2));
+  AppendCrc(std::span(frame_).first(static_cast<size_t>(FrameLen)));
 
   if (!line_.IsOpen()) return kResultPortClosed;
   int result = Transact(function);
@@ -121,9 +121,10 @@ int ModbusLink::Transact(uint8_t function) {
       ShowPortFailure();
       return kResultPortFailure;
     }
-    trace_.Sent(clock_.NowMs(), frame_.data(), static_cast<size_t>(FrameLen));
-    trace_.Request(clock_.NowMs(), frame_.data(), static_cast<size_t>(FrameLen), retry);
-    if (!line_.Write(frame_.data(), static_cast<size_t>(FrameLen))) {
+    const auto frame = std::span(frame_).first(static_cast<size_t>(FrameLen));
+    trace_.Sent(clock_.NowMs(), frame);
+    trace_.Request(clock_.NowMs(), frame, retry);
+    if (!line_.Write(frame)) {
       ShowPortFailure();
       return kResultPortFailure;
     }
@@ -132,7 +133,7 @@ int ModbusLink::Transact(uint8_t function) {
     received_ = 0;
     const int head = ReadHead(function);
     const int body = head == 0 ? ReadBody() : kResultOk;
-    trace_.Answer(clock_.NowMs(), rx_.data(), static_cast<size_t>(received_),
+    trace_.Answer(clock_.NowMs(), std::span(rx_).first(static_cast<size_t>(received_)),
                   head > 0   ? head
                   : head < 0 ? -head
                              : body);
@@ -156,9 +157,9 @@ int ModbusLink::Transact(uint8_t function) {
 // 0: a good head, read on; > 0: an exception code to return; < 0: a failed
 // stage-1 try whose result is the negated value.
 int ModbusLink::ReadHead(uint8_t function) {
-  int got = line_.Read(rx_.data(), 3, EffectiveByteTimeoutMs(), false);
+  int got = line_.Read(std::span(rx_).first(3), EffectiveByteTimeoutMs(), false);
   received_ = std::max(got, 0);
-  trace_.Received(clock_.NowMs(), rx_.data(), static_cast<size_t>(received_));
+  trace_.Received(clock_.NowMs(), std::span(rx_).first(static_cast<size_t>(received_)));
   if (got < 3) return -ShortReadResult(got);
 
   AnswerCount = rx_[2];
@@ -183,12 +184,12 @@ int ModbusLink::ReadHead(uint8_t function) {
 int ModbusLink::ReadBody() {
   int need = AnswerLen - 3;
   // The head has arrived: a silence now means a cut answer, not a slow one.
-  int got = line_.Read(rx_.data() + 3, static_cast<size_t>(need), EffectiveByteTimeoutMs(), true);
+  int got = line_.Read(std::span(rx_).subspan(3, static_cast<size_t>(need)), EffectiveByteTimeoutMs(), true);
   received_ = 3 + std::max(got, 0);
-  trace_.Received(clock_.NowMs(), rx_.data() + 3, static_cast<size_t>(std::max(got, 0)));
+  trace_.Received(clock_.NowMs(), std::span(rx_).subspan(3, static_cast<size_t>(std::max(got, 0))));
   // Once the head is in, a missing body is a cut answer: a time-out, not silence.
   if (got < need) return got < 0 ? -got : kResultTimeout;
-  return CrcMatches(rx_.data(), static_cast<size_t>(AnswerLen)) ? kResultOk : kResultChecksum;
+  return CrcMatches(std::span(rx_).first(static_cast<size_t>(AnswerLen))) ? kResultOk : kResultChecksum;
 }
 
 void ModbusLink::CopyAnswer(uint8_t* answer, size_t capacity) const {

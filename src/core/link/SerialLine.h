@@ -6,6 +6,7 @@
 // SimulatedLine (an in-process controller), FakeSerialLine (tests).
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,14 +38,14 @@ class SerialLine {
   virtual bool Purge() = 0;
 
   // Sends all bytes before returning; false on a port failure.
-  virtual bool Write(const uint8_t* data, size_t count) = 0;
-  // Bytes received, 0..count, under the read time-outs; negative on a port
-  // failure. The silence that ends a read once bytes flow is byteTimeoutMs;
+  virtual bool Write(std::span<const uint8_t> bytes) = 0;
+  // Bytes received into buffer, 0..buffer.size(), under the read time-outs;
+  // negative on a port failure. The silence that ends a read once bytes flow is byteTimeoutMs;
   // with answerBegun the read continues an answer already arriving, so that
   // silence ends it even before its first byte. The total time-out of the
   // read stays the upper bound either way.
-  virtual int Read(uint8_t* buffer, size_t count, int byteTimeoutMs, bool answerBegun) = 0;
-  int Read(uint8_t* buffer, size_t count) { return Read(buffer, count, kInterByteTimeoutMs, false); }
+  virtual int Read(std::span<uint8_t> buffer, int byteTimeoutMs, bool answerBegun) = 0;
+  int Read(std::span<uint8_t> buffer) { return Read(buffer, kInterByteTimeoutMs, false); }
 
   // Names of the serial ports present in the system, in a stable order.
   virtual std::vector<std::string> AvailablePorts() const = 0;

@@ -60,15 +60,15 @@ double WireTimeMs(int byteCount, int baud, bool parity, int stopBits) {
   return 1000.0 * byteCount * bitsPerByte / baud;
 }
 
-void TrafficLog::RequestSent(int64_t timeMs, const uint8_t* data, size_t count, bool retry) {
+void TrafficLog::RequestSent(int64_t timeMs, std::span<const uint8_t> bytes, bool retry) {
   TrafficRecord r;
   r.timeMs = timeMs;
   r.request = true;
   r.retry = retry;
-  r.bytes.assign(data, data + count);
-  r.address = count > 0 ? data[0] : 0;
-  r.function = count > 1 ? data[1] : 0;
-  r.block = count > 2 && CarriesBlockNumber(r.function) ? data[2] : -1;
+  r.bytes.assign(bytes.begin(), bytes.end());
+  r.address = bytes.size() > 0 ? bytes[0] : 0;
+  r.function = bytes.size() > 1 ? bytes[1] : 0;
+  r.block = bytes.size() > 2 && CarriesBlockNumber(r.function) ? bytes[2] : -1;
   std::lock_guard lock(mutex_);
   lastRequestMs_ = timeMs;
   lastAddress_ = r.address;
@@ -83,17 +83,17 @@ void TrafficLog::RequestSent(int64_t timeMs, const uint8_t* data, size_t count, 
   Keep(std::move(r));
 }
 
-void TrafficLog::AnswerReceived(int64_t timeMs, const uint8_t* data, size_t count, int result) {
+void TrafficLog::AnswerReceived(int64_t timeMs, std::span<const uint8_t> bytes, int result) {
   TrafficRecord r;
   r.timeMs = timeMs;
   r.request = false;
   r.result = result;
-  r.bytes.assign(data, data + count);
+  r.bytes.assign(bytes.begin(), bytes.end());
   std::lock_guard lock(mutex_);
   r.address = lastAddress_;
   r.function = lastFunction_;
   r.block = lastBlock_;
-  if (count > 0) r.roundTripMs = static_cast<int>(timeMs - lastRequestMs_);
+  if (!bytes.empty()) r.roundTripMs = static_cast<int>(timeMs - lastRequestMs_);
   if (r.address >= 0 && r.address <= kDevices) {
     DeviceTraffic& d = devices_[static_cast<size_t>(r.address)];
     if (result == kResultOk) {

@@ -55,8 +55,8 @@ class TrafficLog : public FrameObserver {
 
   explicit TrafficLog(size_t capacity = kDefaultCapacity) : capacity_(capacity) {}
 
-  void RequestSent(int64_t timeMs, const uint8_t* data, size_t count, bool retry) override;
-  void AnswerReceived(int64_t timeMs, const uint8_t* data, size_t count, int result) override;
+  void RequestSent(int64_t timeMs, std::span<const uint8_t> bytes, bool retry) override;
+  void AnswerReceived(int64_t timeMs, std::span<const uint8_t> bytes, int result) override;
 
   // Records with a sequence number above `sequence`, oldest first.
   std::vector<TrafficRecord> Since(uint64_t sequence) const;

@@ -106,14 +106,14 @@ void FrameTap::SetTarget(FrameObserver* target) {
   target_ = target;
 }
 
-void FrameTap::RequestSent(int64_t timeMs, const uint8_t* data, size_t count, bool retry) {
+void FrameTap::RequestSent(int64_t timeMs, std::span<const uint8_t> bytes, bool retry) {
   std::lock_guard lock(mutex_);
-  if (target_) target_->RequestSent(timeMs, data, count, retry);
+  if (target_) target_->RequestSent(timeMs, bytes, retry);
 }
 
-void FrameTap::AnswerReceived(int64_t timeMs, const uint8_t* data, size_t count, int result) {
+void FrameTap::AnswerReceived(int64_t timeMs, std::span<const uint8_t> bytes, int result) {
   std::lock_guard lock(mutex_);
-  if (target_) target_->AnswerReceived(timeMs, data, count, result);
+  if (target_) target_->AnswerReceived(timeMs, bytes, result);
 }
 
 TrafficMonitor::TrafficMonitor(std::shared_ptr<FrameTap> tap, QWidget* parent)

@@ -25,8 +25,8 @@ namespace zul {
 class FrameTap : public FrameObserver {
  public:
   void SetTarget(FrameObserver* target);
-  void RequestSent(int64_t timeMs, const uint8_t* data, size_t count, bool retry) override;
-  void AnswerReceived(int64_t timeMs, const uint8_t* data, size_t count, int result) override;
+  void RequestSent(int64_t timeMs, std::span<const uint8_t> bytes, bool retry) override;
+  void AnswerReceived(int64_t timeMs, std::span<const uint8_t> bytes, int result) override;
 
  private:
   std::mutex mutex_;
