@@ -60,7 +60,7 @@ void BM_LinkOverheadPerTransaction(benchmark::State& state) {
   std::array<uint8_t, kAnswerBufferSize> answer{};
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
-    int result = port.Request(0, 17, 0, nullptr, answer.data());
+    int result = port.Request(0, 17, {}, answer);
     double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     if (result != kResultOk) state.SkipWithError("request failed");
     overheads.push_back(ms - port.GetDelayBeforeRequest() - WireMs(requestBytes + reply.size()));

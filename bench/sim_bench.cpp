@@ -49,8 +49,8 @@ void BM_WholeReadInVirtualTime(benchmark::State& state) {
     port.OpenPort();
     std::array<uint8_t, kAnswerBufferSize> answer{};
     auto start = std::chrono::steady_clock::now();
-    int failures = port.Request(0, 17, 0, nullptr, answer.data());
-    for (uint8_t block : ReadSequence()) failures += port.Request(0, 68, 1, &block, answer.data());
+    int failures = port.Request(0, 17, {}, answer);
+    for (uint8_t block : ReadSequence()) failures += port.Request(0, 68, std::span(&block, 1), answer);
     wallMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     lineMs += static_cast<double>(clock.NowMs());
     if (failures != 0) state.SkipWithError("a request failed");
@@ -88,7 +88,7 @@ void BM_PacedAnswerOnAPty(benchmark::State& state) {
   std::vector<double> ratios;
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
-    if (port.Request(0, 68, 1, &block, answer.data()) != kResultOk) state.SkipWithError("request failed");
+    if (port.Request(0, 68, std::span(&block, 1), answer) != kResultOk) state.SkipWithError("request failed");
     double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     ratios.push_back(ms / physicalMs);
   }

@@ -29,7 +29,7 @@ struct Rig {
   }
   int Block() {
     const uint8_t block = 40;
-    return port.Request(0, 68, 1, &block, answer.data());
+    return port.Request(0, 68, std::span(&block, 1), answer);
   }
   VirtualClock clock;
   SimulatedBus bus;

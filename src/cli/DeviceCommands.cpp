@@ -267,9 +267,8 @@ int RunClock(const QStringList& args) {
     return kExitOk;
   }
   std::array<uint8_t, kAnswerBufferSize> answer{};
-  const int result = session.port.Request(inv.line.deviceIndex, kClockReadFunction,
-                                          static_cast<int>(kClockRequestData.size()),
-                                          kClockRequestData.data(), answer.data(), answer.size());
+  const int result =
+      session.port.Request(inv.line.deviceIndex, kClockReadFunction, kClockRequestData, answer);
   ControllerTime t{};
   if (result != kResultOk) {
     session.port.ShowError(inv.line.deviceIndex, result);

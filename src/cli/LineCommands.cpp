@@ -207,15 +207,15 @@ int RunPoll(const QStringList& args) {
   session.port.SetFrameObserver(&log);
 
   const uint8_t data[1] = {static_cast<uint8_t>(block)};
-  const int dataCount = function == 68 ? 1 : 0;
+  const size_t dataCount = function == 68 ? 1 : 0;
   std::array<uint8_t, kAnswerBufferSize> answer{};
   std::vector<int> roundTrips;
   int portFailure = 0;
   uint64_t seen = 0;
   for (int n = 1; n <= count; ++n) {
     if (n > 1 && interval > 0) std::this_thread::sleep_for(std::chrono::milliseconds(interval));
-    const int result = session.port.Request(line.deviceIndex, static_cast<uint8_t>(function), dataCount, data,
-                                            answer.data());
+    const int result = session.port.Request(line.deviceIndex, static_cast<uint8_t>(function),
+                                            std::span(data).first(dataCount), answer);
     int roundTrip = -1;
     for (const TrafficRecord& r : log.Since(seen)) {
       seen = r.sequence;

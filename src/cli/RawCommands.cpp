@@ -40,7 +40,8 @@ int RunPorts(const QStringList& args) {
 int RunRaw(const QStringList& args) {
   QCommandLineParser parser;
   AddLineOptions(parser);
-  parser.addOptions({{"function", "Function code.", "F"}, {"data", "Request data as hex, e.g. 0C or \"00 64\".", "HEX"}});
+  parser.addOptions(
+      {{"function", "Function code.", "F"}, {"data", "Request data as hex, e.g. 0C or \"00 64\".", "HEX"}});
   AddPasswordOption(parser);
   if (auto exit = ParseArguments(parser, "raw", args)) return *exit;
   LineOptions line;
@@ -61,8 +62,7 @@ int RunRaw(const QStringList& args) {
     return kExitFailure;
   if (!session.Open(line)) return kExitFailure;
   std::vector<uint8_t> answer(kFrameBufferSize);
-  int result = session.port.Request(line.deviceIndex, static_cast<uint8_t>(function), static_cast<int>(data.size()),
-                                    data.data(), answer.data(), answer.size());
+  int result = session.port.Request(line.deviceIndex, static_cast<uint8_t>(function), data, answer);
   std::printf("result %d\n", result);
   PrintHex(answer.data(), session.port.GetReceivedCount());
   std::fflush(stdout);

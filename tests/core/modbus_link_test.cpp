@@ -18,10 +18,7 @@ class ComPortTest : public ::testing::Test {
  protected:
   ComPortTest() { line.ForceOpen(true); }
 
-  int Request(uint8_t function, Bytes data = {}) {
-    return port.Request(0, function, static_cast<int>(data.size()), data.data(), answer.data(),
-                        answer.size());
-  }
+  int Request(uint8_t function, Bytes data = {}) { return port.Request(0, function, data, answer); }
   size_t Writes() const { return line.Written().size(); }
 
   VirtualClock clock;
@@ -38,7 +35,7 @@ TEST(Crc16, MatchesTheModbusReferenceFrame) {
 
 TEST_F(ComPortTest, RequestFrame_AddressFunctionDataAndCrcLowFirst) {
   line.QueueFrame({0x02, 0x44, 0x01, 0x0C});
-  EXPECT_EQ(port.Request(1, 68, 1, Bytes{0x0C}.data(), answer.data()), kResultOk);
+  EXPECT_EQ(port.Request(1, 68, Bytes{0x0C}, answer), kResultOk);
   ASSERT_EQ(Writes(), 1u);
   EXPECT_EQ(line.Written()[0], WithCrc({0x02, 0x44, 0x0C}));
   EXPECT_EQ(port.GetFrameLen(), 5);
@@ -56,7 +53,7 @@ TEST_F(ComPortTest, UnknownFunction_ResultOneAndNothingSentEvenWithPortClosed) {
 }
 
 TEST_F(ComPortTest, Broadcast_GoesToAddressZeroAndReadsNothing) {
-  EXPECT_EQ(port.Request(4, 70, 7, Bytes(7, 1).data(), answer.data()), kResultOk);
+  EXPECT_EQ(port.Request(4, 70, Bytes(7, 1), answer), kResultOk);
   ASSERT_EQ(Writes(), 1u);
   EXPECT_EQ(line.Written()[0][0], 0);
   EXPECT_EQ(line.Written()[0].size(), 11u);
@@ -191,7 +188,7 @@ TEST_F(ComPortTest, LongAnswer_IsCutToTheCallersBuffer) {
   reply.resize(203, 0x5A);
   line.QueueFrame(reply);
   std::array<uint8_t, 16> small{};
-  EXPECT_EQ(port.Request(0, 68, 1, Bytes{0x0C}.data(), small.data(), small.size()), kResultOk);
+  EXPECT_EQ(port.Request(0, 68, Bytes{0x0C}, small), kResultOk);
   EXPECT_EQ(small[15], 0x5A);
 }
 
@@ -307,13 +304,13 @@ TEST_P(AccessGate, WritingFunctionsAreRefusedWithoutFullAccessAndSendNothing) {
   for (const int* bound : std::array<const int*, 2>{nullptr, &level}) {
     port.BindAccessLevel(bound);
     EXPECT_FALSE(port.MayWrite());
-    EXPECT_EQ(port.Request(0, function, 7, data.data(), answer.data()), kResultNoAccess);
+    EXPECT_EQ(port.Request(0, function, data, answer), kResultNoAccess);
   }
   EXPECT_TRUE(line.Written().empty());
   EXPECT_TRUE(ui.Shown().empty());  // Request leaves the showing to its caller
   level = kFullAccess;
   EXPECT_TRUE(port.MayWrite());
-  port.Request(0, function, 7, data.data(), answer.data());
+  port.Request(0, function, data, answer);
   EXPECT_FALSE(line.Written().empty());
 }
 
@@ -323,7 +320,7 @@ TEST_F(AccessGate, ReadingFunctionsNeedNoAccess) {
   port.SetRepeat1(1);
   for (uint8_t function : {1, 2, 3, 4, 14, 17, 68, 71}) {
     EXPECT_FALSE(IsWritingFunction(function));
-    port.Request(0, function, 0, nullptr, answer.data());
+    port.Request(0, function, {}, answer);
   }
   EXPECT_EQ(line.Written().size(), 8u);
 }

@@ -24,7 +24,7 @@ class LinkFixture : public ::testing::Test {
   }
   int Request(int device, uint8_t function, const Bytes& data = {}) {
     answer_.fill(0);
-    return port_.Request(device, function, static_cast<int>(data.size()), data.data(), answer_.data());
+    return port_.Request(device, function, data, answer_);
   }
   size_t Sent() const { return line_.Written().size(); }
   size_t SentOf(uint8_t function) const {

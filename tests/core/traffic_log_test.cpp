@@ -29,7 +29,7 @@ class TrafficFixture : public ::testing::Test {
   }
   int Identity(int address) {
     std::array<uint8_t, kAnswerBufferSize> answer{};
-    return port_.Request(address - 1, 17, 0, nullptr, answer.data());
+    return port_.Request(address - 1, 17, {}, answer);
   }
 
   VirtualClock clock_;
@@ -87,7 +87,7 @@ TEST_F(TrafficFixture, BlockRequestsNameTheirBlockAndExceptionsAreCounted) {
   port_.SetFrameObserver(&log);
   std::array<uint8_t, kAnswerBufferSize> answer{};
   const uint8_t block = 14;
-  EXPECT_EQ(port_.Request(0, 68, 1, &block, answer.data()), 2);
+  EXPECT_EQ(port_.Request(0, 68, std::span(&block, 1), answer), 2);
   const auto records = log.Records();
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].block, 14);

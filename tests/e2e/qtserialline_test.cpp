@@ -48,7 +48,7 @@ TEST_F(QtSerialLineTest, RequestAndAnswerCrossThePty) {
   const Bytes reply = WithCrc({0x01, 0x44, 0x03, 0x0C, 0xAA, 0xBB});
   std::thread controller = Answer(5, reply, &request);
   const uint8_t block = 0x0C;
-  EXPECT_EQ(port.Request(0, 68, 1, &block, answer.data()), kResultOk);
+  EXPECT_EQ(port.Request(0, 68, std::span(&block, 1), answer), kResultOk);
   controller.join();
   EXPECT_EQ(request, WithCrc({0x01, 0x44, 0x0C}));
   EXPECT_EQ(Bytes(answer.begin(), answer.begin() + 8), reply);
@@ -59,14 +59,14 @@ TEST_F(QtSerialLineTest, AnswerCutShort_EndsTheTryAfterTheInterByteTimeout) {
   port.SetRepeat2(1);
   Bytes request;
   std::thread controller = Answer(4, {0x01, 0x11, 0x10, 0x01}, &request);
-  EXPECT_EQ(port.Request(0, 17, 0, nullptr, answer.data()), kResultTimeout);
+  EXPECT_EQ(port.Request(0, 17, {}, answer), kResultTimeout);
   controller.join();
   EXPECT_EQ(port.GetReceivedCount(), 4);
 }
 
 TEST_F(QtSerialLineTest, Broadcast_IsWrittenAndNothingIsRead) {
   const Bytes clock7 = {0x05, 0x07, 0x0D, 0x09, 0x03, 0x18, 0x04};
-  EXPECT_EQ(port.Request(3, 70, 7, clock7.data(), answer.data()), kResultOk);
+  EXPECT_EQ(port.Request(3, 70, clock7, answer), kResultOk);
   Bytes frame = pty.Receive(11, 2000);
   ASSERT_EQ(frame.size(), 11u);
   EXPECT_EQ(frame[0], 0);

@@ -36,7 +36,7 @@ class SimPtyTest : public ::testing::Test {
   }
   int Request(uint8_t function, std::vector<uint8_t> data = {}) {
     answer.fill(0);
-    return port.Request(0, function, static_cast<int>(data.size()), data.data(), answer.data());
+    return port.Request(0, function, data, answer);
   }
 
   QtSerialLine line;

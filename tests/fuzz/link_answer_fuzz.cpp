@@ -95,8 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Exactly the caller's buffer, so a copy past it is caught.
   std::vector<uint8_t> answer(kAnswerBufferSize);
-  const int result = port.Request(0, sent.function, static_cast<int>(sent.data.size()), sent.data.data(),
-                                  answer.data(), answer.size());
+  const int result = port.Request(0, sent.function, sent.data, answer);
   Require(KnownResult(result));
   Require(port.GetReceivedCount() >= 0 && port.GetReceivedCount() <= kFrameBufferSize);
   // A good head renews the first stage, so at most 2 x 3 tries, each at most

@@ -133,7 +133,7 @@ void BackgroundExchangeTest::RealPort_WorksOnTheWorkerAndComesBack() {
     std::array<uint8_t, kAnswerBufferSize> answer{};
     int result = -1;
     const uint8_t block = 0x0C;
-    const auto request = [&](Interaction&) { result = link.Request(0, 68, 1, &block, answer.data()); };
+    const auto request = [&](Interaction&) { result = link.Request(0, 68, std::span(&block, 1), answer); };
     if (onWorker)
       QVERIFY(BackgroundExchange(gate, link, ui, nullptr).Run("обмен", ExchangeKind::Read, request));
     else

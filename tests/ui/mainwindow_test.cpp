@@ -215,7 +215,7 @@ void MainWindowTest::Renumbering_ToFive_Block99CarriesFourAndBothListsShowFive()
   for (size_t k = 1; k < line.Written().size(); ++k) QCOMPARE(int(line.Written()[k][0]), 5);
   // The controller answers at its new address.
   uint8_t answer[kAnswerBufferSize] = {};
-  QCOMPARE(form.link.Request(form.service.CurrentDevice, 17, 0, nullptr, answer), int(kResultOk));
+  QCOMPARE(form.link.Request(form.service.CurrentDevice, 17, {}, answer), int(kResultOk));
 }
 
 void MainWindowTest::Renumbering_SilentController_OneMessage() {

@@ -35,21 +35,20 @@ int SendCalibrationCommand(ModbusLink& port, int deviceIndex, CalibrationCommand
                            int input, bool on) {
   const auto data = CalibrationRequest(command, module, input, on);
   std::array<uint8_t, kAnswerBufferSize> answer{};
-  return port.Request(deviceIndex, kWriteCoilFunction, static_cast<int>(data.size()), data.data(),
-                      answer.data());
+  return port.Request(deviceIndex, kWriteCoilFunction, data, answer);
 }
 
 int ReadOnlineValues(ModbusLink& port, int deviceIndex, AnalogModules& mba, int module, int moduleType) {
   std::array<uint8_t, kAnswerBufferSize> answer{};
   const uint8_t inputs[] = {static_cast<uint8_t>((module - 1) * AnalogModules::kChannels),
                             static_cast<uint8_t>(AnalogModules::kChannels)};
-  int result = port.Request(deviceIndex, kOnlineFunction, 2, inputs, answer.data());
+  int result = port.Request(deviceIndex, kOnlineFunction, inputs, answer);
   if (result != kResultOk) return result;
   mba.StoreOnlineAnswer(Received(port, answer));
   if (moduleType != AnalogModules::kTypeLK9) return kResultOk;
   answer.fill(0);
   const uint8_t reference[] = {static_cast<uint8_t>(module + AnalogModules::kReferenceSignalBase), 1};
-  result = port.Request(deviceIndex, kOnlineFunction, 2, reference, answer.data());
+  result = port.Request(deviceIndex, kOnlineFunction, reference, answer);
   if (result == kResultOk) mba.StoreReferenceAnswer(Received(port, answer));
   return result;
 }
@@ -57,7 +56,7 @@ int ReadOnlineValues(ModbusLink& port, int deviceIndex, AnalogModules& mba, int 
 int ReadCalibrationCodes(ModbusLink& port, int deviceIndex, AnalogModules& mba, int module) {
   std::array<uint8_t, kAnswerBufferSize> answer{};
   const uint8_t block = static_cast<uint8_t>(module + AnalogModules::kCalibrationBlockBase);
-  const int result = port.Request(deviceIndex, kReadBlockFunction, 1, &block, answer.data());
+  const int result = port.Request(deviceIndex, kReadBlockFunction, std::span(&block, 1), answer);
   if (result == kResultOk) mba.StoreCalibrationAnswer(module - 1, Received(port, answer));
   return result;
 }

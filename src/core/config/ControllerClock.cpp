@@ -77,7 +77,7 @@ std::array<uint8_t, kClockFields> ClockSetData(const ControllerTime& t) {
 int SendClock(ModbusLink& port, int deviceIndex, const ControllerTime& t) {
   const auto data = ClockSetData(t);
   uint8_t answer[kAnswerBufferSize] = {};
-  return port.Request(deviceIndex, kBroadcastFunction, kClockFields, data.data(), answer, sizeof answer);
+  return port.Request(deviceIndex, kBroadcastFunction, data, answer);
 }
 
 }  // namespace zul

@@ -44,13 +44,12 @@ int StoreConfirmed(ModbusLink& port, ServiceBlock& serv, uint8_t block, std::spa
   unsigned tries = port.GetRepeat1();
   int busyMs = 0;
   for (;;) {
-    port.Request(serv.CurrentDevice, kStoreFunction, static_cast<int>(data.size()), data.data(), answer,
-                 sizeof answer);
+    port.Request(serv.CurrentDevice, kStoreFunction, data, answer);
     serv.CurrentDevice = deviceAfter;
     port.Pause(kPauseAfterStoreMs);
     int result;
     for (;;) {
-      result = port.Request(serv.CurrentDevice, kConfirmFunction, 0, nullptr, answer, sizeof answer);
+      result = port.Request(serv.CurrentDevice, kConfirmFunction, {}, answer);
       if (result != kResultBusy) break;
       busyMs += port.Pause(kPauseBetweenPollsMs);
       if (busyMs >= ModbusLink::kBusyGiveUpMs) {

@@ -39,8 +39,7 @@ ScanResult ScanLine(ModbusLink& port, int from, int to, const std::function<bool
       break;
     }
     answer.fill(0);
-    const int code =
-        port.Request(address - 1, ServiceBlock::kIdentityFunction, 0, nullptr, answer.data(), answer.size());
+    const int code = port.Request(address - 1, ServiceBlock::kIdentityFunction, {}, answer);
     if (IsPortFailure(code)) {
       result.failure = code;
       break;

@@ -16,8 +16,7 @@ using AnswerBuf = std::array<uint8_t, kAnswerBufferSize>;
 int Run(ModbusLink& port, int deviceIndex, const BitRequest& request, AnswerBuf& answer) {
   answer.fill(0);
   const auto data = request.Data();
-  return port.Request(deviceIndex, request.function, static_cast<int>(data.size()), data.data(),
-                      answer.data(), answer.size());
+  return port.Request(deviceIndex, request.function, data, answer);
 }
 
 template <size_t N>

@@ -116,8 +116,7 @@ class ConfigurationReader {
     ++result_.requests;
     ui_.Progress(result_.requests, PlannedRequests());
     const uint8_t data = static_cast<uint8_t>(block);
-    const int code =
-        port_.Request(Device(), function, block < 0 ? 0 : 1, &data, answer_.data(), answer_.size());
+    const int code = port_.Request(Device(), function, std::span(&data, block < 0 ? 0u : 1u), answer_);
     // A block answer claiming no bytes, or more than the block holds, would
     // become the block's length and change the file's layout.
     if (code == kResultOk && function == kReadFunction &&

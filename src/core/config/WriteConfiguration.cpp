@@ -88,8 +88,7 @@ class ConfigurationWriter {
   WriteOutcome CheckAndWrite() {
     ServiceBlock& s = c_.service;
     std::array<uint8_t, kAnswerBufferSize> answer{};
-    const int code = port_.Request(s.CurrentDevice, ServiceBlock::kIdentityFunction, 0, nullptr,
-                                   answer.data(), answer.size());
+    const int code = port_.Request(s.CurrentDevice, ServiceBlock::kIdentityFunction, {}, answer);
     if (code != kResultOk) {
       port_.ShowError(s.CurrentDevice, code);
       return WriteOutcome::IdentityFailed;

@@ -548,8 +548,8 @@ class EditorReader {
     Step();
     answer_.fill(0);
     const uint8_t data = static_cast<uint8_t>(block);
-    const int code = port_.Request(Device(), static_cast<uint8_t>(function), block < 0 ? 0 : 1, &data,
-                                   answer_.data(), answer_.size());
+    const int code = port_.Request(Device(), static_cast<uint8_t>(function),
+                                   std::span(&data, block < 0 ? 0u : 1u), answer_);
     if (code == kResultOk) return true;
     port_.ShowError(Device(), code);
     result_.block = block;

@@ -600,7 +600,7 @@ bool ReadFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui)
   for (int p = 0; p < pages; ++p) {
     ui.Progress(p + 1, pages);
     const uint8_t block = static_cast<uint8_t>(kFirstFunctionBlockPage + p);
-    const int code = link.Request(c.service.CurrentDevice, kReadFunction, 1, &block, answer.data());
+    const int code = link.Request(c.service.CurrentDevice, kReadFunction, std::span(&block, 1), answer);
     if (code != kResultOk) {
       link.ShowError(c.service.CurrentDevice, code);
       ok = false;

@@ -736,7 +736,7 @@ bool ReadRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui) {
     ui.Progress(step += 30, 120);
     std::array<uint8_t, kAnswerBufferSize> answer{};
     const uint8_t data = static_cast<uint8_t>(block);
-    const int result = port.Request(device, 68, 1, &data, answer.data(), answer.size());
+    const int result = port.Request(device, 68, std::span(&data, 1), answer);
     if (result != kResultOk) {
       ui.Progress(0, 0);
       port.ShowError(device, result);

@@ -89,14 +89,14 @@ std::optional<float> ParseLoopValue(const std::string& text, double min, double 
 int PollLoops(ModbusLink& port, int device, Regulators& regs) {
   std::array<uint8_t, kAnswerBufferSize> answer{};
   const auto values = LoopValuesRequest();
-  int result = port.Request(device, kReadHolding, 4, values.data(), answer.data(), answer.size());
+  int result = port.Request(device, kReadHolding, values, answer);
   if (result != kResultOk) return result;
   // Trust no more bytes than both the count byte and the buffer hold.
   const size_t valueBytes = std::min<size_t>(answer[2], answer.size() - 3);
   regs.StoreOnlineValues(answer.data() + 3, valueBytes);
   answer.fill(0);
   const auto status = LoopStatusRequest();
-  result = port.Request(device, kReadCoils, 4, status.data(), answer.data(), answer.size());
+  result = port.Request(device, kReadCoils, status, answer);
   if (result != kResultOk) return result;
   regs.StoreOnlineStatus(answer.data() + 3, std::min<size_t>(answer[2], answer.size() - 3));
   return kResultOk;
@@ -105,14 +105,13 @@ int PollLoops(ModbusLink& port, int device, Regulators& regs) {
 int WriteCoil(ModbusLink& port, int device, int coil, bool on) {
   std::array<uint8_t, kAnswerBufferSize> answer{};
   const auto data = CoilCommand(coil, on);
-  return port.Request(device, kWriteCoil, 4, data.data(), answer.data(), answer.size());
+  return port.Request(device, kWriteCoil, data, answer);
 }
 
 int WriteLoopValue(ModbusLink& port, int device, int loop, LoopValue which, float value) {
   std::array<uint8_t, kAnswerBufferSize> answer{};
   const auto data = ValueWrite(loop, which, value);
-  return port.Request(device, kWriteRegisters, static_cast<int>(data.size()), data.data(), answer.data(),
-                      answer.size());
+  return port.Request(device, kWriteRegisters, data, answer);
 }
 
 std::vector<CoilWrite> HandAutCoils(int loop, bool pressed) {

@@ -88,24 +88,25 @@ Interaction& ModbusLink::SetInteraction(Interaction& ui) {
   return before;
 }
 
-int ModbusLink::Request(int deviceIndex, uint8_t function, int dataCount, const uint8_t* data,
-                        uint8_t* answer, size_t answerCapacity) {
+int ModbusLink::Request(int deviceIndex, uint8_t function, std::span<const uint8_t> data,
+                        std::span<uint8_t> answer) {
+  const int dataCount = static_cast<int>(std::min(data.size(), size_t{kMaxRequestData} + 1));
   DataCount = dataCount;
   FrameLen = dataCount + 4;
   received_ = 0;
   if (!IsAllowedFunction(function)) return kResultBadFunction;
   // A request that does not fit the frame buffer cannot be sent; callers never build one.
-  if (dataCount < 0 || dataCount > kMaxRequestData) return kResultBadFunction;
+  if (dataCount > kMaxRequestData) return kResultBadFunction;
   if (IsWritingFunction(function) && !MayWrite()) return kResultNoAccess;
 
   frame_[0] = function == kBroadcastFunction ? 0 : static_cast<uint8_t>(deviceIndex + 1);
   frame_[1] = function;
-  if (dataCount > 0) std::memcpy(&frame_[2], data, static_cast<size_t>(dataCount));
+  std::copy(data.begin(), data.end(), frame_.begin() + 2);
   AppendCrc(std::span(frame_).first(static_cast<size_t>(FrameLen)));
 
   if (!line_.IsOpen()) return kResultPortClosed;
   int result = Transact(function);
-  CopyAnswer(answer, answerCapacity);
+  CopyAnswer(answer);
   return result;
 }
 
@@ -192,9 +193,9 @@ int ModbusLink::ReadBody() {
   return CrcMatches(std::span(rx_).first(static_cast<size_t>(AnswerLen))) ? kResultOk : kResultChecksum;
 }
 
-void ModbusLink::CopyAnswer(uint8_t* answer, size_t capacity) const {
-  if (!answer) return;
-  std::memcpy(answer, rx_.data(), std::min(static_cast<size_t>(received_), capacity));
+void ModbusLink::CopyAnswer(std::span<uint8_t> answer) const {
+  const size_t count = std::min(static_cast<size_t>(received_), answer.size());
+  std::copy_n(rx_.begin(), count, answer.begin());
 }
 
 int ModbusLink::EffectiveByteTimeoutMs() const {
@@ -278,7 +279,7 @@ bool ModbusLink::WriteBlock(int deviceIndex, uint8_t block, const uint8_t* bytes
   unsigned tries = Repeat1;
   for (;;) {
     answer.fill(0);  // nothing of an earlier answer may pass for this one
-    const int stored = Request(deviceIndex, 69, static_cast<int>(data.size()), data.data(), answer.data());
+    const int stored = Request(deviceIndex, 69, data, answer);
     if (IsStoreRefused(stored, answer.data())) {
       // The controller said outright that it did not take the block: polling
       // would only hear that nothing is pending and call it stored.
@@ -293,7 +294,7 @@ bool ModbusLink::WriteBlock(int deviceIndex, uint8_t block, const uint8_t* bytes
 
     int result;
     int64_t busySince = -1;
-    while ((result = Request(deviceIndex, 14, 0, nullptr, answer.data())) == kResultBusy) {
+    while ((result = Request(deviceIndex, 14, {}, answer)) == kResultBusy) {
       // Busy while it stores; but a controller stuck busy must not hang us.
       const int64_t now = clock_.NowMs();
       if (busySince < 0) busySince = now;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -57,9 +58,8 @@ class ModbusLink {
   ModbusLink(SerialLine& line, Clock& clock, Interaction& ui);
 
   // deviceIndex is 0-based (address = index + 1). The answer (or whatever part
-  // of it arrived) is copied to answer[0 .. answerCapacity).
-  int Request(int deviceIndex, uint8_t function, int dataCount, const uint8_t* data, uint8_t* answer,
-              size_t answerCapacity = kAnswerBufferSize);
+  // of it arrived) is copied to the front of `answer`, as much as fits.
+  int Request(int deviceIndex, uint8_t function, std::span<const uint8_t> data, std::span<uint8_t> answer);
 
   // The one gate every write to a controller passes: writing functions go out
   // only while the bound access level is full. Unbound, the link writes
@@ -128,7 +128,7 @@ class ModbusLink {
   int Transact(uint8_t function);
   int ReadHead(uint8_t function);
   int ReadBody();
-  void CopyAnswer(uint8_t* answer, size_t capacity) const;
+  void CopyAnswer(std::span<uint8_t> answer) const;
   void ShowPortFailure();
 
   SerialLine& line_;

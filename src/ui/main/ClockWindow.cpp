@@ -162,9 +162,7 @@ void ClockWindow::pollOnce() {
   uint8_t answer[kAnswerBufferSize] = {};
   int result = kResultOk;
   if (!BackgroundExchange(gate_, port_, ui_, this).Poll([&](Interaction&) {
-        result = port_.Request(service_.CurrentDevice, kClockReadFunction,
-                               static_cast<int>(kClockRequestData.size()), kClockRequestData.data(), answer,
-                               sizeof answer);
+        result = port_.Request(service_.CurrentDevice, kClockReadFunction, kClockRequestData, answer);
       }))
     return;  // another exchange is under way: skip this tick
   if (result != kResultOk) {

@@ -250,13 +250,11 @@ void NetworkDiscreteOnline::poll() {
   const bool ran = BackgroundExchange(gate_, port_, this).Poll([&](Interaction&) {
     const BitRequest statesRequest{2, start_, count_};
     auto data = statesRequest.Data();
-    statesResult =
-        port_.Request(c_.service.CurrentDevice, statesRequest.function, 4, data.data(), states.data());
+    statesResult = port_.Request(c_.service.CurrentDevice, statesRequest.function, data, states);
     if (statesResult != kResultOk) return;
     const BitRequest validityRequest{1, start_ + kValidityOffset, count_};
     data = validityRequest.Data();
-    validityResult =
-        port_.Request(c_.service.CurrentDevice, validityRequest.function, 4, data.data(), validity.data());
+    validityResult = port_.Request(c_.service.CurrentDevice, validityRequest.function, data, validity);
   });
   if (!ran) return;  // the line is busy: this tick skips its turn
   if (statesResult != kResultOk) {
@@ -353,8 +351,7 @@ void NetworkAnalogOnline::poll() {
   const std::array<uint8_t, 2> data{static_cast<uint8_t>(first_), static_cast<uint8_t>(count_)};
   int result = kResultOk;
   if (!BackgroundExchange(gate_, port_, this).Poll([&](Interaction&) {
-        result =
-            port_.Request(c_.service.CurrentDevice, kAnalogValuesFunction, 2, data.data(), answer.data());
+        result = port_.Request(c_.service.CurrentDevice, kAnalogValuesFunction, data, answer);
       }))
     return;  // the line is busy: this tick skips its turn
   if (result != kResultOk) {
