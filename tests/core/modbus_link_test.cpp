@@ -327,7 +327,7 @@ TEST_F(AccessGate, ReadingFunctionsNeedNoAccess) {
 
 TEST_F(AccessGate, WriteBlockShowsTheRefusalOnce) {
   const Bytes block(10, 1);
-  EXPECT_FALSE(port.WriteBlock(0, 2, block.data(), 10));
+  EXPECT_FALSE(port.WriteBlock(0, 2, block));
   EXPECT_TRUE(line.Written().empty());
   ASSERT_EQ(ui.Shown().size(), 1u);
   EXPECT_EQ(ui.Last().text, "Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт");
@@ -339,7 +339,7 @@ TEST_F(AccessGate, WriteBlockShowsTheRefusalOnce) {
 class WriteBlockTest : public ComPortTest {
  protected:
   const Bytes block = Bytes(169, 0x11);
-  bool Write() { return port.WriteBlock(0, 2, block.data(), static_cast<int>(block.size())); }
+  bool Write() { return port.WriteBlock(0, 2, block); }
   Bytes Functions() const {
     Bytes f;
     for (const auto& w : line.Written()) f.push_back(w[1]);

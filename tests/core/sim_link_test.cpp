@@ -99,7 +99,7 @@ TEST_F(LinkFixture, WriteBlockWaitsOutTheBusyPollsAndTheBlockIsStored) {
   Open();
   Bytes records(198, 0x20);
   records[0] = 0x61;
-  ASSERT_TRUE(port_.WriteBlock(0, 12, records.data(), static_cast<int>(records.size())));
+  ASSERT_TRUE(port_.WriteBlock(0, 12, records));
   EXPECT_EQ(SentOf(69), 1u);
   EXPECT_EQ(SentOf(14), 3u);  // two busy answers, then the echo
   EXPECT_TRUE(ui_.Shown().empty());
@@ -112,7 +112,7 @@ TEST_F(LinkFixture, BusyControllerIsPolledUntilItHasStored) {
   Add(setup);
   Open();
   Bytes units(96, ' ');
-  ASSERT_TRUE(port_.WriteBlock(0, 35, units.data(), static_cast<int>(units.size())));
+  ASSERT_TRUE(port_.WriteBlock(0, 35, units));
   EXPECT_EQ(SentOf(14), 101u);
 }
 
@@ -122,7 +122,7 @@ TEST_F(LinkFixture, RefusedBlockWriteIsRetriedThenReported) {
   SimulatedController& c = Add(setup);
   Open();
   Bytes records(198, 0x61);
-  EXPECT_FALSE(port_.WriteBlock(0, 20, records.data(), static_cast<int>(records.size())));
+  EXPECT_FALSE(port_.WriteBlock(0, 20, records));
   EXPECT_EQ(SentOf(69), 5u);  // Repeat1 tries
   ASSERT_EQ(ui_.Shown().size(), 1u);
   EXPECT_EQ(ui_.Last().text, "устройство 1 COM1 ошибка обмена 05");
@@ -181,7 +181,7 @@ TEST_F(LinkFixture, WrittenRegulatorBlockBringsItsLoopToLife) {
   Bytes loops(c.Blocks().at(32).begin() + 1, c.Blocks().at(32).end());
   std::copy(loops.begin(), loops.begin() + 28, loops.begin() + 28 * 2);  // loop 3 like loop 1,
   loops[28 * 2] = 4;                                                     // on input 4
-  ASSERT_TRUE(port_.WriteBlock(0, 32, loops.data(), static_cast<int>(loops.size())));
+  ASSERT_TRUE(port_.WriteBlock(0, 32, loops));
   ASSERT_EQ(Request(0, 1, {0x03, 0x10, 0, 0x30}), kResultOk);
   EXPECT_EQ(answer_[3 + 2] & 0x03, 0x03);  // loop 3: automatic and on
   EXPECT_EQ(answer_[3 + 3], 0);            // loop 4: nothing there

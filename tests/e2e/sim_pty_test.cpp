@@ -61,7 +61,7 @@ TEST_F(SimPtyTest, StoreIsConfirmedAfterTheBusyPolls) {
   SimProcess sim({"--store-polls", "3"});
   Connect(sim);
   std::vector<uint8_t> units(96, ' ');
-  EXPECT_TRUE(port.WriteBlock(0, 35, units.data(), static_cast<int>(units.size())));
+  EXPECT_TRUE(port.WriteBlock(0, 35, units));
   EXPECT_TRUE(ui.Shown().empty());
 }
 

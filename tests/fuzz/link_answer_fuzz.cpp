@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (storeBlock) {
     const std::vector<uint8_t> block(40, 0x11);
-    port.WriteBlock(0, 12, block.data(), static_cast<int>(block.size()));
+    port.WriteBlock(0, 12, block);
     // Polling a busy controller has its own limit; past it the store gives up.
     Require(clock.NowMs() < ModbusLink::kBusyGiveUpMs + 4 * 60000);
     return 0;

@@ -156,7 +156,7 @@ TextWrite SendEditedSignalText(Configuration& c, ModbusLink& port, Interaction& 
   const int count = std::clamp(s.TextBlockLen - 1, 0, ServiceBlock::kTextBlockBytes);
   const bool ok =
       port.WriteBlock(s.CurrentDevice, static_cast<uint8_t>(ServiceBlock::kFirstTextBlockNumber + n),
-                      s.TextBuf.data(), count);
+                      LeadingBytes(s.TextBuf, count));
   step(ok ? 100 : 0);
   step(-1);
   if (!ok) return TextWrite::Failed;

@@ -224,8 +224,7 @@ class ConfigurationWriter {
     ++sent_;
     ui_.Progress(sent_, std::max(planned_, sent_));
     port_.Pause(kPauseBeforeBlockMs);
-    const bool ok = port_.WriteBlock(c_.service.CurrentDevice, static_cast<uint8_t>(block), bytes.data(),
-                                     static_cast<int>(bytes.size()));
+    const bool ok = port_.WriteBlock(c_.service.CurrentDevice, static_cast<uint8_t>(block), bytes);
     if (ok) {
       ++result_.blocksWritten;
       result_.writtenBlocks.push_back(block);

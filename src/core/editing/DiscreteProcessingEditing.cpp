@@ -649,7 +649,7 @@ EditorWriteResult WriteProcessingRecords(ModbusLink& port, Configuration& c, Int
     z.PackBlock(b);
     const auto buf = z.ExchangeBuffer();
     const int block = DiscreteProcessing::kFirstBlockNumber + b;
-    if (!port.WriteBlock(device, static_cast<uint8_t>(block), buf.data(), length - 1)) {
+    if (!port.WriteBlock(device, static_cast<uint8_t>(block), buf.first(static_cast<size_t>(length - 1)))) {
       ui.Progress(0, 0);
       z.Modified = modified ? modified : 1;  // the controller does not hold what memory holds
       char text[64];
@@ -681,9 +681,8 @@ bool WriteSignalTextBlock(ModbusLink& port, Configuration& c, int signal, Intera
   port.Pause(kPauseBeforeBlockMs);
   s.FillTextBlock(n);
   ui.Progress(20, 100);
-  const bool ok =
-      port.WriteBlock(s.CurrentDevice, static_cast<uint8_t>(ServiceBlock::kFirstTextBlockNumber + n),
-                      s.TextBuf.data(), ServiceBlock::kTextBlockBytes);
+  const bool ok = port.WriteBlock(s.CurrentDevice,
+                                  static_cast<uint8_t>(ServiceBlock::kFirstTextBlockNumber + n), s.TextBuf);
   ui.Progress(0, 0);
   if (ok) s.TextChanged = 0;
   return ok;

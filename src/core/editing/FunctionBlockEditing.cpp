@@ -635,7 +635,7 @@ bool WriteFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui
     const auto page = fb.PageBuf();
     const int count = std::min(fb.GetPageByteCount() - 1, FunctionBlocks::kPageSize);
     if (!link.WriteBlock(c.service.CurrentDevice, static_cast<uint8_t>(kFirstFunctionBlockPage + p),
-                         page.data(), count)) {
+                         LeadingBytes(page, count))) {
       ui.Progress(0, 0);
       return false;
     }
@@ -660,7 +660,8 @@ bool WriteRegulatorLoops(Configuration& c, ModbusLink& link, Interaction& ui) {
   Regulators& reg = c.regulators;
   reg.Pack(Regulators::LoopBlockNumber);
   const int count = std::min(reg.RegBlockLen - 1, Regulators::BlockDataSize);
-  if (!link.WriteBlock(c.service.CurrentDevice, Regulators::LoopBlockNumber, reg.RegBuf.data(), count)) {
+  if (!link.WriteBlock(c.service.CurrentDevice, Regulators::LoopBlockNumber,
+                       LeadingBytes(reg.RegBuf, count))) {
     c.functionBlocks.RegChanged = 1;
     return false;
   }

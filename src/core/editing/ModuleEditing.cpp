@@ -72,7 +72,7 @@ void AnalogModuleBlock::KeepAsReference() {
 bool AnalogModuleBlock::Send() {
   const auto record = mba_.GetRecord(module_);
   const int count = std::min<int>(mba_.GetRecordLength(), static_cast<int>(record.size())) - 1;
-  return port_.WriteBlock(device_, static_cast<uint8_t>(module_ + 1), record.data() + 1, count);
+  return port_.WriteBlock(device_, static_cast<uint8_t>(module_ + 1), LeadingBytes(record.subspan(1), count));
 }
 
 // --- relay module ------------------------------------------------------------------------
@@ -99,7 +99,7 @@ void RelayModuleBlock::KeepAsReference() {
 bool RelayModuleBlock::Send() {
   const auto block = mr_.GetBlock();
   const int count = std::min<int>(mr_.GetBlockLength(), static_cast<int>(block.size())) - 1;
-  return port_.WriteBlock(device_, RelayModules::kBlockNumber, block.data() + 1, count);
+  return port_.WriteBlock(device_, RelayModules::kBlockNumber, LeadingBytes(block.subspan(1), count));
 }
 
 // --- sensor types of a programmable discrete module ---------------------------------------
@@ -133,7 +133,7 @@ bool SensorTypeBlock::Send() {
   zul_.Modified = 1;
   const auto bytes = zul_.SensorTypes();
   const int count = std::min<int>(zul_.GetSensorBlockLen() - 1, static_cast<int>(bytes.size()));
-  return port_.WriteBlock(device_, DiscreteProcessing::kSensorBlockNumber, bytes.data(), count);
+  return port_.WriteBlock(device_, DiscreteProcessing::kSensorBlockNumber, LeadingBytes(bytes, count));
 }
 
 }  // namespace zul

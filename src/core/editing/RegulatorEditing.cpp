@@ -771,7 +771,7 @@ bool WriteRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui) {
   for (int block : {Regulators::LoopBlockNumber, Regulators::ProgramBlockNumber}) {
     if (set == 1) port.Pause(300);
     r.Pack(block);
-    if (!port.WriteBlock(device, static_cast<uint8_t>(block), r.RegBuf.data(), count)) {
+    if (!port.WriteBlock(device, static_cast<uint8_t>(block), LeadingBytes(r.RegBuf, count))) {
       ok = false;
       break;
     }

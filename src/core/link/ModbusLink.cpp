@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 
 #include "core/config/AccessLevel.h"
 #include "core/link/Crc16.h"
@@ -268,12 +267,13 @@ void ModbusLink::ShowError(int deviceIndex, int resultCode) {
             error ? Icon::Error : Icon::Warning);
 }
 
-bool ModbusLink::WriteBlock(int deviceIndex, uint8_t block, const uint8_t* bytes, int count) {
+bool ModbusLink::WriteBlock(int deviceIndex, uint8_t block, std::span<const uint8_t> bytes) {
   if (!CheckWriteAccess()) return false;
-  count = std::clamp(count, 0, kMaxRequestData - 1);
-  std::vector<uint8_t> data(static_cast<size_t>(count) + 1);
-  data[0] = block;
-  if (count > 0) std::memcpy(data.data() + 1, bytes, static_cast<size_t>(count));
+  bytes = LeadingBytes(bytes, kMaxRequestData - 1);
+  std::vector<uint8_t> data;
+  data.reserve(bytes.size() + 1);
+  data.push_back(block);
+  data.insert(data.end(), bytes.begin(), bytes.end());
   std::array<uint8_t, kAnswerBufferSize> answer{};
 
   unsigned tries = Repeat1;

@@ -2,6 +2,7 @@
 // The one way to the controller: builds a Modbus RTU request, runs the
 // transaction with its two retry stages, and turns every outcome into one
 // integer result code. ShowError turns a code into the message the user sees.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -53,6 +54,12 @@ int AutomaticByteTimeoutMs(int baud);
 // names and paths (ttyUSB0, /dev/ttyS0, a pseudo-terminal path or symlink).
 bool IsSerialPortName(const std::string& name);
 
+// The first `count` bytes of `bytes`, no more than it holds; none for a
+// negative count. Block lengths come from configuration fields and may be off.
+inline std::span<const uint8_t> LeadingBytes(std::span<const uint8_t> bytes, int count) {
+  return bytes.first(std::min(static_cast<size_t>(std::max(count, 0)), bytes.size()));
+}
+
 class ModbusLink {
  public:
   ModbusLink(SerialLine& line, Clock& clock, Interaction& ui);
@@ -81,7 +88,7 @@ class ModbusLink {
 
   // Store-and-confirm of one configuration block: function 69, then function-14
   // polls until the controller has stored it. Failures are shown to the user.
-  bool WriteBlock(int deviceIndex, uint8_t block, const uint8_t* bytes, int count);
+  bool WriteBlock(int deviceIndex, uint8_t block, std::span<const uint8_t> bytes);
 
   // Every frame goes to `observer` too (nullptr: none); it must outlive the link or be detached.
   void SetFrameObserver(FrameObserver* observer) { trace_.SetObserver(observer); }
