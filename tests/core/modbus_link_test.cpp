@@ -33,6 +33,36 @@ TEST(Crc16, MatchesTheModbusReferenceFrame) {
   EXPECT_EQ(WithCrc(frame), (Bytes{0x01, 0x03, 0x00, 0x00, 0x00, 0x0A, 0xC5, 0xCD}));
 }
 
+// A CRC never lands outside the frame it was given, and a frame too short to
+// carry one never matches.
+TEST(Crc16, FramesTooShortForACrcAreLeftAloneAndNeverMatch) {
+  std::array<uint8_t, 3> guarded = {0x5A, 0x5A, 0x5A};
+  AppendCrc(std::span(guarded).first(1));
+  EXPECT_EQ(guarded, (std::array<uint8_t, 3>{0x5A, 0x5A, 0x5A}));
+  EXPECT_FALSE(CrcMatches(std::span(guarded).first(1)));
+  EXPECT_FALSE(CrcMatches({}));
+}
+
+struct LeadingCase {
+  int count;
+  size_t expected;
+};
+
+class LeadingBytesOfTen : public ::testing::TestWithParam<LeadingCase> {};
+
+// Block lengths come from configuration fields: a length that is zero or
+// larger than its buffer must not reach past the buffer.
+TEST_P(LeadingBytesOfTen, StayWithinTheBuffer) {
+  const Bytes buffer(10, 1);
+  const auto bytes = LeadingBytes(buffer, GetParam().count);
+  EXPECT_EQ(bytes.data(), buffer.data());
+  EXPECT_EQ(bytes.size(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Link, LeadingBytesOfTen,
+                         ::testing::Values(LeadingCase{-1, 0}, LeadingCase{0, 0}, LeadingCase{4, 4},
+                                           LeadingCase{10, 10}, LeadingCase{11, 10}));
+
 TEST_F(ComPortTest, RequestFrame_AddressFunctionDataAndCrcLowFirst) {
   line.QueueFrame({0x02, 0x44, 0x01, 0x0C});
   EXPECT_EQ(port.Request(1, 68, Bytes{0x0C}, answer), kResultOk);
