@@ -256,6 +256,13 @@ INSTANTIATE_TEST_SUITE_P(
                       BadOptionCase{"write a.zul --port /tmp/x --only-changd",
                                     "Unknown option 'only-changd'"}));
 
+TEST(Usage, ExplainsTheLineOptionsTheSynopsesReferTo) {
+  const ProgramRun run = Zul("--help");
+  EXPECT_EQ(run.exit, 0) << run.output;
+  EXPECT_NE(run.output.find("[line options]"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("line options: [--baud B"), std::string::npos) << run.output;
+}
+
 class CommandHelp : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(CommandHelp, ListsTheCommandsOptionsWithTheirDefaults) {
