@@ -220,6 +220,7 @@ TEST_P(MissingPort, SaysSoAndEndsWithExitCodeOne) {
   const ProgramRun run = Zul(std::string(GetParam().command) + " --port /nonexistent/tty-zul --delay 0");
   EXPECT_EQ(run.exit, 1) << run.output;
   EXPECT_NE(run.output.find("невозможно открыть последовательный порт"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("/nonexistent/tty-zul"), std::string::npos) << run.output;
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, MissingPort,
