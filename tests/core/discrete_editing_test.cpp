@@ -11,6 +11,7 @@
 #include "core/editing/DiscreteProcessingEditing.h"
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
+#include "support/StopAfter.h"
 #include "support/WritingLink.h"
 
 namespace zul {
@@ -400,6 +401,18 @@ class EditorExchange : public ::testing::Test {
   zul::test::WritingLink port_;
   Configuration c_;
 };
+
+TEST_F(EditorExchange, StoppedRead_EndsQuietlyBeforeTheNextBlock) {
+  SimulatedController& sim = Add();
+  test::StopAfter user(3);
+  const int before = sim.Requests();
+  const EditorReadResult read = ReadEditorBlocks(port_, c_, user);
+  EXPECT_FALSE(read.ok);
+  EXPECT_TRUE(read.stopped);
+  EXPECT_EQ(sim.Requests() - before, 1 + 3);  // the identity and three record blocks
+  EXPECT_TRUE(user.Shown().empty());
+  EXPECT_TRUE(ui_.Shown().empty());
+}
 
 TEST_F(EditorExchange, ReadThenWrite_ControllerHoldsTheEditedRecord) {
   SimulatedController& sim = Add();

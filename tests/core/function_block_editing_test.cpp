@@ -15,6 +15,7 @@
 #include "core/editing/FunctionBlockScheme.h"
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
+#include "support/StopAfter.h"
 #include "support/WritingLink.h"
 
 namespace zul {
@@ -610,6 +611,15 @@ class FunctionBlockExchange : public FunctionBlockEditing {
   zul::test::WritingLink link_;
   SimulatedController* controller_ = nullptr;
 };
+
+TEST_F(FunctionBlockExchange, StoppedRead_EndsQuietlyBeforeTheNextPage) {
+  test::StopAfter user(2);
+  const int before = controller_->Requests();
+  EXPECT_FALSE(ReadFunctionBlockTable(c_, link_, user));
+  EXPECT_EQ(controller_->Requests() - before, 3);  // pages 68, 69 and 70
+  EXPECT_TRUE(user.Shown().empty());
+  EXPECT_TRUE(ui_.Shown().empty());
+}
 
 TEST_F(FunctionBlockExchange, NothingIsWrittenWithoutFullAccess) {
   MakeBlocks(3);

@@ -94,7 +94,7 @@ struct CommandCase {
 
 const std::vector<CommandCase>& Commands() {
   static const std::vector<CommandCase> cases = {
-      {"discrete editor read", 68, Blocks::Unnamed, false,
+      {"discrete editor read", 68, Blocks::Unnamed, true,
        [](SlowRig& r) {
          r.form->discreteProcessing.EditorShown = 1;
          r.form->discreteProcessingEditor->InPortClick();
@@ -106,7 +106,7 @@ const std::vector<CommandCase>& Commands() {
          r.form->discreteProcessingEditor->OutPortClick();
        },
        "editor_write_progress"},
-      {"function block editor read", 68, Blocks::Named, false,
+      {"function block editor read", 68, Blocks::Named, true,
        [](SlowRig& r) {
          r.form->functionBlockEditor->Prepare();
          r.form->functionBlockEditor->readFromController();

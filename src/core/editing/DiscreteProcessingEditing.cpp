@@ -545,6 +545,11 @@ class EditorReader {
   }
   int Device() const { return c_.service.CurrentDevice; }
   bool Read(int function, int block) {
+    if (block >= 0 && ui_.StopRequested()) {
+      result_.stopped = true;
+      result_.block = block;
+      return false;
+    }
     Step();
     answer_.fill(0);
     const uint8_t data = static_cast<uint8_t>(block);

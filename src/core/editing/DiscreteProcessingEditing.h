@@ -160,12 +160,14 @@ void RestoreDiscrete(Configuration& c, const DiscreteSnapshot& s);
 // --- exchanges ------------------------------------------------------------------------------------
 struct EditorReadResult {
   bool ok = false;
-  int block = -1;  // the block that failed (-1 identity)
+  bool stopped = false;  // the user stopped it between two blocks (no message)
+  int block = -1;        // the block that failed (-1 identity)
   int code = 0;
 };
 // Identity, the network master block when the base has network signals, the
 // 14 record blocks, the text blocks and the analog module block; progress 120
-// in steps of 5. A failure is shown and ends the read.
+// in steps of 5. A failure is shown and ends the read; ui.StopRequested()
+// ends it quietly before the next block.
 EditorReadResult ReadEditorBlocks(ModbusLink& port, Configuration& c, Interaction& ui);
 
 enum class EditorWriteOutcome { Written, NoAccess, FileMode, CloseEditor, Declined, Failed };

@@ -598,6 +598,10 @@ bool ReadFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui)
   std::array<uint8_t, kAnswerBufferSize> answer{};
   bool ok = true;
   for (int p = 0; p < pages; ++p) {
+    if (p > 0 && ui.StopRequested()) {
+      ok = false;
+      break;
+    }
     ui.Progress(p + 1, pages);
     const uint8_t block = static_cast<uint8_t>(kFirstFunctionBlockPage + p);
     const int code = link.Request(c.service.CurrentDevice, kReadFunction, 1, &block, answer.data());

@@ -157,7 +157,8 @@ void ClearBlockRelays(Configuration& c, int index);
 // --- the controller ---------------------------------------------------------------------
 
 // Pages 68.. into the table; progress per page. On success the algorithms go
-// (the controller keeps none). A failure is shown and keeps the pages read.
+// (the controller keeps none). A failure is shown and keeps the pages read;
+// ui.StopRequested() ends the read quietly before the next page, the same way.
 bool ReadFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui);
 // The pages with 50 ms pauses; success makes the table the reference copy.
 bool WriteFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui);

@@ -354,11 +354,11 @@ void DiscreteProcessingEditor::InPortClick() {
   if (z.EditorShown && !z.RebuildOnly && !z.RebuildAfterDelete) {
     EditorReadResult r;
     if (!Exchange().Run(
-            "Чтение обработки дискретных входов", ExchangeKind::ShortRead,
+            "Чтение обработки дискретных входов", ExchangeKind::Read,
             [&](Interaction& ui) { r = ReadEditorBlocks(port_, c_, ui); }, ProgressIn::Steps))
       return;
     if (!r.ok) {
-      failed_ = true;
+      failed_ = failed_ || !r.stopped;  // a stop is the user's choice, not a fault
       return;
     }
     undo_->Clear();

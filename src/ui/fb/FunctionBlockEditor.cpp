@@ -768,7 +768,7 @@ void FunctionBlockEditor::readFromController() {
   if (FileMode() || gate_.Busy()) return;
   EditorInteraction bar(ui_, ProgressBar1);
   BackgroundExchange(gate_, link_, bar, this)
-      .Run("Чтение функциональных блоков", ExchangeKind::ShortRead,
+      .Run("Чтение функциональных блоков", ExchangeKind::Read,
            [&](Interaction& ui) { ReadFunctionBlockTable(config_, link_, ui); });
   history_->clear();
   ClearSelection();
