@@ -264,6 +264,13 @@ TEST(Usage, ExplainsTheLineOptionsTheSynopsesReferTo) {
   EXPECT_NE(run.output.find("line options: [--baud B"), std::string::npos) << run.output;
 }
 
+TEST(MissingFile, IsNamedAfterTheProgramsMessage) {
+  const ProgramRun run = Zul("diff /nonexistent/first.zul /nonexistent/second.zul");
+  EXPECT_NE(run.exit, 0) << run.output;
+  EXPECT_NE(run.output.find("Файл не удается открыть"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("/nonexistent/first.zul"), std::string::npos) << run.output;
+}
+
 class CommandHelp : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(CommandHelp, ListsTheCommandsOptionsWithTheirDefaults) {
