@@ -68,6 +68,10 @@ namespace {
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "usage:\n");
   for (const auto& c : Commands()) std::fprintf(out, "  %s\n", c.synopsis);
+  // The synopses only say "[line options]"; spell them out once here.
+  std::fprintf(out,
+               "line options: [--baud B (9600)] [--parity N|O|E (N)] [--stop 1|2 (2)] [--delay MS (25)]\n"
+               "zul COMMAND --help lists a command's options and their defaults.\n");
 }
 
 const Command* Find(const char* name) {

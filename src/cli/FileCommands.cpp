@@ -24,6 +24,8 @@ std::unique_ptr<Configuration> Load(const QString& name, Interaction& ui) {
   auto config = std::make_unique<Configuration>();
   const ZulOpenResult r = OpenZulFile(PathOf(name), *config, ui);
   if (r == ZulOpenResult::Loaded || r == ZulOpenResult::LoadedShort) return config;
+  // The program's message names no file; with two files (diff) the engineer needs to know which.
+  std::fprintf(stderr, "zul: file %s\n", name.toLocal8Bit().constData());
   return nullptr;
 }
 

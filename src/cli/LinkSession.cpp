@@ -1,5 +1,6 @@
 #include "cli/LinkSession.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include "core/config/AccessLevel.h"
@@ -60,6 +61,8 @@ bool LinkSession::Open(const LineOptions& options) {
   if (options.delayMs >= 0) port.SetDelayBeforeRequest(static_cast<unsigned>(options.delayMs));
   if (port.OpenPort() == 0) return true;
   port.ShowError(options.deviceIndex, kResultCannotOpen);
+  // The controller's own message does not say which port; name it for the engineer.
+  std::fprintf(stderr, "zul: port %s\n", options.port.toLocal8Bit().constData());
   return false;
 }
 

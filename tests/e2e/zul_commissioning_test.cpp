@@ -220,6 +220,7 @@ TEST_P(MissingPort, SaysSoAndEndsWithExitCodeOne) {
   const ProgramRun run = Zul(std::string(GetParam().command) + " --port /nonexistent/tty-zul --delay 0");
   EXPECT_EQ(run.exit, 1) << run.output;
   EXPECT_NE(run.output.find("невозможно открыть последовательный порт"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("/nonexistent/tty-zul"), std::string::npos) << run.output;
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, MissingPort,
@@ -255,6 +256,20 @@ INSTANTIATE_TEST_SUITE_P(
                       BadOptionCase{"backup --port /tmp/x --all", "-o DIR is required"},
                       BadOptionCase{"write a.zul --port /tmp/x --only-changd",
                                     "Unknown option 'only-changd'"}));
+
+TEST(Usage, ExplainsTheLineOptionsTheSynopsesReferTo) {
+  const ProgramRun run = Zul("--help");
+  EXPECT_EQ(run.exit, 0) << run.output;
+  EXPECT_NE(run.output.find("[line options]"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("line options: [--baud B"), std::string::npos) << run.output;
+}
+
+TEST(MissingFile, IsNamedAfterTheProgramsMessage) {
+  const ProgramRun run = Zul("diff /nonexistent/first.zul /nonexistent/second.zul");
+  EXPECT_NE(run.exit, 0) << run.output;
+  EXPECT_NE(run.output.find("Файл не удается открыть"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("/nonexistent/first.zul"), std::string::npos) << run.output;
+}
 
 class CommandHelp : public ::testing::TestWithParam<const char*> {};
 
