@@ -48,9 +48,8 @@ const std::vector<Command>& Commands() {
        "zul clock --port P [--device N] [line options] [--set now|\"DD.MM.YY hh:mm:ss\" --password PW]",
        RunClock},
       {"report",
-       "zul report inputs|analog|outputs|discrete|network|fb|regulators|math|module N FILE.zul -o OUT.rtf "
-       "[--pdf "
-       "OUT.pdf]",
+       "zul report inputs|analog|outputs|discrete|network|fb|regulators|math|algorithms|module N FILE.zul "
+       "-o OUT.rtf [--pdf OUT.pdf]",
        RunReport},
       {"scan", "zul scan --port P [line options] [--from 1 --to 31] [--answer-ms MS]", RunScan},
       {"backup", "zul backup --port P [line options] (--all [--from 1 --to 31] | --device N) -o DIR",
