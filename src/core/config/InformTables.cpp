@@ -153,10 +153,9 @@ TextWrite SendEditedSignalText(Configuration& c, ModbusLink& port, Interaction& 
   port.Pause(kTextPauseMs);
   const int n = signal / ServiceBlock::kTextsPerBlock;
   s.FillTextBlock(n);
-  const int count = std::clamp(s.TextBlockLen - 1, 0, ServiceBlock::kTextBlockBytes);
   const bool ok =
       port.WriteBlock(s.CurrentDevice, static_cast<uint8_t>(ServiceBlock::kFirstTextBlockNumber + n),
-                      LeadingBytes(s.TextBuf, count));
+                      BlockPayload(s.TextBuf, s.TextBlockLen));
   step(ok ? 100 : 0);
   step(-1);
   if (!ok) return TextWrite::Failed;

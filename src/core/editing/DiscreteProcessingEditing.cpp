@@ -648,13 +648,12 @@ EditorWriteResult WriteProcessingRecords(ModbusLink& port, Configuration& c, Int
   int progress = 0;
   ui.Progress(0, kWriteProgressMax);
   const int device = c.service.CurrentDevice;
-  const int length = std::clamp(z.GetRecordBlockLen(), 1, DiscreteProcessing::kBlockSize + 1);
   for (int b = 0; b < DiscreteProcessing::kBlocks; ++b) {
     port.Pause(kPauseBeforeBlockMs);
     z.PackBlock(b);
-    const auto buf = z.ExchangeBuffer();
     const int block = DiscreteProcessing::kFirstBlockNumber + b;
-    if (!port.WriteBlock(device, static_cast<uint8_t>(block), buf.first(static_cast<size_t>(length - 1)))) {
+    if (!port.WriteBlock(device, static_cast<uint8_t>(block),
+                         BlockPayload(z.ExchangeBuffer(), z.GetRecordBlockLen()))) {
       ui.Progress(0, 0);
       z.Modified = modified ? modified : 1;  // the controller does not hold what memory holds
       char text[64];

@@ -636,10 +636,8 @@ bool WriteFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui
     ui.Progress(p + 1, pages);
     link.Pause(50);
     fb.StorePage(p);
-    const auto page = fb.PageBuf();
-    const int count = std::min(fb.GetPageByteCount() - 1, FunctionBlocks::kPageSize);
     if (!link.WriteBlock(c.service.CurrentDevice, static_cast<uint8_t>(kFirstFunctionBlockPage + p),
-                         LeadingBytes(page, count))) {
+                         BlockPayload(fb.PageBuf(), fb.GetPageByteCount()))) {
       ui.Progress(0, 0);
       return false;
     }
@@ -663,9 +661,8 @@ bool WriteRegulatorLoops(Configuration& c, ModbusLink& link, Interaction& ui) {
   link.Pause(50);
   Regulators& reg = c.regulators;
   reg.Pack(Regulators::LoopBlockNumber);
-  const int count = std::min(reg.RegBlockLen - 1, Regulators::BlockDataSize);
   if (!link.WriteBlock(c.service.CurrentDevice, Regulators::LoopBlockNumber,
-                       LeadingBytes(reg.RegBuf, count))) {
+                       BlockPayload(reg.RegBuf, reg.RegBlockLen))) {
     c.functionBlocks.RegChanged = 1;
     return false;
   }

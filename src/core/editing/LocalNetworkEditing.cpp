@@ -425,10 +425,9 @@ bool WriteFunction15Block(Configuration& c, ModbusLink& port, Interaction& ui) {
   }
   Function15Blocks& f15 = c.function15Blocks;
   const auto block = f15.GetBlock();
-  const int count = std::clamp(c.networkMaster.F15BlockLen, 1, Function15Blocks::kBlockSize) - 1;
   port.Pause(kPauseBeforeBlockMs);
   if (!port.WriteBlock(c.service.CurrentDevice, Function15Blocks::kBlockNumber,
-                       LeadingBytes(block.subspan(1), count)))
+                       BlockPayload(block.subspan(1), c.networkMaster.F15BlockLen)))
     return false;
   std::copy(block.begin(), block.end(), c.reserveBlocks.F15Block.begin());
   f15.Unchanged = 1;
@@ -596,9 +595,9 @@ bool LocalNetworkSession::WriteNetwork(ModbusLink& port, Interaction& ui) {
   const std::vector<int> blocks = NetworkWriteBlocks();
   const int total = static_cast<int>(blocks.size());
   int done = 0;
-  auto write = [&](int block, std::span<const uint8_t> bytes, int count) {
+  auto write = [&](int block, std::span<const uint8_t> bytes) {
     port.Pause(kPauseBeforeBlockMs);
-    const bool ok = port.WriteBlock(device, static_cast<uint8_t>(block), LeadingBytes(bytes, count));
+    const bool ok = port.WriteBlock(device, static_cast<uint8_t>(block), bytes);
     ui.Progress(++done, total);
     return ok;
   };
@@ -606,12 +605,10 @@ bool LocalNetworkSession::WriteNetwork(ModbusLink& port, Interaction& ui) {
   for (int block : blocks) {
     if (block <= NetworkMaster::kRecords) {
       const size_t r = static_cast<size_t>(block - s.AiModules - 1);
-      const int count = std::clamp(m.RecordLen, 1, NetworkMaster::kRecordSize) - 1;
-      if (!(ok = write(block, std::span(m.Records[r]).subspan(1), count))) break;
+      if (!(ok = write(block, BlockPayload(std::span(m.Records[r]).subspan(1), m.RecordLen)))) break;
       reserve.NetParts[r] = m.Records[r];
     } else if (block == NetworkMaster::kMasterBlockNumber) {
-      const int count = std::clamp(m.MasterBlockLen, 1, NetworkMaster::kMasterSize) - 1;
-      if (!(ok = write(block, std::span(m.MasterBlock).subspan(1), count))) break;
+      if (!(ok = write(block, BlockPayload(std::span(m.MasterBlock).subspan(1), m.MasterBlockLen)))) break;
       reserve.MasterBlock = m.MasterBlock;
       reserve.SignalCount = s.SignalCount;
       reserve.AnalogSignalCount = s.AnalogSignalCount;
@@ -621,16 +618,14 @@ bool LocalNetworkSession::WriteNetwork(ModbusLink& port, Interaction& ui) {
       DiscreteProcessing& z = c_.discreteProcessing;
       const int b = block - DiscreteProcessing::kFirstBlockNumber;
       z.PackBlock(b);
-      const int count = std::clamp(z.GetRecordBlockLen(), 1, DiscreteProcessing::kBlockSize + 1) - 1;
-      if (!(ok = write(block, z.ExchangeBuffer(), count))) break;
+      if (!(ok = write(block, BlockPayload(z.ExchangeBuffer(), z.GetRecordBlockLen())))) break;
       for (int i = b * DiscreteProcessing::kBlockRecords; i < (b + 1) * DiscreteProcessing::kBlockRecords;
            ++i)
         reserve.ProcessingRecords[static_cast<size_t>(i)] = z.Record(i);
     } else if (block < kFirstFunctionBlockPage) {
       const int t = block - ServiceBlock::kFirstTextBlockNumber;
       s.FillTextBlock(t);
-      const int count = std::clamp(s.TextBlockLen, 1, ServiceBlock::kTextBlockBytes + 1) - 1;
-      if (!(ok = write(block, s.TextBuf, count))) break;
+      if (!(ok = write(block, BlockPayload(s.TextBuf, s.TextBlockLen)))) break;
       for (int i = t * ServiceBlock::kTextsPerBlock; i < (t + 1) * ServiceBlock::kTextsPerBlock; ++i) {
         auto& row = reserve.Texts[static_cast<size_t>(i)];
         std::copy(s.Text[static_cast<size_t>(i)].begin(), s.Text[static_cast<size_t>(i)].end(), row.begin());
@@ -639,8 +634,7 @@ bool LocalNetworkSession::WriteNetwork(ModbusLink& port, Interaction& ui) {
       FunctionBlocks& fb = c_.functionBlocks;
       const int p = block - kFirstFunctionBlockPage;
       fb.StorePage(p);
-      const int count = std::clamp(fb.GetPageByteCount(), 1, FunctionBlocks::kPageSize + 1) - 1;
-      if (!(ok = write(block, fb.PageBuf(), count))) break;
+      if (!(ok = write(block, BlockPayload(fb.PageBuf(), fb.GetPageByteCount())))) break;
       for (int i = p * FunctionBlocks::kPageRecords; i < (p + 1) * FunctionBlocks::kPageRecords; ++i) {
         const auto record = fb.Record(i);
         std::copy(record.begin(), record.end(), reserve.FBRecords[static_cast<size_t>(i)].begin());

@@ -71,8 +71,8 @@ void AnalogModuleBlock::KeepAsReference() {
 
 bool AnalogModuleBlock::Send() {
   const auto record = mba_.GetRecord(module_);
-  const int count = std::min<int>(mba_.GetRecordLength(), static_cast<int>(record.size())) - 1;
-  return port_.WriteBlock(device_, static_cast<uint8_t>(module_ + 1), LeadingBytes(record.subspan(1), count));
+  return port_.WriteBlock(device_, static_cast<uint8_t>(module_ + 1),
+                          BlockPayload(record.subspan(1), mba_.GetRecordLength()));
 }
 
 // --- relay module ------------------------------------------------------------------------
@@ -98,8 +98,8 @@ void RelayModuleBlock::KeepAsReference() {
 
 bool RelayModuleBlock::Send() {
   const auto block = mr_.GetBlock();
-  const int count = std::min<int>(mr_.GetBlockLength(), static_cast<int>(block.size())) - 1;
-  return port_.WriteBlock(device_, RelayModules::kBlockNumber, LeadingBytes(block.subspan(1), count));
+  return port_.WriteBlock(device_, RelayModules::kBlockNumber,
+                          BlockPayload(block.subspan(1), mr_.GetBlockLength()));
 }
 
 // --- sensor types of a programmable discrete module ---------------------------------------
@@ -131,9 +131,8 @@ void SensorTypeBlock::KeepAsReference() {
 
 bool SensorTypeBlock::Send() {
   zul_.Modified = 1;
-  const auto bytes = zul_.SensorTypes();
-  const int count = std::min<int>(zul_.GetSensorBlockLen() - 1, static_cast<int>(bytes.size()));
-  return port_.WriteBlock(device_, DiscreteProcessing::kSensorBlockNumber, LeadingBytes(bytes, count));
+  return port_.WriteBlock(device_, DiscreteProcessing::kSensorBlockNumber,
+                          BlockPayload(zul_.SensorTypes(), zul_.GetSensorBlockLen()));
 }
 
 }  // namespace zul

@@ -763,7 +763,6 @@ bool WriteRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui) {
     return false;
   }
   const int device = c.service.CurrentDevice;
-  const int count = std::clamp(r.RegBlockLen - 1, 0, Regulators::BlockDataSize);
   ui.Progress(30, 120);
   port.Pause(50);
   bool ok = true;
@@ -771,7 +770,7 @@ bool WriteRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui) {
   for (int block : {Regulators::LoopBlockNumber, Regulators::ProgramBlockNumber}) {
     if (set == 1) port.Pause(300);
     r.Pack(block);
-    if (!port.WriteBlock(device, static_cast<uint8_t>(block), LeadingBytes(r.RegBuf, count))) {
+    if (!port.WriteBlock(device, static_cast<uint8_t>(block), BlockPayload(r.RegBuf, r.RegBlockLen))) {
       ok = false;
       break;
     }

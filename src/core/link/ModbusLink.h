@@ -60,6 +60,12 @@ inline std::span<const uint8_t> LeadingBytes(std::span<const uint8_t> bytes, int
   return bytes.first(std::min(static_cast<size_t>(std::max(count, 0)), bytes.size()));
 }
 
+// The bytes a block sends, as its length field counts them: the field
+// includes the block-number byte, so the bytes are one fewer.
+inline std::span<const uint8_t> BlockPayload(std::span<const uint8_t> bytes, int lengthField) {
+  return LeadingBytes(bytes, lengthField - 1);
+}
+
 class ModbusLink {
  public:
   ModbusLink(SerialLine& line, Clock& clock, Interaction& ui);
