@@ -26,7 +26,7 @@
 #include "ui/fb/FunctionBlockDialog.h"
 #include "ui/fb/FunctionBlockEditor.h"
 #include "ui/fb/MathBlocksWindow.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/HintLabel.h"
 
 namespace zul {

@@ -180,7 +180,7 @@ void CalibrationTest::FailedPoll_ShowsOnceAndStops() {
   // Another exchange running: the tick skips its turn.
   const size_t sent = rig.line.Written().size();
   {
-    ExchangeGate::Scope busy(rig.form->Gate);
+    HeldLine busy(rig.form->Worker);
     k.poll();
   }
   QCOMPARE(rig.line.Written().size(), sent);

@@ -106,7 +106,7 @@ void ClockWindowTest::Poll_Failure_ReportedOnlyWhilePollingIsOff() {
 
 void ClockWindowTest::Poll_SkippedWhileAnotherExchangeRuns() {
   MainWindowRig rig;
-  ExchangeGate::Scope busy(rig.form->Gate);
+  HeldLine busy(rig.form->Worker);
   rig.form->clockWindow->pollOnce();
   QVERIFY(rig.line.Written().empty());
 }

@@ -120,7 +120,7 @@ void OnlineViewTest::Tick_SkippedWhileAnotherExchangeRuns() {
   MainWindowRig rig;
   rig.Compose({1});
   rig.form->discreteInputsOnline->Prepare(1, 1, "ЛК-1");
-  ExchangeGate::Scope busy(rig.form->Gate);
+  HeldLine busy(rig.form->Worker);
   rig.form->discreteInputsOnline->poll();
   QVERIFY(rig.line.Written().empty());
 }

@@ -28,7 +28,7 @@
 #include "ui/regulators/RegulatorEditor.h"
 #include "ui/regulators/RegulatorOnlineView.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -62,7 +62,7 @@ Watch WhileRunning(MainWindow& form, const std::function<void()>& command,
   Watch watch;
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] {
-    if (!form.Gate.Busy()) return;
+    if (!form.Worker.Busy()) return;
     ++watch.ticksWhileBusy;
     if (ExchangeProgressDialog* d = BackgroundExchange::Current(); d && d->isVisible()) {
       if (screenshot && d->Bar->value() > d->Bar->maximum() / 3) {
@@ -238,7 +238,7 @@ void WindowExchangesTest::Command_SlowController_UiStaysResponsiveUnderTheProgre
   if (c.blocks != Blocks::TooFewToSee) QCOMPARE(named, c.blocks == Blocks::Named);
   QCOMPARE(watch.sawStop, c.stoppable);
   QVERIFY(rig.Frames(c.function) > before);
-  QVERIFY(!rig.form->Gate.Busy());
+  QVERIFY(!rig.form->Worker.Busy());
   QVERIFY(BackgroundExchange::Current() == nullptr);
 }
 
@@ -291,7 +291,7 @@ void WindowExchangesTest::Command_DuringAPollCycle_WaitsForItInsteadOfBeingLost(
       });
   QVERIFY(given);
   QCOMPARE(rig.Frames(c.function), before + 1);
-  QVERIFY(!rig.form->Gate.Busy());
+  QVERIFY(!rig.form->Worker.Busy());
 }
 
 void WindowExchangesTest::NetworkAnalogView_SlowController_PollsOffTheUiThread() {

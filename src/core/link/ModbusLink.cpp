@@ -205,9 +205,11 @@ int ModbusLink::EffectiveByteTimeoutMs() const {
 
 bool ModbusLink::MayWrite() const { return accessLevel_ != nullptr && *accessLevel_ == kFullAccess; }
 
-bool ModbusLink::CheckWriteAccess() {
+bool ModbusLink::CheckWriteAccess() { return CheckWriteAccess(*ui_); }
+
+bool ModbusLink::CheckWriteAccess(Interaction& ui) const {
   if (MayWrite()) return true;
-  ShowError(0, kResultNoAccess);
+  ShowError(ui, 0, kResultNoAccess);
   return false;
 }
 
@@ -259,12 +261,16 @@ std::string ModbusLink::ErrorText(int deviceIndex, int resultCode) const {
 }
 
 void ModbusLink::ShowError(int deviceIndex, int resultCode) {
-  if (resultCode == kResultOk) return;
   if (resultCode == kResultPortClosed) ClosePort();
+  ShowError(*ui_, deviceIndex, resultCode);
+}
+
+void ModbusLink::ShowError(Interaction& ui, int deviceIndex, int resultCode) const {
+  if (resultCode == kResultOk) return;
   const bool isError = resultCode >= kResultPortNotSetUp && resultCode <= kResultPortFailure;
   const bool error = isError || resultCode == kResultPortClosed;
-  ui_->Show(error ? kCaptionError : kCaptionWarning, ErrorText(deviceIndex, resultCode),
-            error ? Icon::Error : Icon::Warning);
+  ui.Show(error ? kCaptionError : kCaptionWarning, ErrorText(deviceIndex, resultCode),
+          error ? Icon::Error : Icon::Warning);
 }
 
 bool ModbusLink::WriteBlock(int deviceIndex, uint8_t block, std::span<const uint8_t> bytes) {
