@@ -257,8 +257,9 @@ void MainWindow::openExchangeSettings() { ApplyExchangeSettings(*exchangeSetting
 // --- closing ----------------------------------------------------------------------------------
 
 void MainWindow::canClose() {
+  if (service.FileMode != 1) return;
   const auto closePort = [this] { Worker.Post({[this](Interaction&) { link.ClosePort(); }}); };
-  if (service.FileMode != 1 || service.FileChanged != 1) {
+  if (service.FileChanged != 1) {
     closePort();
     return;
   }

@@ -107,17 +107,13 @@ bool ModuleEditorDialog::CloseWith(std::shared_ptr<EditedBlock> block, const cha
   // File mode and a cancel send nothing: no need for the link.
   if (!exchangeWorker_ || service_.FileMode == 1 || cancelled_ || !block->Edited())
     return CloseEditor(*block, cancelled_, service_, ui_, question) == CloseVerdict::Close;
+  const Answer answer = ui_.Ask(SendQuestion(question));
+  if (answer != Answer::Yes) return CloseEditorAnswered(*block, answer) == CloseVerdict::Close;
   // The window stays open while the block is written and closes when that is done.
-  auto verdict = std::make_shared<CloseVerdict>(CloseVerdict::Stay);
   BackgroundExchange(*exchangeWorker_, ui_, this)
       .Run(
-          windowTitle(), ExchangeKind::Write,
-          [this, block, verdict, question](Interaction& ui) {
-            *verdict = CloseEditor(*block, false, service_, ui, question);
-          },
-          [this, verdict] {
-            if (*verdict == CloseVerdict::Close) QDialog::done(ModalResult);
-          });
+          windowTitle(), ExchangeKind::Write, [block](Interaction&) { CloseEditorAnswered(*block, Answer::Yes); },
+          [this] { QDialog::done(ModalResult); });
   return false;
 }
 
