@@ -831,7 +831,13 @@ TEST(WriteBlockListText, ShortensRuns) {
   EXPECT_EQ(BlockListText({98}), "98");
 }
 
-TEST_F(WriteFixture, SixtyBlockFile_OpensAsSixtyBlocksAndWritesItsSixPages) {
+// A 60-block file, whole or cut short (its sensor types, which no module of
+// this composition uses): it stays a 60-block file, and only its six pages
+// reach the controller, never pages taken from its names.
+class SixtyBlockFiles : public WriteFixture, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(SixtyBlockFiles, OpenAsSixtyBlocksAndWriteTheirSixPages) {
+  const size_t cut = GetParam();
   ControllerSetup from;
   from.composition = Modules({1, 6, 3});
   from.fbTableSize = 60;
@@ -842,11 +848,12 @@ TEST_F(WriteFixture, SixtyBlockFile_OpensAsSixtyBlocksAndWritesItsSixPages) {
   to.randomBlocks = false;
   target_ = &Add(to);
   ASSERT_TRUE(ReadConfiguration(port_, config_, ui_).ok);
-  const std::vector<uint8_t> file = ZulFileBytes(config_);
+  std::vector<uint8_t> file = ZulFileBytes(config_);
   ASSERT_EQ(file.size(), 19129u);
+  file.resize(file.size() - cut);
 
   Configuration opened;
-  ASSERT_TRUE(LoadZulFileBytes(file, opened));
+  EXPECT_EQ(LoadZulFileBytes(file, opened), cut == 0);
   EXPECT_EQ(opened.functionBlocks.GetTableSize(), 60);
   opened.discreteProcessing.AccessLevel = kFullAccess;
   config_.discreteProcessing.AccessLevel = kFullAccess;  // the level the link's gate looks at
@@ -861,6 +868,8 @@ TEST_F(WriteFixture, SixtyBlockFile_OpensAsSixtyBlocksAndWritesItsSixPages) {
   EXPECT_EQ(pages, Range(68, 73));
   for (int b = 68; b <= 73; ++b) EXPECT_EQ(target_->Blocks().at(b), BlockFrom(config_, b)) << b;
 }
+
+INSTANTIATE_TEST_SUITE_P(Cuts, SixtyBlockFiles, ::testing::Values(size_t{0}, size_t{10}, size_t{500}));
 
 // The lengths of a write come from what is written: a file carries the usual
 // ones, whatever a controller with short blocks reported at the last read.

@@ -258,8 +258,11 @@ ZulFileKind RecogniseZulFileSize(uintmax_t size) {
 }
 
 int FunctionBlockTableSizeOfFile(uintmax_t size, ZulBlockLengths lengths) {
+  // Recognised by its whole kibibytes, as every layout is: a 60-block file cut
+  // short is still a 60-block file, never a 120-block one whose later pages
+  // would be taken from its names.
   lengths.fbTableSize = kZulSmallTableSize;
-  return size == ZulFileSize(lengths) ? kZulSmallTableSize : FunctionBlocks::kCapacity;
+  return size / kKiB == ZulFileSize(lengths) / kKiB ? kZulSmallTableSize : FunctionBlocks::kCapacity;
 }
 
 ZulBlockLengths ZulLengthsOf(const Configuration& c) {
