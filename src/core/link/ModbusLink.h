@@ -38,6 +38,7 @@ inline constexpr size_t kAnswerBufferSize = 260;  // 255 data bytes + 5
 inline constexpr int kFrameBufferSize = 3000;
 inline constexpr int kMaxRequestData = kFrameBufferSize - 4;
 inline constexpr int kBroadcastFunction = 70;
+inline constexpr uint8_t kBlockReadFunction = 68;
 
 inline constexpr const char* kPortDisconnectedText =
     "COM-порт отключен. Проверьте оборудование, перезапустите программу.";
@@ -145,6 +146,7 @@ class ModbusLink {
   int Transact(uint8_t function);
   int ReadHead(uint8_t function);
   int ReadBody();
+  bool AnswerFitsRequest(uint8_t function) const;
   void CopyAnswer(std::span<uint8_t> answer) const;
   void ShowPortFailure();
 
