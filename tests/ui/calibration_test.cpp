@@ -26,7 +26,7 @@ Bytes OnlineAnswer(int channels, std::vector<uint8_t> status) {
 }
 
 Bytes CodesAnswer(int16_t first, int16_t second, int16_t current) {
-  Bytes a{0x01, 68, 43, 0x00};
+  Bytes a{0x01, 68, 43, 61};  // the answer names the block asked for
   a.resize(3 + 43, 0);
   auto put = [&a](size_t at, int16_t v) {
     a[at] = static_cast<uint8_t>(v & 0xFF);

@@ -17,6 +17,7 @@
 #include "ui/main/ClockWindow.h"
 #include "ui/modules/CalibrationWindow.h"
 #include "ui/regulators/RegulatorOnlineView.h"
+#include "ui/widgets/BackgroundExchange.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -94,6 +95,7 @@ class LinkWorkerTest : public QObject {
   void ScanChoice_IsTheDeviceTheUnitListGoesTo();
   void WheelOverTheRenumberingBox_SendsNothing();
   void JobsRunInTheOrderPosted_AndABusyTickSkips();
+  void WriteWithoutFullAccess_TheRefusalComesWithoutAWriteDialog();
 };
 
 void LinkWorkerTest::ClickDuringAPollCycle_OneMessageAndTheProgramGoesOn_data() {
@@ -210,6 +212,17 @@ void LinkWorkerTest::JobsRunInTheOrderPosted_AndABusyTickSkips() {
   QVERIFY(rig.form->Worker.PostPoll({[&ran](Interaction&) { ran.push_back(5); }}));
   QVERIFY(Settle());
   QCOMPARE(ran.back(), 5);
+}
+
+void LinkWorkerTest::WriteWithoutFullAccess_TheRefusalComesWithoutAWriteDialog() {
+  WorkerRig rig;
+  rig.form->discreteProcessing.AccessLevel = kViewingAccess;
+  rig.form->writeToController();
+  QVERIFY(BackgroundExchange::Current() == nullptr);  // no "Запись нельзя прервать…" behind the refusal
+  QVERIFY(Settle());
+  QCOMPARE(rig.ui.Shown().size(), size_t{1});
+  QCOMPARE(rig.ui.Last().text, std::string(kNoWriteAccessText));
+  QVERIFY(rig.Sent(69).empty());
 }
 
 QTEST_MAIN(LinkWorkerTest)

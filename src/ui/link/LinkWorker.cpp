@@ -94,9 +94,11 @@ void LinkWorker::Post(LinkJob job) {
   auto shared = std::make_shared<LinkJob>(std::move(job));
   const bool guarded = !shared->context.isNull();
   Interaction* target = shared->ui ? shared->ui : &fallback_;
+  HandOver();
   QMetaObject::invokeMethod(
       runner_,
       [this, shared, target, guarded, abort = abort_] {
+        HandOver();
         {
           std::lock_guard lock(abort->mutex);
           if (abort->on) return;  // the program is ending: queued jobs are dropped
@@ -107,9 +109,11 @@ void LinkWorker::Post(LinkJob job) {
           shared->work(ui);
           link_.SetInteraction(before);
         }
+        HandOver();
         QMetaObject::invokeMethod(
             this,
             [this, shared, guarded] {
+              HandOver();
               --pending_;
               --allPending_;
               if (shared->done && (!guarded || shared->context)) shared->done();
@@ -119,6 +123,8 @@ void LinkWorker::Post(LinkJob job) {
       },
       Qt::QueuedConnection);
 }
+
+void LinkWorker::HandOver() { std::lock_guard lock(handOver_); }
 
 bool LinkWorker::PostPoll(LinkJob job) {
   if (Busy() || shutDown_) return false;

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/link/ModbusLink.h"
+
 
 namespace zul {
 
@@ -91,6 +93,12 @@ LinkJob BackgroundExchange::Job(ExchangeWork work, ExchangeDone done) const {
 
 void BackgroundExchange::Run(const QString& title, ExchangeKind kind, ExchangeWork work, ExchangeDone done,
                              ProgressIn units) {
+  // Without full access the write is refused before anything is sent: its
+  // message comes alone, not over a dialog that says a write is under way.
+  if (kind == ExchangeKind::Write && !worker_.link().MayWrite()) {
+    RunQuietly(std::move(work), std::move(done));
+    return;
+  }
   QPointer<ExchangeProgressDialog> dialog = new ExchangeProgressDialog(title, kind, units, parent_);
   current = dialog;
   dialog->show();
