@@ -85,7 +85,9 @@ void LineScanDialog::startScan() {
           [this, from, to, result, bar](Interaction&) {
             if (access_.setAnswerTimeLimit) access_.setAnswerTimeLimit(kAnswerMs);
             *result = ScanLine(access_.link, from, to, [this, bar](int address) {
-              QMetaObject::invokeMethod(bar, "setValue", Qt::QueuedConnection, Q_ARG(int, address - 1));
+              RunOnThreadOf(this, [bar, address] {
+                if (bar) bar->setValue(address - 1);
+              });
               return !stopping_.load();
             });
             if (access_.setAnswerTimeLimit) access_.setAnswerTimeLimit(0);

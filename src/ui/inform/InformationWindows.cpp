@@ -257,15 +257,16 @@ void InputsWindow::EditText(int r) {
       .Run(
           windowTitle(), ExchangeKind::Write,
           [this, s, bar](Interaction& ui) {
-            SendEditedSignalText(model_, port_, ui, s, [bar](int value) {
-              QMetaObject::invokeMethod(bar, [bar, value] {
+            SendEditedSignalText(model_, port_, ui, s, [this, bar](int value) {
+              RunOnThreadOf(this, [bar, value] {
+                if (!bar) return;
                 bar->setVisible(value >= 0);
                 bar->setValue(std::max(value, 0));
               });
             });
           },
-          [bar] {
-            QCoreApplication::sendPostedEvents(bar);
+          [this, bar] {
+            QCoreApplication::sendPostedEvents(this);  // no late bar value after the end
             if (bar) bar->hide();
           });
 }

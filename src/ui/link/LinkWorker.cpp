@@ -6,6 +6,29 @@
 
 namespace zul {
 
+namespace {
+
+std::mutex& HandOverMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+}  // namespace
+
+void RunOnThreadOf(QObject* context, std::function<void()> call) {
+  // The call is queued and taken while this mutex is held, and the other side
+  // takes it before anything else: ThreadSanitizer sees the hand-over, which
+  // it cannot see through Qt's own event queue.
+  std::lock_guard lock(HandOverMutex());
+  QMetaObject::invokeMethod(
+      context,
+      [call = std::move(call)] {
+        { std::lock_guard taken(HandOverMutex()); }
+        call();
+      },
+      Qt::QueuedConnection);
+}
+
 // The worker's side of a job's Interaction: everything the user sees happens
 // on the UI thread; a question blocks only the worker until it is answered.
 class LinkWorker::JobInteraction : public Interaction {
@@ -23,7 +46,7 @@ class LinkWorker::JobInteraction : public Interaction {
       std::lock_guard lock(abort_->mutex);
       if (abort_->on) return Answer::Cancel;
     }
-    QMetaObject::invokeMethod(
+    RunOnThreadOf(
         home_,
         [question, target = target_, message, abort = abort_] {
           {
@@ -35,25 +58,21 @@ class LinkWorker::JobInteraction : public Interaction {
           question->answer = answer;
           question->answered = true;
           abort->answered.notify_all();
-        },
-        Qt::QueuedConnection);
+        });
     std::unique_lock lock(abort_->mutex);
     abort_->answered.wait(lock, [&] { return question->answered || abort_->on; });
     return question->answered ? question->answer : Answer::Cancel;
   }
 
   void Progress(int value, int maximum) override {
-    QMetaObject::invokeMethod(
-        home_,
-        [target = target_, progress = progress_, value, maximum] {
-          if (progress) progress(value, maximum);
-          target->Progress(value, maximum);
-        },
-        Qt::QueuedConnection);
+    RunOnThreadOf(home_, [target = target_, progress = progress_, value, maximum] {
+      if (progress) progress(value, maximum);
+      target->Progress(value, maximum);
+    });
   }
 
   void Beep() override {
-    QMetaObject::invokeMethod(home_, [target = target_] { target->Beep(); }, Qt::QueuedConnection);
+    RunOnThreadOf(home_, [target = target_] { target->Beep(); });
   }
 
   bool StopRequested() override {
@@ -94,37 +113,25 @@ void LinkWorker::Post(LinkJob job) {
   auto shared = std::make_shared<LinkJob>(std::move(job));
   const bool guarded = !shared->context.isNull();
   Interaction* target = shared->ui ? shared->ui : &fallback_;
-  HandOver();
-  QMetaObject::invokeMethod(
-      runner_,
-      [this, shared, target, guarded, abort = abort_] {
-        HandOver();
-        {
-          std::lock_guard lock(abort->mutex);
-          if (abort->on) return;  // the program is ending: queued jobs are dropped
-        }
-        {
-          JobInteraction ui(this, target, *shared, abort);
-          Interaction& before = link_.SetInteraction(ui);
-          shared->work(ui);
-          link_.SetInteraction(before);
-        }
-        HandOver();
-        QMetaObject::invokeMethod(
-            this,
-            [this, shared, guarded] {
-              HandOver();
-              --pending_;
-              --allPending_;
-              if (shared->done && (!guarded || shared->context)) shared->done();
-              if (pending_ == 0) emit idle();
-            },
-            Qt::QueuedConnection);
-      },
-      Qt::QueuedConnection);
+  RunOnThreadOf(runner_, [this, shared, target, guarded, abort = abort_] {
+    {
+      std::lock_guard lock(abort->mutex);
+      if (abort->on) return;  // the program is ending: queued jobs are dropped
+    }
+    {
+      JobInteraction ui(this, target, *shared, abort);
+      Interaction& before = link_.SetInteraction(ui);
+      shared->work(ui);
+      link_.SetInteraction(before);
+    }
+    RunOnThreadOf(this, [this, shared, guarded] {
+      --pending_;
+      --allPending_;
+      if (shared->done && (!guarded || shared->context)) shared->done();
+      if (pending_ == 0) emit idle();
+    });
+  });
 }
-
-void LinkWorker::HandOver() { std::lock_guard lock(handOver_); }
 
 bool LinkWorker::PostPoll(LinkJob job) {
   if (Busy() || shutDown_) return false;
@@ -140,14 +147,12 @@ void LinkWorker::Shutdown() {
     abort_->on = true;
     abort_->answered.notify_all();
   }
-  QMetaObject::invokeMethod(
-      runner_,
-      [line = line_, home = thread()] {
-        if (line) line->moveToThread(home);
-      },
-      Qt::QueuedConnection);
+  RunOnThreadOf(runner_, [line = line_, home = thread()] {
+    if (line) line->moveToThread(home);
+  });
   thread_.quit();
   thread_.wait();
+  { std::lock_guard joined(HandOverMutex()); }
   delete runner_;
   runner_ = nullptr;
 }

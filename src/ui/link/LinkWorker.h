@@ -30,6 +30,9 @@ namespace zul {
 
 class ModbusLink;
 
+// Queues `call` to run on the thread of `context` (dropped if it is gone by then).
+void RunOnThreadOf(QObject* context, std::function<void()> call);
+
 struct LinkJob {
   // Runs on the worker; `ui` forwards to the posting window's Interaction.
   std::function<void(Interaction& ui)> work;
@@ -78,10 +81,6 @@ class LinkWorker : public QObject {
 
  private:
   class JobInteraction;
-  // Passing a job's data between the threads through a mutex of our own makes
-  // the order visible to ThreadSanitizer too (Qt's event queue is not).
-  void HandOver();
-  std::mutex handOver_;
 
   ModbusLink& link_;
   Interaction& fallback_;
