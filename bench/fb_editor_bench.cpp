@@ -21,7 +21,7 @@
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/fb/FunctionBlockEditor.h"
 #include "ui/inform/InformationWindows.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ struct Rig {
   ScriptedInteraction ui;
   zul::test::WritingLink link;
   Configuration config;
-  ExchangeGate gate;
+  LinkWorker gate{link, ui};
   QWidget parent;
   SignalDialogSet dialogs;
   FunctionBlockEditor* editor;

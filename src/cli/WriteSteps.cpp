@@ -64,7 +64,9 @@ std::optional<int> PrepareWrite(const QCommandLineParser& parser, ModbusLink& po
 }
 
 void ReportSelectiveWrite(const QCommandLineParser& parser, const WriteResult& result) {
-  if (!parser.isSet("only-changed")) return;
+  // A write refused before it began (no access, a short file) stored nothing
+  // and says so itself; an empty list would only look like a result.
+  if (!parser.isSet("only-changed") || result.writtenBlocks.empty()) return;
   std::printf("written blocks:");
   for (int block : result.writtenBlocks) std::printf(" %d", block);
   std::printf("\n");

@@ -1,5 +1,7 @@
 #include "sim/FaultPlan.h"
 
+#include "core/link/Crc16.h"
+
 namespace zul {
 
 const char* FaultName(FaultKind kind) {
@@ -12,6 +14,14 @@ const char* FaultName(FaultKind kind) {
       return "badcrc";
     case FaultKind::Late:
       return "late";
+    case FaultKind::Exception:
+      return "exception";
+    case FaultKind::NoisyFunction:
+      return "noisyfunction";
+    case FaultKind::OtherAddress:
+      return "otheraddress";
+    case FaultKind::OtherBlock:
+      return "otherblock";
     case FaultKind::None:
       break;
   }
@@ -25,11 +35,23 @@ bool FaultPlan::Hits(const FaultRule& rule, int number) {
   return rule.requests.count(number) > 0 || draw < rule.probability;
 }
 
+// The rules added later draw only when set, so the faults of a seed stay as they were.
+bool FaultPlan::HitsIfSet(const FaultRule& rule, int number) { return rule.Active() && Hits(rule, number); }
+
+FaultKind FaultPlan::Before(int number) {
+  const bool exception = HitsIfSet(settings_.exception, number);
+  const bool otherBlock = HitsIfSet(settings_.otherBlock, number);
+  if (exception) return FaultKind::Exception;
+  return otherBlock ? FaultKind::OtherBlock : FaultKind::None;
+}
+
 Reply FaultPlan::Apply(int number, std::vector<uint8_t> answer) {
   bool drop = Hits(settings_.drop, number) || settings_.silent;
   bool cut = Hits(settings_.cut, number);
   bool badCrc = Hits(settings_.badCrc, number);
   bool late = Hits(settings_.late, number);
+  bool noisyFunction = HitsIfSet(settings_.noisyFunction, number);
+  bool otherAddress = HitsIfSet(settings_.otherAddress, number);
 
   Reply reply;
   if (answer.empty()) return reply;
@@ -50,6 +72,13 @@ Reply FaultPlan::Apply(int number, std::vector<uint8_t> answer) {
   } else if (late) {
     reply.delayMs = settings_.lateMs;
     reply.fault = FaultKind::Late;
+  } else if (noisyFunction && answer.size() >= 2) {
+    answer[1] ^= 0x80;
+    reply.fault = FaultKind::NoisyFunction;
+  } else if (otherAddress) {
+    answer[0] = static_cast<uint8_t>(answer[0] % 31 + 1);
+    AppendCrc(answer);
+    reply.fault = FaultKind::OtherAddress;
   }
   reply.bytes = std::move(answer);
   return reply;

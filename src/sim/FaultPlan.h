@@ -3,7 +3,8 @@
 // (numbered from 1 for each controller) either on a list of request numbers
 // or with a probability from a seeded generator, so a run can be repeated
 // exactly. When several faults are chosen for one request the first of
-// drop, short, bad CRC, late wins.
+// drop, short, bad CRC, late, exception, noisy function, other address,
+// other block wins.
 #include <cstdint>
 #include <random>
 #include <set>
@@ -12,7 +13,7 @@
 
 namespace zul {
 
-enum class FaultKind { None, Drop, Short, BadCrc, Late };
+enum class FaultKind { None, Drop, Short, BadCrc, Late, Exception, NoisyFunction, OtherAddress, OtherBlock };
 
 // How an answer is cut short: the first two bytes only (the head does not
 // arrive whole), the three head bytes only, or half of the answer.
@@ -28,6 +29,12 @@ struct FaultRule {
 
 struct FaultSettings {
   FaultRule drop, cut, badCrc, late;
+  // Answers that arrive whole yet are not what was asked for:
+  FaultRule exception;      // the request is not acted on; exception `exceptionCode` answers it
+  FaultRule noisyFunction;  // bit 7 of the function byte flipped, CRC left as it was
+  FaultRule otherAddress;   // sent from the next address, with a good CRC
+  FaultRule otherBlock;     // a block read serves the next block, its number and bytes
+  int exceptionCode = 6;
   ShortMode shortMode = ShortMode::Body;
   int lateMs = 1500;
   bool silent = false;  // never answers
@@ -45,6 +52,9 @@ class FaultPlan {
  public:
   explicit FaultPlan(const FaultSettings& settings) : settings_(settings), random_(settings.seed) {}
 
+  // The faults decided before the controller hears request `number`:
+  // Exception (it does not act on it), OtherBlock, or None.
+  FaultKind Before(int number);
   // Picks the fault for request `number` and applies it to the answer.
   Reply Apply(int number, std::vector<uint8_t> answer);
 
@@ -52,6 +62,7 @@ class FaultPlan {
 
  private:
   bool Hits(const FaultRule& rule, int number);
+  bool HitsIfSet(const FaultRule& rule, int number);
 
   FaultSettings settings_;
   std::mt19937_64 random_;

@@ -33,6 +33,10 @@ const char kUsage[] =
     "  --short-mode partial|head|body   first 2 bytes, the 3 head bytes, or half (default body)\n"
     "  --badcrc P, --badcrc-nth LIST    answer with a corrupted CRC\n"
     "  --late P, --late-nth LIST        answer after --late-ms MS (default 1500)\n"
+    "  --refuse-nth LIST                exception --refuse-code (default 6) instead of the answer\n"
+    "  --noisy-function-nth LIST        function byte with bit 7 flipped, CRC not fixed\n"
+    "  --other-address-nth LIST         the answer comes from the next address\n"
+    "  --other-block-nth LIST           a block answer carries the next block's number\n"
     "  --silent                         never answer\n"
     "  --fault-seed N                   seed of the probabilities (default 1)\n"
     "\n"
@@ -162,6 +166,17 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, 
                                                  : faults.late;
       if (!ParseList(value, 1, 1LL << 30, &list)) return bad();
       rule.requests.insert(list.begin(), list.end());
+    } else if (name == "--refuse-nth" || name == "--noisy-function-nth" || name == "--other-address-nth" ||
+               name == "--other-block-nth") {
+      FaultRule& rule = name == "--refuse-nth"           ? faults.exception
+                        : name == "--noisy-function-nth" ? faults.noisyFunction
+                        : name == "--other-address-nth"  ? faults.otherAddress
+                                                         : faults.otherBlock;
+      if (!ParseList(value, 1, 1LL << 30, &list)) return bad();
+      rule.requests.insert(list.begin(), list.end());
+    } else if (name == "--refuse-code") {
+      if (!ParseInt(value, 1, 255, &n)) return bad();
+      faults.exceptionCode = static_cast<int>(n);
     } else if (name == "--short-mode") {
       if (value == "partial")
         faults.shortMode = ShortMode::Partial;

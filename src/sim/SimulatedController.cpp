@@ -92,7 +92,10 @@ Reception SimulatedController::Receive(std::span<const uint8_t> frame) {
   const uint8_t function = frame[1];
   std::vector<uint8_t> data(frame.begin() + 2, frame.end() - 2);
   const int answeringAddress = address_;  // a renumbering answers from the old address
-  Answer answer = Dispatch(function, data, r.broadcast);
+  const FaultKind before = r.broadcast ? FaultKind::None : faults_.Before(requests_ + 1);
+  if (before == FaultKind::OtherBlock && function == 68 && data.size() == 1) ++data[0];
+  Answer answer = before == FaultKind::Exception ? Answer{function, {}, faults_.Settings().exceptionCode, false}
+                                                 : Dispatch(function, data, r.broadcast);
   if (r.broadcast) return r;
 
   r.request = ++requests_;
@@ -104,6 +107,7 @@ Reception SimulatedController::Receive(std::span<const uint8_t> frame) {
     r.answer = bytes;
   }
   r.reply = faults_.Apply(r.request, r.answer);
+  if (r.reply.fault == FaultKind::None && !r.reply.bytes.empty()) r.reply.fault = before;
   return r;
 }
 
@@ -169,6 +173,8 @@ SimulatedController::Answer SimulatedController::Dispatch(uint8_t function, cons
     case 17: {
       if (!data.empty()) return Exception(3);
       std::vector<uint8_t> identity = Identity();
+      if (setup_.identityByteCount >= 0)
+        identity.resize(static_cast<size_t>(std::min(setup_.identityByteCount, 255)), 0);
       Answer a{function, {static_cast<uint8_t>(identity.size())}, 0, false};
       a.data.insert(a.data.end(), identity.begin(), identity.end());
       return a;

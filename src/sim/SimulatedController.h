@@ -56,6 +56,7 @@ struct ControllerSetup {
   int storePolls = 2;                  // function-14 polls answered with exception 6 after a store
   std::map<int, int> blockExceptions;  // block -> exception code for functions 68 and 69
   std::map<int, int> blockByteCounts;  // block -> byte count its read answers claim (and carry)
+  int identityByteCount = -1;          // 0..255: the byte count function-17 answers claim (and carry)
   std::vector<int> faultySlots;        // module slots reported faulty
   FaultSettings faults;
   CalendarTime clockStart;

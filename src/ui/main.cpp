@@ -61,7 +61,6 @@ int main(int argc, char** argv) {
   zul::SteadyClock clock;
   zul::QtInteraction ui;
   zul::MainWindow form(line, clock, ui, Options(parser.values(port), line));
-  form.Gate.SetLineObject(line.ThreadObject());
   ui.SetProgressBar(form.ProgressBar1);
   form.show();
   // After the password at the first showing, as if F3 had chosen the file.

@@ -113,7 +113,7 @@ TEST_F(CalibrationPollTest, Lk9Module3_AsksInputsFrom12AndReferenceAt130) {
 }
 
 TEST_F(CalibrationPollTest, CodesException3_StoresNothingAndDoesNotFailThePoll) {
-  Bytes codes{0x01, 68, 43, 0x00, 0x34, 0x12};
+  Bytes codes{0x01, 68, 43, 61, 0x34, 0x12};
   codes.resize(3 + 43, 0);
   line.QueueFrame(codes);
   EXPECT_EQ(ReadCalibrationCodes(port, 0, mba, 2), 0);

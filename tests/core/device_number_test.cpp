@@ -53,7 +53,8 @@ TEST_F(DeviceNumberTest, SilentAtTheNewAddress_ShownOnceWithoutSendingAgain) {
 TEST_F(DeviceNumberTest, OtherFailure_SendsAgainWhileTriesRemain) {
   port.SetRepeat1(3);
   for (int k = 0; k < 3; ++k) {
-    line.QueueFrame({0x02, 69, 0x00});
+    // The first store answers from the old address, the later ones from the new.
+    line.QueueFrame({static_cast<uint8_t>(k == 0 ? 0x01 : 0x02), 69, 0x00});
     line.QueueFrame({0x02, 0x8E, 0x02});  // exception 2
   }
   EXPECT_EQ(StoreConfirmed(port, serv, 35, Bytes{1, 2, 3}, 1), 2);

@@ -125,13 +125,67 @@ INSTANTIATE_TEST_SUITE_P(
         LengthCase{"ExceptionZeroIsANormalAnswer", 68, {0x0C}, {0x01, 0xC4, 0x00}, 5}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ComPortTest, ExceptionAnswer_ReturnsCodeAfterOneTryWithoutReadingCrc) {
-  line.QueueReply({0x01, 0xC4, 0x02});  // no checksum bytes at all
+TEST_F(ComPortTest, ExceptionAnswer_ReturnsCodeAfterOneTryOnceItsCrcIsRead) {
+  line.QueueFrame({0x01, 0xC4, 0x02});
   EXPECT_EQ(Request(68, {0x14}), 2);
   EXPECT_EQ(Writes(), 1u);
   EXPECT_EQ(port.GetAnswerLen(), 5);
   EXPECT_EQ(clock.NowMs(), 25);
 }
+
+// Answers that arrive whole but are not the answer to the request: each is a
+// failed try, retried; a good answer after it is taken, and when nothing else
+// comes the request ends with the link's error, never with success.
+struct ForeignAnswerCase {
+  const char* name;
+  uint8_t function;
+  Bytes data;
+  Bytes wrong;  // raw, as it arrives
+  Bytes good;   // raw
+  int endsWith;  // when only the wrong answer comes
+};
+
+class ForeignAnswers : public ComPortTest, public ::testing::WithParamInterface<ForeignAnswerCase> {};
+
+TEST_P(ForeignAnswers, AreFailedTriesNeverTheAnswer) {
+  const ForeignAnswerCase& k = GetParam();
+  line.QueueReply(k.wrong);
+  line.QueueReply(k.good);
+  EXPECT_EQ(Request(k.function, k.data), kResultOk);
+  EXPECT_EQ(Writes(), 2u);
+  EXPECT_EQ(Bytes(answer.begin(), answer.begin() + static_cast<long>(k.good.size())), k.good);
+
+  for (int i = 0; i < 20; ++i) line.QueueReply(k.wrong);
+  EXPECT_EQ(Request(k.function, k.data), k.endsWith);
+  EXPECT_TRUE(ui.Shown().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, ForeignAnswers,
+    ::testing::Values(
+        ForeignAnswerCase{"FromAnotherAddress", 17, {}, WithCrc({0x02, 0x11, 0x01, 0x05}),
+                          WithCrc({0x01, 0x11, 0x01, 0x05}), kResultReceiveError},
+        ForeignAnswerCase{"OfAnotherBlock", 68, {0x0C}, WithCrc({0x01, 0x44, 0x02, 0x0D, 0x07}),
+                          WithCrc({0x01, 0x44, 0x02, 0x0C, 0x07}), kResultReceiveError},
+        ForeignAnswerCase{"BlockAnswerWithoutItsNumber", 68, {0x0C}, WithCrc({0x01, 0x44, 0x00}),
+                          WithCrc({0x01, 0x44, 0x01, 0x0C}), kResultReceiveError},
+        // A noise hit turned 0x44 into 0xC4: the byte count reads as an
+        // exception code, and only the checksum tells the two apart.
+        ForeignAnswerCase{"NoisyFunctionByte", 68, {0x0C},
+                          [] {
+                            Bytes b = WithCrc({0x01, 0x44, 0x02, 0x0C, 0x07});
+                            b[1] = 0xC4;
+                            return b;
+                          }(),
+                          WithCrc({0x01, 0x44, 0x02, 0x0C, 0x07}), kResultChecksum},
+        ForeignAnswerCase{"ExceptionWithoutItsChecksum", 68, {0x0C}, {0x01, 0xC4, 0x02},
+                          WithCrc({0x01, 0x44, 0x02, 0x0C, 0x07}), kResultTimeout},
+        ForeignAnswerCase{"ConfirmationFromAnotherAddress", 14, {}, WithCrc({0x02, 0x0E}),
+                          WithCrc({0x01, 0x0E}), kResultReceiveError},
+        ForeignAnswerCase{"EchoOfAnotherCoil", 5, {0x10, 0x23, 0xFF, 0x00},
+                          WithCrc({0x01, 0x05, 0x10, 0x24, 0xFF, 0x00}),
+                          WithCrc({0x01, 0x05, 0x10, 0x23, 0xFF, 0x00}), kResultReceiveError}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct FailureCase {
   const char* name;
@@ -214,7 +268,7 @@ TEST_F(ComPortTest, PurgeFailure_ShowsDisconnectedAndReturns135) {
 }
 
 TEST_F(ComPortTest, LongAnswer_IsCutToTheCallersBuffer) {
-  Bytes reply = {0x01, 0x44, 200};
+  Bytes reply = {0x01, 0x44, 200, 0x0C};
   reply.resize(203, 0x5A);
   line.QueueFrame(reply);
   std::array<uint8_t, 16> small{};
@@ -376,7 +430,7 @@ class WriteBlockTest : public ComPortTest {
     return f;
   }
   void QueueStoreAnswer() { line.QueueFrame({0x01, 0x45, 0x01, 0x02}); }
-  void QueueBusy() { line.QueueReply({0x01, 0x8E, 0x06}); }
+  void QueueBusy() { line.QueueFrame({0x01, 0x8E, 0x06}); }
   void QueueConfirm() { line.QueueFrame({0x01, 0x0E}); }
 };
 
@@ -415,7 +469,7 @@ TEST_F(WriteBlockTest, OtherFailures_RetryTheWholeStoreRepeat1Times) {
   port.SetRepeat1(2);
   for (int round = 0; round < 2; ++round) {
     QueueStoreAnswer();
-    line.QueueReply({0x01, 0x8E, 0x03});
+    line.QueueFrame({0x01, 0x8E, 0x03});
   }
   EXPECT_FALSE(Write());
   EXPECT_EQ(Functions(), (Bytes{69, 14, 69, 14}));
@@ -425,15 +479,15 @@ TEST_F(WriteBlockTest, OtherFailures_RetryTheWholeStoreRepeat1Times) {
 
 TEST_F(WriteBlockTest, Exception7_EndsAtOnce) {
   QueueStoreAnswer();
-  line.QueueReply({0x01, 0x8E, 0x07});
+  line.QueueFrame({0x01, 0x8E, 0x07});
   EXPECT_FALSE(Write());
   EXPECT_EQ(Functions(), (Bytes{69, 14}));
   EXPECT_EQ(ui.Last().text, "устройство 1 COM1 ошибка обмена 07");
 }
 
-// What the answer to the store request itself decides: an explicit refusal is
-// a failed try (the poll after it would only hear "nothing pending"); busy, a
-// lost or a garbled answer leave the verdict to the polls.
+// What the answer to the store request itself decides: an exception, whatever
+// its code, is a failed try (the poll after it would only hear "nothing
+// pending"); a lost or a garbled answer leaves the verdict to the polls.
 struct StoreAnswerCase {
   const char* name;
   std::vector<Bytes> replies;  // raw, one per frame sent; empty: silence
@@ -460,8 +514,8 @@ TEST_P(StoreAnswer, DecidesWhetherThePollsAreBelieved) {
 
 // A controller with nothing pending confirms a poll at once.
 const Bytes kConfirm = test::WithCrc({0x01, 0x0E});
-const Bytes kRefused3 = {0x01, 0xC5, 0x03};
-const Bytes kRefused5 = {0x01, 0xC5, 0x05};
+const Bytes kRefused3 = test::WithCrc({0x01, 0xC5, 0x03});
+const Bytes kRefused5 = test::WithCrc({0x01, 0xC5, 0x05});
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StoreAnswer,
@@ -476,8 +530,17 @@ INSTANTIATE_TEST_SUITE_P(
                         false,
                         Bytes{69, 69},
                         "устройство 1 COM1 ошибка обмена 05"},
-        StoreAnswerCase{
-            "BusyStore_IsJudgedByThePoll", {{0x01, 0xC5, 0x06}, kConfirm}, true, Bytes{69, 14}, nullptr},
+        // Busy to the store itself: the block was not taken, however the poll answers.
+        StoreAnswerCase{"BusyStore_IsAFailedTry",
+                        {test::WithCrc({0x01, 0xC5, 0x06}), test::WithCrc({0x01, 0xC5, 0x06}), kConfirm},
+                        false,
+                        Bytes{69, 69},
+                        "устройство 1 COM1 Идет запись базы данных. Ждите."},
+        StoreAnswerCase{"BusyStoreThenTaken_IsStoredOnTheSecondTry",
+                        {test::WithCrc({0x01, 0xC5, 0x06}), test::WithCrc({0x01, 0x45, 0x01, 0x02}), kConfirm},
+                        true,
+                        Bytes{69, 69, 14},
+                        nullptr},
         StoreAnswerCase{
             "LostStoreAnswer_IsJudgedByThePoll", {{}, {}, kConfirm}, true, Bytes{69, 69, 14}, nullptr},
         StoreAnswerCase{"ForeignFunctionByte_IsJudgedByThePoll",
@@ -488,7 +551,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WriteBlockTest, RefusalThenAcceptance_IsStoredOnTheSecondTry) {
-  line.QueueReply({0x01, 0xC5, 0x04});
+  line.QueueFrame({0x01, 0xC5, 0x04});
   QueueStoreAnswer();
   QueueConfirm();
   EXPECT_TRUE(Write());

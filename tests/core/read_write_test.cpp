@@ -230,6 +230,65 @@ TEST_F(ReadWriteFixture, LostAndCorruptAnswersAreRetriedAndTheBlocksStillArriveW
     EXPECT_EQ(BlockFrom(config_, b), sim.Blocks().at(b)) << "block " << b;
 }
 
+// Answers that arrive whole and with a good checksum but are not the answer
+// to the request (request 13 asks for block 12): a failed try each, so the
+// read goes on and every block holds what the controller keeps for it.
+struct ForeignReadAnswer {
+  const char* name;
+  void (*configure)(FaultSettings&);
+};
+
+class ReadForeignAnswers : public ReadWriteFixture, public ::testing::WithParamInterface<ForeignReadAnswer> {};
+
+TEST_P(ReadForeignAnswers, AreRetriedAndEveryBlockIsTheControllers) {
+  ControllerSetup setup;
+  setup.composition = Modules({1, 6, 3});
+  setup.randomBlocks = true;
+  GetParam().configure(setup.faults);
+  SimulatedController& sim = Add(setup);
+  const ReadResult r = ReadConfiguration(port_, config_, ui_);
+  ASSERT_TRUE(r.ok) << r.Describe();
+  EXPECT_TRUE(ui_.Shown().empty());
+  EXPECT_EQ(line_.Written().size(), static_cast<size_t>(r.requests) + 1);
+  for (int b : ReadBlockNumbers(false, false)) EXPECT_EQ(BlockFrom(config_, b), sim.Blocks().at(b)) << b;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, ReadForeignAnswers,
+    ::testing::Values(
+        ForeignReadAnswer{"Block13ForBlock12", [](FaultSettings& f) { f.otherBlock.requests = {13}; }},
+        ForeignReadAnswer{"NoiseOnTheFunctionByte", [](FaultSettings& f) { f.noisyFunction.requests = {13}; }},
+        ForeignReadAnswer{"FromAnotherAddress", [](FaultSettings& f) { f.otherAddress.requests = {13}; }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ReadWriteFixture, AControllerAnsweringFromAnotherAddress_IsNotRead) {
+  ControllerSetup setup;
+  setup.faults.otherAddress.probability = 1.0;
+  Add(setup);
+  const ReadResult r = ReadConfiguration(port_, config_, ui_);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.failedStep, ReadStep::Identity);
+  EXPECT_EQ(ShownTexts(), std::vector<std::string>{"устройство 1 COM1 ошибка приема данных "});
+}
+
+// The identity needs all its 23 bytes: fewer would read as empty slots and
+// zero counts, and be saved as such.
+class ReadShortIdentity : public ReadWriteFixture, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ReadShortIdentity, FailsTheReadWithTheLinksMessage) {
+  ControllerSetup setup;
+  setup.identityByteCount = GetParam();
+  Add(setup);
+  const ReadResult r = ReadConfiguration(port_, config_, ui_);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.failedStep, ReadStep::Identity);
+  EXPECT_EQ(r.resultCode, kResultReceiveError);
+  EXPECT_EQ(Requested(68), std::vector<int>{});
+  EXPECT_EQ(ShownTexts(), std::vector<std::string>{"устройство 1 COM1 ошибка приема данных "});
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, ReadShortIdentity, ::testing::Values(0, 10, 22));
+
 TEST_F(ReadWriteFixture, SilentController_OnlyIdentityTriesAndNothingChanges) {
   ControllerSetup setup;
   setup.faults.silent = true;
@@ -358,6 +417,10 @@ TEST_P(ReadClaimedLengths, ImpossibleCountsFailTheReadPossibleOnesAreKept) {
 
 INSTANTIATE_TEST_SUITE_P(Counts, ReadClaimedLengths,
                          ::testing::Values(ClaimedLength{"ZeroForAnAnalogModule", 1, 0, false},
+                                           ClaimedLength{"NumberOnlyForARecordBlock", 12, 1, false},
+                                           ClaimedLength{"OneShortRecordBlockAmongWholeOnes", 14, 100, false},
+                                           ClaimedLength{"OneShortPageAmongWholeOnes", 70, 100, false},
+                                           ClaimedLength{"ShortTextBlock", 41, 100, false},
                                            ClaimedLength{"ZeroForTheMasterBlock", 10, 0, false},
                                            ClaimedLength{"UnitsOneByteTooMany", 35, 98, false},
                                            ClaimedLength{"RecordBlockTooLong", 14, 200, false},
@@ -367,7 +430,54 @@ INSTANTIATE_TEST_SUITE_P(Counts, ReadClaimedLengths,
                                            ClaimedLength{"SensorTypesTooLong", 98, 34, false},
                                            ClaimedLength{"WholeUnits", 35, 97, true},
                                            ClaimedLength{"ShortUnits", 35, 50, true},
-                                           ClaimedLength{"OnlyTheBlockNumber", 11, 1, true}),
+                                           ClaimedLength{"OnlyTheBlockNumber", 11, 1, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A controller that serves a kind of block short: the bytes it sent are
+// kept, every byte beyond them is zero (never the answer's checksum), in the
+// configuration and in the saved file alike.
+struct ShortKind {
+  const char* name;
+  std::vector<int> blocks;  // every block of the kind, all served with `count`
+  int count;
+};
+
+class ReadShortBlocks : public ReadWriteFixture, public ::testing::WithParamInterface<ShortKind> {};
+
+TEST_P(ReadShortBlocks, KeepWhatWasSentAndZerosBeyond) {
+  const ShortKind& k = GetParam();
+  ControllerSetup setup;
+  setup.composition = Modules({1, 10, 6, 3, 14});
+  setup.randomBlocks = true;
+  for (int b : k.blocks) setup.blockByteCounts[b] = k.count;
+  SimulatedController& sim = Add(setup);
+  const ReadResult r = ReadConfiguration(port_, config_, ui_);
+  ASSERT_TRUE(r.ok) << r.Describe();
+  const std::vector<uint8_t> file = ZulFileBytes(config_);
+  const auto sections = ZulSplit(file.data(), file.size()).sections;
+  for (const ZulSection& section : ZulFileLayout()) {
+    if (std::find(k.blocks.begin(), k.blocks.end(), section.key) == k.blocks.end()) continue;
+    const Bytes saved = ZulSectionToBlock(section, sections.at(section.key));
+    const Bytes& kept = sim.Blocks().at(section.key);
+    const auto sent = static_cast<std::ptrdiff_t>(k.count);
+    EXPECT_EQ(Bytes(saved.begin(), saved.begin() + sent), Bytes(kept.begin(), kept.begin() + sent))
+        << "block " << section.key;
+    EXPECT_TRUE(std::all_of(saved.begin() + sent, saved.end(), [](uint8_t b) { return b == 0; }))
+        << "block " << section.key;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ReadShortBlocks,
+                         ::testing::Values(ShortKind{"AnalogRecord", {1}, 100},
+                                           ShortKind{"NetworkParts", {2, 3, 4, 5, 6, 7, 8}, 100},
+                                           ShortKind{"Relay", {9}, 150},
+                                           ShortKind{"Master", {10}, 100},
+                                           ShortKind{"Function15", {11}, 40},
+                                           ShortKind{"Records", {12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25}, 100},
+                                           ShortKind{"Regulators", {32, 33}, 100},
+                                           ShortKind{"Units", {35}, 50},
+                                           ShortKind{"Pages", {68, 69, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79}, 100},
+                                           ShortKind{"SensorTypes", {98}, 10}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- write
@@ -583,13 +693,22 @@ INSTANTIATE_TEST_SUITE_P(Cases, WriteRefusals,
                                                         WriteOutcome::NotSet}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(WriteFixture, ARefusedStore_EndsTheWriteAndRestoresTheConfiguration) {
+// A store the controller refuses, whatever the exception code (6 "busy"
+// included), leaves its old block: the write fails at that block.
+struct RefusedStore {
+  int code;
+  const char* message;
+};
+
+class WriteRefusedStores : public WriteFixture, public ::testing::WithParamInterface<RefusedStore> {};
+
+TEST_P(WriteRefusedStores, EndTheWriteAndRestoreTheConfiguration) {
   ControllerSetup from;
   from.composition = Modules({1, 6, 3});
   Add(from);
   ControllerSetup to = from;
   to.address = 2;
-  to.blockExceptions[15] = 4;
+  to.blockExceptions[15] = GetParam().code;
   target_ = &Add(to);
   ASSERT_TRUE(ReadConfiguration(port_, config_, ui_).ok);
   config_.discreteProcessing.AccessLevel = kFullAccess;
@@ -599,8 +718,54 @@ TEST_F(WriteFixture, ARefusedStore_EndsTheWriteAndRestoresTheConfiguration) {
   const WriteResult r = WriteConfiguration(port_, config_, ui_);
   EXPECT_EQ(r.outcome, WriteOutcome::BlockFailed);
   EXPECT_EQ(r.block, 15);
-  EXPECT_EQ(ui_.Last().text, "устройство 2 COM1 ошибка обмена 04");
+  EXPECT_EQ(ui_.Last().text, GetParam().message);
+  EXPECT_EQ(std::count(r.writtenBlocks.begin(), r.writtenBlocks.end(), 15), 0);
   EXPECT_EQ(ImageOf(config_), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, WriteRefusedStores,
+                         ::testing::Values(RefusedStore{4, "устройство 2 COM1 ошибка обмена 04"},
+                                           RefusedStore{6, "устройство 2 COM1 Идет запись базы данных. Ждите."}));
+
+TEST_F(WriteFixture, AStoreOnceRefusedAsBusy_IsSentAgainAndStored) {
+  ControllerSetup from;
+  from.composition = Modules({1, 6, 3});
+  from.randomBlocks = true;
+  Add(from);
+  ControllerSetup to;
+  to.composition = from.composition;
+  to.address = 2;
+  to.faults.exception.requests = {2};  // the first store: exception 6, the block not taken
+  target_ = &Add(to);
+  ASSERT_TRUE(ReadConfiguration(port_, config_, ui_).ok);
+  config_.discreteProcessing.AccessLevel = kFullAccess;
+  config_.service.CurrentDevice = config_.service.ConfiguredDevice = 1;
+  written0_ = line_.Written().size();
+  const WriteResult r = WriteConfiguration(port_, config_, ui_);
+  ASSERT_TRUE(r.ok()) << r.Describe();
+  const std::vector<int> stored = Stored();
+  ASSERT_GE(stored.size(), 2u);
+  EXPECT_EQ(stored[0], stored[1]);  // sent again
+  for (int b : ReadBlockNumbers(false, false)) EXPECT_EQ(target_->Blocks().at(b), BlockFrom(config_, b)) << b;
+}
+
+TEST_F(WriteFixture, AShortIdentityOfTheTarget_WritesNothing) {
+  ControllerSetup from;
+  from.composition = Modules({1, 6, 3});
+  Add(from);
+  ControllerSetup to = from;
+  to.address = 2;
+  to.identityByteCount = 10;
+  target_ = &Add(to);
+  ASSERT_TRUE(ReadConfiguration(port_, config_, ui_).ok);
+  config_.discreteProcessing.AccessLevel = kFullAccess;
+  config_.service.CurrentDevice = config_.service.ConfiguredDevice = 1;
+  ui_.Clear();
+  written0_ = line_.Written().size();
+  const WriteResult r = WriteConfiguration(port_, config_, ui_);
+  EXPECT_EQ(r.outcome, WriteOutcome::IdentityFailed);
+  EXPECT_TRUE(Stored().empty());
+  EXPECT_EQ(ShownTexts(), std::vector<std::string>{"устройство 2 COM1 ошибка приема данных "});
 }
 
 // A configuration opened from a short file has empty blocks; they must not
@@ -666,7 +831,13 @@ TEST(WriteBlockListText, ShortensRuns) {
   EXPECT_EQ(BlockListText({98}), "98");
 }
 
-TEST_F(WriteFixture, SixtyBlockFile_OpensAsSixtyBlocksAndWritesItsSixPages) {
+// A 60-block file, whole or cut short (its sensor types, which no module of
+// this composition uses): it stays a 60-block file, and only its six pages
+// reach the controller, never pages taken from its names.
+class SixtyBlockFiles : public WriteFixture, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(SixtyBlockFiles, OpenAsSixtyBlocksAndWriteTheirSixPages) {
+  const size_t cut = GetParam();
   ControllerSetup from;
   from.composition = Modules({1, 6, 3});
   from.fbTableSize = 60;
@@ -677,11 +848,12 @@ TEST_F(WriteFixture, SixtyBlockFile_OpensAsSixtyBlocksAndWritesItsSixPages) {
   to.randomBlocks = false;
   target_ = &Add(to);
   ASSERT_TRUE(ReadConfiguration(port_, config_, ui_).ok);
-  const std::vector<uint8_t> file = ZulFileBytes(config_);
+  std::vector<uint8_t> file = ZulFileBytes(config_);
   ASSERT_EQ(file.size(), 19129u);
+  file.resize(file.size() - cut);
 
   Configuration opened;
-  ASSERT_TRUE(LoadZulFileBytes(file, opened));
+  EXPECT_EQ(LoadZulFileBytes(file, opened), cut == 0);
   EXPECT_EQ(opened.functionBlocks.GetTableSize(), 60);
   opened.discreteProcessing.AccessLevel = kFullAccess;
   config_.discreteProcessing.AccessLevel = kFullAccess;  // the level the link's gate looks at
@@ -695,6 +867,49 @@ TEST_F(WriteFixture, SixtyBlockFile_OpensAsSixtyBlocksAndWritesItsSixPages) {
     if (b >= 68 && b <= 79) pages.push_back(b);
   EXPECT_EQ(pages, Range(68, 73));
   for (int b = 68; b <= 73; ++b) EXPECT_EQ(target_->Blocks().at(b), BlockFrom(config_, b)) << b;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cuts, SixtyBlockFiles, ::testing::Values(size_t{0}, size_t{10}, size_t{500}));
+
+// The lengths of a write come from what is written: a file carries the usual
+// ones, whatever a controller with short blocks reported at the last read.
+TEST_F(WriteFixture, AFileOpenedAfterAShortBlockRead_GoesOutWithWholeBlocks) {
+  const Composition modules = Modules({1, 6, 3});
+  ControllerSetup shortOne;
+  shortOne.composition = modules;
+  for (int b = 1; b <= 8; ++b) shortOne.blockByteCounts[b] = b == 1 ? 100 : 120;
+  shortOne.blockByteCounts[9] = 150;
+  for (int b = 12; b <= 25; ++b) shortOne.blockByteCounts[b] = 100;
+  for (int b = 68; b <= 79; ++b) shortOne.blockByteCounts[b] = 100;
+  shortOne.blockByteCounts[35] = 50;
+  Add(shortOne);
+  ASSERT_TRUE(ReadConfiguration(port_, config_, ui_).ok);
+
+  ControllerSetup other;
+  other.composition = modules;
+  other.address = 2;
+  other.randomBlocks = true;
+  const std::vector<uint8_t> file = Add(other).ZulBytes();
+  ControllerSetup fresh;
+  fresh.composition = modules;
+  fresh.address = 3;
+  target_ = &Add(fresh);
+
+  ASSERT_TRUE(LoadZulFileBytes(file, config_));
+  config_.discreteProcessing.AccessLevel = kFullAccess;
+  config_.service.CurrentDevice = 2;
+  ui_.Clear();
+  written0_ = line_.Written().size();
+  const WriteResult r = WriteConfiguration(port_, config_, ui_);
+  ASSERT_TRUE(r.ok()) << r.Describe();
+  const auto sections = ZulSplit(file.data(), file.size()).sections;
+  for (const ZulSection& section : ZulFileLayout()) {
+    if (std::find(r.writtenBlocks.begin(), r.writtenBlocks.end(), section.key) == r.writtenBlocks.end())
+      continue;
+    EXPECT_EQ(target_->Blocks().at(section.key), ZulSectionToBlock(section, sections.at(section.key)))
+        << "block " << section.key;
+  }
+  EXPECT_EQ(r.blocksWritten, 50);
 }
 
 TEST_F(WriteFixture, TheControllerCheckedIsTheControllerWritten) {

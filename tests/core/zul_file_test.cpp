@@ -226,6 +226,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeCase{"Of12KiB", 12 * 1024 + 100, ZulOpenResult::Refused, kZulFile40Fb, 90},
                       SizeCase{"Below8KiB", 8191, ZulOpenResult::Refused, kZulFileUnknown, 90},
                       SizeCase{"Of8KiB", 8192, ZulOpenResult::LoadedShort, kZulFileShort, 120},
+                      // 18 KiB is the size of a 60-block file: cut short, it stays one.
+                      SizeCase{"Of18KiB", 19119, ZulOpenResult::LoadedShort, kZulFileShort, 60},
                       SizeCase{"Empty", 0, ZulOpenResult::Refused, kZulFileUnknown, 90}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -124,6 +124,15 @@ TEST_F(ZulDeviceTest, WriteWithoutThePassword_IsRefusedAndSendsNothing) {
   std::remove(log.c_str());
 }
 
+TEST_F(ZulDeviceTest, SelectiveWriteWithoutThePassword_IsRefusedWithoutAnEmptyBlockList) {
+  DeviceSim sim({"--modules", "1,10,6,8,3,14"});
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run = Zul("write " + source_ + " --port " + sim.Path() + " --only-changed");
+  EXPECT_EQ(run.exit, 1);
+  EXPECT_NE(run.output.find("Ваш уровень доступа не позволяет"), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("written blocks:"), std::string::npos) << run.output;
+}
+
 TEST_F(ZulDeviceTest, ReadFromASilentLine_FailsWithTheLinkMessageAndWritesNoFile) {
   DeviceSim sim({"--silent"});
   ASSERT_TRUE(sim.Ready());
@@ -225,16 +234,29 @@ TEST(ZulDeviceCommands, ClockSetWithoutFullAccess_IsRefusedAndSendsNothing) {
   std::remove(log.c_str());
 }
 
-TEST_F(ZulDeviceTest, RefusedStore_FailsTheWrite) {
-  // The controller refuses block 15 outright; its confirmation poll says nothing is pending.
-  DeviceSim sim({"--modules", "1,10,6,8,3,14", "--store-polls", "0", "--exception", "15:4"});
+// The controller refuses block 15 outright (busy, exception 6, included);
+// its confirmation poll says nothing is pending.
+struct RefusedStoreCase {
+  const char* exception;
+  const char* message;
+};
+
+class ZulRefusedStore : public ZulDeviceTest, public ::testing::WithParamInterface<RefusedStoreCase> {};
+
+TEST_P(ZulRefusedStore, FailsTheWrite) {
+  DeviceSim sim({"--modules", "1,10,6,8,3,14", "--store-polls", "0", "--exception", GetParam().exception});
   ASSERT_TRUE(sim.Ready());
   // The block cannot be read either, so the backup read would stop first.
   const ProgramRun run = Zul("write " + source_ + " --port " + sim.Path() + " --password 8411 --no-backup");
   EXPECT_EQ(run.exit, 1) << run.output;
-  EXPECT_NE(run.output.find("ошибка обмена 04"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find(GetParam().message), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("write failed at block 15"), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("configuration written"), std::string::npos) << run.output;
 }
+
+INSTANTIATE_TEST_SUITE_P(Codes, ZulRefusedStore,
+                         ::testing::Values(RefusedStoreCase{"15:4", "ошибка обмена 04"},
+                                           RefusedStoreCase{"15:6", "Идет запись базы данных. Ждите."}));
 
 TEST_F(ZulDeviceTest, ReadOutput_FollowsTheSaveRules) {
   DeviceSim sim({"--zul", source_});

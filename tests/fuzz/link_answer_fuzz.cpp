@@ -3,7 +3,11 @@
 // checksum can be asked for, so well-formed answers of odd lengths are met
 // too). Rules: the transaction ends within its time budget, reports a known
 // result, never copies more than the caller's buffer holds, and the answer
-// decoders of the callers accept whatever was copied.
+// decoders of the callers accept whatever was copied. An answer taken as good
+// has the length, address, function and block number of its request; an
+// exception taken has its checksum; a store is reported done only after a
+// good confirmation echo, and never after the store itself was refused.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -62,6 +66,44 @@ std::vector<Piece> NextAnswer(FuzzInput& in) {
 }
 
 bool KnownResult(int code) { return code >= 0 && code <= kResultNoAccess; }
+bool IsException(int code) { return code >= 1 && code < kResultReceiveError; }
+
+// Every try: the frame sent and what the link made of its answer.
+struct Try {
+  std::vector<uint8_t> request;
+  std::vector<uint8_t> answer;
+  int result = 0;
+};
+
+class Tries : public FrameObserver {
+ public:
+  std::vector<Try> all;
+  void RequestSent(int64_t, std::span<const uint8_t> bytes, bool) override {
+    all.push_back({{bytes.begin(), bytes.end()}, {}, 0});
+  }
+  void AnswerReceived(int64_t, std::span<const uint8_t> bytes, int result) override {
+    if (all.empty()) return;
+    all.back().answer.assign(bytes.begin(), bytes.end());
+    all.back().result = result;
+  }
+};
+
+// The answer the link took for `request` as good.
+void RequireFits(const Try& t) {
+  const std::vector<uint8_t>& a = t.answer;
+  const std::vector<uint8_t>& q = t.request;
+  const uint8_t function = q[1];
+  Require(a.size() >= 4 && CrcMatches(a));
+  Require(a[0] == q[0] && a[1] == function);
+  if (function == 5 || function == 6 || function == 14) {
+    Require(a == q);
+  } else if (function == 15 || function == 16) {
+    Require(a.size() == 8);
+  } else {
+    Require(a.size() == static_cast<size_t>(a[2]) + 5);
+  }
+  if (function == 68) Require(a[2] >= 1 && a[3] == q[2]);
+}
 
 }  // namespace
 }  // namespace zul::fuzz
@@ -85,9 +127,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   port.OpenPort();
   port.SetBaudText(in.Byte() & 1 ? "1200" : "9600");
 
+  Tries tries;
+  port.SetFrameObserver(&tries);
+
   if (storeBlock) {
     const std::vector<uint8_t> block(40, 0x11);
-    port.WriteBlock(0, 12, block);
+    if (port.WriteBlock(0, 12, block)) {
+      // Done only on the confirmation: the last try a good echo of function 14,
+      // and the store it confirms not refused.
+      Require(!tries.all.empty() && tries.all.back().result == kResultOk);
+      RequireFits(tries.all.back());
+      Require(tries.all.back().request[1] == 14);
+      size_t store = tries.all.size();
+      while (store > 0 && tries.all[store - 1].request[1] != 69) --store;
+      Require(store > 0 && !IsException(tries.all[store - 1].result));
+    }
     // Polling a busy controller has its own limit; past it the store gives up.
     Require(clock.NowMs() < ModbusLink::kBusyGiveUpMs + 4 * 60000);
     return 0;
@@ -97,6 +151,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> answer(kAnswerBufferSize);
   const int result = port.Request(0, sent.function, sent.data, answer);
   Require(KnownResult(result));
+  if (sent.function != kBroadcastFunction && !tries.all.empty()) {
+    const Try& last = tries.all.back();
+    if (result == kResultOk) {
+      RequireFits(last);
+      Require(std::equal(last.answer.begin(), last.answer.end(), answer.begin()));
+    } else if (IsException(result)) {
+      // An exception counts only with its checksum.
+      Require(last.answer.size() == 5 && CrcMatches(last.answer));
+      Require(last.answer[0] == last.request[0] && last.answer[1] == (sent.function | 0x80));
+      Require(last.answer[2] == result);
+    }
+  }
   Require(port.GetReceivedCount() >= 0 && port.GetReceivedCount() <= kFrameBufferSize);
   // A good head renews the first stage, so at most 2 x 3 tries, each at most
   // its delay, the head's and the body's whole answer time, and the pause.

@@ -12,7 +12,7 @@
 #include "support/WritingLink.h"
 #include "ui/fb/FunctionBlockEditor.h"
 #include "ui/inform/InformationWindows.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 
 namespace zul::test {
 
@@ -38,7 +38,7 @@ struct FunctionBlockEditorRig {
   ScriptedInteraction ui;
   WritingLink link;
   Configuration config;
-  ExchangeGate gate;
+  LinkWorker gate{link, ui};
   QWidget parent;
   SignalDialogSet dialogs;
   std::unique_ptr<FunctionBlockEditor> editor;

@@ -1,14 +1,19 @@
 #pragma once
 // Layout checks of the window tests: every visible text whole, and, with
-// ZUL_SCREENSHOT_DIR set, the window saved there as a PNG file.
+// ZUL_SCREENSHOT_DIR set, the window saved there as a PNG file; and the wait
+// for the link worker that every window test needs.
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QtTest>
 
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/InputChecks.h"
 
 namespace zul::test {
@@ -48,8 +53,26 @@ inline void Save(QWidget* window, const QString& name) {
   QVERIFY(window->grab().save(QDir(dir).filePath(name + ".png")));
 }
 
-inline void Settle() {
+// Lets the link worker finish every job posted so far, and the windows take
+// their results; false when it is still busy after `timeoutMs` (a watchdog,
+// so that a hang fails the test instead of CI).
+inline bool Settle(int timeoutMs = 60000) {
   for (int k = 0; k < 5; ++k) QCoreApplication::processEvents();
+  if (!LinkWorker::AllIdle()) {
+    QElapsedTimer waited;
+    waited.start();
+    QEventLoop loop;
+    QTimer look;
+    look.setInterval(5);
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+      if (LinkWorker::AllIdle() || waited.elapsed() > timeoutMs) loop.quit();
+    });
+    look.start();
+    loop.exec();
+  }
+  QCoreApplication::processEvents();
+  return LinkWorker::AllIdle();
 }
+
 
 }  // namespace zul::test

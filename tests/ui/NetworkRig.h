@@ -27,6 +27,7 @@ struct NetworkRig {
     form->link.SetPortName("COM1");
     form->link.OpenPort();
     form->readFromController();
+    Settle();
     form->discreteProcessing.AccessLevel = kFullAccess;
     ui.Clear();
   }

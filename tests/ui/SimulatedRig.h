@@ -2,6 +2,7 @@
 // A main window whose port reaches a simulated controller in virtual time;
 // SlowSimulatedLine also takes real time for every frame, as a slow line does.
 #include <QDir>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -15,7 +16,7 @@ namespace zul::test {
 class SlowSimulatedLine : public SimulatedLine {
  public:
   using SimulatedLine::SimulatedLine;
-  int realMsPerFrame = 0;
+  std::atomic<int> realMsPerFrame{0};  // a test may change it while the link worker writes
   bool Write(std::span<const uint8_t> bytes) override {
     if (realMsPerFrame > 0) std::this_thread::sleep_for(std::chrono::milliseconds(realMsPerFrame));
     return SimulatedLine::Write(bytes);

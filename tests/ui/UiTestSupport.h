@@ -3,10 +3,14 @@
 // scripted Interaction, and a way to act inside a modal dialog.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -14,9 +18,42 @@
 #include "core/ScriptedInteraction.h"
 #include "core/link/Clock.h"
 #include "support/FakeSerialLine.h"
+#include "ui/LayoutCheck.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/main/MainWindow.h"
 
 namespace zul::test {
+
+
+// Keeps the link worker busy with a job that waits until this is destroyed,
+// as a long exchange would.
+class HeldLine {
+ public:
+  explicit HeldLine(LinkWorker& worker) {
+    worker.Post({[state = state_](Interaction&) {
+      std::unique_lock lock(state->mutex);
+      state->released.wait(lock, [&] { return state->free; });
+    }});
+  }
+  ~HeldLine() {
+    {
+      std::lock_guard lock(state_->mutex);
+      state_->free = true;
+    }
+    state_->released.notify_all();
+    Settle();
+  }
+  HeldLine(const HeldLine&) = delete;
+  HeldLine& operator=(const HeldLine&) = delete;
+
+ private:
+  struct State {
+    std::mutex mutex;
+    std::condition_variable released;
+    bool free = false;
+  };
+  std::shared_ptr<State> state_ = std::make_shared<State>();
+};
 
 // Runs `start`, which opens modal dialogs, and hands each dialog that comes
 // up to the next step; every step must close its dialog. Returns the number
@@ -49,6 +86,8 @@ inline size_t ModalSteps(const std::function<void()>& start,
   };
   QTimer::singleShot(0, *poll);
   start();
+  // What `start` posted to the link worker, and the dialogs its results bring.
+  Settle();
   state->done = true;
   return state->steps.size();
 }

@@ -31,7 +31,7 @@
 #include "ui/fb/AlgorithmsWindow.h"
 #include "ui/fb/FunctionBlockEditor.h"
 #include "ui/inform/InformationWindows.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 
 namespace zul {
 namespace {

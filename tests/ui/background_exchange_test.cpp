@@ -15,7 +15,7 @@
 #include "ui/LayoutCheck.h"
 #include "ui/SimulatedRig.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -48,7 +48,7 @@ class BackgroundExchangeTest : public QObject {
   void Read_SlowController_WindowStaysResponsiveAndNamesTheBlock();
   void Read_Stopped_EndsBetweenBlocksWithoutAMessage();
   void Write_CannotBeStopped_AndSaysWhy();
-  void RealPort_WorksOnTheWorkerAndComesBack();
+  void RealPort_LivesOnTheWorkerAndComesBackAtTheEnd();
 };
 
 void BackgroundExchangeTest::Read_SlowController_WindowStaysResponsiveAndNamesTheBlock() {
@@ -57,17 +57,18 @@ void BackgroundExchangeTest::Read_SlowController_WindowStaysResponsiveAndNamesTh
   int ticksWhileBusy = 0;
   QStringList shown;
   Ticker ticker([&] {
-    if (!rig.form->Gate.Busy()) return;
+    if (!rig.form->Worker.Busy()) return;
     ++ticksWhileBusy;
     if (ExchangeProgressDialog* d = BackgroundExchange::Current(); d && d->isVisible())
       shown << d->Block->text();
   });
   rig.form->readFromController();
+  QVERIFY(Settle());
   QVERIFY(ticksWhileBusy > 0);  // a read on the UI thread would allow none
   const QRegularExpression block("^блок (\\d+) из (\\d+)$");
   QVERIFY(
       std::any_of(shown.begin(), shown.end(), [&](const QString& t) { return block.match(t).hasMatch(); }));
-  QVERIFY(!rig.form->Gate.Busy());
+  QVERIFY(!rig.form->Worker.Busy());
   QVERIFY(rig.form->InformBut->isEnabled());
   QVERIFY(rig.ui.Shown().empty());
   QVERIFY(BackgroundExchange::Current() == nullptr);
@@ -81,15 +82,17 @@ void BackgroundExchangeTest::Read_Stopped_EndsBetweenBlocksWithoutAMessage() {
     if (d && d->Bar->value() >= 5 && d->StopButton->isEnabled()) d->StopButton->click();
   });
   rig.form->readFromController();
+  QVERIFY(Settle());
   QVERIFY(rig.ui.Shown().empty());
   QVERIFY(!rig.form->InformBut->isEnabled());
   QVERIFY(BlockReads(rig) < 20);
-  QVERIFY(!rig.form->Gate.Busy());
+  QVERIFY(!rig.form->Worker.Busy());
 }
 
 void BackgroundExchangeTest::Write_CannotBeStopped_AndSaysWhy() {
   SimulatedRig rig;
   rig.form->readFromController();
+  QVERIFY(Settle());
   rig.ui.Clear();
   rig.line.realMsPerFrame = 5;
   bool sawNote = false;
@@ -107,12 +110,14 @@ void BackgroundExchangeTest::Write_CannotBeStopped_AndSaysWhy() {
     d->close();   // the title bar: ignored too
   });
   rig.form->writeToController();
+  QVERIFY(Settle());
   QVERIFY(sawNote);
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Конфигурация передана в прибор");
 }
 
-// QSerialPort's object goes to the worker for the exchange and back after it.
-void BackgroundExchangeTest::RealPort_WorksOnTheWorkerAndComesBack() {
+// QSerialPort's object lives on the link worker while the worker runs, and
+// comes back to the UI thread when it ends.
+void BackgroundExchangeTest::RealPort_LivesOnTheWorkerAndComesBackAtTheEnd() {
   PtyPair pty;
   QVERIFY(pty.Ok());
   QtSerialLine line;
@@ -122,26 +127,32 @@ void BackgroundExchangeTest::RealPort_WorksOnTheWorkerAndComesBack() {
   link.SetPortName(pty.SlavePath());
   link.SetBaudText("115200");
   QCOMPARE(link.OpenPort(), 0);
-  ExchangeGate gate;
-  gate.SetLineObject(line.ThreadObject());
+  LinkWorker worker(link, ui);
+  worker.AdoptLineObject(line.ThreadObject());
   const Bytes reply = WithCrc({0x01, 0x44, 0x03, 0x0C, 0xAA, 0xBB});
-  for (bool onWorker : {true, false}) {
+  QWidget window;
+  for (int round = 0; round < 2; ++round) {
     std::thread controller([&] {
       pty.Receive(5, 3000);
       pty.Send(reply);
     });
-    std::array<uint8_t, kAnswerBufferSize> answer{};
     int result = -1;
-    const uint8_t block = 0x0C;
-    const auto request = [&](Interaction&) { result = link.Request(0, 68, std::span(&block, 1), answer); };
-    if (onWorker)
-      QVERIFY(BackgroundExchange(gate, link, ui, nullptr).Run("обмен", ExchangeKind::Read, request));
-    else
-      request(ui);  // then on the UI thread again
+    BackgroundExchange(worker, ui, &window)
+        .RunFor(
+            "обмен", ExchangeKind::Read,
+            [&link](Interaction&) {
+              std::array<uint8_t, kAnswerBufferSize> answer{};
+              const uint8_t block = 0x0C;
+              return link.Request(0, 68, std::span(&block, 1), answer);
+            },
+            [&result](int r) { result = r; });
+    QVERIFY(Settle());
     controller.join();
     QCOMPARE(result, int(kResultOk));
-    QCOMPARE(line.ThreadObject()->thread(), QThread::currentThread());
+    QVERIFY(line.ThreadObject()->thread() != QThread::currentThread());
   }
+  worker.Shutdown();
+  QCOMPARE(line.ThreadObject()->thread(), QThread::currentThread());
   QVERIFY(ui.Shown().empty());
 }
 

@@ -26,7 +26,7 @@
 #include "ui/fb/FunctionBlockDialog.h"
 #include "ui/fb/FunctionBlockEditor.h"
 #include "ui/fb/MathBlocksWindow.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/HintLabel.h"
 
 namespace zul {
@@ -115,6 +115,7 @@ void CalculationBlocksTest::DifferenceBlockIsCreatedAndWrittenToTheController() 
 
   rig.ui.QueueAnswer(Answer::Yes);  // the unchanged regulator block goes too
   rig.editor->writeToController();
+  test::Settle();
   const std::vector<uint8_t> page = rig.controller->Blocks().at(68);
   const size_t at = 1 + 3 * FunctionBlocks::kRecordSize;  // after the block number
   QCOMPARE(int(page[at]), FunctionBlocks::kTypeCalc | (opDifference << 4));
@@ -304,6 +305,7 @@ void CalculationBlocksTest::EditWithoutChoiceLoadsBlock1AndStepsThroughRecords()
 void CalculationBlocksTest::RefusalOpensNoDialog() {
   CalcRig rig;
   const size_t left = ModalSteps([&] { rig.editor->editIntegrators(); }, {[](QWidget* w) { w->close(); }});
+  test::Settle();
   QCOMPARE(left, size_t(1));
   QCOMPARE(rig.ui.Last().text, std::string(kNoIntegratorsText));
   QCOMPARE(rig.ui.Last().caption, std::string(kCaptionWarning));
@@ -326,6 +328,7 @@ void CalculationBlocksTest::ReportFromTheMathWindow() {
   rig.editor->MathReportPrint = [](const Report&) {};
   rig.ui.QueueAnswer(Answer::No);  // "Печатать?"
   rig.editor->MathWindow()->ButPrint->click();
+  test::Settle();
   QVERIFY(QFile::exists(path));
 }
 
@@ -340,6 +343,7 @@ void CalculationBlocksTest::EveryTextShowsWhole() {
   CalculationBlockDialog* d = rig.editor->CalcDialog();
   for (CalcMode mode : {CalcMode::CreateArith, CalcMode::EditArith, CalcMode::EditIntegrators}) {
     d->Prepare(PrepareCalculationDialog(rig.fb(), mode));
+    test::Settle();
     d->show();
     test::Settle();
     QVERIFY2(test::Clipped(d).isEmpty(), qPrintable(test::Clipped(d).join("; ")));
@@ -416,10 +420,12 @@ void CalculationBlocksTest::Screenshots() {
                              }));
   CalculationBlockDialog* d = rig.editor->CalcDialog();
   d->Prepare(PrepareCalculationDialog(rig.fb(), CalcMode::EditArith));
+  test::Settle();
   d->show();
   QVERIFY(d->grab().save(dir + "/calc_dialog_arith.png"));
   d->hide();
   d->Prepare(PrepareCalculationDialog(rig.fb(), CalcMode::EditIntegrators));
+  test::Settle();
   d->show();
   QVERIFY(d->grab().save(dir + "/calc_dialog_integrators.png"));
   d->hide();

@@ -26,7 +26,7 @@ Bytes OnlineAnswer(int channels, std::vector<uint8_t> status) {
 }
 
 Bytes CodesAnswer(int16_t first, int16_t second, int16_t current) {
-  Bytes a{0x01, 68, 43, 0x00};
+  Bytes a{0x01, 68, 43, 61};  // the answer names the block asked for
   a.resize(3 + 43, 0);
   auto put = [&a](size_t at, int16_t v) {
     a[at] = static_cast<uint8_t>(v & 0xFF);
@@ -61,6 +61,7 @@ struct CalibrationRig : MainWindowRig {
       units[static_cast<size_t>(c)] = "%";
     }
     Kalibr().Prepare(2, 6, "ЛК-7", positions, units);
+    Settle();
   }
 };
 
@@ -84,6 +85,7 @@ void CalibrationTest::Module2Input3_ModeAndScaleEndWriteTheirCoils() {
   QVERIFY(!k.Rows[2].KalMax->isEnabled());
   rig.line.QueueFrame(CoilEcho({0x10, 0x23, 0xFF, 0x00}));
   k.Rows[2].SpBut->click();
+  Settle();
   QCOMPARE(rig.line.Written().back(), WithCrc({0x01, 0x05, 0x10, 0x23, 0xFF, 0x00}));
   QCOMPARE(rig.form->analogModules.CalibrationChannel, 3);
   QVERIFY(k.Rows[2].KalMax->isEnabled());
@@ -93,6 +95,7 @@ void CalibrationTest::Module2Input3_ModeAndScaleEndWriteTheirCoils() {
   rig.ui.QueueAnswer(Answer::Yes);
   rig.line.QueueFrame(CoilEcho({0x12, 0x23, 0xFF, 0x00}));
   k.Rows[2].KalMax->click();
+  Settle();
   QCOMPARE(QString::fromStdString(rig.ui.Last().caption), "Подтвердите готовность к калибровке шкалы");
   QVERIFY(QString::fromStdString(rig.ui.Last().text).contains("конца шкалы"));
   QCOMPARE(rig.line.Written().back(), WithCrc({0x01, 0x05, 0x12, 0x23, 0xFF, 0x00}));
@@ -100,10 +103,12 @@ void CalibrationTest::Module2Input3_ModeAndScaleEndWriteTheirCoils() {
   rig.ui.QueueAnswer(Answer::No);  // nothing sent
   const size_t sent = rig.line.Written().size();
   k.Rows[2].KalMin->click();
+  Settle();
   QCOMPARE(rig.line.Written().size(), sent);
 
   rig.line.QueueFrame(CoilEcho({0x10, 0x23, 0x00, 0x00}));
   k.Rows[2].SpBut->click();
+  Settle();
   QCOMPARE(rig.line.Written().back(), WithCrc({0x01, 0x05, 0x10, 0x23, 0x00, 0x00}));
   QCOMPARE(rig.form->analogModules.CalibrationChannel, 0);
   QCOMPARE(k.Kalibr->palette().color(QPalette::WindowText), QColor(Qt::gray));
@@ -140,6 +145,7 @@ void CalibrationTest::StatusByte_DrawsLetterValueAndUnit() {
   rig.line.QueueFrame(OnlineAnswer(6, {0, 0, static_cast<uint8_t>(status)}));
   rig.line.QueueFrame(CodesAnswer(-120, 3900, 2047));
   rig.Kalibr().poll();
+  Settle();
   QCOMPARE(rig.line.Written()[0], WithCrc({0x01, 71, 6, 6}));
   QCOMPARE(rig.line.Written()[1], WithCrc({0x01, 68, 61}));
   const CalibrationWindow::Row& row = rig.Kalibr().Rows[2];
@@ -155,6 +161,7 @@ void CalibrationTest::StatusByte_DrawsLetterValueAndUnit() {
   rig.line.QueueFrame(OnlineAnswer(6, {}));
   rig.line.QueueFrame(CodesAnswer(0, 0, 0));
   rig.Kalibr().poll();
+  Settle();
   QCOMPARE(row.RV->text(), "%");
 }
 
@@ -166,6 +173,7 @@ void CalibrationTest::FailedPoll_ShowsOnceAndStops() {
   QVERIFY(k.Polling());
   QCOMPARE(k.Timer1->interval(), 1000);
   k.poll();  // silence
+  Settle();
   QVERIFY(!k.Polling());
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QVERIFY(!k.Label1->isVisibleTo(&k));
@@ -174,13 +182,14 @@ void CalibrationTest::FailedPoll_ShowsOnceAndStops() {
   rig.line.QueueFrame(OnlineAnswer(6, {0x05}));
   rig.line.QueueReply(WithCrc({0x01, 0xC4, 0x03}));
   k.poll();
+  Settle();
   QVERIFY(k.Polling());
   QCOMPARE(k.Rows[0].NV->text(), "H");
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   // Another exchange running: the tick skips its turn.
   const size_t sent = rig.line.Written().size();
   {
-    ExchangeGate::Scope busy(rig.form->Gate);
+    HeldLine busy(rig.form->Worker);
     k.poll();
   }
   QCOMPARE(rig.line.Written().size(), sent);
@@ -193,15 +202,18 @@ void CalibrationTest::Closing_SwitchesTheCalibrationModeOff() {
   CalibrationWindow& k = rig.Kalibr();
   rig.line.QueueFrame(CoilEcho({0x10, 0x25, 0xFF, 0x00}));
   k.Rows[4].SpBut->click();
+  Settle();
   QCOMPARE(rig.form->analogModules.CalibrationChannel, 5);
   rig.line.QueueFrame(CoilEcho({0x10, 0x25, 0x00, 0x00}));
   k.reject();
+  Settle();
   QCOMPARE(rig.line.Written().back(), WithCrc({0x01, 0x05, 0x10, 0x25, 0x00, 0x00}));
   QCOMPARE(rig.form->analogModules.CalibrationChannel, 0);
   QVERIFY(!k.Rows[4].SpBut->isChecked());
   // Clicks while closing change nothing.
   const size_t sent = rig.line.Written().size();
   k.onCalibrationButton(1, true);
+  Settle();
   QCOMPARE(rig.line.Written().size(), sent);
 }
 
@@ -209,6 +221,7 @@ void CalibrationTest::OnLine_FromTheModuleWindow_OpensWithTheCodes() {
   CalibrationRig rig;
   AnalogModuleWindow& p = *rig.form->analogModuleWindow;
   p.Prepare(2, 1, 9, "AI1_1 - AI1_6");
+  Settle();
   rig.line.QueueFrame(OnlineAnswer(6, {}));
   rig.line.QueueSilence();  // the codes: not served
   for (int i = 0; i < 9; ++i) rig.line.QueueSilence();
@@ -230,6 +243,7 @@ void CalibrationTest::OnLine_FromTheModuleWindow_OpensWithTheCodes() {
   rig.form->service.FileMode = 1;
   const size_t sent = rig.line.Written().size();
   p.openOnline();
+  Settle();
   QCOMPARE(rig.line.Written().size(), sent);
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), QString::fromUtf8(kOnlineInFileModeText));
 }

@@ -82,6 +82,7 @@ void ClockWindowTest::Poll_ShowsTimeDateAndDay() {
   ClockWindow& w = *rig.form->clockWindow;
   rig.line.QueueFrame(ClockAnswer({5, 7, 13, 9, 3, 24, weekday}));
   w.pollOnce();
+  Settle();
   QCOMPARE(rig.line.Written().front(), WithCrc({0x01, 0x04, 0x03, 0xE8, 0x00, 0x07}));
   QCOMPARE(w.StTime->text(), "13:07:05");
   QCOMPARE(w.StDate->text(), "09.03.24");
@@ -94,11 +95,14 @@ void ClockWindowTest::Poll_Failure_ReportedOnlyWhilePollingIsOff() {
   rig.line.QueueFrame(ClockAnswer({5, 7, 13, 9, 3, 24, 4}));
   w.onShown();  // polling on, report flag 0
   w.pollOnce();
+  Settle();
   w.pollOnce();  // silent
+  Settle();
   QVERIFY(rig.ui.Shown().empty());
   QCOMPARE(w.StTime->text(), "13:07:05");  // the last values stay
   w.togglePolling();                       // off
   w.pollOnce();
+  Settle();
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QVERIFY(QString::fromStdString(rig.ui.Last().text).contains("не отвечает на запрос"));
   w.Timer1->stop();
@@ -106,8 +110,10 @@ void ClockWindowTest::Poll_Failure_ReportedOnlyWhilePollingIsOff() {
 
 void ClockWindowTest::Poll_SkippedWhileAnotherExchangeRuns() {
   MainWindowRig rig;
-  ExchangeGate::Scope busy(rig.form->Gate);
-  rig.form->clockWindow->pollOnce();
+  {
+    HeldLine busy(rig.form->Worker);
+    rig.form->clockWindow->pollOnce();
+  }  // the line is free again: the skipped tick sent nothing after
   QVERIFY(rig.line.Written().empty());
 }
 
@@ -118,6 +124,7 @@ void ClockWindowTest::Send_OutOfRangeMonth_NoteUnderTheFieldAndNothingSent() {
   w.resize(w.sizeHint());
   Fill(w, {"1", "1", "1", "1", "13", "1", "1"});
   w.setDeviceTime();
+  Settle();
   QVERIFY(rig.line.Written().empty());
   QVERIFY(w.ErrorText->isVisibleTo(&w));
   QCOMPARE(w.ErrorText->text(), "13 Величина вне диапазона 1 - 12");
@@ -126,6 +133,7 @@ void ClockWindowTest::Send_OutOfRangeMonth_NoteUnderTheFieldAndNothingSent() {
   QCOMPARE(rig.ui.Beeps(), 1);
   Fill(w, {"1", "1", "", "1", "13", "1", "1"});
   w.setDeviceTime();
+  Settle();
   QCOMPARE(w.ErrorText->text(), "  Ошибка ввода ");  // the empty hour comes first
   QVERIFY(rig.line.Written().empty());
 }
@@ -135,6 +143,7 @@ void ClockWindowTest::Send_WithoutFullAccess_NothingCheckedNothingSent() {
   ClockWindow& w = *rig.form->clockWindow;
   Fill(w, {"99", "1", "1", "1", "1", "1", "1"});
   w.setDeviceTime();
+  Settle();
   QVERIFY(rig.line.Written().empty());
   QVERIFY(!w.ErrorText->isVisibleTo(&w));
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), QString(kNoWriteAccessText));
@@ -148,6 +157,7 @@ void ClockWindowTest::Send_Broadcasts() {
   ClockWindow& w = *rig.form->clockWindow;
   Fill(w, {"5", "7", "13", "9", "3", "24", "4"});
   w.setDeviceTime();
+  Settle();
   QCOMPARE(rig.line.Written().size(), size_t{1});
   QCOMPARE(rig.line.Written().front(), WithCrc({0x00, 70, 5, 7, 13, 9, 3, 24, 4}));
   QVERIFY(rig.ui.Shown().empty());
@@ -167,11 +177,13 @@ void ClockWindowTest::DeviceTime_CopiesTheLastPoll() {
   w.show();  // polling starts
   rig.line.QueueFrame(ClockAnswer({5, 7, 13, 9, 3, 24, 4}));
   w.pollOnce();
+  Settle();
   w.takeDeviceTime();
   QStringList texts;
   for (QLineEdit* e : w.Edits) texts << e->text();
   QCOMPARE(texts, (QStringList{"5", "7", "13", "9", "3", "24", "4"}));
   w.reject();
+  Settle();
 }
 
 void ClockWindowTest::ComputerTime_SundayIsSeven() {
@@ -233,6 +245,7 @@ void ClockWindowTest::DigitsOnly() {
   QCOMPARE(QApplication::focusWidget(), w.Edits[kClockHour]);
   QVERIFY(w.isVisible());
   w.reject();
+  Settle();
 }
 
 QTEST_MAIN(ClockWindowTest)

@@ -92,6 +92,7 @@ void ShowWithPassword(MainWindow& f) {
       [](QWidget* dialog) {
         dialog->findChild<QLineEdit*>("Edit1")->setText("8411");
         static_cast<QDialog*>(dialog)->accept();
+        test::Settle();
       });
   QVERIFY(answered);
   QVERIFY(f.isVisible());
@@ -137,12 +138,14 @@ void CommissioningTest::Compare_ListsTheDifferencesAndWritesOnlyTheTickedPart() 
   LineRig rig;
   MainWindow& f = *rig.form;
   f.readFromController();
+  test::Settle();
   // Two parts differ: a signal text and a processing record.
   f.service.SetText(4, "Насос 5");
   f.discreteProcessing.SetAlarmType(4, f.discreteProcessing.GetAlarmType(4) == 0x40 ? 0x80 : 0x40);
   rig.ui.Clear();
 
   f.findChild<QAction*>("ACompare")->trigger();
+  test::Settle();
   CompareWindow* w = f.commissioningMenus->compareWindow;
   QVERIFY(w && w->isVisible());
   QCOMPARE(w->TreeDiff->topLevelItemCount(), 2);
@@ -162,28 +165,34 @@ void CommissioningTest::Compare_ListsTheDifferencesAndWritesOnlyTheTickedPart() 
   w->Tick(ConfigurationPart::DiscreteSignals, false);
   const size_t before = rig.line.Written().size();
   w->ButWrite->click();
+  test::Settle();
   QCOMPARE(rig.StoredBlocks(before), Range(40, 51));
   // Compared again: only the unticked part is left.
   QCOMPARE(w->TreeDiff->topLevelItemCount(), 1);
   QVERIFY(w->TreeDiff->topLevelItem(0)->text(0).startsWith("Обработка дискретных сигналов"));
   QCOMPARE(f.service.GetText(4), std::string("Насос 5"));  // memory untouched by the compare
   w->close();
+  test::Settle();
 }
 
 void CommissioningTest::Compare_NothingTicked_WritesNothing() {
   LineRig rig;
   MainWindow& f = *rig.form;
   f.readFromController();
+  test::Settle();
   f.service.SetText(0, "Другой текст");
   f.commissioningMenus->openCompareWindow();
+  test::Settle();
   CompareWindow* w = f.commissioningMenus->compareWindow;
   w->Tick(ConfigurationPart::SignalTexts, false);
   rig.ui.Clear();
   const size_t before = rig.line.Written().size();
   w->writeTicked();
+  test::Settle();
   QCOMPARE(rig.line.Written().size(), before);
   QCOMPARE(rig.ui.Last().text, std::string(kNothingTickedText));
   w->close();
+  test::Settle();
 }
 
 void CommissioningTest::Monitor_ShowsTheFramesOfARead() {
@@ -192,9 +201,11 @@ void CommissioningTest::Monitor_ShowsTheFramesOfARead() {
   f.resize(1000, 760);
   ShowWithPassword(f);
   f.findChild<QAction*>("AMonitor")->trigger();
+  test::Settle();
   TrafficMonitor* m = f.commissioningMenus->trafficMonitor;
   QVERIFY(m && m->isVisible());
   f.readFromController();
+  test::Settle();
   m->refresh();
   const auto& rows = m->Frames()->Records();
   QCOMPARE(rows.size(), rig.line.Written().size() * 2);  // every request and its answer
@@ -220,6 +231,7 @@ void CommissioningTest::Monitor_ShowsTheFramesOfARead() {
   // Paused, nothing new is shown; resumed, it catches up.
   m->CheckPause->setChecked(true);
   f.readFromController();
+  test::Settle();
   m->refresh();
   QCOMPARE(m->Frames()->Records().size(), rows.size());
   m->CheckPause->setChecked(false);
@@ -234,7 +246,9 @@ void CommissioningTest::Monitor_Closed_CostsTheLinkNothing() {
   f.commissioningMenus->openTrafficMonitor();
   TrafficMonitor* m = f.commissioningMenus->trafficMonitor;
   m->close();
+  test::Settle();
   f.readFromController();
+  test::Settle();
   m->refresh();
   QVERIFY(m->Log().Records().empty());
   f.hide();
@@ -244,10 +258,12 @@ void CommissioningTest::Scan_FindsTheControllersAndADoubleClickChoosesOne() {
   LineRig rig({2, 5, 9});
   MainWindow& f = *rig.form;
   f.findChild<QAction*>("AScan")->trigger();
+  test::Settle();
   LineScanDialog* d = f.commissioningMenus->lineScanDialog;
   QVERIFY(d && d->isVisible());
   d->SpinTo->setValue(10);
   d->ButStart->click();
+  test::Settle();
   QCOMPARE(d->TableFound->rowCount(), 3);
   QCOMPARE(d->TableFound->item(0, 0)->text(), QString("2"));
   QCOMPARE(d->TableFound->item(1, 0)->text(), QString("5"));
@@ -269,9 +285,11 @@ void CommissioningTest::F10_KeepsABackupOfWhatTheControllerHeld() {
   LineRig rig({1}, true);
   MainWindow& f = *rig.form;
   f.readFromController();
+  test::Settle();
   const std::vector<uint8_t> held = ZulFileBytes(f.config);
   f.service.SetText(1, "Новый текст");
   f.writeToController();
+  test::Settle();
   QDir folder(rig.Path("backups/1"));
   const QStringList files = folder.entryList({"*.zul"}, QDir::Files);
   QCOMPARE(files.size(), 1);
@@ -283,10 +301,12 @@ void CommissioningTest::RecentFiles_KeepTheLastEightOpened() {
   LineRig rig;
   MainWindow& f = *rig.form;
   f.readFromController();
+  test::Settle();
   for (int n = 0; n < 10; ++n) {
     const QString path = rig.Path(qPrintable(QString("plant%1.zul").arg(n)));
     QVERIFY(WriteFileReplacing(path.toStdString(), ZulFileBytes(f.config)));
     f.commissioningMenus->openRecentFile(path);
+    test::Settle();
   }
   const QStringList recent = f.commissioningMenus->RecentFiles();
   QCOMPARE(recent.size(), CommissioningMenus::kRecentFiles);
@@ -295,6 +315,7 @@ void CommissioningTest::RecentFiles_KeepTheLastEightOpened() {
   QCOMPARE(f.commissioningMenus->MenuRecent->actions().size(), CommissioningMenus::kRecentFiles);
   // Choosing one opens it in file mode.
   f.commissioningMenus->MenuRecent->actions().at(3)->trigger();
+  test::Settle();
   QVERIFY(f.FileName.endsWith("plant6.zul"));
   QCOMPARE(f.service.FileMode, 1);
   QSettings().clear();

@@ -39,6 +39,7 @@ void ConfigurationCommandsTest::Read_FillsTheModuleTableAndEnablesTheEditors() {
   SimulatedRig rig;
   MainWindow& f = *rig.form;
   f.readFromController();
+  Settle();
   QVERIFY2(rig.ui.Shown().empty(), rig.ui.Shown().empty() ? "" : rig.ui.Last().text.c_str());
   QCOMPARE(f.EditModif->text(), "1163000000000000");
   QCOMPARE(f.Rows[0].IdVh->text(), "DI_1_1 - DI_1_12");
@@ -61,6 +62,7 @@ void ConfigurationCommandsTest::Read_SilentController_OneMessageAndNoEditors() {
   SimulatedRig rig;
   rig.form->CBoxUstr->setCurrentIndex(4);  // nobody answers address 5
   rig.form->readFromController();
+  Settle();
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QVERIFY(QString::fromStdString(rig.ui.Last().text).endsWith("не отвечает на запрос"));
   QVERIFY(!rig.form->ButProgDiskr->isEnabled());
@@ -71,12 +73,15 @@ void ConfigurationCommandsTest::Read_AfterAFile_LeavesFileMode() {
   SimulatedRig rig;
   MainWindow& f = *rig.form;
   f.readFromController();
+  Settle();
   rig.Answer(rig.Path("a.zul"));
   f.saveConfigurationFile();
   f.openConfigurationFile();
+  Settle();
   QCOMPARE(f.service.FileMode, 1);
   QVERIFY(f.LabelFile->isVisibleTo(&f));
   f.readFromController();
+  Settle();
   QCOMPARE(f.service.FileMode, 0);
   QVERIFY(!f.LabelFile->isVisibleTo(&f));
 }
@@ -85,10 +90,12 @@ void ConfigurationCommandsTest::Write_KeepsTheControllersBlocksAndTheConfigurati
   SimulatedRig rig;
   MainWindow& f = *rig.form;
   f.readFromController();
+  Settle();
   const auto before = ZulFileBytes(f.config);
   const auto blocks = rig.controller->Blocks();
   rig.ui.Clear();
   f.writeToController();
+  Settle();
   QCOMPARE(rig.ui.Shown().size(), size_t{2});  // the compositions match; the end is told
   QCOMPARE(QString::fromStdString(rig.ui.Shown().front().text),
            "Передаваемая конфигурация\nсоответствует конфигурации прибора");
@@ -111,6 +118,7 @@ void ConfigurationCommandsTest::Write_KeepsTheControllersBlocksAndTheConfigurati
 void ConfigurationCommandsTest::SaveThenOpen_GivesTheSameConfigurationInFileMode() {
   SimulatedRig rig;
   rig.form->readFromController();
+  Settle();
   rig.Answer(rig.Path("saved"));
   rig.form->saveConfigurationFile();
   QCOMPARE(rig.form->FileName, rig.Path("saved.zul"));
@@ -118,6 +126,7 @@ void ConfigurationCommandsTest::SaveThenOpen_GivesTheSameConfigurationInFileMode
   SimulatedRig other({1, 6});
   other.Answer(rig.Path("saved.zul"));
   other.form->openConfigurationFile();
+  Settle();
   MainWindow& f = *other.form;
   QVERIFY(ZulFileBytes(f.config) == ZulFileBytes(rig.form->config));
   QCOMPARE(f.service.FileMode, 1);
@@ -151,6 +160,7 @@ void ConfigurationCommandsTest::NewConfiguration_CancelledName_KeepsWhatIsInMemo
   SimulatedRig rig;
   MainWindow& f = *rig.form;
   f.readFromController();
+  Settle();
   const auto before = ZulFileBytes(f.config);
   const QString line = f.EditModif->text();
   QVERIFY(WhileModal([&] { f.createConfigurationFile(); },
@@ -171,11 +181,13 @@ void ConfigurationCommandsTest::NewConfiguration_OnTheOpenFile_KeepsTheModulesDa
   SimulatedRig rig;
   MainWindow& f = *rig.form;
   f.readFromController();
+  Settle();
   f.analogModules.SetPosition(0, 1, "поз.TEST");
   f.relayModules.SetResetInput(2, 0, 9);
   rig.Answer(rig.Path("base.zul"));
   f.saveConfigurationFile();
   f.openConfigurationFile();
+  Settle();
   QCOMPARE(f.service.FileMode, 1);
   rig.Answer(rig.Path("derived"));
   QVERIFY(WhileModal([&] { f.createConfigurationFile(); },
@@ -189,10 +201,12 @@ void ConfigurationCommandsTest::Write_AfterAFileOfAnotherDevice_ChecksAndWritesT
   SimulatedRig rig;
   MainWindow& f = *rig.form;
   f.readFromController();
+  Settle();
   f.service.ConfiguredDevice = 4;  // saved for device 5
   rig.Answer(rig.Path("five.zul"));
   f.saveConfigurationFile();
   f.openConfigurationFile();
+  Settle();
   QCOMPARE(f.CBoxUstr->currentIndex(), 4);  // proposed, visibly
   if (!qEnvironmentVariableIsEmpty("ZUL_SCREENSHOT_DIR")) {
     // The first showing asks for the password.
@@ -213,6 +227,7 @@ void ConfigurationCommandsTest::Write_AfterAFileOfAnotherDevice_ChecksAndWritesT
   f.onDeviceChosen(0);
   const size_t sent = rig.line.Written().size();
   f.writeToController();
+  Settle();
   const auto& written = rig.line.Written();
   QVERIFY(written.size() > sent + 30);
   for (size_t i = sent; i < written.size(); ++i) QCOMPARE(int(written[i][0]), 1);
@@ -227,17 +242,21 @@ void ConfigurationCommandsTest::Write_AfterAShortFile_IsRefusedNamingTheEmptyBlo
   SimulatedRig rig;
   MainWindow& f = *rig.form;
   f.readFromController();
+  Settle();
   auto bytes = ZulFileBytes(f.config);
   bytes.resize(8296);  // ends before the function-block pages
   QFile file(rig.Path("short.zul"));
   QVERIFY(file.open(QIODevice::WriteOnly));
   file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
   file.close();
+  Settle();
   rig.Answer(rig.Path("short.zul"));
   f.openConfigurationFile();
+  Settle();
   rig.ui.Clear();
   const size_t sent = rig.line.Written().size();
   f.writeToController();
+  Settle();
   QCOMPARE(rig.line.Written().size(), sent);
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(QString::fromStdString(rig.ui.Last().text),

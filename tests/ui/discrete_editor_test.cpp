@@ -48,8 +48,10 @@ struct EditorRig {
     form->link.OpenPort();
     form->discreteProcessing.AccessLevel = kFullAccess;
     form->readFromController();
+    Settle();
     form->discreteProcessing.EditorShown = 0;
     Editor().Prepare();
+    Settle();
   }
   DiscreteProcessingEditor& Editor() { return *form->discreteProcessingEditor; }
   DiscreteProcessing& Z() { return form->discreteProcessing; }
@@ -88,6 +90,7 @@ void Choose(QWidget* dialog, bool analog, int module, int input, int setpoint) {
   d->CBoxTipSign->setCurrentIndex(setpoint);
   d->TipKItems[1]->setChecked(true);
   d->OK->click();
+  Settle();
 }
 
 }  // namespace
@@ -173,9 +176,12 @@ void DiscreteEditorTest::HandlerWithAlarmDelayRelay_PasteDeleteUndoWrite() {
   // Copy it and paste twice: signals 17 and 18 follow.
   rig.Click(0);
   e.ACopy->trigger();
+  Settle();
   QVERIFY(e.AInsertPaspGroup->isEnabled());
   e.AInsertPaspGroup->trigger();
+  Settle();
   e.AInsertPaspGroup->trigger();
+  Settle();
   QCOMPARE(z.RowCount, 3);
   QCOMPARE(z.Record(18), handler);
 
@@ -184,21 +190,26 @@ void DiscreteEditorTest::HandlerWithAlarmDelayRelay_PasteDeleteUndoWrite() {
   rig.Click(1);
   rig.ui.QueueAnswer(Answer::Yes);
   e.ADelChoose->trigger();
+  Settle();
   QCOMPARE(z.RowCount, 2);
   QVERIFY(!z.IsRecordActive(17));
   e.AUndo->trigger();
+  Settle();
   QVERIFY(CaptureDiscrete(rig.form->config) == beforeDelete);
   QCOMPARE(static_cast<int>(e.scene->Rows().size()), 3);
   e.ARedo->trigger();
+  Settle();
   QCOMPARE(z.RowCount, 2);
   // F9 right after a delete only rebuilds: the controller's rows do not come back.
   e.AInPort->trigger();
+  Settle();
   QCOMPARE(z.RowCount, 2);
   QVERIFY(!z.IsRecordActive(17));
 
   // Write, and the controller holds what memory holds.
   z.Modified = 1;
   e.AOutPort->trigger();
+  Settle();
   QVERIFY2(rig.ui.Shown().size() == 2, rig.ui.Last().text.c_str());  // the two delete questions
   for (int s : {16, 17, 18}) QCOMPARE(rig.ControllerRecord(s), z.Record(s));
   QCOMPARE(rig.ControllerRecord(18), handler);
@@ -249,6 +260,7 @@ void DiscreteEditorTest::Refusals_WarnAndChangeNothing() {
   }
   const DiscreteSnapshot before = CaptureDiscrete(rig.form->config);
   rig.Editor().findChild<QAction*>(action)->trigger();
+  Settle();
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), warning);
   QCOMPARE(QString::fromStdString(rig.ui.Last().caption), QString(kCaptionWarning));
   QVERIFY(CaptureDiscrete(rig.form->config) == before);
@@ -260,6 +272,7 @@ void DiscreteEditorTest::Close_ChangedAnsweredNo_RecordsBackFromTheReference() {
   const ProcessingRecord kept = z.Record(0);
   rig.Click(0);
   rig.Editor().ADelete->trigger();
+  Settle();
   QVERIFY(z.Record(0) != kept);
   rig.ui.QueueAnswer(Answer::Cancel);
   rig.Editor().NCloseClick();
@@ -315,6 +328,7 @@ void DiscreteEditorTest::IdentifierDialog_NoNetworkSignals_NetworkPageCreatesNot
   DiscreteProcessingEditor& e = rig.Editor();
   rig.Click(0);
   e.ADelete->trigger();  // room for one more handler
+  Settle();
   const int rows = rig.Z().RowCount;
   QCOMPARE(ModalSteps([&] { e.CreatVhButClick(); }, {[](QWidget* w) {
                         auto* d = qobject_cast<InputIdentifierDialog*>(w);
@@ -376,6 +390,7 @@ void DiscreteEditorTest::PopupMenus_EnablingRules() {
   QVERIFY(!e.AChange->isEnabled());
   QVERIFY(!e.AInsertPaspGroup->isEnabled());
   e.ACopy->trigger();
+  Settle();
   QCOMPARE(z.ClipState, 0);
   QVERIFY(e.AChange->isEnabled() && e.AInsertPaspGroup->isEnabled());
   // An analog setpoint row (signal 24 on): its information is there.
@@ -452,6 +467,7 @@ void DiscreteEditorTest::Printout_ElevenRowsAPageAndTheRelayLines() {
     rig.Editor().PaintPrintout(writer);
   };
   rig.Editor().Button1->click();
+  Settle();
   QVERIFY(QFileInfo(pdf).size() > 1000);
   const QImage first = rig.Editor().PrintoutFirstPage(QSize(1123, 794));
   QVERIFY(first.pixelColor(560, 200) != QColor(Qt::white) || first.pixelColor(300, 200) != QColor(Qt::white));

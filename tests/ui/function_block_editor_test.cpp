@@ -27,7 +27,7 @@
 #include "ui/fb/FunctionBlockDialog.h"
 #include "ui/fb/FunctionBlockEditor.h"
 #include "ui/inform/InformationWindows.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/HintLabel.h"
 
 namespace zul {
@@ -66,8 +66,10 @@ struct EditorRig : test::FunctionBlockEditorRig {
 
 void ChooseTimer(FunctionBlockDialog& d, const char* time) {
   d.RadioGroup1->Item(ftTimer)->click();
+  test::Settle();
   d.EditT->setText(time);
   d.OK->click();
+  test::Settle();
 }
 
 }  // namespace
@@ -106,6 +108,7 @@ void FunctionBlockEditorTest::ReadDrawsEveryBlockAndClearsTheHistory() {
   rig.editor->deleteBlocks();
   QVERIFY(rig.editor->History()->canUndo());
   rig.editor->readFromController();
+  test::Settle();
   QVERIFY(!rig.editor->History()->canUndo());
   Configuration fresh;
   const std::vector<uint8_t> page = rig.ControllerPage(0);
@@ -129,6 +132,7 @@ void FunctionBlockEditorTest::CreatedTimerIsWrittenToTheController() {
   QVERIFY(rig.editor->Item(2)->Chosen());
   rig.ui.QueueAnswer(Answer::Yes);  // the regulator block, unchanged, goes too
   rig.editor->writeToController();
+  test::Settle();
   const auto page = rig.ControllerPage(0);
   rig.fb().StorePage(0);
   QVERIFY(std::equal(page.begin() + 1, page.end(), rig.fb().PageBuf().begin()));
@@ -143,7 +147,9 @@ void FunctionBlockEditorTest::InsertBeforeTheSelectedBlock() {
   QVERIFY(rig.WithBlockDialog(&FunctionBlockEditor::insertBlock, [](FunctionBlockDialog& d) {
     QCOMPARE(d.EditNFB->text(), QString("2"));
     d.RadioGroup1->Item(ftOR)->click();
+    test::Settle();
     d.OK->click();
+    test::Settle();
   }));
   QCOMPARE(rig.fb().FBCount, 4);
   QCOMPARE(rig.fb().GetTypeCode(1), ftOR + 1);
@@ -225,16 +231,20 @@ void FunctionBlockEditorTest::FileModeNeitherReadsNorWritesAndClosingMarksTheFil
   EditorRig rig;
   rig.config.service.FileMode = 1;
   rig.editor->Prepare();
+  test::Settle();
   QVERIFY(!rig.editor->LabelFile->isHidden());
   rig.MakeBlocks(2);
   const int requests = rig.controller->Requests();
   rig.editor->readFromController();
+  test::Settle();
   rig.editor->writeToController();
+  test::Settle();
   QCOMPARE(rig.controller->Requests(), requests);
   QCOMPARE(rig.fb().FBCount, 2);
   rig.fb().Changed = 1;
   rig.editor->show();
   rig.editor->reject();
+  test::Settle();
   QCOMPARE(rig.config.service.FileChanged, 1);
   QVERIFY(rig.ui.Shown().empty());
 }
@@ -247,9 +257,11 @@ void FunctionBlockEditorTest::ClosingWithNoPutsTheReferenceBack() {
   rig.ui.QueueAnswer(Answer::Cancel);
   rig.editor->show();
   rig.editor->reject();
+  test::Settle();
   QVERIFY(rig.editor->isVisible());
   rig.ui.QueueAnswer(Answer::No);
   rig.editor->AClose->trigger();  // Alt+X
+  test::Settle();
   QVERIFY(!rig.editor->isVisible());
   QCOMPARE(rig.ui.Shown().size(), size_t{2});  // asked once per try
   QCOMPARE(rig.ui.Last().text, std::string(kChangedCloseQuestion));
@@ -401,6 +413,7 @@ void FunctionBlockEditorTest::DialogEnabling() {
   ScriptedInteraction ui;
   FunctionBlockDialog d(ui);
   d.RadioGroup1->Item(kind)->click();
+  test::Settle();
   if (timerKind) d.RadioGroup2->Item(timerKind)->click();
   int enabled = 0;
   for (QLineEdit* e : d.EditVx) enabled += e->isEnabled();
@@ -417,17 +430,22 @@ void FunctionBlockEditorTest::DialogRefusesAnHourOf24() {
   ScriptedInteraction ui;
   FunctionBlockDialog d(ui);
   d.Prepare(70, FunctionBlockDialog::Mode::Create, ValuesForKind(ftAND));
+  test::Settle();
   QVERIFY(!d.SBVkl->isEnabled());
   d.RadioGroup1->Item(ftTimer)->click();
+  test::Settle();
   d.RadioGroup2->Item(5)->click();
+  test::Settle();
   d.EditHour->setText("24");
   d.show();
   d.OK->click();
+  test::Settle();
   QVERIFY(d.isVisible());
   QVERIFY(d.Cancelled());
   QCOMPARE(d.ErrorText->text(), QString("24 Величина вне диапазона 0 - 23"));
   d.EditHour->setText("23");
   d.OK->click();
+  test::Settle();
   QVERIFY(!d.Cancelled());
   QCOMPARE(d.Values().hour, std::string("23"));
 }
@@ -512,6 +530,7 @@ void FunctionBlockEditorTest::Screenshots() {
   } shots[] = {{5, "fb_dialog_timer.png"}, {7, "fb_dialog_comparator.png"}, {6, "fb_dialog_trigger.png"}};
   for (const auto& s : shots) {
     d.Prepare(s.index + 1, FunctionBlockDialog::Mode::Edit, LoadBlockValues(fb, s.index));
+    test::Settle();
     d.show();
     d.resize(d.sizeHint());  // the offscreen screen is smaller than a laptop's
     QTest::qWait(20);

@@ -84,6 +84,7 @@ void LocalNetworkTest::CreateF1AndF3_ScalingOpensForTheAnalogEntryAndCloseWrites
   NetworkRig rig;
   LocalNetworkWindow& w = rig.Net();
   w.Prepare(LocalNetworkMode::Blocks);
+  Settle();
   rig.Create(0, 0, 1, 16);  // ЗУЛ-01: function 1, 16 outputs
   QCOMPARE(w.Buttons[0]->text(), QString("Ф1"));
   bool scalingShown = false;
@@ -99,6 +100,7 @@ void LocalNetworkTest::CreateF1AndF3_ScalingOpensForTheAnalogEntryAndCloseWrites
     s.Rows[0].VSK->setText("250");
     s.leaveField(s.Rows[0].VSK);
     s.accept();
+    Settle();
   });
   QVERIFY(scalingShown);
   QCOMPARE(w.Buttons[1]->text(), QString("Ф3"));
@@ -112,6 +114,7 @@ void LocalNetworkTest::CreateF1AndF3_ScalingOpensForTheAnalogEntryAndCloseWrites
   const size_t mark = rig.line.Written().size();
   rig.ui.QueueAnswer(Answer::Yes);
   w.accept();
+  Settle();
   QVERIFY(!w.isVisible());
   QCOMPARE(rig.ui.Shown().front().text, std::string(kNetworkSendQuestion));
   QCOMPARE(rig.WrittenBlocks(mark), (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 10}));
@@ -123,11 +126,14 @@ void LocalNetworkTest::DeleteFirstOfThree_ClosingWritesTheMovedBlocks() {
   NetworkRig rig;
   LocalNetworkWindow& w = rig.Net();
   w.Prepare(LocalNetworkMode::Blocks);
+  Settle();
   rig.Create(0, 0, 1, 16);
   rig.Create(1, 1, 3, -1, [](QWidget* d) { d->close(); });
+  Settle();
   rig.Create(2, 15, 2, 8);
   rig.ui.QueueAnswer(Answer::Yes);
   w.accept();
+  Settle();
   ServiceBlock& s = rig.form->service;
   s.SetText(68, "третий");  // first signal of the third entry
   FunctionBlocks& fb = rig.form->functionBlocks;
@@ -136,14 +142,17 @@ void LocalNetworkTest::DeleteFirstOfThree_ClosingWritesTheMovedBlocks() {
   fb.SetInputNumber(0, 0, 69);
 
   w.Prepare(LocalNetworkMode::Blocks);
+  Settle();
   w.selectEntry(0);
   w.NDelete->trigger();
+  Settle();
   QCOMPARE(w.Buttons[0]->text(), QString("Ф3"));
   QCOMPARE(w.Buttons[1]->text(), QString("Ф2"));
   QCOMPARE(w.Buttons[2]->text(), QString());
   const size_t mark = rig.line.Written().size();
   rig.ui.QueueAnswer(Answer::Yes);
   w.accept();
+  Settle();
 
   std::vector<int> expected{2, 3, 4, 5, 6, 7, 8, 10};
   for (int b = 12 + 48 / 18; b <= 25; ++b) expected.push_back(b);
@@ -162,6 +171,7 @@ void LocalNetworkTest::EditorWithoutType_ClosesWithTheErrorAndLeavesTheBlock() {
   NetworkRig rig;
   LocalNetworkWindow& w = rig.Net();
   w.Prepare(LocalNetworkMode::Blocks);
+  Settle();
   const auto master = rig.form->networkMaster.MasterBlock;
   QVERIFY(WhileModal([&] { w.openEntry(0); },
                      [&](QWidget*) {
@@ -189,6 +199,7 @@ void LocalNetworkTest::DamagedEntry_ShownInvalidAndItsEditorRefusesIt() {
   m.SetFirstAnalog(0, 6);
   LocalNetworkWindow& w = rig.Net();
   w.Prepare(LocalNetworkMode::Blocks);
+  Settle();
   QCOMPARE(w.Buttons[0]->toolTip(), QString(kInvalidEntryHint));
   QCOMPARE(w.Buttons[1]->toolTip(), QString("блок 2"));
   QVERIFY(!rig.Editor().analogOnline->Prepare(0));
@@ -221,7 +232,9 @@ void LocalNetworkTest::Zul01Type_PresetsTheFieldsAndRefusesFunction3() {
 void LocalNetworkTest::Scaling_EmptySetpointRefusedStoredValueBack() {
   NetworkRig rig;
   rig.Net().Prepare(LocalNetworkMode::Blocks);
+  Settle();
   rig.Create(0, 15, 3, 3, [](QWidget* d) { d->close(); });
+  Settle();
   NetworkScalingWindow& s = *rig.Editor().scalingWindow;
   QVERIFY(s.Prepare(0));
   const QString stored = s.Rows[1].Ust[2]->text();
@@ -239,7 +252,9 @@ void LocalNetworkTest::Scaling_EmptySetpointRefusedStoredValueBack() {
 void LocalNetworkTest::Scaling_ReportSavedAsRtfThenPrintedOnYes() {
   NetworkRig rig;
   rig.Net().Prepare(LocalNetworkMode::Blocks);
+  Settle();
   rig.Create(0, 15, 4, 2, [](QWidget* d) { d->close(); });
+  Settle();
   NetworkScalingWindow& s = *rig.Editor().scalingWindow;
   QVERIFY(s.Prepare(0));
   const QString path = rig.dir.filePath("scaling");
@@ -248,6 +263,7 @@ void LocalNetworkTest::Scaling_ReportSavedAsRtfThenPrintedOnYes() {
   s.Print = [&](const Report& r) { printed.push_back(r); };
   rig.ui.QueueAnswer(Answer::Yes);
   s.ButReport->click();
+  Settle();
   QVERIFY(QFile::exists(path + ".rtf"));
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Печатать?");
   QCOMPARE(printed.size(), size_t{1});
@@ -260,12 +276,14 @@ void LocalNetworkTest::LineSettings_ChosenAndWritten() {
   NetworkRig rig;
   LocalNetworkWindow& w = rig.Net();
   w.Prepare(LocalNetworkMode::LineSettings);
+  Settle();
   w.Skor->setCurrentIndex(3);
   w.onBaudChosen(3);
   w.Parit->setCurrentIndex(1);
   w.onFrameChosen(1);
   rig.ui.QueueAnswer(Answer::Yes);
   w.accept();
+  Settle();
   QCOMPARE(rig.controller->Blocks().at(10)[193], uint8_t{(3 << 2) | 1});
 }
 
@@ -273,6 +291,7 @@ void LocalNetworkTest::Function15_CreatedAndStoredOnYes() {
   NetworkRig rig;
   Function15Editor& e = *rig.Net().function15Editor;
   rig.Net().Prepare(LocalNetworkMode::Function15);
+  Settle();
   QVERIFY(WhileModal([&] { rig.Net().openFunction15(1); },
                      [&](QWidget*) {
                        QVERIFY(!e.Edits[0]->isEnabled());
@@ -306,6 +325,7 @@ void LocalNetworkTest::Function15_FileModeMarksTheFile() {
   rig.form->service.FileMode = 1;
   Function15Editor& e = *rig.Net().function15Editor;
   rig.Net().Prepare(LocalNetworkMode::Function15);
+  Settle();
   const size_t mark = rig.line.Written().size();
   QVERIFY(WhileModal([&] { rig.Net().openFunction15(0); },
                      [&](QWidget*) {
@@ -317,6 +337,7 @@ void LocalNetworkTest::Function15_FileModeMarksTheFile() {
                        e.accept();
                      }));
   rig.Net().accept();
+  Settle();
   QVERIFY(rig.ui.Shown().empty());
   QCOMPARE(rig.form->service.FileChanged, 1);
   QCOMPARE(rig.form->function15Blocks.GetFunction(0), 15);
@@ -327,6 +348,7 @@ void LocalNetworkTest::RangeDialog_RefusesOutOfRangeWithTheLimits() {
   NetworkRig rig;
   DiscreteRangeDialog& d = *rig.Editor().discreteOnline->rangeDialog;
   d.Prepare(60, 16);
+  Settle();
   d.EditAdr->setText("59");
   QVERIFY(!d.canClose());
   QVERIFY(d.HintAdr->text().contains("Величина вне диапазона 60 - 75"));
@@ -344,9 +366,12 @@ void LocalNetworkTest::AnalogView_PollsLiveValuesOfTheEntry() {
   NetworkRig rig;
   LocalNetworkWindow& w = rig.Net();
   w.Prepare(LocalNetworkMode::Blocks);
+  Settle();
   rig.Create(0, 15, 3, 4, [](QWidget* d) { d->close(); });
+  Settle();
   rig.ui.QueueAnswer(Answer::Yes);
   w.accept();
+  Settle();
   NetworkAnalogOnline& v = *rig.Editor().analogOnline;
   QVERIFY(v.Prepare(0));
   QCOMPARE(v.TipMod->text(), QString("не определен"));
@@ -354,12 +379,14 @@ void LocalNetworkTest::AnalogView_PollsLiveValuesOfTheEntry() {
   QVERIFY(v.Rows[3].Vh->isVisibleTo(&v));
   QVERIFY(!v.Rows[4].Vh->isVisibleTo(&v));
   v.poll();
+  Settle();
   QCOMPARE(v.Rows[0].Number->text(), QString("7"));
   const QString first = v.Rows[0].Value->text();
   QVERIFY(!first.isEmpty());
   QCOMPARE(v.Rows[0].Fault->text(), QString("и"));
   rig.clock.Advance(20000);
   v.poll();
+  Settle();
   QVERIFY(v.Rows[0].Value->text() != first);  // the simulated network moves
 }
 
@@ -367,9 +394,12 @@ void LocalNetworkTest::DiscreteView_ShowsTheChosenTwelveOfSixteen() {
   NetworkRig rig;
   LocalNetworkWindow& w = rig.Net();
   w.Prepare(LocalNetworkMode::Blocks);
+  Settle();
   rig.Create(0, 15, 3, 4, [](QWidget* d) { d->close(); });
+  Settle();
   rig.ui.QueueAnswer(Answer::Yes);
   w.accept();
+  Settle();
   NetworkDiscreteOnline& v = *rig.Editor().discreteOnline;
   QVERIFY(WhileModal([&] { QVERIFY(v.Prepare(0)); },
                      [&](QWidget* d) {
@@ -383,6 +413,7 @@ void LocalNetworkTest::DiscreteView_ShowsTheChosenTwelveOfSixteen() {
   QCOMPARE(v.Rows[0].Number->text(), QString("53"));
   QCOMPARE(v.Rows[0].Ident->text(), QString::fromStdString(rig.form->service.GetIdentifier(52)));
   v.poll();
+  Settle();
   for (const auto& row : v.Rows) {
     QVERIFY(row.State->text() == "on" || row.State->text() == "off");
     QCOMPARE(row.Validity->text(), QString("достовер."));

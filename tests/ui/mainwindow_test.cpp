@@ -195,12 +195,14 @@ void MainWindowTest::Renumbering_ToFive_Block99CarriesFourAndBothListsShowFive()
   bus.Add(ControllerSetup{});
   SimulatedLine line(bus, clock);
   line.Open();
+  Settle();
   ScriptedInteraction ui;
   QTemporaryDir dir;
   MainWindow form(line, clock, ui, ProgramOptions{{}, dir.filePath("FParol.dat").toStdString(), dir.path()});
   form.discreteProcessing.AccessLevel = kFullAccess;
 
   form.renumberDevice(4);
+  Settle();
   QVERIFY(!line.Written().empty());
   const auto& store = line.Written().front();
   QCOMPARE(int(store[0]), 1);
@@ -222,6 +224,7 @@ void MainWindowTest::Renumbering_SilentController_OneMessage() {
   MainWindowRig rig;
   rig.form->discreteProcessing.AccessLevel = kFullAccess;
   rig.form->renumberDevice(2);
+  Settle();
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QVERIFY(QString::fromStdString(rig.ui.Last().text).contains("не отвечает на запрос"));
   QCOMPARE(rig.form->service.CurrentDevice, 2);
@@ -231,6 +234,7 @@ void MainWindowTest::Renumbering_WithoutFullAccess_RefusedAndNothingSent() {
   MainWindowRig rig;
   rig.form->discreteProcessing.AccessLevel = kViewingAccess;
   rig.form->renumberDevice(2);
+  Settle();
   QVERIFY(rig.line.Written().empty());
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(rig.ui.Last().text, std::string(kNoWriteAccessText));
@@ -261,10 +265,16 @@ void MainWindowTest::Closing() {
   rig.form->service.FileMode = fileMode;
   rig.form->service.FileChanged = fileChanged;
   rig.form->discreteProcessing.AccessLevel = access;
+  // A hidden window is not asked: shown, it asks the password first.
+  QVERIFY(WhileModal([&] { rig.form->show(); }, [](QWidget* password) {
+    QTest::keyClick(password->findChild<QLineEdit*>("Edit1"), Qt::Key_Return);
+  }));
+  rig.form->discreteProcessing.AccessLevel = access;
   rig.ui.QueueAnswer(Answer::No);
   rig.ui.QueueAnswer(Answer::No);
-  rig.form->show();  // a hidden window is not asked
-  QVERIFY(rig.form->close());
+  rig.form->close();  // closes once the port is closed on the link's thread
+  QVERIFY(Settle());
+  QVERIFY(!rig.form->isVisible());
   QStringList shown;
   for (const Message& m : rig.ui.Shown()) shown << QString::fromStdString(m.caption);
   QCOMPARE(shown, captions);
@@ -285,6 +295,7 @@ void MainWindowTest::Units_TypedNameInFileMode_ReplacesSelectedUnitAndMarksFileC
   f.onUnitChosen(2);
   f.CBoxRazmChange->setEditText("бар");
   f.applyUnitName();
+  Settle();
   QCOMPARE(QString::fromStdString(f.analogModules.GetUnitName(2)), "бар");
   QCOMPARE(f.service.FileChanged, 1);
   QCOMPARE(f.CBoxRazmChange->currentIndex(), 0);
@@ -297,6 +308,7 @@ void MainWindowTest::Units_DeviceModeWithoutAccess_WarnsAndSendsNothing() {
   MainWindowRig rig;
   rig.form->FillUnitList();
   rig.form->restoreDefaultUnits();
+  Settle();
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), QString(kNoWriteAccessText));
   QCOMPARE(QString::fromStdString(rig.ui.Last().caption), "Предупреждение");
@@ -309,6 +321,7 @@ void MainWindowTest::Units_EmptyText_Refused() {
   rig.form->FillUnitList();
   rig.form->CBoxRazmChange->setEditText("");
   rig.form->applyUnitName();
+  Settle();
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Ошибочно введена размерность");
   QCOMPARE(rig.ui.Last().icon, Icon::Error);
   QCOMPARE(rig.form->service.FileChanged, 0);
@@ -321,6 +334,7 @@ void MainWindowTest::Units_DefaultsInDeviceMode_StoreBlock35() {
   rig.line.QueueFrame({0x01, 69, 0x00});  // store: not examined
   rig.line.QueueFrame({0x01, 14});        // the echo: stored
   rig.form->restoreDefaultUnits();
+  Settle();
   QCOMPARE(QString::fromStdString(rig.form->analogModules.GetUnitName(0)), "град.С");
   QCOMPARE(rig.line.Written().size(), size_t{2});
   QVERIFY(rig.ui.Shown().empty());

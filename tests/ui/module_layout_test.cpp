@@ -97,7 +97,7 @@ void ModuleLayoutTest::Calibration() {
   }
   rig.line.QueueFrame(online);
   rig.line.QueueFrame({0x01, 71, 8, ' ', ' ', '2', '1', ',', '0', '4', 0x00});
-  Bytes codes{0x01, 68, 43, 0x00};
+  Bytes codes{0x01, 68, 43, 61};  // the answer names the block asked for
   for (int ch = 0; ch < 7; ++ch) {
     codes.insert(codes.end(), {0x9C, 0xFF, 0x20, 0x0F});  // -100, 3872
   }

@@ -55,10 +55,12 @@ void OnlineViewTest::InputModule_Slot2_PollsInputsFrom12AndValidityFrom1068() {
   rig.Compose({1, 1, 6, 3});
   DiscreteInputsOnline& v = *rig.form->discreteInputsOnline;
   v.Prepare(2, 2, "ЛК-1");
+  Settle();
   rig.line.QueueFrame({0x01, 0x01, 0x02, 0x01, 0x00});  // slot 1 faulty, slot 2 healthy
   rig.line.QueueFrame({0x01, 0x02, 0x02, 0x01, 0x08});  // inputs 1 and 12 on
   rig.line.QueueFrame({0x01, 0x01, 0x02, 0x02, 0x00});  // input 2 invalid
   v.poll();
+  Settle();
   QCOMPARE(rig.line.Written().size(), size_t{3});
   QCOMPARE(rig.line.Written()[0], WithCrc({0x01, 0x01, 0x03, 0xF8, 0x00, 0x10}));
   QCOMPARE(rig.line.Written()[1], WithCrc({0x01, 0x02, 0x00, 0x0C, 0x00, 0x0C}));
@@ -76,6 +78,7 @@ void OnlineViewTest::InputModule_Slot2_PollsInputsFrom12AndValidityFrom1068() {
 
   rig.line.QueueFrame({0x01, 0x01, 0x02, 0x02, 0x00});  // now slot 2 faulty
   v.poll();
+  Settle();
   QCOMPARE(v.Isprav->text(), "неисправен");
   QCOMPARE(v.Isprav->palette().color(QPalette::Window), QColor(Qt::red));
 }
@@ -85,9 +88,11 @@ void OnlineViewTest::SilentController_OneMessageThenNoMorePolls() {
   rig.Compose({1, 1});
   DiscreteInputsOnline& v = *rig.form->discreteInputsOnline;
   v.Prepare(2, 2, "ЛК-1");
+  Settle();
   v.togglePolling();  // polling, as on showing
   QVERIFY(v.Polling());
   v.poll();
+  Settle();
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(QString::fromStdString(rig.ui.Last().caption), "Предупреждение");
   QVERIFY(QString::fromStdString(rig.ui.Last().text).contains(" не отвечает на запрос"));
@@ -109,6 +114,7 @@ void OnlineViewTest::ReopenedView_PollsAgainWithReportFlagZero() {
                          QVERIFY(v->Polling());
                          QCOMPARE(v->ReportFlag(), 0);
                          v->poll();  // silent: stops and reports
+                         Settle();
                          QVERIFY(!v->Polling());
                          v->reject();
                        }));
@@ -120,8 +126,11 @@ void OnlineViewTest::Tick_SkippedWhileAnotherExchangeRuns() {
   MainWindowRig rig;
   rig.Compose({1});
   rig.form->discreteInputsOnline->Prepare(1, 1, "ЛК-1");
-  ExchangeGate::Scope busy(rig.form->Gate);
-  rig.form->discreteInputsOnline->poll();
+  Settle();
+  {
+    HeldLine busy(rig.form->Worker);
+    rig.form->discreteInputsOnline->poll();
+  }  // the line is free again: the skipped tick sent nothing after
   QVERIFY(rig.line.Written().empty());
 }
 
@@ -133,11 +142,14 @@ void OnlineViewTest::InputModule_AgainstTheSimulatedController() {
   bus.Add(setup);
   SimulatedLine line(bus, clock);
   line.Open();
+  Settle();
   ScriptedInteraction ui;
   QTemporaryDir dir;
   MainWindow form(line, clock, ui, ProgramOptions{{}, dir.filePath("FParol.dat").toStdString(), dir.path()});
   form.discreteInputsOnline->Prepare(2, 2, "ЛК-1");
+  Settle();
   form.discreteInputsOnline->poll();
+  Settle();
   QVERIFY(ui.Shown().empty());
   QCOMPARE(form.discreteInputsOnline->Isprav->text(), "неисправен");
   for (QLabel* cell : form.discreteInputsOnline->OnOff)
@@ -145,7 +157,9 @@ void OnlineViewTest::InputModule_AgainstTheSimulatedController() {
   for (QLabel* cell : form.discreteInputsOnline->Dost)
     QVERIFY(cell->text() == "достовер." || cell->text() == "недостовер.");
   form.discreteInputsOnline->Prepare(1, 1, "ЛК-1");
+  Settle();
   form.discreteInputsOnline->poll();
+  Settle();
   QCOMPARE(form.discreteInputsOnline->Isprav->text(), "исправен");
 }
 
@@ -154,6 +168,7 @@ void OnlineViewTest::RelayModule_PollsItsOutputs() {
   rig.Compose({1, 1, 6, 3, 3});
   RelayOutputsOnline& v = *rig.form->relayOutputsOnline;
   v.Prepare(5, 2, "ЛК-4");
+  Settle();
   QCOMPARE(v.LabNMod->text(), "2");
   QCOMPARE(v.LabAMod->text(), "4");
   QCOMPARE(v.TRecv[0]->text(), "DO_2_1");
@@ -161,12 +176,14 @@ void OnlineViewTest::RelayModule_PollsItsOutputs() {
   rig.line.QueueFrame({0x01, 0x01, 0x02, 0x00, 0x00});
   rig.line.QueueFrame({0x01, 0x01, 0x01, 0x80});
   v.poll();
+  Settle();
   QCOMPARE(rig.line.Written()[1], WithCrc({0x01, 0x01, 0x00, 0x08, 0x00, 0x08}));
   QCOMPARE(v.OnOff[7]->text(), "on");
   QCOMPARE(v.OnOff[0]->text(), "off");
   v.show();
   QCOMPARE(v.Timer1->interval(), 1000);
   v.reject();
+  Settle();
 }
 
 QTEST_MAIN(OnlineViewTest)

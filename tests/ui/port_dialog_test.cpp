@@ -24,6 +24,7 @@ std::function<void(QWidget*)> Choose(int port, int speed, int parity, int stopBi
     d->Parit->setCurrentIndex(parity);
     d->StBit->setCurrentIndex(stopBits);
     d->OK->click();
+    Settle();
   };
 }
 
@@ -247,6 +248,7 @@ void PortDialogTest::ExchangeDialog_FromThePortDialog_AppliesAndStaysOpen() {
                        },
                        [&](QWidget* w) {
                          QVERIFY(qobject_cast<PortDialog*>(w));
+                         Settle();
                          QCOMPARE(rig.form->link.GetDelayBeforeRequest(), 7u);
                          Close()(w);
                        }}),
@@ -257,6 +259,7 @@ void PortDialogTest::NamedPort_OpenedAtStartWithTheDefaults() {
   MainWindowRig rig({"/tmp/zul-sim-7", "ttyS3"});
   rig.line.ForceOpen(false);
   rig.form->OpenNamedPort();
+  Settle();
   QVERIFY(rig.line.IsOpen());
   QCOMPARE(rig.line.portName, std::string("/tmp/zul-sim-7"));
   QCOMPARE(rig.line.baud, 9600);
@@ -269,6 +272,7 @@ void PortDialogTest::NamedPort_ThatCannotBeOpened_Reports132() {
   rig.line.ForceOpen(false);
   rig.line.failOpen = true;
   rig.form->OpenNamedPort();
+  Settle();
   QVERIFY(!rig.line.IsOpen());
   QVERIFY(QString::fromStdString(rig.ui.Last().text).contains("невозможно открыть последовательный порт"));
 }

@@ -43,6 +43,7 @@ struct RegulatorRig {
     form->link.OpenPort();
     form->discreteProcessing.AccessLevel = kFullAccess;
     form->readFromController();
+    Settle();
     ui.Clear();
   }
   RegulatorEditor& Editor() { return *form->regulatorEditor; }
@@ -159,6 +160,7 @@ void RegulatorWindowsTest::CreatePidLoop_WriteReachesTheController() {
   RegulatorRig rig;
   RegulatorEditor& ed = rig.Editor();
   ed.readFromController();
+  Settle();
   rig.ui.QueueAnswer(Answer::Yes);  // give up the forced mode
   const size_t left =
       ModalSteps([&] { ed.createLoop(); }, {[&](QWidget* w) {
@@ -177,6 +179,7 @@ void RegulatorWindowsTest::CreatePidLoop_WriteReachesTheController() {
   QCOMPARE(rig.Regs().RegModified, 1);
 
   ed.writeToController();
+  Settle();
   const auto& block = rig.controller->Blocks().at(32);
   QCOMPARE(int(block[1 + 56]), 7);      // PV
   QCOMPARE(int(block[1 + 56 + 1]), 1);  // own setpoint
@@ -188,6 +191,7 @@ void RegulatorWindowsTest::SixLoops_CreateOnlyWarns() {
   RegulatorRig rig;
   for (int k = 0; k < 6; ++k) rig.Regs().SetPV(k, k + 1);
   rig.Editor().createLoop();
+  Settle();
   QCOMPARE(rig.ui.Last().text, std::string("Все регуляторы созданы"));
   QCOMPARE(rig.ui.Last().caption, std::string("Предупреждение"));
 }
@@ -286,9 +290,11 @@ void RegulatorWindowsTest::Online_ShowsPvSpOutAndRecordsTheTrend() {
   RegulatorRig rig;
   RegulatorOnlineView& v = rig.Online();
   v.Prepare(0);
+  Settle();
   QCOMPARE(v.Panels().size(), size_t{1});
   QCOMPARE(v.Panels()[0]->Text(0), QString("----"));
   v.poll();
+  Settle();
   const auto& values = rig.Regs().RegValues[0];
   QCOMPARE(v.Panels()[0]->Text(0), QString::fromStdString(FormatLoopValue(values[2])));
   QCOMPARE(v.Panels()[0]->Text(1), QString::fromStdString(FormatLoopValue(values[0])));
@@ -304,9 +310,12 @@ void RegulatorWindowsTest::Online_HandAutOffReleasesApOnOffAndWritesBothCoilsOff
   RegulatorRig rig;
   RegulatorOnlineView& v = rig.Online();
   v.Prepare(1);
+  Settle();
   v.poll();
+  Settle();
   const size_t from = rig.line.Written().size();
   v.Panels()[0]->HANDAUT->click();
+  Settle();
   QVERIFY(!v.Panels()[0]->APONOFF->isChecked());
   const auto coils = rig.Sent(5, from);
   QCOMPARE(coils.size(), size_t{2});
@@ -315,10 +324,12 @@ void RegulatorWindowsTest::Online_HandAutOffReleasesApOnOffAndWritesBothCoilsOff
   QVERIFY(!v.AChangeSP->isEnabled());
   QVERIFY(v.AChangeOUT->isEnabled());
   v.poll();
+  Settle();
   QVERIFY(!rig.Regs().IsAutomatic(1));
   QVERIFY(!rig.Regs().IsSwitchedOn(1));
   // In manual mode the loop cannot be switched on: the button springs back.
   v.Panels()[0]->APONOFF->click();
+  Settle();
   QVERIFY(!v.Panels()[0]->APONOFF->isChecked());
 }
 
@@ -326,13 +337,16 @@ void RegulatorWindowsTest::Online_SpOutsideThePvScaleWritesNothing() {
   RegulatorRig rig;
   RegulatorOnlineView& v = rig.Online();
   v.Prepare(0);
+  Settle();
   v.poll();
+  Settle();
   const double max = v.Panels()[0]->ScaleMax();
   const size_t from = rig.line.Written().size();
   v.editValue(LoopValue::SP, 0);
   QVERIFY(v.EditText->isVisibleTo(&v));
   v.EditText->setText(QString::number(max + 1));
   v.leaveValueEditor();
+  Settle();
   QVERIFY(rig.Sent(16, from).empty());
   QCOMPARE(v.ErrorText->text(), QString::fromStdString(LoopValueRangeText(0, max)));
   QVERIFY(!v.EditText->isVisibleTo(&v));
@@ -340,8 +354,10 @@ void RegulatorWindowsTest::Online_SpOutsideThePvScaleWritesNothing() {
   v.editValue(LoopValue::SP, 0);
   v.EditText->setText("40");
   v.leaveValueEditor();
+  Settle();
   QCOMPARE(rig.Sent(16, from).size(), size_t{1});
   v.poll();
+  Settle();
   QCOMPARE(rig.Regs().RegValues[0][0], 40.0f);
 }
 
@@ -350,6 +366,7 @@ void RegulatorWindowsTest::Online_CascadeShowsTwoPanels() {
   AddCascade(rig.Regs());
   RegulatorOnlineView& v = rig.Online();
   v.Prepare(2);
+  Settle();
   QCOMPARE(v.Panels().size(), size_t{2});
   QCOMPARE(v.PanelArea->width(), 460);
   QCOMPARE(v.Panels()[1]->Loop(), 3);
@@ -357,6 +374,7 @@ void RegulatorWindowsTest::Online_CascadeShowsTwoPanels() {
   QVERIFY(v.EditNReg1->isVisibleTo(&v));
   QCOMPARE(v.LabTip->text(), QString("каскадная схема"));
   v.Prepare(0);
+  Settle();
   QCOMPARE(v.Panels().size(), size_t{1});
   QCOMPARE(v.PanelArea->width(), 280);
   QVERIFY(!v.EditNReg1->isVisibleTo(&v));
@@ -366,10 +384,12 @@ void RegulatorWindowsTest::Online_FailedPollStopsSilently() {
   RegulatorRig rig;
   RegulatorOnlineView& v = rig.Online();
   v.Prepare(0);
+  Settle();
   v.togglePolling();
   QVERIFY(v.Polling());
   rig.form->service.CurrentDevice = 4;  // nobody answers
   v.poll();
+  Settle();
   QVERIFY(!v.Polling());
   QVERIFY(!v.Label1->isVisibleTo(&v));
   QVERIFY(rig.ui.Shown().empty());
@@ -379,9 +399,13 @@ void RegulatorWindowsTest::Online_TrendExportsCsv() {
   RegulatorRig rig;
   RegulatorOnlineView& v = rig.Online();
   v.Prepare(0);
+  Settle();
   int64_t now = 1'700'000'000'000;
   v.Now = [&now] { return now; };
-  for (int k = 0; k < 3; ++k, now += 3000) v.poll();
+  for (int k = 0; k < 3; ++k, now += 3000) {
+    v.poll();
+    Settle();  // each tick's cycle ends before the next: a busy line would skip it
+  }
   const QString path = QDir(rig.dir.path()).filePath("trend.csv");
   QVERIFY(v.exportTrend(path));
   QFile file(path);
@@ -480,6 +504,7 @@ void RegulatorWindowsTest::Screenshots() {
   QVERIFY(WriteRegulatorBlocks(rig.form->link, rig.form->config, rig.ui));
   RegulatorOnlineView& v = rig.Online();
   v.Prepare(0);
+  Settle();
   int64_t now = 1'700'000'000'000;
   v.Now = [&now] { return now; };
   for (int k = 0; k < 80; ++k, now += 3000) {
@@ -488,14 +513,17 @@ void RegulatorWindowsTest::Screenshots() {
       v.editValue(LoopValue::SP, 0);
       v.EditText->setText("70");
       v.leaveValueEditor();
+      Settle();
     }
     v.poll();
+    Settle();
   }
   v.resize(1000, 700);
   v.show();
   Settle();
   Save(&v, "regulator_online");
   v.done(0);
+  Settle();
 }
 
 QTEST_MAIN(RegulatorWindowsTest)

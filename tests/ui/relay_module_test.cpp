@@ -32,6 +32,7 @@ struct RelayRig : MainWindowRig {
   RelayModuleWindow& Mr() { return *form->relayModuleWindow; }
   RelayModuleWindow& PrepareModule1() {
     Mr().Prepare(4, 1, 3, "ЛК-4");
+    Settle();
     return Mr();
   }
   void Type(QLineEdit* field, const QString& text) {
@@ -160,6 +161,7 @@ void RelayModuleTest::SwitchToControl_ClearsTheAcknowledgement() {
   QVERIFY(r.Kvit->isVisibleTo(&mr));
   QCOMPARE(r.Kvit->currentText(), "свет(перевод в ровн.)");
   r.KvitMind->click();
+  Settle();
   rig.Type(r.EditVxKvit, "5");
   QCOMPARE(rig.form->relayModules.GetAckInput(1, 0), 5);
   QCOMPARE(rig.form->relayModules.GetAckPanel(1, 0), 1);
@@ -244,12 +246,16 @@ void RelayModuleTest::Replace_Type3OntoType12Disabled_OntoType4Enabled() {
   QVERIFY(!mr.ButReplace->isEnabled());
   mr.onOutputTypeChosen(0, 0);
   mr.ButCopy->click();
+  Settle();
   mr.Prepare(7, 4, 12, "ЛК-3");
+  Settle();
   QVERIFY(!mr.ButReplace->isEnabled());
   QVERIFY(!mr.NReplace->isEnabled());
   mr.Prepare(5, 2, 4, "ЛК-5");
+  Settle();
   QVERIFY(mr.ButReplace->isEnabled());
   mr.ButReplace->click();
+  Settle();
   QCOMPARE(rig.form->relayModules.GetOutputType(0, 1), 0);
   QCOMPARE(mr.Rows[0].TipVyh->currentText(), "сигнал.");
   QCOMPARE(rig.form->relayModules.Unchanged[1], 0);
@@ -272,6 +278,7 @@ void RelayModuleTest::OnLine_OpensTheOutputsView() {
   RelayRig rig;
   RelayModuleWindow& mr = *rig.form->relayModuleWindow;
   mr.Prepare(5, 2, 4, "ЛК-5");
+  Settle();
   QVERIFY(WhileModal([&] { mr.ButOnLine->click(); },
                      [&](QWidget* w) {
                        auto* v = qobject_cast<RelayOutputsOnline*>(w);

@@ -39,6 +39,7 @@ struct SensorRig : MainWindowRig {
 
 void Choose(SensorTypesWindow& t, int sensor, int item) {
   t.RadioGroups[static_cast<size_t>(sensor)]->findChildren<QRadioButton*>()[item]->click();
+  Settle();
 }
 
 }  // namespace
@@ -71,6 +72,7 @@ void SensorTypesTest::Opening_Slot2_HintsNameSignals13To24() {
     QCOMPARE(t.RadioGroups[11]->toolTip(), "номер дискретного сигнала в базе 24 (адрес 0x17)");
     QVERIFY(!t.Save->isVisible());
     t.OK->click();
+    Settle();
   }));
   QCOMPARE(rig.form->discreteProcessing.GetEditSlot(), 2);
 }
@@ -82,6 +84,7 @@ void SensorTypesTest::Namur_OnSensor12_Sends98Then0x00_0x08AndThirtyZeros() {
   QVERIFY(rig.WhileOpen(1, [](SensorTypesWindow& t) {
     Choose(t, 11, 1);
     t.OK->click();
+    Settle();
   }));
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "База  была изменена. Пeредать в прибор?");
   Bytes expected{0x01, 69, 98, 0x00, 0x08};
@@ -106,6 +109,7 @@ void SensorTypesTest::ChangedAndBack_StillAsks() {
     Choose(t, 4, 1);
     Choose(t, 4, 0);
     t.OK->click();
+    Settle();
   }));
   QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(QString::fromStdString(rig.ui.Last().caption), "Подтвердите передачу базы данных");
@@ -120,9 +124,11 @@ void SensorTypesTest::AnswerCancel_StaysOpen_LaterOkAsksAgain() {
   QVERIFY(rig.WhileOpen(2, [&](SensorTypesWindow& t) {
     Choose(t, 0, 1);
     t.OK->click();
+    Settle();
     QVERIFY(t.isVisible());
     QCOMPARE(rig.form->discreteProcessing.GetSensorType(0, 1), 1);  // the edit is still there
     t.OK->click();
+    Settle();
     QVERIFY(!t.isVisible());
   }));
   QCOMPARE(rig.ui.Shown().size(), size_t{2});
@@ -145,6 +151,7 @@ void SensorTypesTest::FileMode_OkCopiesToReference() {
   QVERIFY(rig.WhileOpen(2, [&](SensorTypesWindow& t) {
     if (change) Choose(t, 1, 1);
     t.OK->click();
+    Settle();
   }));
   QVERIFY(rig.ui.Shown().empty());
   QCOMPARE(rig.form->service.FileChanged, fileChanged);
@@ -164,6 +171,7 @@ void SensorTypesTest::Cancel_RestoresTheSlotWordWithoutQuestion() {
       Choose(t, 0, 0);
       Choose(t, 7, 1);
       t.Cancel->click();
+      Settle();
     }));
     QVERIFY(rig.ui.Shown().empty());
     QCOMPARE(rig.form->discreteProcessing.GetSensorTypeByte(4), 0x01);
@@ -176,6 +184,7 @@ void SensorTypesTest::ClickWhileHidden_IsNoEdit() {
   SensorRig rig;
   SensorTypesWindow& t = rig.Tip();
   t.Prepare(1, "ЛК-2", "DI_1_1 - DI_1_12");
+  Settle();
   t.onSensorTypeChosen(0);
   QCOMPARE(rig.form->discreteProcessing.ModuleSynced[1], 1);
 }

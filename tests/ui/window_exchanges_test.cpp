@@ -28,7 +28,7 @@
 #include "ui/regulators/RegulatorEditor.h"
 #include "ui/regulators/RegulatorOnlineView.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -39,6 +39,7 @@ namespace {
 struct SlowRig : SimulatedRig {
   SlowRig() : SimulatedRig({1, 1, 6, 6, 3, 14}) {
     form->readFromController();
+    Settle();
     ui.Clear();
     line.realMsPerFrame = 10;
   }
@@ -62,7 +63,7 @@ Watch WhileRunning(MainWindow& form, const std::function<void()>& command,
   Watch watch;
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] {
-    if (!form.Gate.Busy()) return;
+    if (!form.Worker.Busy()) return;
     ++watch.ticksWhileBusy;
     if (ExchangeProgressDialog* d = BackgroundExchange::Current(); d && d->isVisible()) {
       if (screenshot && d->Bar->value() > d->Bar->maximum() / 3) {
@@ -77,6 +78,7 @@ Watch WhileRunning(MainWindow& form, const std::function<void()>& command,
   });
   timer.start(5);
   command();
+  Settle();
   return watch;
 }
 
@@ -238,7 +240,7 @@ void WindowExchangesTest::Command_SlowController_UiStaysResponsiveUnderTheProgre
   if (c.blocks != Blocks::TooFewToSee) QCOMPARE(named, c.blocks == Blocks::Named);
   QCOMPARE(watch.sawStop, c.stoppable);
   QVERIFY(rig.Frames(c.function) > before);
-  QVERIFY(!rig.form->Gate.Busy());
+  QVERIFY(!rig.form->Worker.Busy());
   QVERIFY(BackgroundExchange::Current() == nullptr);
 }
 
@@ -253,6 +255,7 @@ void WindowExchangesTest::Poll_SlowController_NoDialogAndABusyTickSkipsItsTurn()
   c.prepare(rig);
   size_t before = rig.Frames(c.function);
   c.poll(rig);
+  Settle();
   const size_t oneCycle = rig.Frames(c.function) - before;
   QVERIFY(oneCycle > 0);
 
@@ -263,6 +266,7 @@ void WindowExchangesTest::Poll_SlowController_NoDialogAndABusyTickSkipsItsTurn()
       [&] {
         ++polledWhileBusy;
         c.poll(rig);  // the next timer tick comes while the cycle still runs
+        Settle();
       });
   QVERIFY(watch.ticksWhileBusy > 0);
   QVERIFY(polledWhileBusy > 0);
@@ -291,19 +295,23 @@ void WindowExchangesTest::Command_DuringAPollCycle_WaitsForItInsteadOfBeingLost(
       });
   QVERIFY(given);
   QCOMPARE(rig.Frames(c.function), before + 1);
-  QVERIFY(!rig.form->Gate.Busy());
+  QVERIFY(!rig.form->Worker.Busy());
 }
 
 void WindowExchangesTest::NetworkAnalogView_SlowController_PollsOffTheUiThread() {
   NetworkRig rig;
   rig.Net().Prepare(LocalNetworkMode::Blocks);
+  Settle();
   rig.Create(0, 15, 3, 4, [](QWidget* d) { d->close(); });
+  Settle();
   rig.ui.QueueAnswer(Answer::Yes);
   rig.Net().accept();
+  Settle();
   NetworkAnalogOnline& v = *rig.Editor().analogOnline;
   QVERIFY(v.Prepare(0));
   rig.line.realMsPerFrame = 30;
   const Watch watch = WhileRunning(*rig.form, [&] { v.poll(); });
+  Settle();
   QVERIFY(watch.ticksWhileBusy > 0);
   QVERIFY(!watch.sawDialog);
   QVERIFY(!v.Rows[0].Value->text().isEmpty());
@@ -313,6 +321,7 @@ void WindowExchangesTest::FunctionBlockRead_FeedsTheEditorsOwnBar() {
   SlowRig rig;
   FunctionBlockEditor& e = *rig.form->functionBlockEditor;
   e.Prepare();
+  Settle();
   int highest = 0;
   WhileRunning(
       *rig.form, [&] { e.readFromController(); },
@@ -323,6 +332,7 @@ void WindowExchangesTest::FunctionBlockRead_FeedsTheEditorsOwnBar() {
 void WindowExchangesTest::LineScan_RunsOnTheWorkerAndStopsFromTheDialog() {
   SlowRig rig;
   rig.form->commissioningMenus->openLineScan();
+  Settle();
   LineScanDialog& d = *rig.form->commissioningMenus->lineScanDialog;
   d.SpinFrom->setValue(1);
   d.SpinTo->setValue(31);
@@ -363,6 +373,7 @@ void WindowExchangesTest::TrafficMonitor_TakesFramesFromTheWorkerOnlyWhileShown(
   QVERIFY(rig.Frames(68) * 2 > atHiding);
   monitor.show();
   rig.form->clockWindow->pollOnce();
+  Settle();
   QCOMPARE(monitor.Log().Records().size(), atHiding + 2);
 }
 

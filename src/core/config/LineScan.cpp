@@ -44,7 +44,7 @@ ScanResult ScanLine(ModbusLink& port, int from, int to, const std::function<bool
       result.failure = code;
       break;
     }
-    if (code != kResultOk) continue;
+    if (code != kResultOk || !ServiceBlock::IsWholeIdentityAnswer(answer)) continue;
     // On the heap: the service block is large (and clang 14 cannot compile it as a loop local).
     const auto identity = std::make_unique<ServiceBlock>();
     identity->DecodeIdentity(ServiceBlock::kIdentityFunction, answer);

@@ -4,11 +4,13 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <span>
 
 #include "core/Interaction.h"
 #include "core/config/Configuration.h"
 #include "core/config/ZulFileLayout.h"
+#include "core/link/AnswerData.h"
 #include "core/link/ModbusLink.h"
 
 namespace zul {
@@ -117,12 +119,41 @@ class ConfigurationReader {
     ui_.Progress(result_.requests, PlannedRequests());
     const uint8_t data = static_cast<uint8_t>(block);
     const int code = port_.Request(Device(), function, std::span(&data, block < 0 ? 0u : 1u), answer_);
-    // A block answer claiming no bytes, or more than the block holds, would
-    // become the block's length and change the file's layout.
-    if (code == kResultOk && function == kReadFunction &&
-        (ByteCount() < 1 || ByteCount() > LargestByteCount(block)))
+    if (code != kResultOk) return code;
+    if (function == ServiceBlock::kIdentityFunction && !ServiceBlock::IsWholeIdentityAnswer(answer_))
       return kResultReceiveError;
+    if (function == kReadFunction) {
+      if (!AcceptableByteCount(block, ByteCount())) return kResultReceiveError;
+      ClearPastData(answer_);  // the checksum after a short block is not block data
+    }
     return code;
+  }
+
+  // A short block is kept as the controller's own length, which is what the
+  // block is written back and saved with. So a block answer must carry some
+  // block bytes and no more than the block holds (its count becomes the
+  // length and shapes the file); the text blocks keep no length and must come
+  // whole; blocks that share one length must all report the same count.
+  bool AcceptableByteCount(int block, int count) {
+    if (count < 2 || count > LargestByteCount(block)) return false;
+    if (block >= ServiceBlock::kFirstTextBlockNumber &&
+        block < ServiceBlock::kFirstTextBlockNumber + ServiceBlock::kTextBlocks)
+      return count == LargestByteCount(block);
+    const auto [kept, first] = sharedCounts_.emplace(LengthGroup(block), count);
+    return first || kept->second == count;
+  }
+
+  // The block whose length stands for `block`'s: the first of its kind.
+  int LengthGroup(int block) const {
+    const int analogModules = std::clamp(c_.service.AiModules, 0, AnalogModules::kModules);
+    if (block >= 1 && block <= AnalogModules::kModules) return block <= analogModules ? 1 : analogModules + 1;
+    if (block >= DiscreteProcessing::kFirstBlockNumber &&
+        block < DiscreteProcessing::kFirstBlockNumber + DiscreteProcessing::kBlocks)
+      return DiscreteProcessing::kFirstBlockNumber;
+    if (block == Regulators::ProgramBlockNumber) return Regulators::LoopBlockNumber;
+    if (block >= kFirstFunctionBlockPage && block < kFirstFunctionBlockPage + FunctionBlocks::kCapacity / 10)
+      return kFirstFunctionBlockPage;
+    return block;
   }
 
   bool Fail(ReadStep step, int block, int code) {
@@ -341,6 +372,7 @@ class ConfigurationReader {
   Configuration& c_;
   Interaction& ui_;
   std::array<uint8_t, kAnswerBufferSize> answer_{};
+  std::map<int, int> sharedCounts_;  // length group -> the count its first block reported
   ReadResult result_;
 };
 

@@ -88,7 +88,9 @@ class ConfigurationWriter {
   WriteOutcome CheckAndWrite() {
     ServiceBlock& s = c_.service;
     std::array<uint8_t, kAnswerBufferSize> answer{};
-    const int code = port_.Request(s.CurrentDevice, ServiceBlock::kIdentityFunction, {}, answer);
+    int code = port_.Request(s.CurrentDevice, ServiceBlock::kIdentityFunction, {}, answer);
+    // An identity without all its bytes would compare as another composition.
+    if (code == kResultOk && !ServiceBlock::IsWholeIdentityAnswer(answer)) code = kResultReceiveError;
     if (code != kResultOk) {
       port_.ShowError(s.CurrentDevice, code);
       return WriteOutcome::IdentityFailed;

@@ -198,6 +198,24 @@ void LoadSensorTypes(const std::vector<ZulSection>& layout, std::span<const uint
         static_cast<uint8_t>(c.discreteProcessing.GetSensorTypeByte(k));
 }
 
+// A file holds every block at its usual length; the lengths a controller
+// reported at the last read belong to that read and must not shape the
+// next write of what the file holds.
+void UseUsualBlockLengths(Configuration& c) {
+  const ZulBlockLengths usual;
+  c.analogModules.SetRecordLength(usual.analogRecord);
+  c.networkMaster.SetRecordLen(usual.analogRecord);
+  c.relayModules.SetBlockLength(usual.relayBlock);
+  c.networkMaster.SetMasterBlockLen(usual.masterBlock);
+  c.networkMaster.F15BlockLen = usual.f15Block;
+  c.discreteProcessing.SetRecordBlockLen(usual.recordBlock);
+  c.service.UnitsBlockLen = usual.unitsBlock;
+  c.service.TextBlockLen = usual.textBlock;
+  c.regulators.SetRegBlockLen(usual.regulatorBlock);
+  c.functionBlocks.SetPageByteCount(usual.fbPage);
+  c.discreteProcessing.SetSensorBlockLen(usual.sensorBlock);
+}
+
 // Everything of the table empty, all 120 records and their names included.
 void ClearFunctionBlockTable(FunctionBlocks& fb) {
   fb.SetTableSize(fb.GetCapacity());
@@ -240,8 +258,11 @@ ZulFileKind RecogniseZulFileSize(uintmax_t size) {
 }
 
 int FunctionBlockTableSizeOfFile(uintmax_t size, ZulBlockLengths lengths) {
+  // Recognised by its whole kibibytes, as every layout is: a 60-block file cut
+  // short is still a 60-block file, never a 120-block one whose later pages
+  // would be taken from its names.
   lengths.fbTableSize = kZulSmallTableSize;
-  return size == ZulFileSize(lengths) ? kZulSmallTableSize : FunctionBlocks::kCapacity;
+  return size / kKiB == ZulFileSize(lengths) / kKiB ? kZulSmallTableSize : FunctionBlocks::kCapacity;
 }
 
 ZulBlockLengths ZulLengthsOf(const Configuration& c) {
@@ -351,6 +372,7 @@ bool LoadZulFileBytes(std::span<const uint8_t> file, Configuration& c) {
   c.functionBlocks.SetTableSize(lengths.fbTableSize);
   const auto layout = ZulFileLayout(lengths);
 
+  UseUsualBlockLengths(c);
   LoadHead(layout, file, c);
   LoadSlots(layout, file, c);
   LoadNetwork(layout, file, c);

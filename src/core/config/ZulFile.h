@@ -13,8 +13,8 @@
 //   user is warned, and the empty blocks are remembered so that such a
 //   configuration is never written to a controller as a whole;
 // - a file saved from a 60-function-block controller (19,129 bytes with the
-//   usual lengths) opens as the 60-block configuration it was, not as a
-//   misaligned 120-block one.
+//   usual lengths, 18 KiB) opens as the 60-block configuration it was, not as
+//   a misaligned 120-block one, even when it was cut short.
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -57,9 +57,9 @@ enum class ZulFileKind {
 };
 ZulFileKind RecogniseZulFileSize(uintmax_t size);
 
-// A file this program saved from a 60-function-block controller is exactly
-// as long as the layout with a 60-record table; every other readable file
-// holds the full table.
+// A file this program saved from a 60-function-block controller has as many
+// whole kibibytes as the layout with a 60-record table (18 KiB with the usual
+// lengths); every other readable file holds the full table.
 inline constexpr int kZulSmallTableSize = 60;
 int FunctionBlockTableSizeOfFile(uintmax_t size, ZulBlockLengths lengths = {});
 

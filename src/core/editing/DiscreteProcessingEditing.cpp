@@ -5,6 +5,7 @@
 
 #include "core/Interaction.h"
 #include "core/config/Configuration.h"
+#include "core/link/AnswerData.h"
 #include "core/link/ModbusLink.h"
 
 namespace zul {
@@ -553,8 +554,15 @@ class EditorReader {
     Step();
     answer_.fill(0);
     const uint8_t data = static_cast<uint8_t>(block);
-    const int code = port_.Request(Device(), static_cast<uint8_t>(function),
-                                   std::span(&data, block < 0 ? 0u : 1u), answer_);
+    int code = port_.Request(Device(), static_cast<uint8_t>(function),
+                             std::span(&data, block < 0 ? 0u : 1u), answer_);
+    if (code == kResultOk && function == ServiceBlock::kIdentityFunction &&
+        !ServiceBlock::IsWholeIdentityAnswer(answer_))
+      code = kResultReceiveError;
+    if (function == 68) {
+      ClearPastData(answer_);
+      if (code == kResultOk && !CarriesBlockBytes(answer_)) code = kResultReceiveError;
+    }
     if (code == kResultOk) return true;
     port_.ShowError(Device(), code);
     result_.block = block;

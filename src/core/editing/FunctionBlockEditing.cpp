@@ -5,6 +5,7 @@
 #include "core/Interaction.h"
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
+#include "core/link/AnswerData.h"
 #include "core/link/ModbusLink.h"
 
 namespace zul {
@@ -604,7 +605,9 @@ bool ReadFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui)
     }
     ui.Progress(p + 1, pages);
     const uint8_t block = static_cast<uint8_t>(kFirstFunctionBlockPage + p);
-    const int code = link.Request(c.service.CurrentDevice, kReadFunction, std::span(&block, 1), answer);
+    int code = link.Request(c.service.CurrentDevice, kReadFunction, std::span(&block, 1), answer);
+    ClearPastData(answer);
+    if (code == kResultOk && !CarriesBlockBytes(answer)) code = kResultReceiveError;
     if (code != kResultOk) {
       link.ShowError(c.service.CurrentDevice, code);
       ok = false;

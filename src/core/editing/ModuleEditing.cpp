@@ -31,7 +31,15 @@ CloseVerdict CloseEditor(EditedBlock& block, bool cancelled, ServiceBlock& serv,
     return CloseVerdict::Close;
   }
   if (!block.Edited()) return CloseVerdict::Close;
-  switch (ui.Ask({kSendQuestionCaption, question, Icon::Question, Buttons::YesNoCancel, Answer::No})) {
+  return CloseEditorAnswered(block, ui.Ask(SendQuestion(question)));
+}
+
+Message SendQuestion(const std::string& question) {
+  return {kSendQuestionCaption, question, Icon::Question, Buttons::YesNoCancel, Answer::No};
+}
+
+CloseVerdict CloseEditorAnswered(EditedBlock& block, Answer answer) {
+  switch (answer) {
     case Answer::Yes:
       SendEditedBlock(block);  // a failure has been shown; the edits stay
       return CloseVerdict::Close;

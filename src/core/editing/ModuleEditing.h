@@ -45,6 +45,11 @@ enum class CloseVerdict { Close, Stay };
 // user pressed "Отмена".
 CloseVerdict CloseEditor(EditedBlock& block, bool cancelled, ServiceBlock& serv, Interaction& ui,
                          const std::string& question);
+// The same in steps, for a window that asks on its own thread and sends on the
+// link's: the question of an edited block in device mode, then what its answer
+// does (Yes sends the block).
+Message SendQuestion(const std::string& question);
+CloseVerdict CloseEditorAnswered(EditedBlock& block, Answer answer);
 
 // Sends the block and, once stored, makes it the reference copy and marks it
 // unchanged; a failed send leaves it edited.

@@ -6,6 +6,7 @@
 
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
+#include "core/link/AnswerData.h"
 #include "core/link/ModbusLink.h"
 #include "core/model/FloatText.h"
 
@@ -736,7 +737,9 @@ bool ReadRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui) {
     ui.Progress(step += 30, 120);
     std::array<uint8_t, kAnswerBufferSize> answer{};
     const uint8_t data = static_cast<uint8_t>(block);
-    const int result = port.Request(device, 68, std::span(&data, 1), answer);
+    int result = port.Request(device, 68, std::span(&data, 1), answer);
+    ClearPastData(answer);
+    if (result == kResultOk && !CarriesBlockBytes(answer)) result = kResultReceiveError;
     if (result != kResultOk) {
       ui.Progress(0, 0);
       port.ShowError(device, result);

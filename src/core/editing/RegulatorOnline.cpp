@@ -86,20 +86,33 @@ std::optional<float> ParseLoopValue(const std::string& text, double min, double 
   return static_cast<float>(*v);
 }
 
-int PollLoops(ModbusLink& port, int device, Regulators& regs) {
+LoopPoll ReadLoops(ModbusLink& port, int device) {
+  LoopPoll poll;
   std::array<uint8_t, kAnswerBufferSize> answer{};
   const auto values = LoopValuesRequest();
-  int result = port.Request(device, kReadHolding, values, answer);
-  if (result != kResultOk) return result;
+  poll.result = port.Request(device, kReadHolding, values, answer);
+  if (poll.result != kResultOk) return poll;
   // Trust no more bytes than both the count byte and the buffer hold.
-  const size_t valueBytes = std::min<size_t>(answer[2], answer.size() - 3);
-  regs.StoreOnlineValues(answer.data() + 3, valueBytes);
+  poll.values.assign(answer.begin() + 3, answer.begin() + 3 + std::min<size_t>(answer[2], answer.size() - 3));
+  poll.valuesIn = true;
   answer.fill(0);
   const auto status = LoopStatusRequest();
-  result = port.Request(device, kReadCoils, status, answer);
-  if (result != kResultOk) return result;
-  regs.StoreOnlineStatus(answer.data() + 3, std::min<size_t>(answer[2], answer.size() - 3));
-  return kResultOk;
+  poll.result = port.Request(device, kReadCoils, status, answer);
+  if (poll.result != kResultOk) return poll;
+  poll.status.assign(answer.begin() + 3, answer.begin() + 3 + std::min<size_t>(answer[2], answer.size() - 3));
+  poll.statusIn = true;
+  return poll;
+}
+
+void StoreLoopPoll(Regulators& regs, const LoopPoll& poll) {
+  if (poll.valuesIn) regs.StoreOnlineValues(poll.values.data(), poll.values.size());
+  if (poll.statusIn) regs.StoreOnlineStatus(poll.status.data(), poll.status.size());
+}
+
+int PollLoops(ModbusLink& port, int device, Regulators& regs) {
+  const LoopPoll poll = ReadLoops(port, device);
+  StoreLoopPoll(regs, poll);
+  return poll.result;
 }
 
 int WriteCoil(ModbusLink& port, int device, int coil, bool on) {

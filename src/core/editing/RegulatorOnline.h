@@ -42,6 +42,17 @@ std::string LoopValueRangeText(double min, double max);
 // One poll: function 3 then function 1. The result of the first request that
 // failed, 0 when both came; the values land in `regs` as they come.
 int PollLoops(ModbusLink& port, int device, Regulators& regs);
+// The same in two steps, so that the answers can cross to the thread that owns
+// `regs`: what came (values, then status) and the first failure.
+struct LoopPoll {
+  int result = 0;
+  std::vector<uint8_t> values;
+  std::vector<uint8_t> status;
+  bool valuesIn = false;
+  bool statusIn = false;
+};
+LoopPoll ReadLoops(ModbusLink& port, int device);
+void StoreLoopPoll(Regulators& regs, const LoopPoll& poll);
 int WriteCoil(ModbusLink& port, int device, int coil, bool on);
 int WriteLoopValue(ModbusLink& port, int device, int loop, LoopValue which, float value);
 

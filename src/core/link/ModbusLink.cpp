@@ -21,10 +21,11 @@ constexpr int kPauseBetweenPollsMs = 200;
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
-// An exception answer to the store request (function 69 with bit 7 set), other
-// than "busy storing".
+// An exception answer to the store request (function 69 with bit 7 set),
+// whatever its code: the block was not taken. Even "busy" here means the
+// controller did not take this block; only the poll's busy means "storing".
 bool IsStoreRefused(int result, const uint8_t* answer) {
-  return result != kResultOk && result != kResultBusy && answer[1] == (69 | 0x80);
+  return result != kResultOk && answer[1] == (69 | 0x80);
 }
 
 bool ParseInt(const std::string& text, int& value) {
@@ -132,12 +133,11 @@ int ModbusLink::Transact(uint8_t function) {
 
     received_ = 0;
     const int head = ReadHead(function);
-    const int body = head == 0 ? ReadBody() : kResultOk;
+    // An exception answer has its checksum read too: a noise hit on the
+    // function byte must not pass for the controller's refusal.
+    const int body = head >= 0 ? ReadBody() : kResultOk;
     trace_.Answer(clock_.NowMs(), std::span(rx_).first(static_cast<size_t>(received_)),
-                  head > 0   ? head
-                  : head < 0 ? -head
-                             : body);
-    if (head > 0) return head;  // exception code from the controller
+                  head < 0 ? -head : body != kResultOk ? body : head);
     if (head < 0) {
       Pause(kPauseAfterFailedTryMs);
       if (--stage1 == 0) return -head;
@@ -150,7 +150,7 @@ int ModbusLink::Transact(uint8_t function) {
       if (--stage2 == 0) return body;
       continue;
     }
-    return kResultOk;
+    return head;  // 0, or the controller's exception code
   }
 }
 
@@ -170,15 +170,28 @@ int ModbusLink::ReadHead(uint8_t function) {
   else
     AnswerLen = rx_[2] + 5;
 
+  // An answer from another address is not the answer to this request.
+  // Some other function byte: line noise or another device. The text of 128
+  // ("ошибка приема данных") describes this end best.
+  if (rx_[0] != frame_[0]) return -kResultReceiveError;
   if (rx_[1] == function) return 0;
   if (rx_[1] == (function | 0x80)) {
     if (rx_[2] == 0) return 0;  // exception 0 is no exception
-    AnswerLen = 5;              // its checksum is neither read nor checked; the next purge drops it
+    AnswerLen = 5;              // code and checksum
     return rx_[2];
   }
-  // Some other function byte: line noise or another device. The text of 128
-  // ("ошибка приема данных") describes this end best.
   return -kResultReceiveError;
+}
+
+// An answer with a good checksum that still is not the answer to this
+// request: an echo that differs from the request, or a block answer without
+// the requested block's number.
+bool ModbusLink::AnswerFitsRequest(uint8_t function) const {
+  if (rx_[1] != function) return true;  // an exception answer: code and checksum only
+  if (function == 5 || function == 6 || function == 14)
+    return std::equal(rx_.begin(), rx_.begin() + AnswerLen, frame_.begin());
+  if (function == kBlockReadFunction) return DataCount >= 1 && AnswerCount >= 1 && rx_[3] == frame_[2];
+  return true;
 }
 
 int ModbusLink::ReadBody() {
@@ -189,7 +202,8 @@ int ModbusLink::ReadBody() {
   trace_.Received(clock_.NowMs(), std::span(rx_).subspan(3, static_cast<size_t>(std::max(got, 0))));
   // Once the head is in, a missing body is a cut answer: a time-out, not silence.
   if (got < need) return got < 0 ? -got : kResultTimeout;
-  return CrcMatches(std::span(rx_).first(static_cast<size_t>(AnswerLen))) ? kResultOk : kResultChecksum;
+  if (!CrcMatches(std::span(rx_).first(static_cast<size_t>(AnswerLen)))) return kResultChecksum;
+  return AnswerFitsRequest(frame_[1]) ? kResultOk : kResultReceiveError;
 }
 
 void ModbusLink::CopyAnswer(std::span<uint8_t> answer) const {
@@ -205,9 +219,11 @@ int ModbusLink::EffectiveByteTimeoutMs() const {
 
 bool ModbusLink::MayWrite() const { return accessLevel_ != nullptr && *accessLevel_ == kFullAccess; }
 
-bool ModbusLink::CheckWriteAccess() {
+bool ModbusLink::CheckWriteAccess() { return CheckWriteAccess(*ui_); }
+
+bool ModbusLink::CheckWriteAccess(Interaction& ui) const {
   if (MayWrite()) return true;
-  ShowError(0, kResultNoAccess);
+  ShowError(ui, 0, kResultNoAccess);
   return false;
 }
 
@@ -259,12 +275,16 @@ std::string ModbusLink::ErrorText(int deviceIndex, int resultCode) const {
 }
 
 void ModbusLink::ShowError(int deviceIndex, int resultCode) {
-  if (resultCode == kResultOk) return;
   if (resultCode == kResultPortClosed) ClosePort();
+  ShowError(*ui_, deviceIndex, resultCode);
+}
+
+void ModbusLink::ShowError(Interaction& ui, int deviceIndex, int resultCode) const {
+  if (resultCode == kResultOk) return;
   const bool isError = resultCode >= kResultPortNotSetUp && resultCode <= kResultPortFailure;
   const bool error = isError || resultCode == kResultPortClosed;
-  ui_->Show(error ? kCaptionError : kCaptionWarning, ErrorText(deviceIndex, resultCode),
-            error ? Icon::Error : Icon::Warning);
+  ui.Show(error ? kCaptionError : kCaptionWarning, ErrorText(deviceIndex, resultCode),
+          error ? Icon::Error : Icon::Warning);
 }
 
 bool ModbusLink::WriteBlock(int deviceIndex, uint8_t block, std::span<const uint8_t> bytes) {

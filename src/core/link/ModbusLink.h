@@ -38,6 +38,7 @@ inline constexpr size_t kAnswerBufferSize = 260;  // 255 data bytes + 5
 inline constexpr int kFrameBufferSize = 3000;
 inline constexpr int kMaxRequestData = kFrameBufferSize - 4;
 inline constexpr int kBroadcastFunction = 70;
+inline constexpr uint8_t kBlockReadFunction = 68;
 
 inline constexpr const char* kPortDisconnectedText =
     "COM-порт отключен. Проверьте оборудование, перезапустите программу.";
@@ -79,10 +80,14 @@ class ModbusLink {
   // nothing. The owner binds the level it keeps (the configuration's).
   void BindAccessLevel(const int* level) { accessLevel_ = level; }
   bool MayWrite() const;
-  // MayWrite, showing the refusal when there is one.
+  // MayWrite, showing the refusal when there is one (on the link's own Interaction:
+  // procedures on the link's thread use these two).
   bool CheckWriteAccess();
-
   void ShowError(int deviceIndex, int resultCode);
+  // The same for a caller on another thread than the link's: the message goes
+  // to the caller's Interaction and the line is left alone.
+  bool CheckWriteAccess(Interaction& ui) const;
+  void ShowError(Interaction& ui, int deviceIndex, int resultCode) const;
   // Where the link's messages go from now on; returns where they went before.
   // An exchange on a worker thread hands the link its own Interaction.
   Interaction& SetInteraction(Interaction& ui);
@@ -141,6 +146,7 @@ class ModbusLink {
   int Transact(uint8_t function);
   int ReadHead(uint8_t function);
   int ReadBody();
+  bool AnswerFitsRequest(uint8_t function) const;
   void CopyAnswer(std::span<uint8_t> answer) const;
   void ShowPortFailure();
 

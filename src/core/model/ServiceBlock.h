@@ -133,6 +133,11 @@ class ServiceBlock {
   // the identity block and recounts. Any other function code changes nothing.
   // Bytes the answer does not carry (byte count or buffer too short) read as 0.
   void DecodeIdentity(int functionCode, std::span<const uint8_t> answer);
+  // A function-17 answer carries the whole identity: a shorter one would
+  // decode as empty slots and zero counts, so it is not taken at all.
+  static bool IsWholeIdentityAnswer(std::span<const uint8_t> answer) {
+    return answer.size() >= kIdentityAnswerOffset + kIdentityBytes && answer[2] >= kIdentityBytes;
+  }
   // The same from raw bytes (the head of a configuration file); missing bytes read as 0.
   void LoadIdentity(std::span<const uint8_t> bytes);
   void RecountIO();

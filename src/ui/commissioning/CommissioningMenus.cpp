@@ -49,12 +49,14 @@ ControllerAccess CommissioningMenus::Access() const {
   return ControllerAccess{form_.link,
                           form_.config,
                           form_.UI(),
-                          form_.Gate,
+                          form_.Worker,
                           form_.Options().backupRoot,
                           form_.Options().answerTimeLimit};
 }
 
-bool CommissioningMenus::BackupBeforeWrite() { return BackupBeforeWriting(Access(), &form_); }
+void CommissioningMenus::BackupBeforeWrite(std::function<void()> write, std::function<void()> otherwise) {
+  BackupBeforeWriting(Access(), &form_, std::move(write), std::move(otherwise));
+}
 
 void CommissioningMenus::openCompareWindow() {
   form_.service.CurrentDevice = form_.CBoxUstr->currentIndex();
@@ -76,7 +78,13 @@ void CommissioningMenus::openTrafficMonitor() {
 void CommissioningMenus::openLineScan() {
   if (!lineScanDialog) {
     lineScanDialog = new LineScanDialog(
-        Access(), [this](int device) { form_.CBoxUstr->setCurrentIndex(device); }, &form_);
+        Access(),
+        [this](int device) {
+          // As if chosen in "Устр. №": every window talks to this controller now.
+          form_.CBoxUstr->setCurrentIndex(device);
+          form_.onDeviceChosen(device);
+        },
+        &form_);
   }
   lineScanDialog->show();
   lineScanDialog->raise();

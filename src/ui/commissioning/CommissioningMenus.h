@@ -3,6 +3,7 @@
 // files and the backups, in the Порт menu the compare, the traffic monitor and
 // the line scan. Their windows are made when first asked for.
 #include <QObject>
+#include <functional>
 #include <QStringList>
 #include <memory>
 
@@ -30,8 +31,8 @@ class CommissioningMenus : public QObject {
   void openBackup();
   void openRecentFile(const QString& path);
 
-  // The backup step of F10; false: nothing may be sent.
-  bool BackupBeforeWrite();
+  // The backup step of F10: `write` follows when it may, `otherwise` when not.
+  void BackupBeforeWrite(std::function<void()> write, std::function<void()> otherwise);
   // A file opened (F3, a recent file, the command line) heads the recent list.
   void RememberFile(const QString& path);
   QStringList RecentFiles() const;

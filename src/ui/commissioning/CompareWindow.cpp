@@ -14,7 +14,7 @@
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 
 namespace zul {
 namespace {
@@ -33,17 +33,28 @@ QString BlocksText(ConfigurationPart part, const Configuration& config) {
 
 }  // namespace
 
-bool BackupBeforeWriting(const ControllerAccess& access, QWidget* parent) {
+void BackupBeforeWriting(const ControllerAccess& access, QWidget* parent, std::function<void()> write,
+                         std::function<void()> otherwise) {
   // Without write access the write refuses with its own message: nothing to back up for it.
-  if (access.backupRoot.isEmpty() || access.config.discreteProcessing.AccessLevel != kFullAccess) return true;
+  if (access.backupRoot.isEmpty() || access.config.discreteProcessing.AccessLevel != kFullAccess) {
+    write();
+    return;
+  }
   // The controller backed up is the one the write goes to: the chosen one.
-  BackupOutcome b;  // a busy line backs up nothing, so nothing is written either
-  BackgroundExchange(access.gate, access.link, access.ui, parent)
-      .Run("Резервная копия перед записью", ExchangeKind::Read, [&](Interaction& ui) {
-        b = BackupBeforeWrite(access.link, access.config.service.CurrentDevice,
-                              access.backupRoot.toStdString(), ui);
-      });
-  return b.mayWrite;
+  auto b = std::make_shared<BackupOutcome>();
+  BackgroundExchange(access.worker, access.ui, parent)
+      .Run(
+          "Резервная копия перед записью", ExchangeKind::Read,
+          [&link = access.link, device = access.config.service.CurrentDevice,
+           root = access.backupRoot.toStdString(), b](Interaction& ui) {
+            *b = BackupBeforeWrite(link, device, root, ui);
+          },
+          [b, write = std::move(write), otherwise = std::move(otherwise)] {
+            if (b->mayWrite)
+              write();
+            else if (otherwise)
+              otherwise();
+          });
 }
 
 CompareWindow::CompareWindow(ControllerAccess access, QWidget* parent)
@@ -85,25 +96,30 @@ CompareWindow::CompareWindow(ControllerAccess access, QWidget* parent)
 
 CompareWindow::~CompareWindow() = default;
 
-bool CompareWindow::compareNow() {
-  auto controller = std::make_unique<Configuration>();
+void CompareWindow::compareNow() {
+  auto controller = std::make_shared<Configuration>();
   controller->service.CurrentDevice = access_.config.service.CurrentDevice;
-  ReadResult read;
-  if (!BackgroundExchange(access_.gate, access_.link, access_.ui, this)
-           .Run("Чтение конфигурации", ExchangeKind::Read,
-                [&](Interaction& ui) { read = ReadConfiguration(access_.link, *controller, ui); }))
-    return false;
+  auto read = std::make_shared<ReadResult>();
+  BackgroundExchange(access_.worker, access_.ui, this)
+      .Run(
+          "Чтение конфигурации", ExchangeKind::Read,
+          [&link = access_.link, controller, read](Interaction& ui) {
+            *read = ReadConfiguration(link, *controller, ui);
+          },
+          [this, controller, read] { ShowComparison(*read, controller); });
+}
+
+void CompareWindow::ShowComparison(const ReadResult& read, const std::shared_ptr<Configuration>& controller) {
   if (!read.ok) {
     differences_.clear();
     TreeDiff->clear();
     LabelSummary->setText(QString("Прибор %1 не прочитан").arg(access_.config.service.CurrentDevice + 1));
     ButWrite->setEnabled(false);
-    return false;
+    return;
   }
-  controller_ = std::move(controller);
+  controller_ = std::make_unique<Configuration>(*controller);
   differences_ = CompareWithController(access_.config, *controller_);
   Show();
-  return true;
 }
 
 void CompareWindow::Show() {
@@ -156,12 +172,15 @@ void CompareWindow::writeTicked() {
     access_.ui.Show(kCaptionWarning, kNothingTickedText, Icon::Warning);
     return;
   }
-  if (access_.gate.Busy() || !BackupBeforeWriting(access_, this)) return;
-  BackgroundExchange(access_.gate, access_.link, access_.ui, this)
-      .Run("Запись конфигурации", ExchangeKind::Write, [&](Interaction& ui) {
-        WriteConfiguration(access_.link, access_.config, ui, BlocksOfParts(parts, access_.config));
-      });
-  compareNow();
+  if (access_.worker.Busy()) return;
+  BackupBeforeWriting(access_, this, [this, parts] {
+    auto blocks = BlocksOfParts(parts, access_.config);
+    BackgroundExchange(access_.worker, access_.ui, this)
+        .Run(
+            "Запись конфигурации", ExchangeKind::Write,
+            [this, blocks](Interaction& ui) { WriteConfiguration(access_.link, access_.config, ui, blocks); },
+            [this] { compareNow(); });
+  });
 }
 
 }  // namespace zul

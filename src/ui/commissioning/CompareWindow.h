@@ -7,6 +7,7 @@
 #include <set>
 
 #include "core/config/ConfigurationCompare.h"
+#include "core/config/ReadConfiguration.h"
 #include "ui/commissioning/ControllerAccess.h"
 
 class QLabel;
@@ -23,7 +24,8 @@ class CompareWindow : public QDialog {
 
   // Reads the controller (config.service.CurrentDevice) and shows the
   // differences; false when the read failed (its message was shown).
-  bool compareNow();
+  // Reads the controller on the link worker and shows the differences when it is in.
+  void compareNow();
   // Writes the ticked parts (backup first), then compares again.
   void writeTicked();
 
@@ -38,6 +40,7 @@ class CompareWindow : public QDialog {
   QPushButton* ButClose;
 
  private:
+  void ShowComparison(const ReadResult& read, const std::shared_ptr<Configuration>& controller);
   void Show();
 
   ControllerAccess access_;

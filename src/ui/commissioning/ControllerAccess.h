@@ -1,6 +1,6 @@
 #pragma once
 // What the commissioning windows need of the main window: the link, the
-// configuration in memory, the messages, the one-exchange-at-a-time gate, and
+// configuration in memory, the messages, the link worker, and
 // where backups go (empty: none are made).
 #include <QString>
 #include <functional>
@@ -9,7 +9,7 @@ class QWidget;
 
 namespace zul {
 
-class ExchangeGate;
+class LinkWorker;
 class Interaction;
 class ModbusLink;
 struct Configuration;
@@ -18,14 +18,16 @@ struct ControllerAccess {
   ModbusLink& link;
   Configuration& config;
   Interaction& ui;
-  ExchangeGate& gate;
+  LinkWorker& worker;
   QString backupRoot;
   // A shorter answer time for scans (0: the link's own); none on lines without one.
   std::function<void(int ms)> setAnswerTimeLimit;
 };
 
-// The backup step of a write to the configuration's device, read off the UI
-// thread with its progress over `parent`; false: send nothing.
-bool BackupBeforeWriting(const ControllerAccess& access, QWidget* parent);
+// The backup step of a write to the configuration's device, read on the link
+// worker with its progress over `parent`; `write` follows only when the
+// backup allows it, `otherwise` (if any) when it does not.
+void BackupBeforeWriting(const ControllerAccess& access, QWidget* parent, std::function<void()> write,
+                         std::function<void()> otherwise = {});
 
 }  // namespace zul

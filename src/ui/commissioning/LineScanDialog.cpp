@@ -14,7 +14,7 @@
 #include "core/Interaction.h"
 #include "core/link/ModbusLink.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 
 namespace zul {
 
@@ -68,7 +68,7 @@ LineScanDialog::LineScanDialog(ControllerAccess access, std::function<void(int)>
 }
 
 void LineScanDialog::startScan() {
-  if (access_.gate.Busy()) return;
+  if (access_.worker.Busy()) return;
   const int from = SpinFrom->value();
   const int to = std::max(SpinTo->value(), from);
   TableFound->setRowCount(0);
@@ -77,16 +77,26 @@ void LineScanDialog::startScan() {
   ButStart->setEnabled(false);
   ButStop->setEnabled(true);
   stopping_ = false;
-  if (access_.setAnswerTimeLimit) access_.setAnswerTimeLimit(kAnswerMs);
-  // The scan runs on a worker; the dialog stays live for its own bar and Stop button.
-  BackgroundExchange(access_.gate, access_.link, access_.ui, this).RunQuietly([&](Interaction&) {
-    result_ = ScanLine(access_.link, from, to, [this](int address) {
-      QMetaObject::invokeMethod(ProgressScan, "setValue", Qt::QueuedConnection, Q_ARG(int, address - 1));
-      return !stopping_.load();
-    });
-  });
-  QCoreApplication::sendPostedEvents(ProgressScan, QEvent::MetaCall);  // no late bar value after the end
-  if (access_.setAnswerTimeLimit) access_.setAnswerTimeLimit(0);
+  // The scan runs on the link worker; the dialog stays live for its own bar and Stop button.
+  auto result = std::make_shared<ScanResult>();
+  QPointer<QProgressBar> bar = ProgressScan;
+  BackgroundExchange(access_.worker, access_.ui, this)
+      .RunQuietly(
+          [this, from, to, result, bar](Interaction&) {
+            if (access_.setAnswerTimeLimit) access_.setAnswerTimeLimit(kAnswerMs);
+            *result = ScanLine(access_.link, from, to, [this, bar](int address) {
+              RunOnThreadOf(this, [bar, address] {
+                if (bar) bar->setValue(address - 1);
+              });
+              return !stopping_.load();
+            });
+            if (access_.setAnswerTimeLimit) access_.setAnswerTimeLimit(0);
+          },
+          [this, to, result] { ShowFound(*result, to); });
+}
+
+void LineScanDialog::ShowFound(const ScanResult& result, int to) {
+  result_ = result;
   ProgressScan->setValue(to);
   for (const FoundController& c : result_.found) {
     const int row = TableFound->rowCount();
@@ -97,7 +107,7 @@ void LineScanDialog::startScan() {
   }
   ButStart->setEnabled(true);
   ButStop->setEnabled(false);
-  if (result_.failure != 0) access_.link.ShowError(0, result_.failure);
+  if (result_.failure != 0) access_.link.ShowError(access_.ui, 0, result_.failure);
 }
 
 void LineScanDialog::chooseRow(int row) {

@@ -37,6 +37,7 @@ class LineScanDialog : public QDialog {
   static constexpr int kAnswerMs = 200;
 
  private:
+  void ShowFound(const ScanResult& result, int to);
   ControllerAccess access_;
   std::function<void(int)> choose_;
   ScanResult result_;

@@ -1,5 +1,7 @@
 #include "ui/discrete/DiscreteProcessingEditor.h"
 
+#include <QTimer>
+
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
@@ -26,7 +28,7 @@
 #include "ui/discrete/InputIdentifierDialog.h"
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/SchemePrinting.h"
 
@@ -124,9 +126,9 @@ void DiscreteSchemeView::scrollContentsBy(int dx, int dy) {
 // --- DiscreteProcessingEditor ----------------------------------------------------------------------
 
 DiscreteProcessingEditor::DiscreteProcessingEditor(Configuration& config, ModbusLink& port,
-                                                   ExchangeGate& gate, Interaction& ui,
+                                                   LinkWorker& worker, Interaction& ui,
                                                    const SignalDialogSet& dialogs, QWidget* parent)
-    : QDialog(parent), c_(config), port_(port), gate_(gate), baseUi_(ui), dialogs_(dialogs) {
+    : QDialog(parent), c_(config), port_(port), worker_(worker), baseUi_(ui), dialogs_(dialogs) {
   setObjectName("FormPrgD");
   setWindowTitle("Программирование обработки дискретных входов");
   setModal(true);
@@ -323,7 +325,8 @@ void DiscreteProcessingEditor::BuildLayout() {
 // --- opening, reading, writing, closing -----------------------------------------------------
 
 int DiscreteProcessingEditor::Open() {
-  Prepare();
+  // The editor's read shows its progress over the editor, so it starts once the editor is up.
+  QTimer::singleShot(0, this, &DiscreteProcessingEditor::Prepare);
   return exec();
 }
 
@@ -352,17 +355,25 @@ void DiscreteProcessingEditor::InPortClick() {
     return;
   }
   if (z.EditorShown && !z.RebuildOnly && !z.RebuildAfterDelete) {
-    EditorReadResult r;
-    if (!Exchange().Run(
-            "Чтение обработки дискретных входов", ExchangeKind::Read,
-            [&](Interaction& ui) { r = ReadEditorBlocks(port_, c_, ui); }, ProgressIn::Steps))
-      return;
-    if (!r.ok) {
-      failed_ = failed_ || !r.stopped;  // a stop is the user's choice, not a fault
-      return;
-    }
-    undo_->Clear();
+    Exchange().RunFor(
+        "Чтение обработки дискретных входов", ExchangeKind::Read,
+        [this](Interaction& ui) { return ReadEditorBlocks(port_, c_, ui); },
+        [this](const EditorReadResult& r) {
+          if (!r.ok) {
+            failed_ = failed_ || !r.stopped;  // a stop is the user's choice, not a fault
+            return;
+          }
+          undo_->Clear();
+          RebuildAfterRead();
+        },
+        ProgressIn::Steps);
+    return;
   }
+  RebuildAfterRead();
+}
+
+void DiscreteProcessingEditor::RebuildAfterRead() {
+  DiscreteProcessing& z = c_.discreteProcessing;
   z.RebuildOnly = 0;
   z.RebuildAfterDelete = 0;
   BuildScheme();
@@ -390,14 +401,15 @@ QString DiscreteProcessingEditor::Caption() const {
 
 void DiscreteProcessingEditor::OutPortClick() {
   EndTextEdit(true);
-  EditorWriteResult r;
-  if (!Exchange().Run(
-          "Запись обработки дискретных входов", ExchangeKind::Write,
-          [&](Interaction& ui) { r = WriteProcessingRecords(port_, c_, ui); }, ProgressIn::Steps))
-    return;
-  if (r.outcome == EditorWriteOutcome::Written) setWindowTitle(Caption());
-  if (r.outcome == EditorWriteOutcome::Failed) failed_ = true;
-  if (r.outcome == EditorWriteOutcome::CloseEditor) done(failed_ ? kEditorFailed : kEditorClosed);
+  Exchange().RunFor(
+      "Запись обработки дискретных входов", ExchangeKind::Write,
+      [this](Interaction& ui) { return WriteProcessingRecords(port_, c_, ui); },
+      [this](const EditorWriteResult& r) {
+        if (r.outcome == EditorWriteOutcome::Written) setWindowTitle(Caption());
+        if (r.outcome == EditorWriteOutcome::Failed) failed_ = true;
+        if (r.outcome == EditorWriteOutcome::CloseEditor) done(failed_ ? kEditorFailed : kEditorClosed);
+      },
+      ProgressIn::Steps);
 }
 
 bool DiscreteProcessingEditor::CanClose() {
@@ -413,14 +425,16 @@ bool DiscreteProcessingEditor::CanClose() {
       Message{kConfirmTransferCaption, kChangedQuestion, Icon::Question, Buttons::YesNoCancel, Answer::No});
   if (a == Answer::Cancel) return false;
   if (a == Answer::Yes) {
-    EditorWriteResult r;
-    // Another exchange on the line: the editor stays open, nothing is lost.
-    if (!Exchange().Run(
-            "Запись обработки дискретных входов", ExchangeKind::Write,
-            [&](Interaction& ui) { r = WriteProcessingRecords(port_, c_, ui); }, ProgressIn::Steps))
-      return false;
-    if (r.outcome == EditorWriteOutcome::Failed) failed_ = true;
-    return true;
+    // The editor stays open while its records are written and closes after.
+    Exchange().RunFor(
+        "Запись обработки дискретных входов", ExchangeKind::Write,
+        [this](Interaction& ui) { return WriteProcessingRecords(port_, c_, ui); },
+        [this](const EditorWriteResult& r) {
+          if (r.outcome == EditorWriteOutcome::Failed) failed_ = true;
+          FinishClosing();
+        },
+        ProgressIn::Steps);
+    return false;
   }
   z.Modified = 0;
   for (int i = 0; i < DiscreteProcessing::kSignals; ++i) {
@@ -434,12 +448,13 @@ bool DiscreteProcessingEditor::CanClose() {
 
 void DiscreteProcessingEditor::NCloseClick() { reject(); }
 
-BackgroundExchange DiscreteProcessingEditor::Exchange() {
-  return BackgroundExchange(gate_, port_, *ui_, this);
-}
+BackgroundExchange DiscreteProcessingEditor::Exchange() { return BackgroundExchange(worker_, *ui_, this); }
 
 void DiscreteProcessingEditor::reject() {
-  if (!CanClose()) return;
+  if (CanClose()) FinishClosing();
+}
+
+void DiscreteProcessingEditor::FinishClosing() {
   undo_->Clear();
   QDialog::done(failed_ ? kEditorFailed : kEditorClosed);
 }
@@ -829,7 +844,7 @@ void DiscreteProcessingEditor::WriteTextNow(int signal) {
   if (c_.service.FileMode || !c_.service.TextChanged) return;
   Exchange().Run(
       "Запись текста", ExchangeKind::Write,
-      [&](Interaction& ui) { WriteSignalTextBlock(port_, c_, signal, ui); }, ProgressIn::Steps);
+      [this, signal](Interaction& ui) { WriteSignalTextBlock(port_, c_, signal, ui); }, {}, ProgressIn::Steps);
 }
 
 void DiscreteProcessingEditor::StoreText(int signal, const QString& text) {

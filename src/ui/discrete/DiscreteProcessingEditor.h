@@ -29,7 +29,7 @@ class QToolBar;
 namespace zul {
 
 class BackgroundExchange;
-class ExchangeGate;
+class LinkWorker;
 class InputIdentifierDialog;
 class ModbusLink;
 struct Configuration;
@@ -66,7 +66,7 @@ class DiscreteSchemeView : public QGraphicsView {
 class DiscreteProcessingEditor : public QDialog {
   Q_OBJECT
  public:
-  DiscreteProcessingEditor(Configuration& config, ModbusLink& port, ExchangeGate& gate, Interaction& ui,
+  DiscreteProcessingEditor(Configuration& config, ModbusLink& port, LinkWorker& worker, Interaction& ui,
                            const SignalDialogSet& dialogs, QWidget* parent = nullptr);
   ~DiscreteProcessingEditor() override;
 
@@ -187,14 +187,17 @@ class DiscreteProcessingEditor : public QDialog {
   void EditDelay();
   void EditRelays();
   // The closing question; false keeps the editor open.
+  // true: close now; false: stay (a closing write closes the editor when it is done).
   bool CanClose();
+  void FinishClosing();
+  void RebuildAfterRead();
   QString Caption() const;
   // Reads and writes run off the UI thread, the editor's bar fed through its Interaction.
   BackgroundExchange Exchange();
 
   Configuration& c_;
   ModbusLink& port_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
   Interaction& baseUi_;
   std::unique_ptr<ProgressInteraction> ui_;
   SignalDialogSet dialogs_;

@@ -32,7 +32,7 @@
 #include "ui/fb/MathBlocksWindow.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/ReportPrinting.h"
 #include "ui/widgets/SchemePrinting.h"
@@ -147,9 +147,9 @@ void FunctionBlockView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 // ---- the editor ------------------------------------------------------------------------------
 
-FunctionBlockEditor::FunctionBlockEditor(Configuration& config, ModbusLink& link, ExchangeGate& gate,
+FunctionBlockEditor::FunctionBlockEditor(Configuration& config, ModbusLink& link, LinkWorker& worker,
                                          const SignalDialogSet& dialogs, Interaction& ui, QWidget* parent)
-    : QDialog(parent), config_(config), link_(link), gate_(gate), dialogs_(dialogs), ui_(ui) {
+    : QDialog(parent), config_(config), link_(link), worker_(worker), dialogs_(dialogs), ui_(ui) {
   setObjectName("FormFB");
   setWindowTitle(kFunctionBlockEditorCaption);
   setModal(true);
@@ -180,6 +180,7 @@ FunctionBlockEditor::FunctionBlockEditor(Configuration& config, ModbusLink& link
   LabelFile->setObjectName("LabelFile");
   LabelFile->setStyleSheet("color: red");
   ProgressBar1 = new QProgressBar(this);
+  barUi_ = std::make_unique<EditorInteraction>(ui_, ProgressBar1);
   ProgressBar1->setObjectName("ProgressBar1");
   ProgressBar1->setRange(0, FunctionBlocks::kCapacity);
   ProgressBar1->setTextVisible(false);
@@ -764,44 +765,48 @@ void FunctionBlockEditor::deleteRelays() {
 
 // ---- the controller ----------------------------------------------------------------------------------
 
+BackgroundExchange FunctionBlockEditor::Exchange() { return BackgroundExchange(worker_, *barUi_, this); }
+
 void FunctionBlockEditor::readFromController() {
-  if (FileMode() || gate_.Busy()) return;
-  EditorInteraction bar(ui_, ProgressBar1);
-  BackgroundExchange(gate_, link_, bar, this)
-      .Run("Чтение функциональных блоков", ExchangeKind::Read,
-           [&](Interaction& ui) { ReadFunctionBlockTable(config_, link_, ui); });
-  history_->clear();
-  ClearSelection();
-  Rebuild();
+  if (FileMode()) return;
+  Exchange().Run(
+      "Чтение функциональных блоков", ExchangeKind::Read,
+      [this](Interaction& ui) { ReadFunctionBlockTable(config_, link_, ui); },
+      [this] {
+        history_->clear();
+        ClearSelection();
+        Rebuild();
+      });
 }
 
 void FunctionBlockEditor::writeToController() {
-  if (FileMode() || gate_.Busy()) return;
+  if (FileMode()) return;
   FunctionBlocks& fb = config_.functionBlocks;
   if (fb.Changed == 0 && ui_.Ask(Message{kSendQuestionCaptionFB, kUnchangedSendQuestion, Icon::Question,
                                          Buttons::YesNo, Answer::No}) != Answer::Yes)
     return;
-  if (!WriteInBackground(false)) return;
-  setWindowTitle(QString("Программирование обработки функциональных блоков ЗУЛ-05 устройство %1")
-                     .arg(config_.service.CurrentDevice + 1));
-  if (fb.RegChanged == 0 && ui_.Ask(Message{kSendQuestionCaptionFB, kUnchangedRegulatorsQuestion,
-                                            Icon::Question, Buttons::YesNo, Answer::No}) != Answer::Yes)
-    return;
-  EditorInteraction bar(ui_, ProgressBar1);
-  BackgroundExchange(gate_, link_, bar, this)
-      .Run("Запись регуляторов", ExchangeKind::Write,
-           [&](Interaction& ui) { WriteRegulatorLoops(config_, link_, ui); });
+  WriteInBackground(false, [this](bool written) {
+    if (!written) return;
+    setWindowTitle(QString("Программирование обработки функциональных блоков ЗУЛ-05 устройство %1")
+                       .arg(config_.service.CurrentDevice + 1));
+    if (config_.functionBlocks.RegChanged == 0 &&
+        ui_.Ask(Message{kSendQuestionCaptionFB, kUnchangedRegulatorsQuestion, Icon::Question, Buttons::YesNo,
+                        Answer::No}) != Answer::Yes)
+      return;
+    Exchange().Run("Запись регуляторов", ExchangeKind::Write,
+                   [this](Interaction& ui) { WriteRegulatorLoops(config_, link_, ui); });
+  });
 }
 
-bool FunctionBlockEditor::WriteInBackground(bool withLoops) {
-  EditorInteraction bar(ui_, ProgressBar1);
-  bool written = false;
-  BackgroundExchange(gate_, link_, bar, this)
-      .Run("Запись функциональных блоков", ExchangeKind::Write, [&](Interaction& ui) {
-        written = WriteFunctionBlockTable(config_, link_, ui);
+void FunctionBlockEditor::WriteInBackground(bool withLoops, std::function<void(bool written)> then) {
+  Exchange().RunFor(
+      "Запись функциональных блоков", ExchangeKind::Write,
+      [this, withLoops](Interaction& ui) {
+        const bool written = WriteFunctionBlockTable(config_, link_, ui);
         if (written && withLoops) WriteRegulatorLoops(config_, link_, ui);
-      });
-  return written;
+        return written;
+      },
+      std::move(then));
 }
 
 // ---- closing -----------------------------------------------------------------------------------------
@@ -817,16 +822,19 @@ bool FunctionBlockEditor::AskToClose() {
                                    Buttons::YesNoCancel, Answer::No});
   if (a == Answer::Cancel) return false;
   if (a == Answer::Yes) {
-    if (gate_.Busy()) return false;  // another exchange on the line: stay open, nothing is lost
-    WriteInBackground(true);
-    return true;
+    // The editor stays open while the table is written and closes after.
+    WriteInBackground(true, [this](bool) { FinishClosing(); });
+    return false;
   }
   RestoreFunctionBlocksFromReference(config_);
   return true;
 }
 
 void FunctionBlockEditor::reject() {
-  if (!AskToClose()) return;
+  if (AskToClose()) FinishClosing();
+}
+
+void FunctionBlockEditor::FinishClosing() {
   history_->clear();
   closing_ = false;
   QDialog::reject();

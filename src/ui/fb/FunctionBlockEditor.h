@@ -13,6 +13,7 @@
 #include "core/editing/FunctionBlockEditing.h"
 #include "core/editing/FunctionBlockForm.h"
 #include "ui/fb/FunctionBlockItem.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/ReportPrinting.h"
 
 class QAction;
@@ -31,7 +32,7 @@ namespace zul {
 
 struct Configuration;
 struct SignalDialogSet;
-class ExchangeGate;
+class LinkWorker;
 class AlgorithmsWindow;
 class CalculationBlockDialog;
 class FunctionBlockDialog;
@@ -68,7 +69,7 @@ class FunctionBlockView : public QGraphicsView {
 class FunctionBlockEditor : public QDialog {
   Q_OBJECT
  public:
-  FunctionBlockEditor(Configuration& config, ModbusLink& link, ExchangeGate& gate,
+  FunctionBlockEditor(Configuration& config, ModbusLink& link, LinkWorker& worker,
                       const SignalDialogSet& dialogs, Interaction& ui, QWidget* parent = nullptr);
   ~FunctionBlockEditor() override;
 
@@ -212,13 +213,16 @@ class FunctionBlockEditor : public QDialog {
   bool NeedsOneBlock(int& index);
   bool AskToClose();
   // The table (and the loops after it) off the UI thread; false when the table was not written.
-  bool WriteInBackground(bool withLoops);
+  void WriteInBackground(bool withLoops, std::function<void(bool written)> then);
+  void FinishClosing();
+  BackgroundExchange Exchange();
+  std::unique_ptr<Interaction> barUi_;  // the job's messages as the editor's, its progress on the editor's bar
   void UpdateSelectionColours();
   bool FileMode() const;
 
   Configuration& config_;
   ModbusLink& link_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
   const SignalDialogSet& dialogs_;
   Interaction& ui_;
   QGraphicsScene* scene_;

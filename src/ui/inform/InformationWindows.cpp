@@ -20,7 +20,7 @@
 #include "core/link/ModbusLink.h"
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/QtText.h"
 
 namespace zul {
@@ -131,9 +131,9 @@ std::string InformWindow::CellText(const QTableWidget* grid, int row, int column
 
 // --- InputsWindow -------------------------------------------------------------------------
 
-InputsWindow::InputsWindow(Configuration& model, ModbusLink& port, ExchangeGate& gate, Interaction& ui,
+InputsWindow::InputsWindow(Configuration& model, ModbusLink& port, LinkWorker& worker, Interaction& ui,
                            const SignalDialogSet& dialogs, QWidget* parent)
-    : InformWindow(model, ui, dialogs, "Inform", kInformCaption, parent), port_(port), gate_(gate) {
+    : InformWindow(model, ui, dialogs, "Inform", kInformCaption, parent), port_(port), worker_(worker) {
   Label1 = Caption("Label1", kSignalTableCaption, this);
   StringGrid1 = MakeGrid("StringGrid1", 5, kInformSignalRows + 1, 1);
   Label2 = Caption("Label2", kAnalogTableCaption, this);
@@ -252,17 +252,23 @@ void InputsWindow::EditText(int r) {
   serv.SetText(s, dialog->EditText->text().toStdString());
   SetCell(StringGrid1, r, kTextColumn, serv.GetText(s));
   // The worker's progress reaches the window's bar on the UI thread.
-  QProgressBar* bar = ProgressBar1;
-  BackgroundExchange(gate_, port_, ui_, this).Run(windowTitle(), ExchangeKind::Write, [&](Interaction& ui) {
-    SendEditedSignalText(model_, port_, ui, s, [bar](int value) {
-      QMetaObject::invokeMethod(bar, [bar, value] {
-        bar->setVisible(value >= 0);
-        bar->setValue(std::max(value, 0));
-      });
-    });
-  });
-  QCoreApplication::sendPostedEvents(bar);
-  bar->hide();
+  QPointer<QProgressBar> bar = ProgressBar1;
+  BackgroundExchange(worker_, ui_, this)
+      .Run(
+          windowTitle(), ExchangeKind::Write,
+          [this, s, bar](Interaction& ui) {
+            SendEditedSignalText(model_, port_, ui, s, [this, bar](int value) {
+              RunOnThreadOf(this, [bar, value] {
+                if (!bar) return;
+                bar->setVisible(value >= 0);
+                bar->setValue(std::max(value, 0));
+              });
+            });
+          },
+          [this, bar] {
+            QCoreApplication::sendPostedEvents(this);  // no late bar value after the end
+            if (bar) bar->hide();
+          });
 }
 
 void InputsWindow::copyTextGroup() {

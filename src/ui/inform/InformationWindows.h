@@ -20,7 +20,7 @@ class QTableWidget;
 
 namespace zul {
 
-class ExchangeGate;
+class LinkWorker;
 class Interaction;
 class ModbusLink;
 class AnalogInputInfoDialog;
@@ -78,7 +78,7 @@ class InformWindow : public QDialog {
 class InputsWindow : public InformWindow {
   Q_OBJECT
  public:
-  InputsWindow(Configuration& model, ModbusLink& port, ExchangeGate& gate, Interaction& ui,
+  InputsWindow(Configuration& model, ModbusLink& port, LinkWorker& worker, Interaction& ui,
                const SignalDialogSet& dialogs, QWidget* parent = nullptr);
 
   // Fills both tables; `relay` Blank leaves column 4 blank (the editors).
@@ -114,7 +114,7 @@ class InputsWindow : public InformWindow {
   void RefreshTexts();
 
   ModbusLink& port_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
   int rememberedColumn_ = 0;
 };
 

@@ -8,6 +8,7 @@
 #include <QSpinBox>
 
 #include "core/link/ModbusLink.h"
+#include "ui/link/LinkWorker.h"
 
 namespace zul {
 
@@ -113,13 +114,21 @@ void ExchangeSettingsDialog::done(int result) {
   QDialog::done(result);
 }
 
-void ApplyExchangeSettings(ExchangeSettingsDialog& dialog, ModbusLink& port) {
+void ApplyExchangeSettings(ExchangeSettingsDialog& dialog, LinkWorker& worker) {
   if (dialog.exec() != QDialog::Accepted) return;
-  port.SetRepeat1(dialog.CBoxPovt1->currentText().toUInt());
-  port.SetRepeat2(dialog.CBoxPovt2->currentText().toUInt());
-  port.SetDelayBeforeRequest(dialog.Edit1->text().toUInt());
-  port.SetDelayBeforeReceive(dialog.Edit2->text().toInt());
-  port.SetByteTimeout(dialog.UpDownByteTimeout->value());
+  const unsigned repeat1 = dialog.CBoxPovt1->currentText().toUInt();
+  const unsigned repeat2 = dialog.CBoxPovt2->currentText().toUInt();
+  const unsigned beforeRequest = dialog.Edit1->text().toUInt();
+  const int beforeReceive = dialog.Edit2->text().toInt();
+  const int byteTimeout = dialog.UpDownByteTimeout->value();
+  // The link's settings change between exchanges, on the link's own thread.
+  worker.Post({[&port = worker.link(), repeat1, repeat2, beforeRequest, beforeReceive, byteTimeout](Interaction&) {
+    port.SetRepeat1(repeat1);
+    port.SetRepeat2(repeat2);
+    port.SetDelayBeforeRequest(beforeRequest);
+    port.SetDelayBeforeReceive(beforeReceive);
+    port.SetByteTimeout(byteTimeout);
+  }});
 }
 
 }  // namespace zul

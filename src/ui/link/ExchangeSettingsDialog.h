@@ -11,6 +11,7 @@ class QSpinBox;
 namespace zul {
 
 class ModbusLink;
+class LinkWorker;
 
 class ExchangeSettingsDialog : public QDialog {
   Q_OBJECT
@@ -43,6 +44,6 @@ class ExchangeSettingsDialog : public QDialog {
 
 // Shows the dialog; when it ends with OK hands its values to the link
 // (repeats of both stages, delay before request, delay before receive, byte time-out).
-void ApplyExchangeSettings(ExchangeSettingsDialog& dialog, ModbusLink& port);
+void ApplyExchangeSettings(ExchangeSettingsDialog& dialog, LinkWorker& worker);
 
 }  // namespace zul

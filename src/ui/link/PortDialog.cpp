@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "core/link/ModbusLink.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 
 namespace zul {
@@ -26,9 +27,9 @@ constexpr int kTwoStopBits = 1;
 
 }  // namespace
 
-PortDialog::PortDialog(ModbusLink& port, ExchangeSettingsDialog& nastr, std::vector<std::string> namedPorts,
+PortDialog::PortDialog(LinkWorker& worker, ExchangeSettingsDialog& nastr, std::vector<std::string> namedPorts,
                        QWidget* parent)
-    : QDialog(parent), port_(port), nastr_(nastr), namedPorts_(std::move(namedPorts)) {
+    : QDialog(parent), worker_(worker), nastr_(nastr), namedPorts_(std::move(namedPorts)) {
   setObjectName("FormPort");
   setWindowTitle("Настройка СОМ-порта");
   setModal(true);
@@ -73,7 +74,7 @@ QStringList PortDialog::PortNames() const {
   for (const std::string& n : namedPorts_) {
     if (!names.contains(QString::fromStdString(n))) names << QString::fromStdString(n);
   }
-  for (const std::string& n : port_.AvailablePorts()) {
+  for (const std::string& n : worker_.link().AvailablePorts()) {
     if (!names.contains(QString::fromStdString(n))) names << QString::fromStdString(n);
   }
   return names;
@@ -88,8 +89,10 @@ void PortDialog::onShown() {
   Skor->setCurrentIndex(acceptedSkor_);
   Parit->setCurrentIndex(acceptedParit_);
   StBit->setCurrentIndex(acceptedStBit_);
-  portWasOpen_ = port_.IsPortOpen();
-  port_.ClosePort();
+  worker_.Post({[&port = worker_.link(), wasOpen = portWasOpen_](Interaction&) {
+    *wasOpen = port.IsPortOpen();
+    port.ClosePort();
+  }});
   CBoxPort->clear();
   CBoxPort->addItems(PortNames());
   CBoxPort->setCurrentIndex(CBoxPort->count() > 0 ? 0 : -1);
@@ -114,10 +117,14 @@ void PortDialog::onOk() {
   done(Ok);
 }
 
-void PortDialog::applyExchangeSettings() { ApplyExchangeSettings(nastr_, port_); }
+void PortDialog::applyExchangeSettings() { ApplyExchangeSettings(nastr_, worker_); }
 
 void PortDialog::done(int result) {
-  if (result == Cancelled && portWasOpen_) port_.OpenPort();
+  if (result == Cancelled) {
+    worker_.Post({[&port = worker_.link(), wasOpen = portWasOpen_](Interaction&) {
+      if (*wasOpen) port.OpenPort();
+    }});
+  }
   QDialog::done(result);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The port dialog: which serial port, speed, parity and stop bits. It keeps
 // the positions last accepted (and the port last clicked) for the program's
-// lifetime; showing it closes the port.
+// lifetime; showing it closes the port, and Cancel opens it again.
 #include <QDialog>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ class QPushButton;
 namespace zul {
 
 class ModbusLink;
+class LinkWorker;
 class ExchangeSettingsDialog;
 
 class PortDialog : public QDialog {
@@ -21,7 +23,7 @@ class PortDialog : public QDialog {
   enum Outcome { Cancelled = QDialog::Rejected, Ok = QDialog::Accepted, Invalid = 2 };
 
   // namedPorts: ports named on the command line, listed before the system's.
-  PortDialog(ModbusLink& port, ExchangeSettingsDialog& nastr, std::vector<std::string> namedPorts,
+  PortDialog(LinkWorker& worker, ExchangeSettingsDialog& nastr, std::vector<std::string> namedPorts,
              QWidget* parent = nullptr);
 
   void onShown();
@@ -46,14 +48,15 @@ class PortDialog : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  ModbusLink& port_;
+  LinkWorker& worker_;
   ExchangeSettingsDialog& nastr_;
   std::vector<std::string> namedPorts_;
   int acceptedSkor_ = 0;
   int acceptedParit_ = 0;
   int acceptedStBit_ = 1;
   int chosenPort_ = 0;
-  bool portWasOpen_ = false;
+  // Whether showing the dialog closed an open port (kept on the link worker).
+  std::shared_ptr<bool> portWasOpen_ = std::make_shared<bool>(false);
 };
 
 }  // namespace zul

@@ -16,7 +16,7 @@
 #include "core/model/DiscreteProcessing.h"
 #include "core/model/ServiceBlock.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
 
@@ -47,8 +47,8 @@ QPushButton* Button(const QString& name, const QString& text, QWidget* parent) {
 }  // namespace
 
 ClockWindow::ClockWindow(ModbusLink& port, ServiceBlock& serv, DiscreteProcessing& processing,
-                         ExchangeGate& gate, Interaction& ui, QWidget* parent)
-    : QDialog(parent), port_(port), service_(serv), processing_(processing), gate_(gate), ui_(ui) {
+                         LinkWorker& worker, Interaction& ui, QWidget* parent)
+    : QDialog(parent), port_(port), service_(serv), processing_(processing), worker_(worker), ui_(ui) {
   setObjectName("FormTimeDate");
   setWindowTitle("Задайте время и дату");
   setModal(true);
@@ -159,16 +159,24 @@ void ClockWindow::StopPolling() {
 }
 
 void ClockWindow::pollOnce() {
-  uint8_t answer[kAnswerBufferSize] = {};
-  int result = kResultOk;
-  if (!BackgroundExchange(gate_, port_, ui_, this).Poll([&](Interaction&) {
-        result = port_.Request(service_.CurrentDevice, kClockReadFunction, kClockRequestData, answer);
-      }))
-    return;  // another exchange is under way: skip this tick
-  if (result != kResultOk) {
-    if (reportFlag_ == 1) port_.ShowError(service_.CurrentDevice, result);
-    return;
-  }
+  struct Reading {
+    int result = kResultOk;
+    std::array<uint8_t, kAnswerBufferSize> answer{};
+  };
+  auto r = std::make_shared<Reading>();
+  // A tick that finds the line busy is skipped.
+  BackgroundExchange(worker_, ui_, this)
+      .Poll(
+          [this, r, device = service_.CurrentDevice, report = reportFlag_ == 1](Interaction&) {
+            r->result = port_.Request(device, kClockReadFunction, kClockRequestData, r->answer);
+            if (r->result != kResultOk && report) port_.ShowError(device, r->result);
+          },
+          [this, r] {
+            if (r->result == kResultOk) ShowClock(r->answer);
+          });
+}
+
+void ClockWindow::ShowClock(std::span<const uint8_t> answer) {
   ControllerTime t{};
   if (!DecodeClockAnswer(answer, &t)) return;
   StTime->setText(QString::fromStdString(TimeText(t)));
@@ -213,12 +221,12 @@ bool ClockWindow::CheckFields(ControllerTime* values) {
 }
 
 void ClockWindow::setDeviceTime() {
-  if (!port_.CheckWriteAccess()) return;
+  if (!port_.CheckWriteAccess(ui_)) return;
   ControllerTime t{};
   if (!CheckFields(&t)) return;
-  BackgroundExchange(gate_, port_, ui_, this)
+  BackgroundExchange(worker_, ui_, this)
       .Run("Установка времени", ExchangeKind::Write,
-           [&](Interaction&) { SendClock(port_, service_.CurrentDevice, t); });
+           [this, t, device = service_.CurrentDevice](Interaction&) { SendClock(port_, device, t); });
 }
 
 void ClockWindow::done(int result) {

@@ -2,6 +2,7 @@
 // The controller's clock: polled continuously while the window is open, and
 // set on every controller of the line at once.
 #include <QDialog>
+#include <span>
 #include <array>
 
 #include "core/config/ControllerClock.h"
@@ -14,7 +15,7 @@ class QTimer;
 
 namespace zul {
 
-class ExchangeGate;
+class LinkWorker;
 class HintLabel;
 class Interaction;
 class ModbusLink;
@@ -24,7 +25,7 @@ class ServiceBlock;
 class ClockWindow : public QDialog {
   Q_OBJECT
  public:
-  ClockWindow(ModbusLink& port, ServiceBlock& serv, DiscreteProcessing& processing, ExchangeGate& gate,
+  ClockWindow(ModbusLink& port, ServiceBlock& serv, DiscreteProcessing& processing, LinkWorker& worker,
               Interaction& ui, QWidget* parent = nullptr);
 
   // What the main window's button does: every field "1", nothing edited yet, shown modally.
@@ -66,12 +67,13 @@ class ClockWindow : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  void ShowClock(std::span<const uint8_t> answer);
   void StopPolling();
 
   ModbusLink& port_;
   ServiceBlock& service_;
   DiscreteProcessing& processing_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
   Interaction& ui_;
   int reportFlag_ = 1;
   ControllerTime kept_{};

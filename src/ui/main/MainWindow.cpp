@@ -24,7 +24,9 @@
 #include "ui/fb/FunctionBlockEditor.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/link/ExchangeSettingsDialog.h"
+#include "serial/QtSerialLine.h"
 #include "ui/link/PortDialog.h"
+#include "ui/widgets/InputChecks.h"
 #include "ui/main/ClockWindow.h"
 #include "ui/main/NewConfigurationDialog.h"
 #include "ui/main/PasswordDialog.h"
@@ -88,10 +90,12 @@ class WholeContentScrollArea : public QScrollArea {
 
 MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramOptions options,
                        QWidget* parent)
-    : QMainWindow(parent), link(line, clock, ui), ui_(ui), options_(std::move(options)) {
+    : QMainWindow(parent), link(line, clock, ui), Worker(link, ui), ui_(ui), options_(std::move(options)) {
   setObjectName("Form1");
   setWindowTitle("Программатор ЗУЛ - 05-16_ФБ");
   link.BindAccessLevel(&discreteProcessing.AccessLevel);
+  // The port's Qt object lives where its blocking waits run.
+  if (auto* qtLine = dynamic_cast<QtSerialLine*>(&line)) Worker.AdoptLineObject(qtLine->ThreadObject());
 
   BuildMenus();
   auto* central = new QWidget(this);
@@ -121,7 +125,8 @@ MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramO
   commissioningMenus = new CommissioningMenus(*this);
 }
 
-MainWindow::~MainWindow() = default;
+// The worker ends before the windows and the configuration its jobs use.
+MainWindow::~MainWindow() { Worker.Shutdown(); }
 
 void MainWindow::BuildMenus() {
   const struct {
@@ -309,6 +314,7 @@ QWidget* MainWindow::BuildDevicePanel() {
 
   connect(CBoxUstr, QOverload<int>::of(&QComboBox::activated), this, &MainWindow::onDeviceChosen);
   connect(CBoxUstrZ, QOverload<int>::of(&QComboBox::activated), this, &MainWindow::renumberDevice);
+  for (QComboBox* box : {CBoxUstr, CBoxUstrZ}) IgnoreWheelOnClosedBox(box);
   connect(CBoxRazmChange, QOverload<int>::of(&QComboBox::activated), this, &MainWindow::onUnitChosen);
   connect(ButRazm, &QPushButton::clicked, this, &MainWindow::applyUnitName);
   connect(ButDefault, &QPushButton::clicked, this, &MainWindow::restoreDefaultUnits);
@@ -354,21 +360,21 @@ QWidget* MainWindow::BuildModuleGrid() {
 
 void MainWindow::CreateWindows() {
   exchangeSettingsDialog = new ExchangeSettingsDialog(link, this);
-  portDialog = new PortDialog(link, *exchangeSettingsDialog, options_.namedPorts, this);
+  portDialog = new PortDialog(Worker, *exchangeSettingsDialog, options_.namedPorts, this);
   passwordDialog = new PasswordDialog(discreteProcessing, ui_, options_.passwordFile, this);
-  clockWindow = new ClockWindow(link, service, discreteProcessing, Gate, ui_, this);
-  discreteInputsOnline = new DiscreteInputsOnline(link, service, discreteProcessing, Gate, this);
-  relayOutputsOnline = new RelayOutputsOnline(link, service, Gate, this);
-  calibrationWindow = new CalibrationWindow(link, service, analogModules, Gate, ui_, this);
-  analogModuleWindow = new AnalogModuleWindow(service, analogModules, reserveBlocks, copyBlocks, link, Gate,
+  clockWindow = new ClockWindow(link, service, discreteProcessing, Worker, ui_, this);
+  discreteInputsOnline = new DiscreteInputsOnline(link, service, discreteProcessing, Worker, this);
+  relayOutputsOnline = new RelayOutputsOnline(link, service, Worker, this);
+  calibrationWindow = new CalibrationWindow(link, service, analogModules, Worker, ui_, this);
+  analogModuleWindow = new AnalogModuleWindow(service, analogModules, reserveBlocks, copyBlocks, link, Worker,
                                               *calibrationWindow, ui_, this);
-  relayModuleWindow = new RelayModuleWindow(service, relayModules, reserveBlocks, copyBlocks, link, Gate,
+  relayModuleWindow = new RelayModuleWindow(service, relayModules, reserveBlocks, copyBlocks, link, Worker,
                                             *relayOutputsOnline, ui_, this);
-  sensorTypesWindow = new SensorTypesWindow(service, discreteProcessing, reserveBlocks, link, Gate,
+  sensorTypesWindow = new SensorTypesWindow(service, discreteProcessing, reserveBlocks, link, Worker,
                                             *discreteInputsOnline, ui_, this);
   newConfigurationDialog = new NewConfigurationDialog(service, ui_, this);
   signalDialogs = CreateSignalDialogs(config, ui_, this);
-  inputsWindow = new InputsWindow(config, link, Gate, ui_, signalDialogs, this);
+  inputsWindow = new InputsWindow(config, link, Worker, ui_, signalDialogs, this);
   outputsWindow = new OutputsWindow(config, ui_, signalDialogs, this);
   functionBlockEditor = CreateFunctionBlockEditor();
   for (InformWindow* w : std::initializer_list<InformWindow*>{inputsWindow, outputsWindow}) {
@@ -378,13 +384,13 @@ void MainWindow::CreateWindows() {
     };
   }
   analogModuleWindow->ReportTitle = inputsWindow->ReportTitle;
-  discreteProcessingEditor = new DiscreteProcessingEditor(config, link, Gate, ui_, signalDialogs, this);
+  discreteProcessingEditor = new DiscreteProcessingEditor(config, link, Worker, ui_, signalDialogs, this);
   discreteProcessingEditor->SetUpPort = [this] { openPortDialog(); };
   discreteProcessingEditor->ShowRelayOutputs = [this] { openOutputsWindow(); };
   discreteProcessingEditor->OpenFunctionBlocks = [this] { return functionBlockEditor->Open(); };
   connect(InformBut, &QPushButton::clicked, this, &MainWindow::openInputsWindow);
   connect(InformButMR, &QPushButton::clicked, this, &MainWindow::openOutputsWindow);
-  localNetworkWindow = new LocalNetworkWindow(config, link, Gate, ui_, this);
+  localNetworkWindow = new LocalNetworkWindow(config, link, Worker, ui_, this);
   localNetworkWindow->function15Editor->OpenInputs = [this] { openInputsWindow(); };
   localNetworkWindow->masterEditor->scalingWindow->ReportTitle = inputsWindow->ReportTitle;
   connect(LocalNet1, &QPushButton::clicked, this,
@@ -394,9 +400,9 @@ void MainWindow::CreateWindows() {
   connect(LocNetObm, &QPushButton::clicked, this,
           [this] { openLocalNetworkWindow(LocalNetworkMode::LineSettings); });
   controlLoopDialog = new ControlLoopDialog(config, ui_, this);
-  regulatorOnlineView = new RegulatorOnlineView(link, config, Gate, ui_, this);
+  regulatorOnlineView = new RegulatorOnlineView(link, config, Worker, ui_, this);
   regulatorEditor =
-      new RegulatorEditor(link, config, ui_, Gate, controlLoopDialog, regulatorOnlineView, this);
+      new RegulatorEditor(link, config, ui_, Worker, controlLoopDialog, regulatorOnlineView, this);
   connect(controlLoopDialog, &ControlLoopDialog::inputsWindowWanted, this, &MainWindow::openInputsWindow);
   connect(regulatorEditor, &RegulatorEditor::inputsWindowWanted, this, &MainWindow::openInputsWindow);
   connect(regulatorEditor, &RegulatorEditor::outputsWindowWanted, this, &MainWindow::openOutputsWindow);
@@ -427,7 +433,17 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  canClose();
+  if (!closing_) {
+    closing_ = true;
+    canClose();
+  }
+  // What closing sends, and whatever was on the line, ends first.
+  if (Worker.Busy()) {
+    event->ignore();
+    connect(&Worker, &LinkWorker::idle, this, &QWidget::close, Qt::SingleShotConnection);
+    return;
+  }
+  closing_ = false;
   event->accept();
 }
 

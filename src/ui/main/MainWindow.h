@@ -14,7 +14,7 @@
 #include "core/link/ModbusLink.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/main/ZulFileDialogs.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 
 class QAction;
 class QComboBox;
@@ -68,8 +68,9 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   // --- what the program owns for its whole life -------------------------------
-  ExchangeGate Gate;
   ModbusLink link;
+  // Every exchange with the controller runs here, one at a time.
+  LinkWorker Worker;
   Configuration config;
   // The block objects under their design names, as the windows use them.
   ServiceBlock& service = config.service;
@@ -110,6 +111,8 @@ class MainWindow : public QMainWindow {
   void saveConfigurationFile();
   void readFromController();
   void writeToController();
+  // F10, then `then` on the UI thread whatever the write's outcome.
+  void WriteToControllerThen(std::function<void()> then);
   // The closing question of file mode; closes the port there.
   void canClose();
   // Opens the first port named on the command line with the default settings.
@@ -222,6 +225,7 @@ class MainWindow : public QMainWindow {
   void StoreUnits();
 
   Interaction& ui_;
+  bool closing_ = false;  // the closing questions were asked; waiting for the line
   ProgramOptions options_;
   bool shownOnce_ = false;
 };

@@ -63,8 +63,11 @@ void MainWindow::changePassword() {
 
 void MainWindow::OpenNamedPort() {
   if (options_.namedPorts.empty()) return;
-  link.SetPortName(options_.namedPorts.front());
-  if (link.OpenPort() != 0) link.ShowError(service.CurrentDevice, kResultCannotOpen);
+  BackgroundExchange(Worker, ui_, this)
+      .RunQuietly([this, name = options_.namedPorts.front(), device = service.CurrentDevice](Interaction&) {
+        link.SetPortName(name);
+        if (link.OpenPort() != 0) link.ShowError(device, kResultCannotOpen);
+      });
 }
 
 // --- device selection -------------------------------------------------------------
@@ -75,12 +78,14 @@ void MainWindow::onDeviceChosen(int index) {
 }
 
 void MainWindow::renumberDevice(int index) {
-  // A busy line renumbers nothing: the boxes show the numbers as they are.
-  BackgroundExchange(Gate, link, ui_, this)
-      .Run("Смена номера устройства", ExchangeKind::Write,
-           [&](Interaction&) { RenumberDevice(link, service, index + 1); });
-  CBoxUstr->setCurrentIndex(service.CurrentDevice);
-  CBoxUstrZ->setCurrentIndex(service.ConfiguredDevice);
+  BackgroundExchange(Worker, ui_, this)
+      .Run(
+          "Смена номера устройства", ExchangeKind::Write,
+          [this, index](Interaction&) { RenumberDevice(link, service, index + 1); },
+          [this] {
+            CBoxUstr->setCurrentIndex(service.CurrentDevice);
+            CBoxUstrZ->setCurrentIndex(service.ConfiguredDevice);
+          });
 }
 
 // --- module table -------------------------------------------------------------------
@@ -177,14 +182,14 @@ void MainWindow::StoreUnits() {
     service.FileChanged = 1;
     return;
   }
-  if (!link.CheckWriteAccess()) return;
+  if (!link.CheckWriteAccess(ui_)) return;
   const auto units = analogModules.GetUnits();
   const size_t count =
       static_cast<size_t>(std::clamp(service.UnitsBlockLen - 1, 0, static_cast<int>(units.size())));
-  BackgroundExchange(Gate, link, ui_, this)
-      .Run("Запись списка размерностей", ExchangeKind::Write, [&](Interaction&) {
-        StoreConfirmed(link, service, AnalogModules::kUnitsBlockNumber, units.first(count),
-                       service.CurrentDevice);
+  std::vector<uint8_t> bytes(units.begin(), units.begin() + static_cast<std::ptrdiff_t>(count));
+  BackgroundExchange(Worker, ui_, this)
+      .Run("Запись списка размерностей", ExchangeKind::Write, [this, bytes](Interaction&) {
+        StoreConfirmed(link, service, AnalogModules::kUnitsBlockNumber, bytes, service.CurrentDevice);
       });
 }
 
@@ -226,35 +231,50 @@ void MainWindow::openPortDialog() {
     break;
   }
   static const char* kParity[] = {"N", "O", "E"};
-  link.SetParityText(kParity[std::clamp(portDialog->Parit->currentIndex(), 0, 2)]);
-  link.SetBaudText(portDialog->Skor->currentText().toStdString());
-  link.SetStopBitsText(portDialog->StBit->currentText().toStdString());
-  link.SetPortName(portDialog->CBoxPort->currentText().toStdString());
-  if (link.OpenPort() == -1) {
-    link.ShowError(service.CurrentDevice, kResultCannotOpen);
-  } else {
-    portDialog->FirstShowing = false;
-  }
+  struct Settings {
+    std::string parity, baud, stopBits, port;
+  } settings{kParity[std::clamp(portDialog->Parit->currentIndex(), 0, 2)],
+             portDialog->Skor->currentText().toStdString(), portDialog->StBit->currentText().toStdString(),
+             portDialog->CBoxPort->currentText().toStdString()};
+  auto opened = std::make_shared<bool>(false);
+  BackgroundExchange(Worker, ui_, this)
+      .RunQuietly(
+          [this, settings, opened, device = service.CurrentDevice](Interaction&) {
+            link.SetParityText(settings.parity);
+            link.SetBaudText(settings.baud);
+            link.SetStopBitsText(settings.stopBits);
+            link.SetPortName(settings.port);
+            *opened = link.OpenPort() != -1;
+            if (!*opened) link.ShowError(device, kResultCannotOpen);
+          },
+          [this, opened] {
+            if (*opened) portDialog->FirstShowing = false;
+          });
 }
 
-void MainWindow::openExchangeSettings() { ApplyExchangeSettings(*exchangeSettingsDialog, link); }
+void MainWindow::openExchangeSettings() { ApplyExchangeSettings(*exchangeSettingsDialog, Worker); }
 
 // --- closing ----------------------------------------------------------------------------------
 
 void MainWindow::canClose() {
   if (service.FileMode != 1) return;
-  if (service.FileChanged == 1) {
-    if (ui_.Ask({"Подтвердите запись в файл", "Данные были изменены. Сохранить в файле?", Icon::Question,
-                 Buttons::YesNo, Answer::Yes}) == Answer::Yes) {
-      saveConfigurationFile();
-    }
-    if (discreteProcessing.AccessLevel == kFullAccess &&
-        ui_.Ask({"Подтвердите передачу данных", "Данные были изменены. Передать в прибор?", Icon::Question,
-                 Buttons::YesNo, Answer::Yes}) == Answer::Yes) {
-      writeToController();
-    }
+  const auto closePort = [this] { Worker.Post({[this](Interaction&) { link.ClosePort(); }}); };
+  if (service.FileChanged != 1) {
+    closePort();
+    return;
   }
-  link.ClosePort();
+  if (ui_.Ask({"Подтвердите запись в файл", "Данные были изменены. Сохранить в файле?", Icon::Question,
+               Buttons::YesNo, Answer::Yes}) == Answer::Yes) {
+    saveConfigurationFile();
+  }
+  if (discreteProcessing.AccessLevel == kFullAccess &&
+      ui_.Ask({"Подтвердите передачу данных", "Данные были изменены. Передать в прибор?", Icon::Question,
+               Buttons::YesNo, Answer::Yes}) == Answer::Yes) {
+    // After whatever is on the line now (a scan, a poll), then the port closes.
+    WriteToControllerThen(closePort);
+    return;
+  }
+  closePort();
 }
 
 // --- information windows ---------------------------------------------------------------

@@ -43,32 +43,42 @@ void MainWindow::ShowFileMode(bool on) {
 }
 
 void MainWindow::readFromController() {
-  if (Gate.Busy()) return;
   for (QWidget* w : {ButProgDiskr, ButTimeDate, LocNetObm, LocalNet1, LocNet15}) w->setEnabled(false);
   service.CurrentDevice = CBoxUstr->currentIndex();
-  ReadResult result;
-  BackgroundExchange(Gate, link, ui_, this)
-      .Run("Чтение конфигурации", ExchangeKind::Read,
-           [&](Interaction& ui) { result = ReadConfiguration(link, config, ui); });
-  ShowFileMode(false);
-  if (!result.ok) {
-    // What was read so far stays; the table shows the composition if the identity came.
-    if (result.failedStep != ReadStep::Identity) RefreshModuleTable();
-    return;
-  }
-  ShowConfiguration();
+  auto result = std::make_shared<ReadResult>();
+  BackgroundExchange(Worker, ui_, this)
+      .Run(
+          "Чтение конфигурации", ExchangeKind::Read,
+          [this, result](Interaction& ui) { *result = ReadConfiguration(link, config, ui); },
+          [this, result] {
+            ShowFileMode(false);
+            if (!result->ok) {
+              // What was read so far stays; the table shows the composition if the identity came.
+              if (result->failedStep != ReadStep::Identity) RefreshModuleTable();
+              return;
+            }
+            ShowConfiguration();
+          });
 }
 
-void MainWindow::writeToController() {
-  if (Gate.Busy()) return;
+void MainWindow::writeToController() { WriteToControllerThen({}); }
+
+void MainWindow::WriteToControllerThen(std::function<void()> then) {
   // The controller checked and written is the one shown in "Устр. №".
   service.CurrentDevice = CBoxUstr->currentIndex();
-  if (!commissioningMenus->BackupBeforeWrite()) return;
-  WriteResult result;
-  BackgroundExchange(Gate, link, ui_, this)
-      .Run("Запись конфигурации", ExchangeKind::Write,
-           [&](Interaction& ui) { result = WriteConfiguration(link, config, ui); });
-  if (result.ok()) ui_.Show(kCaptionInformation, kConfigurationWrittenText, Icon::Information);
+  auto write = [this, then] {
+    auto result = std::make_shared<WriteResult>();
+    BackgroundExchange(Worker, ui_, this)
+        .Run(
+            "Запись конфигурации", ExchangeKind::Write,
+            [this, result](Interaction& ui) { *result = WriteConfiguration(link, config, ui); },
+            [this, result, then] {
+              if (result->ok()) ui_.Show(kCaptionInformation, kConfigurationWrittenText, Icon::Information);
+              if (then) then();
+            });
+  };
+  // A backup that forbids the write still lets what follows go on.
+  commissioningMenus->BackupBeforeWrite(write, then);
 }
 
 void MainWindow::createConfigurationFile() {

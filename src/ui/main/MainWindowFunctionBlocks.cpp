@@ -12,7 +12,7 @@
 namespace zul {
 
 FunctionBlockEditor* MainWindow::CreateFunctionBlockEditor() {
-  auto* editor = new FunctionBlockEditor(config, link, Gate, signalDialogs, ui_, this);
+  auto* editor = new FunctionBlockEditor(config, link, Worker, signalDialogs, ui_, this);
   editor->MainCaption = [this] { return windowTitle(); };
   editor->ShowInputs = [this] { inputsWindow->Open(RelayColumn::Blank); };
   editor->ShowOutputs = [this] { outputsWindow->Open(); };

@@ -20,7 +20,7 @@
 #include "core/model/ServiceBlock.h"
 #include "ui/modules/CalibrationWindow.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtText.h"
 
@@ -53,17 +53,17 @@ bool IsEnter(const QKeyEvent& key) { return key.key() == Qt::Key_Return || key.k
 }  // namespace
 
 AnalogModuleWindow::AnalogModuleWindow(ServiceBlock& serv, AnalogModules& mba, ReserveBlocks& reserve,
-                                       CopyBlocks& copies, ModbusLink& port, ExchangeGate& gate,
+                                       CopyBlocks& copies, ModbusLink& port, LinkWorker& worker,
                                        CalibrationWindow& kalibr, Interaction& ui, QWidget* parent)
     : ModuleEditorDialog(serv, ui, "FormPROG", parent),
       mba_(mba),
       reserve_(reserve),
       copies_(copies),
       port_(port),
-      gate_(gate),
+      worker_(worker),
       kalibr_(kalibr) {
   setWindowTitle("Программирование МВА");
-  SetExchange(gate_, port_);
+  SetExchange(worker_);
   // The window's creation starts the unit names from their defaults.
   mba_.SetDefaultUnits();
 
@@ -451,7 +451,7 @@ bool AnalogModuleWindow::CheckScaleFields() {
 bool AnalogModuleWindow::canClose() {
   StoreFocusedField(Rows[0].Poz);
   ModalResult = kResultNormal;
-  AnalogModuleBlock block(mba_, reserve_, port_, service_.CurrentDevice, Index());
+  auto block = std::make_shared<AnalogModuleBlock>(mba_, reserve_, port_, service_.CurrentDevice, Index());
   if (cancelled_) return CloseWith(block, kAnalogSendQuestion);
   for (int c = 0; c < kAnalogChannelCount; ++c) {
     leavePosition(c);
@@ -465,7 +465,6 @@ bool AnalogModuleWindow::canClose() {
     return ui_.Ask({"Подтвердите окончание программирования", "Ошибка программирования \nЗакончить?",
                     Icon::Question, Buttons::YesNo, Answer::No}) == Answer::Yes;
   }
-  if (gate_.Busy()) return false;
   return CloseWith(block, kAnalogSendQuestion);
 }
 
@@ -487,29 +486,45 @@ void AnalogModuleWindow::replaceModuleBase() {
 // --- live values and calibration ----------------------------------------------------------
 
 void AnalogModuleWindow::openOnline() {
-  if (RefuseOnlineInFileMode() || gate_.Busy()) return;
+  if (RefuseOnlineInFileMode()) return;
   StoreFocusedField(Rows[0].Poz);
-  BackgroundExchange exchange(gate_, port_, ui_, this);
-  int result = kResultOk;
-  exchange.Run(windowTitle(), ExchangeKind::Read, [&](Interaction&) {
-    result = ReadOnlineValues(port_, service_.CurrentDevice, mba_, module_, type_);
-  });
-  if (result != kResultOk) {
-    port_.ShowError(service_.CurrentDevice, result);
-    return;
-  }
+  auto result = std::make_shared<int>(kResultOk);
+  BackgroundExchange(worker_, ui_, this)
+      .Run(
+          windowTitle(), ExchangeKind::Read,
+          [this, result, device = service_.CurrentDevice, module = module_, type = type_](Interaction&) {
+            *result = ReadOnlineValues(port_, device, mba_, module, type);
+          },
+          [this, result] {
+            if (*result != kResultOk) {
+              port_.ShowError(ui_, service_.CurrentDevice, *result);
+              return;
+            }
+            OpenCalibration();
+          });
+}
+
+void AnalogModuleWindow::OpenCalibration() {
   std::array<QString, kAnalogChannelCount> positions, units;
   for (size_t c = 0; c < positions.size(); ++c) {
     positions[c] = Rows[c].Poz->text();
     units[c] = Rows[c].Razm->currentText();
   }
   kalibr_.Prepare(module_, type_, LabTMod->text(), positions, units);
-  exchange.Run(windowTitle(), ExchangeKind::Read, [&](Interaction&) {
-    result = ReadCalibrationCodes(port_, service_.CurrentDevice, mba_, module_);
-  });
-  if (result != kResultOk) ui_.Show(kCaptionWarning, "Модуль не обслуживает запрос кодов АЦП", Icon::Warning);
-  kalibr_.DrawRows();
-  if (kalibr_.Open() == kResultError) ui_.Show(kCaptionError, "калибровка закончена с ошибкой", Icon::Error);
+  auto result = std::make_shared<int>(kResultOk);
+  BackgroundExchange(worker_, ui_, this)
+      .Run(
+          windowTitle(), ExchangeKind::Read,
+          [this, result, device = service_.CurrentDevice, module = module_](Interaction&) {
+            *result = ReadCalibrationCodes(port_, device, mba_, module);
+          },
+          [this, result] {
+            if (*result != kResultOk)
+              ui_.Show(kCaptionWarning, "Модуль не обслуживает запрос кодов АЦП", Icon::Warning);
+            kalibr_.DrawRows();
+            if (kalibr_.Open() == kResultError)
+              ui_.Show(kCaptionError, "калибровка закончена с ошибкой", Icon::Error);
+          });
 }
 
 // --- report -------------------------------------------------------------------------------

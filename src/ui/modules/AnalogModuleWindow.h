@@ -18,7 +18,7 @@ class QLineEdit;
 
 namespace zul {
 
-class ExchangeGate;
+class LinkWorker;
 class ModbusLink;
 class CopyBlocks;
 class CalibrationWindow;
@@ -29,7 +29,7 @@ class AnalogModuleWindow : public ModuleEditorDialog {
   Q_OBJECT
  public:
   AnalogModuleWindow(ServiceBlock& serv, AnalogModules& mba, ReserveBlocks& reserve, CopyBlocks& copies,
-                     ModbusLink& port, ExchangeGate& gate, CalibrationWindow& kalibr, Interaction& ui,
+                     ModbusLink& port, LinkWorker& worker, CalibrationWindow& kalibr, Interaction& ui,
                      QWidget* parent = nullptr);
 
   // The module in `slot` (1..16), number `module` (1..8) among the analog
@@ -78,6 +78,7 @@ class AnalogModuleWindow : public ModuleEditorDialog {
   void replaceModuleBase() override;
 
  private:
+  void OpenCalibration();  // after the live values are in
   ChannelRow BuildRow(int c);
   void Fill();
   void FillRangeLists(int c);
@@ -95,7 +96,7 @@ class AnalogModuleWindow : public ModuleEditorDialog {
   ReserveBlocks& reserve_;
   CopyBlocks& copies_;
   ModbusLink& port_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
   CalibrationWindow& kalibr_;
   int slot_ = 1;
   int module_ = 1;

@@ -12,7 +12,7 @@
 #include "core/link/ModbusLink.h"
 #include "core/model/ServiceBlock.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/HintLabel.h"
 
 namespace zul {
@@ -45,8 +45,8 @@ QColor FaultColourOf(FaultColour c) {
 }  // namespace
 
 CalibrationWindow::CalibrationWindow(ModbusLink& port, ServiceBlock& serv, AnalogModules& mba,
-                                     ExchangeGate& gate, Interaction& ui, QWidget* parent)
-    : QDialog(parent), port_(port), service_(serv), mba_(mba), gate_(gate), ui_(ui) {
+                                     LinkWorker& worker, Interaction& ui, QWidget* parent)
+    : QDialog(parent), port_(port), service_(serv), mba_(mba), worker_(worker), ui_(ui) {
   setObjectName("FormKalibr");
   setWindowTitle("Текущая информация и калибровка аналоговых входов ");
   setModal(true);
@@ -176,22 +176,27 @@ void CalibrationWindow::togglePolling() {
 void CalibrationWindow::Failed(int result) {
   if (!Polling()) return;
   togglePolling();  // first stop, so the message box cannot let another tick in
-  port_.ShowError(service_.CurrentDevice, result);
+  port_.ShowError(ui_, service_.CurrentDevice, result);
 }
 
 void CalibrationWindow::poll() {
-  int values = kResultOk;
-  int codes = kResultOk;
-  if (!BackgroundExchange(gate_, port_, ui_, this).Poll([&](Interaction&) {
-        values = ReadOnlineValues(port_, service_.CurrentDevice, mba_, module_, mba_.CalibrationType);
-        if (values == kResultOk) codes = ReadCalibrationCodes(port_, service_.CurrentDevice, mba_, module_);
-      }))
-    return;  // the line is busy: this tick skips its turn
-  if (values != kResultOk || CodesPollFailed(codes)) {
-    Failed(values != kResultOk ? values : codes);
-    return;
-  }
-  DrawRows();
+  auto results = std::make_shared<std::pair<int, int>>(kResultOk, kResultOk);  // values, codes
+  // A tick that finds the line busy skips its turn.
+  BackgroundExchange(worker_, ui_, this)
+      .Poll(
+          [this, results, device = service_.CurrentDevice, module = module_,
+           type = mba_.CalibrationType](Interaction&) {
+            results->first = ReadOnlineValues(port_, device, mba_, module, type);
+            if (results->first == kResultOk) results->second = ReadCalibrationCodes(port_, device, mba_, module);
+          },
+          [this, results] {
+            const auto [values, codes] = *results;
+            if (values != kResultOk || CodesPollFailed(codes)) {
+              Failed(values != kResultOk ? values : codes);
+              return;
+            }
+            DrawRows();
+          });
 }
 
 void CalibrationWindow::DrawRows() {
@@ -221,8 +226,9 @@ void CalibrationWindow::DrawRows() {
   }
 }
 
-bool CalibrationWindow::Quietly(const std::function<void()>& exchange) {
-  return BackgroundExchange(gate_, port_, ui_, this).RunQuietly([&](Interaction&) { exchange(); });
+void CalibrationWindow::Quietly(std::function<void()> exchange, std::function<void()> then) {
+  BackgroundExchange(worker_, ui_, this)
+      .RunQuietly([exchange = std::move(exchange)](Interaction&) { exchange(); }, std::move(then));
 }
 
 bool CalibrationWindow::SendMode(int k, bool on) {
@@ -239,26 +245,30 @@ void CalibrationWindow::onCalibrationButton(int k, bool down) {
   // One input at a time: the one in calibration mode leaves it first.
   const int previous = mba_.CalibrationChannel;
   const bool leavePrevious = down && previous != 0 && previous != k;
-  bool entered = false;
-  if (mba_.CalibrationClosing || !Quietly([&] {
-        if (leavePrevious) SendMode(previous, false);
-        entered = SendMode(k, down) && down;
-      })) {
-    button->setChecked(!down);  // nothing was sent, so nothing changes
+  if (mba_.CalibrationClosing) {
+    button->setChecked(!down);  // nothing is sent, so nothing changes
     return;
   }
-  if (leavePrevious) {
-    Rows[static_cast<size_t>(previous - 1)].SpBut->setChecked(false);
-    mba_.CalibrationChannel = 0;
-  }
-  if (entered) {
-    mba_.CalibrationChannel = k;
-  } else if (down) {
-    button->setChecked(false);
-  } else if (mba_.CalibrationChannel == k) {
-    mba_.CalibrationChannel = 0;
-  }
-  ShowCalibrationState();
+  auto entered = std::make_shared<bool>(false);
+  Quietly(
+      [this, leavePrevious, previous, k, down, entered] {
+        if (leavePrevious) SendMode(previous, false);
+        *entered = SendMode(k, down) && down;
+      },
+      [this, button, leavePrevious, previous, k, down, entered] {
+        if (leavePrevious) {
+          Rows[static_cast<size_t>(previous - 1)].SpBut->setChecked(false);
+          mba_.CalibrationChannel = 0;
+        }
+        if (*entered) {
+          mba_.CalibrationChannel = k;
+        } else if (down) {
+          button->setChecked(false);
+        } else if (mba_.CalibrationChannel == k) {
+          mba_.CalibrationChannel = 0;
+        }
+        ShowCalibrationState();
+      });
 }
 
 void CalibrationWindow::ShowCalibrationState() {
@@ -279,14 +289,15 @@ void CalibrationWindow::CalibrateScale(int k, bool end) {
                Buttons::YesNo, Answer::No}) != Answer::Yes) {
     return;
   }
-  int result = kResultOk;
-  if (!Quietly([&] {
-        result = SendCalibrationCommand(port_, service_.CurrentDevice,
-                                        end ? CalibrationCommand::ScaleEnd : CalibrationCommand::ScaleStart,
-                                        module_, k, true);
-      }))
-    return;
-  if (result != kResultOk && Polling()) port_.ShowError(service_.CurrentDevice, result);
+  auto result = std::make_shared<int>(kResultOk);
+  Quietly(
+      [this, result, k, device = service_.CurrentDevice, module = module_,
+       command = end ? CalibrationCommand::ScaleEnd : CalibrationCommand::ScaleStart] {
+        *result = SendCalibrationCommand(port_, device, command, module, k, true);
+      },
+      [this, result] {
+        if (*result != kResultOk && Polling()) port_.ShowError(ui_, service_.CurrentDevice, *result);
+      });
 }
 
 void CalibrationWindow::calibrateMin(int k) { CalibrateScale(k, false); }
@@ -297,8 +308,10 @@ void CalibrationWindow::done(int result) {
   if (Polling()) togglePolling();
   mba_.CalibrationClosing = 1;
   // An input left in calibration mode would stay there after we are gone.
-  if (const int k = mba_.CalibrationChannel; k != 0 && Quietly([&] { SendMode(k, false); }))
+  if (const int k = mba_.CalibrationChannel; k != 0) {
+    Quietly([this, k] { SendMode(k, false); });
     mba_.CalibrationChannel = 0;
+  }
   for (const Row& r : Rows) r.SpBut->setChecked(false);
   ShowCalibrationState();
   QDialog::done(result);

@@ -15,7 +15,7 @@ class QTimer;
 
 namespace zul {
 
-class ExchangeGate;
+class LinkWorker;
 class Interaction;
 class ModbusLink;
 class ServiceBlock;
@@ -25,7 +25,7 @@ class CalibrationWindow : public QDialog {
  public:
   static constexpr int kRows = AnalogModules::kCalibrationChannels;  // 6 inputs and the ЛК-9 reference
 
-  CalibrationWindow(ModbusLink& port, ServiceBlock& serv, AnalogModules& mba, ExchangeGate& gate,
+  CalibrationWindow(ModbusLink& port, ServiceBlock& serv, AnalogModules& mba, LinkWorker& worker,
                     Interaction& ui, QWidget* parent = nullptr);
 
   // The module n (1..8) of `moduleType`, its identification text, the
@@ -75,7 +75,8 @@ class CalibrationWindow : public QDialog {
   void Failed(int result);
   void CalibrateScale(int k, bool end);
   // A poll cycle or a command off the UI thread; false when the line is busy.
-  bool Quietly(const std::function<void()>& exchange);
+  // A command on the link worker after whatever is on the line; `then` on the UI thread.
+  void Quietly(std::function<void()> exchange, std::function<void()> then = {});
   // Sends the mode command of input k; false (error shown) when it failed.
   bool SendMode(int k, bool on);
   void ShowCalibrationState();
@@ -84,7 +85,7 @@ class CalibrationWindow : public QDialog {
   ModbusLink& port_;
   ServiceBlock& service_;
   AnalogModules& mba_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
   Interaction& ui_;
   int module_ = 1;
 };

@@ -101,24 +101,20 @@ bool ModuleEditorDialog::RefuseOnlineInFileMode() {
   return true;
 }
 
-void ModuleEditorDialog::SetExchange(ExchangeGate& gate, ModbusLink& link) {
-  exchangeGate_ = &gate;
-  exchangeLink_ = &link;
-}
+void ModuleEditorDialog::SetExchange(LinkWorker& worker) { exchangeWorker_ = &worker; }
 
-bool ModuleEditorDialog::CloseWith(EditedBlock& block, const char* question) {
-  CloseVerdict verdict = CloseVerdict::Stay;
-  const auto close = [&](Interaction& ui) {
-    verdict = CloseEditor(block, cancelled_, service_, ui, question);
-  };
-  // File mode and a cancel send nothing: no need for a worker.
-  if (!exchangeGate_ || service_.FileMode == 1 || cancelled_ || !block.Edited()) {
-    close(ui_);
-  } else if (!BackgroundExchange(*exchangeGate_, *exchangeLink_, ui_, this)
-                  .Run(windowTitle(), ExchangeKind::Write, close)) {
-    return false;
-  }
-  return verdict == CloseVerdict::Close;
+bool ModuleEditorDialog::CloseWith(std::shared_ptr<EditedBlock> block, const char* question) {
+  // File mode and a cancel send nothing: no need for the link.
+  if (!exchangeWorker_ || service_.FileMode == 1 || cancelled_ || !block->Edited())
+    return CloseEditor(*block, cancelled_, service_, ui_, question) == CloseVerdict::Close;
+  const Answer answer = ui_.Ask(SendQuestion(question));
+  if (answer != Answer::Yes) return CloseEditorAnswered(*block, answer) == CloseVerdict::Close;
+  // The window stays open while the block is written and closes when that is done.
+  BackgroundExchange(*exchangeWorker_, ui_, this)
+      .Run(
+          windowTitle(), ExchangeKind::Write, [block](Interaction&) { CloseEditorAnswered(*block, Answer::Yes); },
+          [this] { QDialog::done(ModalResult); });
+  return false;
 }
 
 void ModuleEditorDialog::BuildCopyCommands() {

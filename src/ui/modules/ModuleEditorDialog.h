@@ -4,6 +4,7 @@
 // handlers that run when a field is left, and the copy/replace commands of a
 // module's base with their pop-up menu.
 #include <QDialog>
+#include <memory>
 #include <QHash>
 #include <functional>
 
@@ -20,7 +21,7 @@ inline constexpr const char* kOnlineInFileModeText =
 
 class Interaction;
 class ServiceBlock;
-class ExchangeGate;
+class LinkWorker;
 class ModbusLink;
 
 class ModuleEditorDialog : public QDialog {
@@ -56,8 +57,9 @@ class ModuleEditorDialog : public QDialog {
   void StoreFocusedField(QWidget* first);
   // The closing rule for the edited block once the fields are checked; with
   // a link it runs off the UI thread (the block write and its store polling).
-  bool CloseWith(EditedBlock& block, const char* question);
-  void SetExchange(ExchangeGate& gate, ModbusLink& link);
+  // true: close now; a write on the way closes the window when it is done.
+  bool CloseWith(std::shared_ptr<EditedBlock> block, const char* question);
+  void SetExchange(LinkWorker& worker);
   // "on line" in file mode has no controller to ask: says so and returns true.
   bool RefuseOnlineInFileMode();
 
@@ -82,8 +84,7 @@ class ModuleEditorDialog : public QDialog {
   bool cancelled_ = false;
 
  private:
-  ExchangeGate* exchangeGate_ = nullptr;
-  ModbusLink* exchangeLink_ = nullptr;
+  LinkWorker* exchangeWorker_ = nullptr;
   QHash<QWidget*, std::function<void()>> exits_;
 };
 

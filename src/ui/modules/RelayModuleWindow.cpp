@@ -15,7 +15,7 @@
 #include "core/model/ReserveBlocks.h"
 #include "core/model/ServiceBlock.h"
 #include "ui/online/OnlineDiscreteView.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtText.h"
@@ -36,17 +36,17 @@ QComboBox* NamesList(QWidget* parent, const QString& name, const std::array<std:
 }  // namespace
 
 RelayModuleWindow::RelayModuleWindow(ServiceBlock& serv, RelayModules& mr, ReserveBlocks& reserve,
-                                     CopyBlocks& copies, ModbusLink& port, ExchangeGate& gate,
+                                     CopyBlocks& copies, ModbusLink& port, LinkWorker& worker,
                                      RelayOutputsOnline& online, Interaction& ui, QWidget* parent)
     : ModuleEditorDialog(serv, ui, "FormMR", parent),
       mr_(mr),
       reserve_(reserve),
       copies_(copies),
       port_(port),
-      gate_(gate),
+      worker_(worker),
       online_(online) {
   setWindowTitle("Программирование модулей МР");
-  SetExchange(gate_, port_);
+  SetExchange(worker_);
 
   LabTMod = new QLabel(this);
   LabTMod->setObjectName("LabTMod");
@@ -319,7 +319,7 @@ bool RelayModuleWindow::CheckInputField(int o, bool reset) {
 bool RelayModuleWindow::canClose() {
   StoreFocusedField(Rows[0].TipVyh);
   ModalResult = kResultNormal;
-  RelayModuleBlock block(mr_, reserve_, port_, service_.CurrentDevice, Index());
+  auto block = std::make_shared<RelayModuleBlock>(mr_, reserve_, port_, service_.CurrentDevice, Index());
   if (cancelled_) return CloseWith(block, kRelaySendQuestion);
   bool good = true;
   for (int o = 0; o < RelayModules::kOutputs; ++o) {
@@ -330,7 +330,6 @@ bool RelayModuleWindow::canClose() {
     ModalResult = kResultError;
     return false;  // the window stays open until the numbers are right
   }
-  if (gate_.Busy()) return false;
   return CloseWith(block, kRelaySendQuestion);
 }
 

@@ -15,7 +15,7 @@ class QLineEdit;
 
 namespace zul {
 
-class ExchangeGate;
+class LinkWorker;
 class ModbusLink;
 class CopyBlocks;
 class RelayOutputsOnline;
@@ -25,7 +25,7 @@ class RelayModuleWindow : public ModuleEditorDialog {
   Q_OBJECT
  public:
   RelayModuleWindow(ServiceBlock& serv, RelayModules& mr, ReserveBlocks& reserve, CopyBlocks& copies,
-                    ModbusLink& port, ExchangeGate& gate, RelayOutputsOnline& online, Interaction& ui,
+                    ModbusLink& port, LinkWorker& worker, RelayOutputsOnline& online, Interaction& ui,
                     QWidget* parent = nullptr);
 
   // The relay module in `slot` (1..16), number `module` (1..8) among the
@@ -77,7 +77,7 @@ class RelayModuleWindow : public ModuleEditorDialog {
   ReserveBlocks& reserve_;
   CopyBlocks& copies_;
   ModbusLink& port_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
   RelayOutputsOnline& online_;
   int slot_ = 1;
   int module_ = 1;

@@ -15,7 +15,7 @@
 #include "core/model/ServiceBlock.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 
 namespace zul {
 
@@ -39,16 +39,16 @@ void RadioGroup::SetItemIndex(int index) {
 }
 
 SensorTypesWindow::SensorTypesWindow(ServiceBlock& serv, DiscreteProcessing& zul, ReserveBlocks& reserve,
-                                     ModbusLink& port, ExchangeGate& gate, DiscreteInputsOnline& online,
+                                     ModbusLink& port, LinkWorker& worker, DiscreteInputsOnline& online,
                                      Interaction& ui, QWidget* parent)
     : ModuleEditorDialog(serv, ui, "FormTipDat", parent),
       zul_(zul),
       reserve_(reserve),
       port_(port),
-      gate_(gate),
+      worker_(worker),
       online_(online) {
   setWindowTitle("Программирование модуля  ЛК-2");
-  SetExchange(gate_, port_);
+  SetExchange(worker_);
   auto label = [this](const char* name, const QString& text = {}) {
     auto* l = new QLabel(text, this);
     l->setObjectName(name);
@@ -129,16 +129,14 @@ void SensorTypesWindow::onSensorTypeChosen(int sensor) {
 
 bool SensorTypesWindow::canClose() {
   ModalResult = kResultNormal;
-  SensorTypeBlock block(zul_, reserve_, port_, service_.CurrentDevice, slot_);
-  if (gate_.Busy() && !cancelled_) return false;
+  auto block = std::make_shared<SensorTypeBlock>(zul_, reserve_, port_, service_.CurrentDevice, slot_);
   return CloseWith(block, kRelaySendQuestion);
 }
 
 void SensorTypesWindow::sendSensorTypes() {
-  SensorTypeBlock block(zul_, reserve_, port_, service_.CurrentDevice, slot_);
-  BackgroundExchange(gate_, port_, ui_, this).Run(windowTitle(), ExchangeKind::Write, [&](Interaction&) {
-    SendEditedBlock(block);
-  });
+  auto block = std::make_shared<SensorTypeBlock>(zul_, reserve_, port_, service_.CurrentDevice, slot_);
+  BackgroundExchange(worker_, ui_, this)
+      .Run(windowTitle(), ExchangeKind::Write, [block](Interaction&) { SendEditedBlock(*block); });
 }
 
 void SensorTypesWindow::openOnline() {

@@ -12,7 +12,7 @@ class QLabel;
 
 namespace zul {
 
-class ExchangeGate;
+class LinkWorker;
 class ModbusLink;
 class DiscreteInputsOnline;
 class DiscreteProcessing;
@@ -38,7 +38,7 @@ class SensorTypesWindow : public ModuleEditorDialog {
   static constexpr int kSensors = 12;
 
   SensorTypesWindow(ServiceBlock& serv, DiscreteProcessing& zul, ReserveBlocks& reserve, ModbusLink& port,
-                    ExchangeGate& gate, DiscreteInputsOnline& online, Interaction& ui,
+                    LinkWorker& worker, DiscreteInputsOnline& online, Interaction& ui,
                     QWidget* parent = nullptr);
 
   // The module in `slot` (1..16); its "Тип модуля" and "Входы" cells.
@@ -68,7 +68,7 @@ class SensorTypesWindow : public ModuleEditorDialog {
   DiscreteProcessing& zul_;
   ReserveBlocks& reserve_;
   ModbusLink& port_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
   DiscreteInputsOnline& online_;
   int slot_ = 1;
 };

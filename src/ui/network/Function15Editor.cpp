@@ -36,9 +36,9 @@ QLabel* Hint(const char* name, QWidget* parent) {
 
 }  // namespace
 
-Function15Editor::Function15Editor(Configuration& c, ModbusLink& port, ExchangeGate& gate, Interaction& ui,
+Function15Editor::Function15Editor(Configuration& c, ModbusLink& port, LinkWorker& worker, Interaction& ui,
                                    QWidget* parent)
-    : QDialog(parent), c_(c), port_(port), gate_(gate), ui_(ui) {
+    : QDialog(parent), c_(c), port_(port), worker_(worker), ui_(ui) {
   setObjectName("FormF15");
   setWindowTitle("Программирование функционального блока MBM");
   setModal(true);
@@ -240,10 +240,14 @@ bool Function15Editor::canClose() {
   if (!edited) return true;
   switch (ui_.Ask({kF15SaveCaption, kF15SaveQuestion, Icon::Question, Buttons::YesNoCancel, Answer::No})) {
     case Answer::Yes:
-      // A failure has been shown and the block stays changed; a busy line keeps the editor open.
-      return BackgroundExchange(gate_, port_, ui_, this)
-          .Run("Запись функционального блока", ExchangeKind::Write,
-               [&](Interaction& ui) { WriteFunction15Block(c_, port_, ui); });
+      // The editor stays open while the block is written and closes after; a
+      // failure has been shown and the block stays changed.
+      BackgroundExchange(worker_, ui_, this)
+          .Run(
+              "Запись функционального блока", ExchangeKind::Write,
+              [this](Interaction& ui) { WriteFunction15Block(c_, port_, ui); },
+              [this, result = closingResult_] { QDialog::done(result); });
+      return false;
     case Answer::No:
       RestoreFunction15Block(c_);
       return true;
@@ -253,6 +257,7 @@ bool Function15Editor::canClose() {
 }
 
 void Function15Editor::done(int result) {
+  closingResult_ = result;
   if (!canClose()) return;
   QDialog::done(result);
 }

@@ -15,7 +15,7 @@ class QToolButton;
 namespace zul {
 
 struct Configuration;
-class ExchangeGate;
+class LinkWorker;
 class Interaction;
 class ModbusLink;
 
@@ -24,7 +24,7 @@ class Function15Editor : public QDialog {
  public:
   static constexpr int kResultNormal = 2;
   static constexpr int kResultError = 6;
-  Function15Editor(Configuration& c, ModbusLink& port, ExchangeGate& gate, Interaction& ui,
+  Function15Editor(Configuration& c, ModbusLink& port, LinkWorker& worker, Interaction& ui,
                    QWidget* parent = nullptr);
 
   void Prepare(int b);
@@ -56,11 +56,12 @@ class Function15Editor : public QDialog {
   QPushButton* OK;
 
  private:
+  int closingResult_ = 0;  // what a closing write ends the dialog with
   void ShowSignalFields(int enabled);
 
   Configuration& c_;
   ModbusLink& port_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
   Interaction& ui_;
   int entry_ = 0;
   bool filling_ = false;

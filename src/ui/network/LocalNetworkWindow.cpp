@@ -15,7 +15,7 @@
 #include "ui/network/Function15Editor.h"
 #include "ui/network/NetworkMasterEditor.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/QtText.h"
 
 namespace zul {
@@ -48,13 +48,13 @@ class LocalNetworkWindow::ProgressInteraction : public Interaction {
   QProgressBar* bar_;
 };
 
-LocalNetworkWindow::LocalNetworkWindow(Configuration& c, ModbusLink& port, ExchangeGate& gate,
+LocalNetworkWindow::LocalNetworkWindow(Configuration& c, ModbusLink& port, LinkWorker& worker,
                                        Interaction& ui, QWidget* parent)
-    : QDialog(parent), c_(c), port_(port), gate_(gate), ui_(ui) {
+    : QDialog(parent), c_(c), port_(port), worker_(worker), ui_(ui) {
   setObjectName("FormLNet");
   setModal(true);
-  masterEditor = new NetworkMasterEditor(c, port, gate, ui, this);
-  function15Editor = new Function15Editor(c, port, gate, ui, this);
+  masterEditor = new NetworkMasterEditor(c, port, worker, ui, this);
+  function15Editor = new Function15Editor(c, port, worker, ui, this);
   auto* outer = new QVBoxLayout(this);
 
   GroupBox1 = new QGroupBox("Функциональные блоки MBM ф1, ф2, ф3, ф4", this);
@@ -215,19 +215,27 @@ void LocalNetworkWindow::onFrameChosen(int index) {
 
 void LocalNetworkWindow::done(int result) {
   if (session_) {
-    if (gate_.Busy()) return;  // a poll is on the line; the close can come again
     const bool mayWrite =
         c_.service.FileMode != 1 && (session_->NetworkChanged() || session_->Function15Changed());
-    auto verdict = LocalNetworkSession::Verdict::Stay;
-    if (!mayWrite)
-      verdict = session_->Close(port_, *progressUi_);  // nothing goes to the controller
-    else
-      BackgroundExchange(gate_, port_, *progressUi_, this)
-          .Run("Запись локальной сети", ExchangeKind::Write,
-               [&](Interaction& ui) { verdict = session_->Close(port_, ui); });
-    if (verdict == LocalNetworkSession::Verdict::Stay) return;
-    ProgressBar1->setVisible(false);
+    if (mayWrite) {
+      // The window stays while the network is written and closes when that allows it.
+      BackgroundExchange(worker_, *progressUi_, this)
+          .RunFor(
+              "Запись локальной сети", ExchangeKind::Write,
+              [this](Interaction& ui) { return session_->Close(port_, ui); },
+              [this, result](LocalNetworkSession::Verdict verdict) {
+                if (verdict != LocalNetworkSession::Verdict::Stay) FinishClosing(result);
+              });
+      return;
+    }
+    // Nothing goes to the controller.
+    if (session_->Close(port_, *progressUi_) == LocalNetworkSession::Verdict::Stay) return;
   }
+  FinishClosing(result);
+}
+
+void LocalNetworkWindow::FinishClosing(int result) {
+  ProgressBar1->setVisible(false);
   RefreshCaptions();
   QDialog::done(result);
 }

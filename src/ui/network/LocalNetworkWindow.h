@@ -20,7 +20,7 @@ class QPushButton;
 namespace zul {
 
 struct Configuration;
-class ExchangeGate;
+class LinkWorker;
 class ModbusLink;
 class NetworkMasterEditor;
 class Function15Editor;
@@ -30,7 +30,7 @@ enum class LocalNetworkMode { Blocks, LineSettings, Function15 };
 class LocalNetworkWindow : public QDialog {
   Q_OBJECT
  public:
-  LocalNetworkWindow(Configuration& c, ModbusLink& port, ExchangeGate& gate, Interaction& ui,
+  LocalNetworkWindow(Configuration& c, ModbusLink& port, LinkWorker& worker, Interaction& ui,
                      QWidget* parent = nullptr);
   ~LocalNetworkWindow() override;
 
@@ -68,11 +68,12 @@ class LocalNetworkWindow : public QDialog {
   Function15Editor* function15Editor;
 
  private:
+  void FinishClosing(int result);
   class ProgressInteraction;
 
   Configuration& c_;
   ModbusLink& port_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
   Interaction& ui_;
   std::unique_ptr<ProgressInteraction> progressUi_;
   std::unique_ptr<LocalNetworkSession> session_;

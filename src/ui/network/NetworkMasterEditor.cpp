@@ -44,15 +44,15 @@ QLabel* Static(const char* name, QWidget* parent) {
 
 }  // namespace
 
-NetworkMasterEditor::NetworkMasterEditor(Configuration& c, ModbusLink& port, ExchangeGate& gate,
+NetworkMasterEditor::NetworkMasterEditor(Configuration& c, ModbusLink& port, LinkWorker& worker,
                                          Interaction& ui, QWidget* parent)
     : QDialog(parent), c_(c), ui_(ui) {
   setObjectName("FormMBM");
   setWindowTitle("Программирование функционального блока MBM");
   setModal(true);
   scalingWindow = new NetworkScalingWindow(c, ui, this);
-  discreteOnline = new NetworkDiscreteOnline(c, port, gate, ui, this);
-  analogOnline = new NetworkAnalogOnline(c, port, gate, *discreteOnline, this);
+  discreteOnline = new NetworkDiscreteOnline(c, port, worker, ui, this);
+  analogOnline = new NetworkAnalogOnline(c, port, worker, *discreteOnline, this);
 
   auto* outer = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;

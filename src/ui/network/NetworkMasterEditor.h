@@ -15,7 +15,7 @@ class QPushButton;
 namespace zul {
 
 struct Configuration;
-class ExchangeGate;
+class LinkWorker;
 class Interaction;
 class ModbusLink;
 class NetworkScalingWindow;
@@ -27,7 +27,7 @@ class NetworkMasterEditor : public QDialog {
  public:
   static constexpr int kResultNormal = 2;
   static constexpr int kResultError = 6;
-  NetworkMasterEditor(Configuration& c, ModbusLink& port, ExchangeGate& gate, Interaction& ui,
+  NetworkMasterEditor(Configuration& c, ModbusLink& port, LinkWorker& worker, Interaction& ui,
                       QWidget* parent = nullptr);
 
   // Fills the editor for entry k; false when it may not open (message shown).

@@ -15,7 +15,7 @@
 #include "core/editing/LocalNetworkEditing.h"
 #include "core/link/ModbusLink.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtText.h"
 
@@ -118,9 +118,9 @@ void DiscreteRangeDialog::done(int result) {
 
 // --- polling -------------------------------------------------------------------------------
 
-NetworkOnlineView::NetworkOnlineView(Configuration& c, ModbusLink& port, ExchangeGate& gate,
+NetworkOnlineView::NetworkOnlineView(Configuration& c, ModbusLink& port, LinkWorker& worker,
                                      const QString& name, QWidget* parent)
-    : QDialog(parent), c_(c), port_(port), gate_(gate) {
+    : QDialog(parent), c_(c), port_(port), worker_(worker) {
   setObjectName(name);
   setModal(true);
   TipMod = Cell("TipMod", this, 120);
@@ -156,7 +156,7 @@ void NetworkOnlineView::ShowHeader(int k) {
 void NetworkOnlineView::Failed(int result) {
   if (!Polling()) return;
   togglePolling();  // stopped first, so the message box lets no tick in
-  port_.ShowError(c_.service.CurrentDevice, result);
+  port_.ShowError(worker_.Messages(), c_.service.CurrentDevice, result);
 }
 
 void NetworkOnlineView::showEvent(QShowEvent* event) {
@@ -176,9 +176,9 @@ void NetworkOnlineView::done(int result) {
 
 // --- discrete view -------------------------------------------------------------------------
 
-NetworkDiscreteOnline::NetworkDiscreteOnline(Configuration& c, ModbusLink& port, ExchangeGate& gate,
+NetworkDiscreteOnline::NetworkDiscreteOnline(Configuration& c, ModbusLink& port, LinkWorker& worker,
                                              Interaction& ui, QWidget* parent)
-    : NetworkOnlineView(c, port, gate, "FormVhDLoc", parent) {
+    : NetworkOnlineView(c, port, worker, "FormVhDLoc", parent) {
   setWindowTitle("Тек. информ. дискретных входов  локал. сети ");
   rangeDialog = new DiscreteRangeDialog(ui, this);
   auto* grid = new QGridLayout(this);
@@ -243,20 +243,30 @@ int NetworkDiscreteOnline::Open(int k) {
 
 void NetworkDiscreteOnline::poll() {
   if (count_ <= 0) return;
-  std::array<uint8_t, kAnswerBufferSize> states{};
-  std::array<uint8_t, kAnswerBufferSize> validity{};
-  int statesResult = kResultOk;
-  int validityResult = kResultOk;
-  const bool ran = BackgroundExchange(gate_, port_, this).Poll([&](Interaction&) {
-    const BitRequest statesRequest{2, start_, count_};
-    auto data = statesRequest.Data();
-    statesResult = port_.Request(c_.service.CurrentDevice, statesRequest.function, data, states);
-    if (statesResult != kResultOk) return;
-    const BitRequest validityRequest{1, start_ + kValidityOffset, count_};
-    data = validityRequest.Data();
-    validityResult = port_.Request(c_.service.CurrentDevice, validityRequest.function, data, validity);
-  });
-  if (!ran) return;  // the line is busy: this tick skips its turn
+  struct Reading {
+    std::array<uint8_t, kAnswerBufferSize> states{};
+    std::array<uint8_t, kAnswerBufferSize> validity{};
+    int statesResult = kResultOk;
+    int validityResult = kResultOk;
+  };
+  // A tick that finds the line busy skips its turn.
+  BackgroundExchange(worker_, this).PollFor(
+      [this, device = c_.service.CurrentDevice, start = start_, count = count_](Interaction&) {
+        Reading r;
+        const BitRequest statesRequest{2, start, count};
+        auto data = statesRequest.Data();
+        r.statesResult = port_.Request(device, statesRequest.function, data, r.states);
+        if (r.statesResult != kResultOk) return r;
+        const BitRequest validityRequest{1, start + kValidityOffset, count};
+        data = validityRequest.Data();
+        r.validityResult = port_.Request(device, validityRequest.function, data, r.validity);
+        return r;
+      },
+      [this](const Reading& r) { ShowStates(r.statesResult, r.states, r.validityResult, r.validity); });
+}
+
+void NetworkDiscreteOnline::ShowStates(int statesResult, std::span<const uint8_t> states, int validityResult,
+                                       std::span<const uint8_t> validity) {
   if (statesResult != kResultOk) {
     Failed(statesResult);
     return;
@@ -281,9 +291,9 @@ void NetworkDiscreteOnline::poll() {
 
 // --- analog view ---------------------------------------------------------------------------
 
-NetworkAnalogOnline::NetworkAnalogOnline(Configuration& c, ModbusLink& port, ExchangeGate& gate,
+NetworkAnalogOnline::NetworkAnalogOnline(Configuration& c, ModbusLink& port, LinkWorker& worker,
                                          NetworkDiscreteOnline& discrete, QWidget* parent)
-    : NetworkOnlineView(c, port, gate, "FormVhAnL", parent), discrete_(discrete) {
+    : NetworkOnlineView(c, port, worker, "FormVhAnL", parent), discrete_(discrete) {
   setWindowTitle("Тек. информ. аналоговых входов  локал. сети ");
   auto* grid = new QGridLayout(this);
   grid->addWidget(new QLabel("Тип устр.        Slave", this), 0, 0, 1, 2);
@@ -347,19 +357,26 @@ int NetworkAnalogOnline::Open(int k) {
 
 void NetworkAnalogOnline::poll() {
   if (count_ <= 0) return;
-  std::array<uint8_t, kAnswerBufferSize> answer{};
+  struct Reading {
+    std::array<uint8_t, kAnswerBufferSize> answer{};
+    int result = kResultOk;
+  };
   const std::array<uint8_t, 2> data{static_cast<uint8_t>(first_), static_cast<uint8_t>(count_)};
-  int result = kResultOk;
-  if (!BackgroundExchange(gate_, port_, this).Poll([&](Interaction&) {
-        result = port_.Request(c_.service.CurrentDevice, kAnalogValuesFunction, data, answer);
-      }))
-    return;  // the line is busy: this tick skips its turn
-  if (result != kResultOk) {
-    Failed(result);
-    return;
-  }
-  c_.networkMaster.StoreOnlineAnswer(answer.data(), answer.size(), count_, first_);
-  DrawRows();
+  // A tick that finds the line busy skips its turn; the values are stored on the UI thread.
+  BackgroundExchange(worker_, this).PollFor(
+      [this, data, device = c_.service.CurrentDevice](Interaction&) {
+        Reading r;
+        r.result = port_.Request(device, kAnalogValuesFunction, data, r.answer);
+        return r;
+      },
+      [this](const Reading& r) {
+        if (r.result != kResultOk) {
+          Failed(r.result);
+          return;
+        }
+        c_.networkMaster.StoreOnlineAnswer(r.answer.data(), r.answer.size(), count_, first_);
+        DrawRows();
+      });
 }
 
 void NetworkAnalogOnline::DrawRows() {

@@ -4,6 +4,8 @@
 // discrete signals (with their validity) of any entry, polled every three
 // seconds while shown; and the small dialog choosing which twelve.
 #include <QDialog>
+#include <cstdint>
+#include <span>
 #include <array>
 
 class QLabel;
@@ -14,7 +16,7 @@ class QTimer;
 namespace zul {
 
 struct Configuration;
-class ExchangeGate;
+class LinkWorker;
 class Interaction;
 class ModbusLink;
 
@@ -65,7 +67,7 @@ class NetworkOnlineView : public QDialog {
   QTimer* Timer1;
 
  protected:
-  NetworkOnlineView(Configuration& c, ModbusLink& port, ExchangeGate& gate, const QString& name,
+  NetworkOnlineView(Configuration& c, ModbusLink& port, LinkWorker& worker, const QString& name,
                     QWidget* parent);
   // Header texts of entry k.
   void ShowHeader(int k);
@@ -75,14 +77,14 @@ class NetworkOnlineView : public QDialog {
 
   Configuration& c_;
   ModbusLink& port_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
 };
 
 class NetworkDiscreteOnline : public NetworkOnlineView {
   Q_OBJECT
  public:
   static constexpr int kRows = 12;
-  NetworkDiscreteOnline(Configuration& c, ModbusLink& port, ExchangeGate& gate, Interaction& ui,
+  NetworkDiscreteOnline(Configuration& c, ModbusLink& port, LinkWorker& worker, Interaction& ui,
                         QWidget* parent = nullptr);
   // Entry k's discrete signals; with more than twelve the range dialog asks
   // which. False when the dialog was cancelled or the entry is free.
@@ -103,6 +105,8 @@ class NetworkDiscreteOnline : public NetworkOnlineView {
   DiscreteRangeDialog* rangeDialog;
 
  private:
+  void ShowStates(int statesResult, std::span<const uint8_t> states, int validityResult,
+                  std::span<const uint8_t> validity);
   int start_ = 0;
   int count_ = 0;
 };
@@ -111,7 +115,7 @@ class NetworkAnalogOnline : public NetworkOnlineView {
   Q_OBJECT
  public:
   static constexpr int kRows = 48;
-  NetworkAnalogOnline(Configuration& c, ModbusLink& port, ExchangeGate& gate, NetworkDiscreteOnline& discrete,
+  NetworkAnalogOnline(Configuration& c, ModbusLink& port, LinkWorker& worker, NetworkDiscreteOnline& discrete,
                       QWidget* parent = nullptr);
   bool Prepare(int k);
   int Open(int k);

@@ -12,7 +12,7 @@
 #include "core/model/DiscreteProcessing.h"
 #include "core/model/ServiceBlock.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/HintLabel.h"
 
 namespace zul {
@@ -23,11 +23,11 @@ const QColor kPurple(0x80, 0x00, 0x80);
 
 }  // namespace
 
-OnlineDiscreteView::OnlineDiscreteView(ModbusLink& port, ServiceBlock& serv, ExchangeGate& gate,
+OnlineDiscreteView::OnlineDiscreteView(ModbusLink& port, ServiceBlock& serv, LinkWorker& worker,
                                        const QString& name, const QString& moduleCaption,
                                        const QString& rowName, int rows, bool validity, int intervalMs,
                                        QWidget* parent)
-    : QDialog(parent), port_(port), service_(serv), gate_(gate), intervalMs_(intervalMs) {
+    : QDialog(parent), port_(port), service_(serv), worker_(worker), intervalMs_(intervalMs) {
   setObjectName(name);
   setModal(true);
 
@@ -113,7 +113,7 @@ void OnlineDiscreteView::done(int result) {
 
 void OnlineDiscreteView::Failed(int result) {
   if (Timer1->isActive()) togglePolling();
-  if (reportFlag_ == 1) port_.ShowError(service_.CurrentDevice, result);
+  if (reportFlag_ == 1) port_.ShowError(worker_.Messages(), service_.CurrentDevice, result);
 }
 
 void OnlineDiscreteView::ShowHealth(bool faulty) {
@@ -134,9 +134,9 @@ void OnlineDiscreteView::ShowOnOff(size_t k, bool on) {
 // --- discrete input module ---------------------------------------------------
 
 DiscreteInputsOnline::DiscreteInputsOnline(ModbusLink& port, ServiceBlock& serv,
-                                           DiscreteProcessing& processing, ExchangeGate& gate,
+                                           DiscreteProcessing& processing, LinkWorker& worker,
                                            QWidget* parent)
-    : OnlineDiscreteView(port, serv, gate, "FormVhD", "Модуль ввода дискретной информации", "Вход",
+    : OnlineDiscreteView(port, serv, worker, "FormVhD", "Модуль ввода дискретной информации", "Вход",
                          kOnlineInputs, true, 3000, parent),
       processing_(processing) {
   setWindowTitle("Модуль ввода дискретной информации");
@@ -161,11 +161,15 @@ int DiscreteInputsOnline::Open(int slot, int module, const QString& typeText) {
 }
 
 void DiscreteInputsOnline::poll() {
-  InputModulePoll poll;
-  if (!BackgroundExchange(gate_, port_, this).Poll([&](Interaction&) {
-        poll = PollInputModule(port_, service_.CurrentDevice, slot_, module_);
-      }))
-    return;  // the line is busy: this tick skips its turn
+  // A tick that finds the line busy skips its turn.
+  BackgroundExchange(worker_, this).PollFor(
+      [this, device = service_.CurrentDevice, slot = slot_, module = module_](Interaction&) {
+        return PollInputModule(port_, device, slot, module);
+      },
+      [this](const InputModulePoll& poll) { ShowPoll(poll); });
+}
+
+void DiscreteInputsOnline::ShowPoll(const InputModulePoll& poll) {
   if (poll.completed >= 1) ShowHealth(poll.faulty);
   if (poll.completed >= 2) {
     for (size_t k = 0; k < OnOff.size(); ++k) ShowOnOff(k, poll.on[k]);
@@ -182,9 +186,9 @@ void DiscreteInputsOnline::poll() {
 
 // --- relay module --------------------------------------------------------------
 
-RelayOutputsOnline::RelayOutputsOnline(ModbusLink& port, ServiceBlock& serv, ExchangeGate& gate,
+RelayOutputsOnline::RelayOutputsOnline(ModbusLink& port, ServiceBlock& serv, LinkWorker& worker,
                                        QWidget* parent)
-    : OnlineDiscreteView(port, serv, gate, "FormVyhOnL", "Модуль дискретного вывода", "Выход", kOnlineOutputs,
+    : OnlineDiscreteView(port, serv, worker, "FormVyhOnL", "Модуль дискретного вывода", "Выход", kOnlineOutputs,
                          false, 1000, parent) {
   setWindowTitle("Модуль дискретного вывода");
 }
@@ -207,11 +211,15 @@ int RelayOutputsOnline::Open(int slot, int relayModule, const QString& typeText)
 }
 
 void RelayOutputsOnline::poll() {
-  OutputModulePoll poll;
-  if (!BackgroundExchange(gate_, port_, this).Poll([&](Interaction&) {
-        poll = PollOutputModule(port_, service_.CurrentDevice, slot_, module_);
-      }))
-    return;  // the line is busy: this tick skips its turn
+  // A tick that finds the line busy skips its turn.
+  BackgroundExchange(worker_, this).PollFor(
+      [this, device = service_.CurrentDevice, slot = slot_, module = module_](Interaction&) {
+        return PollOutputModule(port_, device, slot, module);
+      },
+      [this](const OutputModulePoll& poll) { ShowPoll(poll); });
+}
+
+void RelayOutputsOnline::ShowPoll(const OutputModulePoll& poll) {
   if (poll.completed >= 1) ShowHealth(poll.faulty);
   if (poll.completed >= 2) {
     for (size_t k = 0; k < OnOff.size(); ++k) ShowOnOff(k, poll.on[k]);

@@ -6,13 +6,15 @@
 #include <QDialog>
 #include <vector>
 
+#include "core/config/OnlineDiscrete.h"
+
 class QLabel;
 class QPushButton;
 class QTimer;
 
 namespace zul {
 
-class ExchangeGate;
+class LinkWorker;
 class ModbusLink;
 class DiscreteProcessing;
 class ServiceBlock;
@@ -41,7 +43,7 @@ class OnlineDiscreteView : public QDialog {
   std::vector<QLabel*> Dost;   // Dost1 .. (empty in the output view)
 
  protected:
-  OnlineDiscreteView(ModbusLink& port, ServiceBlock& serv, ExchangeGate& gate, const QString& name,
+  OnlineDiscreteView(ModbusLink& port, ServiceBlock& serv, LinkWorker& worker, const QString& name,
                      const QString& moduleCaption, const QString& rowName, int rows, bool validity,
                      int intervalMs, QWidget* parent);
   void showEvent(QShowEvent* event) override;
@@ -54,7 +56,7 @@ class OnlineDiscreteView : public QDialog {
 
   ModbusLink& port_;
   ServiceBlock& service_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
 
  private:
   int intervalMs_;
@@ -65,7 +67,7 @@ class DiscreteInputsOnline : public OnlineDiscreteView {
   Q_OBJECT
  public:
   DiscreteInputsOnline(ModbusLink& port, ServiceBlock& serv, DiscreteProcessing& processing,
-                       ExchangeGate& gate, QWidget* parent = nullptr);
+                       LinkWorker& worker, QWidget* parent = nullptr);
 
   // Fills the view for the discrete input module in `slot` (1..16), number
   // `module` among the discrete input modules; `typeText` as in the module table.
@@ -75,6 +77,7 @@ class DiscreteInputsOnline : public OnlineDiscreteView {
   void poll() override;
 
  private:
+  void ShowPoll(const InputModulePoll& poll);
   DiscreteProcessing& processing_;
   int slot_ = 1;
   int module_ = 1;
@@ -83,7 +86,7 @@ class DiscreteInputsOnline : public OnlineDiscreteView {
 class RelayOutputsOnline : public OnlineDiscreteView {
   Q_OBJECT
  public:
-  RelayOutputsOnline(ModbusLink& port, ServiceBlock& serv, ExchangeGate& gate, QWidget* parent = nullptr);
+  RelayOutputsOnline(ModbusLink& port, ServiceBlock& serv, LinkWorker& worker, QWidget* parent = nullptr);
 
   // The relay module in `slot`, number `relayModule` among the relay modules.
   void Prepare(int slot, int relayModule, const QString& typeText);
@@ -91,6 +94,7 @@ class RelayOutputsOnline : public OnlineDiscreteView {
   void poll() override;
 
  private:
+  void ShowPoll(const OutputModulePoll& poll);
   int slot_ = 1;
   int module_ = 1;
 };

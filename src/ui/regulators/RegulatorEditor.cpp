@@ -1,5 +1,7 @@
 #include "ui/regulators/RegulatorEditor.h"
 
+#include <utility>
+
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
@@ -22,19 +24,19 @@
 #include "ui/regulators/LoopPanelItem.h"
 #include "ui/regulators/RegulatorOnlineView.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/SchemePrinting.h"
 
 namespace zul {
 
-RegulatorEditor::RegulatorEditor(ModbusLink& port, Configuration& config, Interaction& ui, ExchangeGate& gate,
+RegulatorEditor::RegulatorEditor(ModbusLink& port, Configuration& config, Interaction& ui, LinkWorker& worker,
                                  ControlLoopDialog* loopDialog, RegulatorOnlineView* onlineView,
                                  QWidget* parent)
     : QDialog(parent),
       port_(port),
       config_(config),
       ui_(ui),
-      gate_(gate),
+      worker_(worker),
       loopDialog_(loopDialog),
       onlineView_(onlineView) {
   setObjectName("FormReg");
@@ -241,45 +243,54 @@ bool RegulatorEditor::eventFilter(QObject* watched, QEvent* event) {
 
 void RegulatorEditor::readFromController() {
   if (config_.service.FileMode == 1) return;
-  if (!Exchange().Run(
-          "Чтение регуляторов", ExchangeKind::ShortRead,
-          [&](Interaction& ui) { ReadRegulatorBlocks(port_, config_, ui); }, ProgressIn::Steps))
-    return;
-  RebuildPanels();
+  Exchange().Run(
+      "Чтение регуляторов", ExchangeKind::ShortRead,
+      [this](Interaction& ui) { ReadRegulatorBlocks(port_, config_, ui); }, [this] { RebuildPanels(); },
+      ProgressIn::Steps);
 }
 
 void RegulatorEditor::writeToController() {
   if (config_.service.FileMode == 1) return;
-  if (!Exchange().Run(
-          "Запись регуляторов", ExchangeKind::Write,
-          [&](Interaction& ui) { WriteRegulatorBlocks(port_, config_, ui); }, ProgressIn::Steps))
-    return;
-  RebuildPanels();
+  Exchange().Run(
+      "Запись регуляторов", ExchangeKind::Write,
+      [this](Interaction& ui) { WriteRegulatorBlocks(port_, config_, ui); }, [this] { RebuildPanels(); },
+      ProgressIn::Steps);
 }
 
-BackgroundExchange RegulatorEditor::Exchange() { return BackgroundExchange(gate_, port_, ui_, this); }
+BackgroundExchange RegulatorEditor::Exchange() { return BackgroundExchange(worker_, ui_, this); }
 
 void RegulatorEditor::closeEditor() { close(); }
 
 void RegulatorEditor::reject() { close(); }
 
 void RegulatorEditor::closeEvent(QCloseEvent* event) {
-  EditorClose verdict = EditorClose::Stay;
-  const bool mayWrite = config_.regulators.RegModified == 1 && config_.service.FileMode != 1;
-  if (!mayWrite) {
-    verdict = CloseRegulatorEditor(port_, config_, ui_);  // nothing goes to the controller
-  } else if (!Exchange().Run(
-                 "Запись регуляторов", ExchangeKind::Write,
-                 [&](Interaction& ui) { verdict = CloseRegulatorEditor(port_, config_, ui); },
-                 ProgressIn::Steps)) {
-    verdict = EditorClose::Stay;  // another exchange on the line: stay open, nothing is lost
-  }
-  if (verdict == EditorClose::Stay) {
-    event->ignore();
+  if (std::exchange(closeApproved_, false)) {
+    event->accept();
+    QDialog::done(2);
     return;
   }
-  event->accept();
-  QDialog::done(2);
+  const bool mayWrite = config_.regulators.RegModified == 1 && config_.service.FileMode != 1;
+  if (!mayWrite) {
+    // Nothing goes to the controller.
+    if (CloseRegulatorEditor(port_, config_, ui_) == EditorClose::Stay) {
+      event->ignore();
+      return;
+    }
+    event->accept();
+    QDialog::done(2);
+    return;
+  }
+  // The window stays while the loops are written and closes when that allows it.
+  event->ignore();
+  Exchange().RunFor(
+      "Запись регуляторов", ExchangeKind::Write,
+      [this](Interaction& ui) { return CloseRegulatorEditor(port_, config_, ui); },
+      [this](EditorClose verdict) {
+        if (verdict == EditorClose::Stay) return;
+        closeApproved_ = true;
+        close();
+      },
+      ProgressIn::Steps);
 }
 
 // --- loops ---------------------------------------------------------------------------

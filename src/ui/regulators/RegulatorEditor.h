@@ -24,7 +24,7 @@ namespace zul {
 struct Configuration;
 class ControlLoopDialog;
 class BackgroundExchange;
-class ExchangeGate;
+class LinkWorker;
 class LoopPanelItem;
 class ModbusLink;
 class RegulatorOnlineView;
@@ -32,7 +32,7 @@ class RegulatorOnlineView;
 class RegulatorEditor : public QDialog {
   Q_OBJECT
  public:
-  RegulatorEditor(ModbusLink& port, Configuration& config, Interaction& ui, ExchangeGate& gate,
+  RegulatorEditor(ModbusLink& port, Configuration& config, Interaction& ui, LinkWorker& worker,
                   ControlLoopDialog* loopDialog, RegulatorOnlineView* onlineView, QWidget* parent = nullptr);
 
   // Shown modally; the opening reads the loops unless the configuration is a file's.
@@ -100,6 +100,7 @@ class RegulatorEditor : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  bool closeApproved_ = false;  // the closing write is done: the next close goes through
   BackgroundExchange Exchange();  // reads and writes run off the UI thread
   QAction* AddAction(QMenu* menu, const char* name, const QString& text, const QKeySequence& key);
   // The panel of loop record `loop` selected alone and scrolled into view.
@@ -110,7 +111,7 @@ class RegulatorEditor : public QDialog {
   ModbusLink& port_;
   Configuration& config_;
   Interaction& ui_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
   ControlLoopDialog* loopDialog_;
   RegulatorOnlineView* onlineView_;
   std::vector<LoopPanelItem*> items_;

@@ -21,7 +21,7 @@
 #include "core/link/ModbusLink.h"
 #include "ui/regulators/LoopTrendChart.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/widgets/ExchangeGate.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtText.h"
@@ -165,9 +165,9 @@ void LoopLivePanel::paintEvent(QPaintEvent*) {
 
 // --- the window ---------------------------------------------------------------------
 
-RegulatorOnlineView::RegulatorOnlineView(ModbusLink& port, Configuration& config, ExchangeGate& gate,
+RegulatorOnlineView::RegulatorOnlineView(ModbusLink& port, Configuration& config, LinkWorker& worker,
                                          Interaction& ui, QWidget* parent)
-    : QDialog(parent), port_(port), config_(config), gate_(gate), ui_(ui) {
+    : QDialog(parent), port_(port), config_(config), worker_(worker), ui_(ui) {
   setObjectName("FormRegOnLine");
   setWindowTitle("Режим on line");
   setModal(true);
@@ -390,14 +390,18 @@ void RegulatorOnlineView::ShowModeMenu(bool automatic) {
 }
 
 void RegulatorOnlineView::poll() {
-  // The timer never queues up behind a command: a busy link skips a turn.
+  // The timer never queues up behind a command: a busy link skips a turn. The
+  // answers are stored here, on the thread that owns the loop values.
+  BackgroundExchange(worker_, ui_, this)
+      .PollFor([this, device = config_.service.CurrentDevice](
+                   Interaction&) { return ReadLoops(port_, device); },
+               [this](const LoopPoll& poll) { ShowPoll(poll); });
+}
+
+void RegulatorOnlineView::ShowPoll(const LoopPoll& poll) {
   Regulators& r = config_.regulators;
-  int result = kResultOk;
-  if (!BackgroundExchange(gate_, port_, ui_, this).Poll([&](Interaction&) {
-        result = PollLoops(port_, config_.service.CurrentDevice, r);
-      }))
-    return;
-  if (result != kResultOk) {
+  StoreLoopPoll(r, poll);
+  if (poll.result != kResultOk) {
     StopPolling();
     return;
   }
@@ -422,18 +426,17 @@ void RegulatorOnlineView::Record() {
   }
 }
 
-bool RegulatorOnlineView::WriteCoils(const std::vector<CoilWrite>& coils) {
-  int result = kResultOk;
-  if (!BackgroundExchange(gate_, port_, ui_, this).RunQuietly([&](Interaction&) {
+void RegulatorOnlineView::WriteCoils(const std::vector<CoilWrite>& coils) {
+  // After a poll cycle on the line; a failure is told by the link's thread, once.
+  BackgroundExchange(worker_, ui_, this)
+      .RunQuietly([this, coils, device = config_.service.CurrentDevice, report = reportFlag_ == 1](Interaction&) {
         for (const CoilWrite& w : coils) {
-          result = WriteCoil(port_, config_.service.CurrentDevice, w.coil, w.on);
-          if (result != kResultOk) return;
+          const int result = WriteCoil(port_, device, w.coil, w.on);
+          if (result == kResultOk) continue;
+          if (report) port_.ShowError(device, result);
+          return;
         }
-      }))
-    return false;
-  if (result == kResultOk) return true;
-  if (reportFlag_ == 1) port_.ShowError(config_.service.CurrentDevice, result);
-  return false;
+      });
 }
 
 void RegulatorOnlineView::handAut(size_t k, bool pressed) {
@@ -498,14 +501,13 @@ void RegulatorOnlineView::leaveValueEditor() {
     panel->SetValue(editing_, *value);
     Regulators& r = config_.regulators;
     r.RegValues[static_cast<size_t>(panel->Loop())][editing_ == LoopValue::SP ? 0 : 1] = *value;
-    int result = kResultOk;
-    const int loop = panel->Loop();
-    const LoopValue which = editing_;
-    if (BackgroundExchange(gate_, port_, ui_, this).RunQuietly([&](Interaction&) {
-          result = WriteLoopValue(port_, config_.service.CurrentDevice, loop, which, *value);
-        }) &&
-        result != kResultOk)
-      StopPolling();
+    BackgroundExchange(worker_, ui_, this)
+        .RunQuietlyFor(
+            [this, device = config_.service.CurrentDevice, loop = panel->Loop(), which = editing_,
+             v = *value](Interaction&) { return WriteLoopValue(port_, device, loop, which, v); },
+            [this](int result) {
+              if (result != kResultOk) StopPolling();
+            });
   }
   EditText->hide();
   EditText->clear();

@@ -22,7 +22,7 @@ class QWidget;
 namespace zul {
 
 struct Configuration;
-class ExchangeGate;
+class LinkWorker;
 class HintLabel;
 class Interaction;
 class LoopLivePanel;
@@ -76,7 +76,7 @@ class LoopLivePanel : public QWidget {
 class RegulatorOnlineView : public QDialog {
   Q_OBJECT
  public:
-  RegulatorOnlineView(ModbusLink& port, Configuration& config, ExchangeGate& gate, Interaction& ui,
+  RegulatorOnlineView(ModbusLink& port, Configuration& config, LinkWorker& worker, Interaction& ui,
                       QWidget* parent = nullptr);
 
   // Fills the view for loop record `loop` and its inner loop for a cascade.
@@ -137,12 +137,13 @@ class RegulatorOnlineView : public QDialog {
   void ShowModeMenu(bool automatic);
   void StopPolling();
   // A command's coils in order; a failure ends it (shown while polling runs).
-  bool WriteCoils(const std::vector<CoilWrite>& coils);
+  void WriteCoils(const std::vector<CoilWrite>& coils);
+  void ShowPoll(const LoopPoll& poll);
   void Record();
 
   ModbusLink& port_;
   Configuration& config_;
-  ExchangeGate& gate_;
+  LinkWorker& worker_;
   Interaction& ui_;
   int loop_ = 0;
   int reportFlag_ = 0;

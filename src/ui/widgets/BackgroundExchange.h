@@ -1,49 +1,42 @@
 #pragma once
-// Runs a long exchange off the UI thread, so that the windows stay painted and
-// movable while a controller is read or written.
+// How a window runs an exchange: it posts the work to the link worker and
+// goes on; what is to happen afterwards on the UI thread comes as `done`.
 //
-// The core procedure runs on a worker thread. Its Interaction calls come back
-// to the UI thread: a question waits there for the user's answer, progress
-// goes to the modal dialog "ExchangeProgress" ("блок 41 из 51") and to the
-// window's own Interaction. Run holds the window's ExchangeGate while its worker
-// is on the line (the protocol stays one transaction at a time), hands the link an
-// Interaction of its own and moves the serial line's Qt object
-// (ExchangeGate::SetLineObject) to the worker and back.
+// Run shows the modal dialog "ExchangeProgress" ("блок 41 из 51") while the
+// work is on the line and closes it before `done`. ExchangeKind::Read offers
+// "Прервать" (the procedure sees ui.StopRequested() between blocks); a write
+// cannot be stopped half-way and its dialog says why.
 //
-// Use in a window:
-//   BackgroundExchange exchange(Gate, link, ui_, this);
-//   ReadResult r;
-//   if (!exchange.Run("Чтение конфигурации", ExchangeKind::Read,
-//                     [&](Interaction& ui) { r = ReadConfiguration(link, config, ui); }))
-//     return;  // another exchange is running
-//   ... show r (after Run, on the UI thread) ...
+//   BackgroundExchange(Worker, ui_, this)
+//       .Run("Чтение конфигурации", ExchangeKind::Read,
+//            [this, result](Interaction& ui) { *result = ReadConfiguration(link, copy, ui); },
+//            [this, result] { ... show *result ... });
 //
-// Inside the procedure use only the Interaction it is given and the data it
-// works on; touch widgets after Run. ExchangeKind::Read offers "Прервать" (the
-// procedure sees ui.StopRequested() between blocks); a write cannot be
-// stopped half-way and its dialog says why.
+// The work runs on the worker: it touches only what it captured and the link
+// (through the Interaction it is given); widgets are touched in `done`, which
+// runs only while the window still exists.
 //
-// RunQuietly runs a short command of an online view (a coil, a value) the same
-// way but without a dialog; Poll runs one poll cycle so, and a tick that finds
-// the line busy skips its turn, so cycles never pile up. A command that comes
-// while a poll cycle or short command holds the line waits the moment for it
-// instead of being lost; anything else on the line refuses it.
+// RunQuietly posts a short command of an online view (a coil, a value)
+// without a dialog: it runs after whatever is on the line now. Poll posts one
+// poll cycle; a tick that finds a job queued or running skips its turn, so
+// cycles never pile up.
 #include <QDialog>
 #include <QPointer>
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <type_traits>
+#include <utility>
 
 #include "core/Interaction.h"
+#include "ui/link/LinkWorker.h"
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
 
 namespace zul {
-
-class ExchangeGate;
-class ModbusLink;
 
 // A short read (an editor's few blocks) runs to its end: it has no point to
 // stop at between blocks.
@@ -62,7 +55,8 @@ class ExchangeProgressDialog : public QDialog {
   ExchangeProgressDialog(const QString& title, ExchangeKind kind, ProgressIn units, QWidget* parent);
 
   void ShowBlock(int block, int total);
-  bool StopRequested() const { return stop_.load(); }
+  bool StopRequested() const { return stop_->load(); }
+  std::shared_ptr<std::atomic<bool>> StopFlag() const { return stop_; }
   void Finish();
 
   QLabel* Block;
@@ -79,36 +73,61 @@ class ExchangeProgressDialog : public QDialog {
  private:
   ExchangeKind kind_;
   ProgressIn units_;
-  std::atomic<bool> stop_{false};
+  std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
   bool finished_ = false;
 };
 
+using ExchangeWork = std::function<void(Interaction&)>;
+using ExchangeDone = std::function<void()>;
+
 class BackgroundExchange {
  public:
-  BackgroundExchange(ExchangeGate& gate, ModbusLink& link, Interaction& ui, QWidget* parent);
-  // Messages go where the link's own go.
-  BackgroundExchange(ExchangeGate& gate, ModbusLink& link, QWidget* parent);
+  BackgroundExchange(LinkWorker& worker, Interaction& ui, QWidget* parent);
+  // Messages go where the worker's own go.
+  BackgroundExchange(LinkWorker& worker, QWidget* parent);
 
-  // false when another exchange holds the gate (nothing ran).
-  bool Run(const QString& title, ExchangeKind kind, const std::function<void(Interaction&)>& procedure,
+  void Run(const QString& title, ExchangeKind kind, ExchangeWork work, ExchangeDone done = {},
            ProgressIn units = ProgressIn::Blocks);
+  // A short command, no dialog; runs after whatever holds the line.
+  void RunQuietly(ExchangeWork work, ExchangeDone done = {});
+  // One poll cycle, no dialog; false when the line is busy (the tick is skipped).
+  bool Poll(ExchangeWork work, ExchangeDone done = {});
 
-  // A short command on the worker, no dialog; false when the line is taken (nothing ran).
-  bool RunQuietly(const std::function<void(Interaction&)>& procedure);
-  // One poll cycle on the worker, no dialog; false when the line is busy (skip the tick).
-  bool Poll(const std::function<void(Interaction&)>& procedure);
+  // The same with a result: `work` returns it on the worker, `done` takes it
+  // on the UI thread.
+  template <class Work, class Done>
+  void RunFor(const QString& title, ExchangeKind kind, Work work, Done done,
+              ProgressIn units = ProgressIn::Blocks) {
+    auto [w, d] = Carry(std::move(work), std::move(done));
+    Run(title, kind, std::move(w), std::move(d), units);
+  }
+  template <class Work, class Done>
+  void RunQuietlyFor(Work work, Done done) {
+    auto [w, d] = Carry(std::move(work), std::move(done));
+    RunQuietly(std::move(w), std::move(d));
+  }
+  template <class Work, class Done>
+  bool PollFor(Work work, Done done) {
+    auto [w, d] = Carry(std::move(work), std::move(done));
+    return Poll(std::move(w), std::move(d));
+  }
 
   // The dialog of the exchange now running (tests look at it).
   static ExchangeProgressDialog* Current();
 
  private:
-  // Waits while a poll cycle or short command holds the line; true when it is free.
-  bool AwaitLine();
-  // Runs the procedure on a worker while the UI thread's events go on.
-  void Execute(ExchangeProgressDialog* dialog, const std::function<void(Interaction&)>& procedure);
+  LinkJob Job(ExchangeWork work, ExchangeDone done) const;
 
-  ExchangeGate& gate_;
-  ModbusLink& link_;
+  // The result crosses from the worker to the UI thread in a shared slot.
+  template <class Work, class Done>
+  static std::pair<ExchangeWork, ExchangeDone> Carry(Work work, Done done) {
+    using Result = std::invoke_result_t<Work&, Interaction&>;
+    auto slot = std::make_shared<Result>();
+    return {[work = std::move(work), slot](Interaction& ui) mutable { *slot = work(ui); },
+            [done = std::move(done), slot]() mutable { done(*slot); }};
+  }
+
+  LinkWorker& worker_;
   Interaction* ui_;
   QPointer<QWidget> parent_;
 };

@@ -194,3 +194,25 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
 }
 
 }  // namespace zul
+
+namespace zul {
+namespace {
+
+class WheelGuard : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    (void)watched;
+    return event->type() == QEvent::Wheel;
+  }
+};
+
+}  // namespace
+
+void IgnoreWheelOnClosedBox(QWidget* box) {
+  box->installEventFilter(new WheelGuard(box));
+}
+
+}  // namespace zul

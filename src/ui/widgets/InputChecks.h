@@ -76,3 +76,12 @@ void FocusNext(QWidget* from);
 QString ControlText(const QWidget* control);
 
 }  // namespace zul
+
+namespace zul {
+
+// A box that sends something to the controller as soon as its value changes
+// must not change under a wheel that only passes over it: the closed box
+// ignores the wheel (its list, once opened, scrolls as usual).
+void IgnoreWheelOnClosedBox(QWidget* box);
+
+}  // namespace zul
