@@ -9,7 +9,7 @@
 //
 //   BackgroundExchange(Worker, ui_, this)
 //       .Run("Чтение конфигурации", ExchangeKind::Read,
-//            [this, result](Interaction& ui) { *result = ReadConfiguration(link, copy, ui); },
+//            [this, result](Interaction& ui) { *result = ReadConfiguration(link, config, ui); },
 //            [this, result] { ... show *result ... });
 //
 // The work runs on the worker: it touches only what it captured and the link
