@@ -187,7 +187,9 @@ int ModbusLink::ReadHead(uint8_t function) {
 // request: an echo that differs from the request, or a block answer without
 // the requested block's number.
 bool ModbusLink::AnswerFitsRequest(uint8_t function) const {
-  if (rx_[1] != function) return true;  // an exception answer: code and checksum only
+  // An exception: code and checksum only. Exception 0 is no exception, but it
+  // carries nothing, so it cannot be an echo.
+  if (rx_[1] != function) return rx_[2] != 0 || (function != 5 && function != 6 && function != 14);
   if (function == 5 || function == 6 || function == 14)
     return std::equal(rx_.begin(), rx_.begin() + AnswerLen, frame_.begin());
   if (function == kBlockReadFunction) return DataCount >= 1 && AnswerCount >= 1 && rx_[3] == frame_[2];
