@@ -163,16 +163,17 @@ void ClockWindow::pollOnce() {
     int result = kResultOk;
     std::array<uint8_t, kAnswerBufferSize> answer{};
   };
-  auto r = std::make_shared<Reading>();
   // A tick that finds the line busy is skipped.
   BackgroundExchange(worker_, ui_, this)
-      .Poll(
-          [this, r, device = service_.CurrentDevice, report = reportFlag_ == 1](Interaction&) {
-            r->result = port_.Request(device, kClockReadFunction, kClockRequestData, r->answer);
-            if (r->result != kResultOk && report) port_.ShowError(device, r->result);
+      .PollFor(
+          [this, device = service_.CurrentDevice, report = reportFlag_ == 1](Interaction&) {
+            Reading r;
+            r.result = port_.Request(device, kClockReadFunction, kClockRequestData, r.answer);
+            if (r.result != kResultOk && report) port_.ShowError(device, r.result);
+            return r;
           },
-          [this, r] {
-            if (r->result == kResultOk) ShowClock(r->answer);
+          [this](const Reading& r) {
+            if (r.result == kResultOk) ShowClock(r.answer);
           });
 }
 

@@ -45,16 +45,15 @@ void MainWindow::ShowFileMode(bool on) {
 void MainWindow::readFromController() {
   for (QWidget* w : {ButProgDiskr, ButTimeDate, LocNetObm, LocalNet1, LocNet15}) w->setEnabled(false);
   service.CurrentDevice = CBoxUstr->currentIndex();
-  auto result = std::make_shared<ReadResult>();
   BackgroundExchange(Worker, ui_, this)
-      .Run(
+      .RunFor(
           "Чтение конфигурации", ExchangeKind::Read,
-          [this, result](Interaction& ui) { *result = ReadConfiguration(link, config, ui); },
-          [this, result] {
+          [this](Interaction& ui) { return ReadConfiguration(link, config, ui); },
+          [this](const ReadResult& result) {
             ShowFileMode(false);
-            if (!result->ok) {
+            if (!result.ok) {
               // What was read so far stays; the table shows the composition if the identity came.
-              if (result->failedStep != ReadStep::Identity) RefreshModuleTable();
+              if (result.failedStep != ReadStep::Identity) RefreshModuleTable();
               return;
             }
             ShowConfiguration();
@@ -67,13 +66,12 @@ void MainWindow::WriteToControllerThen(std::function<void()> then) {
   // The controller checked and written is the one shown in "Устр. №".
   service.CurrentDevice = CBoxUstr->currentIndex();
   auto write = [this, then] {
-    auto result = std::make_shared<WriteResult>();
     BackgroundExchange(Worker, ui_, this)
-        .Run(
+        .RunFor(
             "Запись конфигурации", ExchangeKind::Write,
-            [this, result](Interaction& ui) { *result = WriteConfiguration(link, config, ui); },
-            [this, result, then] {
-              if (result->ok()) ui_.Show(kCaptionInformation, kConfigurationWrittenText, Icon::Information);
+            [this](Interaction& ui) { return WriteConfiguration(link, config, ui); },
+            [this, then](const WriteResult& result) {
+              if (result.ok()) ui_.Show(kCaptionInformation, kConfigurationWrittenText, Icon::Information);
               if (then) then();
             });
   };

@@ -488,16 +488,15 @@ void AnalogModuleWindow::replaceModuleBase() {
 void AnalogModuleWindow::openOnline() {
   if (RefuseOnlineInFileMode()) return;
   StoreFocusedField(Rows[0].Poz);
-  auto result = std::make_shared<int>(kResultOk);
   BackgroundExchange(worker_, ui_, this)
-      .Run(
+      .RunFor(
           windowTitle(), ExchangeKind::Read,
-          [this, result, device = service_.CurrentDevice, module = module_, type = type_](Interaction&) {
-            *result = ReadOnlineValues(port_, device, mba_, module, type);
+          [this, device = service_.CurrentDevice, module = module_, type = type_](Interaction&) {
+            return ReadOnlineValues(port_, device, mba_, module, type);
           },
-          [this, result] {
-            if (*result != kResultOk) {
-              port_.ShowError(ui_, service_.CurrentDevice, *result);
+          [this](int result) {
+            if (result != kResultOk) {
+              port_.ShowError(ui_, service_.CurrentDevice, result);
               return;
             }
             OpenCalibration();
@@ -511,15 +510,14 @@ void AnalogModuleWindow::OpenCalibration() {
     units[c] = Rows[c].Razm->currentText();
   }
   kalibr_.Prepare(module_, type_, LabTMod->text(), positions, units);
-  auto result = std::make_shared<int>(kResultOk);
   BackgroundExchange(worker_, ui_, this)
-      .Run(
+      .RunFor(
           windowTitle(), ExchangeKind::Read,
-          [this, result, device = service_.CurrentDevice, module = module_](Interaction&) {
-            *result = ReadCalibrationCodes(port_, device, mba_, module);
+          [this, device = service_.CurrentDevice, module = module_](Interaction&) {
+            return ReadCalibrationCodes(port_, device, mba_, module);
           },
-          [this, result] {
-            if (*result != kResultOk)
+          [this](int result) {
+            if (result != kResultOk)
               ui_.Show(kCaptionWarning, "Модуль не обслуживает запрос кодов АЦП", Icon::Warning);
             kalibr_.DrawRows();
             if (kalibr_.Open() == kResultError)
