@@ -102,6 +102,7 @@ void PortDialogTest::Showing_ClosesThePortAndRestoresAcceptedPositions() {
   QVERIFY(WhileModal([&] { rig.form->openPortDialog(); },
                      [&](QWidget* w) {
                        auto* d = qobject_cast<PortDialog*>(w);
+                       QVERIFY(Settle());  // the closing is a job on the worker
                        QVERIFY(!rig.line.IsOpen());
                        QCOMPARE(d->Skor->currentText(), "57600");
                        QCOMPARE(d->Parit->currentText(), "нечет");

@@ -147,10 +147,12 @@ void LinkWorker::Shutdown() {
     abort_->on = true;
     abort_->answered.notify_all();
   }
+  // Quit from inside the last event: a quit posted from here could end the
+  // loop before the line object is handed back.
   RunOnThreadOf(runner_, [line = line_, home = thread()] {
     if (line) line->moveToThread(home);
+    QThread::currentThread()->quit();
   });
-  thread_.quit();
   thread_.wait();
   { std::lock_guard joined(HandOverMutex()); }
   delete runner_;
