@@ -77,7 +77,7 @@ int RunReport(const QStringList& args) {
 
   Configuration config;
   ConsoleInteraction ui(AnswerPolicy::No);
-  const QString file = positional.back();
+  const QString& file = positional.back();
   const ZulOpenResult opened = OpenZulFile(file.toStdString(), config, ui);
   if (opened != ZulOpenResult::Loaded && opened != ZulOpenResult::LoadedShort) return kExitFailure;
   const std::string title = ReportTitle(true, QFileInfo(file).fileName().toStdString(), {}, {});

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <ctime>
 
+#include "core/platform/Platform.h"
+
 namespace zul {
 namespace {
 
@@ -35,9 +37,7 @@ bool CalendarTime::FromBytes(const uint8_t* b, CalendarTime* out) {
 }
 
 CalendarTime LocalCalendarTime() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = platform::LocalTime(std::time(nullptr));
   CalendarTime t;
   t.second = local.tm_sec > 59 ? 59 : local.tm_sec;
   t.minute = local.tm_min;

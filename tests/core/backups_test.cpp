@@ -3,11 +3,10 @@
 #include "core/config/Backups.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "core/ScriptedInteraction.h"
 #include "core/config/Configuration.h"
@@ -38,7 +37,7 @@ class BackupFixture : public ::testing::Test {
  protected:
   BackupFixture() : bus_(clock_), line_(bus_, clock_), port_(line_, clock_, ui_) {
     root_ =
-        fs::path(::testing::TempDir()) / ("backups-" + std::to_string(getpid()) + "-" +
+        fs::path(::testing::TempDir()) / ("backups-" + std::to_string(std::random_device{}()) + "-" +
                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root_);
   }

@@ -101,9 +101,11 @@ TEST(Report, SaveWritesTheFileAndRefusesAnUncreatableOne) {
   r.AddLine("Текст");
   const auto path = (dir / "a.rtf").string();
   ASSERT_TRUE(SaveReport(r, path));
-  std::ifstream in(path, std::ios::binary);
   std::stringstream content;
-  content << in.rdbuf();
+  {
+    std::ifstream in(path, std::ios::binary);  // closed before the folder goes
+    content << in.rdbuf();
+  }
   EXPECT_EQ(ReadRtf(content.str()).paragraphs, std::vector<std::string>{"Текст"});
   EXPECT_FALSE(SaveReport(r, (dir / "missing" / "b.rtf").string()));
   std::filesystem::remove_all(dir);

@@ -11,6 +11,7 @@
 #include "core/config/ReadConfiguration.h"
 #include "core/config/ZulFile.h"
 #include "core/link/ModbusLink.h"
+#include "core/platform/Platform.h"
 
 namespace zul {
 namespace {
@@ -27,10 +28,7 @@ std::vector<std::filesystem::path> BackupsIn(const std::filesystem::path& folder
 }
 
 std::tm LocalNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return local;
+  return platform::LocalTime(std::time(nullptr));
 }
 
 }  // namespace

@@ -1,13 +1,8 @@
 #include "core/config/DurableFile.h"
 
-#include <cerrno>
-#include <fstream>
 #include <system_error>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
+#include "core/platform/Platform.h"
 
 namespace zul {
 
@@ -54,44 +49,10 @@ void RemoveLeftoverTemporaries(const std::filesystem::path& target) {
   }
 }
 
-#ifndef _WIN32
-
 bool WriteSynced(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  size_t done = 0;
-  bool ok = true;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<size_t>(n);
-  }
-  ok = ok && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  return ok;
+  return platform::WriteSynced(path, bytes);
 }
 
-bool SyncFolder(const std::filesystem::path& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool ok = ::fsync(fd) == 0;
-  ::close(fd);
-  return ok;
-}
-
-#else
-
-bool WriteSynced(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.flush();
-  return static_cast<bool>(out);
-}
-
-bool SyncFolder(const std::filesystem::path&) { return true; }
-
-#endif
+bool SyncFolder(const std::filesystem::path& folder) { return platform::SyncFolder(folder); }
 
 }  // namespace zul

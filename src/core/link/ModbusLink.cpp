@@ -19,7 +19,7 @@ constexpr int kPauseAfterFailedTryMs = 300;
 constexpr int kPauseAfterStoreMs = 300;
 constexpr int kPauseBetweenPollsMs = 200;
 
-bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+[[maybe_unused]] bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 // An exception answer to the store request (function 69 with bit 7 set),
 // whatever its code: the block was not taken. Even "busy" here means the
@@ -137,7 +137,9 @@ int ModbusLink::Transact(uint8_t function) {
     // function byte must not pass for the controller's refusal.
     const int body = head >= 0 ? ReadBody() : kResultOk;
     trace_.Answer(clock_.NowMs(), std::span(rx_).first(static_cast<size_t>(received_)),
-                  head < 0 ? -head : body != kResultOk ? body : head);
+                  head < 0            ? -head
+                  : body != kResultOk ? body
+                                      : head);
     if (head < 0) {
       Pause(kPauseAfterFailedTryMs);
       if (--stage1 == 0) return -head;

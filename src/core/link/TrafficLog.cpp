@@ -66,7 +66,7 @@ void TrafficLog::RequestSent(int64_t timeMs, std::span<const uint8_t> bytes, boo
   r.request = true;
   r.retry = retry;
   r.bytes.assign(bytes.begin(), bytes.end());
-  r.address = bytes.size() > 0 ? bytes[0] : 0;
+  r.address = !bytes.empty() ? bytes[0] : 0;
   r.function = bytes.size() > 1 ? bytes[1] : 0;
   r.block = bytes.size() > 2 && CarriesBlockNumber(r.function) ? bytes[2] : -1;
   std::lock_guard lock(mutex_);

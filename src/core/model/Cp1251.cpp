@@ -1,5 +1,6 @@
 #include "core/model/Cp1251.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -89,10 +90,11 @@ std::string GetTextField(const uint8_t* field, size_t width) {
 }
 
 void SetTextField(uint8_t* field, size_t width, std::string_view utf8) {
-  if (width == 0) return;  // nothing to fill, and memset/memcpy must not see a null field
+  if (width == 0) return;  // nothing to fill, and memset must not see a null field
   std::memset(field, ' ', width);
   std::string bytes = Utf8ToCp1251(utf8);
-  std::memcpy(field, bytes.data(), bytes.size() < width ? bytes.size() : width);
+  std::copy_n(bytes.data(), bytes.size() < width ? bytes.size() : width,
+              field);  // blank padded, no terminator
 }
 
 }  // namespace zul
