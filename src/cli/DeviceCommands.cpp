@@ -16,8 +16,8 @@
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
 #include "core/config/ConfigurationDump.h"
-#include "core/config/ControllerImage.h"
 #include "core/config/ControllerClock.h"
+#include "core/config/ControllerImage.h"
 #include "core/config/DeviceNumber.h"
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
@@ -210,7 +210,8 @@ int RunVerify(const QStringList& args) {
       std::printf("%s: %s -> %s\n", where.c_str(), memory.contains(d.block) ? "есть" : "нет",
                   device.image.Find(d.block) ? "есть" : "нет");
     else
-      std::printf("%s: %s -> %s\n", where.c_str(), ByteText(d.memory).c_str(), ByteText(d.controller).c_str());
+      std::printf("%s: %s -> %s\n", where.c_str(), ByteText(d.memory).c_str(),
+                  ByteText(d.controller).c_str());
   }
   return differences.empty() ? kExitOk : kExitFailure;
 }

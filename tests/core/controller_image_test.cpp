@@ -56,7 +56,8 @@ class ImageFixture : public ::testing::Test {
   std::vector<int> StoredBlocks(size_t from) const {
     std::vector<int> blocks;
     for (size_t i = from; i < line_.Written().size(); ++i)
-      if (line_.Written()[i].size() > 2 && line_.Written()[i][1] == 69) blocks.push_back(line_.Written()[i][2]);
+      if (line_.Written()[i].size() > 2 && line_.Written()[i][1] == 69)
+        blocks.push_back(line_.Written()[i][2]);
     return blocks;
   }
 
@@ -154,9 +155,8 @@ TEST_P(ByteFlips, AreSeenAndOnlyTheirBlockIsWrittenBack) {
   EXPECT_EQ(ChangedBlocks(*memory), std::vector<int>{f.block});
   const size_t seen = line_.Written().size();
   const auto blocks = BlocksOf(differences);
-  const WriteResult w = WriteConfiguration(port_, *memory, ui_, [&](int b) {
-    return std::find(blocks.begin(), blocks.end(), b) != blocks.end();
-  });
+  const WriteResult w = WriteConfiguration(
+      port_, *memory, ui_, [&](int b) { return std::find(blocks.begin(), blocks.end(), b) != blocks.end(); });
   ASSERT_TRUE(w.ok()) << w.Describe();
   EXPECT_EQ(StoredBlocks(seen), std::vector<int>{f.block});
   EXPECT_TRUE(CompareBlocks(EncodeBlocks(*memory), ReadDevice()->image.Blocks()).empty());
@@ -188,10 +188,14 @@ TEST(ControllerImageNames, BytesAreNamedInTheProgramsNumbering) {
   Configuration c;
   c.service.AiModules = 1;
   const std::pair<std::pair<int, int>, const char*> cases[] = {
-      {{12, 5 * 11}, "вход № в базе 6"},     {{13, 0}, "вход № в базе 19"},
-      {{68, 9 * 19}, "ФБ 10"},               {{69, 1 * 19 + 4}, "ФБ 12"},
-      {{32, 2 * 28}, "регулятор 3"},         {{1, 3}, "аналоговый модуль 1"},
-      {{2, 3}, "локальная сеть, запись 1"},  {{41, 14}, "текст входа № в базе 18"},
+      {{12, 5 * 11}, "вход № в базе 6"},
+      {{13, 0}, "вход № в базе 19"},
+      {{68, 9 * 19}, "ФБ 10"},
+      {{69, 1 * 19 + 4}, "ФБ 12"},
+      {{32, 2 * 28}, "регулятор 3"},
+      {{1, 3}, "аналоговый модуль 1"},
+      {{2, 3}, "локальная сеть, запись 1"},
+      {{41, 14}, "текст входа № в базе 18"},
   };
   for (const auto& [at, text] : cases) EXPECT_EQ(DescribeBlockByte(c, at.first, at.second), text);
   EXPECT_EQ(RawBlockByte(12, 4), "блок 12, байт 5");

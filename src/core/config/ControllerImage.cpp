@@ -6,6 +6,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/ZulFile.h"
 #include "core/config/ZulFileLayout.h"
+#include "core/link/ModbusLink.h"
 
 namespace zul {
 namespace {
@@ -37,7 +38,8 @@ std::string Numbered(const char* what, int index) { return what + std::to_string
 
 }  // namespace
 
-std::vector<DeviceBlock> EncodeWriteBlocks(Configuration& c, int deviceAnalog, std::span<const int> moduleTypes) {
+std::vector<DeviceBlock> EncodeWriteBlocks(Configuration& c, int deviceAnalog,
+                                           std::span<const int> moduleTypes) {
   std::vector<DeviceBlock> blocks;
   NetworkMaster& m = c.networkMaster;
   // Blocks 1..8: the controller's own analog modules decide which blocks
@@ -56,7 +58,8 @@ std::vector<DeviceBlock> EncodeWriteBlocks(Configuration& c, int deviceAnalog, s
     blocks.push_back({RelayModules::kBlockNumber,
                       AfterNumber(c.relayModules.GetBlock(), c.relayModules.GetBlockLength())});
   blocks.push_back({NetworkMaster::kMasterBlockNumber, AfterNumber(m.MasterBlock, m.MasterBlockLen)});
-  blocks.push_back({Function15Blocks::kBlockNumber, AfterNumber(c.function15Blocks.GetBlock(), m.F15BlockLen)});
+  blocks.push_back(
+      {Function15Blocks::kBlockNumber, AfterNumber(c.function15Blocks.GetBlock(), m.F15BlockLen)});
 
   DiscreteProcessing& z = c.discreteProcessing;
   for (int b = 0; b < DiscreteProcessing::kBlocks; ++b) {
@@ -71,8 +74,8 @@ std::vector<DeviceBlock> EncodeWriteBlocks(Configuration& c, int deviceAnalog, s
       blocks.push_back({block, Leading(r.RegBuf, r.RegBlockLen - 1)});
     }
   }
-  blocks.push_back({AnalogModules::kUnitsBlockNumber,
-                    Leading(c.analogModules.GetUnits(), c.service.UnitsBlockLen - 1)});
+  blocks.push_back(
+      {AnalogModules::kUnitsBlockNumber, Leading(c.analogModules.GetUnits(), c.service.UnitsBlockLen - 1)});
   ServiceBlock& s = c.service;
   for (int n = 0; n < ServiceBlock::kTextBlocks; ++n) {
     s.FillTextBlock(n);
@@ -107,6 +110,12 @@ BlockMap EncodeForImage(const Configuration& config) {
 }
 
 void TakeImage(Configuration& config) { config.image.Assign(EncodeForImage(config)); }
+
+bool StoreBlock(ModbusLink& port, Configuration& config, int block, std::span<const uint8_t> bytes) {
+  if (!port.WriteBlock(config.service.CurrentDevice, static_cast<uint8_t>(block), bytes)) return false;
+  if (config.service.FileMode == 0) config.image.Store(block, bytes);
+  return true;
+}
 
 std::vector<int> ChangedBlocks(const Configuration& config) {
   std::vector<int> changed;
@@ -160,23 +169,24 @@ std::string DescribeBlockByte(const Configuration& config, int block, int offset
   if (InRange(block, DiscreteProcessing::kFirstBlockNumber, DiscreteProcessing::kBlocks)) {
     const int record = at / DiscreteProcessing::kRecordSize;
     if (record >= DiscreteProcessing::kBlockRecords) return "обработка, резерв";
-    return Numbered("вход № в базе ",
-                    (block - DiscreteProcessing::kFirstBlockNumber) * DiscreteProcessing::kBlockRecords + record);
+    return Numbered(
+        "вход № в базе ",
+        (block - DiscreteProcessing::kFirstBlockNumber) * DiscreteProcessing::kBlockRecords + record);
   }
   if (InRange(block, ServiceBlock::kFirstTextBlockNumber, ServiceBlock::kTextBlocks))
-    return Numbered("текст входа № в базе ", (block - ServiceBlock::kFirstTextBlockNumber) *
-                                                   ServiceBlock::kTextsPerBlock +
-                                               at / ServiceBlock::kTextWidth);
+    return Numbered("текст входа № в базе ",
+                    (block - ServiceBlock::kFirstTextBlockNumber) * ServiceBlock::kTextsPerBlock +
+                        at / ServiceBlock::kTextWidth);
   if (InRange(block, ServiceBlock::kFirstOutTextBlockNumber, ServiceBlock::kOutTextBlocks))
-    return Numbered("текст выхода ", (block - ServiceBlock::kFirstOutTextBlockNumber) *
-                                           ServiceBlock::kOutTextsPerBlock +
-                                       at / ServiceBlock::kTextWidth);
+    return Numbered("текст выхода ",
+                    (block - ServiceBlock::kFirstOutTextBlockNumber) * ServiceBlock::kOutTextsPerBlock +
+                        at / ServiceBlock::kTextWidth);
   if (InRange(block, kFirstFunctionBlockPage, FunctionBlocks::kCapacity / FunctionBlocks::kPageRecords))
     return Numbered("ФБ ", (block - kFirstFunctionBlockPage) * FunctionBlocks::kPageRecords +
                                std::min(at / FunctionBlocks::kRecordSize, FunctionBlocks::kPageRecords - 1));
   if (InRange(block, kZulFbTextPage, FunctionBlocks::kCapacity / FunctionBlocks::kPageRecords))
-    return Numbered("имя ФБ ", (block - kZulFbTextPage) * FunctionBlocks::kPageRecords +
-                                   at / FunctionBlocks::kNameSize);
+    return Numbered("имя ФБ ",
+                    (block - kZulFbTextPage) * FunctionBlocks::kPageRecords + at / FunctionBlocks::kNameSize);
   const int regulator = std::min(at / Regulators::RecordSize, Regulators::RecordCount - 1);
   switch (block) {
     case RelayModules::kBlockNumber:

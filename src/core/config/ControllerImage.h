@@ -18,6 +18,7 @@
 namespace zul {
 
 struct Configuration;
+class ModbusLink;
 
 // Block number (or file-section key) -> the bytes after the block number.
 using BlockMap = std::map<int, std::vector<uint8_t>>;
@@ -61,6 +62,10 @@ BlockMap EncodeForImage(const Configuration& config);
 // save, or when a controller is known to hold it).
 void TakeImage(Configuration& config);
 
+// Writes one block to the configuration's device; once the controller stored
+// it, the image holds its bytes.
+bool StoreBlock(ModbusLink& port, Configuration& config, int block, std::span<const uint8_t> bytes);
+
 // Keys whose encoding differs from the image, ascending. A block the image
 // lacks counts as changed.
 std::vector<int> ChangedBlocks(const Configuration& config);
@@ -69,7 +74,7 @@ bool AnyChanged(const Configuration& config, const std::function<bool(int)>& own
 
 struct ByteDifference {
   int block = 0;
-  int offset = 0;  // after the block number; -1: the block is missing on one side
+  int offset = 0;       // after the block number; -1: the block is missing on one side
   int memory = -1;      // -1: past the end of the block in memory
   int controller = -1;  // -1: past the end in the controller
 };

@@ -130,7 +130,7 @@ class ConfigurationReader {
       ClearPastData(answer_);  // the checksum after a short block is not block data
       // The image keeps the block as the controller holds it, every byte of it.
       c_.image.Store(block, std::span<const uint8_t>(answer_).subspan(kBlockDataOffset,
-                                                                   static_cast<size_t>(ByteCount() - 1)));
+                                                                      static_cast<size_t>(ByteCount() - 1)));
     }
     return code;
   }

@@ -181,8 +181,8 @@ class ConfigurationWriter {
 
   // Every block the transfer sends, so that the progress ends with the last one.
   int PlannedBlocks() const {
-    return static_cast<int>(std::count_if(blocks_.begin(), blocks_.end(),
-                                          [this](const DeviceBlock& b) { return !only_ || only_(b.number); }));
+    return static_cast<int>(std::count_if(
+        blocks_.begin(), blocks_.end(), [this](const DeviceBlock& b) { return !only_ || only_(b.number); }));
   }
 
   bool Write(int block, std::span<const uint8_t> bytes) {
