@@ -96,8 +96,8 @@ std::optional<ControllerTime> ParseClockText(const QString& text, std::string* e
 // A byte of a block, or "-" past its end.
 std::string ByteText(int byte) {
   if (byte < 0) return "-";
-  char text[4];
-  std::snprintf(text, sizeof text, "%02X", byte);
+  char text[12];
+  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(byte & 0xFF));
   return text;
 }
 

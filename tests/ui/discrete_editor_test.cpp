@@ -225,6 +225,8 @@ void DiscreteEditorTest::TextEditedInPlace_UndoThenF10_TheControllerGetsTheUndon
   const int block = ServiceBlock::kFirstTextBlockNumber + signal / ServiceBlock::kTextsPerBlock;
   const auto held = rig.controller->Blocks().at(block);
 
+  e.show();  // the in-place field works on a shown window
+  Settle();
   e.BeginTextEdit(0);
   e.EditTextInPlace->setText("Насос новый");
   e.EndTextEdit(true);
@@ -238,6 +240,7 @@ void DiscreteEditorTest::TextEditedInPlace_UndoThenF10_TheControllerGetsTheUndon
   // Not the window's state: the controller's bytes are the text block as it was.
   QCOMPARE(rig.controller->Blocks().at(block), held);
   QVERIFY(ChangedBlocks(rig.form->config).empty());
+  e.hide();
 }
 
 void DiscreteEditorTest::Selection_ClickCtrlClickAndEmptySpace() {

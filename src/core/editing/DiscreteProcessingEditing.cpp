@@ -574,6 +574,8 @@ class EditorReader {
     if (function == 68) {
       ClearPastData(answer_);
       if (code == kResultOk && !CarriesBlockBytes(answer_)) code = kResultReceiveError;
+      if (code == kResultOk && c_.service.FileMode == 0)
+        c_.image.Store(block, BlockPayload(std::span(answer_).subspan(4), answer_[2]));
     }
     if (code == kResultOk) return true;
     port_.ShowError(Device(), code);
