@@ -17,6 +17,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/ConfigurationDump.h"
 #include "core/config/ControllerClock.h"
+#include "core/config/ControllerImage.h"
 #include "core/config/DeviceNumber.h"
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
@@ -92,18 +93,12 @@ std::optional<ControllerTime> ParseClockText(const QString& text, std::string* e
   return t;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
-// Blocks a controller is not asked for when it lacks the module they serve.
-bool IsComparedWithTheDevice(std::string_view field, const ServiceBlock& device) {
-  const auto has = [&device](int type) {
-    return std::find(device.ModuleType.begin(), device.ModuleType.end(), type) != device.ModuleType.end();
-  };
-  if ((StartsWith(field, "loops") || StartsWith(field, "programs")) && !has(14)) return false;
-  if (StartsWith(field, "sensorTypes") && !has(10)) return false;
-  return true;
+// A byte of a block, or "-" past its end.
+std::string ByteText(int byte) {
+  if (byte < 0) return "-";
+  char text[12];
+  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(byte & 0xFF));
+  return text;
 }
 
 bool HasFullAccess(const QCommandLineParser& parser) {
@@ -183,7 +178,9 @@ int RunVerify(const QStringList& args) {
   Invocation inv;
   inv.parser.addPositionalArgument("file", "Configuration file to compare with the device.");
   int exit = kExitOk;
-  if (!Parse("verify", args, inv, &exit)) return exit;
+  if (!Parse("verify", args, inv, &exit,
+             "Device number 1..31 to compare with (default: the device the file was saved for)."))
+    return exit;
   if (inv.parser.positionalArguments().size() != 1)
     return UsageError("verify", "one configuration file is needed");
 
@@ -195,19 +192,28 @@ int RunVerify(const QStringList& args) {
   LinkSession session(ui);
   if (!session.Open(inv.line)) return kExitFailure;
   Configuration device;
-  device.service.CurrentDevice = inv.line.deviceIndex;
+  // The device `zul write` would write: the one named, else the one the file was saved for.
+  device.service.CurrentDevice =
+      inv.parser.isSet("device") ? inv.line.deviceIndex : file.service.ConfiguredDevice;
   const ReadResult read = ReadConfiguration(session.port, device, ui);
   if (!read.ok) {
     std::fprintf(stderr, "%s\n", read.Describe().c_str());
     return kExitFailure;
   }
-  int differences = 0;
-  for (const FieldDifference& d : DiffConfigurations(file, device, DiffOptions{.deviceBlocksOnly = true})) {
-    if (!IsComparedWithTheDevice(d.field, device.service)) continue;
-    std::printf("%s: %s -> %s\n", d.field.c_str(), d.first.c_str(), d.second.c_str());
-    ++differences;
+  // Every byte of every block counts, reserved bytes and unused records included.
+  const BlockMap memory = EncodeBlocks(file);
+  const auto differences = CompareBlocks(memory, device.image.Blocks());
+  for (const ByteDifference& d : differences) {
+    const std::string where =
+        DescribeBlockByte(file, d.block, d.offset) + " (" + RawBlockByte(d.block, d.offset) + ")";
+    if (d.offset < 0)
+      std::printf("%s: %s -> %s\n", where.c_str(), memory.contains(d.block) ? "есть" : "нет",
+                  device.image.Find(d.block) ? "есть" : "нет");
+    else
+      std::printf("%s: %s -> %s\n", where.c_str(), ByteText(d.memory).c_str(),
+                  ByteText(d.controller).c_str());
   }
-  return differences == 0 ? kExitOk : kExitFailure;
+  return differences.empty() ? kExitOk : kExitFailure;
 }
 
 int RunRenumber(const QStringList& args) {

@@ -1,5 +1,6 @@
 #include "cli/WriteSteps.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -9,6 +10,7 @@
 #include "core/config/Backups.h"
 #include "core/config/Configuration.h"
 #include "core/config/ConfigurationCompare.h"
+#include "core/config/ControllerImage.h"
 #include "core/config/ReadConfiguration.h"
 #include "serial/DataFolders.h"
 
@@ -50,16 +52,16 @@ std::optional<int> PrepareWrite(const QCommandLineParser& parser, ModbusLink& po
       return kExitFailure;
     }
   }
-  const auto parts = ChangedParts(CompareWithController(config, *held));
-  if (parts.empty()) {
+  // Every byte of every block counts; exactly the blocks that differ are written.
+  const std::vector<int> blocks = BlocksOf(CompareBlocks(EncodeBlocks(config), held->image.Blocks()));
+  if (blocks.empty()) {
     std::printf("nothing to write: the device holds the file's configuration\n");
     return kExitOk;
   }
-  for (ConfigurationPart part : parts) {
-    const PartDescription& d = DescribePart(part);
-    std::printf("changed: %s (%s)\n", d.key, d.caption);
-  }
-  *only = BlocksOfParts(parts, config);
+  for (const PartDescription& d : ConfigurationParts())
+    if (std::any_of(blocks.begin(), blocks.end(), [&](int b) { return BlockBelongsTo(b, d.part, config); }))
+      std::printf("changed: %s (%s)\n", d.key, d.caption);
+  *only = [blocks](int block) { return std::find(blocks.begin(), blocks.end(), block) != blocks.end(); };
   return std::nullopt;
 }
 

@@ -453,7 +453,9 @@ TEST_F(EditorExchange, WriteFailure_NamesTheBlockAndKeepsTheChange) {
 
 TEST_F(EditorExchange, WriteRefusals_NoAccessUnchangedDeclinedFileMode) {
   Add();
+  ASSERT_TRUE(ReadEditorBlocks(port_, c_, ui_).ok);  // what the controller holds: nothing differs
   c_.discreteProcessing.SchemeAssigned = 1;
+  c_.discreteProcessing.AccessLevel = 0;
   EXPECT_EQ(WriteProcessingRecords(port_, c_, ui_).outcome, EditorWriteOutcome::NoAccess);
   EXPECT_EQ(ui_.Last().text, kNoAccessText);
   c_.discreteProcessing.AccessLevel = 1;

@@ -4,6 +4,7 @@
 // controller.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <utility>
 #include <vector>
@@ -488,6 +489,7 @@ TEST_F(RegulatorExchange, ReadThenWriteKeepsTheControllersLoops) {
 
 TEST_F(RegulatorExchange, UnchangedWriteAsksFirst) {
   Start();
+  ASSERT_TRUE(ReadRegulatorBlocks(port_, *config_, ui_));
   ui_.QueueAnswer(Answer::No);
   EXPECT_FALSE(WriteRegulatorBlocks(port_, *config_, ui_));
   ASSERT_EQ(ui_.Shown().size(), 1u);
@@ -539,6 +541,37 @@ TEST_F(RegulatorExchange, ClosingWithChanges) {
   EXPECT_EQ(CloseRegulatorEditor(port_, *config_, ui_), EditorClose::Close);
   EXPECT_EQ(config_->service.FileChanged, 1);
   EXPECT_EQ(r.GetPV(2), 7);
+}
+
+// A closing write that fails keeps the window and its edits; the retry sends
+// what still differs and the controller ends up holding the edits.
+TEST_F(RegulatorExchange, AFailedClosingWriteStaysOpenAndTheRetryStoresTheEdits) {
+  Start();
+  ASSERT_TRUE(ReadRegulatorBlocks(port_, *config_, ui_));
+  Regulators& r = config_->regulators;
+  r.SetPV(1, 5);
+  r.SetProgReg(2, 9);
+  ASSERT_TRUE(RegulatorBlocksChanged(*config_));
+  FaultSettings refused;
+  refused.exception.probability = 1.0;
+  refused.exceptionCode = 4;
+  controller_->SetFaults(refused);
+  ui_.QueueAnswer(Answer::Yes);
+  EXPECT_EQ(CloseRegulatorEditor(port_, *config_, ui_), EditorClose::Stay);
+  EXPECT_EQ(ui_.Last().text, "Блок № 32 не записан в прибор");
+  EXPECT_EQ(r.GetPV(1), 5);
+  EXPECT_TRUE(RegulatorBlocksChanged(*config_));
+
+  controller_->SetFaults({});
+  ui_.QueueAnswer(Answer::Yes);
+  EXPECT_EQ(CloseRegulatorEditor(port_, *config_, ui_), EditorClose::Close);
+  for (int block : {32, 33}) {
+    r.Pack(block);
+    const auto expected = BlockPayload(r.RegBuf, r.RegBlockLen);
+    const auto& held = controller_->Blocks().at(block);
+    EXPECT_TRUE(std::equal(held.begin() + 1, held.end(), expected.begin(), expected.end())) << block;
+  }
+  EXPECT_FALSE(RegulatorBlocksChanged(*config_));
 }
 
 }  // namespace

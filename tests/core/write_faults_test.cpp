@@ -14,6 +14,7 @@
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
 #include "core/config/ControllerClock.h"
+#include "core/config/ControllerImage.h"
 #include "core/config/DeviceNumber.h"
 #include "core/config/InformTables.h"
 #include "core/config/ReadConfiguration.h"
@@ -134,7 +135,12 @@ const std::vector<WriteCommand>& Commands() {
          c.discreteProcessing.SchemeAssigned = 1;
          c.discreteProcessing.Modified = 1;
        },
-       [](Rig& r) { return WriteProcessingRecords(r.port, r.config, r.ui).outcome == EditorWriteOutcome::Written; }},
+       [](Rig& r) {
+         const EditorWriteOutcome outcome = WriteProcessingRecords(r.port, r.config, r.ui).outcome;
+         // A retry finds nothing left to send once the changed block got through.
+         return outcome == EditorWriteOutcome::Written ||
+                (outcome == EditorWriteOutcome::Declined && ChangedBlocks(r.config).empty());
+       }},
       {"FunctionBlockEditor",
        [](Configuration& c) {
          c.functionBlocks.SetTypeCode(0, ftAND + 1);

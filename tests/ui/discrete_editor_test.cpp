@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include "core/config/AccessLevel.h"
+#include "core/config/ControllerImage.h"
 #include "sim/SimulatedBus.h"
 #include "sim/SimulatedLine.h"
 #include "ui/LayoutCheck.h"
@@ -100,6 +101,7 @@ class DiscreteEditorTest : public QObject {
  private slots:
   void Open_DrawsTheActiveRecordsOfTheController();
   void HandlerWithAlarmDelayRelay_PasteDeleteUndoWrite();
+  void TextEditedInPlace_UndoThenF10_TheControllerGetsTheUndoneText();
   void Selection_ClickCtrlClickAndEmptySpace();
   void Refusals_WarnAndChangeNothing_data();
   void Refusals_WarnAndChangeNothing();
@@ -214,6 +216,31 @@ void DiscreteEditorTest::HandlerWithAlarmDelayRelay_PasteDeleteUndoWrite() {
   for (int s : {16, 17, 18}) QCOMPARE(rig.ControllerRecord(s), z.Record(s));
   QCOMPARE(rig.ControllerRecord(18), handler);
   QCOMPARE(z.Modified, 0);
+}
+
+void DiscreteEditorTest::TextEditedInPlace_UndoThenF10_TheControllerGetsTheUndoneText() {
+  EditorRig rig;
+  DiscreteProcessingEditor& e = rig.Editor();
+  const int signal = rig.Z().RowSignal[0];
+  const int block = ServiceBlock::kFirstTextBlockNumber + signal / ServiceBlock::kTextsPerBlock;
+  const auto held = rig.controller->Blocks().at(block);
+
+  e.show();  // the in-place field works on a shown window
+  Settle();
+  e.BeginTextEdit(0);
+  e.EditTextInPlace->setText("Насос новый");
+  e.EndTextEdit(true);
+  Settle();
+  QVERIFY(rig.controller->Blocks().at(block) != held);  // a text is written at once
+
+  e.AUndo->trigger();
+  Settle();
+  e.AOutPort->trigger();
+  Settle();
+  // Not the window's state: the controller's bytes are the text block as it was.
+  QCOMPARE(rig.controller->Blocks().at(block), held);
+  QVERIFY(ChangedBlocks(rig.form->config).empty());
+  e.hide();
 }
 
 void DiscreteEditorTest::Selection_ClickCtrlClickAndEmptySpace() {

@@ -18,6 +18,7 @@
 
 #include "FunctionBlockEditorRig.h"
 #include "UiTestSupport.h"
+#include "core/config/ControllerImage.h"
 #include "core/config/ReadConfiguration.h"
 #include "core/link/ModbusLink.h"
 #include "sim/SimulatedLine.h"
@@ -86,6 +87,7 @@ class FunctionBlockEditorTest : public QObject {
   void HundredStepsOfHistory();
   void FileModeNeitherReadsNorWritesAndClosingMarksTheFile();
   void ClosingWithNoPutsTheReferenceBack();
+  void ClosingThroughTheSchemeQuestionStillSendsTheDeletion();
   void AlarmThroughTheSignalDialog();
   void BlockMenuEnabling_data();
   void BlockMenuEnabling();
@@ -247,6 +249,34 @@ void FunctionBlockEditorTest::FileModeNeitherReadsNorWritesAndClosingMarksTheFil
   test::Settle();
   QCOMPARE(rig.config.service.FileChanged, 1);
   QVERIFY(rig.ui.Shown().empty());
+}
+
+// Every block deleted, then "Конфигурация не задана. Будете создавать?" -> Нет
+// closes the editor: the deletion is still a change, asked about and sent.
+void FunctionBlockEditorTest::ClosingThroughTheSchemeQuestionStillSendsTheDeletion() {
+  EditorRig rig;
+  rig.MakeBlocks(3);
+  QVERIFY(WriteFunctionBlockTable(rig.config, rig.link, rig.ui));  // the controller holds them
+  rig.editor->show();
+  test::Settle();
+  rig.editor->selectAll();
+  rig.ui.QueueAnswer(Answer::Yes);  // delete them
+  rig.editor->deleteBlocks();
+  test::Settle();
+  rig.ui.Clear();
+  rig.ui.QueueAnswer(Answer::No);   // Будете создавать? -> Нет
+  rig.ui.QueueAnswer(Answer::Yes);  // Передать в прибор? -> Да
+  rig.editor->addAlarm();
+  test::Settle();
+  QVERIFY(!rig.editor->isVisible());
+  QCOMPARE(rig.ui.Shown().size(), size_t{2});
+  QCOMPARE(rig.ui.Last().text, std::string(kChangedCloseQuestion));
+  // The controller's pages hold the empty table memory holds.
+  const BlockMap memory = EncodeBlocks(rig.config);
+  for (int p = 0; p < rig.fb().GetPageCount(); ++p) {
+    const auto& held = rig.controller->Blocks().at(kFirstFunctionBlockPage + p);
+    QVERIFY(std::vector<uint8_t>(held.begin() + 1, held.end()) == memory.at(kFirstFunctionBlockPage + p));
+  }
 }
 
 void FunctionBlockEditorTest::ClosingWithNoPutsTheReferenceBack() {

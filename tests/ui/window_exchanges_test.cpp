@@ -103,8 +103,10 @@ const std::vector<CommandCase>& Commands() {
        }},
       {"discrete editor write", 69, Blocks::Unnamed, false,
        [](SlowRig& r) {
-         r.form->discreteProcessing.SchemeAssigned = 1;
-         r.form->discreteProcessing.Modified = 1;
+         DiscreteProcessing& z = r.form->discreteProcessing;
+         z.SchemeAssigned = 1;
+         // A real change: "changed" is the bytes against what the controller holds.
+         z.SetAlarmType(0, z.GetAlarmType(0) == 0x40 ? 0x80 : 0x40);
          r.form->discreteProcessingEditor->OutPortClick();
        },
        "editor_write_progress"},
@@ -116,15 +118,16 @@ const std::vector<CommandCase>& Commands() {
       {"function block editor write", 69, Blocks::Named, false,
        [](SlowRig& r) {
          r.form->functionBlockEditor->Prepare();
-         r.form->functionBlocks.Changed = 1;
-         r.form->functionBlocks.RegChanged = 1;
+         FunctionBlocks& fb = r.form->functionBlocks;
+         fb.SetByte(0, 15, fb.GetByte(0, 15) ^ 1);
          r.form->functionBlockEditor->writeToController();
        }},
       {"regulator editor read", 68, Blocks::Unnamed, false,
        [](SlowRig& r) { r.form->regulatorEditor->readFromController(); }},
       {"regulator editor write", 69, Blocks::Unnamed, false,
        [](SlowRig& r) {
-         r.form->regulators.RegModified = 1;
+         Regulators& reg = r.form->regulators;
+         reg.SetPV(0, reg.GetPV(0) + 1);
          r.form->regulatorEditor->writeToController();
        }},
       {"local network close", 69, Blocks::TooFewToSee, false,

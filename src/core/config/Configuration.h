@@ -4,6 +4,7 @@
 // each own one and hand references to whatever reads, edits or sends it.
 #include <vector>
 
+#include "core/config/ControllerImage.h"
 #include "core/model/AnalogModules.h"
 #include "core/model/CopyBlocks.h"
 #include "core/model/DiscreteProcessing.h"
@@ -31,6 +32,9 @@ struct Configuration {
   // Controller blocks a short file left empty: such a configuration is not
   // written to a controller as a whole. Empty after a read or a whole file.
   std::vector<int> blocksMissingFromFile;
+  // What the controller (device mode) or the file (file mode) holds: the
+  // measure of every "changed?".
+  ControllerImage image;
 };
 
 }  // namespace zul

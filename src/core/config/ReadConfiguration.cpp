@@ -27,6 +27,8 @@ constexpr int kProgrammableInputModuleType = 10;
 constexpr int kSixtyBlocksFirstMissingPage = 6;
 constexpr int kSixtyBlocks = 60;
 constexpr int kFirstFunctionBlockPage = 68;
+// A block answer: device, function, byte count, block number, then the block's bytes.
+constexpr size_t kBlockDataOffset = 4;
 
 bool HasModule(const ServiceBlock& serv, int type) {
   return std::find(serv.ModuleType.begin(), serv.ModuleType.end(), type) != serv.ModuleType.end();
@@ -79,6 +81,7 @@ class ConfigurationReader {
       : port_(port), c_(config), ui_(ui) {}
 
   ReadResult Run() {
+    c_.image.Clear();
     c_.functionBlocks.SetTableSize(c_.functionBlocks.GetCapacity());
     ui_.Progress(0, PlannedRequests());
     const bool ok = ReadIdentity() && ReadMasterBlock() && ReadModuleBlocks() && ReadRelayBlock() &&
@@ -125,6 +128,9 @@ class ConfigurationReader {
     if (function == kReadFunction) {
       if (!AcceptableByteCount(block, ByteCount())) return kResultReceiveError;
       ClearPastData(answer_);  // the checksum after a short block is not block data
+      // The image keeps the block as the controller holds it, every byte of it.
+      c_.image.Store(block, std::span<const uint8_t>(answer_).subspan(kBlockDataOffset,
+                                                                      static_cast<size_t>(ByteCount() - 1)));
     }
     return code;
   }

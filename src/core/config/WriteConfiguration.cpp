@@ -10,6 +10,7 @@
 #include "core/Interaction.h"
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
+#include "core/config/ControllerImage.h"
 #include "core/link/ModbusLink.h"
 
 namespace zul {
@@ -18,7 +19,6 @@ namespace {
 constexpr int kPauseBeforeBlockMs = 50;
 constexpr int kRegulatorModuleType = 14;
 constexpr int kProgrammableInputModuleType = 10;
-constexpr int kFirstFunctionBlockPage = 68;
 
 bool HasModule(const std::array<int, ServiceBlock::kSlots>& types, int type) {
   return std::find(types.begin(), types.end(), type) != types.end();
@@ -27,17 +27,6 @@ bool HasModule(const std::array<int, ServiceBlock::kSlots>& types, int type) {
 bool IsNetBlockUsed(const NetworkMaster& m, int k) {
   const int f = m.GetFunction(k);
   return f >= 1 && f <= 4;
-}
-
-// Bytes after the block number of a block kept with its number in front,
-// `length` being the block's byte count (number included).
-std::span<const uint8_t> AfterNumber(std::span<const uint8_t> block, int length) {
-  const size_t n = static_cast<size_t>(std::clamp(length - 1, 0, static_cast<int>(block.size()) - 1));
-  return block.subspan(1, n);
-}
-
-std::span<const uint8_t> Leading(std::span<const uint8_t> bytes, int length) {
-  return bytes.first(static_cast<size_t>(std::clamp(length, 0, static_cast<int>(bytes.size()))));
 }
 
 class ConfigurationWriter {
@@ -55,6 +44,7 @@ class ConfigurationWriter {
       return Outcome(WriteOutcome::IncompleteFile);
     }
     before_ = std::make_unique<Configuration>(c_);
+    image_ = c_.image;
     TakeSnapshot();
 
     const WriteOutcome outcome = CheckAndWrite();
@@ -124,16 +114,14 @@ class ConfigurationWriter {
 
     c_.discreteProcessing.Modified = 0;
     PutBackCounts();
+    AdaptSignalBase();
+    // The blocks go to the controller whose composition was just checked.
+    blocks_ = EncodeWriteBlocks(c_, deviceAnalog_, wanted_);
     planned_ = PlannedBlocks();
     ui_.Progress(0, planned_);
-    // The blocks go to the controller whose composition was just checked.
-
-    if (!WriteModuleBlocks()) return WriteOutcome::BlockFailed;
-    if (s.DoModules != 0 && !Write(RelayModules::kBlockNumber,
-                                   AfterNumber(c_.relayModules.GetBlock(), c_.relayModules.GetBlockLength())))
-      return WriteOutcome::BlockFailed;
-    AdaptSignalBase();
-    return WriteRemainingBlocks() ? WriteOutcome::Written : WriteOutcome::BlockFailed;
+    for (const DeviceBlock& block : blocks_)
+      if (!Write(block.number, block.bytes)) return WriteOutcome::BlockFailed;
+    return WriteOutcome::Written;
   }
 
   // The reference copy takes what the transfer may change.
@@ -186,39 +174,15 @@ class ConfigurationWriter {
     ReserveBlocks snapshot = c_.reserveBlocks;
     c_ = *before_;
     c_.reserveBlocks = snapshot;
+    c_.image = image_;
     c_.service.CurrentDevice = device;
     c_.discreteProcessing.Modified = modified;
   }
 
-  // Blocks 1..8 that carry something: the controller's analog modules the
-  // configuration also has, then the network parts.
-  bool ModuleBlockSent(int k) const {
-    const int configAnalog = before_->service.AiModules;
-    return k >= deviceAnalog_ || (configAnalog > 0 && k < std::min(configAnalog, deviceAnalog_));
-  }
-
   // Every block the transfer sends, so that the progress ends with the last one.
   int PlannedBlocks() const {
-    std::vector<int> blocks;
-    for (int k = 0; k < AnalogModules::kModules; ++k)
-      if (ModuleBlockSent(k)) blocks.push_back(k + 1);
-    if (c_.service.DoModules != 0) blocks.push_back(RelayModules::kBlockNumber);
-    blocks.push_back(NetworkMaster::kMasterBlockNumber);
-    blocks.push_back(Function15Blocks::kBlockNumber);
-    for (int b = 0; b < DiscreteProcessing::kBlocks; ++b)
-      blocks.push_back(DiscreteProcessing::kFirstBlockNumber + b);
-    if (HasModule(wanted_, kRegulatorModuleType)) {
-      blocks.push_back(Regulators::LoopBlockNumber);
-      blocks.push_back(Regulators::ProgramBlockNumber);
-    }
-    blocks.push_back(AnalogModules::kUnitsBlockNumber);
-    for (int n = 0; n < ServiceBlock::kTextBlocks; ++n)
-      blocks.push_back(ServiceBlock::kFirstTextBlockNumber + n);
-    for (int p = 0; p < c_.functionBlocks.GetPageCount(); ++p) blocks.push_back(kFirstFunctionBlockPage + p);
-    if (HasModule(wanted_, kProgrammableInputModuleType))
-      blocks.push_back(DiscreteProcessing::kSensorBlockNumber);
-    return static_cast<int>(
-        std::count_if(blocks.begin(), blocks.end(), [this](int b) { return !only_ || only_(b); }));
+    return static_cast<int>(std::count_if(
+        blocks_.begin(), blocks_.end(), [this](const DeviceBlock& b) { return !only_ || only_(b.number); }));
   }
 
   bool Write(int block, std::span<const uint8_t> bytes) {
@@ -228,72 +192,14 @@ class ConfigurationWriter {
     port_.Pause(kPauseBeforeBlockMs);
     const bool ok = port_.WriteBlock(c_.service.CurrentDevice, static_cast<uint8_t>(block), bytes);
     if (ok) {
+      // The image follows what was stored, block by block.
+      if (before_->service.FileMode == 0) image_.Store(block, bytes);
       ++result_.blocksWritten;
       result_.writtenBlocks.push_back(block);
     } else {
       result_.block = block;
     }
     return ok;
-  }
-
-  // Blocks 1..8: the controller's own analog modules decide which blocks carry
-  // module records; the configuration's network parts follow them.
-  bool WriteModuleBlocks() {
-    const int length = c_.analogModules.GetRecordLength();
-    for (int k = 0; k < AnalogModules::kModules; ++k) {
-      if (!ModuleBlockSent(k)) continue;
-      const std::span<const uint8_t> record =
-          k < deviceAnalog_
-              ? c_.analogModules.GetRecord(k)
-              : std::span<const uint8_t>(c_.networkMaster.Records[static_cast<size_t>(k - deviceAnalog_)]);
-      if (!Write(k + 1, AfterNumber(record, length))) return false;
-    }
-    return true;
-  }
-
-  bool WriteRemainingBlocks() {
-    NetworkMaster& m = c_.networkMaster;
-    if (!Write(NetworkMaster::kMasterBlockNumber, AfterNumber(m.MasterBlock, m.MasterBlockLen))) return false;
-    if (!Write(Function15Blocks::kBlockNumber, AfterNumber(c_.function15Blocks.GetBlock(), m.F15BlockLen)))
-      return false;
-
-    DiscreteProcessing& z = c_.discreteProcessing;
-    for (int b = 0; b < DiscreteProcessing::kBlocks; ++b) {
-      z.PackBlock(b);
-      if (!Write(DiscreteProcessing::kFirstBlockNumber + b,
-                 Leading(z.ExchangeBuffer(), z.GetRecordBlockLen() - 1)))
-        return false;
-    }
-
-    Regulators& r = c_.regulators;
-    if (HasModule(wanted_, kRegulatorModuleType)) {
-      for (int block : {Regulators::LoopBlockNumber, Regulators::ProgramBlockNumber}) {
-        r.Pack(block);
-        if (!Write(block, Leading(r.RegBuf, r.RegBlockLen - 1))) return false;
-      }
-    }
-
-    if (!Write(AnalogModules::kUnitsBlockNumber,
-               Leading(c_.analogModules.GetUnits(), c_.service.UnitsBlockLen - 1)))
-      return false;
-
-    ServiceBlock& s = c_.service;
-    for (int n = 0; n < ServiceBlock::kTextBlocks; ++n) {
-      s.FillTextBlock(n);
-      if (!Write(ServiceBlock::kFirstTextBlockNumber + n, Leading(s.TextBuf, s.TextBlockLen - 1)))
-        return false;
-    }
-
-    FunctionBlocks& fb = c_.functionBlocks;
-    for (int p = 0; p < fb.GetPageCount(); ++p) {
-      fb.StorePage(p);
-      if (!Write(kFirstFunctionBlockPage + p, Leading(fb.PageBuf(), fb.GetPageByteCount() - 1))) return false;
-    }
-
-    if (HasModule(wanted_, kProgrammableInputModuleType) &&
-        !Write(DiscreteProcessing::kSensorBlockNumber, Leading(z.SensorTypes(), z.GetSensorBlockLen() - 1)))
-      return false;
-    return true;
   }
 
   // Moves the network signals to where the controller's composition puts
@@ -369,6 +275,8 @@ class ConfigurationWriter {
   const BlockFilter& only_;
   std::array<int, ServiceBlock::kSlots> wanted_{};
   std::unique_ptr<Configuration> before_;
+  ControllerImage image_;
+  std::vector<DeviceBlock> blocks_;
   int deviceAnalog_ = 0;
   int deviceDiscrete_ = 0;
   int planned_ = 0;

@@ -16,7 +16,8 @@
 //
 // Whatever happens, the configuration in memory is afterwards exactly what it
 // was before (identity and composition included), except: discreteProcessing.Modified is 0
-// once the transfer started, and reserveBlocks holds the pre-transfer snapshot.
+// once the transfer started, reserveBlocks holds the pre-transfer snapshot, and
+// (in device mode) the image holds every block the controller confirmed storing.
 // Progress goes to ui.Progress as "block n of the blocks to send" and is
 // hidden at the end.
 #include <functional>

@@ -10,6 +10,7 @@
 
 #include "core/Interaction.h"
 #include "core/config/Configuration.h"
+#include "core/config/ControllerImage.h"
 #include "core/config/DurableFile.h"
 
 namespace zul {
@@ -429,6 +430,8 @@ ZulOpenResult OpenZulFile(const std::filesystem::path& path, Configuration& c, I
   c.service.FileMode = 1;
   c.service.FileChanged = 0;
   c.service.ReopenFile = 0;
+  // What a save would write now is the measure of every later change.
+  TakeImage(c);
   if (!whole) {
     ui.Show(kCaptionWarning, kZulFileShort, Icon::Warning);
     return ZulOpenResult::LoadedShort;
@@ -508,6 +511,8 @@ ZulSaveResult SaveZulFile(const std::filesystem::path& chosen, Configuration& c,
   }
   c.service.FileChanged = 0;
   c.discreteProcessing.Modified = 0;
+  // In device mode the image stays the controller's; a file is no controller.
+  if (c.service.FileMode == 1) TakeImage(c);
   if (savedAs) *savedAs = *path;
   return ZulSaveResult::Saved;
 }

@@ -5,6 +5,7 @@
 
 #include "core/Interaction.h"
 #include "core/config/Configuration.h"
+#include "core/config/ControllerImage.h"
 #include "core/link/AnswerData.h"
 #include "core/link/ModbusLink.h"
 
@@ -16,6 +17,17 @@ constexpr int kRelayBytes = 8;
 constexpr int kAlarmShift = 6;
 constexpr int kMaxDelay = 60;
 constexpr int kLongUnit = 10;
+
+bool IsTextBlock(int block) {
+  return block >= ServiceBlock::kFirstTextBlockNumber &&
+         block < ServiceBlock::kFirstTextBlockNumber + ServiceBlock::kTextBlocks;
+}
+
+// The discrete editor's blocks: the processing records and the signal texts.
+bool OwnedByDiscreteEditor(int block) {
+  return IsTextBlock(block) || (block >= DiscreteProcessing::kFirstBlockNumber &&
+                                block < DiscreteProcessing::kFirstBlockNumber + DiscreteProcessing::kBlocks);
+}
 
 bool ValidSignal(int signal) { return signal >= 0 && signal < kSignals; }
 
@@ -562,6 +574,8 @@ class EditorReader {
     if (function == 68) {
       ClearPastData(answer_);
       if (code == kResultOk && !CarriesBlockBytes(answer_)) code = kResultReceiveError;
+      if (code == kResultOk && c_.service.FileMode == 0)
+        c_.image.Store(block, BlockPayload(std::span(answer_).subspan(4), answer_[2]));
     }
     if (code == kResultOk) return true;
     port_.ShowError(Device(), code);
@@ -643,7 +657,8 @@ EditorWriteResult WriteProcessingRecords(ModbusLink& port, Configuration& c, Int
     result.outcome = z.AskCreateScheme(ui) ? EditorWriteOutcome::CloseEditor : EditorWriteOutcome::Declined;
     return result;
   }
-  if (!z.Modified) {
+  // Changed means: the records or texts differ from what the controller holds.
+  if (!AnyChanged(c, OwnedByDiscreteEditor)) {
     const Answer a = ui.Ask(
         Message{kConfirmTransferCaption, kUnchangedQuestion, Icon::Question, Buttons::YesNo, Answer::No});
     if (a != Answer::Yes) {
@@ -653,15 +668,19 @@ EditorWriteResult WriteProcessingRecords(ModbusLink& port, Configuration& c, Int
   }
   const int modified = z.Modified;
   z.Modified = 0;
+  // The record blocks, then every text block that differs (a text undone after
+  // it was written at once, say).
+  std::vector<int> blocks;
+  for (int b = 0; b < DiscreteProcessing::kBlocks; ++b)
+    blocks.push_back(DiscreteProcessing::kFirstBlockNumber + b);
+  for (int b : ChangedBlocks(c))
+    if (IsTextBlock(b)) blocks.push_back(b);
+  const BlockMap encoded = EncodeBlocks(c);
   int progress = 0;
   ui.Progress(0, kWriteProgressMax);
-  const int device = c.service.CurrentDevice;
-  for (int b = 0; b < DiscreteProcessing::kBlocks; ++b) {
+  for (int block : blocks) {
     port.Pause(kPauseBeforeBlockMs);
-    z.PackBlock(b);
-    const int block = DiscreteProcessing::kFirstBlockNumber + b;
-    if (!port.WriteBlock(device, static_cast<uint8_t>(block),
-                         BlockPayload(z.ExchangeBuffer(), z.GetRecordBlockLen()))) {
+    if (!StoreBlock(port, c, block, encoded.at(block))) {
       ui.Progress(0, 0);
       z.Modified = modified ? modified : 1;  // the controller does not hold what memory holds
       char text[64];
@@ -693,8 +712,7 @@ bool WriteSignalTextBlock(ModbusLink& port, Configuration& c, int signal, Intera
   port.Pause(kPauseBeforeBlockMs);
   s.FillTextBlock(n);
   ui.Progress(20, 100);
-  const bool ok = port.WriteBlock(s.CurrentDevice,
-                                  static_cast<uint8_t>(ServiceBlock::kFirstTextBlockNumber + n), s.TextBuf);
+  const bool ok = StoreBlock(port, c, ServiceBlock::kFirstTextBlockNumber + n, s.TextBuf);
   ui.Progress(0, 0);
   if (ok) s.TextChanged = 0;
   return ok;

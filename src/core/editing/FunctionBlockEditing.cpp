@@ -1,10 +1,13 @@
 #include "core/editing/FunctionBlockEditing.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "core/Interaction.h"
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
+#include "core/config/ControllerImage.h"
+#include "core/config/ZulFileLayout.h"
 #include "core/link/AnswerData.h"
 #include "core/link/ModbusLink.h"
 
@@ -617,6 +620,7 @@ bool ReadFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui)
     fb.LoadPageFromAnswer(
         p, std::span<const uint8_t>(answer.data(), std::min<size_t>(available, answer.size())));
     fb.SetPageByteCount(answer[2]);
+    if (c.service.FileMode == 0) c.image.Store(block, BlockPayload(std::span(answer).subspan(4), answer[2]));
   }
   ui.Progress(0, 0);
   if (ok) {
@@ -639,8 +643,7 @@ bool WriteFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui
     ui.Progress(p + 1, pages);
     link.Pause(50);
     fb.StorePage(p);
-    if (!link.WriteBlock(c.service.CurrentDevice, static_cast<uint8_t>(kFirstFunctionBlockPage + p),
-                         BlockPayload(fb.PageBuf(), fb.GetPageByteCount()))) {
+    if (!StoreBlock(link, c, kFirstFunctionBlockPage + p, BlockPayload(fb.PageBuf(), fb.GetPageByteCount()))) {
       ui.Progress(0, 0);
       return false;
     }
@@ -664,13 +667,47 @@ bool WriteRegulatorLoops(Configuration& c, ModbusLink& link, Interaction& ui) {
   link.Pause(50);
   Regulators& reg = c.regulators;
   reg.Pack(Regulators::LoopBlockNumber);
-  if (!link.WriteBlock(c.service.CurrentDevice, Regulators::LoopBlockNumber,
-                       BlockPayload(reg.RegBuf, reg.RegBlockLen))) {
+  if (!StoreBlock(link, c, Regulators::LoopBlockNumber, BlockPayload(reg.RegBuf, reg.RegBlockLen))) {
     c.functionBlocks.RegChanged = 1;
     return false;
   }
   CopyReserveLoops(c);
   return true;
+}
+
+namespace {
+
+bool Held(const Configuration& c, int block, std::span<const uint8_t> bytes) {
+  const auto* held = c.image.Find(block);
+  return held && std::equal(held->begin(), held->end(), bytes.begin(), bytes.end());
+}
+
+bool AnyChangedIn(const Configuration& c, int first, int count) {
+  return AnyChanged(c, [first, count](int block) { return block >= first && block < first + count; });
+}
+
+}  // namespace
+
+bool FunctionBlockTableChanged(const Configuration& c) {
+  const int pages = c.functionBlocks.GetPageCount();
+  // A file also keeps the names and the algorithms.
+  if (c.service.FileMode != 0)
+    return AnyChangedIn(c, kFirstFunctionBlockPage, pages) || AnyChangedIn(c, kZulFbTextPage, pages) ||
+           AnyChangedIn(c, kZulAlgStart, kZulAlgCount - kZulAlgStart + 1);
+  auto fb = std::make_unique<FunctionBlocks>(c.functionBlocks);
+  for (int p = 0; p < pages; ++p) {
+    fb->StorePage(p);
+    if (!Held(c, kFirstFunctionBlockPage + p, BlockPayload(fb->PageBuf(), fb->GetPageByteCount()))) return true;
+  }
+  return false;
+}
+
+bool LoopBlockChanged(const Configuration& c) {
+  if (c.service.FileMode != 0) return AnyChangedIn(c, Regulators::LoopBlockNumber, 1);
+  if (c.regulators.RegPresent == 0) return false;
+  auto reg = std::make_unique<Regulators>(c.regulators);
+  reg->Pack(Regulators::LoopBlockNumber);
+  return !Held(c, Regulators::LoopBlockNumber, BlockPayload(reg->RegBuf, reg->RegBlockLen));
 }
 
 void RestoreFunctionBlocksFromReference(Configuration& c) {
@@ -694,7 +731,7 @@ void RestoreFunctionBlocksFromReference(Configuration& c) {
     }
     fb.LoadTextPage(p, page);
   }
-  if (fb.RegChanged) RestoreRegulatorReferences(c.regulators, r);
+  if (fb.RegChanged || LoopBlockChanged(c)) RestoreRegulatorReferences(c.regulators, r);
   fb.Changed = 0;
   fb.RegChanged = 0;
   fb.RecountBlocks();

@@ -166,6 +166,11 @@ bool WriteFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui
 // reserve copy of the loops. On failure the
 // references stay as they are, so the table and the loops still agree.
 bool WriteRegulatorLoops(Configuration& c, ModbusLink& link, Interaction& ui);
+// Whether the pages (in file mode also the names and algorithms) differ from
+// what the controller or the file holds.
+bool FunctionBlockTableChanged(const Configuration& c);
+// Whether block 32, whose regulator references the editor shifts, differs.
+bool LoopBlockChanged(const Configuration& c);
 // The table, the algorithms and (when they changed) the loop references from
 // the reference copy: the "No" of the closing question.
 void RestoreFunctionBlocksFromReference(Configuration& c);

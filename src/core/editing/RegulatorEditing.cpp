@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
+#include "core/config/ControllerImage.h"
 #include "core/link/AnswerData.h"
 #include "core/link/ModbusLink.h"
 #include "core/model/FloatText.h"
@@ -748,11 +750,29 @@ bool ReadRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui) {
     r.LoadFromAnswer(answer.data(), answer.size());
     r.Unpack(block);
     r.SetRegBlockLen(answer[2]);
+    if (c.service.FileMode == 0) c.image.Store(block, BlockPayload(std::span(answer).subspan(4), answer[2]));
   }
   c.reserveBlocks.RegulatorRecords[0] = r.Loops;
   c.reserveBlocks.RegulatorRecords[1] = r.Programs;
   ui.Progress(0, 0);
   return true;
+}
+
+bool RegulatorBlocksChanged(const Configuration& c) {
+  const std::array<int, 2> blocks{Regulators::LoopBlockNumber, Regulators::ProgramBlockNumber};
+  if (c.service.FileMode != 0) {
+    const auto changed = ChangedBlocks(c);
+    return std::find_first_of(changed.begin(), changed.end(), blocks.begin(), blocks.end()) != changed.end();
+  }
+  // Packed as the write packs them, whatever the composition says.
+  auto r = std::make_unique<Regulators>(c.regulators);
+  for (int block : blocks) {
+    r->Pack(block);
+    const auto bytes = BlockPayload(r->RegBuf, r->RegBlockLen);
+    const auto* held = c.image.Find(block);
+    if (!held || !std::equal(held->begin(), held->end(), bytes.begin(), bytes.end())) return true;
+  }
+  return false;
 }
 
 bool WriteRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui) {
@@ -761,11 +781,10 @@ bool WriteRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui) {
     ui.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
     return false;
   }
-  if (r.RegModified == 0 && ui.Ask({kLoopSendCaption, kLoopUnchangedQuestion, Icon::Question, Buttons::YesNo,
-                                    Answer::No}) != Answer::Yes) {
+  if (!RegulatorBlocksChanged(c) && ui.Ask({kLoopSendCaption, kLoopUnchangedQuestion, Icon::Question,
+                                            Buttons::YesNo, Answer::No}) != Answer::Yes) {
     return false;
   }
-  const int device = c.service.CurrentDevice;
   ui.Progress(30, 120);
   port.Pause(50);
   bool ok = true;
@@ -773,8 +792,11 @@ bool WriteRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui) {
   for (int block : {Regulators::LoopBlockNumber, Regulators::ProgramBlockNumber}) {
     if (set == 1) port.Pause(300);
     r.Pack(block);
-    if (!port.WriteBlock(device, static_cast<uint8_t>(block), BlockPayload(r.RegBuf, r.RegBlockLen))) {
+    if (!StoreBlock(port, c, block, BlockPayload(r.RegBuf, r.RegBlockLen))) {
       ok = false;
+      char text[64];
+      std::snprintf(text, sizeof text, kRegulatorBlockNotWrittenText, block);
+      ui.Show(kCaptionError, text, Icon::Error);
       break;
     }
     c.reserveBlocks.RegulatorRecords[static_cast<size_t>(set)] = set == 0 ? r.Loops : r.Programs;
@@ -790,7 +812,7 @@ bool WriteRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui) {
 
 EditorClose CloseRegulatorEditor(ModbusLink& port, Configuration& c, Interaction& ui) {
   Regulators& r = c.regulators;
-  if (r.RegModified != 1) return EditorClose::Close;
+  if (!RegulatorBlocksChanged(c)) return EditorClose::Close;
   if (c.service.FileMode == 1) {
     c.service.FileChanged = 1;
     // The edits are what the file will hold from now on.
@@ -800,8 +822,8 @@ EditorClose CloseRegulatorEditor(ModbusLink& port, Configuration& c, Interaction
   }
   switch (ui.Ask({kLoopSendCaption, kLoopSendQuestion, Icon::Question, Buttons::YesNoCancel, Answer::No})) {
     case Answer::Yes:
-      WriteRegulatorBlocks(port, c, ui);
-      return EditorClose::Close;
+      // A failed write keeps the window and its edits: closing would lose them at the next read.
+      return WriteRegulatorBlocks(port, c, ui) ? EditorClose::Close : EditorClose::Stay;
     case Answer::No:
       r.RegModified = 0;
       RestoreRegulatorReference(c);

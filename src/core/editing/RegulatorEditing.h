@@ -164,6 +164,9 @@ bool ReadRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui);
 // block 33, each kept as the reference copy once stored; a failure keeps the
 // edits and their change mark. False when not everything was written.
 bool WriteRegulatorBlocks(ModbusLink& port, Configuration& c, Interaction& ui);
+inline constexpr const char* kRegulatorBlockNotWrittenText = "Блок № %d не записан в прибор";
+// Whether blocks 32 and 33 as packed now differ from what the controller (or the file) holds.
+bool RegulatorBlocksChanged(const Configuration& c);
 
 enum class EditorClose { Close, Stay };
 // Closing the editor: in file mode only the file is marked changed; with

@@ -328,7 +328,10 @@ bool ModbusLink::WriteBlock(int deviceIndex, uint8_t block, std::span<const uint
       }
       Pause(kPauseBetweenPollsMs);
     }
-    if (result == kResultOk) return true;
+    if (result == kResultOk) {
+      if (storedHook_) storedHook_(deviceIndex, block, bytes);
+      return true;
+    }
     if (result == 7 || result == kResultNoAnswer ||
         (result >= kResultCannotOpen && result <= kResultPortFailure)) {
       ShowError(deviceIndex, result);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -79,6 +80,10 @@ class ModbusLink {
   // only while the bound access level is full. Unbound, the link writes
   // nothing. The owner binds the level it keeps (the configuration's).
   void BindAccessLevel(const int* level) { accessLevel_ = level; }
+  // Told of every block a controller confirmed storing (its bytes after the
+  // block number), so that the owner's controller image follows every write.
+  using StoredBlockHook = std::function<void(int deviceIndex, int block, std::span<const uint8_t> bytes)>;
+  void OnBlockStored(StoredBlockHook hook) { storedHook_ = std::move(hook); }
   bool MayWrite() const;
   // MayWrite, showing the refusal when there is one (on the link's own Interaction:
   // procedures on the link's thread use these two).
@@ -173,6 +178,7 @@ class ModbusLink {
   std::array<uint8_t, kFrameBufferSize> rx_{};
   int received_ = 0;
   const int* accessLevel_ = nullptr;
+  StoredBlockHook storedHook_;
 };
 
 }  // namespace zul

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/Interaction.h"
 #include "core/config/AccessLevel.h"
@@ -21,6 +22,11 @@ namespace {
 
 constexpr int kPartRole = Qt::UserRole + 1;
 constexpr int kLastBlock = 99;
+
+// A byte as the window shows it; "-" past the end of a block (or no block).
+QString ByteText(int byte) {
+  return byte < 0 ? QString("-") : QString("%1").arg(byte, 2, 16, QChar('0')).toUpper();
+}
 
 // "блоки 12-25" / "блок 35": where the part lives in the controller.
 QString BlocksText(ConfigurationPart part, const Configuration& config) {
@@ -68,7 +74,7 @@ CompareWindow::CompareWindow(ControllerAccess access, QWidget* parent)
 
   TreeDiff = new QTreeWidget(this);
   TreeDiff->setObjectName("TreeDiff");
-  TreeDiff->setHeaderLabels({"Блок / поле", "В памяти", "В приборе"});
+  TreeDiff->setHeaderLabels({"Блок / поле", "В памяти", "В приборе", "Блок, байт"});
   TreeDiff->header()->setStretchLastSection(true);
   TreeDiff->setColumnWidth(
       0, fontMetrics().horizontalAdvance("Обработка дискретных сигналов, блоки 12-25 (000)") + 48);
@@ -118,33 +124,46 @@ void CompareWindow::ShowComparison(const ReadResult& read, const std::shared_ptr
     return;
   }
   controller_ = std::make_unique<Configuration>(*controller);
-  differences_ = CompareWithController(access_.config, *controller_);
+  // Every byte counts: reserved bytes and unused records as much as fields.
+  differences_ = CompareBlocks(EncodeBlocks(access_.config), controller_->image.Blocks());
   Show();
+}
+
+std::vector<int> CompareWindow::BlocksOf(ConfigurationPart part) const {
+  std::vector<int> blocks;
+  for (int block : zul::BlocksOf(differences_))
+    if (BlockBelongsTo(block, part, access_.config)) blocks.push_back(block);
+  return blocks;
 }
 
 void CompareWindow::Show() {
   TreeDiff->clear();
-  size_t fields = 0;
-  for (const PartDifferences& d : differences_) {
-    const PartDescription& part = DescribePart(d.part);
+  bool writable = false;
+  for (const PartDescription& part : ConfigurationParts()) {
+    std::vector<const ByteDifference*> bytes;
+    for (const ByteDifference& d : differences_)
+      if (BlockBelongsTo(d.block, part.part, access_.config)) bytes.push_back(&d);
+    if (bytes.empty()) continue;
     auto* top = new QTreeWidgetItem(
         TreeDiff,
-        {QString("%1%2 (%3)").arg(part.caption, BlocksText(d.part, access_.config)).arg(d.fields.size())});
-    top->setData(0, kPartRole, static_cast<int>(d.part));
+        {QString("%1%2 (%3)").arg(part.caption, BlocksText(part.part, access_.config)).arg(bytes.size())});
+    top->setData(0, kPartRole, static_cast<int>(part.part));
     if (part.writable) {
       top->setFlags(top->flags() | Qt::ItemIsUserCheckable);
       top->setCheckState(0, Qt::Checked);
+      writable = true;
     }
-    for (const FieldDifference& f : d.fields) {
-      new QTreeWidgetItem(top, {QString::fromStdString(f.field), QString::fromStdString(f.first),
-                                QString::fromStdString(f.second)});
+    for (const ByteDifference* d : bytes) {
+      new QTreeWidgetItem(top, {QString::fromStdString(DescribeBlockByte(access_.config, d->block, d->offset)),
+                                ByteText(d->memory), ByteText(d->controller),
+                                QString::fromStdString(RawBlockByte(d->block, d->offset))});
     }
-    fields += d.fields.size();
   }
   const int device = access_.config.service.CurrentDevice + 1;
-  LabelSummary->setText(fields == 0 ? QString("Конфигурация в памяти совпадает с прибором %1").arg(device)
-                                    : QString("Прибор %1: различий %2").arg(device).arg(fields));
-  ButWrite->setEnabled(!ChangedParts(differences_).empty());
+  LabelSummary->setText(differences_.empty()
+                            ? QString("Конфигурация в памяти совпадает с прибором %1").arg(device)
+                            : QString("Прибор %1: различий %2").arg(device).arg(differences_.size()));
+  ButWrite->setEnabled(writable);
 }
 
 std::set<ConfigurationPart> CompareWindow::TickedParts() const {
@@ -173,8 +192,14 @@ void CompareWindow::writeTicked() {
     return;
   }
   if (access_.worker.Busy()) return;
-  BackupBeforeWriting(access_, this, [this, parts] {
-    auto blocks = BlocksOfParts(parts, access_.config);
+  std::vector<int> differing;
+  for (ConfigurationPart part : parts)
+    for (int block : BlocksOf(part)) differing.push_back(block);
+  BackupBeforeWriting(access_, this, [this, differing] {
+    // Exactly the differing blocks of the ticked parts.
+    BlockFilter blocks = [differing](int block) {
+      return std::find(differing.begin(), differing.end(), block) != differing.end();
+    };
     BackgroundExchange(access_.worker, access_.ui, this)
         .Run(
             "Запись конфигурации", ExchangeKind::Write,

@@ -1,12 +1,15 @@
 #pragma once
 // "Сравнить с прибором": the chosen controller's configuration read beside the
-// one in memory (which stays untouched), the differences field by field under
-// the part they are stored in, and a write of only the parts ticked.
+// one in memory (which stays untouched), every differing byte of every block
+// under the part it is stored in, named in the program's own numbering with the
+// raw block and byte beside it, and a write of the differing blocks of the
+// parts ticked.
 #include <QDialog>
 #include <memory>
 #include <set>
 
 #include "core/config/ConfigurationCompare.h"
+#include "core/config/ControllerImage.h"
 #include "core/config/ReadConfiguration.h"
 #include "ui/commissioning/ControllerAccess.h"
 
@@ -31,7 +34,7 @@ class CompareWindow : public QDialog {
 
   std::set<ConfigurationPart> TickedParts() const;
   void Tick(ConfigurationPart part, bool on);
-  const std::vector<PartDifferences>& Differences() const { return differences_; }
+  const std::vector<ByteDifference>& Differences() const { return differences_; }
 
   QLabel* LabelSummary;
   QTreeWidget* TreeDiff;
@@ -45,7 +48,9 @@ class CompareWindow : public QDialog {
 
   ControllerAccess access_;
   std::unique_ptr<Configuration> controller_;
-  std::vector<PartDifferences> differences_;
+  std::vector<ByteDifference> differences_;
+  // The differing blocks of a part.
+  std::vector<int> BlocksOf(ConfigurationPart part) const;
 };
 
 inline constexpr const char* kNothingTickedText = "Не отмечено ни одного блока для записи";

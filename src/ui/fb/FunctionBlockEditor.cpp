@@ -667,10 +667,8 @@ void FunctionBlockEditor::MathBlocksReport() {
 
 bool FunctionBlockEditor::NoSchemeClosing() {
   if (!items_.empty()) return false;
-  if (config_.discreteProcessing.AskCreateScheme(ui_)) {
-    closing_ = true;
-    reject();
-  }
+  // Closing this way asks about the changes like any other close.
+  if (config_.discreteProcessing.AskCreateScheme(ui_)) reject();
   return true;
 }
 
@@ -781,15 +779,15 @@ void FunctionBlockEditor::readFromController() {
 
 void FunctionBlockEditor::writeToController() {
   if (FileMode()) return;
-  FunctionBlocks& fb = config_.functionBlocks;
-  if (fb.Changed == 0 && ui_.Ask(Message{kSendQuestionCaptionFB, kUnchangedSendQuestion, Icon::Question,
-                                         Buttons::YesNo, Answer::No}) != Answer::Yes)
+  if (!FunctionBlockTableChanged(config_) &&
+      ui_.Ask(Message{kSendQuestionCaptionFB, kUnchangedSendQuestion, Icon::Question, Buttons::YesNo,
+                      Answer::No}) != Answer::Yes)
     return;
   WriteInBackground(false, [this](bool written) {
     if (!written) return;
     setWindowTitle(QString("Программирование обработки функциональных блоков ЗУЛ-05 устройство %1")
                        .arg(config_.service.CurrentDevice + 1));
-    if (config_.functionBlocks.RegChanged == 0 &&
+    if (!LoopBlockChanged(config_) &&
         ui_.Ask(Message{kSendQuestionCaptionFB, kUnchangedRegulatorsQuestion, Icon::Question, Buttons::YesNo,
                         Answer::No}) != Answer::Yes)
       return;
@@ -812,8 +810,7 @@ void FunctionBlockEditor::WriteInBackground(bool withLoops, std::function<void(b
 // ---- closing -----------------------------------------------------------------------------------------
 
 bool FunctionBlockEditor::AskToClose() {
-  FunctionBlocks& fb = config_.functionBlocks;
-  if (closing_ || fb.Changed == 0) return true;
+  if (closing_ || (!FunctionBlockTableChanged(config_) && !LoopBlockChanged(config_))) return true;
   if (FileMode()) {
     config_.service.FileChanged = 1;
     return true;

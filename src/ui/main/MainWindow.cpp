@@ -94,6 +94,10 @@ MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramO
   setObjectName("Form1");
   setWindowTitle("Программатор ЗУЛ - 05-16_ФБ");
   link.BindAccessLevel(&discreteProcessing.AccessLevel);
+  // Whatever window stores a block, the image of the controller follows it.
+  link.OnBlockStored([this](int, int block, std::span<const uint8_t> bytes) {
+    if (config.service.FileMode == 0) config.image.Store(block, bytes);
+  });
   // The port's Qt object lives where its blocking waits run.
   if (auto* qtLine = dynamic_cast<QtSerialLine*>(&line)) Worker.AdoptLineObject(qtLine->ThreadObject());
 

@@ -269,7 +269,7 @@ void RegulatorEditor::closeEvent(QCloseEvent* event) {
     QDialog::done(2);
     return;
   }
-  const bool mayWrite = config_.regulators.RegModified == 1 && config_.service.FileMode != 1;
+  const bool mayWrite = config_.service.FileMode != 1 && RegulatorBlocksChanged(config_);
   if (!mayWrite) {
     // Nothing goes to the controller.
     if (CloseRegulatorEditor(port_, config_, ui_) == EditorClose::Stay) {
