@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "cli/Command.h"
+#include "cli/DeviceCompare.h"
 #include "cli/LinkSession.h"
 #include "cli/WriteSteps.h"
 #include "core/config/AccessLevel.h"
@@ -96,16 +97,6 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-// Blocks a controller is not asked for when it lacks the module they serve.
-bool IsComparedWithTheDevice(std::string_view field, const ServiceBlock& device) {
-  const auto has = [&device](int type) {
-    return std::find(device.ModuleType.begin(), device.ModuleType.end(), type) != device.ModuleType.end();
-  };
-  if ((StartsWith(field, "loops") || StartsWith(field, "programs")) && !has(14)) return false;
-  if (StartsWith(field, "sensorTypes") && !has(10)) return false;
-  return true;
-}
-
 bool HasFullAccess(const QCommandLineParser& parser) {
   return AccessLevelFor(parser.value("password").toStdString(),
                         std::filesystem::current_path() / kPasswordFileName) == kFullAccess;
@@ -120,6 +111,15 @@ ControllerTime ComputerTime() {
 }
 
 }  // namespace
+
+bool IsComparedWithTheDevice(std::string_view field, const ServiceBlock& device) {
+  const auto has = [&device](int type) {
+    return std::find(device.ModuleType.begin(), device.ModuleType.end(), type) != device.ModuleType.end();
+  };
+  if ((StartsWith(field, "loops") || StartsWith(field, "programs")) && !has(14)) return false;
+  if (StartsWith(field, "sensorTypes") && !has(10)) return false;
+  return true;
+}
 
 int RunRead(const QStringList& args) {
   Invocation inv;
