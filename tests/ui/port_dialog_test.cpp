@@ -1,4 +1,7 @@
 #include <QComboBox>
+#include <QCompleter>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -37,7 +40,12 @@ std::function<void(QWidget*)> Close() {
 class PortDialogTest : public QObject {
   Q_OBJECT
  private slots:
+  void initTestCase() {
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings().remove("recentPorts");
+  }
   void PortList_NamedPortsFirstThenTheSystemsOnce();
+  void TypedNetworkPort_OpensAndIsOfferedNextTime();
   void Accepted_AppliesSettingsAndOpensThePort_data();
   void Accepted_AppliesSettingsAndOpensThePort();
   void Showing_ClosesThePortAndRestoresAcceptedPositions();
@@ -76,6 +84,34 @@ void PortDialogTest::Accepted_AppliesSettingsAndOpensThePort_data() {
   QTest::newRow("even, one") << 1 << 2 << 0 << "19200"
                              << "E"
                              << "1";
+}
+
+void PortDialogTest::TypedNetworkPort_OpensAndIsOfferedNextTime() {
+  MainWindowRig rig({"/tmp/zul-sim-1"});
+  rig.line.ports = {"ttyS0"};
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); }, [](QWidget* w) {
+    auto* d = qobject_cast<PortDialog*>(w);
+    QVERIFY(d);
+    QVERIFY(d->CBoxPort->isEditable());
+    d->CBoxPort->setEditText("mbtcp://127.0.0.1:5020");
+    d->OK->click();
+    Settle();
+  }));
+  QCOMPARE(rig.line.portName, std::string("mbtcp://127.0.0.1:5020"));
+  QVERIFY(rig.line.IsOpen());
+  QVERIFY(rig.ui.Shown().empty());
+  QCOMPARE(PortDialog::RecentPorts(), QStringList{"mbtcp://127.0.0.1:5020"});
+  // The next showing lists it after the named ports, keeps it chosen, and completes it.
+  QCOMPARE(rig.form->portDialog->PortNames(), (QStringList{"/tmp/zul-sim-1", "mbtcp://127.0.0.1:5020", "ttyS0"}));
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); }, [](QWidget* w) {
+    auto* d = qobject_cast<PortDialog*>(w);
+    QCOMPARE(d->CBoxPort->currentText(), QString("mbtcp://127.0.0.1:5020"));
+    QVERIFY(d->CBoxPort->completer());
+    d->CBoxPort->completer()->setCompletionPrefix("MB");
+    QCOMPARE(d->CBoxPort->completer()->currentCompletion(), QString("mbtcp://127.0.0.1:5020"));
+    d->reject();
+  }));
+  QSettings().remove("recentPorts");
 }
 
 void PortDialogTest::Accepted_AppliesSettingsAndOpensThePort() {
