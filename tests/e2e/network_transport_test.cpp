@@ -53,6 +53,8 @@ TEST_P(NetworkTransportTest, AWholeWriteThenAWholeReadGiveTheFileBack) {
   EXPECT_EQ(verify.exit, 0) << verify.output;
   const ProgramRun other = Zul("verify " + Out("read") + " --port " + sim.Path() + " --device 1");
   EXPECT_EQ(other.exit, 1) << "unit 1 keeps its own blocks\n" << other.output;
+  // The port is remembered for `zul ports` and the shell's completion.
+  EXPECT_NE(RunCommand("'" + BinDir() + "/zul' ports").output.find(sim.Path() + "\n"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, NetworkTransportTest,

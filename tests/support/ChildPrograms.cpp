@@ -58,8 +58,10 @@ int RunZul(const std::string& arguments) {
 }
 
 ProgramRun RunCommand(const std::string& command) {
-  // Programs under test keep their data (backups before writes) in the test's folder, never the user's.
-  static const bool dataHome = setenv("XDG_DATA_HOME", TempPath("data-home").c_str(), 0) == 0;
+  // Programs under test keep their data (backups before writes) and settings (recent
+  // ports) in the test's folder, never the user's.
+  static const bool dataHome = setenv("XDG_DATA_HOME", TempPath("data-home").c_str(), 0) == 0 &&
+                               setenv("XDG_CONFIG_HOME", TempPath("config-home").c_str(), 0) == 0;
   (void)dataHome;
   ProgramRun run;
   FILE* pipe = popen(command.c_str(), "r");

@@ -10,6 +10,7 @@
 #include "ui/UiTestSupport.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 #include "ui/link/PortDialog.h"
+#include "serial/RecentPorts.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -42,7 +43,7 @@ class PortDialogTest : public QObject {
  private slots:
   void initTestCase() {
     QStandardPaths::setTestModeEnabled(true);
-    QSettings().remove("recentPorts");
+    QSettings("zulprog", "ports").remove("recentPorts");
   }
   void PortList_NamedPortsFirstThenTheSystemsOnce();
   void TypedNetworkPort_OpensAndIsOfferedNextTime();
@@ -100,7 +101,7 @@ void PortDialogTest::TypedNetworkPort_OpensAndIsOfferedNextTime() {
   QCOMPARE(rig.line.portName, std::string("mbtcp://127.0.0.1:5020"));
   QVERIFY(rig.line.IsOpen());
   QVERIFY(rig.ui.Shown().empty());
-  QCOMPARE(PortDialog::RecentPorts(), QStringList{"mbtcp://127.0.0.1:5020"});
+  QCOMPARE(RecentNetworkPorts(), QStringList{"mbtcp://127.0.0.1:5020"});
   // The next showing lists it after the named ports, keeps it chosen, and completes it.
   QCOMPARE(rig.form->portDialog->PortNames(), (QStringList{"/tmp/zul-sim-1", "mbtcp://127.0.0.1:5020", "ttyS0"}));
   QVERIFY(WhileModal([&] { rig.form->openPortDialog(); }, [](QWidget* w) {
@@ -111,7 +112,7 @@ void PortDialogTest::TypedNetworkPort_OpensAndIsOfferedNextTime() {
     QCOMPARE(d->CBoxPort->completer()->currentCompletion(), QString("mbtcp://127.0.0.1:5020"));
     d->reject();
   }));
-  QSettings().remove("recentPorts");
+  QSettings("zulprog", "ports").remove("recentPorts");
 }
 
 void PortDialogTest::Accepted_AppliesSettingsAndOpensThePort() {

@@ -6,10 +6,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 
 #include "core/link/ModbusLink.h"
-#include "core/link/NetworkPort.h"
+#include "serial/RecentPorts.h"
 #include "ui/link/LinkWorker.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 
@@ -23,16 +22,6 @@ QComboBox* PickList(const QString& name, const QStringList& items, QWidget* pare
   box->setEditable(false);
   box->addItems(items);
   return box;
-}
-
-constexpr const char* kRecentPortsKey = "recentPorts";
-
-void RememberPort(const QString& name) {
-  QStringList ports = PortDialog::RecentPorts();
-  ports.removeAll(name);
-  ports.prepend(name);
-  while (ports.size() > PortDialog::kRecentPorts) ports.removeLast();
-  QSettings().setValue(kRecentPortsKey, ports);
 }
 
 constexpr int kEvenParity = 2;
@@ -90,7 +79,7 @@ QStringList PortDialog::PortNames() const {
   for (const std::string& n : namedPorts_) {
     if (!names.contains(QString::fromStdString(n))) names << QString::fromStdString(n);
   }
-  for (const QString& n : RecentPorts()) {
+  for (const QString& n : RecentNetworkPorts()) {
     if (!names.contains(n)) names << n;
   }
   for (const std::string& n : worker_.link().AvailablePorts()) {
@@ -98,8 +87,6 @@ QStringList PortDialog::PortNames() const {
   }
   return names;
 }
-
-QStringList PortDialog::RecentPorts() { return QSettings().value(kRecentPortsKey).toStringList(); }
 
 void PortDialog::showEvent(QShowEvent* event) {
   onShown();
@@ -116,7 +103,7 @@ void PortDialog::onShown() {
   }});
   CBoxPort->clear();
   CBoxPort->addItems(PortNames());
-  auto* completer = new QCompleter(RecentPorts(), CBoxPort);
+  auto* completer = new QCompleter(RecentNetworkPorts(), CBoxPort);
   completer->setCaseSensitivity(Qt::CaseInsensitive);
   CBoxPort->setCompleter(completer);
   CBoxPort->setCurrentIndex(CBoxPort->count() > 0 ? 0 : -1);
@@ -147,7 +134,7 @@ void PortDialog::onOk() {
   acceptedParit_ = Parit->currentIndex();
   acceptedStBit_ = StBit->currentIndex();
   const QString port = CBoxPort->currentText().trimmed();
-  if (IsNetworkPortName(port.toStdString())) RememberPort(port);
+  RememberNetworkPort(port);
   chosenName_ = port;
   done(Ok);
 }

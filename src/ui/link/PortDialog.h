@@ -37,8 +37,6 @@ class PortDialog : public QDialog {
 
   // Named ports first, then the recent ones, then the system's, each once.
   QStringList PortNames() const;
-  static QStringList RecentPorts();
-  static constexpr int kRecentPorts = 8;
 
   bool FirstShowing = true;
 
