@@ -47,6 +47,7 @@ class PortDialogTest : public QObject {
   }
   void PortList_NamedPortsFirstThenTheSystemsOnce();
   void TypedNetworkPort_OpensAndIsOfferedNextTime();
+  void Screenshot();
   void Accepted_AppliesSettingsAndOpensThePort_data();
   void Accepted_AppliesSettingsAndOpensThePort();
   void Showing_ClosesThePortAndRestoresAcceptedPositions();
@@ -112,6 +113,27 @@ void PortDialogTest::TypedNetworkPort_OpensAndIsOfferedNextTime() {
     QCOMPARE(d->CBoxPort->completer()->currentCompletion(), QString("mbtcp://127.0.0.1:5020"));
     d->reject();
   }));
+  QSettings("zulprog", "ports").remove("recentPorts");
+}
+
+// With ZUL_SCREENSHOT_DIR set, the dialog with a network port typed is saved
+// there (the documentation's screenshot).
+void PortDialogTest::Screenshot() {
+  const QString dir = qEnvironmentVariable("ZUL_SCREENSHOT_DIR");
+  if (dir.isEmpty()) QSKIP("ZUL_SCREENSHOT_DIR not set");
+  MainWindowRig rig({"/dev/ttyUSB0"});
+  rig.line.ports = {"ttyS0"};
+  RememberNetworkPort("tcp://10.20.0.14:4001");
+  RememberNetworkPort("mbtcp://10.20.0.30:502");
+  PortDialog& d = *rig.form->portDialog;
+  d.show();
+  QVERIFY(Settle());
+  d.CBoxPort->setCurrentIndex(d.CBoxPort->findText("mbtcp://10.20.0.30:502"));
+  d.Skor->setCurrentIndex(1);
+  d.adjustSize();
+  QVERIFY(d.grab().save(dir + "/port_dialog_tcp.png"));
+  d.reject();
+  QVERIFY(Settle());
   QSettings("zulprog", "ports").remove("recentPorts");
 }
 
