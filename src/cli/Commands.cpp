@@ -24,6 +24,7 @@ int RunReport(const QStringList& args);
 int RunScan(const QStringList& args);
 int RunBackup(const QStringList& args);
 int RunPoll(const QStringList& args);
+int RunFleet(const QStringList& args);
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
@@ -58,6 +59,7 @@ const std::vector<Command>& Commands() {
        "zul poll --port P [--device N] [line options] [--function 17|68 --block N] [--count N] [--interval "
        "MS]",
        RunPoll},
+      {"fleet", "zul fleet backup|verify|scan INVENTORY [-o DIR] [--json]   (lines in parallel)", RunFleet},
   };
   return commands;
 }

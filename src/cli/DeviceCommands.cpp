@@ -22,6 +22,7 @@
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
 #include "core/config/ZulFile.h"
+#include "core/platform/Platform.h"
 
 namespace zul::cli {
 namespace {
@@ -107,9 +108,7 @@ bool HasFullAccess(const QCommandLineParser& parser) {
 }
 
 ControllerTime ComputerTime() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = platform::LocalTime(std::time(nullptr));
   return FromCalendar(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                       local.tm_sec, local.tm_wday == 0 ? 7 : local.tm_wday);
 }

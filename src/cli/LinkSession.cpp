@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "core/config/AccessLevel.h"
+#include "serial/RecentPorts.h"
 
 namespace zul::cli {
 
@@ -59,7 +60,10 @@ bool LinkSession::Open(const LineOptions& options) {
   port.SetParityText(options.parity.toStdString());
   port.SetStopBitsText(options.stopBits.toStdString());
   if (options.delayMs >= 0) port.SetDelayBeforeRequest(static_cast<unsigned>(options.delayMs));
-  if (port.OpenPort() == 0) return true;
+  if (port.OpenPort() == 0) {
+    RememberNetworkPort(options.port);  // for `zul ports` and completion
+    return true;
+  }
   port.ShowError(options.deviceIndex, kResultCannotOpen);
   // The controller's own message does not say which port; name it for the engineer.
   std::fprintf(stderr, "zul: port %s\n", options.port.toLocal8Bit().constData());

@@ -5,6 +5,7 @@
 
 #include "cli/Command.h"
 #include "cli/LinkSession.h"
+#include "serial/RecentPorts.h"
 
 namespace zul::cli {
 namespace {
@@ -34,6 +35,7 @@ int RunPorts(const QStringList& args) {
   if (auto exit = ParseArguments(parser, "ports", args)) return *exit;
   if (!parser.positionalArguments().isEmpty()) return UsageError("ports", "takes no arguments");
   for (const auto& name : QtSerialLine::ListPorts()) std::printf("%s\n", name.c_str());
+  for (const QString& name : RecentNetworkPorts()) std::printf("%s\n", name.toLocal8Bit().constData());
   return kExitOk;
 }
 

@@ -5,17 +5,31 @@
 #include <algorithm>
 
 #include "core/link/ModbusLink.h"
+#include "core/link/NetworkPort.h"
 
 namespace zul {
 
 QtSerialLine::QtSerialLine() {
   port_.setDataBits(QSerialPort::Data8);
   port_.setFlowControl(QSerialPort::NoFlowControl);
+  tcp_.ThreadObject()->setParent(&port_);
 }
 
 QtSerialLine::~QtSerialLine() { port_.close(); }
 
-void QtSerialLine::SetPortName(const std::string& name) { port_.setPortName(QString::fromStdString(name)); }
+void QtSerialLine::SetPortName(const std::string& name) {
+  const auto network = ParseNetworkPortName(name);
+  if (network_ && network_->IsOpen()) network_->Close();
+  network_ = !network ? nullptr
+             : network->transport == NetworkTransport::ModbusTcp ? static_cast<SerialLine*>(&mbap_)
+                                                                 : &tcp_;
+  if (network_) {
+    port_.close();
+    network_->SetPortName(name);
+    return;
+  }
+  port_.setPortName(QString::fromStdString(name));
+}
 
 void QtSerialLine::SetBaudRate(int baud) { port_.setBaudRate(baud); }
 
@@ -30,6 +44,7 @@ void QtSerialLine::SetStopBits(int stopBits) {
 }
 
 bool QtSerialLine::Open() {
+  if (network_) return network_->Open();
   port_.close();
   port_.clearError();
   if (!port_.open(QIODevice::ReadWrite)) return false;
@@ -42,11 +57,12 @@ bool QtSerialLine::Open() {
 }
 
 bool QtSerialLine::Close() {
+  if (network_) network_->Close();
   port_.close();
   return true;
 }
 
-bool QtSerialLine::IsOpen() const { return port_.isOpen(); }
+bool QtSerialLine::IsOpen() const { return network_ ? network_->IsOpen() : port_.isOpen(); }
 
 bool QtSerialLine::Failed() const {
   auto e = port_.error();
@@ -54,12 +70,14 @@ bool QtSerialLine::Failed() const {
 }
 
 bool QtSerialLine::Purge() {
+  if (network_) return network_->Purge();
   port_.clearError();
   port_.readAll();  // bytes Qt already took from the driver
   return port_.clear(QSerialPort::AllDirections) || !Failed();
 }
 
 bool QtSerialLine::Write(std::span<const uint8_t> bytes) {
+  if (network_) return network_->Write(bytes);
   const size_t count = bytes.size();
   qint64 written = port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(count));
   if (written != static_cast<qint64>(count)) return false;
@@ -74,6 +92,7 @@ bool QtSerialLine::Write(std::span<const uint8_t> bytes) {
 }
 
 int QtSerialLine::Read(std::span<uint8_t> buffer, int byteTimeoutMs, bool answerBegun) {
+  if (network_) return network_->Read(buffer, byteTimeoutMs, answerBegun);
   if (!port_.isOpen()) return -kResultPortClosed;
   const size_t count = buffer.size();
   const qint64 totalMs = ReadTotalTimeoutMs(count);

@@ -11,8 +11,11 @@ namespace zul {
 namespace {
 
 const char kUsage[] =
-    "usage: zul-sim --pty PATH [options]\n"
-    "Plays one or more controllers on a pseudo-terminal; PATH becomes a link to its terminal.\n"
+    "usage: zul-sim --pty PATH | --tcp PORT | --mbtcp PORT [options]\n"
+    "Plays one or more controllers on a pseudo-terminal (PATH becomes a link to its terminal),\n"
+    "or on TCP port PORT of 127.0.0.1 (0: a free one; the port name is printed): --tcp as a\n"
+    "serial device server in raw TCP mode (RTU frames), --mbtcp as a Modbus TCP gateway\n"
+    "(unit id = controller address).\n"
     "\n"
     "Controllers (a value may start with ADDRESS= to concern one device only):\n"
     "  --devices LIST          addresses on the line, 1..31 (default 1)\n"
@@ -38,6 +41,8 @@ const char kUsage[] =
     "  --other-address-nth LIST         the answer comes from the next address\n"
     "  --other-block-nth LIST           a block answer carries the next block's number\n"
     "  --silent                         never answer\n"
+    "  --hangup-nth LIST                (--tcp, --mbtcp) close the connection instead of answering;\n"
+    "                                   requests counted over all connections\n"
     "  --fault-seed N                   seed of the probabilities (default 1)\n"
     "\n"
     "Line:\n"
@@ -147,6 +152,13 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, 
       deviceOptions.push_back({name, SplitScope(value)});
     } else if (name == "--pty") {
       options.ptyPath = value;
+    } else if (name == "--tcp" || name == "--mbtcp") {
+      if (!ParseInt(value, 0, 65535, &n)) return bad();
+      options.tcpPort = static_cast<int>(n);
+      options.modbusTcp = name == "--mbtcp";
+    } else if (name == "--hangup-nth") {
+      if (!ParseList(value, 1, 1LL << 30, &list)) return bad();
+      options.hangUpRequests.insert(list.begin(), list.end());
     } else if (name == "--devices") {
       if (!ParseList(value, 1, 31, &addresses)) return bad();
       if (std::set<int>(addresses.begin(), addresses.end()).size() != addresses.size()) {
@@ -204,7 +216,8 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, 
       return fail("unknown option " + name);
     }
   }
-  if (options.ptyPath.empty()) return fail("--pty PATH is required");
+  if (options.ptyPath.empty() == (options.tcpPort < 0))
+    return fail("one of --pty PATH, --tcp PORT and --mbtcp PORT is required");
 
   // Build each device: global values first, then those meant for it alone.
   for (int address : addresses) {

@@ -4,6 +4,7 @@
 // to every device.
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,9 @@ namespace zul {
 
 struct SimOptions {
   std::string ptyPath;
+  int tcpPort = -1;        // --tcp or --mbtcp: serve on 127.0.0.1:PORT instead of a pty (0: any free port)
+  bool modbusTcp = false;  // --mbtcp: as a Modbus TCP gateway
+  std::set<int> hangUpRequests;  // --hangup-nth: the connection is closed instead of answering
   std::vector<ControllerSetup> devices;
   int baud = 0;    // 0: answers leave as fast as the pty takes them
   int gapMs = 30;  // silence that ends a frame of unknown length

@@ -1,4 +1,4 @@
-// zul-sim: one or more simulated controllers on a pseudo-terminal.
+// zul-sim: one or more simulated controllers on a pseudo-terminal or a loopback TCP port.
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -9,6 +9,7 @@
 
 #include "sim/PtyServer.h"
 #include "sim/SimOptions.h"
+#include "sim/TcpServer.h"
 
 namespace {
 
@@ -35,6 +36,21 @@ bool SaveFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     return false;
   }
   return true;
+}
+
+bool ServePty(const zul::SimOptions& options, zul::SimulatedBus& bus, zul::Clock& clock, std::string* error) {
+  zul::PtyServer server(bus, clock, options.baud, options.gapMs);
+  if (!server.Open(options.ptyPath, error)) return false;
+  std::cout << options.ptyPath << std::endl;
+  return server.Serve(stopPipe[0], error);
+}
+
+bool ServeTcp(const zul::SimOptions& options, zul::SimulatedBus& bus, zul::Clock& clock, std::string* error) {
+  zul::TcpServer server(bus, clock, options.modbusTcp, options.gapMs);
+  server.SetHangUpRequests(options.hangUpRequests);
+  if (!server.Open(options.tcpPort, error)) return false;
+  std::cout << server.PortName() << std::endl;
+  return server.Serve(stopPipe[0], error);
 }
 
 }  // namespace
@@ -82,15 +98,8 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
-  zul::PtyServer server(bus, clock, options->baud, options->gapMs);
-  if (!server.Open(options->ptyPath, &error)) {
-    std::cerr << "zul-sim: " << error << "\n";
-    return 1;
-  }
-  std::cout << options->ptyPath << std::endl;
-
-  bool served = server.Serve(stopPipe[0], &error);
-  server.Close();
+  const bool served = options->tcpPort >= 0 ? ServeTcp(*options, bus, clock, &error)
+                                            : ServePty(*options, bus, clock, &error);
   if (!served) std::cerr << "zul-sim: " << error << "\n";
 
   int status = served ? 0 : 1;

@@ -25,6 +25,23 @@ TEST(SimOptions, DefaultsGiveOneControllerAtAddressOne) {
   EXPECT_EQ(o->baud, 0);
 }
 
+TEST(SimOptions, ExactlyOneOfThePtyAndTheTwoTcpServersIsServed) {
+  std::string error;
+  auto gateway = ParseSimOptions({"--mbtcp", "0", "--devices", "1,5", "--hangup-nth", "3,7"}, &error);
+  ASSERT_TRUE(gateway) << error;
+  EXPECT_TRUE(gateway->modbusTcp);
+  EXPECT_EQ(gateway->tcpPort, 0);
+  EXPECT_EQ(gateway->hangUpRequests, (std::set<int>{3, 7}));
+  auto server = ParseSimOptions({"--tcp", "5020"}, &error);
+  ASSERT_TRUE(server) << error;
+  EXPECT_FALSE(server->modbusTcp);
+  EXPECT_EQ(server->tcpPort, 5020);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {}, {"--pty", "/tmp/x", "--tcp", "5020"}, {"--tcp", "65536"}, {"--mbtcp", "-1"}}) {
+    EXPECT_FALSE(ParseSimOptions(args, &error)) << (args.empty() ? "" : args.back());
+  }
+}
+
 TEST(SimOptions, PerDeviceValuesOverrideTheCommonOnes) {
   auto o = Parse({"--devices", "1,2,5", "--modules", "1,6,3", "--modules", "5=1,1,6,6,3,14", "--store-polls",
                   "4", "--store-polls", "2=0", "--exception", "14:5", "--exception", "5=74:3",

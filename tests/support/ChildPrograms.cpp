@@ -58,8 +58,10 @@ int RunZul(const std::string& arguments) {
 }
 
 ProgramRun RunCommand(const std::string& command) {
-  // Programs under test keep their data (backups before writes) in the test's folder, never the user's.
-  static const bool dataHome = setenv("XDG_DATA_HOME", TempPath("data-home").c_str(), 0) == 0;
+  // Programs under test keep their data (backups before writes) and settings (recent
+  // ports) in the test's folder, never the user's.
+  static const bool dataHome = setenv("XDG_DATA_HOME", TempPath("data-home").c_str(), 0) == 0 &&
+                               setenv("XDG_CONFIG_HOME", TempPath("config-home").c_str(), 0) == 0;
   (void)dataHome;
   ProgramRun run;
   FILE* pipe = popen(command.c_str(), "r");
@@ -75,7 +77,18 @@ ProgramRun RunCommand(const std::string& command) {
 SimProcess::SimProcess(std::vector<std::string> options, const std::string& name) {
   static int started = 0;
   path_ = TempPath(name) + "-" + std::to_string(++started);
-  options.insert(options.begin(), {BinDir() + "/zul-sim", "--pty", path_});
+  options.insert(options.begin(), {"--pty", path_});
+  Start(std::move(options));
+}
+
+SimProcess::SimProcess(std::vector<std::string> options, SimTransport transport) : network_(true) {
+  options.insert(options.begin(), {transport == SimTransport::Tcp ? "--tcp" : "--mbtcp", "0"});
+  Start(std::move(options));
+  path_ = printed_;
+}
+
+void SimProcess::Start(std::vector<std::string> options) {
+  options.insert(options.begin(), BinDir() + "/zul-sim");
   std::vector<char*> argv;
   for (auto& a : options) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -92,7 +105,10 @@ SimProcess::SimProcess(std::vector<std::string> options, const std::string& name
   close(out[0]);
 }
 
-bool SimProcess::Ready() const { return pid_ > 0 && printed_ == path_ && PathExists(path_); }
+bool SimProcess::Ready() const {
+  if (network_) return pid_ > 0 && printed_.find("://127.0.0.1:") != std::string::npos;
+  return pid_ > 0 && printed_ == path_ && PathExists(path_);
+}
 
 int SimProcess::Stop() {
   if (pid_ <= 0) return -1;

@@ -27,11 +27,15 @@ ProgramRun RunCommand(const std::string& command);
 // zul with these arguments, its output discarded; its exit status.
 int RunZul(const std::string& arguments);
 
+enum class SimTransport { Tcp, ModbusTcp };
+
 // zul-sim as a child process on a fresh pty path; ready once it has printed
-// that path and the link exists.
+// that path and the link exists. On a network transport it listens on a free
+// loopback port, and Path() is the port name it printed (tcp://127.0.0.1:N).
 class SimProcess {
  public:
   explicit SimProcess(std::vector<std::string> options, const std::string& name = "zul-sim-pty");
+  SimProcess(std::vector<std::string> options, SimTransport transport);
   ~SimProcess() { Stop(); }
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;
@@ -42,7 +46,10 @@ class SimProcess {
   int Stop();
 
  private:
+  void Start(std::vector<std::string> options);
+
   pid_t pid_ = -1;
+  bool network_ = false;
   std::string path_;
   std::string printed_;
 };

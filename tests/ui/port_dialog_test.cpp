@@ -1,4 +1,7 @@
 #include <QComboBox>
+#include <QCompleter>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -7,6 +10,7 @@
 #include "ui/UiTestSupport.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 #include "ui/link/PortDialog.h"
+#include "serial/RecentPorts.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -37,7 +41,13 @@ std::function<void(QWidget*)> Close() {
 class PortDialogTest : public QObject {
   Q_OBJECT
  private slots:
+  void initTestCase() {
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings("zulprog", "ports").remove("recentPorts");
+  }
   void PortList_NamedPortsFirstThenTheSystemsOnce();
+  void TypedNetworkPort_OpensAndIsOfferedNextTime();
+  void Screenshot();
   void Accepted_AppliesSettingsAndOpensThePort_data();
   void Accepted_AppliesSettingsAndOpensThePort();
   void Showing_ClosesThePortAndRestoresAcceptedPositions();
@@ -76,6 +86,55 @@ void PortDialogTest::Accepted_AppliesSettingsAndOpensThePort_data() {
   QTest::newRow("even, one") << 1 << 2 << 0 << "19200"
                              << "E"
                              << "1";
+}
+
+void PortDialogTest::TypedNetworkPort_OpensAndIsOfferedNextTime() {
+  MainWindowRig rig({"/tmp/zul-sim-1"});
+  rig.line.ports = {"ttyS0"};
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); }, [](QWidget* w) {
+    auto* d = qobject_cast<PortDialog*>(w);
+    QVERIFY(d);
+    QVERIFY(d->CBoxPort->isEditable());
+    d->CBoxPort->setEditText("mbtcp://127.0.0.1:5020");
+    d->OK->click();
+    Settle();
+  }));
+  QCOMPARE(rig.line.portName, std::string("mbtcp://127.0.0.1:5020"));
+  QVERIFY(rig.line.IsOpen());
+  QVERIFY(rig.ui.Shown().empty());
+  QCOMPARE(RecentNetworkPorts(), QStringList{"mbtcp://127.0.0.1:5020"});
+  // The next showing lists it after the named ports, keeps it chosen, and completes it.
+  QCOMPARE(rig.form->portDialog->PortNames(), (QStringList{"/tmp/zul-sim-1", "mbtcp://127.0.0.1:5020", "ttyS0"}));
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); }, [](QWidget* w) {
+    auto* d = qobject_cast<PortDialog*>(w);
+    QCOMPARE(d->CBoxPort->currentText(), QString("mbtcp://127.0.0.1:5020"));
+    QVERIFY(d->CBoxPort->completer());
+    d->CBoxPort->completer()->setCompletionPrefix("MB");
+    QCOMPARE(d->CBoxPort->completer()->currentCompletion(), QString("mbtcp://127.0.0.1:5020"));
+    d->reject();
+  }));
+  QSettings("zulprog", "ports").remove("recentPorts");
+}
+
+// With ZUL_SCREENSHOT_DIR set, the dialog with a network port typed is saved
+// there (the documentation's screenshot).
+void PortDialogTest::Screenshot() {
+  const QString dir = qEnvironmentVariable("ZUL_SCREENSHOT_DIR");
+  if (dir.isEmpty()) QSKIP("ZUL_SCREENSHOT_DIR not set");
+  MainWindowRig rig({"/dev/ttyUSB0"});
+  rig.line.ports = {"ttyS0"};
+  RememberNetworkPort("tcp://10.20.0.14:4001");
+  RememberNetworkPort("mbtcp://10.20.0.30:502");
+  PortDialog& d = *rig.form->portDialog;
+  d.show();
+  QVERIFY(Settle());
+  d.CBoxPort->setCurrentIndex(d.CBoxPort->findText("mbtcp://10.20.0.30:502"));
+  d.Skor->setCurrentIndex(1);
+  d.adjustSize();
+  QVERIFY(d.grab().save(dir + "/port_dialog_tcp.png"));
+  d.reject();
+  QVERIFY(Settle());
+  QSettings("zulprog", "ports").remove("recentPorts");
 }
 
 void PortDialogTest::Accepted_AppliesSettingsAndOpensThePort() {

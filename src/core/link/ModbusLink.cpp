@@ -6,6 +6,7 @@
 
 #include "core/config/AccessLevel.h"
 #include "core/link/Crc16.h"
+#include "core/link/NetworkPort.h"
 
 namespace zul {
 namespace {
@@ -69,6 +70,7 @@ int AutomaticByteTimeoutMs(int baud) {
 }
 
 bool IsSerialPortName(const std::string& name) {
+  if (name.find("://") != std::string::npos) return false;  // tcp://..., even a host named *com*
   if (name.find("COM") != std::string::npos || name.find("com") != std::string::npos) return true;
 #ifdef _WIN32
   return false;
@@ -231,7 +233,11 @@ bool ModbusLink::CheckWriteAccess(Interaction& ui) const {
   return false;
 }
 
-void ModbusLink::ShowPortFailure() { ui_->Show(kCaptionError, kPortDisconnectedText, Icon::Error); }
+void ModbusLink::ShowPortFailure() {
+  const std::string reason = line_.FailureReason();
+  ui_->Show(kCaptionError, reason.empty() ? kPortDisconnectedText : kPortDisconnectedText + ("\n" + reason),
+            Icon::Error);
+}
 
 int ModbusLink::Pause(int ms) {
   const int64_t start = clock_.NowMs();
@@ -374,7 +380,7 @@ int ModbusLink::OpenPort() {
   if (!ParseInt(StopBitsText, stopBits) || (stopBits != 1 && stopBits != 2)) return -1;
   line_.SetStopBits(stopBits);
 
-  if (!IsSerialPortName(PortName)) return -1;
+  if (!IsSerialPortName(PortName) && !IsNetworkPortName(PortName)) return -1;
   line_.SetPortName(PortName);
   if (!line_.Open()) {
     ShowPortFailure();

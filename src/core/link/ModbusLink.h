@@ -53,7 +53,8 @@ bool IsWritingFunction(uint8_t function);
 int AutomaticByteTimeoutMs(int baud);
 
 // Accepts Windows names ("COM3", "com3") and the platform's serial device
-// names and paths (ttyUSB0, /dev/ttyS0, a pseudo-terminal path or symlink).
+// names and paths (ttyUSB0, /dev/ttyS0, a pseudo-terminal path or symlink);
+// never a network name (core/link/NetworkPort.h), which OpenPort takes as well.
 bool IsSerialPortName(const std::string& name);
 
 // The first `count` bytes of `bytes`, no more than it holds; none for a

@@ -49,6 +49,10 @@ class SerialLine {
 
   // Names of the serial ports present in the system, in a stable order.
   virtual std::vector<std::string> AvailablePorts() const = 0;
+
+  // The system's reason for the last failure to open, write or read, when
+  // the line knows one (a network connection refused or dropped).
+  virtual std::string FailureReason() const { return {}; }
 };
 
 }  // namespace zul

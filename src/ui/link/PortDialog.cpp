@@ -1,12 +1,14 @@
 #include "ui/link/PortDialog.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
 #include "core/link/ModbusLink.h"
+#include "serial/RecentPorts.h"
 #include "ui/link/LinkWorker.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 
@@ -37,6 +39,9 @@ PortDialog::PortDialog(LinkWorker& worker, ExchangeSettingsDialog& nastr, std::v
   CBoxPort = PickList("CBoxPort", {}, this);
   CBoxPort->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   CBoxPort->setMinimumContentsLength(12);
+  // A network port is typed; a typed name is not added to the list until accepted.
+  CBoxPort->setEditable(true);
+  CBoxPort->setInsertPolicy(QComboBox::NoInsert);
   Skor = PickList("Skor", {"9600", "19200", "57600", "115200"}, this);
   Parit = PickList("Parit", {"нет", "нечет", "чет"}, this);
   StBit = PickList("StBit", {"1", "2"}, this);
@@ -74,6 +79,9 @@ QStringList PortDialog::PortNames() const {
   for (const std::string& n : namedPorts_) {
     if (!names.contains(QString::fromStdString(n))) names << QString::fromStdString(n);
   }
+  for (const QString& n : RecentNetworkPorts()) {
+    if (!names.contains(n)) names << n;
+  }
   for (const std::string& n : worker_.link().AvailablePorts()) {
     if (!names.contains(QString::fromStdString(n))) names << QString::fromStdString(n);
   }
@@ -95,16 +103,27 @@ void PortDialog::onShown() {
   }});
   CBoxPort->clear();
   CBoxPort->addItems(PortNames());
+  auto* completer = new QCompleter(RecentNetworkPorts(), CBoxPort);
+  completer->setCaseSensitivity(Qt::CaseInsensitive);
+  CBoxPort->setCompleter(completer);
   CBoxPort->setCurrentIndex(CBoxPort->count() > 0 ? 0 : -1);
   if (FirstShowing) {
     chosenPort_ = 0;
+  } else if (!chosenName_.isEmpty()) {
+    // The list may have grown in front of it (recent ports): find it by name.
+    const int at = CBoxPort->findText(chosenName_);
+    if (at >= 0) CBoxPort->setCurrentIndex(at);
+    else CBoxPort->setEditText(chosenName_);
   } else if (chosenPort_ < CBoxPort->count()) {
     CBoxPort->setCurrentIndex(chosenPort_);
   }
   adjustSize();  // long port paths widen the list
 }
 
-void PortDialog::onPortChosen(int position) { chosenPort_ = position; }
+void PortDialog::onPortChosen(int position) {
+  chosenPort_ = position;
+  chosenName_ = CBoxPort->itemText(position);
+}
 
 void PortDialog::onOk() {
   if (Parit->currentIndex() == kEvenParity && StBit->currentIndex() == kTwoStopBits) {
@@ -114,6 +133,9 @@ void PortDialog::onOk() {
   acceptedSkor_ = Skor->currentIndex();
   acceptedParit_ = Parit->currentIndex();
   acceptedStBit_ = StBit->currentIndex();
+  const QString port = CBoxPort->currentText().trimmed();
+  RememberNetworkPort(port);
+  chosenName_ = port;
   done(Ok);
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // The port dialog: which serial port, speed, parity and stop bits. It keeps
 // the positions last accepted (and the port last clicked) for the program's
-// lifetime; showing it closes the port, and Cancel opens it again.
+// lifetime; showing it closes the port, and Cancel opens it again. The port
+// may be typed: a serial name or a network one (tcp://HOST:PORT,
+// mbtcp://HOST:PORT); accepted names are kept as recent ports, offered by
+// completion and listed after the named ones.
 #include <QDialog>
 #include <memory>
 #include <string>
@@ -32,7 +35,7 @@ class PortDialog : public QDialog {
   void applyExchangeSettings();
   void done(int result) override;
 
-  // Named ports first, then the system's, each once.
+  // Named ports first, then the recent ones, then the system's, each once.
   QStringList PortNames() const;
 
   bool FirstShowing = true;
@@ -55,6 +58,7 @@ class PortDialog : public QDialog {
   int acceptedParit_ = 0;
   int acceptedStBit_ = 1;
   int chosenPort_ = 0;
+  QString chosenName_;  // the port last accepted, typed or picked
   // Whether showing the dialog closed an open port (kept on the link worker).
   std::shared_ptr<bool> portWasOpen_ = std::make_shared<bool>(false);
 };
