@@ -573,8 +573,9 @@ void FunctionBlockEditorTest::Screenshots() {
   rig.editor->Rebuild();
   rig.editor->ClearSelection();
   rig.editor->MainCaption = [] { return QString("Программатор ЗУЛ-05HMI-16"); };
-  QVERIFY(rig.editor->PrintToPdf(dir + "/fb_print_page1.pdf"));
-  test::SavePdfPages(dir + "/fb_print_page1.pdf", "fb_print_algorithms_page", 1);
+  QTemporaryDir printed;
+  QVERIFY(rig.editor->PrintToPdf(printed.filePath("scheme.pdf")));
+  test::SavePdfPages(printed.filePath("scheme.pdf"), "fb_print_algorithms_page", 1);
 }
 
 }  // namespace zul
