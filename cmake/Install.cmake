@@ -14,6 +14,9 @@ install(FILES ${ZUL_PACKAGING}/zulprog-mime.xml DESTINATION ${CMAKE_INSTALL_DATA
         RENAME zulprog.xml)
 install(FILES ${ZUL_PACKAGING}/zul.bash-completion DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME zul)
+# "О программе" points at the README installed here.
+install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/docs/glossary.md ${CMAKE_SOURCE_DIR}/docs/reports.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # bash-completion loads a file by the command's name.
 foreach(alias zulprog zul-sim)
   install(FILES ${ZUL_PACKAGING}/zul.bash-completion

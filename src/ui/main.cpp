@@ -18,6 +18,7 @@
 #include "ui/main/MainWindow.h"
 #include "ui/widgets/QtInteraction.h"
 #include "ui/widgets/QtTranslations.h"
+#include "ui/widgets/WindowHabits.h"
 
 namespace {
 
@@ -42,11 +43,14 @@ zul::ProgramOptions Options(const QStringList& ports, zul::QtSerialLine& line) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // Settings under ~/.config/zul/zulprog.conf, not Qt's "Unknown Organization".
+  QApplication::setOrganizationName("zul");
   QApplication::setApplicationName("zulprog");
   QApplication::setApplicationVersion(kZulVersion);
   // No display name: the platform would append it to every caption.
 
   zul::InstallQtTranslations(app);
+  zul::InstallWindowHabits(app);
 
   QCommandLineParser parser;
   parser.setApplicationDescription("Программатор ЗУЛ-05HMI-16");

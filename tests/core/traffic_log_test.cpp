@@ -2,6 +2,9 @@
 // faults, bounded, and readable from where a reader left off.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+
 #include "core/ScriptedInteraction.h"
 #include "core/config/LineScan.h"
 #include "core/link/ModbusLink.h"
@@ -120,6 +123,50 @@ TEST_F(TrafficFixture, ADetachedLogSeesNothing) {
   port_.SetFrameObserver(nullptr);
   Identity(1);
   EXPECT_EQ(log.Records().size(), 2u);
+}
+
+// Exception 6 is how a controller confirms a store command (function 14);
+// to any other function it is a refusal.
+TEST(TrafficLogAnswers, StoreConfirmationIsANormalAnswer) {
+  const struct {
+    uint8_t function;
+    int result;
+    bool normal;
+    const char* text;
+  } cases[] = {{14, kResultBusy, true, "запись принята"},
+               {3, kResultBusy, false, "исключение 06"},
+               {14, 2, false, "исключение 02"},
+               {14, kResultOk, true, "ок"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    TrafficLog log;
+    const std::array<uint8_t, 4> request{1, c.function, 0, 0};
+    const std::array<uint8_t, 3> answer{1, static_cast<uint8_t>(c.function | 0x80), 6};
+    log.RequestSent(10, request, false);
+    log.AnswerReceived(20, answer, c.result);
+    const TrafficRecord r = log.Records().back();
+    EXPECT_EQ(IsNormalAnswer(r), c.normal);
+    EXPECT_EQ(AnswerText(r), c.text);
+    EXPECT_EQ(log.Device(1).answers, c.normal ? 1 : 0);
+    EXPECT_EQ(log.Device(1).exceptions, c.normal ? 0 : 1);
+    EXPECT_NE(TrafficLine(r).find(c.text), std::string::npos);
+  }
+}
+
+TEST(TrafficLogAnswers, LinesCarryTheDateAndTimeOnTheWall) {
+  TrafficLog log;
+  const std::array<uint8_t, 2> request{1, 17};
+  log.RequestSent(5, request, false);
+  const TrafficRecord r = log.Records().back();
+  const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::system_clock::now().time_since_epoch())
+                          .count();
+  EXPECT_LE(std::abs(now - r.wallMs), 60000);
+  const std::string wall = WallTimeText(r.wallMs);
+  EXPECT_EQ(TrafficLine(r).rfind(wall, 0), 0u);
+  EXPECT_EQ(wall.size(), std::string("2026-12-11 06:15:02.123").size());
+  EXPECT_EQ(wall[4], '-');
+  EXPECT_EQ(wall[10], ' ');
 }
 
 TEST(WireTime, FollowsTheCharacterFrame) {

@@ -106,6 +106,8 @@ class CommissioningTest : public QObject {
   void Scan_FindsTheControllersAndADoubleClickChoosesOne();
   void F10_KeepsABackupOfWhatTheControllerHeld();
   void RecentFiles_KeepTheLastEightOpened();
+  void RecentFiles_ADeletedOneSaysWhichAndLeavesTheList();
+  void Backups_OpenInTheDeviceFolderWithNoNameTyped();
 };
 
 void CommissioningTest::MenusCarryTheNewCommands() {
@@ -120,12 +122,12 @@ void CommissioningTest::MenusCarryTheNewCommands() {
   for (const auto& a : actions) {
     auto* action = rig.form->findChild<QAction*>(a.name);
     QVERIFY2(action, a.name);
-    QCOMPARE(action->text(), QString(a.text));
+    QCOMPARE(action->text().remove(QChar('&')), QString(a.text));
   }
   QVERIFY(rig.form->MenuPort->actions().contains(rig.form->findChild<QAction*>("ACompare")));
   auto* recent = rig.form->findChild<QMenu*>("MenuRecent");
   QVERIFY(recent);
-  QCOMPARE(recent->title(), QString("Недавние файлы"));
+  QCOMPARE(recent->title().remove(QChar('&')), QString("Недавние файлы"));
 }
 
 void CommissioningTest::Compare_ListsTheDifferencesAndWritesOnlyTheTickedPart() {
@@ -314,6 +316,44 @@ void CommissioningTest::RecentFiles_KeepTheLastEightOpened() {
   QVERIFY(f.FileName.endsWith("plant6.zul"));
   QCOMPARE(f.service.FileMode, 1);
   QSettings().clear();
+}
+
+void CommissioningTest::RecentFiles_ADeletedOneSaysWhichAndLeavesTheList() {
+  QSettings().clear();
+  LineRig rig;
+  MainWindow& f = *rig.form;
+  f.readFromController();
+  test::Settle();
+  const QString kept = rig.Path("kept.zul"), gone = rig.Path("gone.zul");
+  for (const QString& path : {kept, gone}) {
+    QVERIFY(WriteFileReplacing(path.toStdString(), ZulFileBytes(f.config)));
+    f.commissioningMenus->openRecentFile(path);
+    test::Settle();
+  }
+  QVERIFY(QFile::remove(gone));
+  rig.ui.Clear();
+  f.commissioningMenus->MenuRecent->actions().at(0)->trigger();
+  test::Settle();
+  QCOMPARE(rig.ui.Shown().size(), size_t{1});
+  QVERIFY(QString::fromStdString(rig.ui.Shown()[0].text).contains(QDir::toNativeSeparators(gone)));
+  QCOMPARE(f.commissioningMenus->RecentFiles(), QStringList{QFileInfo(kept).absoluteFilePath()});
+  QCOMPARE(f.commissioningMenus->MenuRecent->actions().size(), 1);
+  QSettings().clear();
+}
+
+void CommissioningTest::Backups_OpenInTheDeviceFolderWithNoNameTyped() {
+  LineRig rig({1}, true);
+  MainWindow& f = *rig.form;
+  const QString device = QDir(f.Options().backupRoot).filePath("1");
+  QVERIFY(QDir().mkpath(device));
+  FileDialogRequest asked;
+  f.ChooseFile = [&](const FileDialogRequest& r) {
+    asked = r;
+    return QString();
+  };
+  f.commissioningMenus->AOpenBackup->trigger();
+  QCOMPARE(asked.proposed, QString());
+  QCOMPARE(asked.directory, device);
 }
 
 QTEST_MAIN(CommissioningTest)

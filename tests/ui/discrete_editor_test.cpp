@@ -20,6 +20,7 @@
 #include "sim/SimulatedBus.h"
 #include "sim/SimulatedLine.h"
 #include "ui/LayoutCheck.h"
+#include "ui/PdfText.h"
 #include "ui/UiTestSupport.h"
 #include "ui/discrete/DiscreteProcessingEditor.h"
 #include "ui/discrete/InputIdentifierDialog.h"
@@ -483,32 +484,34 @@ void DiscreteEditorTest::Layout_252RowsEveryElementWithinItsRow() {
   rig.Editor().hide();
 }
 
+// Printed as the preview prints it, at the printer's resolution: portrait
+// pages of 11 rows, then the relay lines, every page headed with its number,
+// and the rows' texts words of a readable size.
 void DiscreteEditorTest::Printout_ElevenRowsAPageAndTheRelayLines() {
   EditorRig rig;
   const int rows = rig.Z().RowCount;
   QVERIFY(rows > 11);
   const QString pdf = QDir(rig.dir.path()).filePath("scheme.pdf");
-  rig.Editor().PrintScheme = [&] {
-    QPdfWriter writer(pdf);
-    writer.setPageOrientation(QPageLayout::Landscape);
-    rig.Editor().PaintPrintout(writer);
-  };
+  rig.Editor().PrintScheme = [&] { QVERIFY(rig.Editor().PrintToPdf(pdf)); };
   rig.Editor().Button1->click();
   Settle();
-  QVERIFY(QFileInfo(pdf).size() > 1000);
-  const QImage first = rig.Editor().PrintoutFirstPage(QSize(1123, 794));
-  QVERIFY(first.pixelColor(560, 200) != QColor(Qt::white) || first.pixelColor(300, 200) != QColor(Qt::white));
-  if (!qEnvironmentVariable("ZUL_SCREENSHOT_DIR").isEmpty())
-    first.save(QDir(qEnvironmentVariable("ZUL_SCREENSHOT_DIR")).filePath("discrete_printout_page1.png"));
-  QFile file(pdf);
-  QVERIFY(file.open(QIODevice::ReadOnly));
-  const QByteArray bytes = file.readAll();
-  // Scheme pages of 11 rows, then the relay page(s).
-  const int pages = static_cast<int>(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
-                                     bytes.count("/Type /Page>") + bytes.count("/Type /Page "));
+  const QList<test::PdfWord> words = test::PdfWords(pdf);
+  QVERIFY2(!words.isEmpty(), "pdftotext read nothing");
+  const int pages = words.last().page;
   QVERIFY2(pages >= (rows + 10) / 11 + 1, qPrintable(QString::number(pages)));
-  const QString dir = qEnvironmentVariable("ZUL_SCREENSHOT_DIR");
-  if (!dir.isEmpty()) QFile::copy(pdf, QDir(dir).filePath("discrete_printout.pdf"));
+  for (int page = 1; page <= pages; ++page) {
+    const auto first = std::find_if(words.begin(), words.end(), [&](const test::PdfWord& w) { return w.page == page; });
+    QVERIFY(first != words.end());
+    QVERIFY2(first->paper.height() > first->paper.width(), "landscape");
+    QCOMPARE(first->text, QString("страница"));
+    QCOMPARE(std::next(first)->text, QString::number(page));
+  }
+  for (const char* word : {"на", "схеме", "базе", "Информация", "ARHIV"}) QVERIFY2(test::HasWord(words, word), word);
+  const QStringList bad = test::Unreadable(words);
+  QVERIFY2(bad.isEmpty(), qPrintable(bad.mid(0, 10).join("; ")));
+  test::SavePdfPages(pdf, "discrete_print_page", pages);
+  const QImage first = rig.Editor().PrintoutFirstPage(QSize(794, 1123));
+  QVERIFY(first.pixelColor(400, 200) != QColor(Qt::white) || first.pixelColor(200, 200) != QColor(Qt::white));
 }
 
 QTEST_MAIN(DiscreteEditorTest)

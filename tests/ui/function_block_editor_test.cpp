@@ -17,6 +17,7 @@
 #include <QtTest>
 
 #include "FunctionBlockEditorRig.h"
+#include "PdfText.h"
 #include "UiTestSupport.h"
 #include "core/config/ControllerImage.h"
 #include "core/config/ReadConfiguration.h"
@@ -94,6 +95,7 @@ class FunctionBlockEditorTest : public QObject {
   void ClicksSelect();
   void ZoomAndFit();
   void PrintsFiveRowsAPage();
+  void PrintoutReadsAtPrinterResolution();
   void DialogEnabling_data();
   void DialogEnabling();
   void DialogRefusesAnHourOf24();
@@ -420,6 +422,70 @@ void FunctionBlockEditorTest::PrintsFiveRowsAPage() {
   for (QGraphicsItem* item : rig.editor->Scene()->items()) QVERIFY(item->isVisible());
 }
 
+namespace {
+
+// A scheme of 120 blocks of every kind, with algorithms, alarms and relays.
+void MakeShowcase(EditorRig& rig) {
+  FunctionBlocks& fb = rig.fb();
+  for (int i = 0; i < 120; ++i) {
+    const int kind = i % 9;
+    FunctionBlockValues v = ValuesForKind(kind);
+    if (kind == ftTimer) {
+      v.timerKind = i % 6;
+      v.time = std::to_string(i % 50);
+      v.hour = "07";
+      v.minute = "30";
+    }
+    if (kind == ftComparator) {
+      v.analogNumber = "2";
+      v.setpoint = "12,5";
+      v.hysteresis = "3";
+    }
+    if (kind == ftCounter) v.counterSetpoint = "12";
+    const int inputs = FunctionBlocks::CountInputs(kind + 1, v.timerKind);
+    for (int k = 0; k < inputs; ++k) {
+      v.inputs[static_cast<size_t>(k)] = {
+          k % 2, k == 0 && i > 0 ? 1 : 0,
+          k == 0 && i > 0 ? std::to_string(i) : std::to_string(k + 1 + i % 20)};
+    }
+    fb.RecountBlocks();
+    fb.FBCount = i;
+    StoreBlockValues(rig.config, i, v, true);
+    if (i < 62 && i % 4 == 1) {
+      fb.SetAlarmType(i, 1 + i % 3);
+      fb.SetCell(i, 1 + i % 20);
+    }
+    if (i % 5 == 2) fb.SetRelayByte(i, 1, 0x21 << (i % 3));
+  }
+  fb.SetAlgCount(10);
+  for (int a = 0; a < 10; ++a) {
+    fb.SetAlgName(a, "Алгоритм " + std::to_string(a + 1) + (a == 0 ? ": пуск насосов" : ""));
+    for (int k = 0; k < 12; ++k) fb.SetAlgMember(a, k, a * 12 + k + 1);
+  }
+  RebuildAlgorithmStarts(fb);
+  rig.editor->Rebuild();
+}
+
+}  // namespace
+
+// The printout as the preview prints it, at the printer's resolution: the
+// block captions come out as words of a readable size.
+void FunctionBlockEditorTest::PrintoutReadsAtPrinterResolution() {
+  EditorRig rig;
+  MakeShowcase(rig);
+  rig.editor->MainCaption = [] { return QString("Программатор ЗУЛ-05HMI-16"); };
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath("scheme.pdf");
+  QVERIFY(rig.editor->PrintToPdf(pdf));
+  test::SavePdfPages(pdf, "fb_print_page", 2);
+  const QList<test::PdfWord> words = test::PdfWords(pdf);
+  QVERIFY2(!words.isEmpty(), "pdftotext read nothing");
+  for (const char* word : {"Программатор", "страница", "гистерезис=", "уставка=", "ФБ1", "T5", "Информация", "МР1:"})
+    QVERIFY2(test::HasWord(words, word), word);
+  const QStringList bad = test::Unreadable(words);
+  QVERIFY2(bad.isEmpty(), qPrintable(bad.mid(0, 10).join("; ")));
+}
+
 void FunctionBlockEditorTest::DialogEnabling_data() {
   QTest::addColumn<int>("kind");
   QTest::addColumn<int>("timerKind");
@@ -503,44 +569,8 @@ void FunctionBlockEditorTest::Screenshots() {
   const QString dir = qEnvironmentVariable("ZUL_SCREENSHOT_DIR");
   if (dir.isEmpty()) QSKIP("ZUL_SCREENSHOT_DIR not set");
   EditorRig rig;
+  MakeShowcase(rig);
   FunctionBlocks& fb = rig.fb();
-  for (int i = 0; i < 120; ++i) {
-    const int kind = i % 9;
-    FunctionBlockValues v = ValuesForKind(kind);
-    if (kind == ftTimer) {
-      v.timerKind = i % 6;
-      v.time = std::to_string(i % 50);
-      v.hour = "07";
-      v.minute = "30";
-    }
-    if (kind == ftComparator) {
-      v.analogNumber = "2";
-      v.setpoint = "12,5";
-      v.hysteresis = "3";
-    }
-    if (kind == ftCounter) v.counterSetpoint = "12";
-    const int inputs = FunctionBlocks::CountInputs(kind + 1, v.timerKind);
-    for (int k = 0; k < inputs; ++k) {
-      v.inputs[static_cast<size_t>(k)] = {
-          k % 2, k == 0 && i > 0 ? 1 : 0,
-          k == 0 && i > 0 ? std::to_string(i) : std::to_string(k + 1 + i % 20)};
-    }
-    fb.RecountBlocks();
-    fb.FBCount = i;
-    StoreBlockValues(rig.config, i, v, true);
-    if (i < 62 && i % 4 == 1) {
-      fb.SetAlarmType(i, 1 + i % 3);
-      fb.SetCell(i, 1 + i % 20);
-    }
-    if (i % 5 == 2) fb.SetRelayByte(i, 1, 0x21 << (i % 3));
-  }
-  fb.SetAlgCount(10);
-  for (int a = 0; a < 10; ++a) {
-    fb.SetAlgName(a, "Алгоритм " + std::to_string(a + 1) + (a == 0 ? ": пуск насосов" : ""));
-    for (int k = 0; k < 12; ++k) fb.SetAlgMember(a, k, a * 12 + k + 1);
-  }
-  RebuildAlgorithmStarts(fb);
-  rig.editor->Rebuild();
   rig.editor->SelectOnly(4);
   rig.editor->ToggleSelection(5);
   rig.editor->resize(1000, 760);
@@ -573,14 +603,9 @@ void FunctionBlockEditorTest::Screenshots() {
   rig.editor->Rebuild();
   rig.editor->ClearSelection();
   rig.editor->MainCaption = [] { return QString("Программатор ЗУЛ-05HMI-16"); };
-  QVERIFY(rig.editor->PrintToPdf(dir + "/fb_print_page1.pdf"));
-  // The same page as a picture, A4 landscape at 100 dpi, to look at.
-  QImage page(1169, 827, QImage::Format_RGB32);
-  page.fill(Qt::white);
-  QPainter painter(&page);
-  rig.editor->PaintPage(painter, QRectF(40, 40, 1089, 747), 0);
-  painter.end();
-  QVERIFY(page.save(dir + "/fb_print_page1.png"));
+  QTemporaryDir printed;
+  QVERIFY(rig.editor->PrintToPdf(printed.filePath("scheme.pdf")));
+  test::SavePdfPages(printed.filePath("scheme.pdf"), "fb_print_algorithms_page", 1);
 }
 
 }  // namespace zul

@@ -9,12 +9,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QtTest>
 
 #include "core/config/AccessLevel.h"
 #include "core/model/Cp1251.h"
 #include "support/RtfText.h"
+#include "ui/PdfText.h"
 #include "ui/UiTestSupport.h"
 #include "ui/discrete/SignalDialogs.h"
 #include "ui/inform/InformationWindows.h"
@@ -74,6 +76,7 @@ class InformTest : public QObject {
   void Report_RefusesTxtAndSavesRtfWithTheTable_data();
   void Report_RefusesTxtAndSavesRtfWithTheTable();
   void Report_PrintsOnlyAfterYes();
+  void Reports_ReadAtPrinterResolution();
   void Screenshots();
 };
 
@@ -386,6 +389,44 @@ void InformTest::Report_PrintsOnlyAfterYes() {
   QCOMPARE(rig.ui.Last().caption, std::string("Сохранение файла печати"));
 }
 
+// The reports as the preview prints them, at the printer's resolution: the
+// lines come out as words of a readable size, in the report's orientation.
+void InformTest::Reports_ReadAtPrinterResolution() {
+  MainWindowRig rig;
+  rig.Compose({1, 1, 6, 3, 3});
+  rig.form->relayModules.SetDefaults();
+  for (int s = 0; s < 24; ++s) rig.form->service.SetText(s, "Насос " + std::to_string(s + 1));
+  InputsWindow& inform = *rig.form->inputsWindow;
+  OutputsWindow& mr = *rig.form->outputsWindow;
+  inform.Fill();
+  mr.Fill();
+  const struct {
+    const char* name;
+    Report report;
+    const char* word;
+  } reports[] = {{"discrete", inform.DiscreteReport(), "Насос"},
+                 {"analog", inform.AnalogReport(), "AI1_1"},
+                 {"outputs", mr.OutputsReport(), "DO_1_1"}};
+  QTemporaryDir dir;
+  for (const auto& r : reports) {
+    const QString pdf = dir.filePath(QString(r.name) + ".pdf");
+    {
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(pdf);
+      SetUpPrinter(r.report, printer);
+      PrintReportDocument(r.report, printer);
+    }
+    const QList<test::PdfWord> words = test::PdfWords(pdf);
+    QVERIFY2(!words.isEmpty(), r.name);
+    QVERIFY2(test::HasWord(words, r.word), r.name);
+    const bool landscape = words.first().paper.width() > words.first().paper.height();
+    QCOMPARE(landscape, r.report.orientation == PageOrientation::Landscape);
+    const QStringList bad = test::Unreadable(words);
+    QVERIFY2(bad.isEmpty(), qPrintable(QString(r.name) + ": " + bad.mid(0, 10).join("; ")));
+  }
+}
+
 // With ZUL_SCREENSHOT_DIR set, the two windows and a report preview are saved
 // there as pictures (the documentation's screenshots).
 void InformTest::Screenshots() {
@@ -416,7 +457,7 @@ void InformTest::Screenshots() {
   mr.hide();
 
   const Report report = mr.OutputsReport();
-  QPrinter printer(QPrinter::ScreenResolution);
+  QPrinter printer(QPrinter::HighResolution);  // as the program previews it
   SetUpPrinter(report, printer);
   QPrintPreviewWidget preview(&printer);
   QObject::connect(&preview, &QPrintPreviewWidget::paintRequested,

@@ -96,7 +96,7 @@ void LayoutTest::MainWindow_SmallScreens() {
                         content->height() > f.ScrollBox->viewport()->height();
   QCOMPARE(scrolled, scrolls);
   QCOMPARE(Clipped(content), QStringList());
-  if (scrolls) Save(&f, "main_window_1024x600");
+  Save(&f, QString("main_window_") + QTest::currentDataTag());
   f.hide();
 }
 

@@ -1,6 +1,8 @@
 #include "core/link/TrafficLog.h"
 
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 
 #include "core/link/ModbusLink.h"
 
@@ -10,6 +12,8 @@ namespace {
 // Functions whose first data byte names a configuration block.
 bool CarriesBlockNumber(int function) { return function == 68 || function == 69; }
 
+constexpr int kStoreFunction = 14;
+
 std::string TimeText(int64_t ms) {
   char text[32];
   std::snprintf(text, sizeof text, "%lld.%03lld", static_cast<long long>(ms / 1000),
@@ -18,6 +22,25 @@ std::string TimeText(int64_t ms) {
 }
 
 }  // namespace
+
+bool IsNormalAnswer(const TrafficRecord& r) {
+  return !r.request && (r.result == kResultOk || (r.function == kStoreFunction && r.result == kResultBusy));
+}
+
+std::string AnswerText(const TrafficRecord& r) {
+  if (r.result == kResultBusy && IsNormalAnswer(r)) return "запись принята";
+  return ResultCodeShortText(r.result);
+}
+
+std::string WallTimeText(int64_t wallMs) {
+  const std::time_t seconds = static_cast<std::time_t>(wallMs / 1000);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char text[40];
+  const size_t n = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  std::snprintf(text + n, sizeof text - n, ".%03d", static_cast<int>(wallMs % 1000));
+  return text;
+}
 
 std::string ResultCodeShortText(int result) {
   switch (result) {
@@ -96,7 +119,7 @@ void TrafficLog::AnswerReceived(int64_t timeMs, std::span<const uint8_t> bytes, 
   if (!bytes.empty()) r.roundTripMs = static_cast<int>(timeMs - lastRequestMs_);
   if (r.address >= 0 && r.address <= kDevices) {
     DeviceTraffic& d = devices_[static_cast<size_t>(r.address)];
-    if (result == kResultOk) {
+    if (IsNormalAnswer(r)) {
       ++d.answers;
       d.roundTripTotalMs += r.roundTripMs;
       if (r.roundTripMs > d.worstRoundTripMs) d.worstRoundTripMs = r.roundTripMs;
@@ -115,6 +138,9 @@ void TrafficLog::AnswerReceived(int64_t timeMs, std::span<const uint8_t> bytes, 
 
 void TrafficLog::Keep(TrafficRecord record) {
   record.sequence = nextSequence_++;
+  record.wallMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::system_clock::now().time_since_epoch())
+                      .count();
   records_.push_back(std::move(record));
   while (records_.size() > capacity_) records_.pop_front();
 }
@@ -152,12 +178,12 @@ void TrafficLog::Clear() {
 }
 
 std::string TrafficLine(const TrafficRecord& r) {
-  std::string line = TimeText(r.timeMs);
+  std::string line = WallTimeText(r.wallMs) + "  " + TimeText(r.timeMs);
   line += r.request ? (r.retry ? "  >> повтор" : "  >>") : "  <<";
   line += "  уст " + std::to_string(r.address) + "  ф " + std::to_string(r.function);
   if (r.block >= 0) line += "  блок " + std::to_string(r.block);
   if (!r.request) {
-    line += "  " + ResultCodeShortText(r.result);
+    line += "  " + AnswerText(r);
     if (r.roundTripMs >= 0) line += "  " + std::to_string(r.roundTripMs) + " мс";
   }
   line += "  | " + HexText(r.bytes);

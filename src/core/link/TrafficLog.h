@@ -23,8 +23,17 @@ struct TrafficRecord {
   int block = -1;        // configuration block of functions 68/69, else -1
   int result = 0;        // answers: the link's result code of the try
   int roundTripMs = -1;  // answers that arrived: since their request was sent
+  int64_t wallMs = 0;    // when it was logged, ms since 1970 (the clock on the wall)
   std::vector<uint8_t> bytes;
 };
+
+// An answer that is what the request asks for: a good one, or the exception 6
+// with which a controller confirms a store command (function 14).
+bool IsNormalAnswer(const TrafficRecord& r);
+// "ок", or "запись принята" for a store confirmation, or the result's short text.
+std::string AnswerText(const TrafficRecord& r);
+// "2026-12-11 06:15:02.123", local time.
+std::string WallTimeText(int64_t wallMs);
 
 struct DeviceTraffic {
   int requests = 0;  // tries sent, retries included

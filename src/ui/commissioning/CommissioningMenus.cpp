@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QSettings>
+#include <algorithm>
 
 #include "ui/commissioning/CompareWindow.h"
 #include "ui/commissioning/LineScanDialog.h"
@@ -70,10 +71,14 @@ void CommissioningMenus::openTrafficMonitor() {
   if (!trafficMonitor) {
     trafficMonitor = new TrafficMonitor(frameTap_, &form_);
     form_.addDockWidget(Qt::BottomDockWidgetArea, trafficMonitor);
+    // A third of the window: the frames readable, the module table still in sight.
+    form_.resizeDocks({trafficMonitor}, {std::max(200, form_.height() / 3)}, Qt::Vertical);
   }
   trafficMonitor->show();
   trafficMonitor->raise();
 }
+
+int CommissioningMenus::LastExchangeResult() const { return frameTap_->LastResult(); }
 
 void CommissioningMenus::openLineScan() {
   if (!lineScanDialog) {
@@ -95,11 +100,18 @@ void CommissioningMenus::openBackup() {
   QString start = root;
   const QString device = QDir(root).filePath(QString::number(form_.CBoxUstr->currentIndex() + 1));
   if (QFileInfo(device).isDir()) start = device;
-  const QString path = form_.ChooseFile({false, "Открыть резервную копию", start + "/"});
+  const QString path = form_.ChooseFile({false, "Открыть резервную копию", QString(), start});
   if (!path.isEmpty()) openRecentFile(path);
 }
 
 void CommissioningMenus::openRecentFile(const QString& path) {
+  // A file moved or deleted since: the user learns which, and the list forgets it.
+  if (!QFileInfo(path).isFile()) {
+    ForgetFile(path);
+    form_.UI().Show("Недавние файлы", ("Файл не найден:\n" + QDir::toNativeSeparators(path)).toStdString(),
+                    Icon::Warning);
+    return;
+  }
   // Opened as F3 opens a file, without its dialog.
   form_.FileName = path;
   form_.service.ReopenFile = 1;
@@ -114,6 +126,13 @@ void CommissioningMenus::RememberFile(const QString& path) {
   files.removeAll(full);
   files.prepend(full);
   while (files.size() > kRecentFiles) files.removeLast();
+  QSettings().setValue(kRecentKey, files);
+  FillRecentMenu();
+}
+
+void CommissioningMenus::ForgetFile(const QString& path) {
+  QStringList files = RecentFiles();
+  if (files.removeAll(QFileInfo(path).absoluteFilePath()) + files.removeAll(path) == 0) return;
   QSettings().setValue(kRecentKey, files);
   FillRecentMenu();
 }

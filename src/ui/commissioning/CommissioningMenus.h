@@ -36,6 +36,9 @@ class CommissioningMenus : public QObject {
   // A file opened (F3, a recent file, the command line) heads the recent list.
   void RememberFile(const QString& path);
   QStringList RecentFiles() const;
+  // The link's result code of the last exchange's answer; -1 before any.
+  int LastExchangeResult() const;
+  void ForgetFile(const QString& path);
 
   QAction* ACompare;
   QAction* AMonitor;

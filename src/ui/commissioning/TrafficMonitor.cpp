@@ -1,6 +1,7 @@
 #include "ui/commissioning/TrafficMonitor.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -27,11 +28,12 @@ const char* const kColumnTitles[kColumns] = {"Время", "Напр.",     "У�
 const char* const kCounterTitles[] = {"Устр.",     "Запросов",   "Повторов",     "Тайм-аутов",
                                       "Ошибок КС", "Исключений", "Ср. цикл, мс", "Макс. цикл, мс"};
 
-QString TimeOf(int64_t ms) { return QString("%1.%2").arg(ms / 1000).arg(ms % 1000, 3, 10, QChar('0')); }
+// The clock on the wall, as the user compares it with what happened at the controller.
+QString TimeOf(int64_t wallMs) { return QDateTime::fromMSecsSinceEpoch(wallMs).toString("HH:mm:ss.zzz"); }
 
 QString ResultOf(const TrafficRecord& r) {
   if (r.request) return r.retry ? "повтор" : QString();
-  QString text = QString::number(r.result) + "  " + QString::fromStdString(ResultCodeShortText(r.result));
+  QString text = QString::number(r.result) + "  " + QString::fromStdString(AnswerText(r));
   if (r.roundTripMs >= 0) text += QString("  %1 мс").arg(r.roundTripMs);
   return text;
 }
@@ -49,11 +51,11 @@ int TrafficTableModel::columnCount(const QModelIndex& parent) const {
 QVariant TrafficTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const TrafficRecord& r = records_[static_cast<size_t>(index.row())];
-  if (role == Qt::ForegroundRole && !r.request && r.result != kResultOk) return QColor(Qt::red);
+  if (role == Qt::ForegroundRole && !r.request && !IsNormalAnswer(r)) return QColor(Qt::red);
   if (role != Qt::DisplayRole) return {};
   switch (index.column()) {
     case kTime:
-      return TimeOf(r.timeMs);
+      return TimeOf(r.wallMs);
     case kDirection:
       return r.request ? "→" : "←";
     case kDevice:
@@ -112,6 +114,7 @@ void FrameTap::RequestSent(int64_t timeMs, std::span<const uint8_t> bytes, bool 
 }
 
 void FrameTap::AnswerReceived(int64_t timeMs, std::span<const uint8_t> bytes, int result) {
+  lastResult_ = result;
   std::lock_guard lock(mutex_);
   if (target_) target_->AnswerReceived(timeMs, bytes, result);
 }

@@ -4,6 +4,7 @@
 // and export to a text file. The link feeds it only while it is open.
 #include <QAbstractTableModel>
 #include <QDockWidget>
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -27,10 +28,13 @@ class FrameTap : public FrameObserver {
   void SetTarget(FrameObserver* target);
   void RequestSent(int64_t timeMs, std::span<const uint8_t> bytes, bool retry) override;
   void AnswerReceived(int64_t timeMs, std::span<const uint8_t> bytes, int result) override;
+  // The link's result code of the last answer (or its absence); -1 before any.
+  int LastResult() const { return lastResult_; }
 
  private:
   std::mutex mutex_;
   FrameObserver* target_ = nullptr;
+  std::atomic<int> lastResult_{-1};
 };
 
 // The frames shown, the newest last; at most TrafficLog's capacity of them.

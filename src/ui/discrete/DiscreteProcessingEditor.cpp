@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -143,8 +144,8 @@ DiscreteProcessingEditor::DiscreteProcessingEditor(Configuration& config, Modbus
   BuildLayout();
   ui_ = std::make_unique<ProgressInteraction>(baseUi_, ProgressBar1);
   PrintScheme = [this] {
-    PreviewLandscapePrint(
-        this, [this](QPagedPaintDevice& d) { PaintPrintout(d); }, 2);
+    PreviewPrint(
+        this, QPageLayout::Portrait, [this](QPagedPaintDevice& d) { PaintPrintout(d); }, 2);
   };
 }
 
@@ -1014,46 +1015,51 @@ void DiscreteProcessingEditor::PaintPages(QPainter& p, const QRectF& page,
   const DiscreteProcessing& z = c_.discreteProcessing;
   const int rows = std::max(z.RowCount, 0);
   const int schemePages = std::max(1, (rows + kRowsPerPage - 1) / kRowsPerPage);
-  const qreal headLine = page.height() / 30;
+  // Point sizes against the painter's device: the same size on paper at any resolution.
+  QFont font("Arial");
+  font.setPointSize(10);
+  const qreal headLine = QFontMetricsF(font, p.device()).height() * 1.25;
   // Eleven rows and the heading fit the page whatever its shape.
   const qreal scale = std::min(page.width() / (G::kRight + 8),
                                (page.height() - headLine * 1.5) / (G::kRowHeight * kRowsPerPage));
-  QFont font("Arial");
-  font.setPixelSize(std::max(1, static_cast<int>(headLine * 0.7)));
   DiscreteRowItem::SetPrinting(true);
   for (DiscreteRowItem* item : scene->Rows()) item->setCacheMode(QGraphicsItem::NoCache);
   int pageNumber = 1;
+  auto heading = [&] {
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(QRectF(page.left(), page.top(), page.width(), headLine), Qt::AlignLeft,
+               QString("   страница %1").arg(pageNumber));
+  };
   bool more = true;
   for (int k = 0; k < schemePages && more; ++k, ++pageNumber) {
     if (k > 0) more = newPage();
     if (!more) break;
-    p.setFont(font);
-    p.setPen(Qt::black);
-    p.drawText(QRectF(0, 0, page.width(), headLine), Qt::AlignLeft,
-               QString("   страница %1").arg(pageNumber));
+    heading();
     const int first = k * kRowsPerPage;
     const int count = std::min(kRowsPerPage, rows - first);
     if (count <= 0) continue;
     const QRectF source(0, G::Top(first), G::kRight + 8, G::kRowHeight * count);
-    const QRectF target(0, headLine * 1.5, source.width() * scale, source.height() * scale);
+    const QRectF target(page.left(), page.top() + headLine * 1.5, source.width() * scale,
+                        source.height() * scale);
     scene->render(&p, target, source);
   }
-  // The relay outputs of every printed row.
-  qreal y = 0;
+  // The relay outputs of every printed row, on pages headed like the scheme's.
+  qreal y = page.top() + headLine;
   auto line = [&](const QString& text) {
     if (!more) return;
-    if (y + headLine > page.height()) {
+    if (y + headLine > page.bottom()) {
       more = newPage();
       ++pageNumber;
-      y = 0;
       if (!more) return;
+      heading();
+      y = page.top() + headLine;
     }
-    p.drawText(QRectF(0, y, page.width(), headLine), Qt::AlignLeft, text);
+    p.drawText(QRectF(page.left(), y, page.width(), headLine), Qt::AlignLeft, text);
     y += headLine;
   };
   if (more) more = newPage();
-  p.setFont(font);
-  line(QString("   страница %1").arg(pageNumber));
+  if (more) heading();
   line("Информация о модулях реле:");
   for (int r = 0; r < rows; ++r) {
     const int s = z.RowSignal[static_cast<size_t>(r)];
@@ -1061,6 +1067,10 @@ void DiscreteProcessingEditor::PaintPages(QPainter& p, const QRectF& page,
   }
   for (DiscreteRowItem* item : scene->Rows()) item->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
   DiscreteRowItem::SetPrinting(false);
+}
+
+bool DiscreteProcessingEditor::PrintToPdf(const QString& path) {
+  return PrintPdf(path, windowTitle(), QPageLayout::Portrait, [this](QPagedPaintDevice& d) { PaintPrintout(d); });
 }
 
 }  // namespace zul

@@ -132,6 +132,8 @@ class DiscreteProcessingEditor : public QDialog {
   void PaintPrintout(QPagedPaintDevice& device);
   // The first page as the preview shows it.
   QImage PrintoutFirstPage(QSize size);
+  // The printout into a PDF file as the preview prints it; true when written.
+  bool PrintToPdf(const QString& path);
   static constexpr int kRowsPerPage = 11;
   void ScrollToRow(int row);
 

@@ -9,6 +9,7 @@
 #include "core/config/Configuration.h"
 #include "core/editing/DiscreteProcessingEditing.h"
 #include "ui/widgets/QtText.h"
+#include "ui/widgets/SchemePrinting.h"
 
 namespace zul {
 
@@ -70,7 +71,7 @@ void DiscreteRowItem::paint(QPainter* p, const QStyleOptionGraphicsItem*, QWidge
   const QColor face = QApplication::palette().color(QPalette::Button);
   p->fillRect(G::Strip(row_).adjusted(0, 1, 0, -1), selected ? kSelectedRowColour : face);
 
-  QFont small("Arial", 8);
+  const QFont small = SceneFont(QFont("Arial"), 8, p->device());
   p->setFont(small);
   p->setPen(kNumberColour);
   p->drawText(G::Number(row_), Qt::AlignLeft | Qt::AlignTop,

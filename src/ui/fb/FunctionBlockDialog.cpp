@@ -15,6 +15,7 @@
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtText.h"
+#include "ui/widgets/WindowHabits.h"
 
 namespace zul {
 namespace {
@@ -201,7 +202,10 @@ FunctionBlockDialog::FunctionBlockDialog(Interaction& ui, QWidget* parent) : QDi
   buttons->addStretch();
   buttons->addWidget(OK);
   buttons->addWidget(Cancel);
-  auto* grid = new QGridLayout(this);
+  // The settings scroll on a small screen; the buttons stay in sight.
+  auto* body = new QWidget;
+  auto* grid = new QGridLayout(body);
+  grid->setContentsMargins(0, 0, 0, 0);
   grid->addLayout(head, 0, 0, 1, 2);
   grid->addWidget(RadioGroup1, 1, 0, 2, 1);
   grid->addWidget(GBInputs, 1, 1);
@@ -209,7 +213,9 @@ FunctionBlockDialog::FunctionBlockDialog(Interaction& ui, QWidget* parent) : QDi
   grid->addWidget(RadioGroup3, 3, 0);
   grid->addWidget(GBComp, 3, 1, 2, 1);
   grid->addWidget(GBCount, 4, 0);
-  grid->addLayout(buttons, 5, 0, 1, 2);
+  auto* whole = new QVBoxLayout(this);
+  whole->addWidget(new FittingScrollArea(body, this));
+  whole->addLayout(buttons);
 
   connect(RadioGroup1, &RadioChoice::chosen, this, &FunctionBlockDialog::chooseKind);
   connect(RadioGroup2, &RadioChoice::chosen, this, &FunctionBlockDialog::chooseTimerKind);

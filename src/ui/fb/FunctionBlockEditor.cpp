@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFontInfo>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
@@ -193,7 +194,7 @@ FunctionBlockEditor::FunctionBlockEditor(Configuration& config, ModbusLink& link
 
   auto* buttons = new QHBoxLayout;
   for (QWidget* w :
-       std::initializer_list<QWidget*>{InformBut, InformButMR, ButMath, ButPrint, StSign, LabelFile})
+       std::initializer_list<QWidget*>{InformBut, InformButMR, ButMath, ButPrint, StSign})
     buttons->addWidget(w);
   buttons->addStretch();
   buttons->addWidget(ProgressBar1);
@@ -201,6 +202,8 @@ FunctionBlockEditor::FunctionBlockEditor(Configuration& config, ModbusLink& link
   layout->setMenuBar(MainMenu);
   layout->addWidget(ToolBar1);
   layout->addLayout(buttons);
+  // The file's name on a line of its own: beside the buttons it widened the window past a small screen.
+  layout->addWidget(LabelFile);
   layout->addWidget(view_, 1);
 
   connect(InformBut, &QPushButton::clicked, this, [this] {
@@ -348,6 +351,8 @@ void FunctionBlockEditor::Rebuild() {
   }
   QFont bold = font();
   bold.setBold(true);
+  // In scene pixels, so that a printer's resolution does not enlarge it.
+  bold.setPixelSize(QFontInfo(bold).pixelSize());
   for (const AlgorithmLabel& label : layout.labels) {
     auto* text = scene_->addSimpleText(Q(label.name), bold);
     text->setBrush(kTeal);
@@ -935,13 +940,13 @@ void FunctionBlockEditor::PaintPage(QPainter& p, const QRectF& page, int n) {
 
 bool FunctionBlockEditor::PrintToPdf(const QString& path) {
   if (items_.empty()) return false;
-  return PrintLandscapePdf(path, kFunctionBlockEditorCaption,
-                           [this](QPagedPaintDevice& d) { PrintPages(d); });
+  return PrintPdf(path, kFunctionBlockEditorCaption, QPageLayout::Landscape,
+                  [this](QPagedPaintDevice& d) { PrintPages(d); });
 }
 
 void FunctionBlockEditor::print() {
   if (items_.empty()) return;
-  PreviewLandscapePrint(this, [this](QPagedPaintDevice& d) { PrintPages(d); });
+  PreviewPrint(this, QPageLayout::Landscape, [this](QPagedPaintDevice& d) { PrintPages(d); });
 }
 
 }  // namespace zul

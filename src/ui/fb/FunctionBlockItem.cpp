@@ -6,15 +6,15 @@
 
 #include "core/model/FunctionBlocks.h"
 #include "ui/widgets/QtText.h"
+#include "ui/widgets/SchemePrinting.h"
 
 namespace zul {
 namespace {
 
-QFont SmallFont(int points, bool bold = false) {
-  QFont f = QApplication::font();
-  f.setPointSize(points);
+void SetSmallFont(QPainter* p, int points, bool bold = false) {
+  QFont f = SceneFont(QApplication::font(), points, p->device());
   f.setBold(bold);
-  return f;
+  p->setFont(f);
 }
 
 constexpr int kInputStep = 24;
@@ -67,13 +67,13 @@ void FunctionBlockItem::PaintPanel(QPainter* p) const {
   p->drawLine(inner.topRight(), inner.bottomRight());
   PaintSymbol(p, QRectF(inner.x() + 6, inner.y() + 3, 18, 16));
   p->setPen(kTeal);
-  p->setFont(SmallFont(8, true));
+  SetSmallFont(p, 8, true);
   p->drawText(QRectF(inner.x(), inner.y() + 30, inner.width(), 20), Qt::AlignCenter, Q(texts_.innerCaption));
   const QRectF mark(inner.x() + 3, inner.y() + 70, 24, 18);
   p->fillRect(mark, Qt::white);
   p->setPen(Qt::black);
   p->drawRect(mark);
-  p->setFont(SmallFont(7, true));
+  SetSmallFont(p, 7, true);
   p->drawText(mark, Qt::AlignCenter, QString::number(texts_.number));
   // The output mark.
   if (texts_.outputInverse) {
@@ -86,12 +86,12 @@ void FunctionBlockItem::PaintPanel(QPainter* p) const {
   // The panel caption (the timer's time), centred under the inputs.
   if (!texts_.panelCaption.empty()) {
     p->setPen(Qt::black);
-    p->setFont(SmallFont(8));
+    SetSmallFont(p, 8);
     p->drawText(QRectF(0, 60, 112, 40), Qt::AlignCenter, Q(texts_.panelCaption));
   }
   if (!texts_.hysteresisCaption.empty()) {
     p->setPen(Qt::blue);
-    p->setFont(SmallFont(7));
+    SetSmallFont(p, 7);
     p->drawText(QPointF(0, 94 + 9), Q(texts_.hysteresisCaption));
   }
 }
@@ -101,7 +101,7 @@ void FunctionBlockItem::PaintSymbol(QPainter* p, const QRectF& r) const {
   p->setPen(QPen(Qt::black, 1));
   p->setBrush(Qt::white);
   p->drawRect(r);
-  p->setFont(SmallFont(7, true));
+  SetSmallFont(p, 7, true);
   const int kind = texts_.kind >= 0 && texts_.kind <= ftCounter ? texts_.kind : 0;
   QString symbol = kSymbols[kind];
   if (kind == ftTrigger && texts_.setReset[0] == "S") symbol = "RS";
@@ -120,7 +120,7 @@ void FunctionBlockItem::PaintInputs(QPainter* p) const {
       p->drawEllipse(QRectF(103, i * kInputStep + 16, 9, 9));
     }
     p->setPen(Qt::blue);
-    p->setFont(SmallFont(7));
+    SetSmallFont(p, 7);
     p->drawText(QRectF(0, i * kInputStep + 4, 94, 14), Qt::AlignLeft | Qt::AlignVCenter,
                 Q(texts_.captions[u]));
     p->setPen(kTeal);
@@ -156,7 +156,7 @@ void FunctionBlockItem::PaintAlarm(QPainter* p) const {
                                               : QColor(200, 240, 200);
   p->setBrush(fill);
   p->drawRect(r);
-  p->setFont(SmallFont(7));
+  SetSmallFont(p, 7);
   p->drawText(r.adjusted(2, 1, -2, -20), Qt::AlignCenter, kTypes[std::clamp(texts_.alarmType, 0, 3)]);
   p->drawText(r.adjusted(2, 20, -2, -1), Qt::AlignCenter, QString("ячейка %1").arg(texts_.cell));
 }
@@ -167,7 +167,7 @@ void FunctionBlockItem::PaintRelays(QPainter* p) const {
   const QRectF r = RelayRect();
   p->setBrush(Qt::white);
   p->drawRect(r);
-  p->setFont(SmallFont(6));
+  SetSmallFont(p, 6);
   int row = 0;
   for (int m = 0; m < 5; ++m) {
     const int mask = texts_.relayMasks[static_cast<size_t>(m)];

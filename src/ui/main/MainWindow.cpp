@@ -44,6 +44,7 @@
 #include "ui/regulators/RegulatorOnlineView.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/QtText.h"
+#include "ui/widgets/WindowHabits.h"
 
 namespace zul {
 
@@ -67,24 +68,6 @@ QLabel* Counter(const char* name, QWidget* parent) {
   cell->setAlignment(Qt::AlignCenter);
   return cell;
 }
-
-// A scroll area that asks for room for all its content; it scrolls only
-// when the screen gives less.
-class WholeContentScrollArea : public QScrollArea {
- public:
-  using QScrollArea::QScrollArea;
-  QSize sizeHint() const override {
-    const int frame = 2 * frameWidth();
-    return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
-  }
-
- protected:
-  // The content's new size asks the window for room again.
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == widget() && event->type() == QEvent::LayoutRequest) updateGeometry();
-    return QScrollArea::eventFilter(watched, event);
-  }
-};
 
 }  // namespace
 
@@ -110,10 +93,7 @@ MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramO
   layout->addWidget(BuildDevicePanel(), 0);
   layout->addWidget(BuildModuleGrid(), 1);
   // On a small screen the window may be smaller than its table: it scrolls.
-  ScrollBox = Named(new WholeContentScrollArea(this), "ScrollBox");
-  ScrollBox->setWidgetResizable(true);
-  ScrollBox->setFrameShape(QFrame::NoFrame);
-  ScrollBox->setWidget(central);
+  ScrollBox = Named(new FittingScrollArea(central, this), "ScrollBox");
   setCentralWidget(ScrollBox);
 
   // loadFrom
@@ -127,6 +107,7 @@ MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramO
   ChooseFile = QtFileChooser(this, options_.fileDirectory);
   CreateWindows();
   commissioningMenus = new CommissioningMenus(*this);
+  BuildChrome();
 }
 
 // The worker ends before the windows and the configuration its jobs use.
@@ -307,13 +288,10 @@ QWidget* MainWindow::BuildDevicePanel() {
   lastRow->addWidget(ButProgFB);
   lastRow->addWidget(ButTimeDate);
   v->addLayout(lastRow);
+  // In the status bar (BuildChrome), where showing it moves no button.
   ProgressBar1 = Named(new QProgressBar(panel), "ProgressBar1");
   ProgressBar1->setRange(0, 250);
-  QSizePolicy keep = ProgressBar1->sizePolicy();
-  keep.setRetainSizeWhenHidden(true);  // showing it must not move the buttons
-  ProgressBar1->setSizePolicy(keep);
   ProgressBar1->hide();
-  v->addWidget(ProgressBar1);
   v->addStretch();
 
   connect(CBoxUstr, QOverload<int>::of(&QComboBox::activated), this, &MainWindow::onDeviceChosen);
@@ -425,7 +403,10 @@ void MainWindow::showEvent(QShowEvent* event) {
   if (shownOnce_) return;
   shownOnce_ = true;
   // Everything at once where the screen allows it, unless a size was given.
-  if (!testAttribute(Qt::WA_Resized) && screen()) resize(sizeHint().boundedTo(screen()->availableSize()));
+  if (!testAttribute(Qt::WA_Resized) && screen()) {
+    resize(sizeHint().boundedTo(screen()->availableSize()));
+    FitToScreen(this);  // the window manager's frame included
+  }
   // After the window has painted: the password dialog comes up over it.
   QTimer::singleShot(0, this, [this] {
     if (!CheckPasswordAtStart()) {

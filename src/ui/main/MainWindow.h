@@ -183,6 +183,20 @@ class MainWindow : public QMainWindow {
   QMenu* MenuPort;
   QMenu* MenuParol;
   QToolBar* ToolBar1;
+  // The desktop program's usual parts: "Выход", "Справка" with "О программе",
+  // the status bar, and the hint of the first screen.
+  QAction* AExit;
+  QAction* AAbout;
+  QMenu* MenuHelp;
+  QLabel* StatusHint;      // how to start, while there is no configuration
+  QLabel* StatusPort;      // the port and its settings
+  QLabel* StatusDevice;    // "прибор № N"
+  QLabel* StatusAccess;    // "полный доступ" / "просмотр"
+  QLabel* StatusSource;    // the file's name, or "прибор"
+  QLabel* StatusExchange;  // the last exchange's result
+  void UpdateStatusBar();
+  void showAbout();
+  QString AboutText() const;
 
   // --- the windows, created once with the main window ---------------------------------
   ExchangeSettingsDialog* exchangeSettingsDialog;
@@ -216,6 +230,7 @@ class MainWindow : public QMainWindow {
 
  private:
   void BuildMenus();
+  void BuildChrome();
   QWidget* BuildDevicePanel();
   QWidget* BuildModuleGrid();
   void CreateWindows();

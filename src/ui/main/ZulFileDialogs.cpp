@@ -2,15 +2,33 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 
 #include "core/Interaction.h"
 
 namespace zul {
 
+namespace {
+
+// The dialog's "Type" column: Qt's provider says "Folder", and "unknown" for
+// a file the system's type database does not know.
+class RussianFileTypes : public QFileIconProvider {
+ public:
+  QString type(const QFileInfo& info) const override {
+    if (info.isDir()) return "Папка";
+    return info.suffix().isEmpty() ? QString("Файл") : "Файл " + info.suffix();
+  }
+};
+
+}  // namespace
+
 FileChooser QtFileChooser(QWidget* parent, QString directory) {
   return [parent, directory](const FileDialogRequest& request) {
-    QFileDialog dialog(parent, request.title, directory, kZulFilter);
+    RussianFileTypes types;
+    QFileDialog dialog(parent, request.title, request.directory.isEmpty() ? directory : request.directory,
+                       kZulFilter);
+    dialog.setIconProvider(&types);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // The program asks about replacing a file itself.

@@ -13,7 +13,8 @@ class Interaction;
 struct FileDialogRequest {
   bool save = false;  // a save dialog (otherwise an open dialog)
   QString title;
-  QString proposed;  // file name (or path) shown first
+  QString proposed;   // file name (or path) shown first
+  QString directory{};  // where the dialog starts when no name is proposed
 };
 // Shows a dialog; the chosen path, empty when cancelled.
 using FileChooser = std::function<QString(const FileDialogRequest&)>;

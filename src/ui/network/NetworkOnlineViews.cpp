@@ -1,6 +1,7 @@
 #include "ui/network/NetworkOnlineViews.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include "ui/link/LinkWorker.h"
 #include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtText.h"
+#include "ui/widgets/WindowHabits.h"
 
 namespace zul {
 
@@ -295,7 +297,9 @@ NetworkAnalogOnline::NetworkAnalogOnline(Configuration& c, ModbusLink& port, Lin
                                          NetworkDiscreteOnline& discrete, QWidget* parent)
     : NetworkOnlineView(c, port, worker, "FormVhAnL", parent), discrete_(discrete) {
   setWindowTitle("Тек. информ. аналоговых входов  локал. сети ");
-  auto* grid = new QGridLayout(this);
+  // The rows scroll on a small screen; the buttons stay in sight.
+  auto* body = new QWidget;
+  auto* grid = new QGridLayout(body);
   grid->addWidget(new QLabel("Тип устр.        Slave", this), 0, 0, 1, 2);
   grid->addWidget(TipMod, 0, 2, 1, 2);
   grid->addWidget(new QLabel("Адрес Slave в лок.  сети", this), 1, 0, 1, 2);
@@ -318,9 +322,13 @@ NetworkAnalogOnline::NetworkAnalogOnline(Configuration& c, ModbusLink& port, Lin
   }
   ButOnLine = new QPushButton("on line", this);
   ButOnLine->setObjectName("ButOnLine");
-  grid->addWidget(Label, kRows + 2, 0, 1, 2);
-  grid->addWidget(Button1, kRows + 2, 2, 1, 3);
-  grid->addWidget(ButOnLine, kRows + 2, 5, 1, 2);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(Label);
+  buttons->addWidget(Button1);
+  buttons->addWidget(ButOnLine);
+  auto* whole = new QVBoxLayout(this);
+  whole->addWidget(new FittingScrollArea(body, this));
+  whole->addLayout(buttons);
   connect(ButOnLine, &QPushButton::clicked, this, &NetworkAnalogOnline::openDiscreteView);
 }
 

@@ -14,6 +14,7 @@
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtText.h"
+#include "ui/widgets/WindowHabits.h"
 
 namespace zul {
 
@@ -213,9 +214,14 @@ ControlLoopDialog::ControlLoopDialog(Configuration& config, Interaction& ui, QWi
   auto* columns = new QHBoxLayout;
   columns->addLayout(left);
   columns->addLayout(right);
+  // The settings scroll on a small screen; the buttons stay in sight.
+  auto* body = new QWidget;
+  auto* settings = new QVBoxLayout(body);
+  settings->setContentsMargins(0, 0, 0, 0);
+  settings->addLayout(head);
+  settings->addLayout(columns);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(head);
-  layout->addLayout(columns);
+  layout->addWidget(new FittingScrollArea(body, this));
   layout->addLayout(buttons);
 
   ErrorText = new HintLabel(this);

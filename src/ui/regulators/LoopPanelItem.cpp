@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "ui/widgets/QtText.h"
+#include "ui/widgets/SchemePrinting.h"
 
 namespace zul {
 
@@ -68,9 +69,7 @@ void LoopPanelItem::paint(QPainter* p, const QStyleOptionGraphicsItem*, QWidget*
   const QRectF panel = PanelRect();
   p->setPen(Qt::black);
   Box(p, panel, kPanelFill);
-  QFont font = p->font();
-  font.setPointSize(8);
-  p->setFont(font);
+  p->setFont(SceneFont(p->font(), 8, p->device()));
 
   const bool program = panel_.kind == Regulators::KindProgram;
   const double loopHeight = program ? panel.height() * 0.62 : panel.height();
@@ -94,7 +93,7 @@ void LoopPanelItem::PaintLoop(QPainter* p, const QRectF& a, int number, const st
                               const std::string& sp, TTypeOut action,
                               const std::array<std::string, 6>& params, const std::string& destination,
                               bool showSp) const {
-  const QFontMetricsF fm(p->font());
+  const QFontMetricsF fm(p->font(), p->device());
   const double line = fm.height();
   const bool two = panel_.kind == Regulators::KindTwoPosition && number == panel_.record + 1;
 
@@ -145,7 +144,7 @@ void LoopPanelItem::PaintLoop(QPainter* p, const QRectF& a, int number, const st
 }
 
 void LoopPanelItem::PaintProgram(QPainter* p, const QRectF& a) const {
-  const QFontMetricsF fm(p->font());
+  const QFontMetricsF fm(p->font(), p->device());
   const double line = fm.height();
   const double col = (a.width() - 70) / Regulators::ProgramPoints;
   p->drawText(QRectF(a.left() + 6, a.top() + 4, 64, line), Qt::AlignLeft, "точка");

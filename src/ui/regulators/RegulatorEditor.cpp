@@ -95,7 +95,8 @@ RegulatorEditor::RegulatorEditor(ModbusLink& port, Configuration& config, Intera
   ScrollBox1 = new QGraphicsView(scene, this);
   ScrollBox1->setObjectName("ScrollBox1");
   ScrollBox1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  ScrollBox1->setMinimumSize(LoopPanelItem::kStripWidth + 24, 2 * LoopPanelItem::kStripHeight + 4);
+  // One panel high at least: two would not leave a small screen room for the buttons.
+  ScrollBox1->setMinimumSize(LoopPanelItem::kStripWidth + 24, LoopPanelItem::kStripHeight + 4);
   ScrollBox1->viewport()->installEventFilter(this);
 
   auto* bar = new QHBoxLayout;
@@ -449,12 +450,12 @@ void RegulatorEditor::PaintPage(QPainter& p, const QRectF& page, int n) {
 
 bool RegulatorEditor::PrintToPdf(const QString& path) {
   if (items_.empty()) return false;
-  return PrintLandscapePdf(path, windowTitle(), [this](QPagedPaintDevice& d) { PrintPages(d); });
+  return PrintPdf(path, windowTitle(), QPageLayout::Landscape, [this](QPagedPaintDevice& d) { PrintPages(d); });
 }
 
 void RegulatorEditor::print() {
   if (items_.empty()) return;
-  PreviewLandscapePrint(this, [this](QPagedPaintDevice& d) { PrintPages(d); });
+  PreviewPrint(this, QPageLayout::Landscape, [this](QPagedPaintDevice& d) { PrintPages(d); });
 }
 
 }  // namespace zul
