@@ -32,6 +32,8 @@ class QtSerialLine : public SerialLine {
   // A shorter wait for answers than the link's read time-outs (a line scan
   // asks addresses where nobody may answer); 0 restores them.
   void SetAnswerTimeLimitMs(int ms) { answerLimitMs_ = ms; }
+  // The system's reason for the last failure (an open that failed, say).
+  QString ErrorString() const { return port_.errorString(); }
 
   // The system's serial port names, sorted so that the order is stable.
   static std::vector<std::string> ListPorts();
