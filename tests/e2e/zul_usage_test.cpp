@@ -113,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CompletionCase{"zul renumber --pa", {"--password"}, {}},
                       CompletionCase{"zul clock --pa", {"--password"}, {}},
                       CompletionCase{"zul scan --d", {"--delay"}, {"--device"}},
-                      CompletionCase{"zul backup --", {"--yes", "--all", "-o"}, {}},
+                      CompletionCase{"zul backup -", {"--yes", "--all", "-o"}, {}},
                       CompletionCase{"zul poll --function ''", {"17", "68"}, {}}));
 
 // Without any display: the window system must not be started for these.
