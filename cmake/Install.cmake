@@ -37,7 +37,6 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Programmer, command-line client and simulator of ZUL-05HMI-16 controllers")
 set(CPACK_PACKAGE_CONTACT "zulprog developers <zulprog@example.org>")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Programmer, command-line client and simulator of ZUL-05HMI-16 controllers\n"
     "zulprog reads, edits and writes the configuration of ZUL-05HMI-16 controllers\n"
     "over a serial line and keeps it in .zul files; zul does the same from scripts,\n"
     "and zul-sim plays controllers on a pseudo-terminal.")
