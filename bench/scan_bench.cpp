@@ -107,7 +107,7 @@ void BM_ScanOf31Addresses(benchmark::State& state) {
   state.counters["ratio"] = elapsedMs / limitMs;
   state.counters["ratio_to_goal"] = elapsedMs / limitMs / kGoal;
 }
-BENCHMARK(BM_ScanOf31Addresses)->Arg(200)->Arg(50)->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanOf31Addresses)->Arg(200)->Iterations(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
