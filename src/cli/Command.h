@@ -6,11 +6,9 @@
 #include <optional>
 #include <vector>
 
-namespace zul::cli {
+#include "cli/ExitCodes.h"
 
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;
+namespace zul::cli {
 
 struct Command {
   const char* name;

@@ -55,8 +55,8 @@ Answer ConsoleInteraction::AskOnTerminal(const Message& message) {
   const bool yesNo = message.buttons == Buttons::YesNo || message.buttons == Buttons::YesNoCancel;
   const bool retry = message.buttons == Buttons::RetryCancel;
   const bool cancel = message.buttons != Buttons::YesNo;
-  const char* prompt = yesNo ? (cancel ? "[y]es / [n]o / [c]ancel? " : "[y]es / [n]o? ")
-                             : (retry ? "[r]etry / [c]ancel? " : "[o]k / [c]ancel? ");
+  const char* prompt = yesNo ? (cancel ? "да [y] / нет [n] / отмена [c]? " : "да [y] / нет [n]? ")
+                             : (retry ? "повторить [r] / отмена [c]? " : "ок [o] / отмена [c]? ");
   for (;;) {
     std::fputs(prompt, out_);
     std::fflush(out_);

@@ -50,7 +50,7 @@ bool Parse(const char* name, const QStringList& args, Invocation& inv, int* exit
     return false;
   }
   if (inv.parser.isSet("yes") && inv.parser.isSet("no")) {
-    *exit = UsageError(name, "--yes and --no exclude each other");
+    *exit = UsageError(name, "--yes и --no исключают друг друга");
     return false;
   }
   inv.policy = inv.parser.isSet("yes")  ? AnswerPolicy::Yes
@@ -68,7 +68,7 @@ std::optional<ControllerTime> ParseClockText(const QString& text, std::string* e
       R"(^(\d{1,4})\.(\d{1,4})\.(\d{1,4}) (\d{1,4}):(\d{1,4}):(\d{1,4})$)");
   const QRegularExpressionMatch m = format.match(text);
   if (!m.hasMatch()) {
-    *error = "--set takes now or \"DD.MM.YY hh:mm:ss\"";
+    *error = "--set: now или \"ДД.ММ.ГГ чч:мм:сс\"";
     return std::nullopt;
   }
   auto field = [&m](int n) { return m.captured(n).toStdString(); };
@@ -120,7 +120,7 @@ int RunRead(const QStringList& args) {
   inv.parser.addOption({{"o", "output"}, "Configuration file to write.", "FILE"});
   int exit = kExitOk;
   if (!Parse("read", args, inv, &exit)) return exit;
-  if (!inv.parser.isSet("output")) return UsageError("read", "-o FILE is required");
+  if (!inv.parser.isSet("output")) return UsageError("read", "не указан -o FILE");
 
   ConsoleInteraction ui(inv.policy);
   LinkSession session(ui);
@@ -134,10 +134,10 @@ int RunRead(const QStringList& args) {
   // Saved as the main window saves: the name rule, the replace and composition questions.
   std::filesystem::path saved;
   if (SaveZulFile(LocalPath(inv.parser.value("output")), config, ui, &saved) != ZulSaveResult::Saved) {
-    std::fprintf(stderr, "zul read: not saved\n");
+    std::fprintf(stderr, "zul read: файл не сохранен\n");
     return kExitFailure;
   }
-  std::fprintf(stderr, "saved %s\n", saved.string().c_str());
+  std::fprintf(stderr, "сохранено: %s\n", saved.string().c_str());
   return kExitOk;
 }
 
@@ -151,7 +151,10 @@ int RunWrite(const QStringList& args) {
              "Device number 1..31 to check and write (default: the device the file was saved for)."))
     return exit;
   if (inv.parser.positionalArguments().size() != 1)
-    return UsageError("write", "one configuration file is needed");
+    return UsageError("write", "нужен один файл конфигурации");
+  // Both would leave the engineer unsure whether a backup was kept.
+  if (inv.parser.isSet("no-backup") && inv.parser.isSet("backup-dir"))
+    return UsageError("write", "--no-backup и --backup-dir исключают друг друга");
 
   ConsoleInteraction ui(inv.policy);
   Configuration config;
@@ -181,12 +184,12 @@ int RunVerify(const QStringList& args) {
              "Device number 1..31 to compare with (default: the device the file was saved for)."))
     return exit;
   if (inv.parser.positionalArguments().size() != 1)
-    return UsageError("verify", "one configuration file is needed");
+    return UsageError("verify", "нужен один файл конфигурации");
 
   ConsoleInteraction ui(inv.policy);
   Configuration file;
   const ZulOpenResult opened = OpenZulFile(LocalPath(inv.parser.positionalArguments().front()), file, ui);
-  if (opened != ZulOpenResult::Loaded && opened != ZulOpenResult::LoadedShort) return kExitUsage;
+  if (opened != ZulOpenResult::Loaded && opened != ZulOpenResult::LoadedShort) return kExitFailure;
 
   LinkSession session(ui);
   if (!session.Open(inv.line)) return kExitFailure;
@@ -212,7 +215,7 @@ int RunVerify(const QStringList& args) {
       std::printf("%s: %s -> %s\n", where.c_str(), ByteText(d.memory).c_str(),
                   ByteText(d.controller).c_str());
   }
-  return differences.empty() ? kExitOk : kExitFailure;
+  return differences.empty() ? kExitOk : kExitDifferent;
 }
 
 int RunRenumber(const QStringList& args) {
@@ -223,7 +226,7 @@ int RunRenumber(const QStringList& args) {
   if (!Parse("renumber", args, inv, &exit)) return exit;
   bool ok = false;
   const int to = inv.parser.value("to").toInt(&ok);
-  if (!ok || to < 1 || to > 31) return UsageError("renumber", "--to must be 1..31");
+  if (!ok || to < 1 || to > 31) return UsageError("renumber", "--to: номер прибора 1..31");
 
   ConsoleInteraction ui(inv.policy);
   LinkSession session(ui);
@@ -233,7 +236,7 @@ int RunRenumber(const QStringList& args) {
   serv.CurrentDevice = inv.line.deviceIndex;
   const int result = RenumberDevice(session.port, serv, to);
   if (result != kResultOk) return kExitFailure;
-  std::printf("device %d is now %d\n", inv.line.deviceIndex + 1, serv.CurrentDevice + 1);
+  std::printf("прибор %d теперь %d\n", inv.line.deviceIndex + 1, serv.CurrentDevice + 1);
   return kExitOk;
 }
 
@@ -267,7 +270,7 @@ int RunClock(const QStringList& args) {
       session.port.ShowError(inv.line.deviceIndex, result);
       return kExitFailure;
     }
-    std::printf("set %s %s %s\n", DateText(*wanted).c_str(), TimeText(*wanted).c_str(),
+    std::printf("установлено %s %s %s\n", DateText(*wanted).c_str(), TimeText(*wanted).c_str(),
                 DayOfWeekText((*wanted)[kClockWeekday]).c_str());
     return kExitOk;
   }
@@ -280,7 +283,7 @@ int RunClock(const QStringList& args) {
     return kExitFailure;
   }
   if (!DecodeClockAnswer(answer, &t)) {
-    std::fprintf(stderr, "zul clock: the answer does not carry the clock registers\n");
+    std::fprintf(stderr, "zul clock: в ответе нет регистров часов\n");
     return kExitFailure;
   }
   std::printf("%s %s %s\n", DateText(t).c_str(), TimeText(t).c_str(),

@@ -25,7 +25,7 @@ std::unique_ptr<Configuration> Load(const QString& name, Interaction& ui) {
   const ZulOpenResult r = OpenZulFile(PathOf(name), *config, ui);
   if (r == ZulOpenResult::Loaded || r == ZulOpenResult::LoadedShort) return config;
   // The program's message names no file; with two files (diff) the engineer needs to know which.
-  std::fprintf(stderr, "zul: file %s\n", name.toLocal8Bit().constData());
+  std::fprintf(stderr, "zul: файл %s\n", name.toLocal8Bit().constData());
   return nullptr;
 }
 
@@ -82,16 +82,16 @@ int RunNew(const QStringList& args) {
                      {"yes", "Replace an existing file without asking."},
                      {"no", "Never replace an existing file."}});
   if (auto exit = ParseArguments(parser, "new", args)) return *exit;
-  if (!parser.positionalArguments().isEmpty()) return UsageError("new", "unexpected arguments");
+  if (!parser.positionalArguments().isEmpty()) return UsageError("new", "лишние аргументы");
   NewConfigurationRequest request;
   std::string why;
   const auto typed = ParseModuleList(parser.value("modules").toStdString(), &why);
   if (!typed) return UsageError("new", QString("--modules: ") + QString::fromStdString(why));
   request.typed = *typed;
   if (!ParseSlots(parser.value("keep"), request.keep))
-    return UsageError("new", "--keep must be slot numbers 1..16");
-  if (parser.isSet("keep") && !parser.isSet("base")) return UsageError("new", "--keep needs --base");
-  if (!parser.isSet("output")) return UsageError("new", "-o FILE.zul is required");
+    return UsageError("new", "--keep: номера мест 1..16");
+  if (parser.isSet("keep") && !parser.isSet("base")) return UsageError("new", "--keep требует --base");
+  if (!parser.isSet("output")) return UsageError("new", "не указан -o FILE.zul");
 
   ConsoleInteraction ui(PolicyOf(parser));
   std::unique_ptr<Configuration> open = std::make_unique<Configuration>();
@@ -109,7 +109,7 @@ int RunInfo(const QStringList& args) {
   QCommandLineParser parser;
   parser.addPositionalArgument("file", "Configuration file (.zul).");
   if (auto exit = ParseArguments(parser, "info", args)) return *exit;
-  if (parser.positionalArguments().size() != 1) return UsageError("info", "one file expected");
+  if (parser.positionalArguments().size() != 1) return UsageError("info", "нужен один файл");
   ConsoleInteraction ui;
   const auto config = Load(parser.positionalArguments()[0], ui);
   if (!config) return kExitFailure;
@@ -122,7 +122,7 @@ int RunDump(const QStringList& args) {
   QCommandLineParser parser;
   parser.addOption({"json", "One JSON object instead of field lines."});
   if (auto exit = ParseArguments(parser, "dump", args)) return *exit;
-  if (parser.positionalArguments().size() != 1) return UsageError("dump", "one file expected");
+  if (parser.positionalArguments().size() != 1) return UsageError("dump", "нужен один файл");
   ConsoleInteraction ui;
   const auto config = Load(parser.positionalArguments()[0], ui);
   if (!config) return kExitFailure;
@@ -143,16 +143,16 @@ int RunDiff(const QStringList& args) {
       {"device-blocks", "Leave out what only a file keeps (device index, output texts, algorithms)."});
   if (auto exit = ParseArguments(parser, "diff", args)) return *exit;
   const QStringList files = parser.positionalArguments();
-  if (files.size() != 2) return UsageError("diff", "two files expected");
+  if (files.size() != 2) return UsageError("diff", "нужны два файла");
   ConsoleInteraction ui;
   const auto first = Load(files[0], ui);
   const auto second = first ? Load(files[1], ui) : nullptr;
-  if (!first || !second) return kExitUsage;  // 1 is kept for "different"
+  if (!first || !second) return kExitFailure;
   const auto differences =
       DiffConfigurations(*first, *second, {.deviceBlocksOnly = parser.isSet("device-blocks")});
   for (const auto& d : differences)
     std::printf("%s: %s -> %s\n", d.field.c_str(), d.first.c_str(), d.second.c_str());
-  return differences.empty() ? kExitOk : kExitFailure;
+  return differences.empty() ? kExitOk : kExitDifferent;
 }
 
 }  // namespace zul::cli

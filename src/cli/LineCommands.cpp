@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -43,11 +44,11 @@ bool ReadRange(const QCommandLineParser& parser, AddressRange& range, int& answe
   range.to = parser.value("to").toInt(&okTo);
   answerMs = parser.value("answer-ms").toInt(&okAnswer);
   if (!okFrom || !okTo || range.from < 1 || range.to > 31 || range.from > range.to) {
-    error = "--from and --to must be addresses 1..31, --from not above --to";
+    error = "--from и --to: адреса 1..31, --from не больше --to";
     return false;
   }
   if (!okAnswer || answerMs < 10 || answerMs > 10000) {
-    error = "--answer-ms must be 10..10000";
+    error = "--answer-ms: 10..10000 мс";
     return false;
   }
   return true;
@@ -57,7 +58,7 @@ bool ReadRange(const QCommandLineParser& parser, AddressRange& range, int& answe
 std::optional<ScanResult> Scan(LinkSession& session, const AddressRange& range, int answerMs, bool quiet) {
   session.line.SetAnswerTimeLimitMs(answerMs);
   ScanResult result = ScanLine(session.port, range.from, range.to, [quiet](int address) {
-    if (!quiet && isatty(STDERR_FILENO)) std::fprintf(stderr, "\raddress %d ", address);
+    if (!quiet && isatty(STDERR_FILENO)) std::fprintf(stderr, "\rадрес %d ", address);
     return true;
   });
   session.line.SetAnswerTimeLimitMs(0);
@@ -94,30 +95,85 @@ int ExpectedAnswerBytes(const std::vector<TrafficRecord>& records) {
 
 bool IsUsbAdapter(const QString& port) { return port.contains("ttyUSB") || port.contains("ttyACM"); }
 
+// One line per address that answered; `prefix` names the line settings when several are tried.
+void PrintAnswered(const ScanResult& result, const std::string& prefix) {
+  std::vector<FoundController> all = result.found;
+  all.insert(all.end(), result.damaged.begin(), result.damaged.end());
+  std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.address < b.address; });
+  for (const FoundController& c : all) {
+    if (c.Damaged())
+      std::printf("%s%d\t%s (%s)\n", prefix.c_str(), c.address, kDamagedAnswerText,
+                  ResultCodeShortText(c.result).c_str());
+    else
+      std::printf("%s%d\tмодули %s\tиндикация %s\n", prefix.c_str(), c.address, c.CompositionText().c_str(),
+                  IndicationText(c.indication).c_str());
+  }
+}
+
+// --bauds 9600,19200: the speeds to try, each with every parity.
+bool ReadBauds(const QString& text, std::vector<QString>& bauds) {
+  for (const QString& item : text.split(',', Qt::SkipEmptyParts)) {
+    bool ok = false;
+    if (!IsSupportedBaudRate(item.trimmed().toInt(&ok)) || !ok) return false;
+    bauds.push_back(item.trimmed());
+  }
+  return !bauds.empty();
+}
+
+// The same scan at every speed and parity: where do controllers answer?
+int ScanEverySetting(LinkSession& session, LineOptions line, const std::vector<QString>& bauds,
+                     const AddressRange& range, int answerMs) {
+  int settingsWithAnswers = 0;
+  for (const QString& baud : bauds) {
+    for (const char* parity : {"N", "E", "O"}) {
+      line.baud = baud;
+      line.parity = parity;
+      if (!session.Open(line)) return kExitFailure;
+      const std::string setting = baud.toStdString() + " " + parity;
+      if (isatty(STDERR_FILENO)) std::fprintf(stderr, "\r%s        \n", setting.c_str());
+      const auto result = Scan(session, range, answerMs, false);
+      if (!result) return kExitFailure;
+      PrintAnswered(*result, setting + "\t");
+      if (!result->found.empty()) ++settingsWithAnswers;
+    }
+  }
+  std::fprintf(stderr, "приборы отвечают без ошибок при настройках: %d из %zu\n", settingsWithAnswers,
+               bauds.size() * 3);
+  return kExitOk;
+}
+
 }  // namespace
 
 int RunScan(const QStringList& args) {
   QCommandLineParser parser;
-  AddLineOptions(parser);
+  AddLineOptions(parser, nullptr);
   AddRangeOptions(parser);
+  parser.addOption({"bauds", "Try these speeds, each with parity N, E and O, and list where controllers "
+                             "answer (default: --baud and --parity only).",
+                    "B,B,..."});
   if (auto exit = ParseArguments(parser, "scan", args)) return *exit;
   LineOptions line;
   AddressRange range;
   int answerMs = kDefaultScanAnswerMs;
-  int exit = kExitOk;
   QString error;
-  if (!OpenLine("scan", parser, line, &exit)) return exit;
+  if (!ReadLineOptions(parser, line, error, false)) return UsageError("scan", error);
   if (!ReadRange(parser, range, answerMs, error)) return UsageError("scan", error);
+  std::vector<QString> bauds;
+  if (parser.isSet("bauds") && !ReadBauds(parser.value("bauds"), bauds))
+    return UsageError("scan", "--bauds: скорости через запятую из 110 .. 115200");
 
   ConsoleInteraction ui(AnswerPolicy::No);
   LinkSession session(ui);
+  if (!bauds.empty()) return ScanEverySetting(session, line, bauds, range, answerMs);
   if (!session.Open(line)) return kExitFailure;
   const auto result = Scan(session, range, answerMs, false);
   if (!result) return kExitFailure;
-  for (const FoundController& c : result->found)
-    std::printf("%d\tmodules %s\tindication %d\n", c.address, c.CompositionText().c_str(), c.indication);
-  std::fprintf(stderr, "%zu controller(s) found at addresses %d..%d\n", result->found.size(), range.from,
-               range.to);
+  PrintAnswered(*result, "");
+  std::fprintf(stderr, "найдено приборов: %zu на адресах %d..%d\n", result->found.size(), range.from, range.to);
+  if (!result->damaged.empty()) {
+    std::fprintf(stderr, "%s: %zu; %s (--bauds пробует другие)\n", kDamagedAnswerText, result->damaged.size(),
+                 kDamagedAnswerHint);
+  }
   return kExitOk;
 }
 
@@ -126,7 +182,8 @@ int RunBackup(const QStringList& args) {
   AddLineOptions(parser);
   AddRangeOptions(parser);
   parser.addOptions({{"all", "Every controller a scan of the line finds (default: the --device one)."},
-                     {{"o", "output"}, "Folder the files go to, as <address>.zul.", "DIR"}});
+                     {{"o", "output"}, "Folder the files go to, as <address>.zul.", "DIR"},
+                     {"yes", "Replace files of the same name in the folder (default: leave them, fail)."}});
   if (auto exit = ParseArguments(parser, "backup", args)) return *exit;
   LineOptions line;
   AddressRange range;
@@ -135,12 +192,12 @@ int RunBackup(const QStringList& args) {
   QString error;
   if (!OpenLine("backup", parser, line, &exit)) return exit;
   if (!ReadRange(parser, range, answerMs, error)) return UsageError("backup", error);
-  if (!parser.isSet("output")) return UsageError("backup", "-o DIR is required");
+  if (!parser.isSet("output")) return UsageError("backup", "не указан -o DIR");
   const std::filesystem::path folder = parser.value("output").toStdString();
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (!std::filesystem::is_directory(folder)) {
-    std::fprintf(stderr, "zul backup: cannot create the folder %s\n", folder.string().c_str());
+    std::fprintf(stderr, "zul backup: не удается создать папку %s\n", folder.string().c_str());
     return kExitFailure;
   }
 
@@ -157,21 +214,27 @@ int RunBackup(const QStringList& args) {
   }
   int failed = 0;
   for (int address : addresses) {
+    const std::filesystem::path path = folder / (std::to_string(address) + ".zul");
+    // The folder may hold the engineer's own file of that name: never lost without --yes.
+    if (!parser.isSet("yes") && std::filesystem::exists(path)) {
+      std::fprintf(stderr, "%d: файл %s уже есть, не заменен (--yes заменяет)\n", address, path.string().c_str());
+      ++failed;
+      continue;
+    }
     auto config = std::make_unique<Configuration>();
     config->service.CurrentDevice = address - 1;
     const ReadResult read = ReadConfiguration(session.port, *config, ui);
-    const std::filesystem::path path = folder / (std::to_string(address) + ".zul");
     if (!read.ok) {
       std::fprintf(stderr, "%d: %s\n", address, read.Describe().c_str());
       ++failed;
     } else if (!WriteFileReplacing(path, ZulFileBytes(*config))) {
-      std::fprintf(stderr, "%d: cannot write %s\n", address, path.string().c_str());
+      std::fprintf(stderr, "%d: не удается записать %s\n", address, path.string().c_str());
       ++failed;
     } else {
       std::printf("%d\t%s\n", address, path.string().c_str());
     }
   }
-  if (addresses.empty()) std::fprintf(stderr, "no controller found\n");
+  if (addresses.empty()) std::fprintf(stderr, "приборы не найдены\n");
   return failed == 0 && !addresses.empty() ? kExitOk : kExitFailure;
 }
 
@@ -188,14 +251,13 @@ int RunPoll(const QStringList& args) {
   if (!OpenLine("poll", parser, line, &exit)) return exit;
   bool ok = false;
   const int function = parser.value("function").toInt(&ok);
-  if (!ok || (function != 17 && function != 68)) return UsageError("poll", "--function must be 17 or 68");
+  if (!ok || (function != 17 && function != 68)) return UsageError("poll", "--function: 17 или 68");
   const int block = parser.value("block").toInt(&ok);
-  if (!ok || block < 0 || block > 255) return UsageError("poll", "--block must be 0..255");
+  if (!ok || block < 0 || block > 255) return UsageError("poll", "--block: 0..255");
   const int count = parser.value("count").toInt(&ok);
-  if (!ok || count < 1 || count > 1000000) return UsageError("poll", "--count must be 1..1000000");
+  if (!ok || count < 1 || count > 1000000) return UsageError("poll", "--count: 1..1000000");
   const int interval = parser.value("interval").toInt(&ok);
-  if (!ok || interval < 0 || interval > 3600000)
-    return UsageError("poll", "--interval must be 0..3600000 ms");
+  if (!ok || interval < 0 || interval > 3600000) return UsageError("poll", "--interval: 0..3600000 мс");
 
   ConsoleInteraction ui(AnswerPolicy::No);
   LinkSession session(ui);
@@ -223,7 +285,7 @@ int RunPoll(const QStringList& args) {
     }
     if (result == kResultOk) {
       roundTrips.push_back(roundTrip);
-      std::printf("[%d] %s  %d ms\n", n, ResultCodeShortText(result).c_str(), roundTrip);
+      std::printf("[%d] %s  %d мс\n", n, ResultCodeShortText(result).c_str(), roundTrip);
     } else {
       std::printf("[%d] %s (%d)\n", n, ResultCodeShortText(result).c_str(), result);
     }
@@ -243,20 +305,19 @@ int RunPoll(const QStringList& args) {
   const int answerBytes = ExpectedAnswerBytes(log.Records());
   const double wireMs = WireTimeMs(requestBytes + answerBytes, baud, parity, stopBits);
   std::printf(
-      "--- %d requests, %d answered, %d time-outs, %d checksum errors, %d exceptions, %d other errors\n",
+      "--- запросов %d, ответов %d, тайм-аутов %d, ошибок КС %d, исключений %d, других ошибок %d\n",
       t.requests, t.answers, t.timeouts, t.checksumErrors, t.exceptions, t.otherErrors);
   if (!roundTrips.empty()) {
     const double median = Median(roundTrips);
-    std::printf("round trip min/median/max = %d/%.1f/%d ms, wire time %.1f ms (%d + %d bytes at %d baud)\n",
+    std::printf("время ответа мин/медиана/макс = %d/%.1f/%d мс, время на линии %.1f мс (%d + %d байт, %d бод)\n",
                 *std::min_element(roundTrips.begin(), roundTrips.end()), median,
                 *std::max_element(roundTrips.begin(), roundTrips.end()), wireMs, requestBytes, answerBytes,
                 baud);
     if (IsUsbAdapter(line.port) && median > wireMs + kUsbLatencyMarginMs) {
       const QString device = QFileInfo(line.port).fileName();
       std::printf(
-          "the round trip exceeds the wire time by %.0f ms: the USB adapter's latency timer may be the "
-          "cause;\n"
-          "Linux keeps it in /sys/bus/usb-serial/devices/%s/latency_timer (ms, 1 is the fastest)\n",
+          "ответ дольше времени на линии на %.0f мс: возможно, виноват таймер задержки USB-адаптера;\n"
+          "Linux держит его в /sys/bus/usb-serial/devices/%s/latency_timer (мс, 1 - быстрее всего)\n",
           median - wireMs, device.toLocal8Bit().constData());
     }
   }
@@ -264,7 +325,8 @@ int RunPoll(const QStringList& args) {
     std::fprintf(stderr, "zul: %s\n", session.port.ErrorText(line.deviceIndex, portFailure).c_str());
     return kExitFailure;
   }
-  return kExitOk;
+  // Not one answer (a refusal is an answer): the device could not be polled.
+  return t.answers + t.exceptions > 0 ? kExitOk : kExitFailure;
 }
 
 }  // namespace zul::cli

@@ -21,11 +21,13 @@ struct LineOptions {
 };
 
 // --port --device --baud --parity --stop --delay; `deviceHelp` says what a
-// missing --device means for the command.
+// missing --device means for the command, nullptr leaves --device out (a
+// command for the whole line).
 inline constexpr const char* kDeviceOneHelp = "Device number 1..31 (default 1).";
 void AddLineOptions(QCommandLineParser& parser, const char* deviceHelp = kDeviceOneHelp);
 // False with a reason when an option is malformed or --port is missing.
-bool ReadLineOptions(const QCommandLineParser& parser, LineOptions& options, QString& error);
+bool ReadLineOptions(const QCommandLineParser& parser, LineOptions& options, QString& error,
+                     bool withDevice = true);
 
 // --password, and the access level it opens (full for the valid password,
 // the one in FParol.dat of the working directory or the master password).

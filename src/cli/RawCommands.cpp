@@ -33,7 +33,7 @@ void PrintHex(const uint8_t* bytes, int count) {
 int RunPorts(const QStringList& args) {
   QCommandLineParser parser;
   if (auto exit = ParseArguments(parser, "ports", args)) return *exit;
-  if (!parser.positionalArguments().isEmpty()) return UsageError("ports", "takes no arguments");
+  if (!parser.positionalArguments().isEmpty()) return UsageError("ports", "аргументы не нужны");
   for (const auto& name : QtSerialLine::ListPorts()) std::printf("%s\n", name.c_str());
   for (const QString& name : RecentNetworkPorts()) std::printf("%s\n", name.toLocal8Bit().constData());
   return kExitOk;
@@ -51,10 +51,10 @@ int RunRaw(const QStringList& args) {
   if (!ReadLineOptions(parser, line, error)) return UsageError("raw", error);
   bool ok = false;
   uint function = parser.value("function").toUInt(&ok, 0);
-  if (!ok || function > 255) return UsageError("raw", "--function must be a code 0..255");
+  if (!ok || function > 255) return UsageError("raw", "--function: код 0..255");
   std::vector<uint8_t> data;
   if (!ParseHex(parser.value("data"), data) || static_cast<int>(data.size()) > kMaxRequestData)
-    return UsageError("raw", "--data must be hex bytes");
+    return UsageError("raw", "--data: байты в шестнадцатеричном виде");
 
   ConsoleInteraction ui;
   LinkSession session(ui);
@@ -65,7 +65,7 @@ int RunRaw(const QStringList& args) {
   if (!session.Open(line)) return kExitFailure;
   std::vector<uint8_t> answer(kFrameBufferSize);
   int result = session.port.Request(line.deviceIndex, static_cast<uint8_t>(function), data, answer);
-  std::printf("result %d\n", result);
+  std::printf("результат %d\n", result);
   PrintHex(answer.data(), session.port.GetReceivedCount());
   std::fflush(stdout);
   if (result == kResultOk) return kExitOk;

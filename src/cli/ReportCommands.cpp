@@ -70,8 +70,8 @@ int RunReport(const QStringList& args) {
   const QStringList positional = parser.positionalArguments();
   const bool module = !positional.isEmpty() && positional[0] == "module";
   if (positional.size() != (module ? 3 : 2))
-    return UsageError("report", "needs the table and the configuration file");
-  if (!parser.isSet("output")) return UsageError("report", "-o OUT.rtf is required");
+    return UsageError("report", "нужны таблица и файл конфигурации");
+  if (!parser.isSet("output")) return UsageError("report", "не указан -o OUT.rtf");
   const QString rtf = WithRtfExtension(parser.value("output"));
   if (rtf.isEmpty()) return UsageError("report", "Неверно задано имя файла");
 
@@ -84,17 +84,17 @@ int RunReport(const QStringList& args) {
   const std::optional<Report> report = module ? ComposeModuleReport(positional[1], config, title)
                                               : ComposeReport(positional[0], config, title);
   if (!report) {
-    return UsageError("report", module ? "no analog module " + positional[1] + " in " + file
-                                       : QString("the table is inputs, analog, outputs, discrete, network, "
-                                                 "fb, regulators, math, algorithms or module N"));
+    return UsageError("report", module ? "в " + file + " нет аналогового модуля " + positional[1]
+                                       : QString("таблица: inputs, analog, outputs, discrete, network, "
+                                                 "fb, regulators, math, algorithms или module N"));
   }
 
   if (!SaveReport(*report, rtf.toStdString())) {
-    std::fprintf(stderr, "zul report: cannot write %s\n", rtf.toLocal8Bit().constData());
+    std::fprintf(stderr, "zul report: не удается записать %s\n", rtf.toLocal8Bit().constData());
     return kExitFailure;
   }
   if (parser.isSet("pdf") && !ExportReportPdf(*report, parser.value("pdf"))) {
-    std::fprintf(stderr, "zul report: cannot write %s\n", parser.value("pdf").toLocal8Bit().constData());
+    std::fprintf(stderr, "zul report: не удается записать %s\n", parser.value("pdf").toLocal8Bit().constData());
     return kExitFailure;
   }
   return kExitOk;

@@ -35,10 +35,10 @@ std::optional<int> PrepareWrite(const QCommandLineParser& parser, ModbusLink& po
     const QString root = parser.isSet("backup-dir") ? parser.value("backup-dir") : DefaultBackupRoot();
     const BackupOutcome backup = BackupBeforeWrite(port, device, root.toStdString(), ui);
     if (!backup.mayWrite) {
-      std::fprintf(stderr, "not written: no backup (%s)\n", backup.reason.c_str());
+      std::fprintf(stderr, "не записано: нет резервной копии (%s)\n", backup.reason.c_str());
       return kExitFailure;
     }
-    if (backup.saved) std::fprintf(stderr, "backup %s\n", backup.path.string().c_str());
+    if (backup.saved) std::fprintf(stderr, "резервная копия: %s\n", backup.path.string().c_str());
     held = backup.device;
   }
   if (!parser.isSet("only-changed")) return std::nullopt;
@@ -48,19 +48,19 @@ std::optional<int> PrepareWrite(const QCommandLineParser& parser, ModbusLink& po
     held->service.CurrentDevice = device;
     const ReadResult read = ReadConfiguration(port, *held, ui);
     if (!read.ok) {
-      std::fprintf(stderr, "not written: %s\n", read.Describe().c_str());
+      std::fprintf(stderr, "не записано: %s\n", read.Describe().c_str());
       return kExitFailure;
     }
   }
   // Every byte of every block counts; exactly the blocks that differ are written.
   const std::vector<int> blocks = BlocksOf(CompareBlocks(EncodeBlocks(config), held->image.Blocks()));
   if (blocks.empty()) {
-    std::printf("nothing to write: the device holds the file's configuration\n");
+    std::printf("записывать нечего: в приборе конфигурация файла\n");
     return kExitOk;
   }
   for (const PartDescription& d : ConfigurationParts())
     if (std::any_of(blocks.begin(), blocks.end(), [&](int b) { return BlockBelongsTo(b, d.part, config); }))
-      std::printf("changed: %s (%s)\n", d.key, d.caption);
+      std::printf("изменено: %s (%s)\n", d.key, d.caption);
   *only = [blocks](int block) { return std::find(blocks.begin(), blocks.end(), block) != blocks.end(); };
   return std::nullopt;
 }
@@ -69,7 +69,7 @@ void ReportSelectiveWrite(const QCommandLineParser& parser, const WriteResult& r
   // A write refused before it began (no access, a short file) stored nothing
   // and says so itself; an empty list would only look like a result.
   if (!parser.isSet("only-changed") || result.writtenBlocks.empty()) return;
-  std::printf("written blocks:");
+  std::printf("записаны блоки:");
   for (int block : result.writtenBlocks) std::printf(" %d", block);
   std::printf("\n");
 }

@@ -39,6 +39,8 @@ class QtSerialLine : public SerialLine {
     answerLimitMs_ = ms;
     tcp_.SetAnswerTimeLimitMs(ms);
   }
+  // The system's reason for the last failure (an open that failed, say).
+  QString ErrorString() const { return port_.errorString(); }
 
   // The system's serial port names, sorted so that the order is stable.
   static std::vector<std::string> ListPorts();

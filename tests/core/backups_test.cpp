@@ -130,12 +130,17 @@ TEST_F(BackupFixture, TwoBackupsInOneSecondKeepBoth) {
   EXPECT_TRUE(fs::exists(first));
 }
 
-TEST_F(BackupFixture, PruningKeepsTheNewest) {
+TEST_F(BackupFixture, PruningKeepsTheNewestAndNoOtherFile) {
   fs::create_directories(root_);
   for (int minute = 0; minute < 55; ++minute)
     std::ofstream(root_ / BackupFileName(At(2026, 1, 1, 10, minute, 0))) << "x";
   std::ofstream(root_ / "notes.txt") << "not a backup";
+  // The engineer's own files in the same folder sort before the backups; they stay.
+  std::ofstream(root_ / "1.zul") << "a user's file";
+  std::ofstream(root_ / "2025-plant.zul") << "a user's file";
   EXPECT_EQ(PruneBackups(root_, kBackupsKept), 5);
+  EXPECT_TRUE(fs::exists(root_ / "1.zul"));
+  EXPECT_TRUE(fs::exists(root_ / "2025-plant.zul"));
   EXPECT_FALSE(fs::exists(root_ / BackupFileName(At(2026, 1, 1, 10, 4, 0))));
   EXPECT_TRUE(fs::exists(root_ / BackupFileName(At(2026, 1, 1, 10, 5, 0))));
   EXPECT_TRUE(fs::exists(root_ / BackupFileName(At(2026, 1, 1, 10, 54, 0))));

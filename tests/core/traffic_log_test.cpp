@@ -205,6 +205,71 @@ TEST_F(TrafficFixture, AScanFindsExactlyTheControllersOnTheLine) {
   EXPECT_EQ(port_.GetRepeat1(), 5u);                                       // the link's tries are restored
 }
 
+TEST_F(TrafficFixture, AScanWaitsOnlyTheAnswerTimeAtASilentAddress) {
+  Add(9);
+  // One silent try alone: no delay before it, no pause after it.
+  port_.SetRepeat1(1);
+  port_.SetPauseAfterFailedTry(0);
+  port_.SetDelayBeforeRequest(0);
+  const int64_t before = clock_.NowMs();
+  ASSERT_EQ(Identity(1), kResultNoAnswer);
+  const int64_t silence = clock_.NowMs() - before;
+  port_.SetRepeat1(5);
+  port_.SetPauseAfterFailedTry(300);
+  port_.SetDelayBeforeRequest(25);
+
+  // The delay goes before the first request only: the line may have been busy before the scan.
+  const int64_t start = clock_.NowMs();
+  const ScanResult r = ScanLine(port_, 1, 4);
+  EXPECT_TRUE(r.found.empty());
+  EXPECT_EQ(clock_.NowMs() - start, 25 + 4 * silence);
+  // The link's own settings are back.
+  EXPECT_EQ(port_.GetPauseAfterFailedTry(), 300);
+  EXPECT_EQ(port_.GetDelayBeforeRequest(), 25u);
+}
+
+// A controller whose answer arrives damaged is there: the scan lists it apart
+// from the silent addresses, with the reason, and tells the caller at once.
+TEST_F(TrafficFixture, AScanKeepsDamagedAnswersApartFromSilence) {
+  struct Case {
+    const char* name;
+    FaultRule FaultSettings::*rule;
+    int result;
+  };
+  const Case cases[] = {
+      {"bad checksum", &FaultSettings::badCrc, kResultChecksum},
+      {"cut answer", &FaultSettings::cut, kResultTimeout},
+      {"noisy function byte", &FaultSettings::noisyFunction, kResultChecksum},
+      {"answer from another address", &FaultSettings::otherAddress, kResultReceiveError},
+      {"exception", &FaultSettings::exception, 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VirtualClock clock;
+    SimulatedBus bus(clock);
+    SimulatedLine line(bus, clock);
+    ScriptedInteraction ui;
+    ModbusLink port(line, clock, ui);
+    ControllerSetup good;
+    good.address = 2;
+    bus.Add(good);
+    ControllerSetup faulty;
+    faulty.address = 3;
+    (faulty.faults.*c.rule).requests = {1};
+    bus.Add(faulty);
+    ASSERT_EQ(port.OpenPort(), 0);
+    std::vector<int> heard;
+    const ScanResult r =
+        ScanLine(port, 1, 4, {}, [&](const FoundController& f) { heard.push_back(f.address); });
+    ASSERT_EQ(r.found.size(), 1u);
+    EXPECT_EQ(r.found[0].address, 2);
+    ASSERT_EQ(r.damaged.size(), 1u);
+    EXPECT_EQ(r.damaged[0].address, 3);
+    EXPECT_EQ(r.damaged[0].result, c.result);
+    EXPECT_EQ(heard, (std::vector<int>{2, 3}));
+  }
+}
+
 TEST_F(TrafficFixture, AScanStopsWhenThePortFails) {
   Add(1);
   line_.Unplug(true);

@@ -121,7 +121,7 @@ TEST(SimPtyProgram, ZulRawReadsRecordBlock12WithByteCount199) {
   char buffer[256];
   while (fgets(buffer, sizeof buffer, out)) text += buffer;
   EXPECT_EQ(pclose(out), 0);
-  EXPECT_NE(text.find("result 0"), std::string::npos) << text;
+  EXPECT_NE(text.find("результат 0"), std::string::npos) << text;
   EXPECT_NE(text.find("01 44 C7 0C"), std::string::npos) << text;
 }
 

@@ -2,6 +2,7 @@
 // against zul-sim with several controllers on one pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "core/config/Configuration.h"
+#include "core/config/LineScan.h"
 #include "core/config/ZulFile.h"
 #include "support/ChildPrograms.h"
 
@@ -81,11 +83,34 @@ TEST_F(CommissioningTest, ScanFindsExactlyTheSimulatedAddresses) {
   std::istringstream lines(run.output);
   for (std::string line; std::getline(lines, line);) {
     std::smatch m;
-    if (std::regex_search(line, m, std::regex("^(\\d+)\\tmodules ([0-9A-F,]+)")))
+    if (std::regex_search(line, m, std::regex("^(\\d+)\\tмодули ([0-9A-F,]+)")))
       found.insert(std::stoi(m[1]));
   }
   EXPECT_EQ(found, (std::set<int>{2, 4, 7})) << run.output;
-  EXPECT_NE(run.output.find("4\tmodules 1,6,3,E"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("4\tмодули 1,6,3,E\tиндикация 24+ЖКИ(4х20)"), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find(kDamagedAnswerText), std::string::npos) << run.output;
+}
+
+// A garbled identity is a controller on a line set up wrong, not an empty address.
+TEST_F(CommissioningTest, ScanListsDamagedAnswersWithTheHint) {
+  SimProcess sim(Fast({"--devices", "2,5", "--badcrc-nth", "1"}));
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run = Zul("scan" + Line(sim) + " --to 6 --answer-ms 50");
+  EXPECT_EQ(run.exit, 0) << run.output;
+  EXPECT_NE(run.output.find("2\tответ с ошибкой (ошибка КС)"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("5\tответ с ошибкой (ошибка КС)"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find(kDamagedAnswerHint), std::string::npos) << run.output;
+}
+
+TEST_F(CommissioningTest, ScanWithSeveralSpeedsSaysWhereControllersAnswer) {
+  SimProcess sim(Fast({"--devices", "3"}));
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run =
+      Zul("scan --port " + sim.Path() + " --delay 0 --to 3 --answer-ms 50 --bauds 19200,115200");
+  EXPECT_EQ(run.exit, 0) << run.output;
+  // A pseudo-terminal carries any setting: the controller answers at all six.
+  for (const char* setting : {"19200 N", "19200 E", "19200 O", "115200 N", "115200 E", "115200 O"})
+    EXPECT_NE(run.output.find(std::string(setting) + "\t3\tмодули"), std::string::npos) << setting << run.output;
 }
 
 TEST_F(CommissioningTest, BackupAllReadsEveryControllerFoundIntoItsFile) {
@@ -156,8 +181,8 @@ TEST_P(FailedBackupRead, TheAnswerDecidesWhetherToWriteAnyway) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, FailedBackupRead,
-                         ::testing::Values(FailedBackupCase{"--yes", "write failed at block 15"},
-                                           FailedBackupCase{"--no", "not written: no backup"}));
+                         ::testing::Values(FailedBackupCase{"--yes", "запись прервана на блоке 15"},
+                                           FailedBackupCase{"--no", "не записано: нет резервной копии"}));
 
 TEST_F(CommissioningTest, OnlyChangedWritesJustTheBlocksThatDiffer) {
   const std::string log = P("frames.jsonl");
@@ -175,7 +200,7 @@ TEST_F(CommissioningTest, OnlyChangedWritesJustTheBlocksThatDiffer) {
   const ProgramRun write =
       Zul("write " + P("changed.zul") + Line(sim) + " --password 8411 --only-changed --no-backup");
   ASSERT_EQ(write.exit, 0) << write.output;
-  EXPECT_NE(write.output.find("changed: texts"), std::string::npos) << write.output;
+  EXPECT_NE(write.output.find("изменено: texts"), std::string::npos) << write.output;
   // Only the text block that holds the changed text.
   EXPECT_EQ(StoredBlocks(log, seen), std::vector<int>{40});
   EXPECT_EQ(Zul("verify " + P("changed.zul") + Line(sim)).exit, 0);
@@ -185,7 +210,7 @@ TEST_F(CommissioningTest, OnlyChangedWritesJustTheBlocksThatDiffer) {
   const ProgramRun again =
       Zul("write " + P("changed.zul") + Line(sim) + " --password 8411 --only-changed --no-backup");
   EXPECT_EQ(again.exit, 0) << again.output;
-  EXPECT_NE(again.output.find("nothing to write"), std::string::npos) << again.output;
+  EXPECT_NE(again.output.find("записывать нечего"), std::string::npos) << again.output;
   EXPECT_TRUE(StoredBlocks(log, seen).empty());
 }
 
@@ -194,10 +219,10 @@ TEST_F(CommissioningTest, PollCountsInjectedDropsAndBadChecksumsExactly) {
   ASSERT_TRUE(sim.Ready());
   const ProgramRun run = Zul("poll" + Line(sim) + " --count 9 --interval 0");
   ASSERT_EQ(run.exit, 0) << run.output;
-  EXPECT_NE(run.output.find("--- 9 requests, 4 answered, 2 time-outs, 3 checksum errors, 0 exceptions"),
+  EXPECT_NE(run.output.find("--- запросов 9, ответов 4, тайм-аутов 2, ошибок КС 3, исключений 0"),
             std::string::npos)
       << run.output;
-  EXPECT_NE(run.output.find("round trip min/median/max"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("время ответа мин/медиана/макс"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("[2] нет ответа"), std::string::npos) << run.output;
 }
 
@@ -206,7 +231,30 @@ TEST_F(CommissioningTest, PollOfABlockCountsTheControllersExceptions) {
   ASSERT_TRUE(sim.Ready());
   const ProgramRun run = Zul("poll" + Line(sim) + " --function 68 --block 14 --count 2 --interval 0");
   EXPECT_EQ(run.exit, 0) << run.output;
-  EXPECT_NE(run.output.find("2 exceptions"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("исключений 2"), std::string::npos) << run.output;
+}
+
+TEST_F(CommissioningTest, PollWithoutASingleAnswerFails) {
+  SimProcess sim(Fast({"--drop-nth", "1,2,3"}));
+  ASSERT_TRUE(sim.Ready());
+  const ProgramRun run = Zul("poll" + Line(sim) + " --count 3 --interval 0");
+  EXPECT_EQ(run.exit, 1) << run.output;
+  EXPECT_NE(run.output.find("ответов 0"), std::string::npos) << run.output;
+}
+
+TEST_F(CommissioningTest, BackupNeverReplacesAFileWithoutYes) {
+  SimProcess sim(Fast({"--devices", "1"}));
+  ASSERT_TRUE(sim.Ready());
+  fs::create_directories(P("all"));
+  std::ofstream(P("all/1.zul")) << "the engineer's own file";
+  const ProgramRun kept = Zul("backup" + Line(sim) + " --device 1 -o " + P("all"));
+  EXPECT_EQ(kept.exit, 1) << kept.output;
+  EXPECT_NE(kept.output.find("--yes"), std::string::npos) << kept.output;
+  EXPECT_EQ(ReadBytes(P("all/1.zul")).size(), std::string("the engineer's own file").size());
+  const ProgramRun replaced = Zul("backup" + Line(sim) + " --device 1 --yes -o " + P("all"));
+  EXPECT_EQ(replaced.exit, 0) << replaced.output;
+  auto config = std::make_unique<Configuration>();
+  EXPECT_TRUE(LoadZulFileBytes(ReadBytes(P("all/1.zul")), *config));
 }
 
 struct MissingPortCase {
@@ -218,8 +266,11 @@ class MissingPort : public ::testing::TestWithParam<MissingPortCase> {};
 TEST_P(MissingPort, SaysSoAndEndsWithExitCodeOne) {
   const ProgramRun run = Zul(std::string(GetParam().command) + " --port /nonexistent/tty-zul --delay 0");
   EXPECT_EQ(run.exit, 1) << run.output;
-  EXPECT_NE(run.output.find("невозможно открыть последовательный порт"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("/nonexistent/tty-zul"), std::string::npos) << run.output;
+  // Once, with the system's reason; restarting the program would not help.
+  const size_t said = run.output.find("невозможно открыть последовательный порт /nonexistent/tty-zul: ");
+  EXPECT_NE(said, std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("невозможно открыть", said + 1), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("перезапустите"), std::string::npos) << run.output;
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, MissingPort,
@@ -242,19 +293,61 @@ TEST_P(BadOptions, GetAUsageMessageAndExitCodeTwo) {
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, BadOptions,
-    ::testing::Values(BadOptionCase{"scan --port /tmp/x --from 0", "--from and --to"},
-                      BadOptionCase{"scan --port /tmp/x --from 9 --to 3", "--from and --to"},
-                      BadOptionCase{"scan --port /tmp/x --to 32", "--from and --to"},
+    ::testing::Values(BadOptionCase{"scan --port /tmp/x --from 0", "--from и --to"},
+                      BadOptionCase{"scan --port /tmp/x --from 9 --to 3", "--from и --to"},
+                      BadOptionCase{"scan --port /tmp/x --to 32", "--from и --to"},
                       BadOptionCase{"scan --port /tmp/x --answer-ms 0", "--answer-ms"},
-                      BadOptionCase{"scan --to 5", "--port is required"},
-                      BadOptionCase{"scan --port /tmp/x --bogus", "Unknown option 'bogus'"},
-                      BadOptionCase{"poll --port /tmp/x --function 3", "--function must be 17 or 68"},
+                      BadOptionCase{"scan --to 5", "не указан --port"},
+                      BadOptionCase{"scan --port /tmp/x --bogus", "неизвестный параметр 'bogus'"},
+                      BadOptionCase{"scan --port /tmp/x --device 3", "неизвестный параметр 'device'"},
+                      BadOptionCase{"scan --port /tmp/x --bauds 9600,1234", "--bauds"},
+                      BadOptionCase{"poll --port /tmp/x --function 3", "--function: 17 или 68"},
                       BadOptionCase{"poll --port /tmp/x --count many", "--count"},
                       BadOptionCase{"poll --port /tmp/x --interval -1", "--interval"},
                       BadOptionCase{"poll --port /tmp/x --block 300", "--block"},
-                      BadOptionCase{"backup --port /tmp/x --all", "-o DIR is required"},
-                      BadOptionCase{"write a.zul --port /tmp/x --only-changd",
-                                    "Unknown option 'only-changd'"}));
+                      BadOptionCase{"poll --port /tmp/x --baud 9601", "--baud: недопустимая скорость 9601"},
+                      BadOptionCase{"read --port /tmp/x --parity X -o a.zul", "--parity"},
+                      BadOptionCase{"clock --port /tmp/x --stop 3", "--stop"},
+                      BadOptionCase{"backup --port /tmp/x --all", "не указан -o DIR"},
+                      BadOptionCase{"write a.zul --port /tmp/x --only-changd", "неизвестный параметр 'only-changd'"},
+                      BadOptionCase{"write a.zul --port /tmp/x --no-backup --backup-dir /tmp",
+                                    "--no-backup и --backup-dir"}));
+
+TEST_F(CommissioningTest, DiffAndVerifyTellADifferenceFromAFailure) {
+  const std::string plant = std::string(std::getenv("ZUL_SOURCE_DIR")) + "/examples/plant.zul";
+  ASSERT_EQ(Zul("new --modules 1,1 -o " + P("other.zul")).exit, 0);
+  EXPECT_EQ(Zul("diff " + plant + " " + P("other.zul")).exit, 3);
+  SimProcess sim(Fast({"--modules", "1,1,6,3"}));
+  ASSERT_TRUE(sim.Ready());
+  EXPECT_EQ(Zul("verify " + P("other.zul") + Line(sim)).exit, 3);
+}
+
+struct ExitCase {
+  const char* arguments;
+  int exit;
+};
+
+class ExitCodes : public ::testing::TestWithParam<ExitCase> {};
+
+// 0 done, 1 the operation failed (here: a file), 2 the command line, 3 a difference.
+TEST_P(ExitCodes, FollowTheOneConvention) {
+  const char* source = std::getenv("ZUL_SOURCE_DIR");
+  ASSERT_NE(source, nullptr);
+  const std::string examples = std::string(source) + "/examples/";
+  std::string arguments = GetParam().arguments;
+  for (size_t at; (at = arguments.find("EX/")) != std::string::npos;) arguments.replace(at, 3, examples);
+  const ProgramRun run = Zul(arguments);
+  EXPECT_EQ(run.exit, GetParam().exit) << arguments << "\n" << run.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, ExitCodes,
+    ::testing::Values(ExitCase{"info /nonexistent/missing.zul", 1}, ExitCase{"dump /nonexistent/missing.zul", 1},
+                      ExitCase{"diff /nonexistent/missing.zul EX/plant.zul", 1},
+                      ExitCase{"diff EX/plant.zul /nonexistent/missing.zul", 1},
+                      ExitCase{"verify /nonexistent/missing.zul --port /nonexistent/tty", 1},
+                      ExitCase{"diff EX/plant.zul EX/plant.zul", 0}, ExitCase{"info EX/plant.zul", 0},
+                      ExitCase{"info", 2}, ExitCase{"diff EX/plant.zul", 2}, ExitCase{"frobnicate", 2}));
 
 TEST(Usage, ExplainsTheLineOptionsTheSynopsesReferTo) {
   const ProgramRun run = Zul("--help");

@@ -109,7 +109,7 @@ TEST_F(ZulDeviceTest, VerifyFindsNoDifferenceWithItsOwnFileAndSomeWithAnother) {
   DeviceSim other({"--modules", "1,10,6,8,3,14", "--seed", "12"});
   ASSERT_TRUE(other.Ready());
   const ProgramRun different = Zul("verify " + source_ + " --port " + other.Path());
-  EXPECT_EQ(different.exit, 1);
+  EXPECT_EQ(different.exit, 3);
   EXPECT_NE(different.output.find(" -> "), std::string::npos) << different.output;
 }
 
@@ -130,7 +130,7 @@ TEST_F(ZulDeviceTest, SelectiveWriteWithoutThePassword_IsRefusedWithoutAnEmptyBl
   const ProgramRun run = Zul("write " + source_ + " --port " + sim.Path() + " --only-changed");
   EXPECT_EQ(run.exit, 1);
   EXPECT_NE(run.output.find("Ваш уровень доступа не позволяет"), std::string::npos) << run.output;
-  EXPECT_EQ(run.output.find("written blocks:"), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("записаны блоки:"), std::string::npos) << run.output;
 }
 
 TEST_F(ZulDeviceTest, ReadFromASilentLine_FailsWithTheLinkMessageAndWritesNoFile) {
@@ -193,7 +193,7 @@ TEST(ZulDeviceCommands, WriteSingleRegisterIsAnsweredByItsEcho) {
   const ProgramRun run =
       Zul("raw --port " + sim.Path() + " --function 6 --data \"00 64 01 2C\" --password 8411");
   ASSERT_EQ(run.exit, 0) << run.output;
-  EXPECT_EQ(run.output.rfind("result 0\n01 06 00 64 01 2C", 0), 0u) << run.output;
+  EXPECT_EQ(run.output.rfind("результат 0\n01 06 00 64 01 2C", 0), 0u) << run.output;
 }
 
 struct BadClock {
@@ -250,8 +250,8 @@ TEST_P(ZulRefusedStore, FailsTheWrite) {
   const ProgramRun run = Zul("write " + source_ + " --port " + sim.Path() + " --password 8411 --no-backup");
   EXPECT_EQ(run.exit, 1) << run.output;
   EXPECT_NE(run.output.find(GetParam().message), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("write failed at block 15"), std::string::npos) << run.output;
-  EXPECT_EQ(run.output.find("configuration written"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("запись прервана на блоке 15"), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("конфигурация записана"), std::string::npos) << run.output;
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, ZulRefusedStore,

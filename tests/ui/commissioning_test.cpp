@@ -266,7 +266,10 @@ void CommissioningTest::Scan_FindsTheControllersAndADoubleClickChoosesOne() {
   QCOMPARE(d->TableFound->item(1, 0)->text(), QString("5"));
   QCOMPARE(d->TableFound->item(2, 0)->text(), QString("9"));
   QCOMPARE(d->TableFound->item(0, 1)->text(), QString("1,1,6,3"));
+  // The indication type by name, as the main window shows it.
+  QCOMPARE(d->TableFound->item(0, 2)->text(), QString("24+ЖКИ(4х20)"));  // the simulator's indication type 1
   QCOMPARE(d->ProgressScan->value(), 10);
+  QCOMPARE(d->LabStatus->text(), QString("найдено приборов: 3"));
 
   if (!ScreenshotDir().isEmpty()) {
     QTest::qWait(50);

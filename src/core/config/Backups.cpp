@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <memory>
+#include <regex>
 #include <system_error>
 #include <vector>
 
@@ -20,7 +21,8 @@ std::vector<std::filesystem::path> BackupsIn(const std::filesystem::path& folder
   std::vector<std::filesystem::path> files;
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-    if (entry.is_regular_file(ec) && entry.path().extension() == ".zul") files.push_back(entry.path());
+    if (entry.is_regular_file(ec) && IsBackupFileName(entry.path().filename().string()))
+      files.push_back(entry.path());
   }
   // The names are timestamps, so their order is the order in time.
   std::sort(files.begin(), files.end());
@@ -32,6 +34,11 @@ std::tm LocalNow() {
 }
 
 }  // namespace
+
+bool IsBackupFileName(const std::string& name) {
+  static const std::regex pattern(R"(\d{4}-\d{2}-\d{2}_\d{2}-\d{2}-\d{2}(_\d+)?\.zul)");
+  return std::regex_match(name, pattern);
+}
 
 std::filesystem::path BackupFolder(const std::filesystem::path& root, int deviceIndex) {
   return root / std::to_string(deviceIndex + 1);

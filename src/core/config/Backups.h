@@ -29,6 +29,9 @@ inline constexpr const char* kBackupSaveFailedText = "Резервную коп�
 std::filesystem::path BackupFolder(const std::filesystem::path& root, int deviceIndex);
 // "2026-12-10_13-52-03.zul"
 std::string BackupFileName(const std::tm& local);
+// Whether a file name is one SaveBackup gives ("...03.zul", "...03_2.zul"):
+// pruning removes these and nothing else, whatever else the folder holds.
+bool IsBackupFileName(const std::string& name);
 // Creates the folder when needed and proves that a file can be written in it;
 // false with the reason otherwise.
 bool PrepareBackupFolder(const std::filesystem::path& folder, std::string& reason);

@@ -26,12 +26,16 @@ bool IsPortFailure(int result) {
   return result == kResultPortClosed || (result >= kResultCannotOpen && result <= kResultPortFailure);
 }
 
-ScanResult ScanLine(ModbusLink& port, int from, int to, const std::function<bool(int address)>& progress) {
+ScanResult ScanLine(ModbusLink& port, int from, int to, const std::function<bool(int address)>& progress,
+                    const std::function<void(const FoundController&)>& answered) {
   ScanResult result;
   const unsigned repeat1 = port.GetRepeat1();
   const unsigned repeat2 = port.GetRepeat2();
+  const int pause = port.GetPauseAfterFailedTry();
+  const unsigned delay = port.GetDelayBeforeRequest();
   port.SetRepeat1(1);
   port.SetRepeat2(1);
+  port.SetPauseAfterFailedTry(0);
   std::array<uint8_t, kAnswerBufferSize> answer{};
   for (int address = std::max(from, 1); address <= std::min(to, 31); ++address) {
     if (progress && !progress(address)) {
@@ -44,19 +48,37 @@ ScanResult ScanLine(ModbusLink& port, int from, int to, const std::function<bool
       result.failure = code;
       break;
     }
-    if (code != kResultOk || !ServiceBlock::IsWholeIdentityAnswer(answer)) continue;
-    // On the heap: the service block is large (and clang 14 cannot compile it as a loop local).
-    const auto identity = std::make_unique<ServiceBlock>();
-    identity->DecodeIdentity(ServiceBlock::kIdentityFunction, answer);
+    // The delay before a request lets the last answerer's line turn round;
+    // after silence there is nobody to wait for.
+    port.SetDelayBeforeRequest(code == kResultNoAnswer ? 0 : delay);
+    if (code == kResultNoAnswer) continue;
     FoundController found;
     found.address = address;
-    found.modules = identity->ModuleType;
-    found.indication = identity->IndicationType;
-    result.found.push_back(found);
+    if (code == kResultOk && ServiceBlock::IsWholeIdentityAnswer(answer)) {
+      // On the heap: the service block is large (and clang 14 cannot compile it as a loop local).
+      const auto identity = std::make_unique<ServiceBlock>();
+      identity->DecodeIdentity(ServiceBlock::kIdentityFunction, answer);
+      found.modules = identity->ModuleType;
+      found.indication = identity->IndicationType;
+      result.found.push_back(found);
+    } else {
+      found.result = code == kResultOk ? kResultReceiveError : code;
+      result.damaged.push_back(found);
+      // Something is on the line: let the rest of a garbled answer pass before the next address.
+      port.Pause(pause);
+    }
+    if (answered) answered(found);
   }
   port.SetRepeat1(repeat1);
   port.SetRepeat2(repeat2);
+  port.SetPauseAfterFailedTry(pause);
+  port.SetDelayBeforeRequest(delay);
   return result;
+}
+
+std::string IndicationText(int type) {
+  const std::string name = ServiceBlock::IndicationName(type);
+  return name.empty() ? std::to_string(type) : name;
 }
 
 }  // namespace zul

@@ -394,16 +394,16 @@ std::string BlockExchangeErrorText(int deviceIndex, int block, int code) {
 std::string ReadResult::Describe() const {
   switch (failedStep) {
     case ReadStep::None:
-      return sixtyFunctionBlocks ? "configuration read (60 function blocks)" : "configuration read";
+      return sixtyFunctionBlocks ? "конфигурация прочитана (60 функциональных блоков)" : "конфигурация прочитана";
     case ReadStep::Identity:
-      return "read failed at the identity request (result " + std::to_string(resultCode) +
-             "); nothing was read";
+      return "чтение прервано на запросе идентификации (код " + std::to_string(resultCode) +
+             "); ничего не прочитано";
     case ReadStep::Block:
-      return "read failed at block " + std::to_string(block) + " (result " + std::to_string(resultCode) +
-             "); the blocks before it were read";
+      return "чтение прервано на блоке " + std::to_string(block) + " (код " + std::to_string(resultCode) +
+             "); блоки до него прочитаны";
     case ReadStep::Stopped:
-      return "read stopped by the user before block " + std::to_string(block) +
-             "; the blocks before it were read";
+      return "чтение остановлено пользователем перед блоком " + std::to_string(block) +
+             "; блоки до него прочитаны";
   }
   return {};
 }

@@ -306,20 +306,20 @@ std::string IncompleteFileText(const std::vector<int>& blocks) {
 std::string WriteResult::Describe() const {
   switch (outcome) {
     case WriteOutcome::Written:
-      return "configuration written (" + std::to_string(blocksWritten) + " blocks)";
+      return "конфигурация записана (блоков: " + std::to_string(blocksWritten) + ")";
     case WriteOutcome::NoAccess:
-      return "not written: no write access";
+      return "не записано: нет доступа на запись";
     case WriteOutcome::IdentityFailed:
-      return "not written: the controller's identity could not be read";
+      return "не записано: не удалось прочитать идентификацию прибора";
     case WriteOutcome::NotSet:
-      return "not written: the configuration has no modules";
+      return "не записано: в конфигурации нет модулей";
     case WriteOutcome::Incompatible:
-      return "not written: the compositions cannot be matched";
+      return "не записано: составы модулей не совпадают";
     case WriteOutcome::IncompleteFile:
-      return "not written: the file was short, blocks " + BlockListText(emptyBlocks) + " are empty";
+      return "не записано: файл короткий, блоки " + BlockListText(emptyBlocks) + " пусты";
     case WriteOutcome::BlockFailed:
-      return "write failed at block " + std::to_string(block) + " after " + std::to_string(blocksWritten) +
-             " blocks";
+      return "запись прервана на блоке " + std::to_string(block) + " после " + std::to_string(blocksWritten) +
+             " записанных блоков";
   }
   return {};
 }

@@ -16,7 +16,6 @@ constexpr std::array<uint8_t, 18> kAllowedFunctions = {1,  2,  3,  4,  5,  6,  1
 constexpr std::array<int, 13> kBaudRates = {110,   300,   600,   1200,  2400,  4800,  9600,
                                             14400, 19200, 38400, 56000, 57600, 115200};
 
-constexpr int kPauseAfterFailedTryMs = 300;
 constexpr int kPauseAfterStoreMs = 300;
 constexpr int kPauseBetweenPollsMs = 200;
 
@@ -42,6 +41,10 @@ int ShortReadResult(int got) {
 }
 
 }  // namespace
+
+bool IsSupportedBaudRate(int baud) {
+  return std::find(kBaudRates.begin(), kBaudRates.end(), baud) != kBaudRates.end();
+}
 
 bool IsAllowedFunction(uint8_t function) {
   return std::find(kAllowedFunctions.begin(), kAllowedFunctions.end(), function) != kAllowedFunctions.end();
@@ -143,14 +146,14 @@ int ModbusLink::Transact(uint8_t function) {
                   : body != kResultOk ? body
                                       : head);
     if (head < 0) {
-      Pause(kPauseAfterFailedTryMs);
+      Pause(pauseAfterFailedTryMs_);
       if (--stage1 == 0) return -head;
       continue;
     }
     stage1 = Repeat1;
 
     if (body != kResultOk) {
-      Pause(kPauseAfterFailedTryMs);
+      Pause(pauseAfterFailedTryMs_);
       if (--stage2 == 0) return body;
       continue;
     }
@@ -358,8 +361,7 @@ int ModbusLink::OpenPort() {
   }
 
   int baud = 0;
-  if (!ParseInt(BaudText, baud) || std::find(kBaudRates.begin(), kBaudRates.end(), baud) == kBaudRates.end())
-    return -1;
+  if (!ParseInt(BaudText, baud) || !IsSupportedBaudRate(baud)) return -1;
   line_.SetBaudRate(baud);
 
   switch (ParityText.empty() ? '\0' : ParityText[0]) {

@@ -48,6 +48,9 @@ bool IsAllowedFunction(uint8_t function);
 // Functions that change something in a controller: 5, 6, 15, 16, 69, 70.
 bool IsWritingFunction(uint8_t function);
 
+// The baud rates a port can be set to (110 .. 115200).
+bool IsSupportedBaudRate(int baud);
+
 // The silence that ends an answer once it has begun: the longer of 50 ms and
 // 20 character times (11 bits each) at `baud`.
 int AutomaticByteTimeoutMs(int baud);
@@ -121,6 +124,10 @@ class ModbusLink {
   void SetRepeat2(unsigned v) { Repeat2 = v; }
   unsigned GetDelayBeforeRequest() const { return DelayBeforeRequest; }
   void SetDelayBeforeRequest(unsigned v) { DelayBeforeRequest = v; }
+  // The pause after a try that failed, before the next request (a late answer
+  // must not become the head of the next one). A line scan needs none after silence.
+  int GetPauseAfterFailedTry() const { return pauseAfterFailedTryMs_; }
+  void SetPauseAfterFailedTry(int ms) { pauseAfterFailedTryMs_ = ms < 0 ? 0 : ms; }
   int GetDelayBeforeReceive() const { return DelayBeforeReceive; }
   void SetDelayBeforeReceive(int v) { DelayBeforeReceive = v; }
   // 0 (the default) follows the baud rate, see AutomaticByteTimeoutMs.
@@ -178,6 +185,7 @@ class ModbusLink {
   std::array<uint8_t, kFrameBufferSize> frame_{};
   std::array<uint8_t, kFrameBufferSize> rx_{};
   int received_ = 0;
+  int pauseAfterFailedTryMs_ = 300;
   const int* accessLevel_ = nullptr;
   StoredBlockHook storedHook_;
 };

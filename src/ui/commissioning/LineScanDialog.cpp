@@ -13,6 +13,7 @@
 
 #include "core/Interaction.h"
 #include "core/link/ModbusLink.h"
+#include "core/link/TrafficLog.h"
 #include "ui/widgets/BackgroundExchange.h"
 #include "ui/link/LinkWorker.h"
 
@@ -59,6 +60,10 @@ LineScanDialog::LineScanDialog(ControllerAccess access, std::function<void(int)>
   TableFound->horizontalHeader()->setStretchLastSection(true);
   TableFound->setColumnWidth(1, fontMetrics().horizontalAdvance("1,1,6,3,E,A,8,8,8,8") + 16);
   layout->addWidget(TableFound, 1);
+  LabStatus = new QLabel(this);
+  LabStatus->setObjectName("LabStatus");
+  LabStatus->setWordWrap(true);
+  layout->addWidget(LabStatus);
   layout->addWidget(new QLabel("Двойной щелчок выбирает прибор", this));
   resize(fontMetrics().averageCharWidth() * 60, fontMetrics().height() * 22);
 
@@ -76,6 +81,7 @@ void LineScanDialog::startScan() {
   ProgressScan->setValue(from - 1);
   ButStart->setEnabled(false);
   ButStop->setEnabled(true);
+  LabStatus->clear();
   stopping_ = false;
   // The scan runs on the link worker; the dialog stays live for its own bar and Stop button.
   auto result = std::make_shared<ScanResult>();
@@ -84,35 +90,54 @@ void LineScanDialog::startScan() {
       .RunQuietly(
           [this, from, to, result, bar](Interaction&) {
             if (access_.setAnswerTimeLimit) access_.setAnswerTimeLimit(kAnswerMs);
-            *result = ScanLine(access_.link, from, to, [this, bar](int address) {
-              RunOnThreadOf(this, [bar, address] {
-                if (bar) bar->setValue(address - 1);
-              });
-              return !stopping_.load();
-            });
+            *result = ScanLine(
+                access_.link, from, to,
+                [this, bar](int address) {
+                  RunOnThreadOf(this, [bar, address] {
+                    if (bar) bar->setValue(address - 1);
+                  });
+                  return !stopping_.load();
+                },
+                [this](const FoundController& c) { RunOnThreadOf(this, [this, c] { AddRow(c); }); });
             if (access_.setAnswerTimeLimit) access_.setAnswerTimeLimit(0);
           },
           [this, to, result] { ShowFound(*result, to); });
 }
 
+void LineScanDialog::AddRow(const FoundController& c) {
+  const int row = TableFound->rowCount();
+  TableFound->insertRow(row);
+  auto* address = new QTableWidgetItem(QString::number(c.address));
+  address->setData(Qt::UserRole, c.address);
+  TableFound->setItem(row, 0, address);
+  if (c.Damaged()) {
+    auto* damaged = new QTableWidgetItem(kDamagedAnswerText);
+    damaged->setToolTip(kDamagedAnswerHint);
+    TableFound->setItem(row, 1, damaged);
+    TableFound->setItem(row, 2, new QTableWidgetItem(QString::fromStdString(ResultCodeShortText(c.result))));
+    return;
+  }
+  TableFound->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(c.CompositionText())));
+  TableFound->setItem(row, 2, new QTableWidgetItem(QString::fromStdString(IndicationText(c.indication))));
+}
+
 void LineScanDialog::ShowFound(const ScanResult& result, int to) {
   result_ = result;
-  ProgressScan->setValue(to);
-  for (const FoundController& c : result_.found) {
-    const int row = TableFound->rowCount();
-    TableFound->insertRow(row);
-    TableFound->setItem(row, 0, new QTableWidgetItem(QString::number(c.address)));
-    TableFound->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(c.CompositionText())));
-    TableFound->setItem(row, 2, new QTableWidgetItem(QString::number(c.indication)));
-  }
+  // Stopped, the bar stays at the address the scan reached.
+  if (!result_.stopped && result_.failure == 0) ProgressScan->setValue(to);
+  QString status = result_.stopped ? "остановлено" : QString("найдено приборов: %1").arg(result_.found.size());
+  if (!result_.damaged.empty())
+    status += QString("; %1: %2 (%3)").arg(kDamagedAnswerText).arg(result_.damaged.size()).arg(kDamagedAnswerHint);
+  LabStatus->setText(status);
   ButStart->setEnabled(true);
   ButStop->setEnabled(false);
   if (result_.failure != 0) access_.link.ShowError(access_.ui, 0, result_.failure);
 }
 
 void LineScanDialog::chooseRow(int row) {
-  if (row < 0 || row >= static_cast<int>(result_.found.size())) return;
-  if (choose_) choose_(result_.found[static_cast<size_t>(row)].address - 1);
+  const QTableWidgetItem* item = TableFound->item(row, 0);
+  if (!item) return;
+  if (choose_) choose_(item->data(Qt::UserRole).toInt() - 1);
   accept();
 }
 

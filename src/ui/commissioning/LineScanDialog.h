@@ -1,6 +1,8 @@
 #pragma once
 // "Поиск приборов на линии": the identity request to each address of a range
-// with a progress bar; a double click on a found controller chooses it.
+// with a progress bar; each controller that answers gets its row at once (a
+// damaged answer too, marked "ответ с ошибкой"); a double click on a row
+// chooses that device.
 #include <QDialog>
 #include <atomic>
 #include <functional>
@@ -8,6 +10,7 @@
 #include "core/config/LineScan.h"
 #include "ui/commissioning/ControllerAccess.h"
 
+class QLabel;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
@@ -33,10 +36,12 @@ class LineScanDialog : public QDialog {
   QPushButton* ButStop;
   QProgressBar* ProgressScan;
   QTableWidget* TableFound;
+  QLabel* LabStatus;  // "остановлено", or how many answered
 
   static constexpr int kAnswerMs = 200;
 
  private:
+  void AddRow(const FoundController& c);
   void ShowFound(const ScanResult& result, int to);
   ControllerAccess access_;
   std::function<void(int)> choose_;
