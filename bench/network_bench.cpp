@@ -49,13 +49,21 @@ class Served {
     if (transport == 0) {
       pty_ = std::make_unique<PtyServer>(bus_, clock_, 0, 30);
       name_ = "/tmp/zul-network-bench-" + std::to_string(getpid());
-      if (!pty_->Open(name_, &error)) name_.clear();
-      else thread_ = std::thread([this] { std::string e; pty_->Serve(stop_[0], &e); });
+      if (!pty_->Open(name_, &error))
+        name_.clear();
+      else
+        thread_ = std::thread([this] {
+          std::string e;
+          pty_->Serve(stop_[0], &e);
+        });
     } else {
       tcp_ = std::make_unique<TcpServer>(bus_, clock_, transport == 2, 30);
       if (tcp_->Open(0, &error)) {
         name_ = tcp_->PortName();
-        thread_ = std::thread([this] { std::string e; tcp_->Serve(stop_[0], &e); });
+        thread_ = std::thread([this] {
+          std::string e;
+          tcp_->Serve(stop_[0], &e);
+        });
       }
     }
   }
@@ -92,7 +100,8 @@ double MedianReadMs(const std::string& name) {
     Configuration config;
     const auto start = std::chrono::steady_clock::now();
     if (!ReadConfiguration(port, config, ui).ok) return -1;
-    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    times.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
   }
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];
@@ -130,9 +139,10 @@ double FleetBackupMs(const std::vector<std::string>& inventoryLines) {
     for (const std::string& l : inventoryLines) out << l << "\n";
   }
   const auto start = std::chrono::steady_clock::now();
-  const test::ProgramRun run =
-      test::RunCommand("'" + test::BinDir() + "/zul' fleet backup " + inventory + " -o " + folder + " 2>/dev/null");
-  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  const test::ProgramRun run = test::RunCommand("'" + test::BinDir() + "/zul' fleet backup " + inventory +
+                                                " -o " + folder + " 2>/dev/null");
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   std::filesystem::remove_all(folder);
   std::remove(inventory.c_str());
   return run.exit == 0 ? ms : -1;

@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
 #include <vector>
@@ -21,10 +22,8 @@
 #include "sim/SimulatedBus.h"
 #include "sim/SimulatedLine.h"
 #include "support/WritingLink.h"
-#include "ui/regulators/RegulatorOnlineView.h"
-#include <QCoreApplication>
-
 #include "ui/link/LinkWorker.h"
+#include "ui/regulators/RegulatorOnlineView.h"
 
 namespace {
 

@@ -30,8 +30,7 @@ int RunFleet(const QStringList& args);
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"ports", "zul ports", RunPorts},
-      {"raw",
-       "zul raw --port P [--device N] [line options] --function F [--data HEX] [--password PW]",
+      {"raw", "zul raw --port P [--device N] [line options] --function F [--data HEX] [--password PW]",
        RunRaw},
       {"new", "zul new --modules 1,1,6,14|116E [--base OLD.zul --keep 3,4] [--yes|--no] -o FILE.zul", RunNew},
       {"info", "zul info FILE.zul", RunInfo},

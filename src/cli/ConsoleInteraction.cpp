@@ -16,17 +16,22 @@ bool IsQuestion(Buttons b) { return b != Buttons::Ok; }
 Answer Affirmative(Buttons b) {
   switch (b) {
     case Buttons::YesNo:
-    case Buttons::YesNoCancel: return Answer::Yes;
-    case Buttons::RetryCancel: return Answer::Cancel;
-    default: return Answer::Ok;
+    case Buttons::YesNoCancel:
+      return Answer::Yes;
+    case Buttons::RetryCancel:
+      return Answer::Cancel;
+    default:
+      return Answer::Ok;
   }
 }
 
 Answer Negative(Buttons b) {
   switch (b) {
     case Buttons::YesNo:
-    case Buttons::YesNoCancel: return Answer::No;
-    default: return Answer::Cancel;
+    case Buttons::YesNoCancel:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
   }
 }
 
@@ -44,9 +49,12 @@ Answer ConsoleInteraction::Ask(const Message& message) {
   std::fflush(out_);
   if (!IsQuestion(message.buttons)) return Answer::Ok;
   switch (policy_) {
-    case AnswerPolicy::Yes: return Affirmative(message.buttons);
-    case AnswerPolicy::No: return Negative(message.buttons);
-    case AnswerPolicy::Ask: break;
+    case AnswerPolicy::Yes:
+      return Affirmative(message.buttons);
+    case AnswerPolicy::No:
+      return Negative(message.buttons);
+    case AnswerPolicy::Ask:
+      break;
   }
   return interactive_ ? AskOnTerminal(message) : message.defaultAnswer;
 }

@@ -88,8 +88,7 @@ int RunNew(const QStringList& args) {
   const auto typed = ParseModuleList(parser.value("modules").toStdString(), &why);
   if (!typed) return UsageError("new", QString("--modules: ") + QString::fromStdString(why));
   request.typed = *typed;
-  if (!ParseSlots(parser.value("keep"), request.keep))
-    return UsageError("new", "--keep: номера мест 1..16");
+  if (!ParseSlots(parser.value("keep"), request.keep)) return UsageError("new", "--keep: номера мест 1..16");
   if (parser.isSet("keep") && !parser.isSet("base")) return UsageError("new", "--keep требует --base");
   if (!parser.isSet("output")) return UsageError("new", "не указан -o FILE.zul");
 

@@ -114,7 +114,8 @@ void Verify(ModbusLink& port, FleetInteraction& ui, const std::filesystem::path&
     return;
   }
   // Every byte of every block, as `zul verify` compares.
-  const auto differences = static_cast<int>(CompareBlocks(EncodeBlocks(*file), device->image.Blocks()).size());
+  const auto differences =
+      static_cast<int>(CompareBlocks(EncodeBlocks(*file), device->image.Blocks()).size());
   out.ok = differences == 0;
   out.result = differences == 0 ? QString("equal") : QString("%1 difference(s)").arg(differences);
 }
@@ -143,7 +144,8 @@ std::vector<Outcome> RunLine(const FleetLine& line, FleetAction action, const st
   session.port.SetBaudText(line.options.baud.toStdString());
   session.port.SetParityText(line.options.parity.toStdString());
   session.port.SetStopBitsText(line.options.stopBits.toStdString());
-  if (line.options.delayMs >= 0) session.port.SetDelayBeforeRequest(static_cast<unsigned>(line.options.delayMs));
+  if (line.options.delayMs >= 0)
+    session.port.SetDelayBeforeRequest(static_cast<unsigned>(line.options.delayMs));
   const bool open = session.port.OpenPort() == 0;
   QString openFailure;
   if (!open) {
@@ -233,9 +235,9 @@ int RunFleet(const QStringList& args) {
   QCommandLineParser parser;
   parser.addPositionalArgument("action", "backup, verify or scan.");
   parser.addPositionalArgument("inventory", "The lines and their devices (JSON or text, see the README).");
-  parser.addOptions({{{"o", "output"}, "Backup folder: files go to DIR/LINE/ADDRESS.zul (verify reads them).",
-                      "DIR"},
-                     {"json", "Print the summary as JSON on stdout."}});
+  parser.addOptions(
+      {{{"o", "output"}, "Backup folder: files go to DIR/LINE/ADDRESS.zul (verify reads them).", "DIR"},
+       {"json", "Print the summary as JSON on stdout."}});
   if (auto exit = ParseArguments(parser, "fleet", args)) return *exit;
   const QStringList positional = parser.positionalArguments();
   if (positional.size() != 2) return UsageError("fleet", "an action and an inventory file are needed");
@@ -249,7 +251,8 @@ int RunFleet(const QStringList& args) {
     action = FleetAction::Scan;
   else
     return UsageError("fleet", "the action must be backup, verify or scan");
-  if (action != FleetAction::Scan && !parser.isSet("output")) return UsageError("fleet", "-o DIR is required");
+  if (action != FleetAction::Scan && !parser.isSet("output"))
+    return UsageError("fleet", "-o DIR is required");
 
   QFile file(positional[1]);
   if (!file.open(QIODevice::ReadOnly)) return UsageError("fleet", "cannot read " + positional[1]);
@@ -273,12 +276,14 @@ int RunFleet(const QStringList& args) {
   std::vector<std::unique_ptr<QThread>> workers;
   for (size_t i = 0; i < lines->size(); ++i) {
     progress.push_back(std::make_unique<LineProgress>());
-    workers.emplace_back(QThread::create([&, i] { results[i] = RunLine((*lines)[i], action, folder, *progress[i]); }));
+    workers.emplace_back(
+        QThread::create([&, i] { results[i] = RunLine((*lines)[i], action, folder, *progress[i]); }));
     workers.back()->start();
   }
   const bool bars = isatty(STDERR_FILENO);
   for (bool drawn = false;; drawn = true) {
-    const bool all = std::all_of(progress.begin(), progress.end(), [](const auto& p) { return p->finished.load(); });
+    const bool all =
+        std::all_of(progress.begin(), progress.end(), [](const auto& p) { return p->finished.load(); });
     if (bars) DrawBars(*lines, progress, drawn);
     if (all) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -296,7 +301,8 @@ int RunFleet(const QStringList& args) {
     PrintTable(outcomes);
   }
   std::fprintf(stderr, "%zu of %zu controller(s) ok on %zu line(s) in %.1f s\n",
-               static_cast<size_t>(std::count_if(outcomes.begin(), outcomes.end(), [](const Outcome& o) { return o.ok; })),
+               static_cast<size_t>(
+                   std::count_if(outcomes.begin(), outcomes.end(), [](const Outcome& o) { return o.ok; })),
                outcomes.size(), lines->size(), wallMs / 1000.0);
   return allOk ? kExitOk : kExitFailure;
 }

@@ -55,7 +55,8 @@ QString Check(const FleetLine& line, const std::set<QString>& names) {
   if (!IsGoodName(line.name)) return "the name '" + line.name + "' is not a folder name (A-Z a-z 0-9 . _ -)";
   if (names.count(line.name)) return "the name '" + line.name + "' is used twice";
   const std::string port = line.options.port.toStdString();
-  if (!IsSerialPortName(port) && !IsNetworkPortName(port)) return "'" + line.options.port + "' is not a port name";
+  if (!IsSerialPortName(port) && !IsNetworkPortName(port))
+    return "'" + line.options.port + "' is not a port name";
   if (line.devices.empty()) return "no device addresses";
   if (std::set<int>(line.devices.begin(), line.devices.end()).size() != line.devices.size())
     return "an address is listed twice";

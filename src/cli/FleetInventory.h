@@ -14,7 +14,7 @@ namespace zul::cli {
 
 struct FleetLine {
   QString name;
-  LineOptions options;      // port and settings; deviceIndex unused
+  LineOptions options;       // port and settings; deviceIndex unused
   std::vector<int> devices;  // addresses 1..31, as listed
 };
 

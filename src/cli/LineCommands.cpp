@@ -148,8 +148,9 @@ int RunScan(const QStringList& args) {
   QCommandLineParser parser;
   AddLineOptions(parser, nullptr);
   AddRangeOptions(parser);
-  parser.addOption({"bauds", "Try these speeds, each with parity N, E and O, and list where controllers "
-                             "answer (default: --baud and --parity only).",
+  parser.addOption({"bauds",
+                    "Try these speeds, each with parity N, E and O, and list where controllers "
+                    "answer (default: --baud and --parity only).",
                     "B,B,..."});
   if (auto exit = ParseArguments(parser, "scan", args)) return *exit;
   LineOptions line;
@@ -169,7 +170,8 @@ int RunScan(const QStringList& args) {
   const auto result = Scan(session, range, answerMs, false);
   if (!result) return kExitFailure;
   PrintAnswered(*result, "");
-  std::fprintf(stderr, "найдено приборов: %zu на адресах %d..%d\n", result->found.size(), range.from, range.to);
+  std::fprintf(stderr, "найдено приборов: %zu на адресах %d..%d\n", result->found.size(), range.from,
+               range.to);
   if (!result->damaged.empty()) {
     std::fprintf(stderr, "%s: %zu; %s (--bauds пробует другие)\n", kDamagedAnswerText, result->damaged.size(),
                  kDamagedAnswerHint);
@@ -217,7 +219,8 @@ int RunBackup(const QStringList& args) {
     const std::filesystem::path path = folder / (std::to_string(address) + ".zul");
     // The folder may hold the engineer's own file of that name: never lost without --yes.
     if (!parser.isSet("yes") && std::filesystem::exists(path)) {
-      std::fprintf(stderr, "%d: файл %s уже есть, не заменен (--yes заменяет)\n", address, path.string().c_str());
+      std::fprintf(stderr, "%d: файл %s уже есть, не заменен (--yes заменяет)\n", address,
+                   path.string().c_str());
       ++failed;
       continue;
     }
@@ -304,15 +307,14 @@ int RunPoll(const QStringList& args) {
   const int requestBytes = dataCount + 4;
   const int answerBytes = ExpectedAnswerBytes(log.Records());
   const double wireMs = WireTimeMs(requestBytes + answerBytes, baud, parity, stopBits);
-  std::printf(
-      "--- запросов %d, ответов %d, тайм-аутов %d, ошибок КС %d, исключений %d, других ошибок %d\n",
-      t.requests, t.answers, t.timeouts, t.checksumErrors, t.exceptions, t.otherErrors);
+  std::printf("--- запросов %d, ответов %d, тайм-аутов %d, ошибок КС %d, исключений %d, других ошибок %d\n",
+              t.requests, t.answers, t.timeouts, t.checksumErrors, t.exceptions, t.otherErrors);
   if (!roundTrips.empty()) {
     const double median = Median(roundTrips);
-    std::printf("время ответа мин/медиана/макс = %d/%.1f/%d мс, время на линии %.1f мс (%d + %d байт, %d бод)\n",
-                *std::min_element(roundTrips.begin(), roundTrips.end()), median,
-                *std::max_element(roundTrips.begin(), roundTrips.end()), wireMs, requestBytes, answerBytes,
-                baud);
+    std::printf(
+        "время ответа мин/медиана/макс = %d/%.1f/%d мс, время на линии %.1f мс (%d + %d байт, %d бод)\n",
+        *std::min_element(roundTrips.begin(), roundTrips.end()), median,
+        *std::max_element(roundTrips.begin(), roundTrips.end()), wireMs, requestBytes, answerBytes, baud);
     if (IsUsbAdapter(line.port) && median > wireMs + kUsbLatencyMarginMs) {
       const QString device = QFileInfo(line.port).fileName();
       std::printf(

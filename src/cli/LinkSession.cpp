@@ -20,7 +20,8 @@ void AddLineOptions(QCommandLineParser& parser, const char* deviceHelp) {
   });
 }
 
-bool ReadLineOptions(const QCommandLineParser& parser, LineOptions& options, QString& error, bool withDevice) {
+bool ReadLineOptions(const QCommandLineParser& parser, LineOptions& options, QString& error,
+                     bool withDevice) {
   options.port = parser.value("port");
   if (options.port.isEmpty()) {
     error = "не указан --port";
@@ -103,8 +104,9 @@ bool LinkSession::Open(const LineOptions& options) {
     reason = QString::fromStdString(line.FailureReason());
   else
     reason = IsSerialPortName(name) ? line.ErrorString() : QString("это не имя последовательного порта");
-  std::fprintf(stderr, "zul: невозможно открыть последовательный порт %s%s%s\n", options.port.toLocal8Bit().constData(),
-               reason.isEmpty() ? "" : ": ", reason.toLocal8Bit().constData());
+  std::fprintf(stderr, "zul: невозможно открыть последовательный порт %s%s%s\n",
+               options.port.toLocal8Bit().constData(), reason.isEmpty() ? "" : ": ",
+               reason.toLocal8Bit().constData());
   return false;
 }
 

@@ -69,8 +69,7 @@ int RunReport(const QStringList& args) {
   if (auto exit = ParseArguments(parser, "report", args)) return *exit;
   const QStringList positional = parser.positionalArguments();
   const bool module = !positional.isEmpty() && positional[0] == "module";
-  if (positional.size() != (module ? 3 : 2))
-    return UsageError("report", "нужны таблица и файл конфигурации");
+  if (positional.size() != (module ? 3 : 2)) return UsageError("report", "нужны таблица и файл конфигурации");
   if (!parser.isSet("output")) return UsageError("report", "не указан -o OUT.rtf");
   const QString rtf = WithRtfExtension(parser.value("output"));
   if (rtf.isEmpty()) return UsageError("report", "Неверно задано имя файла");
@@ -94,7 +93,8 @@ int RunReport(const QStringList& args) {
     return kExitFailure;
   }
   if (parser.isSet("pdf") && !ExportReportPdf(*report, parser.value("pdf"))) {
-    std::fprintf(stderr, "zul report: не удается записать %s\n", parser.value("pdf").toLocal8Bit().constData());
+    std::fprintf(stderr, "zul report: не удается записать %s\n",
+                 parser.value("pdf").toLocal8Bit().constData());
     return kExitFailure;
   }
   return kExitOk;

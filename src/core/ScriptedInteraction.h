@@ -25,7 +25,11 @@ class ScriptedInteraction : public Interaction {
 
   const std::vector<Message>& Shown() const { return shown_; }
   const Message& Last() const { return shown_.back(); }
-  void Clear() { shown_.clear(); progress_.clear(); beeps_ = 0; }
+  void Clear() {
+    shown_.clear();
+    progress_.clear();
+    beeps_ = 0;
+  }
 
   struct Step {
     int value;

@@ -20,7 +20,7 @@ QtSerialLine::~QtSerialLine() { port_.close(); }
 void QtSerialLine::SetPortName(const std::string& name) {
   const auto network = ParseNetworkPortName(name);
   if (network_ && network_->IsOpen()) network_->Close();
-  network_ = !network ? nullptr
+  network_ = !network                                            ? nullptr
              : network->transport == NetworkTransport::ModbusTcp ? static_cast<SerialLine*>(&mbap_)
                                                                  : &tcp_;
   if (network_) {

@@ -86,7 +86,8 @@ int TcpLine::Read(std::span<uint8_t> buffer, int byteTimeoutMs, bool answerBegun
   qint64 lastByteAt = 0;
   while (got < count) {
     if (socket_.bytesAvailable() > 0) {
-      const qint64 n = socket_.read(reinterpret_cast<char*>(buffer.data() + got), static_cast<qint64>(count - got));
+      const qint64 n =
+          socket_.read(reinterpret_cast<char*>(buffer.data() + got), static_cast<qint64>(count - got));
       if (n < 0) break;
       got += static_cast<size_t>(n);
       lastByteAt = timer.elapsed();

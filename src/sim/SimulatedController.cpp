@@ -94,8 +94,9 @@ Reception SimulatedController::Receive(std::span<const uint8_t> frame) {
   const int answeringAddress = address_;  // a renumbering answers from the old address
   const FaultKind before = r.broadcast ? FaultKind::None : faults_.Before(requests_ + 1);
   if (before == FaultKind::OtherBlock && function == 68 && data.size() == 1) ++data[0];
-  Answer answer = before == FaultKind::Exception ? Answer{function, {}, faults_.Settings().exceptionCode, false}
-                                                 : Dispatch(function, data, r.broadcast);
+  Answer answer = before == FaultKind::Exception
+                      ? Answer{function, {}, faults_.Settings().exceptionCode, false}
+                      : Dispatch(function, data, r.broadcast);
   if (r.broadcast) return r;
 
   r.request = ++requests_;

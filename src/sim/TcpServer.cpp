@@ -103,7 +103,8 @@ void TcpServer::Receive(Connection& c, int64_t nowMs) {
     }
     if (n < 0) return;
     if (!modbusTcp_) {
-      for (const auto& frame : c.assembler.Feed(buffer, static_cast<size_t>(n), nowMs)) Answer(c, frame, 0, nowMs);
+      for (const auto& frame : c.assembler.Feed(buffer, static_cast<size_t>(n), nowMs))
+        Answer(c, frame, 0, nowMs);
       continue;
     }
     c.pending.insert(c.pending.end(), buffer, buffer + n);

@@ -98,8 +98,8 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
-  const bool served = options->tcpPort >= 0 ? ServeTcp(*options, bus, clock, &error)
-                                            : ServePty(*options, bus, clock, &error);
+  const bool served =
+      options->tcpPort >= 0 ? ServeTcp(*options, bus, clock, &error) : ServePty(*options, bus, clock, &error);
   if (!served) std::cerr << "zul-sim: " << error << "\n";
 
   int status = served ? 0 : 1;

@@ -26,12 +26,11 @@ TEST_P(Float24Table, EncodesAndDecodesExactly) {
   EXPECT_EQ(Float24ToFloat(c.bytes.data()), c.value);
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, Float24Table,
-                         ::testing::Values(Float24Case{0.0f, {0x00, 0x00, 0x00}}, Float24Case{1.0f, {0x00, 0x40, 0x01}},
-                                           Float24Case{-1.0f, {0x00, 0xC0, 0x01}},
-                                           Float24Case{100.0f, {0x00, 0x64, 0x07}},
-                                           Float24Case{0.5f, {0x00, 0x40, 0x00}},
-                                           Float24Case{-5000.0f, {0xE0, 0xB1, 0x0D}}));
+INSTANTIATE_TEST_SUITE_P(
+    Examples, Float24Table,
+    ::testing::Values(Float24Case{0.0f, {0x00, 0x00, 0x00}}, Float24Case{1.0f, {0x00, 0x40, 0x01}},
+                      Float24Case{-1.0f, {0x00, 0xC0, 0x01}}, Float24Case{100.0f, {0x00, 0x64, 0x07}},
+                      Float24Case{0.5f, {0x00, 0x40, 0x00}}, Float24Case{-5000.0f, {0xE0, 0xB1, 0x0D}}));
 
 TEST(Float24, TruncatesBitsBelowFourteenFractionBits) {
   // 1 + 2^-14 keeps its last bit, 1 + 2^-15 loses it (no rounding up).
@@ -65,7 +64,11 @@ TEST(Cp1251, TextFieldsCountCharactersAndPadWithBlanks) {
   SetTextField(field.data(), field.size(), "ТехПоз1234");  // 10 characters, 8 kept
   EXPECT_EQ(GetTextField(field.data(), field.size()), "ТехПоз12");
   SetTextField(field.data(), field.size(), "Т1");
-  EXPECT_EQ(std::memcmp(field.data(), "\xD2" "1      ", 8), 0);
+  EXPECT_EQ(std::memcmp(field.data(),
+                        "\xD2"
+                        "1      ",
+                        8),
+            0);
   EXPECT_EQ(GetTextField(field.data(), field.size()), "Т1");
   EXPECT_EQ(Utf8Length("ТехПоз"), 6u);
 }

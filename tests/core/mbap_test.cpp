@@ -1,10 +1,11 @@
+#include "core/link/Mbap.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 
 #include "core/ScriptedInteraction.h"
 #include "core/link/Crc16.h"
-#include "core/link/Mbap.h"
 #include "core/link/MbapLine.h"
 #include "core/link/NetworkPort.h"
 #include "support/FakeSerialLine.h"
@@ -96,7 +97,9 @@ class MbapLinkTest : public ::testing::Test {
     return port.Request(device, function, data, answer);
   }
   // The gateway's answer to transaction `id` from unit 1.
-  static Bytes Answer(uint16_t id, Bytes pdu, uint8_t unit = 1) { return EncodeMbap({id, unit, std::move(pdu)}); }
+  static Bytes Answer(uint16_t id, Bytes pdu, uint8_t unit = 1) {
+    return EncodeMbap({id, unit, std::move(pdu)});
+  }
 
   VirtualClock clock;
   test::FakeSerialLine stream{&clock};

@@ -238,7 +238,8 @@ struct ForeignReadAnswer {
   void (*configure)(FaultSettings&);
 };
 
-class ReadForeignAnswers : public ReadWriteFixture, public ::testing::WithParamInterface<ForeignReadAnswer> {};
+class ReadForeignAnswers : public ReadWriteFixture,
+                           public ::testing::WithParamInterface<ForeignReadAnswer> {};
 
 TEST_P(ReadForeignAnswers, AreRetriedAndEveryBlockIsTheControllers) {
   ControllerSetup setup;
@@ -257,7 +258,8 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, ReadForeignAnswers,
     ::testing::Values(
         ForeignReadAnswer{"Block13ForBlock12", [](FaultSettings& f) { f.otherBlock.requests = {13}; }},
-        ForeignReadAnswer{"NoiseOnTheFunctionByte", [](FaultSettings& f) { f.noisyFunction.requests = {13}; }},
+        ForeignReadAnswer{"NoiseOnTheFunctionByte",
+                          [](FaultSettings& f) { f.noisyFunction.requests = {13}; }},
         ForeignReadAnswer{"FromAnotherAddress", [](FaultSettings& f) { f.otherAddress.requests = {13}; }}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -467,18 +469,16 @@ TEST_P(ReadShortBlocks, KeepWhatWasSentAndZerosBeyond) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, ReadShortBlocks,
-                         ::testing::Values(ShortKind{"AnalogRecord", {1}, 100},
-                                           ShortKind{"NetworkParts", {2, 3, 4, 5, 6, 7, 8}, 100},
-                                           ShortKind{"Relay", {9}, 150},
-                                           ShortKind{"Master", {10}, 100},
-                                           ShortKind{"Function15", {11}, 40},
-                                           ShortKind{"Records", {12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25}, 100},
-                                           ShortKind{"Regulators", {32, 33}, 100},
-                                           ShortKind{"Units", {35}, 50},
-                                           ShortKind{"Pages", {68, 69, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79}, 100},
-                                           ShortKind{"SensorTypes", {98}, 10}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ReadShortBlocks,
+    ::testing::Values(ShortKind{"AnalogRecord", {1}, 100},
+                      ShortKind{"NetworkParts", {2, 3, 4, 5, 6, 7, 8}, 100}, ShortKind{"Relay", {9}, 150},
+                      ShortKind{"Master", {10}, 100}, ShortKind{"Function15", {11}, 40},
+                      ShortKind{"Records", {12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25}, 100},
+                      ShortKind{"Regulators", {32, 33}, 100}, ShortKind{"Units", {35}, 50},
+                      ShortKind{"Pages", {68, 69, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79}, 100},
+                      ShortKind{"SensorTypes", {98}, 10}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- write
 
@@ -725,7 +725,8 @@ TEST_P(WriteRefusedStores, EndTheWriteAndRestoreTheConfiguration) {
 
 INSTANTIATE_TEST_SUITE_P(Codes, WriteRefusedStores,
                          ::testing::Values(RefusedStore{4, "устройство 2 COM1 ошибка обмена 04"},
-                                           RefusedStore{6, "устройство 2 COM1 Идет запись базы данных. Ждите."}));
+                                           RefusedStore{
+                                               6, "устройство 2 COM1 Идет запись базы данных. Ждите."}));
 
 TEST_F(WriteFixture, AStoreOnceRefusedAsBusy_IsSentAgainAndStored) {
   ControllerSetup from;

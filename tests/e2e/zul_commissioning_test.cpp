@@ -110,7 +110,8 @@ TEST_F(CommissioningTest, ScanWithSeveralSpeedsSaysWhereControllersAnswer) {
   EXPECT_EQ(run.exit, 0) << run.output;
   // A pseudo-terminal carries any setting: the controller answers at all six.
   for (const char* setting : {"19200 N", "19200 E", "19200 O", "115200 N", "115200 E", "115200 O"})
-    EXPECT_NE(run.output.find(std::string(setting) + "\t3\tмодули"), std::string::npos) << setting << run.output;
+    EXPECT_NE(run.output.find(std::string(setting) + "\t3\tмодули"), std::string::npos)
+        << setting << run.output;
 }
 
 TEST_F(CommissioningTest, BackupAllReadsEveryControllerFoundIntoItsFile) {
@@ -309,7 +310,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadOptionCase{"read --port /tmp/x --parity X -o a.zul", "--parity"},
                       BadOptionCase{"clock --port /tmp/x --stop 3", "--stop"},
                       BadOptionCase{"backup --port /tmp/x --all", "не указан -o DIR"},
-                      BadOptionCase{"write a.zul --port /tmp/x --only-changd", "неизвестный параметр 'only-changd'"},
+                      BadOptionCase{"write a.zul --port /tmp/x --only-changd",
+                                    "неизвестный параметр 'only-changd'"},
                       BadOptionCase{"write a.zul --port /tmp/x --no-backup --backup-dir /tmp",
                                     "--no-backup и --backup-dir"}));
 
@@ -342,7 +344,8 @@ TEST_P(ExitCodes, FollowTheOneConvention) {
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, ExitCodes,
-    ::testing::Values(ExitCase{"info /nonexistent/missing.zul", 1}, ExitCase{"dump /nonexistent/missing.zul", 1},
+    ::testing::Values(ExitCase{"info /nonexistent/missing.zul", 1},
+                      ExitCase{"dump /nonexistent/missing.zul", 1},
                       ExitCase{"diff /nonexistent/missing.zul EX/plant.zul", 1},
                       ExitCase{"diff EX/plant.zul /nonexistent/missing.zul", 1},
                       ExitCase{"verify /nonexistent/missing.zul --port /nonexistent/tty", 1},

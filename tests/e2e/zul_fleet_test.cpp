@@ -39,15 +39,23 @@ TEST_F(ZulFleetTest, ADeadLineAndARefusingControllerFailOnlyThemselves) {
   SimProcess server({"--devices", "1,2,3", "--exception", "2=40:4"}, SimTransport::Tcp);
   SimProcess gateway({"--devices", "4,5"}, SimTransport::ModbusTcp);
   ASSERT_TRUE(pty.Ready() && server.Ready() && gateway.Ready());
-  WriteInventory("# the plant\n"
-                 "hall-1 " + pty.Path() + " 1,2 baud=115200 delay=0\n"
-                 "hall-2 " + server.Path() + " 1-3 delay=0   # behind a device server\n"
-                 "gw " + gateway.Path() + " 4,5 delay=0\n"
-                 "dead tcp://127.0.0.1:1 7\n");
+  WriteInventory(
+      "# the plant\n"
+      "hall-1 " +
+      pty.Path() +
+      " 1,2 baud=115200 delay=0\n"
+      "hall-2 " +
+      server.Path() +
+      " 1-3 delay=0   # behind a device server\n"
+      "gw " +
+      gateway.Path() +
+      " 4,5 delay=0\n"
+      "dead tcp://127.0.0.1:1 7\n");
 
   const ProgramRun backup = Zul("fleet backup " + inventory_ + " -o " + folder_ + " --json");
   EXPECT_EQ(backup.exit, 1) << backup.output;
-  for (const char* file : {"hall-1/1.zul", "hall-1/2.zul", "hall-2/1.zul", "hall-2/3.zul", "gw/4.zul", "gw/5.zul"})
+  for (const char* file :
+       {"hall-1/1.zul", "hall-1/2.zul", "hall-2/1.zul", "hall-2/3.zul", "gw/4.zul", "gw/5.zul"})
     EXPECT_EQ(ReadBytes(folder_ + "/" + file).size(), kZulFileSize) << file;
   EXPECT_FALSE(PathExists(folder_ + "/hall-2/2.zul"));
   EXPECT_FALSE(PathExists(folder_ + "/dead"));
@@ -57,9 +65,13 @@ TEST_F(ZulFleetTest, ADeadLineAndARefusingControllerFailOnlyThemselves) {
   EXPECT_NE(backup.output.find("6 of 8 controller(s) ok on 4 line(s)"), std::string::npos) << backup.output;
 
   // The same inventory without the failing ones verifies clean against its backup.
-  WriteInventory("hall-1 " + pty.Path() + " 1,2 baud=115200 delay=0\n"
-                 "hall-2 " + server.Path() + " 1,3 delay=0\n"
-                 "gw " + gateway.Path() + " 4,5 delay=0\n");
+  WriteInventory("hall-1 " + pty.Path() +
+                 " 1,2 baud=115200 delay=0\n"
+                 "hall-2 " +
+                 server.Path() +
+                 " 1,3 delay=0\n"
+                 "gw " +
+                 gateway.Path() + " 4,5 delay=0\n");
   const ProgramRun verify = Zul("fleet verify " + inventory_ + " -o " + folder_);
   EXPECT_EQ(verify.exit, 0) << verify.output;
   const ProgramRun scan = Zul("fleet scan " + inventory_);
@@ -90,7 +102,8 @@ TEST_F(ZulFleetTest, ABadInventoryIsAUsageErrorNamingItsLine) {
       {"a /dev/ttyS0 1,1\n", "line 1: an address is listed twice"},
       {"a /dev/ttyS0 1 parity=X\n", "line 1: bad setting 'parity=X'"},
       {"# nothing\n", "no lines"},
-      {"{\"lines\": [{\"name\": \"a\", \"port\": \"/dev/ttyS0\", \"devices\": [32]}]}", "lines[0]: addresses"},
+      {"{\"lines\": [{\"name\": \"a\", \"port\": \"/dev/ttyS0\", \"devices\": [32]}]}",
+       "lines[0]: addresses"},
       {"{\"lines\": [", "JSON:"},
   };
   for (const Case& c : cases) {

@@ -48,8 +48,8 @@ CommandOptions OptionsOf(const std::string& command) {
     if (std::regex_search(line, m, option)) o.listed.insert(m[1].matched ? m[1].str() : m[2].str());
   }
   const std::regex named(R"((^|[ \[(|])(--?[a-z][a-z-]*))");
-  for (auto it = std::sregex_iterator(o.synopsis.begin(), o.synopsis.end(), named); it != std::sregex_iterator();
-       ++it)
+  for (auto it = std::sregex_iterator(o.synopsis.begin(), o.synopsis.end(), named);
+       it != std::sregex_iterator(); ++it)
     o.named.insert((*it)[2]);
   return o;
 }
@@ -76,12 +76,17 @@ TEST(Usage, EveryLineNamesExactlyTheOptionsItsCommandTakes) {
 // (the last one is the word being completed) and returns what it offers.
 std::string Complete(const std::string& words) {
   const std::string script =
-      "PATH='" + BinDir() + "':$PATH\n"
+      "PATH='" + BinDir() +
+      "':$PATH\n"
       "_init_completion() { cur=${COMP_WORDS[COMP_CWORD]}; prev=${COMP_WORDS[COMP_CWORD-1]};"
       " words=(\"${COMP_WORDS[@]}\"); cword=$COMP_CWORD; }\n"
       "_filedir() { :; }\n"
-      "source '" + std::string(std::getenv("ZUL_SOURCE_DIR")) + "/packaging/zul.bash-completion'\n"
-      "COMP_WORDS=(" + words + ")\n"
+      "source '" +
+      std::string(std::getenv("ZUL_SOURCE_DIR")) +
+      "/packaging/zul.bash-completion'\n"
+      "COMP_WORDS=(" +
+      words +
+      ")\n"
       "COMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n"
       "_zul\n"
       "echo \" ${COMPREPLY[*]} \"\n";

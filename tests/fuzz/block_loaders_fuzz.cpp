@@ -52,7 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   struct Taken : FrameObserver {
     std::vector<uint8_t> request;
     std::map<int, std::vector<uint8_t>> blocks;
-    void RequestSent(int64_t, std::span<const uint8_t> bytes, bool) override { request.assign(bytes.begin(), bytes.end()); }
+    void RequestSent(int64_t, std::span<const uint8_t> bytes, bool) override {
+      request.assign(bytes.begin(), bytes.end());
+    }
     void AnswerReceived(int64_t, std::span<const uint8_t> bytes, int result) override {
       if (result == kResultOk && request.size() > 2 && request[1] == 68)
         blocks[request[2]].assign(bytes.begin(), bytes.end());

@@ -6,10 +6,10 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QGroupBox>
-#include <QLabel>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QGroupBox>
+#include <QLabel>
 #include <QTimer>
 #include <QtTest>
 
@@ -73,6 +73,5 @@ inline bool Settle(int timeoutMs = 60000) {
   QCoreApplication::processEvents();
   return LinkWorker::AllIdle();
 }
-
 
 }  // namespace zul::test

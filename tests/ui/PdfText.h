@@ -14,8 +14,8 @@ namespace zul::test {
 struct PdfWord {
   int page = 0;  // from 1
   QString text;
-  QRectF box;     // in points
-  QSizeF paper;   // the page's size in points
+  QRectF box;    // in points
+  QSizeF paper;  // the page's size in points
 };
 
 // Every word of the file; empty when pdftotext is missing or fails.

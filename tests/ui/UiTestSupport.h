@@ -10,9 +10,9 @@
 #include <QWidget>
 #include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "core/ScriptedInteraction.h"
@@ -23,7 +23,6 @@
 #include "ui/main/MainWindow.h"
 
 namespace zul::test {
-
 
 // Keeps the link worker busy with a job that waits until this is destroyed,
 // as a long exchange would.

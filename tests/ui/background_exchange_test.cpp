@@ -14,8 +14,8 @@
 #include "support/PtyPair.h"
 #include "ui/LayoutCheck.h"
 #include "ui/SimulatedRig.h"
-#include "ui/widgets/BackgroundExchange.h"
 #include "ui/link/LinkWorker.h"
+#include "ui/widgets/BackgroundExchange.h"
 
 using namespace zul;
 using namespace zul::test;

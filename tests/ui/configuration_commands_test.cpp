@@ -13,8 +13,8 @@
 #include "sim/SimulatedBus.h"
 #include "sim/SimulatedLine.h"
 #include "ui/LayoutCheck.h"
-#include "ui/UiTestSupport.h"
 #include "ui/SimulatedRig.h"
+#include "ui/UiTestSupport.h"
 #include "ui/main/NewConfigurationDialog.h"
 
 using namespace zul;

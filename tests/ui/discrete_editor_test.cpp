@@ -500,13 +500,15 @@ void DiscreteEditorTest::Printout_ElevenRowsAPageAndTheRelayLines() {
   const int pages = words.last().page;
   QVERIFY2(pages >= (rows + 10) / 11 + 1, qPrintable(QString::number(pages)));
   for (int page = 1; page <= pages; ++page) {
-    const auto first = std::find_if(words.begin(), words.end(), [&](const test::PdfWord& w) { return w.page == page; });
+    const auto first =
+        std::find_if(words.begin(), words.end(), [&](const test::PdfWord& w) { return w.page == page; });
     QVERIFY(first != words.end());
     QVERIFY2(first->paper.height() > first->paper.width(), "landscape");
     QCOMPARE(first->text, QString("страница"));
     QCOMPARE(std::next(first)->text, QString::number(page));
   }
-  for (const char* word : {"на", "схеме", "базе", "Информация", "ARHIV"}) QVERIFY2(test::HasWord(words, word), word);
+  for (const char* word : {"на", "схеме", "базе", "Информация", "ARHIV"})
+    QVERIFY2(test::HasWord(words, word), word);
   const QStringList bad = test::Unreadable(words);
   QVERIFY2(bad.isEmpty(), qPrintable(bad.mid(0, 10).join("; ")));
   test::SavePdfPages(pdf, "discrete_print_page", pages);

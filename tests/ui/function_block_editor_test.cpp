@@ -480,7 +480,8 @@ void FunctionBlockEditorTest::PrintoutReadsAtPrinterResolution() {
   test::SavePdfPages(pdf, "fb_print_page", 2);
   const QList<test::PdfWord> words = test::PdfWords(pdf);
   QVERIFY2(!words.isEmpty(), "pdftotext read nothing");
-  for (const char* word : {"Программатор", "страница", "гистерезис=", "уставка=", "ФБ1", "T5", "Информация", "МР1:"})
+  for (const char* word :
+       {"Программатор", "страница", "гистерезис=", "уставка=", "ФБ1", "T5", "Информация", "МР1:"})
     QVERIFY2(test::HasWord(words, word), word);
   const QStringList bad = test::Unreadable(words);
   QVERIFY2(bad.isEmpty(), qPrintable(bad.mid(0, 10).join("; ")));

@@ -34,7 +34,8 @@ struct WorkerRig : SimulatedRig {
   std::vector<Bytes> Sent(uint8_t function, size_t from = 0) const {
     std::vector<Bytes> frames;
     for (size_t k = from; k < line.Written().size(); ++k)
-      if (line.Written()[k].size() > 1 && line.Written()[k][1] == function) frames.push_back(line.Written()[k]);
+      if (line.Written()[k].size() > 1 && line.Written()[k][1] == function)
+        frames.push_back(line.Written()[k]);
     return frames;
   }
 };
@@ -109,7 +110,7 @@ void LinkWorkerTest::ClickDuringAPollCycle_OneMessageAndTheProgramGoesOn() {
   WorkerRig rig;
   rig.form->discreteProcessing.AccessLevel = c.access;
   if (c.silent) rig.form->service.CurrentDevice = 4;  // nobody answers there
-  rig.line.realMsPerFrame = 30;  // the cycle stays on the line while the click comes
+  rig.line.realMsPerFrame = 30;                       // the cycle stays on the line while the click comes
   c.startPolling(*rig.form);
   QVERIFY(rig.form->Worker.Busy());
   c.click(*rig.form);
@@ -202,8 +203,8 @@ void LinkWorkerTest::JobsRunInTheOrderPosted_AndABusyTickSkips() {
   std::vector<int> ran;
   std::vector<int> done;
   for (int k = 0; k < 5; ++k) {
-    rig.form->Worker.Post({[&ran, k](Interaction&) { ran.push_back(k); }, [&done, k] { done.push_back(k); },
-                           rig.form.get()});
+    rig.form->Worker.Post(
+        {[&ran, k](Interaction&) { ran.push_back(k); }, [&done, k] { done.push_back(k); }, rig.form.get()});
   }
   QVERIFY(!rig.form->Worker.PostPoll({[&ran](Interaction&) { ran.push_back(99); }}));
   QVERIFY(Settle());

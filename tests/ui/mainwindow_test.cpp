@@ -266,9 +266,9 @@ void MainWindowTest::Closing() {
   rig.form->service.FileChanged = fileChanged;
   rig.form->discreteProcessing.AccessLevel = access;
   // A hidden window is not asked: shown, it asks the password first.
-  QVERIFY(WhileModal([&] { rig.form->show(); }, [](QWidget* password) {
-    QTest::keyClick(password->findChild<QLineEdit*>("Edit1"), Qt::Key_Return);
-  }));
+  QVERIFY(WhileModal(
+      [&] { rig.form->show(); },
+      [](QWidget* password) { QTest::keyClick(password->findChild<QLineEdit*>("Edit1"), Qt::Key_Return); }));
   rig.form->discreteProcessing.AccessLevel = access;
   rig.ui.QueueAnswer(Answer::No);
   rig.ui.QueueAnswer(Answer::No);

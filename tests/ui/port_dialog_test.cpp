@@ -1,16 +1,16 @@
 #include <QComboBox>
 #include <QCompleter>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QtTest>
 
+#include "serial/RecentPorts.h"
 #include "ui/UiTestSupport.h"
 #include "ui/link/ExchangeSettingsDialog.h"
 #include "ui/link/PortDialog.h"
-#include "serial/RecentPorts.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -91,28 +91,32 @@ void PortDialogTest::Accepted_AppliesSettingsAndOpensThePort_data() {
 void PortDialogTest::TypedNetworkPort_OpensAndIsOfferedNextTime() {
   MainWindowRig rig({"/tmp/zul-sim-1"});
   rig.line.ports = {"ttyS0"};
-  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); }, [](QWidget* w) {
-    auto* d = qobject_cast<PortDialog*>(w);
-    QVERIFY(d);
-    QVERIFY(d->CBoxPort->isEditable());
-    d->CBoxPort->setEditText("mbtcp://127.0.0.1:5020");
-    d->OK->click();
-    Settle();
-  }));
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); },
+                     [](QWidget* w) {
+                       auto* d = qobject_cast<PortDialog*>(w);
+                       QVERIFY(d);
+                       QVERIFY(d->CBoxPort->isEditable());
+                       d->CBoxPort->setEditText("mbtcp://127.0.0.1:5020");
+                       d->OK->click();
+                       Settle();
+                     }));
   QCOMPARE(rig.line.portName, std::string("mbtcp://127.0.0.1:5020"));
   QVERIFY(rig.line.IsOpen());
   QVERIFY(rig.ui.Shown().empty());
   QCOMPARE(RecentNetworkPorts(), QStringList{"mbtcp://127.0.0.1:5020"});
   // The next showing lists it after the named ports, keeps it chosen, and completes it.
-  QCOMPARE(rig.form->portDialog->PortNames(), (QStringList{"/tmp/zul-sim-1", "mbtcp://127.0.0.1:5020", "ttyS0"}));
-  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); }, [](QWidget* w) {
-    auto* d = qobject_cast<PortDialog*>(w);
-    QCOMPARE(d->CBoxPort->currentText(), QString("mbtcp://127.0.0.1:5020"));
-    QVERIFY(d->CBoxPort->completer());
-    d->CBoxPort->completer()->setCompletionPrefix("MB");
-    QCOMPARE(d->CBoxPort->completer()->currentCompletion(), QString("mbtcp://127.0.0.1:5020"));
-    d->reject();
-  }));
+  QCOMPARE(rig.form->portDialog->PortNames(),
+           (QStringList{"/tmp/zul-sim-1", "mbtcp://127.0.0.1:5020", "ttyS0"}));
+  QVERIFY(WhileModal([&] { rig.form->openPortDialog(); },
+                     [](QWidget* w) {
+                       auto* d = qobject_cast<PortDialog*>(w);
+                       QCOMPARE(d->CBoxPort->currentText(), QString("mbtcp://127.0.0.1:5020"));
+                       QVERIFY(d->CBoxPort->completer());
+                       d->CBoxPort->completer()->setCompletionPrefix("MB");
+                       QCOMPARE(d->CBoxPort->completer()->currentCompletion(),
+                                QString("mbtcp://127.0.0.1:5020"));
+                       d->reject();
+                     }));
   QSettings("zulprog", "ports").remove("recentPorts");
 }
 

@@ -67,8 +67,9 @@ void SmallScreenTest::EveryWindowFits() {
                                          rig.form->signalDialogs, rig.ui, rig.form.get());
   editor->setObjectName("FormFB");
   // The main window first, past the password it asks for at its first showing.
-  QVERIFY(WhileModal([&] { rig.form->show(); },
-                     [](QWidget* password) { QTest::keyClick(password->findChild<QLineEdit*>("Edit1"), Qt::Key_Return); }));
+  QVERIFY(WhileModal(
+      [&] { rig.form->show(); },
+      [](QWidget* password) { QTest::keyClick(password->findChild<QLineEdit*>("Edit1"), Qt::Key_Return); }));
   QVERIFY(Settle());
   QStringList off = OffScreen(rig.form.get());
   rig.form->resize(1280, 720);  // as a user would ask for more than there is
@@ -99,7 +100,8 @@ int main(int argc, char** argv) {
   const QString config = dir.filePath("screen.json");
   QFile f(config);
   if (!f.open(QIODevice::WriteOnly)) return 1;
-  f.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600, "logicalDpi": 96}]})");
+  f.write(
+      R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600, "logicalDpi": 96}]})");
   f.close();
   qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
   QApplication app(argc, argv);

@@ -29,9 +29,7 @@ std::vector<std::filesystem::path> BackupsIn(const std::filesystem::path& folder
   return files;
 }
 
-std::tm LocalNow() {
-  return platform::LocalTime(std::time(nullptr));
-}
+std::tm LocalNow() { return platform::LocalTime(std::time(nullptr)); }
 
 }  // namespace
 

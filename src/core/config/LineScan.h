@@ -30,8 +30,8 @@ struct FoundController {
 struct ScanResult {
   std::vector<FoundController> found;    // whole identities
   std::vector<FoundController> damaged;  // something answered, but not a whole identity
-  int failure = 0;       // a port failure that ended the scan (result code), else 0
-  bool stopped = false;  // the progress callback asked to stop
+  int failure = 0;                       // a port failure that ended the scan (result code), else 0
+  bool stopped = false;                  // the progress callback asked to stop
 };
 
 // `progress(address)` is called before each address; returning false stops.

@@ -394,7 +394,8 @@ std::string BlockExchangeErrorText(int deviceIndex, int block, int code) {
 std::string ReadResult::Describe() const {
   switch (failedStep) {
     case ReadStep::None:
-      return sixtyFunctionBlocks ? "конфигурация прочитана (60 функциональных блоков)" : "конфигурация прочитана";
+      return sixtyFunctionBlocks ? "конфигурация прочитана (60 функциональных блоков)"
+                                 : "конфигурация прочитана";
     case ReadStep::Identity:
       return "чтение прервано на запросе идентификации (код " + std::to_string(resultCode) +
              "); ничего не прочитано";

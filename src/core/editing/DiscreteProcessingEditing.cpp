@@ -566,8 +566,8 @@ class EditorReader {
     Step();
     answer_.fill(0);
     const uint8_t data = static_cast<uint8_t>(block);
-    int code = port_.Request(Device(), static_cast<uint8_t>(function),
-                             std::span(&data, block < 0 ? 0u : 1u), answer_);
+    int code = port_.Request(Device(), static_cast<uint8_t>(function), std::span(&data, block < 0 ? 0u : 1u),
+                             answer_);
     if (code == kResultOk && function == ServiceBlock::kIdentityFunction &&
         !ServiceBlock::IsWholeIdentityAnswer(answer_))
       code = kResultReceiveError;

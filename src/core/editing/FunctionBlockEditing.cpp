@@ -643,7 +643,8 @@ bool WriteFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui
     ui.Progress(p + 1, pages);
     link.Pause(50);
     fb.StorePage(p);
-    if (!StoreBlock(link, c, kFirstFunctionBlockPage + p, BlockPayload(fb.PageBuf(), fb.GetPageByteCount()))) {
+    if (!StoreBlock(link, c, kFirstFunctionBlockPage + p,
+                    BlockPayload(fb.PageBuf(), fb.GetPageByteCount()))) {
       ui.Progress(0, 0);
       return false;
     }
@@ -697,7 +698,8 @@ bool FunctionBlockTableChanged(const Configuration& c) {
   auto fb = std::make_unique<FunctionBlocks>(c.functionBlocks);
   for (int p = 0; p < pages; ++p) {
     fb->StorePage(p);
-    if (!Held(c, kFirstFunctionBlockPage + p, BlockPayload(fb->PageBuf(), fb->GetPageByteCount()))) return true;
+    if (!Held(c, kFirstFunctionBlockPage + p, BlockPayload(fb->PageBuf(), fb->GetPageByteCount())))
+      return true;
   }
   return false;
 }

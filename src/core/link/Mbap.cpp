@@ -36,7 +36,8 @@ MbapParse ParseMbap(std::span<const uint8_t> bytes, size_t maxLength) {
   result.consumed = total;
   result.frame.transaction = Word(bytes, 0);
   result.frame.unit = bytes[6];
-  result.frame.pdu.assign(bytes.begin() + kMbapHeaderSize, bytes.begin() + static_cast<std::ptrdiff_t>(total));
+  result.frame.pdu.assign(bytes.begin() + kMbapHeaderSize,
+                          bytes.begin() + static_cast<std::ptrdiff_t>(total));
   return result;
 }
 

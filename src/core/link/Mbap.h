@@ -20,7 +20,7 @@ struct MbapFrame {
 };
 
 enum class MbapStatus {
-  Incomplete,   // more bytes are needed
+  Incomplete,  // more bytes are needed
   Ok,
   BadProtocol,  // protocol id not 0
   BadLength,    // length field below kMbapMinLength or above the limit

@@ -54,7 +54,8 @@ int MbapLine::ReceiveAnswer(int byteTimeoutMs, bool answerBegun) {
     }
     adu.resize(kMbapHeaderSize - 1 + length);
     const int rest = static_cast<int>(length - 1);
-    const int body = rest == 0 ? 0 : stream_.Read(std::span(adu).subspan(kMbapHeaderSize), byteTimeoutMs, true);
+    const int body =
+        rest == 0 ? 0 : stream_.Read(std::span(adu).subspan(kMbapHeaderSize), byteTimeoutMs, true);
     if (body < 0) return body;
     if (body < rest) return -kResultTimeout;
     parse = ParseMbap(adu, kMaxAnswerLength);

@@ -16,7 +16,7 @@ void FloatToFloat24(float value, uint8_t* bytes) {
 
   int exponent = 0;
   float fraction = std::isinf(value) ? 0.0f : std::frexp(std::fabs(value), &exponent);  // 0.5 <= fraction < 1
-  int magnitude = static_cast<int>(fraction * 32768.0f);                                 // truncates
+  int magnitude = static_cast<int>(fraction * 32768.0f);                                // truncates
   if (std::isinf(value) || exponent > 127) {
     magnitude = 0x7FFF;
     exponent = 127;

@@ -3,8 +3,8 @@
 // files and the backups, in the Порт menu the compare, the traffic monitor and
 // the line scan. Their windows are made when first asked for.
 #include <QObject>
-#include <functional>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "ui/commissioning/ControllerAccess.h"

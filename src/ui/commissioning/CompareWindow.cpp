@@ -14,8 +14,8 @@
 #include "core/config/Configuration.h"
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
-#include "ui/widgets/BackgroundExchange.h"
 #include "ui/link/LinkWorker.h"
+#include "ui/widgets/BackgroundExchange.h"
 
 namespace zul {
 namespace {
@@ -52,9 +52,8 @@ void BackupBeforeWriting(const ControllerAccess& access, QWidget* parent, std::f
       .Run(
           "Резервная копия перед записью", ExchangeKind::Read,
           [&link = access.link, device = access.config.service.CurrentDevice,
-           root = access.backupRoot.toStdString(), b](Interaction& ui) {
-            *b = BackupBeforeWrite(link, device, root, ui);
-          },
+           root = access.backupRoot.toStdString(),
+           b](Interaction& ui) { *b = BackupBeforeWrite(link, device, root, ui); },
           [b, write = std::move(write), otherwise = std::move(otherwise)] {
             if (b->mayWrite)
               write();
@@ -154,9 +153,10 @@ void CompareWindow::Show() {
       writable = true;
     }
     for (const ByteDifference* d : bytes) {
-      new QTreeWidgetItem(top, {QString::fromStdString(DescribeBlockByte(access_.config, d->block, d->offset)),
-                                ByteText(d->memory), ByteText(d->controller),
-                                QString::fromStdString(RawBlockByte(d->block, d->offset))});
+      new QTreeWidgetItem(top,
+                          {QString::fromStdString(DescribeBlockByte(access_.config, d->block, d->offset)),
+                           ByteText(d->memory), ByteText(d->controller),
+                           QString::fromStdString(RawBlockByte(d->block, d->offset))});
     }
   }
   const int device = access_.config.service.CurrentDevice + 1;

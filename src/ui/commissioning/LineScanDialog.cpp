@@ -14,8 +14,8 @@
 #include "core/Interaction.h"
 #include "core/link/ModbusLink.h"
 #include "core/link/TrafficLog.h"
-#include "ui/widgets/BackgroundExchange.h"
 #include "ui/link/LinkWorker.h"
+#include "ui/widgets/BackgroundExchange.h"
 
 namespace zul {
 
@@ -125,9 +125,11 @@ void LineScanDialog::ShowFound(const ScanResult& result, int to) {
   result_ = result;
   // Stopped, the bar stays at the address the scan reached.
   if (!result_.stopped && result_.failure == 0) ProgressScan->setValue(to);
-  QString status = result_.stopped ? "остановлено" : QString("найдено приборов: %1").arg(result_.found.size());
+  QString status =
+      result_.stopped ? "остановлено" : QString("найдено приборов: %1").arg(result_.found.size());
   if (!result_.damaged.empty())
-    status += QString("; %1: %2 (%3)").arg(kDamagedAnswerText).arg(result_.damaged.size()).arg(kDamagedAnswerHint);
+    status +=
+        QString("; %1: %2 (%3)").arg(kDamagedAnswerText).arg(result_.damaged.size()).arg(kDamagedAnswerHint);
   LabStatus->setText(status);
   ButStart->setEnabled(true);
   ButStop->setEnabled(false);

@@ -1,15 +1,13 @@
 #include "ui/discrete/DiscreteProcessingEditor.h"
 
-#include <QTimer>
-
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -28,8 +27,8 @@
 #include "core/link/ModbusLink.h"
 #include "ui/discrete/InputIdentifierDialog.h"
 #include "ui/discrete/SignalDialogs.h"
-#include "ui/widgets/BackgroundExchange.h"
 #include "ui/link/LinkWorker.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/SchemePrinting.h"
 
@@ -845,7 +844,8 @@ void DiscreteProcessingEditor::WriteTextNow(int signal) {
   if (c_.service.FileMode || !c_.service.TextChanged) return;
   Exchange().Run(
       "Запись текста", ExchangeKind::Write,
-      [this, signal](Interaction& ui) { WriteSignalTextBlock(port_, c_, signal, ui); }, {}, ProgressIn::Steps);
+      [this, signal](Interaction& ui) { WriteSignalTextBlock(port_, c_, signal, ui); }, {},
+      ProgressIn::Steps);
 }
 
 void DiscreteProcessingEditor::StoreText(int signal, const QString& text) {
@@ -1070,7 +1070,8 @@ void DiscreteProcessingEditor::PaintPages(QPainter& p, const QRectF& page,
 }
 
 bool DiscreteProcessingEditor::PrintToPdf(const QString& path) {
-  return PrintPdf(path, windowTitle(), QPageLayout::Portrait, [this](QPagedPaintDevice& d) { PaintPrintout(d); });
+  return PrintPdf(path, windowTitle(), QPageLayout::Portrait,
+                  [this](QPagedPaintDevice& d) { PaintPrintout(d); });
 }
 
 }  // namespace zul

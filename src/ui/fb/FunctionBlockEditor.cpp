@@ -32,8 +32,8 @@
 #include "ui/fb/FunctionBlockDialog.h"
 #include "ui/fb/MathBlocksWindow.h"
 #include "ui/inform/InformationWindows.h"
-#include "ui/widgets/BackgroundExchange.h"
 #include "ui/link/LinkWorker.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/ReportPrinting.h"
 #include "ui/widgets/SchemePrinting.h"
@@ -193,8 +193,7 @@ FunctionBlockEditor::FunctionBlockEditor(Configuration& config, ModbusLink& link
   BuildMenus();
 
   auto* buttons = new QHBoxLayout;
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{InformBut, InformButMR, ButMath, ButPrint, StSign})
+  for (QWidget* w : std::initializer_list<QWidget*>{InformBut, InformButMR, ButMath, ButPrint, StSign})
     buttons->addWidget(w);
   buttons->addStretch();
   buttons->addWidget(ProgressBar1);

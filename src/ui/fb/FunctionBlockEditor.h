@@ -216,7 +216,8 @@ class FunctionBlockEditor : public QDialog {
   void WriteInBackground(bool withLoops, std::function<void(bool written)> then);
   void FinishClosing();
   BackgroundExchange Exchange();
-  std::unique_ptr<Interaction> barUi_;  // the job's messages as the editor's, its progress on the editor's bar
+  std::unique_ptr<Interaction>
+      barUi_;  // the job's messages as the editor's, its progress on the editor's bar
   void UpdateSelectionColours();
   bool FileMode() const;
 

@@ -19,8 +19,8 @@
 #include "core/config/InputInfo.h"
 #include "core/link/ModbusLink.h"
 #include "ui/discrete/SignalDialogs.h"
-#include "ui/widgets/BackgroundExchange.h"
 #include "ui/link/LinkWorker.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/QtText.h"
 
 namespace zul {

@@ -122,13 +122,14 @@ void ApplyExchangeSettings(ExchangeSettingsDialog& dialog, LinkWorker& worker) {
   const int beforeReceive = dialog.Edit2->text().toInt();
   const int byteTimeout = dialog.UpDownByteTimeout->value();
   // The link's settings change between exchanges, on the link's own thread.
-  worker.Post({[&port = worker.link(), repeat1, repeat2, beforeRequest, beforeReceive, byteTimeout](Interaction&) {
-    port.SetRepeat1(repeat1);
-    port.SetRepeat2(repeat2);
-    port.SetDelayBeforeRequest(beforeRequest);
-    port.SetDelayBeforeReceive(beforeReceive);
-    port.SetByteTimeout(byteTimeout);
-  }});
+  worker.Post(
+      {[&port = worker.link(), repeat1, repeat2, beforeRequest, beforeReceive, byteTimeout](Interaction&) {
+        port.SetRepeat1(repeat1);
+        port.SetRepeat2(repeat2);
+        port.SetDelayBeforeRequest(beforeRequest);
+        port.SetDelayBeforeReceive(beforeReceive);
+        port.SetByteTimeout(byteTimeout);
+      }});
 }
 
 }  // namespace zul

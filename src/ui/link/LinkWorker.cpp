@@ -46,19 +46,17 @@ class LinkWorker::JobInteraction : public Interaction {
       std::lock_guard lock(abort_->mutex);
       if (abort_->on) return Answer::Cancel;
     }
-    RunOnThreadOf(
-        home_,
-        [question, target = target_, message, abort = abort_] {
-          {
-            std::lock_guard lock(abort->mutex);
-            if (abort->on) return;
-          }
-          const Answer answer = target->Ask(message);
-          std::lock_guard lock(abort->mutex);
-          question->answer = answer;
-          question->answered = true;
-          abort->answered.notify_all();
-        });
+    RunOnThreadOf(home_, [question, target = target_, message, abort = abort_] {
+      {
+        std::lock_guard lock(abort->mutex);
+        if (abort->on) return;
+      }
+      const Answer answer = target->Ask(message);
+      std::lock_guard lock(abort->mutex);
+      question->answer = answer;
+      question->answered = true;
+      abort->answered.notify_all();
+    });
     std::unique_lock lock(abort_->mutex);
     abort_->answered.wait(lock, [&] { return question->answered || abort_->on; });
     return question->answered ? question->answer : Answer::Cancel;

@@ -9,8 +9,8 @@
 
 #include "core/link/ModbusLink.h"
 #include "serial/RecentPorts.h"
-#include "ui/link/LinkWorker.h"
 #include "ui/link/ExchangeSettingsDialog.h"
+#include "ui/link/LinkWorker.h"
 
 namespace zul {
 
@@ -112,8 +112,10 @@ void PortDialog::onShown() {
   } else if (!chosenName_.isEmpty()) {
     // The list may have grown in front of it (recent ports): find it by name.
     const int at = CBoxPort->findText(chosenName_);
-    if (at >= 0) CBoxPort->setCurrentIndex(at);
-    else CBoxPort->setEditText(chosenName_);
+    if (at >= 0)
+      CBoxPort->setCurrentIndex(at);
+    else
+      CBoxPort->setEditText(chosenName_);
   } else if (chosenPort_ < CBoxPort->count()) {
     CBoxPort->setCurrentIndex(chosenPort_);
   }

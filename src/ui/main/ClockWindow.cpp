@@ -15,8 +15,8 @@
 #include "core/link/ModbusLink.h"
 #include "core/model/DiscreteProcessing.h"
 #include "core/model/ServiceBlock.h"
-#include "ui/widgets/BackgroundExchange.h"
 #include "ui/link/LinkWorker.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
 

@@ -2,8 +2,8 @@
 // The controller's clock: polled continuously while the window is open, and
 // set on every controller of the line at once.
 #include <QDialog>
-#include <span>
 #include <array>
+#include <span>
 
 #include "core/config/ControllerClock.h"
 

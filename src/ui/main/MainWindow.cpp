@@ -19,14 +19,13 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "serial/QtSerialLine.h"
 #include "ui/commissioning/CommissioningMenus.h"
 #include "ui/discrete/DiscreteProcessingEditor.h"
 #include "ui/fb/FunctionBlockEditor.h"
 #include "ui/inform/InformationWindows.h"
 #include "ui/link/ExchangeSettingsDialog.h"
-#include "serial/QtSerialLine.h"
 #include "ui/link/PortDialog.h"
-#include "ui/widgets/InputChecks.h"
 #include "ui/main/ClockWindow.h"
 #include "ui/main/NewConfigurationDialog.h"
 #include "ui/main/PasswordDialog.h"
@@ -43,6 +42,7 @@
 #include "ui/regulators/RegulatorEditor.h"
 #include "ui/regulators/RegulatorOnlineView.h"
 #include "ui/widgets/HintLabel.h"
+#include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/WindowHabits.h"
 

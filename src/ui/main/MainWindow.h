@@ -13,8 +13,8 @@
 #include "core/config/ModuleTable.h"
 #include "core/link/ModbusLink.h"
 #include "ui/inform/InformationWindows.h"
-#include "ui/main/ZulFileDialogs.h"
 #include "ui/link/LinkWorker.h"
+#include "ui/main/ZulFileDialogs.h"
 
 class QAction;
 class QComboBox;
@@ -53,10 +53,10 @@ class CommissioningMenus;
 
 // What the command line and the environment decide.
 struct ProgramOptions {
-  std::vector<std::string> namedPorts;          // zulprog --port PATH, in order
-  std::filesystem::path passwordFile;           // FParol.dat
-  QString fileDirectory;                        // where the file dialogs start
-  QString backupRoot{};                         // backups before writes go here; empty: none
+  std::vector<std::string> namedPorts;            // zulprog --port PATH, in order
+  std::filesystem::path passwordFile;             // FParol.dat
+  QString fileDirectory;                          // where the file dialogs start
+  QString backupRoot{};                           // backups before writes go here; empty: none
   std::function<void(int ms)> answerTimeLimit{};  // the line's short answer time for scans
 };
 

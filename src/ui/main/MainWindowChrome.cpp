@@ -57,7 +57,8 @@ class EnabledWatch : public QObject {
 // The user notes shipped with the package, or beside a build tree.
 QString ReadmePath() {
   const QDir bin(QCoreApplication::applicationDirPath());
-  for (const QString& candidate : {bin.filePath("../share/doc/zulprog/README.md"), bin.filePath("../../README.md")})
+  for (const QString& candidate :
+       {bin.filePath("../share/doc/zulprog/README.md"), bin.filePath("../../README.md")})
     if (QFileInfo(candidate).isFile()) return QFileInfo(candidate).canonicalFilePath();
   return {};
 }
@@ -111,7 +112,7 @@ void MainWindow::UpdateStatusBar() {
   StatusDevice->setText(QString("прибор № %1").arg(CBoxUstr->currentIndex() + 1));
   StatusAccess->setText(discreteProcessing.AccessLevel == 1 ? "полный доступ" : "просмотр");
   StatusSource->setText(service.FileMode == 1 && !FileName.isEmpty() ? QFileInfo(FileName).fileName()
-                                                                      : QString("прибор"));
+                                                                     : QString("прибор"));
   const int result = commissioningMenus->LastExchangeResult();
   StatusExchange->setText(result < 0    ? QString("обмена не было")
                           : result == 0 ? QString("обмен: ок")
@@ -126,8 +127,9 @@ QString MainWindow::AboutText() const {
                                          : QString("<a href=\"%1\">%2</a>")
                                                .arg(QUrl::fromLocalFile(readme).toString(),
                                                     QDir::toNativeSeparators(readme).toHtmlEscaped());
-  return QString("<b>Программатор ЗУЛ-05HMI-16</b> (zulprog)<br>"
-                 "Версия: %1<br>Сборка: %2, %3<br>Qt: %4 (собрано с %5)<br>Описание: %6")
+  return QString(
+             "<b>Программатор ЗУЛ-05HMI-16</b> (zulprog)<br>"
+             "Версия: %1<br>Сборка: %2, %3<br>Qt: %4 (собрано с %5)<br>Описание: %6")
       .arg(QString(kZulVersion).toHtmlEscaped(), QSysInfo::buildAbi(), QString(__VERSION__).toHtmlEscaped(),
            qVersion(), QT_VERSION_STR, notes);
 }

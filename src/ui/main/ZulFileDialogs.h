@@ -13,7 +13,7 @@ class Interaction;
 struct FileDialogRequest {
   bool save = false;  // a save dialog (otherwise an open dialog)
   QString title;
-  QString proposed;   // file name (or path) shown first
+  QString proposed;     // file name (or path) shown first
   QString directory{};  // where the dialog starts when no name is proposed
 };
 // Shows a dialog; the chosen path, empty when cancelled.

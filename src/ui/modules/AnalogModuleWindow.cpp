@@ -18,9 +18,9 @@
 #include "core/model/FloatText.h"
 #include "core/model/ReserveBlocks.h"
 #include "core/model/ServiceBlock.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/modules/CalibrationWindow.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/link/LinkWorker.h"
 #include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtText.h"
 

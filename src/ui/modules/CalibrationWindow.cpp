@@ -11,8 +11,8 @@
 #include "core/config/AnalogCalibration.h"
 #include "core/link/ModbusLink.h"
 #include "core/model/ServiceBlock.h"
-#include "ui/widgets/BackgroundExchange.h"
 #include "ui/link/LinkWorker.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/HintLabel.h"
 
 namespace zul {
@@ -187,7 +187,8 @@ void CalibrationWindow::poll() {
           [this, results, device = service_.CurrentDevice, module = module_,
            type = mba_.CalibrationType](Interaction&) {
             results->first = ReadOnlineValues(port_, device, mba_, module, type);
-            if (results->first == kResultOk) results->second = ReadCalibrationCodes(port_, device, mba_, module);
+            if (results->first == kResultOk)
+              results->second = ReadCalibrationCodes(port_, device, mba_, module);
           },
           [this, results] {
             const auto [values, codes] = *results;

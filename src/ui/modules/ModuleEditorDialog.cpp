@@ -112,7 +112,8 @@ bool ModuleEditorDialog::CloseWith(std::shared_ptr<EditedBlock> block, const cha
   // The window stays open while the block is written and closes when that is done.
   BackgroundExchange(*exchangeWorker_, ui_, this)
       .Run(
-          windowTitle(), ExchangeKind::Write, [block](Interaction&) { CloseEditorAnswered(*block, Answer::Yes); },
+          windowTitle(), ExchangeKind::Write,
+          [block](Interaction&) { CloseEditorAnswered(*block, Answer::Yes); },
           [this] { QDialog::done(ModalResult); });
   return false;
 }

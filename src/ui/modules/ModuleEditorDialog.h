@@ -4,9 +4,9 @@
 // handlers that run when a field is left, and the copy/replace commands of a
 // module's base with their pop-up menu.
 #include <QDialog>
-#include <memory>
 #include <QHash>
 #include <functional>
+#include <memory>
 
 #include "core/editing/ModuleEditing.h"
 

@@ -13,9 +13,9 @@
 #include "core/model/DiscreteProcessing.h"
 #include "core/model/ReserveBlocks.h"
 #include "core/model/ServiceBlock.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/online/OnlineDiscreteView.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/link/LinkWorker.h"
 
 namespace zul {
 
@@ -135,8 +135,9 @@ bool SensorTypesWindow::canClose() {
 
 void SensorTypesWindow::sendSensorTypes() {
   auto block = std::make_shared<SensorTypeBlock>(zul_, reserve_, port_, service_.CurrentDevice, slot_);
-  BackgroundExchange(worker_, ui_, this)
-      .Run(windowTitle(), ExchangeKind::Write, [block](Interaction&) { SendEditedBlock(*block); });
+  BackgroundExchange(worker_, ui_, this).Run(windowTitle(), ExchangeKind::Write, [block](Interaction&) {
+    SendEditedBlock(*block);
+  });
 }
 
 void SensorTypesWindow::openOnline() {

@@ -12,10 +12,10 @@
 
 #include "core/config/Configuration.h"
 #include "core/config/NetworkReport.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/network/Function15Editor.h"
 #include "ui/network/NetworkMasterEditor.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/link/LinkWorker.h"
 #include "ui/widgets/QtText.h"
 
 namespace zul {

@@ -15,8 +15,8 @@
 #include "core/config/OnlineDiscrete.h"
 #include "core/editing/LocalNetworkEditing.h"
 #include "core/link/ModbusLink.h"
-#include "ui/widgets/BackgroundExchange.h"
 #include "ui/link/LinkWorker.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/WindowHabits.h"
@@ -252,19 +252,20 @@ void NetworkDiscreteOnline::poll() {
     int validityResult = kResultOk;
   };
   // A tick that finds the line busy skips its turn.
-  BackgroundExchange(worker_, this).PollFor(
-      [this, device = c_.service.CurrentDevice, start = start_, count = count_](Interaction&) {
-        Reading r;
-        const BitRequest statesRequest{2, start, count};
-        auto data = statesRequest.Data();
-        r.statesResult = port_.Request(device, statesRequest.function, data, r.states);
-        if (r.statesResult != kResultOk) return r;
-        const BitRequest validityRequest{1, start + kValidityOffset, count};
-        data = validityRequest.Data();
-        r.validityResult = port_.Request(device, validityRequest.function, data, r.validity);
-        return r;
-      },
-      [this](const Reading& r) { ShowStates(r.statesResult, r.states, r.validityResult, r.validity); });
+  BackgroundExchange(worker_, this)
+      .PollFor(
+          [this, device = c_.service.CurrentDevice, start = start_, count = count_](Interaction&) {
+            Reading r;
+            const BitRequest statesRequest{2, start, count};
+            auto data = statesRequest.Data();
+            r.statesResult = port_.Request(device, statesRequest.function, data, r.states);
+            if (r.statesResult != kResultOk) return r;
+            const BitRequest validityRequest{1, start + kValidityOffset, count};
+            data = validityRequest.Data();
+            r.validityResult = port_.Request(device, validityRequest.function, data, r.validity);
+            return r;
+          },
+          [this](const Reading& r) { ShowStates(r.statesResult, r.states, r.validityResult, r.validity); });
 }
 
 void NetworkDiscreteOnline::ShowStates(int statesResult, std::span<const uint8_t> states, int validityResult,
@@ -371,20 +372,21 @@ void NetworkAnalogOnline::poll() {
   };
   const std::array<uint8_t, 2> data{static_cast<uint8_t>(first_), static_cast<uint8_t>(count_)};
   // A tick that finds the line busy skips its turn; the values are stored on the UI thread.
-  BackgroundExchange(worker_, this).PollFor(
-      [this, data, device = c_.service.CurrentDevice](Interaction&) {
-        Reading r;
-        r.result = port_.Request(device, kAnalogValuesFunction, data, r.answer);
-        return r;
-      },
-      [this](const Reading& r) {
-        if (r.result != kResultOk) {
-          Failed(r.result);
-          return;
-        }
-        c_.networkMaster.StoreOnlineAnswer(r.answer.data(), r.answer.size(), count_, first_);
-        DrawRows();
-      });
+  BackgroundExchange(worker_, this)
+      .PollFor(
+          [this, data, device = c_.service.CurrentDevice](Interaction&) {
+            Reading r;
+            r.result = port_.Request(device, kAnalogValuesFunction, data, r.answer);
+            return r;
+          },
+          [this](const Reading& r) {
+            if (r.result != kResultOk) {
+              Failed(r.result);
+              return;
+            }
+            c_.networkMaster.StoreOnlineAnswer(r.answer.data(), r.answer.size(), count_, first_);
+            DrawRows();
+          });
 }
 
 void NetworkAnalogOnline::DrawRows() {

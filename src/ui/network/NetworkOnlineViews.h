@@ -4,9 +4,9 @@
 // discrete signals (with their validity) of any entry, polled every three
 // seconds while shown; and the small dialog choosing which twelve.
 #include <QDialog>
+#include <array>
 #include <cstdint>
 #include <span>
-#include <array>
 
 class QLabel;
 class QLineEdit;

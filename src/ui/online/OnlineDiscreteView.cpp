@@ -11,8 +11,8 @@
 #include "core/link/ModbusLink.h"
 #include "core/model/DiscreteProcessing.h"
 #include "core/model/ServiceBlock.h"
-#include "ui/widgets/BackgroundExchange.h"
 #include "ui/link/LinkWorker.h"
+#include "ui/widgets/BackgroundExchange.h"
 #include "ui/widgets/HintLabel.h"
 
 namespace zul {
@@ -162,11 +162,10 @@ int DiscreteInputsOnline::Open(int slot, int module, const QString& typeText) {
 
 void DiscreteInputsOnline::poll() {
   // A tick that finds the line busy skips its turn.
-  BackgroundExchange(worker_, this).PollFor(
-      [this, device = service_.CurrentDevice, slot = slot_, module = module_](Interaction&) {
-        return PollInputModule(port_, device, slot, module);
-      },
-      [this](const InputModulePoll& poll) { ShowPoll(poll); });
+  BackgroundExchange(worker_, this)
+      .PollFor([this, device = service_.CurrentDevice, slot = slot_,
+                module = module_](Interaction&) { return PollInputModule(port_, device, slot, module); },
+               [this](const InputModulePoll& poll) { ShowPoll(poll); });
 }
 
 void DiscreteInputsOnline::ShowPoll(const InputModulePoll& poll) {
@@ -188,8 +187,8 @@ void DiscreteInputsOnline::ShowPoll(const InputModulePoll& poll) {
 
 RelayOutputsOnline::RelayOutputsOnline(ModbusLink& port, ServiceBlock& serv, LinkWorker& worker,
                                        QWidget* parent)
-    : OnlineDiscreteView(port, serv, worker, "FormVyhOnL", "Модуль дискретного вывода", "Выход", kOnlineOutputs,
-                         false, 1000, parent) {
+    : OnlineDiscreteView(port, serv, worker, "FormVyhOnL", "Модуль дискретного вывода", "Выход",
+                         kOnlineOutputs, false, 1000, parent) {
   setWindowTitle("Модуль дискретного вывода");
 }
 
@@ -212,11 +211,10 @@ int RelayOutputsOnline::Open(int slot, int relayModule, const QString& typeText)
 
 void RelayOutputsOnline::poll() {
   // A tick that finds the line busy skips its turn.
-  BackgroundExchange(worker_, this).PollFor(
-      [this, device = service_.CurrentDevice, slot = slot_, module = module_](Interaction&) {
-        return PollOutputModule(port_, device, slot, module);
-      },
-      [this](const OutputModulePoll& poll) { ShowPoll(poll); });
+  BackgroundExchange(worker_, this)
+      .PollFor([this, device = service_.CurrentDevice, slot = slot_,
+                module = module_](Interaction&) { return PollOutputModule(port_, device, slot, module); },
+               [this](const OutputModulePoll& poll) { ShowPoll(poll); });
 }
 
 void RelayOutputsOnline::ShowPoll(const OutputModulePoll& poll) {

@@ -1,7 +1,5 @@
 #include "ui/regulators/RegulatorEditor.h"
 
-#include <utility>
-
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
@@ -17,14 +15,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/config/Configuration.h"
 #include "core/link/ModbusLink.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/regulators/ControlLoopDialog.h"
 #include "ui/regulators/LoopPanelItem.h"
 #include "ui/regulators/RegulatorOnlineView.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/link/LinkWorker.h"
 #include "ui/widgets/SchemePrinting.h"
 
 namespace zul {
@@ -450,7 +449,8 @@ void RegulatorEditor::PaintPage(QPainter& p, const QRectF& page, int n) {
 
 bool RegulatorEditor::PrintToPdf(const QString& path) {
   if (items_.empty()) return false;
-  return PrintPdf(path, windowTitle(), QPageLayout::Landscape, [this](QPagedPaintDevice& d) { PrintPages(d); });
+  return PrintPdf(path, windowTitle(), QPageLayout::Landscape,
+                  [this](QPagedPaintDevice& d) { PrintPages(d); });
 }
 
 void RegulatorEditor::print() {

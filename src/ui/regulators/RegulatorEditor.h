@@ -100,7 +100,7 @@ class RegulatorEditor : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  bool closeApproved_ = false;  // the closing write is done: the next close goes through
+  bool closeApproved_ = false;    // the closing write is done: the next close goes through
   BackgroundExchange Exchange();  // reads and writes run off the UI thread
   QAction* AddAction(QMenu* menu, const char* name, const QString& text, const QKeySequence& key);
   // The panel of loop record `loop` selected alone and scrolled into view.

@@ -19,9 +19,9 @@
 #include "core/config/Configuration.h"
 #include "core/editing/RegulatorEditing.h"
 #include "core/link/ModbusLink.h"
+#include "ui/link/LinkWorker.h"
 #include "ui/regulators/LoopTrendChart.h"
 #include "ui/widgets/BackgroundExchange.h"
-#include "ui/link/LinkWorker.h"
 #include "ui/widgets/HintLabel.h"
 #include "ui/widgets/InputChecks.h"
 #include "ui/widgets/QtText.h"
@@ -393,9 +393,9 @@ void RegulatorOnlineView::poll() {
   // The timer never queues up behind a command: a busy link skips a turn. The
   // answers are stored here, on the thread that owns the loop values.
   BackgroundExchange(worker_, ui_, this)
-      .PollFor([this, device = config_.service.CurrentDevice](
-                   Interaction&) { return ReadLoops(port_, device); },
-               [this](const LoopPoll& poll) { ShowPoll(poll); });
+      .PollFor(
+          [this, device = config_.service.CurrentDevice](Interaction&) { return ReadLoops(port_, device); },
+          [this](const LoopPoll& poll) { ShowPoll(poll); });
 }
 
 void RegulatorOnlineView::ShowPoll(const LoopPoll& poll) {
@@ -429,14 +429,15 @@ void RegulatorOnlineView::Record() {
 void RegulatorOnlineView::WriteCoils(const std::vector<CoilWrite>& coils) {
   // After a poll cycle on the line; a failure is told by the link's thread, once.
   BackgroundExchange(worker_, ui_, this)
-      .RunQuietly([this, coils, device = config_.service.CurrentDevice, report = reportFlag_ == 1](Interaction&) {
-        for (const CoilWrite& w : coils) {
-          const int result = WriteCoil(port_, device, w.coil, w.on);
-          if (result == kResultOk) continue;
-          if (report) port_.ShowError(device, result);
-          return;
-        }
-      });
+      .RunQuietly(
+          [this, coils, device = config_.service.CurrentDevice, report = reportFlag_ == 1](Interaction&) {
+            for (const CoilWrite& w : coils) {
+              const int result = WriteCoil(port_, device, w.coil, w.on);
+              if (result == kResultOk) continue;
+              if (report) port_.ShowError(device, result);
+              return;
+            }
+          });
 }
 
 void RegulatorOnlineView::handAut(size_t k, bool pressed) {
@@ -502,12 +503,11 @@ void RegulatorOnlineView::leaveValueEditor() {
     Regulators& r = config_.regulators;
     r.RegValues[static_cast<size_t>(panel->Loop())][editing_ == LoopValue::SP ? 0 : 1] = *value;
     BackgroundExchange(worker_, ui_, this)
-        .RunQuietlyFor(
-            [this, device = config_.service.CurrentDevice, loop = panel->Loop(), which = editing_,
-             v = *value](Interaction&) { return WriteLoopValue(port_, device, loop, which, v); },
-            [this](int result) {
-              if (result != kResultOk) StopPolling();
-            });
+        .RunQuietlyFor([this, device = config_.service.CurrentDevice, loop = panel->Loop(), which = editing_,
+                        v = *value](Interaction&) { return WriteLoopValue(port_, device, loop, which, v); },
+                       [this](int result) {
+                         if (result != kResultOk) StopPolling();
+                       });
   }
   EditText->hide();
   EditText->clear();

@@ -9,7 +9,6 @@
 
 #include "core/link/ModbusLink.h"
 
-
 namespace zul {
 
 namespace {

@@ -211,8 +211,6 @@ class WheelGuard : public QObject {
 
 }  // namespace
 
-void IgnoreWheelOnClosedBox(QWidget* box) {
-  box->installEventFilter(new WheelGuard(box));
-}
+void IgnoreWheelOnClosedBox(QWidget* box) { box->installEventFilter(new WheelGuard(box)); }
 
 }  // namespace zul
