@@ -269,6 +269,12 @@ void RegulatorEditor::closeEvent(QCloseEvent* event) {
     QDialog::done(2);
     return;
   }
+  if (worker_.Busy()) {
+    // A read or write still works on the loops: decide once it has ended.
+    event->ignore();
+    connect(&worker_, &LinkWorker::idle, this, &QWidget::close, Qt::SingleShotConnection);
+    return;
+  }
   const bool mayWrite = config_.service.FileMode != 1 && RegulatorBlocksChanged(config_);
   if (!mayWrite) {
     // Nothing goes to the controller.
