@@ -55,23 +55,20 @@ inline void Save(QWidget* window, const QString& name) {
 
 // Lets the link worker finish every job posted so far, and the windows take
 // their results; false when it is still busy after `timeoutMs` (a watchdog,
-// so that a hang fails the test instead of CI).
+// so that a hang fails the test instead of CI). Idleness is judged right after
+// the events are handled: a window that polls may post its next cycle at any
+// later moment, so looking again after more events would race with its timer.
 inline bool Settle(int timeoutMs = 60000) {
-  for (int k = 0; k < 5; ++k) QCoreApplication::processEvents();
-  if (!LinkWorker::AllIdle()) {
-    QElapsedTimer waited;
-    waited.start();
+  QElapsedTimer waited;
+  waited.start();
+  for (;;) {
+    for (int k = 0; k < 5; ++k) QCoreApplication::processEvents();
+    if (LinkWorker::AllIdle()) return true;
+    if (waited.elapsed() > timeoutMs) return false;
     QEventLoop loop;
-    QTimer look;
-    look.setInterval(5);
-    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
-      if (LinkWorker::AllIdle() || waited.elapsed() > timeoutMs) loop.quit();
-    });
-    look.start();
+    QTimer::singleShot(5, &loop, &QEventLoop::quit);
     loop.exec();
   }
-  QCoreApplication::processEvents();
-  return LinkWorker::AllIdle();
 }
 
 }  // namespace zul::test
