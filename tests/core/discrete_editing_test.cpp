@@ -139,7 +139,8 @@ TEST(DiscreteScheme, CreateHandler_AppendsSelectsAndRefusesATakenRowOrWhenAllExi
   EXPECT_EQ(z.CurSignal, 4);
   EXPECT_EQ(z.GetArchive(4), 0x80);
   EXPECT_EQ(CreateHandler(*c, 4, false, false), CreateOutcome::AlreadyShown);
-  EXPECT_EQ(z.GetContact(4), 0);
+  EXPECT_EQ(z.GetContact(4), DiscreteProcessing::kContactNormallyOpen);  // refused: the row stays as it was
+  EXPECT_EQ(z.GetArchive(4), 0x80);
   EXPECT_EQ(CreateHandler(*c, 12, true, false), CreateOutcome::BadSignal);
   // The dialog names row 1, which signal 4 already holds: nothing is appended.
   EXPECT_EQ(CreateHandler(*c, 6, true, false, 0), CreateOutcome::RowTaken);
@@ -149,6 +150,19 @@ TEST(DiscreteScheme, CreateHandler_AppendsSelectsAndRefusesATakenRowOrWhenAllExi
   for (int s = 0; s < 12; ++s) CreateHandler(*c, s, true, false);
   EXPECT_EQ(z.RowCount, 12);
   EXPECT_EQ(CreateHandler(*c, 5, true, false), CreateOutcome::AllCreated);
+}
+
+TEST(DiscreteScheme, NewHandlerText_DefaultOnlyWhereTheSignalHasNoText) {
+  struct Case {
+    const char* before;
+    const char* after;
+  };
+  for (const Case& k : {Case{"", "Дискр.сигн.003"}, Case{"   ", "Дискр.сигн.003"}, Case{"Насос 1", "Насос 1"}}) {
+    auto c = Make(1, 0, 1);
+    c->service.SetText(2, k.before);
+    GiveNewHandlerText(c->service, 2);
+    EXPECT_EQ(c->service.GetText(2), k.after) << '"' << k.before << '"';
+  }
 }
 
 TEST(DiscreteScheme, DeleteHandler_ClearsBlocksKeepsContactAndArchiveMovesRowsUp) {

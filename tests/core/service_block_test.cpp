@@ -134,6 +134,26 @@ TEST_P(ServIndication, GetIndicationCells_FollowsIdentityByte22) {
   EXPECT_EQ(ServiceBlock::IndicationName(c.type), c.name);
 }
 
+// A read or an opened file sets the cells with the identity, so that no
+// window sees the cell count of the controller read before.
+TEST_P(ServIndication, DecodedIdentitySetsTheCells) {
+  const auto& c = GetParam();
+  for (const bool fromLine : {true, false}) {
+    ServiceBlock serv;
+    std::vector<uint8_t> identity(ServiceBlock::kIdentityBytes, 0);
+    identity[22] = static_cast<uint8_t>(c.type);
+    if (fromLine) {
+      std::vector<uint8_t> answer = {1, ServiceBlock::kIdentityFunction, ServiceBlock::kIdentityBytes};
+      answer.insert(answer.end(), identity.begin(), identity.end());
+      answer.insert(answer.end(), {0, 0});
+      serv.DecodeIdentity(ServiceBlock::kIdentityFunction, answer);
+    } else {
+      serv.LoadIdentity(identity);
+    }
+    EXPECT_EQ(serv.IndicationCells, c.cells) << (fromLine ? "read" : "file");
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Types, ServIndication,
                          ::testing::Values(IndicationCase{0, 12, "12+ЖКИ(4х20)"},
                                            IndicationCase{1, 24, "24+ЖКИ(4х20)"},

@@ -111,6 +111,8 @@ class DiscreteEditorTest : public QObject {
   void IdentifierDialog_EditModeShowsTheSourceOfTheSignal();
   void IdentifierDialog_NoNetworkSignals_NetworkPageCreatesNothing();
   void IdentifierDialog_NetworkPage_LimitsFollowTheBlock();
+  void IdentifierDialog_EnterMovesOnEscapeChangesNothing();
+  void CreateHandler_TakenSignalRefusedUntypedTextKept();
   void PopupMenus_EnablingRules();
   void Layout_252RowsEveryElementWithinItsRow();
   void Printout_ElevenRowsAPageAndTheRelayLines();
@@ -368,6 +370,61 @@ void DiscreteEditorTest::IdentifierDialog_NoNetworkSignals_NetworkPageCreatesNot
            size_t{0});
   QCOMPARE(rig.Z().RowCount, rows);
   QCOMPARE(rig.Z().CurSignal, -1);
+}
+
+void DiscreteEditorTest::IdentifierDialog_EnterMovesOnEscapeChangesNothing() {
+  EditorRig rig;
+  DiscreteProcessingEditor& e = rig.Editor();
+  rig.Click(rig.Z().RowCount - 1);
+  e.ADelete->trigger();  // room for one more handler
+  Settle();
+  const DiscreteSnapshot before = CaptureDiscrete(rig.form->config);
+  const auto blocks = rig.controller->Blocks();
+  QCOMPARE(ModalSteps([&] { e.CreatVhButClick(); }, {[](QWidget* w) {
+                        auto* d = qobject_cast<InputIdentifierDialog*>(w);
+                        d->EditText->setFocus();
+                        QTest::keyClicks(d->EditText, "Pump 1");
+                        QTest::keyClick(d->EditText, Qt::Key_Return);
+                        QVERIFY(d->isVisible());
+                        QVERIFY(d->focusWidget() != d->EditText);
+                        QTest::keyClick(d->focusWidget(), Qt::Key_Escape);
+                      }}),
+           size_t{0});
+  Settle();
+  QVERIFY(!e.identifierDialog->isVisible());
+  QVERIFY(CaptureDiscrete(rig.form->config) == before);
+  QVERIFY(rig.controller->Blocks() == blocks);
+}
+
+// Creating a handler for a signal that has a row is refused and the row stays
+// as it was; a created handler keeps the text its signal already had.
+void DiscreteEditorTest::CreateHandler_TakenSignalRefusedUntypedTextKept() {
+  for (const bool deleteFirst : {false, true}) {
+    EditorRig rig;
+    DiscreteProcessingEditor& e = rig.Editor();
+    DiscreteProcessing& z = rig.Z();
+    const int signal = z.RowSignal[0];
+    QVERIFY(signal < 24);  // an own discrete input the dialog can name
+    rig.form->service.SetText(signal, "Насос 1");
+    rig.Click(deleteFirst ? 0 : z.RowCount - 1);  // room for one more handler
+    e.ADelete->trigger();
+    Settle();
+    const DiscreteSnapshot before = CaptureDiscrete(rig.form->config);
+    const auto blocks = rig.controller->Blocks();
+    QCOMPARE(ModalSteps([&] { e.CreatVhButClick(); },
+                        {[&](QWidget* w) { Choose(w, false, signal / 12 + 1, signal % 12 + 1, 0); }}),
+             size_t{0});
+    Settle();
+    QCOMPARE(QString::fromStdString(rig.form->service.GetText(signal)), QString("Насос 1"));
+    QVERIFY(rig.controller->Blocks() == blocks);
+    if (deleteFirst) {
+      QCOMPARE(z.RowSignal[static_cast<size_t>(z.RowCount - 1)], signal);
+      QCOMPARE(z.GetContact(signal), DiscreteProcessing::kContactNormallyOpen);
+    } else {
+      QCOMPARE(QString::fromStdString(rig.ui.Last().text), QString("существует вход с порядковым № 1"));
+      QVERIFY(CaptureDiscrete(rig.form->config) == before);
+    }
+  }
 }
 
 void DiscreteEditorTest::IdentifierDialog_NetworkPage_LimitsFollowTheBlock() {

@@ -134,7 +134,6 @@ void ApplyComposition(ServiceBlock& serv, const OrderedComposition& composition)
   identity[ServiceBlock::kIdAnalogSignalCount] = static_cast<uint8_t>(6 * c.analog);
   identity[ServiceBlock::kIdIndicationType] = 1;
   serv.LoadIdentity(identity);
-  serv.GetIndicationCells();
   for (size_t s = 0; s < composition.keep.size(); ++s) serv.KeepSlot[s] = composition.keep[s];
 }
 

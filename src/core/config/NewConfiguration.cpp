@@ -109,7 +109,6 @@ std::unique_ptr<Configuration> BuildNewConfiguration(const Configuration& open,
     identity[ServiceBlock::kIdSignalCount] = static_cast<uint8_t>(base.signalCount);
     identity[ServiceBlock::kIdAnalogSignalCount] = static_cast<uint8_t>(base.analogSignalCount);
     serv.LoadIdentity(identity);
-    serv.GetIndicationCells();
   }
   serv.ConfiguredDevice = 0;
 

@@ -49,7 +49,6 @@ void LoadHead(const std::vector<ZulSection>& layout, std::span<const uint8_t> fi
   // for device 5 and saves back byte for byte. An index no device can have is ignored.
   if (device[0] <= 30) serv.ConfiguredDevice = device[0];
   serv.LoadIdentity(SectionBytes(file, *FindSection(layout, kZulIdentity)));
-  serv.GetIndicationCells();
   c.reserveBlocks.SignalCount = serv.SignalCount;
   c.reserveBlocks.AnalogSignalCount = serv.AnalogSignalCount;
   serv.ClearIdentifiers();

@@ -226,14 +226,21 @@ CreateOutcome CreateHandler(Configuration& c, int signal, bool normallyOpen, boo
   DiscreteProcessing& z = c.discreteProcessing;
   if (z.RowCount >= SchemeSignalLimit(c.service)) return CreateOutcome::AllCreated;
   if (!ValidSignal(signal) || signal >= SchemeSignalLimit(c.service)) return CreateOutcome::BadSignal;
+  // A refused create leaves the existing row's contact and archiving alone.
+  if (RowOfSignal(z, signal) >= 0) return CreateOutcome::AlreadyShown;
+  if (row >= 0 && row < z.RowCount) return CreateOutcome::RowTaken;
   z.Modified = 1;
   z.SetContact(signal, normallyOpen ? DiscreteProcessing::kContactNormallyOpen : 0);
   z.SetArchive(signal, archive ? 0x80 : 0);
-  if (RowOfSignal(z, signal) >= 0) return CreateOutcome::AlreadyShown;
-  if (row >= 0 && row < z.RowCount) return CreateOutcome::RowTaken;
   AppendRow(z, signal);
   SelectOnly(z, z.RowCount - 1);
   return CreateOutcome::Created;
+}
+
+void GiveNewHandlerText(ServiceBlock& s, int signal) {
+  if (signal < 0 || signal >= ServiceBlock::kSignals) return;
+  const auto& text = s.Text[static_cast<size_t>(signal)];
+  if (std::all_of(text.begin(), text.end(), [](uint8_t b) { return b == 0 || b == ' '; })) s.DefaultText(signal);
 }
 
 int ChangeIdentifier(Configuration& c, int row, int signal, bool normallyOpen, bool archive) {

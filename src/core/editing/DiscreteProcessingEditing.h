@@ -78,8 +78,12 @@ inline constexpr const char* kRowTakenText = "существует вход с �
 // Appends a row for `signal` with the contact type and archiving chosen; the
 // record keeps its other bits. The new row becomes the only selected one.
 // `row` is the 0-based row the identifier dialog named (-1: the next one); a
-// row that already exists is refused with RowTaken and nothing is appended.
+// row that already exists is refused with RowTaken, a signal that already has
+// a row with AlreadyShown, and then nothing changes.
 CreateOutcome CreateHandler(Configuration& c, int signal, bool normallyOpen, bool archive, int row = -1);
+// A new handler whose text was not typed: a blank text gets the default one,
+// a text the user gave the signal earlier stays.
+void GiveNewHandlerText(ServiceBlock& s, int signal);
 // The row shows `signal` instead: the old record (with the contact and
 // archiving chosen) moves to the new signal and the old one is emptied; a
 // row already showing the new signal is deleted first. Returns the row now

@@ -161,6 +161,7 @@ void ServiceBlock::DecodeIdentityBytes(std::span<const uint8_t> bytes) {
   SetAnalogSignalCount(Identity[kIdAnalogSignalCount]);
   RecountIO();
   IndicationType = Identity[kIdIndicationType];
+  GetIndicationCells();
 }
 
 void ServiceBlock::RecountIO() {

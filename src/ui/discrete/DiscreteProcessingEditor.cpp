@@ -655,23 +655,33 @@ void DiscreteProcessingEditor::CreatVhButClick() {
   }
   identifierDialog->PrepareCreate(z.RowCount + 1);
   identifierDialog->exec();
+  if (identifierDialog->Cancelled()) {
+    c_.service.TextChanged = 0;
+    return;
+  }
   const int signal = identifierDialog->ChosenSignal();
   if (signal < 0) {
     z.CurRow = z.CurSignal = -1;
     return;
   }
-  const QString text = identifierDialog->Text();
   const int row = identifierDialog->RowNumber() - 1;
+  const QString text = identifierDialog->Text();
   CreateOutcome outcome = CreateOutcome::BadSignal;
   Edit("Создать обработчик входа", [&] {
+    outcome = CreateHandler(c_, signal, identifierDialog->NormallyOpen(), identifierDialog->Archived(), row);
+    if (outcome != CreateOutcome::Created) return;
     if (c_.service.TextChanged)
       SetSignalText(signal, text);
-    else if (RowOfSignal(z, signal) < 0)
-      c_.service.DefaultText(signal);
-    outcome = CreateHandler(c_, signal, identifierDialog->NormallyOpen(), identifierDialog->Archived(), row);
+    else
+      GiveNewHandlerText(c_.service, signal);
   });
-  if (outcome == CreateOutcome::RowTaken)
-    ui_->Show(kProgramTitle, kRowTakenText + std::to_string(row + 1), Icon::None);
+  if (outcome == CreateOutcome::RowTaken || outcome == CreateOutcome::AlreadyShown) {
+    // The existing row keeps its contact, archiving and text.
+    c_.service.TextChanged = 0;
+    const int taken = outcome == CreateOutcome::RowTaken ? row : RowOfSignal(z, signal);
+    ui_->Show(kProgramTitle, kRowTakenText + std::to_string(taken + 1), Icon::None);
+    return;
+  }
   WriteTextNow(signal);
   ScrollToRow(RowOfSignal(z, signal));
 }
@@ -686,6 +696,10 @@ void DiscreteProcessingEditor::PMenu1IdClick() {
   identifierDialog->PrepareEdit(row + 1, z.CurSignal);
   identifierDialog->exec();
   z.EditIdMode = 0;
+  if (identifierDialog->Cancelled()) {
+    c_.service.TextChanged = 0;
+    return;
+  }
   const int signal = identifierDialog->ChosenSignal();
   if (signal < 0) {
     z.CurRow = z.CurSignal = -1;

@@ -69,7 +69,7 @@ InputIdentifierDialog::InputIdentifierDialog(Configuration& config, QWidget* par
   Arh = Named(new QCheckBox("Архивирование", this), "Arh");
   connect(Arh, &QCheckBox::clicked, this, [this] { c_.discreteProcessing.Modified = 1; });
   connect(EditText, &QLineEdit::textEdited, this, [this] { c_.service.TextChanged = 1; });
-  connect(EditText, &QLineEdit::returnPressed, this, [this] { focusNextChild(); });
+  EditText->installEventFilter(this);
 
   PageControl1 = Named(new QTabWidget(this), "PageControl1");
   TabSheet1 = Named(new QWidget, "TabSheet1");
@@ -131,8 +131,27 @@ InputIdentifierDialog::InputIdentifierDialog(Configuration& config, QWidget* par
 
 void InputIdentifierDialog::done(int) { QDialog::done(kDialogClosed); }
 
+void InputIdentifierDialog::reject() {
+  cancelled_ = true;
+  QDialog::done(kDialogClosed);
+}
+
+// Enter in the text moves on to the next field; left to the dialog, it would
+// press OK and create the handler with whatever the other fields hold.
+bool InputIdentifierDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == EditText && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      focusNextChild();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
 void InputIdentifierDialog::PrepareCreate(int row) {
   filling_ = true;
+  cancelled_ = false;
   setWindowTitle("Создание нового идентификатора входа");
   LabNVh->setText("№ созд. входа на схеме");
   LabN->setText(QString::number(row));
@@ -151,6 +170,7 @@ void InputIdentifierDialog::PrepareCreate(int row) {
 
 void InputIdentifierDialog::PrepareEdit(int row, int signal) {
   filling_ = true;
+  cancelled_ = false;
   setWindowTitle("Редактирование идентификатора входа");
   LabNVh->setText("№ ред. входа на схеме");
   LabN->setText(QString::number(row));

@@ -40,6 +40,9 @@ class InputIdentifierDialog : public QDialog {
   int RowNumber() const;  // LabN
 
   void done(int result) override;
+  // Escape or the window's close button: the editor then changes nothing.
+  void reject() override;
+  bool Cancelled() const { return cancelled_; }
 
   QLabel* LabNVh;
   QLabel* LabN;
@@ -74,7 +77,9 @@ class InputIdentifierDialog : public QDialog {
   void ShowSource(const SignalSource& src);
   void ShowSlave(int block);
   Configuration& c_;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   bool filling_ = false;
+  bool cancelled_ = false;
 };
 
 }  // namespace zul
