@@ -106,6 +106,7 @@ class DiscreteEditorTest : public QObject {
   void Selection_ClickCtrlClickAndEmptySpace();
   void Refusals_WarnAndChangeNothing_data();
   void Refusals_WarnAndChangeNothing();
+  void Cut_UndoneUnderItsOwnName();
   void Close_ChangedAnsweredNo_RecordsBackFromTheReference();
   void IdentifierDialog_EditModeShowsTheSourceOfTheSignal_data();
   void IdentifierDialog_EditModeShowsTheSourceOfTheSignal();
@@ -269,19 +270,37 @@ void DiscreteEditorTest::Refusals_WarnAndChangeNothing_data() {
   QTest::addColumn<QString>("action");
   QTest::addColumn<bool>("select");
   QTest::addColumn<QString>("warning");
-  QTest::newRow("alarm without a row") << "ASign" << false << "Не выбран № входа или № ФБ";
-  QTest::newRow("delete without a row") << "ADelete" << false << "Не выбран № входа";
-  QTest::newRow("group delete without a selection") << "ADelChoose" << false << "Нет выделенных входов";
-  QTest::newRow("copy without a selection") << "ACopy" << false << "Нет выделенных входов";
+  QTest::addColumn<bool>("fileMode");
+  QTest::addColumn<QString>("caption");
+  const QString warn = kCaptionWarning;
+  const QString note = kProgramTitle;
+  QTest::newRow("alarm without a row") << "ASign" << false << "Не выбран № входа или № ФБ" << false << warn;
+  QTest::newRow("delete without a row") << "ADelete" << false << "Не выбран № входа" << false << warn;
+  QTest::newRow("group delete without a selection")
+      << "ADelChoose" << false << "Нет выделенных входов" << false << warn;
+  QTest::newRow("copy without a selection") << "ACopy" << false << "Нет выделенных входов" << false << warn;
   QTest::newRow("delay panel not there")
-      << "AZader" << true << "Панель задерж. для входа с таким номером не создана";
+      << "AZader" << true << "Панель задерж. для входа с таким номером не создана" << false << warn;
+  QTest::newRow("alarm block already there")
+      << "ABSign" << true << "Для этого входа блок сигнализации уже создан" << false << note;
+  QTest::newRow("F10 on a file") << "AOutPort" << false << "Программа работает с файлом: в прибор ничего не передано"
+                                 << true << note;
+  QTest::newRow("group delete answered by Enter")
+      << "ADelChoose" << true << "Удалить выделенные обработчики входного сигнала?" << false
+      << "Подтвердите удаление ";
+  QTest::newRow("cut answered by Enter")
+      << "ACut" << true << "Вырезать выделенные обработчики входного сигнала?" << false << "Подтвердите вырезание ";
 }
 
 void DiscreteEditorTest::Refusals_WarnAndChangeNothing() {
   QFETCH(QString, action);
   QFETCH(bool, select);
   QFETCH(QString, warning);
+  QFETCH(bool, fileMode);
+  QFETCH(QString, caption);
   EditorRig rig;
+  rig.form->service.FileMode = fileMode ? 1 : 0;
+  const auto blocks = rig.controller->Blocks();
   if (select) {
     // A row with an alarm only.
     const int row = rig.Z().RowCount - 1;
@@ -292,8 +311,30 @@ void DiscreteEditorTest::Refusals_WarnAndChangeNothing() {
   rig.Editor().findChild<QAction*>(action)->trigger();
   Settle();
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), warning);
-  QCOMPARE(QString::fromStdString(rig.ui.Last().caption), QString(kCaptionWarning));
+  QCOMPARE(QString::fromStdString(rig.ui.Last().caption), caption);
   QVERIFY(CaptureDiscrete(rig.form->config) == before);
+  QVERIFY(rig.controller->Blocks() == blocks);
+}
+
+void DiscreteEditorTest::Cut_UndoneUnderItsOwnName() {
+  EditorRig rig;
+  DiscreteProcessingEditor& e = rig.Editor();
+  // The scheme has the keyboard, not the read-only composition field.
+  e.Prepare();
+  Settle();
+  QCOMPARE(e.focusWidget(), static_cast<QWidget*>(e.ScrollBox1));
+  const DiscreteSnapshot before = CaptureDiscrete(rig.form->config);
+  rig.Click(0);
+  rig.ui.QueueAnswer(Answer::Yes);
+  e.ACut->trigger();
+  Settle();
+  QVERIFY(!(CaptureDiscrete(rig.form->config) == before));
+  QCOMPARE(e.AUndo->text(), QString("Отменить Вырезать"));
+  QCOMPARE(e.AUndo->iconText(), QString("Отменить"));
+  QVERIFY(!e.AUndo->icon().isNull());
+  e.AUndo->trigger();
+  QVERIFY(CaptureDiscrete(rig.form->config) == before);
+  QCOMPARE(e.focusWidget(), static_cast<QWidget*>(e.ScrollBox1));
 }
 
 void DiscreteEditorTest::Close_ChangedAnsweredNo_RecordsBackFromTheReference() {

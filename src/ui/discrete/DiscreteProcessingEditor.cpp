@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolTip>
@@ -210,9 +211,13 @@ void DiscreteProcessingEditor::BuildActions() {
   AUndo = undo_->Stack().createUndoAction(this, "Отменить");
   AUndo->setObjectName("AUndo");
   AUndo->setShortcut(QKeySequence::Undo);
+  AUndo->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+  AUndo->setIconText("Отменить");
   ARedo = undo_->Stack().createRedoAction(this, "Повторить");
   ARedo->setObjectName("ARedo");
   ARedo->setShortcut(QKeySequence("Ctrl+Y"));
+  ARedo->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
+  ARedo->setIconText("Повторить");
   addAction(AUndo);
   addAction(ARedo);
 }
@@ -247,6 +252,7 @@ void DiscreteProcessingEditor::BuildLayout() {
 
   ToolBar1 = new QToolBar(this);
   ToolBar1->setObjectName("ToolBar1");
+  ToolBar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   ToolBar1->addActions({AInPort, AOutPort, AOpenFile});
   ToolBar1->addSeparator();
   ToolBar1->addActions({AUndo, ARedo});
@@ -270,6 +276,7 @@ void DiscreteProcessingEditor::BuildLayout() {
   EditModif = new QLineEdit(this);
   EditModif->setObjectName("EditModif");
   EditModif->setReadOnly(true);
+  EditModif->setFocusPolicy(Qt::NoFocus);
   EditModif->setMaximumWidth(160);
   TipModInd = new QLabel(this);
   TipModInd->setObjectName("TipModInd");
@@ -279,11 +286,13 @@ void DiscreteProcessingEditor::BuildLayout() {
   LabelFile->hide();
   InformButMR = new QPushButton("Дискретные выходы", this);
   InformButMR->setObjectName("InformButMR");
+  InformButMR->setAutoDefault(false);
   connect(InformButMR, &QPushButton::clicked, this, [this] {
     if (ShowRelayOutputs) ShowRelayOutputs();
   });
   Button1 = new QPushButton("Печать", this);
   Button1->setObjectName("Button1");
+  Button1->setAutoDefault(false);
   connect(Button1, &QPushButton::clicked, this, &DiscreteProcessingEditor::Button1Click);
   ProgressBar1 = new QProgressBar(this);
   ProgressBar1->setObjectName("ProgressBar1");
@@ -302,6 +311,7 @@ void DiscreteProcessingEditor::BuildLayout() {
   EditTextInPlace->setObjectName("EditTextInPlace");
   EditTextInPlace->setMaxLength(ServiceBlock::kTextWidth);
   EditTextInPlace->hide();
+  ScrollBox1->setFocus();
   EditTextInPlace->installEventFilter(this);
 
   auto* top = new QHBoxLayout;
@@ -344,6 +354,8 @@ void DiscreteProcessingEditor::Prepare() {
     InPortClick();
   c_.discreteProcessing.EditorShown = 1;
   UpdateActions();
+  ScrollBox1->verticalScrollBar()->setValue(0);
+  ScrollBox1->setFocus();
 }
 
 void DiscreteProcessingEditor::showEvent(QShowEvent* event) { QDialog::showEvent(event); }
@@ -382,6 +394,7 @@ void DiscreteProcessingEditor::RebuildAfterRead() {
 void DiscreteProcessingEditor::OpenFileClick() {
   undo_->Clear();
   BuildScheme();
+  ScrollBox1->verticalScrollBar()->setValue(0);
 }
 
 void DiscreteProcessingEditor::BuildScheme() {
@@ -401,6 +414,7 @@ QString DiscreteProcessingEditor::Caption() const {
 
 void DiscreteProcessingEditor::OutPortClick() {
   EndTextEdit(true);
+  if (c_.service.FileMode) return Inform("Программа работает с файлом: в прибор ничего не передано");
   Exchange().RunFor(
       "Запись обработки дискретных входов", ExchangeKind::Write,
       [this](Interaction& ui) { return WriteProcessingRecords(port_, c_, ui); },
@@ -615,6 +629,8 @@ bool DiscreteProcessingEditor::eventFilter(QObject* watched, QEvent* event) {
 
 void DiscreteProcessingEditor::Warn(const char* text) { ui_->Show(kCaptionWarning, text, Icon::Warning); }
 
+void DiscreteProcessingEditor::Inform(const char* text) { ui_->Show(kProgramTitle, text, Icon::Information); }
+
 bool DiscreteProcessingEditor::NeedSignal(const char* text) {
   if (c_.discreteProcessing.CurSignal >= 0) return true;
   Warn(text);
@@ -642,6 +658,7 @@ bool DiscreteProcessingEditor::NeedSelection() {
 void DiscreteProcessingEditor::Edit(const QString& text, const std::function<void()>& change) {
   undo_->Record(text, change);
   Redraw();
+  ScrollBox1->setFocus();
 }
 
 // --- handlers and their blocks -----------------------------------------------------------------------
@@ -729,7 +746,7 @@ void DiscreteProcessingEditor::PMenu2DelClick() {
 void DiscreteProcessingEditor::CreatSignButClick() {
   if (LightPanelCells(c_.service) == 0) return Warn(kUnavailable);
   if (!NeedSignal(kNoSignal) || !NeedRow()) return;
-  if (HasAlarm(c_.discreteProcessing.Record(c_.discreteProcessing.CurSignal))) return;
+  if (HasAlarm(c_.discreteProcessing.Record(c_.discreteProcessing.CurSignal))) return Inform("Для этого входа блок сигнализации уже создан");
   c_.discreteProcessing.Modified = 1;
   EditAlarm();
 }
@@ -737,7 +754,7 @@ void DiscreteProcessingEditor::CreatSignButClick() {
 void DiscreteProcessingEditor::CreatZaderButClick() {
   if (RelayModuleCount(c_.service) == 0) return Warn(kUnavailable);
   if (!NeedSignal(kNoSignal) || !NeedRow()) return;
-  if (HasDelay(c_.discreteProcessing.Record(c_.discreteProcessing.CurSignal))) return;
+  if (HasDelay(c_.discreteProcessing.Record(c_.discreteProcessing.CurSignal))) return Inform("Для этого входа блок задержки уже создан");
   c_.discreteProcessing.Modified = 1;
   EditDelay();
 }
@@ -745,7 +762,7 @@ void DiscreteProcessingEditor::CreatZaderButClick() {
 void DiscreteProcessingEditor::CreatVyhButClick() {
   if (RelayModuleCount(c_.service) == 0) return Warn(kUnavailable);
   if (!NeedSignal(kNoSignal) || !NeedRow()) return;
-  if (HasRelays(c_.discreteProcessing.Record(c_.discreteProcessing.CurSignal))) return;
+  if (HasRelays(c_.discreteProcessing.Record(c_.discreteProcessing.CurSignal))) return Inform("Для этого входа выход на реле уже создан");
   c_.discreteProcessing.Modified = 1;
   EditRelays();
 }
@@ -934,7 +951,8 @@ void DiscreteProcessingEditor::InsertPaspGroupClick() {
   if (!pasteEnabled_) return;
   std::vector<int> pasted;
   Edit("Вставить", [&] { pasted = PasteAfterLast(c_); });
-  if (!pasted.empty()) ScrollToRow(RowOfSignal(c_.discreteProcessing, pasted.front()));
+  if (pasted.empty()) return Inform("Нет свободных входов после последнего входа на схеме: ничего не вставлено");
+  ScrollToRow(RowOfSignal(c_.discreteProcessing, pasted.front()));
 }
 
 void DiscreteProcessingEditor::InsertPaspGroupFromClick() {
@@ -956,10 +974,10 @@ void DiscreteProcessingEditor::DelChooseClick() {
   if (!z.CutMode) {
     const Answer a =
         ui_->Ask(Message{"Подтвердите удаление ", "Удалить выделенные обработчики входного сигнала?",
-                         Icon::Question, Buttons::YesNo, Answer::Yes});
+                         Icon::Question, Buttons::YesNo, Answer::No});
     if (a != Answer::Yes) return;
   }
-  Edit("Удалить", [&] { DeleteSelected(c_); });
+  Edit(z.CutMode ? "Вырезать" : "Удалить", [&] { DeleteSelected(c_); });
 }
 
 void DiscreteProcessingEditor::CutClick() {
@@ -967,7 +985,7 @@ void DiscreteProcessingEditor::CutClick() {
   if (!NeedSelection()) return;
   const Answer a =
       ui_->Ask(Message{"Подтвердите вырезание ", "Вырезать выделенные обработчики входного сигнала?",
-                       Icon::Question, Buttons::YesNo, Answer::Yes});
+                       Icon::Question, Buttons::YesNo, Answer::No});
   if (a != Answer::Yes) return;
   PMenu2CopClick();
   z.CutMode = 1;

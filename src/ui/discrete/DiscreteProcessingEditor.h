@@ -180,6 +180,7 @@ class DiscreteProcessingEditor : public QDialog {
   bool NeedSelection();
   bool NeedRows();
   void Warn(const char* text);
+  void Inform(const char* text);
   // The text into the signal base (inside an undo step), then at once to the
   // controller when it was typed and the editor works on a controller.
   void SetSignalText(int signal, const QString& text);
