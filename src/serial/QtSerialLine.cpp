@@ -6,6 +6,7 @@
 
 #include "core/link/ModbusLink.h"
 #include "core/link/NetworkPort.h"
+#include "serial/ReadWithLimits.h"
 
 namespace zul {
 
@@ -94,27 +95,9 @@ bool QtSerialLine::Write(std::span<const uint8_t> bytes) {
 int QtSerialLine::Read(std::span<uint8_t> buffer, int byteTimeoutMs, bool answerBegun) {
   if (network_) return network_->Read(buffer, byteTimeoutMs, answerBegun);
   if (!port_.isOpen()) return -kResultPortClosed;
-  const size_t count = buffer.size();
-  const qint64 totalMs = ReadTotalTimeoutMs(count);
-  QElapsedTimer timer;
-  timer.start();
-  size_t got = 0;
-  qint64 lastByteAt = 0;
-  while (got < count) {
-    if (port_.bytesAvailable() > 0) {
-      qint64 n = port_.read(reinterpret_cast<char*>(buffer.data() + got), static_cast<qint64>(count - got));
-      if (n < 0) return -kResultPortFailure;
-      got += static_cast<size_t>(n);
-      lastByteAt = timer.elapsed();
-      continue;
-    }
-    qint64 waitMs = totalMs - timer.elapsed();
-    if (got > 0 || answerBegun) waitMs = std::min(waitMs, byteTimeoutMs - (timer.elapsed() - lastByteAt));
-    if (got == 0 && answerLimitMs_ > 0) waitMs = std::min(waitMs, answerLimitMs_ - timer.elapsed());
-    if (waitMs <= 0) break;
-    if (!port_.waitForReadyRead(static_cast<int>(waitMs)) && Failed()) return -kResultPortFailure;
-  }
-  return static_cast<int>(got);
+  const ReadLimits limits{ReadTotalTimeoutMs(buffer.size()), byteTimeoutMs, answerBegun, answerLimitMs_};
+  return ReadWithLimits(port_, buffer, limits,
+                        [this] { return Failed() ? LineState::Failed : LineState::Fine; });
 }
 
 std::vector<std::string> QtSerialLine::AvailablePorts() const { return ListPorts(); }

@@ -5,6 +5,7 @@
 
 #include "core/link/ModbusLink.h"
 #include "core/link/NetworkPort.h"
+#include "serial/ReadWithLimits.h"
 
 namespace zul {
 
@@ -78,34 +79,14 @@ bool TcpLine::Write(std::span<const uint8_t> bytes) {
 
 int TcpLine::Read(std::span<uint8_t> buffer, int byteTimeoutMs, bool answerBegun) {
   if (!open_) return -kResultPortClosed;
-  const size_t count = buffer.size();
-  const qint64 totalMs = ReadTotalTimeoutMs(count);
-  QElapsedTimer timer;
-  timer.start();
-  size_t got = 0;
-  qint64 lastByteAt = 0;
-  while (got < count) {
-    if (socket_.bytesAvailable() > 0) {
-      const qint64 n =
-          socket_.read(reinterpret_cast<char*>(buffer.data() + got), static_cast<qint64>(count - got));
-      if (n < 0) break;
-      got += static_cast<size_t>(n);
-      lastByteAt = timer.elapsed();
-      continue;
-    }
-    if (!Connected()) {
-      // The other end closed or the network failed: the try ends with what
-      // came, and the next request connects again.
-      NoteFailure("connection lost to");
-      break;
-    }
-    qint64 waitMs = totalMs - timer.elapsed();
-    if (got > 0 || answerBegun) waitMs = std::min(waitMs, byteTimeoutMs - (timer.elapsed() - lastByteAt));
-    if (got == 0 && answerLimitMs_ > 0) waitMs = std::min(waitMs, answerLimitMs_ - timer.elapsed());
-    if (waitMs <= 0) break;
-    socket_.waitForReadyRead(static_cast<int>(waitMs));
-  }
-  return static_cast<int>(got);
+  const ReadLimits limits{ReadTotalTimeoutMs(buffer.size()), byteTimeoutMs, answerBegun, answerLimitMs_};
+  return ReadWithLimits(socket_, buffer, limits, [this] {
+    if (Connected()) return LineState::Fine;
+    // The other end closed or the network failed: the try ends with what
+    // came, and the next request connects again.
+    NoteFailure("connection lost to");
+    return LineState::Lost;
+  });
 }
 
 }  // namespace zul
