@@ -72,6 +72,14 @@ void SmallScreenTest::EveryWindowFits() {
       [](QWidget* password) { QTest::keyClick(password->findChild<QLineEdit*>("Edit1"), Qt::Key_Return); }));
   QVERIFY(Settle());
   QStringList off = OffScreen(rig.form.get());
+  // The commands of every day need no scrolling: the editors and each module's programming.
+  QStringList daily{"ButProgDiskr", "ButProgFB", "ButTimeDate"};
+  for (int s = 1; s <= 16; ++s) daily << QString("Prg%1").arg(s);
+  for (const QString& name : daily) {
+    auto* button = rig.form->findChild<QWidget*>(name);
+    QVERIFY2(button, qPrintable(name));
+    if (button->visibleRegion().boundingRect() != button->rect()) off << name + " needs scrolling";
+  }
   rig.form->resize(1280, 720);  // as a user would ask for more than there is
   rig.form->hide();
   rig.form->show();

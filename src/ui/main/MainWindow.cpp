@@ -92,9 +92,16 @@ MainWindow::MainWindow(SerialLine& line, Clock& clock, Interaction& ui, ProgramO
   layout->setSpacing(4);
   layout->addWidget(BuildDevicePanel(), 0);
   layout->addWidget(BuildModuleGrid(), 1);
-  // On a small screen the window may be smaller than its table: it scrolls.
+  // On a small screen the window may be smaller than its table: it scrolls,
+  // while the editors of every day stay in a row below it.
+  auto* window = new QWidget(this);
+  auto* column = new QVBoxLayout(window);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
   ScrollBox = Named(new FittingScrollArea(central, this), "ScrollBox");
-  setCentralWidget(ScrollBox);
+  column->addWidget(ScrollBox, 1);
+  column->addWidget(BuildEditorButtons());
+  setCentralWidget(window);
 
   // loadFrom
   CBoxUstr->setCurrentIndex(0);
@@ -279,15 +286,6 @@ QWidget* MainWindow::BuildDevicePanel() {
   for (QPushButton* b : {LocalNet1, LocNet15, LocNetObm}) l->addWidget(b);
   v->addWidget(GBoxLoc);
 
-  ButProgDiskr = Button("ButProgDiskr", "Программирование обработки дискретных сигналов", panel);
-  ButTimeDate = Button("ButTimeDate", "Задание времени и даты", panel);
-  v->addWidget(ButProgDiskr);
-  ButProgFB = Button("ButProgFB", "Функциональные блоки", panel);
-  // Side by side: the panel stays low enough for a 1280x720 screen.
-  auto* lastRow = new QHBoxLayout;
-  lastRow->addWidget(ButProgFB);
-  lastRow->addWidget(ButTimeDate);
-  v->addLayout(lastRow);
   // In the status bar (BuildChrome), where showing it moves no button.
   ProgressBar1 = Named(new QProgressBar(panel), "ProgressBar1");
   ProgressBar1->setRange(0, 250);
@@ -300,10 +298,22 @@ QWidget* MainWindow::BuildDevicePanel() {
   connect(CBoxRazmChange, QOverload<int>::of(&QComboBox::activated), this, &MainWindow::onUnitChosen);
   connect(ButRazm, &QPushButton::clicked, this, &MainWindow::applyUnitName);
   connect(ButDefault, &QPushButton::clicked, this, &MainWindow::restoreDefaultUnits);
+  return panel;
+}
+
+QWidget* MainWindow::BuildEditorButtons() {
+  auto* bar = new QWidget(this);
+  auto* row = new QHBoxLayout(bar);
+  row->setContentsMargins(4, 2, 4, 2);
+  ButProgDiskr = Button("ButProgDiskr", "Программирование обработки дискретных сигналов", bar);
+  ButProgFB = Button("ButProgFB", "Функциональные блоки", bar);
+  ButTimeDate = Button("ButTimeDate", "Задание времени и даты", bar);
+  for (QPushButton* b : {ButProgDiskr, ButProgFB, ButTimeDate}) row->addWidget(b);
+  row->addStretch();
   connect(ButTimeDate, &QPushButton::clicked, this, &MainWindow::openClockWindow);
   connect(ButProgDiskr, &QPushButton::clicked, this, &MainWindow::openDiscreteProcessingEditor);
   connect(ButProgFB, &QPushButton::clicked, this, &MainWindow::openFunctionBlockEditor);
-  return panel;
+  return bar;
 }
 
 QWidget* MainWindow::BuildModuleGrid() {
@@ -311,7 +321,8 @@ QWidget* MainWindow::BuildModuleGrid() {
   auto* grid = new QGridLayout(GroupBox1);
   grid->setHorizontalSpacing(3);
   grid->setVerticalSpacing(1);
-  const char* heads[] = {"Адрес модуля", "Тип модуля", "Код модуля", "Входы", "Выходы", "Программирование"};
+  // The programming buttons right after the address: a narrow screen still shows them.
+  const char* heads[] = {"Адрес модуля", "Программирование", "Тип модуля", "Код модуля", "Входы", "Выходы"};
   for (int c = 0; c < 6; ++c) {
     auto* head = new QLabel(heads[c], GroupBox1);
     head->setAlignment(Qt::AlignCenter);
@@ -332,7 +343,7 @@ QWidget* MainWindow::BuildModuleGrid() {
     row.IdVyh = MakeCell(QString("IdVyh%1").arg(s), GroupBox1, 120);
     row.Prg = new QPushButton(GroupBox1);
     row.Prg->setObjectName(QString("Prg%1").arg(s));
-    QWidget* cells[] = {row.AdrM, row.M, row.KM, row.IdVh, row.IdVyh, row.Prg};
+    QWidget* cells[] = {row.AdrM, row.Prg, row.M, row.KM, row.IdVh, row.IdVyh};
     for (int c = 0; c < 6; ++c) grid->addWidget(cells[c], s, c);
     connect(row.Prg, &QPushButton::clicked, this, [this, s] { openModuleWindow(s); });
   }

@@ -233,6 +233,7 @@ class MainWindow : public QMainWindow {
   void BuildChrome();
   QWidget* BuildDevicePanel();
   QWidget* BuildModuleGrid();
+  QWidget* BuildEditorButtons();
   void CreateWindows();
   FunctionBlockEditor* CreateFunctionBlockEditor();
   // Editor buttons that only make sense with a configuration in memory.
