@@ -174,7 +174,7 @@ void AlgorithmsWindow::finish() {
   if (QWidget* editor = StringGrid2->focusWidget(); editor && editor != StringGrid2)
     QMetaObject::invokeMethod(StringGrid2, "commitData", Qt::DirectConnection, Q_ARG(QWidget*, editor));
   const AlgorithmTable table =
-      ParseAlgorithmTable(TypedRows(), config_.functionBlocks, EditingNFB->isChecked());
+      ParseAlgorithmTable(TypedRows(), config_.functionBlocks);
   if (table.Parsed()) {
     ApplyAlgorithmTable(config_.functionBlocks, table);
     QDialog::done(QDialog::Accepted);
