@@ -166,7 +166,8 @@ TEST_P(RefusedRows, NameTheRowAndStoreNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Typed, RefusedRows,
     ::testing::Values(
-        RowCase{"NumberOfAnotherRow", {{"5", "Пятый", "1,2"}}, "Строка 1: номер алгоритма должен быть 1", 0, 0},
+        RowCase{
+            "NumberOfAnotherRow", {{"5", "Пятый", "1,2"}}, "Строка 1: номер алгоритма должен быть 1", 0, 0},
         RowCase{"RowWithoutNumber",
                 {{" 1", "А", "1,"}, {"", "Б", "2,"}},
                 "Строка 2: номер алгоритма должен быть 2",
@@ -177,8 +178,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "Строка 3: строка записана после пустой строки",
                 2,
                 0},
-        RowCase{"Unordered", {{" 1", "А", "4,2,3"}}, std::string("Строка 1: ") + kAlgorithmNotConsecutive, 0, 2},
-        RowCase{"GapInside", {{" 1", "А", "2,4"}}, std::string("Строка 1: ") + kAlgorithmNotConsecutive, 0, 2},
+        RowCase{
+            "Unordered", {{" 1", "А", "4,2,3"}}, std::string("Строка 1: ") + kAlgorithmNotConsecutive, 0, 2},
+        RowCase{
+            "GapInside", {{" 1", "А", "2,4"}}, std::string("Строка 1: ") + kAlgorithmNotConsecutive, 0, 2},
         RowCase{"Repeated", {{" 1", "А", "2,2"}}, std::string("Строка 1: ") + kAlgorithmNotConsecutive, 0, 2},
         RowCase{"Overlapping",
                 {{" 1", "А", "1,2"}, {" 2", "Б", "2,3"}},
@@ -210,10 +213,10 @@ TEST(AlgorithmTable, CodePageLettersAndGapsBetweenAlgorithmsAreStored) {
 TEST(AlgorithmTable, AnEmptyNameBlanksThatAlgorithmAndItsLabel) {
   auto c = TenBlocks();
   FunctionBlocks& fb = c->functionBlocks;
-  ApplyAlgorithmTable(
-      fb, ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "Б", "3,4,"}, {" 3", "В", "5,"}}, fb));
-  ApplyAlgorithmTable(
-      fb, ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "", "3,4,"}, {" 3", "В", "5,"}}, fb));
+  ApplyAlgorithmTable(fb,
+                      ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "Б", "3,4,"}, {" 3", "В", "5,"}}, fb));
+  ApplyAlgorithmTable(fb,
+                      ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "", "3,4,"}, {" 3", "В", "5,"}}, fb));
   EXPECT_EQ(fb.GetAlgCount(), 3);
   EXPECT_EQ(fb.GetAlgName(1), "");
   EXPECT_TRUE(Members(fb, 1).empty());
@@ -519,8 +522,7 @@ TEST(BlockTable, InputsFollowTheKind) {
 TEST(AlgorithmReports, OpenAsRtfWithTheTablesPadded) {
   auto c = TenBlocks();
   FunctionBlocks& fb = c->functionBlocks;
-  ApplyAlgorithmTable(fb,
-                      ParseAlgorithmTable({{" 1", "Пуск насоса", "1,2,"}, {" 2", "Стоп", "3,"}}, fb));
+  ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "Пуск насоса", "1,2,"}, {" 2", "Стоп", "3,"}}, fb));
   const auto algorithms = test::ReadRtf(ReportToRtf(AlgorithmTableReport("Файл a.zul", AlgorithmRows(fb))));
   ASSERT_TRUE(algorithms.wellFormed) << algorithms.error;
   const auto& p = algorithms.paragraphs;

@@ -464,7 +464,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, LoopsFollowDeletion,
     ::testing::Values(
         LoopFollowCase{"RepeaterOfMb3FollowsToMb2", 2, {51, 0, 0, 0, 0, 0}, {50, 0, 0, 0, 0, 0}, {}},
-        LoopFollowCase{"ReaderOfTheDeletedLosesItsInput", 2, {50, 51, 49, 54, 0, 0}, {0, 50, 49, 53, 0, 0}, {1}},
+        LoopFollowCase{
+            "ReaderOfTheDeletedLosesItsInput", 2, {50, 51, 49, 54, 0, 0}, {0, 50, 49, 53, 0, 0}, {1}},
         LoopFollowCase{"AnalogInputsStay", 1, {1, 48, 49, 55, 0, 49}, {1, 48, 0, 55, 0, 0}, {3, 6}},
         LoopFollowCase{"NoReaderNoChange", 6, {1, 2, 49, 50, 0, 0}, {1, 2, 49, 50, 0, 0}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -522,9 +523,9 @@ TEST_F(CalculationExchange, RepeaterOfADeletedBlocksSuccessorReadsItsNewNumber) 
 // calculated values stay.
 struct NetworkFollowCase {
   const char* name;
-  bool deleteFirst;        // else the first entry grows from 2 to 4 analog signals
+  bool deleteFirst;                // else the first entry grows from 2 to 4 analog signals
   std::array<int, 2> integrators;  // were 7 and 10
-  int x1, x2;              // were 9 and 10
+  int x1, x2;                      // were 9 and 10
 };
 
 class NetworkRenumbering : public CalculationExchange,

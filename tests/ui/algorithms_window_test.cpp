@@ -181,8 +181,7 @@ void AlgorithmsWindowTest::RefusedTable_data() {
                                  << "error N ФБ";
   QTest::newRow("taken by the first") << "1,2,"
                                       << "Строка 2: ФБ1 уже входит в алгоритм 1";
-  QTest::newRow("out of order") << "4,2,3"
-                                << QString("Строка 2: ") + kAlgorithmNotConsecutive;
+  QTest::newRow("out of order") << "4,2,3" << QString("Строка 2: ") + kAlgorithmNotConsecutive;
 }
 
 // A table that does not parse changes nothing: No goes back to it, Yes ends

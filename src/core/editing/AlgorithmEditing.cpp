@@ -75,7 +75,8 @@ std::vector<AlgorithmRow> RowsOf(const FunctionBlocks& fb, int fbCount, bool ext
   for (int alg = 0; alg < count; ++alg) {
     std::vector<int> members = ShownMembers(fb, alg, limit, taken);
     if (extendLast && alg == count - 1 && !members.empty())
-      for (int b = members.back() + 1; b <= limit && !taken[static_cast<size_t>(b)]; ++b) members.push_back(b);
+      for (int b = members.back() + 1; b <= limit && !taken[static_cast<size_t>(b)]; ++b)
+        members.push_back(b);
     rows.push_back({" " + std::to_string(alg + 1), fb.GetAlgName(alg), MemberText(members, fb.FBLimit())});
   }
   return rows;

@@ -24,7 +24,8 @@ inline constexpr const char* kAlgorithmErrorQuestion = "Ошибка прогр�
 inline constexpr const char* kAlgorithmErrorCaption = "Подтвердите окончание программирования";
 inline constexpr const char* kAlgorithmsEndedWithError = "программирование закончено с ошибкой";
 // The refusals of a typed row follow "Строка N: ".
-inline constexpr const char* kAlgorithmNotConsecutive = "номера ФБ алгоритма должны идти подряд по возрастанию";
+inline constexpr const char* kAlgorithmNotConsecutive =
+    "номера ФБ алгоритма должны идти подряд по возрастанию";
 inline constexpr const char* kAlgorithmAfterEmptyRow = "строка записана после пустой строки";
 inline constexpr const char* kAlgorithmNameNotCp1251 =
     "в наименовании есть символы, которых нет в кодировке контроллера";

@@ -394,7 +394,9 @@ bool StoreIntegrators(Configuration& c, CalcMode mode, const IntegratorValues& v
   return true;
 }
 
-std::string MathBlockQuestionText(int k) { return "Удалить математический блок МБ" + std::to_string(k) + "?"; }
+std::string MathBlockQuestionText(int k) {
+  return "Удалить математический блок МБ" + std::to_string(k) + "?";
+}
 
 std::string LoopLostMathBlockText(int k, int loop) {
   return "Внимание!\nМБ" + std::to_string(k) + " использовался как вход PV регулятора " +
@@ -406,8 +408,8 @@ bool DeleteArithBlock(Configuration& c, int k, Interaction& ui) {
   fb.RecountBlocks();
   const int count = fb.GetArithCount();
   if (k < 1 || k > count || !IsArithRecord(fb, ArithRecord(fb, k))) return false;
-  const Answer answer = ui.Ask(Message{kDeleteMathBlockCaption, MathBlockQuestionText(k), Icon::Question,
-                                       Buttons::YesNo, Answer::No});
+  const Answer answer = ui.Ask(
+      Message{kDeleteMathBlockCaption, MathBlockQuestionText(k), Icon::Question, Buttons::YesNo, Answer::No});
   if (answer != Answer::Yes) return false;
   const int deleted = ArithResult(fb, ArithRecord(fb, k));
   // An address no block can have is referred to by nobody either.
