@@ -97,7 +97,7 @@ TEST(MemberListLimits, MoreNumbersThanTheTableOrCharactersThanTheCellAreRefused)
 TEST(AlgorithmTable, MembersGiveTheStartOfTheirFirstBlock) {
   auto c = TenBlocks();
   FunctionBlocks& fb = c->functionBlocks;
-  const AlgorithmTable t = ParseAlgorithmTable({{" 1", "Пуск", "1,2,"}, {" 2", "Стоп", "3,4,5,"}}, fb, true);
+  const AlgorithmTable t = ParseAlgorithmTable({{" 1", "Пуск", "1,2,"}, {" 2", "Стоп", "3,4,5,"}}, fb);
   ASSERT_TRUE(t.Parsed());
   ApplyAlgorithmTable(fb, t);
   EXPECT_EQ(fb.GetAlgCount(), 2);
@@ -112,9 +112,9 @@ TEST(AlgorithmTable, ATableThatDoesNotParseChangesNothing) {
   for (const char* bad : {"3,1000", "12"}) {
     auto c = TenBlocks();
     FunctionBlocks& fb = c->functionBlocks;
-    ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "Было", "1,2"}}, fb, true));
+    ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "Было", "1,2"}}, fb));
     const FunctionBlockSnapshot before = FunctionBlockSnapshot::Take(*c);
-    const AlgorithmTable t = ParseAlgorithmTable({{" 1", "Новое", "1,"}, {" 2", "Плохое", bad}}, fb, true);
+    const AlgorithmTable t = ParseAlgorithmTable({{" 1", "Новое", "1,"}, {" 2", "Плохое", bad}}, fb);
     EXPECT_EQ(t.error, std::string(bad) == "12" ? kAlgorithmBlockError : kAlgorithmListError);
     EXPECT_EQ(t.errorRow, 1);
     EXPECT_EQ(t.errorColumn, 2);
@@ -129,37 +129,94 @@ TEST(AlgorithmTable, ATableThatDoesNotParseChangesNothing) {
 
 TEST(AlgorithmTable, BadAlgorithmNumbersAreRefusedNotUsedAsIndexes) {
   auto c = TenBlocks();
-  for (const char* number : {"0", "121", "999", "abc", "-1", "1000"}) {
-    const AlgorithmTable t = ParseAlgorithmTable({{number, "Имя", "1"}}, c->functionBlocks, true);
-    EXPECT_EQ(t.error, kAlgorithmListError) << number;
+  for (const char* number : {"0", "2", "121", "999", "abc", "-1", "1000"}) {
+    const AlgorithmTable t = ParseAlgorithmTable({{number, "Имя", "1"}}, c->functionBlocks);
+    EXPECT_EQ(t.error, "Строка 1: номер алгоритма должен быть 1") << number;
     EXPECT_EQ(t.errorColumn, 0) << number;
   }
   c->functionBlocks.SetTableSize(60);
-  EXPECT_FALSE(ParseAlgorithmTable({{"61", "Имя", ""}}, c->functionBlocks, true).Parsed());
+  EXPECT_FALSE(ParseAlgorithmTable({{"61", "Имя", ""}}, c->functionBlocks).Parsed());
 }
 
-TEST(AlgorithmTable, WithoutEditingOfBlockNumbersNamesStayAndMembersGo) {
+// Rows that would be stored other than typed, or not at all, are refused
+// with a message naming the row; nothing is stored.
+struct RowCase {
+  const char* name;
+  std::vector<AlgorithmRow> rows;
+  std::string error;
+  int row, column;
+};
+
+class RefusedRows : public ::testing::TestWithParam<RowCase> {};
+
+TEST_P(RefusedRows, NameTheRowAndStoreNothing) {
+  const RowCase& k = GetParam();
   auto c = TenBlocks();
   FunctionBlocks& fb = c->functionBlocks;
-  const std::vector<AlgorithmRow> rows{{" 1", "Пуск", "1,2,"}, {" 2", "Стоп", "3,4,"}};
-  ApplyAlgorithmTable(fb, ParseAlgorithmTable(rows, fb, true));
-  // Even a list that would not parse is not looked at.
-  ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "Пуск", "1,2,"}, {" 2", "Стоп", "3,1000"}}, fb, false));
-  EXPECT_EQ(fb.GetAlgCount(), 2);
-  EXPECT_EQ(fb.GetAlgName(0), "Пуск");
-  EXPECT_EQ(fb.GetAlgName(1), "Стоп");
-  EXPECT_TRUE(Members(fb, 0).empty());
-  EXPECT_TRUE(Members(fb, 1).empty());
-  EXPECT_TRUE(Starts(fb).empty());
+  ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "Было", "9,10"}}, fb));
+  const std::vector<uint8_t> before = ZulFileBytes(*c);
+  const AlgorithmTable t = ParseAlgorithmTable(k.rows, fb);
+  EXPECT_EQ(t.error, k.error);
+  EXPECT_EQ(t.errorRow, k.row);
+  EXPECT_EQ(t.errorColumn, k.column);
+  ApplyAlgorithmTable(fb, t);
+  EXPECT_EQ(ZulFileBytes(*c), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Typed, RefusedRows,
+    ::testing::Values(
+        RowCase{
+            "NumberOfAnotherRow", {{"5", "Пятый", "1,2"}}, "Строка 1: номер алгоритма должен быть 1", 0, 0},
+        RowCase{"RowWithoutNumber",
+                {{" 1", "А", "1,"}, {"", "Б", "2,"}},
+                "Строка 2: номер алгоритма должен быть 2",
+                1,
+                0},
+        RowCase{"RowBelowAnEmptyRow",
+                {{" 1", "А", "1,"}, {"", "", ""}, {" 3", "В", "3,"}},
+                "Строка 3: строка записана после пустой строки",
+                2,
+                0},
+        RowCase{
+            "Unordered", {{" 1", "А", "4,2,3"}}, std::string("Строка 1: ") + kAlgorithmNotConsecutive, 0, 2},
+        RowCase{
+            "GapInside", {{" 1", "А", "2,4"}}, std::string("Строка 1: ") + kAlgorithmNotConsecutive, 0, 2},
+        RowCase{"Repeated", {{" 1", "А", "2,2"}}, std::string("Строка 1: ") + kAlgorithmNotConsecutive, 0, 2},
+        RowCase{"Overlapping",
+                {{" 1", "А", "1,2"}, {" 2", "Б", "2,3"}},
+                "Строка 2: ФБ2 уже входит в алгоритм 1",
+                1,
+                2},
+        RowCase{"NameOutsideTheCodePage",
+                {{" 1", "Насос ✓", "1"}},
+                std::string("Строка 1: ") + kAlgorithmNameNotCp1251,
+                0,
+                1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AlgorithmTable, CodePageLettersAndGapsBetweenAlgorithmsAreStored) {
+  auto c = TenBlocks();
+  FunctionBlocks& fb = c->functionBlocks;
+  const AlgorithmTable t =
+      ParseAlgorithmTable({{" 1", "Насос №1 «А»", "1,2,"}, {" 2", "Ёмкость", "5,6,7,"}, {" 3", "", ""}}, fb);
+  ASSERT_TRUE(t.Parsed()) << t.error;
+  ApplyAlgorithmTable(fb, t);
+  auto back = MakeSampleConfiguration();
+  LoadZulFileBytes(ZulFileBytes(*c), *back);
+  EXPECT_EQ(back->functionBlocks.GetAlgName(0), "Насос №1 «А»");
+  EXPECT_EQ(back->functionBlocks.GetAlgName(1), "Ёмкость");
+  EXPECT_EQ(Members(back->functionBlocks, 1), (std::vector<int>{5, 6, 7}));
+  EXPECT_EQ(Starts(back->functionBlocks), (std::vector<int>{1, 5}));
 }
 
 TEST(AlgorithmTable, AnEmptyNameBlanksThatAlgorithmAndItsLabel) {
   auto c = TenBlocks();
   FunctionBlocks& fb = c->functionBlocks;
-  ApplyAlgorithmTable(
-      fb, ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "Б", "3,4,"}, {" 3", "В", "5,"}}, fb, true));
-  ApplyAlgorithmTable(
-      fb, ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "", "3,4,"}, {" 3", "В", "5,"}}, fb, true));
+  ApplyAlgorithmTable(fb,
+                      ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "Б", "3,4,"}, {" 3", "В", "5,"}}, fb));
+  ApplyAlgorithmTable(fb,
+                      ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "", "3,4,"}, {" 3", "В", "5,"}}, fb));
   EXPECT_EQ(fb.GetAlgCount(), 3);
   EXPECT_EQ(fb.GetAlgName(1), "");
   EXPECT_TRUE(Members(fb, 1).empty());
@@ -169,37 +226,42 @@ TEST(AlgorithmTable, AnEmptyNameBlanksThatAlgorithmAndItsLabel) {
   EXPECT_EQ(layout.labels[1].name, "");
   EXPECT_EQ(layout.labels[2].name, "В");
   // Emptied in the last row, the algorithm is gone.
-  ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "  ", "3,4,"}}, fb, true));
+  ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "  ", "3,4,"}}, fb));
   EXPECT_EQ(fb.GetAlgCount(), 1);
   EXPECT_EQ(LayOutScheme(fb).labels.size(), 1u);
 }
 
-TEST(AlgorithmTable, ReadingStopsAtTheFirstRowWithoutNumber) {
+TEST(AlgorithmTable, ReadingStopsAtTheFirstBlankRow) {
   auto c = TenBlocks();
   FunctionBlocks& fb = c->functionBlocks;
-  ApplyAlgorithmTable(fb,
-                      ParseAlgorithmTable({{" 1", "А", "1,"}, {"", "", ""}, {" 3", "В", "12"}}, fb, true));
+  ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "А", "1,"}, {"  ", "", " "}, {"", "", ""}}, fb));
   EXPECT_EQ(fb.GetAlgCount(), 1);
-  EXPECT_EQ(fb.GetAlgName(2), "");
+  EXPECT_EQ(fb.GetAlgName(1), "");
 }
 
-// Gaps and overlaps between algorithms are the user's to make: stored as
-// typed, each label above its own first block.
-TEST(AlgorithmTable, GapsAndOverlapsAreKeptAsTyped) {
+// Gaps between algorithms are the user's to make: each label stands above
+// its own first block.
+TEST(AlgorithmTable, GapsBetweenAlgorithmsKeepEachLabelOverItsFirstBlock) {
   auto c = TenBlocks();
   FunctionBlocks& fb = c->functionBlocks;
-  ApplyAlgorithmTable(
-      fb, ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "Б", "5,6,7,"}, {" 3", "В", "6,7,8,"}}, fb, true));
-  EXPECT_EQ(Members(fb, 1), (std::vector<int>{5, 6, 7}));
-  EXPECT_EQ(Members(fb, 2), (std::vector<int>{6, 7, 8}));
-  EXPECT_EQ(Starts(fb), (std::vector<int>{1, 5, 6}));
+  ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "Б", "5,6,7,"}}, fb));
+  const SchemeLayout layout = LayOutScheme(fb);
+  ASSERT_EQ(layout.labels.size(), 2u);
+  EXPECT_EQ(layout.labels[1].y, layout.blocks[4].y - 12);
+  EXPECT_EQ(layout.blocks[4].column, 0);  // block 5 starts a row
+}
+
+TEST(AlgorithmTable, NamesWithoutMembersStandOneUnderAnotherInsideTheScheme) {
+  auto c = TenBlocks();
+  FunctionBlocks& fb = c->functionBlocks;
+  ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "А", ""}, {" 2", "Б", "1,2"}, {" 3", "В", ""}}, fb));
   const SchemeLayout layout = LayOutScheme(fb);
   ASSERT_EQ(layout.labels.size(), 3u);
-  EXPECT_EQ(layout.labels[1].y, layout.blocks[4].y - 12);
-  EXPECT_EQ(layout.labels[2].y, layout.blocks[5].y - 12);
-  // Blocks 5 and 6 each start a row.
-  EXPECT_EQ(layout.blocks[4].column, 0);
-  EXPECT_EQ(layout.blocks[5].column, 0);
+  EXPECT_EQ(layout.labels[1].y, layout.blocks[0].y - 12);
+  const int lastRowBottom = layout.blocks.back().y + kPanelHeight;
+  EXPECT_GT(layout.labels[0].y, lastRowBottom);
+  EXPECT_GE(layout.labels[2].y, layout.labels[0].y + kSchemeLabelLine);
+  EXPECT_LE(layout.labels[2].y + kSchemeLabelLine / 2, layout.height);
 }
 
 // --- rows shown for data in memory ---------------------------------------------------------
@@ -215,13 +277,20 @@ TEST(AlgorithmRowsShown, DamagedEntriesEndTheListInsteadOfShowing) {
   fb.SetAlgMember(1, 0, 0);
   fb.SetAlgMember(2, 0, 9);
   fb.SetAlgMember(2, 1, 10);
+  fb.SetAlgCount(5);
+  fb.SetAlgMember(3, 0, 5);  // out of order
+  fb.SetAlgMember(3, 1, 4);
+  fb.SetAlgMember(4, 0, 5);  // block 5 is algorithm 4's
+  fb.SetAlgMember(4, 1, 6);
   const auto rows = AlgorithmRows(fb);
-  ASSERT_EQ(rows.size(), 3u);
+  ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[0].number, " 1");
   EXPECT_EQ(rows[0].name, "А");
   EXPECT_EQ(rows[0].members, "2,");
   EXPECT_EQ(rows[1].members, "");
   EXPECT_EQ(rows[2].members, "9,10,");
+  EXPECT_EQ(rows[3].members, "5,");
+  EXPECT_EQ(rows[4].members, "");
 }
 
 TEST(AlgorithmRowsShown, AFullRowEndsWithoutComma) {
@@ -231,7 +300,7 @@ TEST(AlgorithmRowsShown, AFullRowEndsWithoutComma) {
   fb.RecountBlocks();
   std::string list;
   for (int b = 1; b <= 120; ++b) list += std::to_string(b) + ",";
-  ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "Всё", list}}, fb, true));
+  ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "Всё", list}}, fb));
   const std::string shown = AlgorithmRows(fb)[0].members;
   EXPECT_EQ(shown, list.substr(0, list.size() - 1));
 }
@@ -248,7 +317,7 @@ TEST(AlgorithmRowsShown, ShownFromAnyBytesParsesBack) {
     fb.LoadAlgorithmData(bytes);
     for (int i = 0; i < 5; ++i) fb.SetAlgName(i, "Алгоритм " + std::to_string(i + 1));
     const auto rows = AlgorithmRows(fb);
-    const AlgorithmTable t = ParseAlgorithmTable(rows, fb, true);
+    const AlgorithmTable t = ParseAlgorithmTable(rows, fb);
     ASSERT_TRUE(t.Parsed()) << "round " << round << ": " << t.error << " in row " << t.errorRow;
     ApplyAlgorithmTable(fb, t);
     const auto again = AlgorithmRows(fb);
@@ -282,7 +351,7 @@ class AlgorithmFiles : public ::testing::Test {
     FunctionBlocks& fb = other->functionBlocks;
     for (int i = 0; i < 6; ++i) fb.SetTypeCode(i, ftOR + 1);
     fb.RecountBlocks();
-    ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "Б", "4,5,"}}, fb, true));
+    ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "А", "1,2,"}, {" 2", "Б", "4,5,"}}, fb));
     return Write("other.zul", ZulFileBytes(*other));
   }
   std::vector<std::string> Texts() const {
@@ -315,7 +384,7 @@ TEST_F(AlgorithmFiles, A60BlockFileFitsA60BlockTable) {
   for (int i = 0; i < 4; ++i) other->functionBlocks.SetTypeCode(i, ftOR + 1);
   other->functionBlocks.RecountBlocks();
   ApplyAlgorithmTable(other->functionBlocks,
-                      ParseAlgorithmTable({{" 1", "Шестьдесят", "2,3,"}}, other->functionBlocks, true));
+                      ParseAlgorithmTable({{" 1", "Шестьдесят", "2,3,"}}, other->functionBlocks));
   const std::string path = Write("small.zul", ZulFileBytes(*other));
   auto c = TenBlocks();
   c->functionBlocks.SetTableSize(60);
@@ -382,7 +451,10 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"20 KiB", 20480, 120, "Количество ФБ \nне соответствует количеству ФБ в файле",
                  AlgorithmFileLoad::Refused},
         FileCase{"120 blocks for a 60-block table", 37129, 60,
-                 "Количество ФБ \nне соответствует количеству ФБ в файле", AlgorithmFileLoad::Refused}),
+                 "Количество ФБ \nне соответствует количеству ФБ в файле", AlgorithmFileLoad::Refused},
+        // Cut short: the algorithm count (or more) is missing.
+        FileCase{"36 KiB", 36864, 120, kZulFileShort, AlgorithmFileLoad::Refused},
+        FileCase{"without the count byte", 37128, 120, kZulFileShort, AlgorithmFileLoad::Refused}),
     [](const auto& info) {
       std::string n = info.param.what;
       for (char& ch : n)
@@ -450,8 +522,7 @@ TEST(BlockTable, InputsFollowTheKind) {
 TEST(AlgorithmReports, OpenAsRtfWithTheTablesPadded) {
   auto c = TenBlocks();
   FunctionBlocks& fb = c->functionBlocks;
-  ApplyAlgorithmTable(fb,
-                      ParseAlgorithmTable({{" 1", "Пуск насоса", "1,2,"}, {" 2", "Стоп", "3,"}}, fb, true));
+  ApplyAlgorithmTable(fb, ParseAlgorithmTable({{" 1", "Пуск насоса", "1,2,"}, {" 2", "Стоп", "3,"}}, fb));
   const auto algorithms = test::ReadRtf(ReportToRtf(AlgorithmTableReport("Файл a.zul", AlgorithmRows(fb))));
   ASSERT_TRUE(algorithms.wellFormed) << algorithms.error;
   const auto& p = algorithms.paragraphs;

@@ -1,17 +1,28 @@
 // The calculation blocks: refusals of the dialog, the record layout per
 // operation, the checks of OK, the integrator pair making and giving back
-// its room, and deleting an arithmetic block with the references to it.
+// its room, deleting an arithmetic block with the references to it (the
+// regulator loops' among them), and the analog numbers following a network
+// edit into what the simulated controller holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/ScriptedInteraction.h"
+#include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
 #include "core/config/MathBlockReport.h"
+#include "core/config/ReadConfiguration.h"
 #include "core/editing/CalculationBlockEditing.h"
 #include "core/editing/FunctionBlockEditing.h"
 #include "core/editing/FunctionBlockScheme.h"
+#include "core/editing/LocalNetworkEditing.h"
+#include "core/link/ModbusLink.h"
+#include "sim/SimulatedLine.h"
+#include "support/WritingLink.h"
 
 namespace zul {
 namespace {
@@ -383,7 +394,9 @@ TEST_F(CalculationBlocks, DeletingMb2FollowsTheResultAddresses) {
   fb().SetX2Source(5, srcCalculatedValue);
   fb().SetX2Number(5, 2);
 
-  ASSERT_TRUE(DeleteArithBlock(c_, 2));
+  ui_.QueueAnswer(Answer::Yes);
+  ASSERT_TRUE(DeleteArithBlock(c_, 2, ui_));
+  EXPECT_EQ(ui_.Shown().front().text, "Удалить математический блок МБ2?");
   fb().RecountBlocks();
   EXPECT_EQ(fb().GetArithCount(), 2);
   EXPECT_EQ(fb().GetComparatorAnalogNumber(0), 0);
@@ -400,7 +413,200 @@ TEST_F(CalculationBlocks, DeletingMb2FollowsTheResultAddresses) {
   EXPECT_EQ(signs[0], "+");
   EXPECT_EQ(signs[1], ":");
   EXPECT_EQ(signs[2], "");
-  EXPECT_FALSE(DeleteArithBlock(c_, 3));
+  ui_.QueueAnswer(Answer::Yes);
+  EXPECT_FALSE(DeleteArithBlock(c_, 3, ui_));
+}
+
+TEST_F(CalculationBlocks, DeletionAnsweredNoChangesNothing) {
+  MakeBlocks(1);
+  AddArith(opSum);
+  AddArith(opSqrt);
+  c_.regulators.SetPV(0, 50);
+  const Configuration before = c_;
+  EXPECT_FALSE(DeleteArithBlock(c_, 1, ui_));  // the question's default is No
+  EXPECT_EQ(ui_.Last().caption, kDeleteMathBlockCaption);
+  EXPECT_EQ(ui_.Last().text, "Удалить математический блок МБ1?");
+  EXPECT_TRUE(std::ranges::equal(fb().Record(1), before.functionBlocks.Record(1)));
+  EXPECT_EQ(fb().GetArithCount(), 2);
+  EXPECT_EQ(c_.regulators.Loops, before.regulators.Loops);
+}
+
+// Regulator inputs 49..54 read calculated values 1..6 and follow a deletion
+// like the comparators; the loop that read the deleted block loses its input.
+struct LoopFollowCase {
+  const char* name;
+  int deleted;  // МБk
+  std::array<int, Regulators::RecordCount> before, after;
+  std::vector<int> lost;  // loops (1-based) warned about
+};
+
+class LoopsFollowDeletion : public CalculationBlocks, public ::testing::WithParamInterface<LoopFollowCase> {};
+
+TEST_P(LoopsFollowDeletion, PvInputsFollowTheResultAddresses) {
+  const LoopFollowCase& k = GetParam();
+  MakeBlocks(1);
+  for (int j = 0; j < 6; ++j) AddArith(opSqrt);
+  for (int r = 0; r < Regulators::RecordCount; ++r) c_.regulators.SetPV(r, k.before[static_cast<size_t>(r)]);
+  ui_.QueueAnswer(Answer::Yes);
+  ASSERT_TRUE(DeleteArithBlock(c_, k.deleted, ui_));
+  for (int r = 0; r < Regulators::RecordCount; ++r)
+    EXPECT_EQ(c_.regulators.GetPV(r), k.after[static_cast<size_t>(r)]) << "loop " << r + 1;
+  std::vector<std::string> warnings;
+  for (const Message& m : ui_.Shown())
+    if (m.icon == Icon::Warning) warnings.push_back(m.text);
+  std::vector<std::string> expected;
+  for (int loop : k.lost) expected.push_back(LoopLostMathBlockText(k.deleted, loop - 1));
+  EXPECT_EQ(warnings, expected);
+  EXPECT_EQ(fb().RegChanged, k.before != k.after ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LoopsFollowDeletion,
+    ::testing::Values(
+        LoopFollowCase{"RepeaterOfMb3FollowsToMb2", 2, {51, 0, 0, 0, 0, 0}, {50, 0, 0, 0, 0, 0}, {}},
+        LoopFollowCase{
+            "ReaderOfTheDeletedLosesItsInput", 2, {50, 51, 49, 54, 0, 0}, {0, 50, 49, 53, 0, 0}, {1}},
+        LoopFollowCase{"AnalogInputsStay", 1, {1, 48, 49, 55, 0, 49}, {1, 48, 0, 55, 0, 0}, {3, 6}},
+        LoopFollowCase{"NoReaderNoChange", 6, {1, 2, 49, 50, 0, 0}, {1, 2, 49, 50, 0, 0}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- what reaches the controller -----------------------------------------------------------------
+
+class CalculationExchange : public CalculationBlocks {
+ protected:
+  CalculationExchange() : bus_(clock_), line_(bus_, clock_), link_(line_, clock_, ui_) {}
+  void SetUp() override {
+    ControllerSetup setup;
+    setup.composition.modules = {1, 6, 3, 14};
+    controller_ = &bus_.Add(setup);
+    ASSERT_EQ(link_.OpenPort(), 0);
+  }
+  void Read() {
+    ASSERT_TRUE(ReadConfiguration(link_, c_, ui_).ok);
+    c_.discreteProcessing.AccessLevel = kFullAccess;
+  }
+  // The table and the loops as the controller holds them.
+  std::unique_ptr<Configuration> FromController() {
+    auto back = std::make_unique<Configuration>();
+    EXPECT_TRUE(ReadConfiguration(link_, *back, ui_).ok);
+    back->functionBlocks.RecountBlocks();
+    return back;
+  }
+  VirtualClock clock_;
+  SimulatedBus bus_;
+  SimulatedLine line_;
+  zul::test::WritingLink link_;
+  SimulatedController* controller_ = nullptr;
+};
+
+TEST_F(CalculationExchange, RepeaterOfADeletedBlocksSuccessorReadsItsNewNumber) {
+  Read();
+  for (int i = 0; i < FunctionBlocks::kCapacity; ++i) fb().ClearRecord(i);
+  MakeBlocks(2);
+  for (int j = 0; j < 4; ++j) AddArith(opSqrt);
+  c_.regulators.SetPV(0, 51);  // a repeater reading МБ3
+  c_.regulators.SetPV(1, 50);  // and one reading МБ2
+  ui_.QueueAnswer(Answer::Yes);
+  ASSERT_TRUE(DeleteArithBlock(c_, 2, ui_));
+  ASSERT_TRUE(WriteFunctionBlockTable(c_, link_, ui_));
+  ASSERT_TRUE(WriteRegulatorLoops(c_, link_, ui_));
+  EXPECT_EQ(controller_->Blocks().at(Regulators::LoopBlockNumber)[1 + 0], 50);
+  EXPECT_EQ(controller_->Blocks().at(Regulators::LoopBlockNumber)[1 + Regulators::RecordSize], 0);
+  const auto back = FromController();
+  EXPECT_EQ(back->functionBlocks.GetArithCount(), 3);
+  EXPECT_EQ(back->regulators.GetPV(0), 50);
+  EXPECT_EQ(ArithResult(back->functionBlocks, ArithRecord(back->functionBlocks, 2)), 2);
+}
+
+// The analog numbers of the integrators and of X1/X2 read from analog signals
+// follow the signals when a network block's analog signals go or grow;
+// calculated values stay.
+struct NetworkFollowCase {
+  const char* name;
+  bool deleteFirst;                // else the first entry grows from 2 to 4 analog signals
+  std::array<int, 2> integrators;  // were 7 and 10
+  int x1, x2;                      // were 9 and 10
+};
+
+class NetworkRenumbering : public CalculationExchange,
+                           public ::testing::WithParamInterface<NetworkFollowCase> {
+ protected:
+  bool Create(int k, int outputs) {
+    MasterEditSession s = BeginMasterEdit(c_, k);
+    MasterEntryForm f = s.form;
+    ChooseSlaveType(f, 15, c_.service.SignalCount);
+    ChooseFunction(f, 3);
+    f.slave = std::to_string(k + 2);
+    f.outputs = f.dataCount = std::to_string(outputs);
+    return ApplyMasterEdit(c_, s, f).accepted;
+  }
+};
+
+TEST_P(NetworkRenumbering, CalculationInputsFollowTheAnalogSignals) {
+  const NetworkFollowCase& k = GetParam();
+  Read();
+  ASSERT_EQ(c_.service.AnalogSignalCount, 6);
+  ASSERT_TRUE(Create(0, 2));  // analog signals 7, 8
+  ASSERT_TRUE(Create(1, 3));  // 9..11
+  for (int i = 0; i < FunctionBlocks::kCapacity; ++i) fb().ClearRecord(i);
+  MakeBlocks(1);
+  AddIntegrators({{0, "7"}, {1, "10"}});
+  AddArith(opSum, srcAnalogSignal, "9");
+  fb().SetX2Number(ArithRecord(fb(), 1), 10);
+  AddArith(opSqrt, srcCalculatedValue, "1");
+  fb().SetX1Number(ArithRecord(fb(), 2), 9);  // as a file may hold it
+  LocalNetworkSession session(c_);
+  if (k.deleteFirst) {
+    ASSERT_TRUE(session.DeleteEntry(0));
+  } else {
+    MasterEditSession s = BeginMasterEdit(c_, 0);
+    MasterEntryForm f = s.form;
+    f.outputs = f.dataCount = "4";
+    ASSERT_TRUE(ApplyMasterEdit(c_, s, f).renumbered);
+  }
+  ui_.QueueAnswer(Answer::Yes);
+  ASSERT_EQ(session.Close(link_, ui_), LocalNetworkSession::Verdict::Close);
+  const auto back = FromController();
+  const FunctionBlocks& held = back->functionBlocks;
+  EXPECT_EQ(held.GetByte(1, 1), k.integrators[0]);
+  EXPECT_EQ(held.GetByte(1, 2), k.integrators[1]);
+  const int sum = ArithRecord(held, 1);
+  EXPECT_EQ(held.GetOperation(sum), opSum);
+  EXPECT_EQ(held.GetX1Number(sum), k.x1);
+  EXPECT_EQ(held.GetX2Number(sum), k.x2);
+  EXPECT_EQ(held.GetX1Source(ArithRecord(held, 2)), srcCalculatedValue);
+  EXPECT_EQ(held.GetX1Number(ArithRecord(held, 2)), 9);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, NetworkRenumbering,
+                         ::testing::Values(NetworkFollowCase{"SignalsRemoved", true, {0, 8}, 7, 8},
+                                           NetworkFollowCase{"SignalsInserted", false, {0, 12}, 11, 12}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- the record number on OK ------------------------------------------------------------------
+
+TEST_F(CalculationBlocks, RecordNumberOutsideTheArithmeticBlocksIsRefused) {
+  MakeBlocks(3);
+  AddIntegrators({{0, "1"}});
+  AddArith(opSum);
+  AddArith(opSqrt);
+  // Blocks 1..3, integrators 4..5, МБ1 6, МБ2 7.
+  struct Case {
+    CalcMode mode;
+    int record;
+    bool refused;
+  };
+  for (const Case& k : {Case{CalcMode::EditArith, 4, true}, Case{CalcMode::EditArith, 5, true},
+                        Case{CalcMode::EditArith, 6, false}, Case{CalcMode::EditArith, 7, false},
+                        Case{CalcMode::EditArith, 8, true}, Case{CalcMode::EditArith, 2, true},
+                        Case{CalcMode::CreateArith, 8, false}, Case{CalcMode::CreateArith, 7, true}}) {
+    const auto p = CheckArithRecord(fb(), k.mode, k.record);
+    EXPECT_EQ(p.has_value(), k.refused) << k.record;
+    if (p) {
+      EXPECT_EQ(p->field, CalcField::Record);
+      EXPECT_EQ(p->message, "Величина вне диапазона 6 - 7");
+    }
+  }
 }
 
 // ---- records from a file -------------------------------------------------------------------------
@@ -443,7 +649,8 @@ TEST_F(CalculationBlocks, RecordsOutOfRangeShowAsEmpty) {
   fb().SetX1Source(2, srcAnalogSignal);
   // Deleting the block whose address is impossible renumbers nothing.
   const int x1 = fb().GetX1Number(2);
-  EXPECT_TRUE(DeleteArithBlock(c_, 3));
+  ui_.QueueAnswer(Answer::Yes);
+  EXPECT_TRUE(DeleteArithBlock(c_, 3, ui_));
   EXPECT_EQ(fb().GetX1Number(2), x1);
   EXPECT_EQ(fb().GetComparatorAnalogNumber(0), 100);
 }

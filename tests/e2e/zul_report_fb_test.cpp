@@ -94,7 +94,7 @@ TEST_F(FunctionBlockReports, AlgorithmsOneLinePerAlgorithm) {
   for (int i = 0; i < 5; ++i) fb.SetTypeCode(i, ftOR + 1);
   fb.RecountBlocks();
   const AlgorithmTable table =
-      ParseAlgorithmTable({{" 1", "Пуск насоса", "1,2,"}, {" 2", "Останов", "3,4,5,"}}, fb, true);
+      ParseAlgorithmTable({{" 1", "Пуск насоса", "1,2,"}, {" 2", "Останов", "3,4,5,"}}, fb);
   ASSERT_TRUE(table.Parsed());
   ApplyAlgorithmTable(fb, table);
   ASSERT_TRUE(WriteFileReplacing(zul, ZulFileBytes(c)));

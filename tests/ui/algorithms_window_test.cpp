@@ -99,7 +99,7 @@ class AlgorithmsWindowTest : public QObject {
   void TypedAlgorithmsBecomeLabelsAndOneUndoStep();
   void RefusedTable_data();
   void RefusedTable();
-  void WithoutEditingOfNumbersMembersGo();
+  void LockedMemberListsAreKept();
   void AnEmptyNameBlanksItsLabel();
   void AlgorithmsFromAnotherFile();
   void ChangesInFileModeMarkTheFile();
@@ -179,6 +179,9 @@ void AlgorithmsWindowTest::RefusedTable_data() {
                                    << "error ";
   QTest::newRow("block 12 of 9") << "12,"
                                  << "error N ФБ";
+  QTest::newRow("taken by the first") << "1,2,"
+                                      << "Строка 2: ФБ1 уже входит в алгоритм 1";
+  QTest::newRow("out of order") << "4,2,3" << QString("Строка 2: ") + kAlgorithmNotConsecutive;
 }
 
 // A table that does not parse changes nothing: No goes back to it, Yes ends
@@ -219,7 +222,7 @@ void AlgorithmsWindowTest::RefusedTable() {
   QCOMPARE(rig.editor->History()->count(), 0);
 }
 
-void AlgorithmsWindowTest::WithoutEditingOfNumbersMembersGo() {
+void AlgorithmsWindowTest::LockedMemberListsAreKept() {
   EditorRig rig;
   rig.MakeBlocks(9);
   QVERIFY(rig.WithWindow([](AlgorithmsWindow& w) {
@@ -227,19 +230,34 @@ void AlgorithmsWindowTest::WithoutEditingOfNumbersMembersGo() {
     w.OK->click();
   }));
   QVERIFY(rig.WithWindow([](AlgorithmsWindow& w) {
+    QVERIFY(w.EditingNFB->isChecked());
     w.EditingNFB->setChecked(false);
     QVERIFY(!(w.StringGrid2->item(kHead, 2)->flags() & Qt::ItemIsSelectable));
     QVERIFY(w.StringGrid2->item(kHead, 1)->flags() & Qt::ItemIsEditable);
+    w.StringGrid2->item(kHead + 2, 1)->setText("Стоп");
     w.OK->click();
-    w.EditingNFB->setChecked(true);
-    QVERIFY(w.StringGrid2->item(kHead, 2)->flags() & Qt::ItemIsEditable);
   }));
   QCOMPARE(rig.fb().GetAlgCount(), 3);
-  QCOMPARE(rig.fb().GetAlgName(2), std::string("Останов"));
-  for (int a = 0; a < 3; ++a) QCOMPARE(rig.fb().GetAlgMember(a, 0), FunctionBlocks::kEmptyEntry);
-  // Without members every label goes below the last row.
-  QCOMPARE(rig.Labels().size(), 3);
-  QCOMPARE(rig.editor->Item(3)->x(), 0.0);  // three a row again
+  // The saved file holds the new name and every member list as it was.
+  auto saved = MakeSampleConfiguration();
+  LoadZulFileBytes(ZulFileBytes(rig.config), *saved);
+  const FunctionBlocks& held = saved->functionBlocks;
+  QCOMPARE(held.GetAlgName(2), std::string("Стоп"));
+  const int expected[3][4] = {{1, 2, 3, -1}, {4, 5, -1, -1}, {6, 7, 8, 9}};
+  for (int a = 0; a < 3; ++a)
+    for (int k = 0; k < 4 && expected[a][k] > 0; ++k) QCOMPARE(held.GetAlgMember(a, k), expected[a][k]);
+  QCOMPARE(held.GetAlgMember(1, 2), FunctionBlocks::kEmptyEntry);
+  QCOMPARE(rig.Labels(), QStringList({"Пуск насосов", "Работа", "Стоп"}));
+  QCOMPARE(rig.editor->Item(3)->x(), 0.0);  // block 4 starts its algorithm's row
+  // The user's choice stays for the next opening.
+  QVERIFY(rig.WithWindow([](AlgorithmsWindow& w) {
+    QVERIFY(!w.EditingNFB->isChecked());
+    QVERIFY(!(w.StringGrid2->item(kHead, 2)->flags() & Qt::ItemIsSelectable));
+    w.EditingNFB->setChecked(true);
+    QVERIFY(w.StringGrid2->item(kHead, 2)->flags() & Qt::ItemIsEditable);
+    w.OK->click();
+  }));
+  QCOMPARE(rig.fb().GetAlgMember(2, 3), 9);
 }
 
 void AlgorithmsWindowTest::AnEmptyNameBlanksItsLabel() {
@@ -268,7 +286,7 @@ void AlgorithmsWindowTest::AlgorithmsFromAnotherFile() {
   other->functionBlocks.RecountBlocks();
   ApplyAlgorithmTable(
       other->functionBlocks,
-      ParseAlgorithmTable({{" 1", "Из файла", "1,2,"}, {" 2", "Второй", "3,"}}, other->functionBlocks, true));
+      ParseAlgorithmTable({{" 1", "Из файла", "1,2,"}, {" 2", "Второй", "3,"}}, other->functionBlocks));
   const QString path = dir.filePath("other.zul");
   QVERIFY(WriteFileReplacing(path.toStdString(), ZulFileBytes(*other)));
   rig.window->DialOpenFile = [&](const FileDialogRequest& r) { return r.save ? QString() : path; };

@@ -74,6 +74,7 @@ class CalculationBlocksTest : public QObject {
   void OperationChoiceFollowsTheMode();
   void IntegratorsGetTheirNumbersAndHour();
   void MathWindowProgramsAndDeletes();
+  void RecordNumberOutsideTheBlocksKeepsTheDialogOpen();
   void EditWithoutChoiceLoadsBlock1AndStepsThroughRecords();
   void RefusalOpensNoDialog();
   void FileModeMarksTheFile();
@@ -240,6 +241,8 @@ void CalculationBlocksTest::MathWindowProgramsAndDeletes() {
   rig.CreateArith(opQuotient);
   rig.fb().SetX1Source(5, srcCalculatedValue);  // МБ3 reads its own result
   rig.fb().SetX1Number(5, 3);
+  rig.config.regulators.SetPV(0, 51);  // a repeater reading МБ3
+  rig.ui.QueueAnswer(Answer::Yes);     // "Удалить математический блок МБ2?"
   QVERIFY(rig.editor->ButMath->isEnabled());
   MathBlocksWindow* w = rig.editor->MathWindow();
   const size_t left =
@@ -274,9 +277,57 @@ void CalculationBlocksTest::MathWindowProgramsAndDeletes() {
   QCOMPARE(fb.GetX1Number(4), 2);
   QCOMPARE(fb.GetResultAddress(4, 2), 2);
   QCOMPARE(fb.SelectedArith, -1);
+  QCOMPARE(rig.config.regulators.GetPV(0), 50);
   rig.editor->undo();  // the deletion
   QCOMPARE(fb.GetArithCount(), 3);
   QCOMPARE(fb.GetOperation(4), int(opSqrt));
+  QCOMPARE(rig.config.regulators.GetPV(0), 51);
+  // Answered No, the block stays.
+  w->deleteBlock(1);
+  QCOMPARE(rig.ui.Last().text, MathBlockQuestionText(1));
+  QCOMPARE(fb.GetArithCount(), 3);
+  QCOMPARE(w->Buttons[0]->text(), QString("+"));
+}
+
+void CalculationBlocksTest::RecordNumberOutsideTheBlocksKeepsTheDialogOpen() {
+  CalcRig rig;
+  QVERIFY(rig.WithCalcDialog([&] { rig.editor->createIntegrators(); },
+                             [](CalculationBlockDialog& d) {
+                               d.EditIntegr[0]->setText("1");
+                               d.OK->click();
+                             }));
+  rig.CreateArith(opSum);
+  rig.CreateArith(opSqrt);  // blocks 1..3, integrators 4..5, МБ1 6, МБ2 7
+  const auto before = rig.fb().Record(5);
+  const std::vector<uint8_t> kept(before.begin(), before.end());
+  const QString note = "Величина вне диапазона 6 - 7";
+  QVERIFY(rig.WithCalcDialog([&] { rig.editor->editArithBlock(); },
+                             [&](CalculationBlockDialog& d) {
+                               QCOMPARE(d.EditNFB3->value(), 6);
+                               d.EditX1->setText("5");
+                               d.EditNFB3->setValue(4);  // an integrator record
+                               QVERIFY(d.ErrorText->text().contains(note));
+                               d.ErrorText->hide();
+                               d.OK->click();
+                               QVERIFY(d.isVisible());
+                               QVERIFY(d.ErrorText->isVisible());
+                               QVERIFY2(d.ErrorText->text().contains(note), qPrintable(d.ErrorText->text()));
+                               d.EditNFB3->setValue(6);
+                               d.ErrorText->hide();
+                               // Typed below the up-down's minimum: the note, and the dialog stays.
+                               d.EditNFB3->setFocus();
+                               QTest::keyClick(d.EditNFB3, Qt::Key_A, Qt::ControlModifier);
+                               QTest::keyClicks(d.EditNFB3, "2");
+                               QTest::keyClick(d.EditNFB3, Qt::Key_Return);
+                               QVERIFY(d.isVisible());
+                               QVERIFY(d.ErrorText->isVisible());
+                               QVERIFY2(d.ErrorText->text().startsWith("2 " + note),
+                                        qPrintable(d.ErrorText->text()));
+                               QCOMPARE(d.EditNFB3->value(), 6);
+                             }));
+  const auto after = rig.fb().Record(5);
+  QCOMPARE(std::vector<uint8_t>(after.begin(), after.end()), kept);
+  QCOMPARE(rig.editor->History()->count(), 3);  // the integrators and two blocks only
 }
 
 void CalculationBlocksTest::EditWithoutChoiceLoadsBlock1AndStepsThroughRecords() {

@@ -7,6 +7,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/ZulFile.h"
 #include "core/editing/FunctionBlockScheme.h"
+#include "core/model/Cp1251.h"
 
 namespace zul {
 namespace {
@@ -41,14 +42,17 @@ std::string SourceText(const BlockCaptions& captions, int source, int number) {
   return captions.InputCaption(source, number);
 }
 
-// Members of row `alg` in order, up to the first empty entry or the first
-// number outside 1..fbCount.
-std::vector<int> ShownMembers(const FunctionBlocks& fb, int alg, int fbCount) {
+// Members of row `alg` in order, up to the first empty entry, the first
+// number outside 1..fbCount, the first that does not follow its predecessor
+// or the first an earlier algorithm took: what is shown always parses back.
+std::vector<int> ShownMembers(const FunctionBlocks& fb, int alg, int fbCount, std::vector<bool>& taken) {
   std::vector<int> members;
   for (int k = 0; k < fb.GetTableSize(); ++k) {
     const int m = fb.GetAlgMember(alg, k);
-    if (m < 1 || m > fbCount) break;
+    if (m < 1 || m > fbCount || taken[static_cast<size_t>(m)]) break;
+    if (!members.empty() && m != members.back() + 1) break;
     members.push_back(m);
+    taken[static_cast<size_t>(m)] = true;
   }
   return members;
 }
@@ -67,13 +71,27 @@ std::vector<AlgorithmRow> RowsOf(const FunctionBlocks& fb, int fbCount, bool ext
   std::vector<AlgorithmRow> rows;
   const int count = std::min(fb.GetAlgCount(), fb.GetTableSize());
   const int limit = std::min(fbCount, fb.GetTableSize());
+  std::vector<bool> taken(static_cast<size_t>(limit) + 1, false);
   for (int alg = 0; alg < count; ++alg) {
-    std::vector<int> members = ShownMembers(fb, alg, limit);
+    std::vector<int> members = ShownMembers(fb, alg, limit, taken);
     if (extendLast && alg == count - 1 && !members.empty())
-      for (int b = members.back() + 1; b <= limit; ++b) members.push_back(b);
+      for (int b = members.back() + 1; b <= limit && !taken[static_cast<size_t>(b)]; ++b)
+        members.push_back(b);
     rows.push_back({" " + std::to_string(alg + 1), fb.GetAlgName(alg), MemberText(members, fb.FBLimit())});
   }
   return rows;
+}
+
+std::string RowText(int row) { return "Строка " + std::to_string(row + 1) + ": "; }
+
+std::string RowNumberText(int row) {
+  return RowText(row) + "номер алгоритма должен быть " + std::to_string(row + 1);
+}
+
+// A name the controller's code page can hold unchanged.
+bool FitsCp1251(const std::string& name) {
+  const std::string bytes = Utf8ToCp1251(name);
+  return Cp1251ToUtf8(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) == name;
 }
 
 }  // namespace
@@ -143,40 +161,56 @@ std::string ParseMemberList(const std::string& text, int fbCount, int tableSize,
   return {};
 }
 
-AlgorithmTable ParseAlgorithmTable(const std::vector<AlgorithmRow>& rows, const FunctionBlocks& fb,
-                                   bool editMembers) {
+AlgorithmTable ParseAlgorithmTable(const std::vector<AlgorithmRow>& rows, const FunctionBlocks& fb) {
   AlgorithmTable table;
   const int size = fb.GetTableSize();
   table.names.assign(static_cast<size_t>(size), {});
   const int fbCount = std::min(fb.FBCount, size);
+  // Which algorithm (1-based) each block already belongs to.
+  std::vector<int> owner(static_cast<size_t>(fbCount) + 1, 0);
+  auto fail = [&](std::string message, int row, int column) {
+    table.error = std::move(message);
+    table.errorRow = row;
+    table.errorColumn = column;
+    return table;
+  };
   const int last = std::min(static_cast<int>(rows.size()), size);
+  int end = last;  // the first row without a number
   for (int i = 0; i < last; ++i) {
     const AlgorithmRow& row = rows[static_cast<size_t>(i)];
     const std::string number = Trimmed(row.number);
-    if (number.empty()) break;
-    auto fail = [&](std::string message, int column) {
-      table.error = std::move(message);
-      table.errorRow = i;
-      table.errorColumn = column;
-      return table;
-    };
-    // The number names the algorithm; one outside the table is refused
-    // rather than used as an index.
-    const int k = SmallNumber(number, kMemberNumberChars);
-    if (k < 1 || k > size) return fail(kAlgorithmListError, 0);
+    const bool blank = number.empty() && Trimmed(row.name).empty() && Trimmed(row.members).empty();
+    if (blank) {
+      end = i;
+      break;
+    }
+    // Names and members are kept by row: a number other than the row's own
+    // would part them.
+    if (SmallNumber(number, kMemberNumberChars) != i + 1) return fail(RowNumberText(i), i, 0);
     table.members.resize(static_cast<size_t>(i) + 1);
     // A name of blanks only counts as empty, like a cell left blank.
-    if (Trimmed(row.name).empty()) {
-      table.names[static_cast<size_t>(k - 1)].clear();
-      continue;
-    }
-    table.names[static_cast<size_t>(k - 1)] = row.name;
-    if (editMembers) {
-      const std::string error =
-          ParseMemberList(row.members, fbCount, size, table.members[static_cast<size_t>(i)]);
-      if (!error.empty()) return fail(error, 2);
+    if (Trimmed(row.name).empty()) continue;
+    if (!FitsCp1251(row.name)) return fail(RowText(i) + kAlgorithmNameNotCp1251, i, 1);
+    table.names[static_cast<size_t>(i)] = row.name;
+    std::vector<int>& members = table.members[static_cast<size_t>(i)];
+    const std::string error = ParseMemberList(row.members, fbCount, size, members);
+    if (!error.empty()) return fail(error, i, 2);
+    for (size_t k = 0; k < members.size(); ++k) {
+      const int m = members[k];
+      if (k > 0 && m != members[k - 1] + 1) return fail(RowText(i) + kAlgorithmNotConsecutive, i, 2);
+      if (owner[static_cast<size_t>(m)] != 0)
+        return fail(RowText(i) + "ФБ" + std::to_string(m) + " уже входит в алгоритм " +
+                        std::to_string(owner[static_cast<size_t>(m)]),
+                    i, 2);
+      owner[static_cast<size_t>(m)] = i + 1;
     }
     table.count = i + 1;
+  }
+  // Nothing typed after the table's end would be read: refused, not lost.
+  for (int i = end + 1; i < last; ++i) {
+    const AlgorithmRow& row = rows[static_cast<size_t>(i)];
+    if (!Trimmed(row.number).empty() || !Trimmed(row.name).empty() || !Trimmed(row.members).empty())
+      return fail(RowText(i) + kAlgorithmAfterEmptyRow, i, 0);
   }
   return table;
 }
@@ -235,7 +269,8 @@ AlgorithmFileResult AlgorithmsFromFile(const Configuration& c, Interaction& ui, 
   }
   // Read into a copy with the ordinary loader: nothing here changes.
   auto other = std::make_unique<Configuration>(c);
-  LoadZulFileBytes(*bytes, *other);
+  // A file cut short lacks at least the algorithm count after the tables.
+  if (!LoadZulFileBytes(*bytes, *other)) return refuse(kZulFileShort);
   result.rows = AlgorithmRowsFromFile(other->functionBlocks, std::min(c.functionBlocks.FBCount, fileTable));
   result.status = AlgorithmFileLoad::Loaded;
   return result;

@@ -23,6 +23,12 @@ inline constexpr const char* kAlgorithmBlockError = "error N ФБ";
 inline constexpr const char* kAlgorithmErrorQuestion = "Ошибка программирования \nЗакончить?";
 inline constexpr const char* kAlgorithmErrorCaption = "Подтвердите окончание программирования";
 inline constexpr const char* kAlgorithmsEndedWithError = "программирование закончено с ошибкой";
+// The refusals of a typed row follow "Строка N: ".
+inline constexpr const char* kAlgorithmNotConsecutive =
+    "номера ФБ алгоритма должны идти подряд по возрастанию";
+inline constexpr const char* kAlgorithmAfterEmptyRow = "строка записана после пустой строки";
+inline constexpr const char* kAlgorithmNameNotCp1251 =
+    "в наименовании есть символы, которых нет в кодировке контроллера";
 inline constexpr int kMemberListChars = 600;
 inline constexpr int kMemberNumberChars = 3;
 
@@ -54,18 +60,19 @@ std::vector<AlgorithmRow> AlgorithmRowsFromFile(const FunctionBlocks& file, int 
 struct AlgorithmTable {
   std::string error;     // empty when the table parsed; else the message to show
   int errorRow = -1;     // 0-based row of the grid
-  int errorColumn = -1;  // 0 the algorithm's number, 2 its member list
+  int errorColumn = -1;  // 0 the algorithm's number, 1 its name, 2 its member list
   int count = 0;
   std::vector<std::string> names;         // by algorithm; empty = blank
   std::vector<std::vector<int>> members;  // by grid row
   bool Parsed() const { return error.empty(); }
 };
 
-// Reads the typed rows up to the first one whose number cell is empty. With
-// `editMembers` off the member lists are not read, so every algorithm is left
-// without members.
-AlgorithmTable ParseAlgorithmTable(const std::vector<AlgorithmRow>& rows, const FunctionBlocks& fb,
-                                   bool editMembers);
+// Reads the typed rows up to the first blank one. Row i must carry number
+// i; a named row's members are consecutive blocks in ascending order that
+// no earlier algorithm holds; its name must fit the controller's code page;
+// nothing may follow the blank row. The member lists are read whether or
+// not their column may be edited: locking it keeps them as shown.
+AlgorithmTable ParseAlgorithmTable(const std::vector<AlgorithmRow>& rows, const FunctionBlocks& fb);
 // Replaces the algorithm data with a parsed table (nothing for one that did
 // not parse). Each algorithm's first member becomes that block's start.
 void ApplyAlgorithmTable(FunctionBlocks& fb, const AlgorithmTable& table);

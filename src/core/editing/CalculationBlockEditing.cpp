@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <vector>
 
 #include "core/Interaction.h"
 #include "core/config/Configuration.h"
@@ -18,8 +19,11 @@ constexpr int kIntegratorHourByte = 14;
 constexpr int kIntegratorGroupByte = 13;
 constexpr int kMaxHour = 23;
 constexpr int kComparatorCode = ftComparator + 1;
+// Regulator inputs 49..54 read calculated values 1..6.
+constexpr int kFirstCalcPv = 49;
+constexpr int kLastCalcPv = 54;
 
-void Warn(Interaction& ui, const char* text) { ui.Show(kCaptionWarning, text, Icon::Warning); }
+void Warn(Interaction& ui, const std::string& text) { ui.Show(kCaptionWarning, text, Icon::Warning); }
 
 // Digits only; anything else (or nothing) is no number.
 std::optional<int> Number(const std::string& text) {
@@ -64,6 +68,20 @@ int SourceLimit(const Configuration& c, int source) {
 int FollowDeletion(int number, int deleted) {
   if (number == deleted) return 0;
   return number > deleted ? number - 1 : number;
+}
+
+// Regulator loops whose PV reads a calculated value follow the deletion of
+// result `deleted`; the loops that read it are returned.
+std::vector<int> FollowDeletionInLoops(Regulators& reg, int deleted) {
+  std::vector<int> lost;
+  for (int r = 0; r < Regulators::RecordCount; ++r) {
+    const int pv = reg.GetPV(r);
+    if (pv < kFirstCalcPv || pv > kLastCalcPv) continue;
+    const int n = FollowDeletion(pv - kFirstCalcPv + 1, deleted);
+    if (n == 0) lost.push_back(r);
+    reg.SetPV(r, n == 0 ? 0 : n + kFirstCalcPv - 1);
+  }
+  return lost;
 }
 
 void MoveRecordsUp2(FunctionBlocks& fb, int from) {
@@ -284,6 +302,20 @@ std::optional<CalcProblem> CheckIntegratorValues(const Configuration& c, const I
   return WholeInRange(CalcField::Hour, v.hour, 0, kMaxHour);
 }
 
+std::string ArithRecordRangeText(const FunctionBlocks& fb) {
+  const int low = fb.FBCount + IntegratorShare(fb) + 1;
+  return RangeText(low, std::max(low, ArithRecord(fb, fb.GetArithCount()) + 1));
+}
+
+std::optional<CalcProblem> CheckArithRecord(const FunctionBlocks& fb, CalcMode mode, int recordNumber) {
+  const int r = recordNumber - 1;
+  const bool fits = mode == CalcMode::CreateArith
+                        ? r == ArithRecord(fb, fb.GetArithCount() + 1) && r < fb.GetTableSize()
+                        : r >= ArithRecord(fb, 1) && IsArithSlot(fb, r);
+  if (fits) return std::nullopt;
+  return CalcProblem{CalcField::Record, 0, ArithRecordRangeText(fb)};
+}
+
 bool StoreArithBlock(Configuration& c, CalcMode mode, int recordNumber, const ArithValues& v) {
   FunctionBlocks& fb = c.functionBlocks;
   const int r = recordNumber - 1;
@@ -362,14 +394,29 @@ bool StoreIntegrators(Configuration& c, CalcMode mode, const IntegratorValues& v
   return true;
 }
 
-bool DeleteArithBlock(Configuration& c, int k) {
+std::string MathBlockQuestionText(int k) {
+  return "Удалить математический блок МБ" + std::to_string(k) + "?";
+}
+
+std::string LoopLostMathBlockText(int k, int loop) {
+  return "Внимание!\nМБ" + std::to_string(k) + " использовался как вход PV регулятора " +
+         std::to_string(loop + 1) + ".\nВход PV регулятора " + std::to_string(loop + 1) + " обнулен";
+}
+
+bool DeleteArithBlock(Configuration& c, int k, Interaction& ui) {
   FunctionBlocks& fb = c.functionBlocks;
   fb.RecountBlocks();
   const int count = fb.GetArithCount();
   if (k < 1 || k > count || !IsArithRecord(fb, ArithRecord(fb, k))) return false;
+  const Answer answer = ui.Ask(
+      Message{kDeleteMathBlockCaption, MathBlockQuestionText(k), Icon::Question, Buttons::YesNo, Answer::No});
+  if (answer != Answer::Yes) return false;
   const int deleted = ArithResult(fb, ArithRecord(fb, k));
   // An address no block can have is referred to by nobody either.
   if (deleted >= 1 && deleted <= FunctionBlocks::kMaxArithBlocks) {
+    const auto loops = c.regulators.Loops;
+    for (int loop : FollowDeletionInLoops(c.regulators, deleted)) Warn(ui, LoopLostMathBlockText(k, loop));
+    if (c.regulators.Loops != loops) fb.RegChanged = 1;
     for (int j = 1; j <= count; ++j) {
       const int r = ArithRecord(fb, j);
       if (!IsArithRecord(fb, r)) continue;

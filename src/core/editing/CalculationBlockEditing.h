@@ -30,6 +30,7 @@ inline constexpr const char* kNoArithBlocksText =
 inline constexpr const char* kUseCreateMenuText =
     "Для создания арифметического блока \nвоспользуйтесь меню Создание";
 inline constexpr const char* kDeleteMathBlockText = "Удаление математического блока ";
+inline constexpr const char* kDeleteMathBlockCaption = "Подтвердите удаление ";
 inline constexpr int kIntegratorCount = 24;
 inline constexpr int kIntegratorsPerRecord = 12;
 inline constexpr int kMaxConstant = 32767;
@@ -51,7 +52,7 @@ enum ArithSource { srcAnalogSignal = 0, srcCalculatedValue = 1 };
 
 // The items of the operation choice, by operation (0 = the integrator).
 inline constexpr std::array<const char*, 6> kCalcOperationItems = {"Интегратор расхода",
-                                                                   "\"Суммирование       Y=C1*X1+C2*X2",
+                                                                   "Суммирование       Y=C1*X1+C2*X2",
                                                                    "Вычитание                Y=C1*X1-C2*X2",
                                                                    "Умножение              Y=C1*X1*X2",
                                                                    "Деление                   Y=C1*X1/X2",
@@ -133,7 +134,7 @@ enum class RecordChoice { Loaded, OutOfRange, NotArithmetic };
 RecordChoice ChooseArithRecord(const FunctionBlocks& fb, int recordNumber, ArithValues& values,
                                int& blockNumber);
 
-enum class CalcField { Operation, X1, C1, X2, C2, Y, Integrator, Hour };
+enum class CalcField { Record, Operation, X1, C1, X2, C2, Y, Integrator, Hour };
 struct CalcProblem {
   CalcField field;
   int integrator = 0;  // which of the 24 for CalcField::Integrator
@@ -142,6 +143,11 @@ struct CalcProblem {
 // The checks of OK in their order; the first failure, or nothing.
 std::optional<CalcProblem> CheckArithValues(const Configuration& c, const ArithValues& v);
 std::optional<CalcProblem> CheckIntegratorValues(const Configuration& c, const IntegratorValues& v);
+// The record number an arithmetic block is stored into: editing takes only
+// an arithmetic block's record, creating only the next free one.
+std::optional<CalcProblem> CheckArithRecord(const FunctionBlocks& fb, CalcMode mode, int recordNumber);
+// The note of a record number outside the arithmetic blocks' records.
+std::string ArithRecordRangeText(const FunctionBlocks& fb);
 
 // Stores an arithmetic block into record `recordNumber` (1-based); creating
 // appends it after the last one. False (nothing changed) for a record that
@@ -152,8 +158,13 @@ bool StoreArithBlock(Configuration& c, CalcMode mode, int recordNumber, const Ar
 // or nothing is created. False when nothing changed.
 bool StoreIntegrators(Configuration& c, CalcMode mode, const IntegratorValues& v);
 
-// Deletes arithmetic block k (1-based): references to its result become 0,
-// those above it move down one, later blocks move down a record.
-bool DeleteArithBlock(Configuration& c, int k);
+// Deletes arithmetic block k (1-based) once the user confirms: references to
+// its result become 0, those above it move down one, later blocks move down a
+// record. The regulator loops reading calculated values follow like the
+// comparators; a loop that read the deleted block loses its input, and a
+// warning names it.
+bool DeleteArithBlock(Configuration& c, int k, Interaction& ui);
+std::string MathBlockQuestionText(int k);
+std::string LoopLostMathBlockText(int k, int loop);
 
 }  // namespace zul

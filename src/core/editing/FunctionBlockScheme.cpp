@@ -39,14 +39,22 @@ SchemeLayout LayOutScheme(const FunctionBlocks& fb) {
   }
   layout.rows = column == 0 ? row : row + 1;
   const int bottom = layout.rows * kSchemeRowHeight + kSchemeTopMargin;
-  for (int alg = 0; alg < fb.GetAlgCount(); ++alg) {
-    const int first = fb.GetAlgMember(alg, 0);
-    int y = bottom;
-    if (first >= 1 && first <= count) y = layout.blocks[static_cast<size_t>(first - 1)].y - 12;
-    layout.labels.push_back({alg, fb.GetAlgName(alg), 8, y});
-  }
   layout.height =
       layout.rows == 0 ? 0 : (layout.rows - 1) * kSchemeRowHeight + kSchemeTopMargin + kPanelHeight + 20;
+  // Algorithms without members have no block to stand over: their names
+  // go one under another below the last row.
+  int unplaced = 0;
+  for (int alg = 0; alg < fb.GetAlgCount(); ++alg) {
+    const int first = fb.GetAlgMember(alg, 0);
+    int y = 0;
+    if (first >= 1 && first <= count) {
+      y = layout.blocks[static_cast<size_t>(first - 1)].y - 12;
+    } else {
+      y = bottom + kSchemeLabelLine * unplaced++;
+      layout.height = std::max(layout.height, y + kSchemeLabelLine);
+    }
+    layout.labels.push_back({alg, fb.GetAlgName(alg), 8, y});
+  }
   return layout;
 }
 

@@ -16,6 +16,7 @@ inline constexpr int kSchemeColumns = 3;
 inline constexpr int kSchemeColumnWidth = 250;
 inline constexpr int kSchemeRowHeight = 120;
 inline constexpr int kSchemeTopMargin = 15;
+inline constexpr int kSchemeLabelLine = 16;  // between names of algorithms without members
 inline constexpr int kPanelWidth = 150;
 inline constexpr int kPanelHeight = 110;
 

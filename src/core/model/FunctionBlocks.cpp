@@ -454,6 +454,34 @@ int FunctionBlocks::RenumberSignals(SignalRenumbering op, int a, int n, int m) {
       }
     }
   }
+  if (!discrete) changed += RenumberCalculationAnalogs(op, a, n, m);
+  return changed;
+}
+
+// The integrators' numbers and the X1/X2 of arithmetic blocks whose source is
+// an analog signal (a calculated value does not move with the signals).
+int FunctionBlocks::RenumberCalculationAnalogs(SignalRenumbering op, int a, int n, int m) {
+  constexpr int kIntegratorBytes = 12;
+  constexpr int kSqrt = 5;
+  int changed = 0;
+  auto follow = [&](int number, auto store) {
+    if (RenumberValue(op, a, n, m, kMaxAnalogSignals, number)) {
+      store(number);
+      ++changed;
+    }
+  };
+  for (int i = 0; i < TableSize; ++i) {
+    if (GetTypeCode(i) != kTypeCalc) continue;
+    const int operation = GetOperation(i);
+    if (operation == 0) {
+      for (int pos = 1; pos <= kIntegratorBytes; ++pos)
+        follow(GetByte(i, pos), [&](int v) { SetByte(i, pos, v); });
+      continue;
+    }
+    if (operation > kSqrt) continue;
+    if (GetX1Source(i) == 0) follow(GetX1Number(i), [&](int v) { SetX1Number(i, v); });
+    if (operation < kSqrt && GetX2Source(i) == 0) follow(GetX2Number(i), [&](int v) { SetX2Number(i, v); });
+  }
   return changed;
 }
 

@@ -221,7 +221,8 @@ class FunctionBlocks {
 
   // --- renumbering -------------------------------------------------------------
   // Follows a change of the signal tables in every block input (and the
-  // comparator's analog value); returns how many references changed.
+  // comparator's analog value), and the analog numbers of the calculation
+  // blocks; returns how many references changed.
   int RenumberSignals(SignalRenumbering op, int a, int n, int m = 0);
   // Opens room for a copied group b..c (n = c - b + 1) at record a, d being
   // FBCount before the insertion, and moves FB-output references with it.
@@ -254,6 +255,7 @@ class FunctionBlocks {
   void SetBits(int i, int pos, uint8_t mask, int shift, int v);
   int InputPos(int i, int k) const;  // byte of input k's source, -1 none
   static bool RenumberValue(SignalRenumbering op, int a, int n, int m, int limit, int& number);
+  int RenumberCalculationAnalogs(SignalRenumbering op, int a, int n, int m);
 
   int TableSize = kCapacity;
   int IntegratorRecords = 0;

@@ -173,8 +173,7 @@ void AlgorithmsWindow::finish() {
   // A cell still being typed into counts as typed (the close box takes no focus).
   if (QWidget* editor = StringGrid2->focusWidget(); editor && editor != StringGrid2)
     QMetaObject::invokeMethod(StringGrid2, "commitData", Qt::DirectConnection, Q_ARG(QWidget*, editor));
-  const AlgorithmTable table =
-      ParseAlgorithmTable(TypedRows(), config_.functionBlocks, EditingNFB->isChecked());
+  const AlgorithmTable table = ParseAlgorithmTable(TypedRows(), config_.functionBlocks);
   if (table.Parsed()) {
     ApplyAlgorithmTable(config_.functionBlocks, table);
     QDialog::done(QDialog::Accepted);

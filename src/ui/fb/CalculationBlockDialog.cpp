@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "core/Interaction.h"
 #include "core/config/Configuration.h"
@@ -48,6 +49,27 @@ QLineEdit* ConstantField(const QString& name, Interaction& ui, QWidget* parent) 
   return e;
 }
 
+// The record number's up-down: a number typed below its minimum would go
+// back without a word, so the dialog hears of it first; and Enter chooses
+// the record rather than pressing OK.
+class RecordSpinBox : public QSpinBox {
+ public:
+  using QSpinBox::QSpinBox;
+  std::function<void()> TypedBelowMinimum;
+
+ protected:
+  void fixup(QString& input) const override {
+    bool number = false;
+    const int n = input.trimmed().toInt(&number);
+    if (number && n < minimum() && TypedBelowMinimum) TypedBelowMinimum();
+    QSpinBox::fixup(input);
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    QSpinBox::keyPressEvent(event);
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) event->accept();
+  }
+};
+
 QComboBox* SourceBox(const QString& name, QWidget* parent) {
   auto* c = Named(new QComboBox(parent), name);
   c->addItems({"аналоговый сигнал", "расчетная величина"});
@@ -77,7 +99,9 @@ CalculationBlockDialog::CalculationBlockDialog(const Configuration& config, Inte
 
   GroupBox3 = Named(new QGroupBox("Настройки арифметических блоков", this), "GroupBox3");
   LabNFB3 = Named(new QLabel("Арифметический блок №", GroupBox3), "LabNFB3");
-  EditNFB3 = Named(new QSpinBox(GroupBox3), "EditNFB3");
+  auto* record = Named(new RecordSpinBox(GroupBox3), "EditNFB3");
+  record->TypedBelowMinimum = [this] { ShowRecordNote(); };
+  EditNFB3 = record;
   EditNFB3->setKeyboardTracking(false);
   EditNFB3->setMaximumWidth(70);
   ComboBox1 = SourceBox("ComboBox1", GroupBox3);
@@ -289,17 +313,18 @@ void CalculationBlockDialog::chooseRecord(int recordNumber) {
       ErrorText->hide();
       SetArith(v, block);
       return;
-    case RecordChoice::OutOfRange: {
-      const int low = fb.FBCount + IntegratorShare(fb) + 1;
-      ShowInputHint(EditNFB3, ErrorText, ui_,
-                    QString("Величина вне диапазона %1 - %2").arg(low).arg(fb.GetTableSize()));
+    case RecordChoice::OutOfRange:
+      ShowRecordNote();
       return;
-    }
     case RecordChoice::NotArithmetic:
       ui_.Show(kCaptionWarning, kUseCreateMenuText, Icon::Warning);
       reject();
       return;
   }
+}
+
+void CalculationBlockDialog::ShowRecordNote() {
+  ShowInputHint(EditNFB3, ErrorText, ui_, Q(ArithRecordRangeText(config_.functionBlocks)));
 }
 
 int CalculationBlockDialog::RecordNumber() const { return EditNFB3->value(); }
@@ -326,6 +351,8 @@ IntegratorValues CalculationBlockDialog::Integrators() const {
 
 QWidget* CalculationBlockDialog::FieldOf(const CalcProblem& p) const {
   switch (p.field) {
+    case CalcField::Record:
+      return EditNFB3;
     case CalcField::Operation:
       return RadioGroup1;
     case CalcField::X1:
@@ -347,8 +374,9 @@ QWidget* CalculationBlockDialog::FieldOf(const CalcProblem& p) const {
 }
 
 void CalculationBlockDialog::onOk() {
-  const auto problem =
-      IntegratorMode() ? CheckIntegratorValues(config_, Integrators()) : CheckArithValues(config_, Arith());
+  auto problem = IntegratorMode() ? CheckIntegratorValues(config_, Integrators())
+                                  : CheckArithRecord(config_.functionBlocks, mode_, RecordNumber());
+  if (!problem && !IntegratorMode()) problem = CheckArithValues(config_, Arith());
   if (problem) {
     ShowInputHint(FieldOf(*problem), ErrorText, ui_, Q(problem->message));
     return;

@@ -69,6 +69,8 @@ class CalculationBlockDialog : public QDialog {
   void SetOperationItem(int operation);
   bool IntegratorMode() const;
   QWidget* FieldOf(const CalcProblem& p) const;
+  // The note of a record number outside the arithmetic blocks.
+  void ShowRecordNote();
 
   const Configuration& config_;
   Interaction& ui_;

@@ -649,7 +649,7 @@ void FunctionBlockEditor::editArithBlockNumber(int k) {
 
 void FunctionBlockEditor::deleteArithBlock(int k) {
   bool deleted = false;
-  Change(kDeleteMathBlockText, [&] { return deleted = DeleteArithBlock(config_, k); });
+  Change(kDeleteMathBlockText, [&] { return deleted = DeleteArithBlock(config_, k, ui_); });
   if (deleted && FileMode()) config_.service.FileChanged = 1;
 }
 
