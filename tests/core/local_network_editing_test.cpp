@@ -823,13 +823,37 @@ TEST_F(NetworkEditing, ReportListsEntriesLineSettingsFunction15AndScaledSignals)
       if (line.find(text) != std::string::npos) return true;
     return false;
   };
-  EXPECT_TRUE(has("2\tФ3\tдругие \t2\t0000\t2\t2\t41-48\t7-8\t0"));
+  EXPECT_TRUE(has("2\tФ3\tдругие \t2\t0000\t2\t2\t41-48\t7-8\t0\tцелочисл."));
+  EXPECT_TRUE(has("1\tФ1\tдругие \t1\t0000\t4\t4\t37-40\t—\t0\t—"));
   EXPECT_TRUE(has("16\t—"));
   EXPECT_TRUE(has("Скорость(бит/с):\t\t115200"));
   EXPECT_TRUE(has("Четность:\t\t1 стоп-бит с контр. четности"));
-  EXPECT_TRUE(has("сигналы: 40 41"));
+  EXPECT_TRUE(has("Входы блока 2 ф15 (номера дискр. сигналов)"));
+  EXPECT_TRUE(has("1: 40\t2: 41"));
   EXPECT_TRUE(has("7\tDLAI2_1_\tFT-7"));
+  EXPECT_FALSE(has(kInvalidEntryHint));
   EXPECT_EQ(ScaledSignalRows(c).size(), 5u);
+}
+
+// A damaged entry is marked where it is listed, and an analog one whose
+// signals cannot be scaled is named instead of left out.
+TEST_F(NetworkEditing, ReportMarksDamagedEntriesAndTheScalingItCannotShow) {
+  FiveBlocks();
+  c.networkMaster.SetFirstDiscrete(1, 0);
+  c.networkMaster.SetFirstAnalog(1, 0);
+  c.networkMaster.SetDataType(3, 1);
+  c.networkMaster.SetByteOrder(3, 1);
+  const Report r = NetworkReport(c, "Файл a.zul");
+  auto at = [&r](const std::string& text) {
+    return std::find_if(r.lines.begin(), r.lines.end(),
+                        [&text](const std::string& line) { return line.find(text) != std::string::npos; });
+  };
+  const auto entry = at("2\tФ3\tдругие ");
+  ASSERT_NE(entry, r.lines.end());
+  ASSERT_NE(entry + 1, r.lines.end());
+  EXPECT_NE((entry + 1)->find(kInvalidEntryHint), std::string::npos);
+  EXPECT_NE(at("блок 2: аналоговые сигналы не показаны"), r.lines.end());
+  EXPECT_NE(at("IEEE754 младш.рег."), r.lines.end());
 }
 
 }  // namespace

@@ -600,7 +600,11 @@ bool LocalNetworkSession::FunctionBlocksChanged() const {
 }
 
 bool LocalNetworkSession::NetworkChanged() const {
-  return lineChanged_ || c_.networkMaster.MasterUnchanged == 0 || RecordsChanged() || Renumbered();
+  // An OK that stored the same bytes again changed nothing; a line setting
+  // left without a choice is still one to refuse.
+  const bool lineIncomplete = lineChanged_ && (baud_ < 0 || baud_ > 3 || frame_ < 0 || frame_ > 3);
+  return lineIncomplete || c_.networkMaster.MasterBlock != before_->networkMaster.MasterBlock ||
+         RecordsChanged() || Renumbered();
 }
 
 bool LocalNetworkSession::Function15Changed() const {

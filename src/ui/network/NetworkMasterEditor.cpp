@@ -219,6 +219,8 @@ void NetworkMasterEditor::PutStoredValueBack(MasterField field) {
     case MasterField::DataCount:
       EditKolDat->setText(QString::number(m.GetDataCount(k)));
       break;
+    case MasterField::Type:
+    case MasterField::Function:
     case MasterField::None:
       break;
   }
