@@ -64,22 +64,23 @@ struct EditorCase {
   const char* knownFault = nullptr;  // a no-op OK that still changes bytes (another editor's fault)
 };
 
-Step Ok() { return [](QWidget* w) { PressOk(w); }; }
+Step Ok() {
+  return [](QWidget* w) { PressOk(w); };
+}
 
 const std::vector<EditorCase>& Cases() {
   static const std::vector<EditorCase> cases = {
-      {"network entries",
-       [](MainWindow& f) { f.openLocalNetworkWindow(LocalNetworkMode::Blocks); },
+      {"network entries", [](MainWindow& f) { f.openLocalNetworkWindow(LocalNetworkMode::Blocks); },
        [](MainWindow& f) {
          LocalNetworkWindow* net = f.localNetworkWindow;
          // Entry 1 (function 3) closes into its scaling window; entry 2 does not.
          return std::vector<Step>{[net](QWidget*) { net->openEntry(0); }, Ok(), Ok(),
                                   [net](QWidget*) { net->openEntry(1); }, Ok(), Ok()};
        }},
-      {"network line settings", [](MainWindow& f) { f.openLocalNetworkWindow(LocalNetworkMode::LineSettings); },
+      {"network line settings",
+       [](MainWindow& f) { f.openLocalNetworkWindow(LocalNetworkMode::LineSettings); },
        [](MainWindow&) { return std::vector<Step>{Ok()}; }},
-      {"function-15 blocks",
-       [](MainWindow& f) { f.openLocalNetworkWindow(LocalNetworkMode::Function15); },
+      {"function-15 blocks", [](MainWindow& f) { f.openLocalNetworkWindow(LocalNetworkMode::Function15); },
        [](MainWindow& f) {
          LocalNetworkWindow* net = f.localNetworkWindow;
          return std::vector<Step>{[net](QWidget*) { net->openFunction15(0); }, Ok(), Ok()};

@@ -206,7 +206,8 @@ void LocalNetworkTest::EscapeOnACorrection_StoresAndRenumbersNothing() {
   rig.form->service.SetText(56, "второй");
   const Configuration before = rig.form->config;
   NetworkMasterEditor& e = rig.Editor();
-  for (auto close : {+[](NetworkMasterEditor& d) { d.reject(); }, +[](NetworkMasterEditor& d) { d.close(); }}) {
+  for (auto close :
+       {+[](NetworkMasterEditor& d) { d.reject(); }, +[](NetworkMasterEditor& d) { d.close(); }}) {
     QVERIFY(WhileModal([&] { w.openEntry(0); },
                        [&](QWidget*) {
                          e.EditKolVh->setText("16");
@@ -503,7 +504,7 @@ void LocalNetworkTest::DiscreteView_ShowsTheChosenTwelveOfSixteen() {
                      [&](QWidget* d) {
                        QCOMPARE(d, v.rangeDialog);
                        QCOMPARE(v.rangeDialog->EditAdr->text(), QString("49"));  // the block's first row
-                       v.rangeDialog->EditAdr->setText("53");  // as the view numbers it
+                       v.rangeDialog->EditAdr->setText("53");                    // as the view numbers it
                        v.rangeDialog->EditKol->setText("12");
                        v.rangeDialog->accept();
                      }));

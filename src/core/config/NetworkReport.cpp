@@ -104,12 +104,12 @@ void AddEntries(const Configuration& c, std::vector<std::string>& rows) {
     }
     const NetworkMaster::BlockSizes size = m.GetBlockSizes(k);
     const int type = m.GetSlaveType(k);
-    rows.push_back(Join({std::to_string(k + 1), MasterButtonCaption(m.GetFunction(k)),
-                         SlaveTypeNames()[static_cast<size_t>(type)], std::to_string(m.GetSlave(k)),
-                         Hex(m.GetStartAddress(k), 4), std::to_string(m.GetDataCount(k)),
-                         std::to_string(m.GetOutputs(k)), Range(m.GetFirstDiscrete(k), size.discrete),
-                         Range(m.GetFirstAnalog(k), size.analog), std::to_string(m.GetMaxCode(k)),
-                         DataFormat(m, k)}));
+    rows.push_back(
+        Join({std::to_string(k + 1), MasterButtonCaption(m.GetFunction(k)),
+              SlaveTypeNames()[static_cast<size_t>(type)], std::to_string(m.GetSlave(k)),
+              Hex(m.GetStartAddress(k), 4), std::to_string(m.GetDataCount(k)),
+              std::to_string(m.GetOutputs(k)), Range(m.GetFirstDiscrete(k), size.discrete),
+              Range(m.GetFirstAnalog(k), size.analog), std::to_string(m.GetMaxCode(k)), DataFormat(m, k)}));
     if (!NetworkEntryValid(m, c.service, k))
       rows.push_back("\t" + std::string(kInvalidEntryHint) + ": сигналы сети начинаются с " +
                      std::to_string(c.service.FirstNetSignal() + 1) + " (аналог. с " +
@@ -157,10 +157,10 @@ Report NetworkReport(const Configuration& c, const std::string& title) {
   TableReportParts parts;
   parts.title = title;
   parts.caption = "Локальная сеть RS-485 ModBus";
-  parts.headerLines = {Join({"блок", "функция", "тип Slave", "адрес", "нач.адрес", "кол-во", "выходов",
-                             "дискр.", "аналог.", "макс.код", "тип данных,"}),
-                       Join({"", "", "", "Slave", "(Hex)", "данных", "", "сигналы", "сигналы", "",
-                             "порядок байтов"})};
+  parts.headerLines = {
+      Join({"блок", "функция", "тип Slave", "адрес", "нач.адрес", "кол-во", "выходов", "дискр.", "аналог.",
+            "макс.код", "тип данных,"}),
+      Join({"", "", "", "Slave", "(Hex)", "данных", "", "сигналы", "сигналы", "", "порядок байтов"})};
   auto& rows = parts.rows;
   AddEntries(c, rows);
   rows.emplace_back();

@@ -74,7 +74,8 @@ bool NetworkEntryValid(const NetworkMaster& m, const ServiceBlock& s, int k) {
 std::vector<int> DamagedNetworkEntries(const Configuration& c) {
   std::vector<int> damaged;
   for (int k = 0; k < NetworkMaster::kEntries; ++k)
-    if (c.networkMaster.EntryInUse(k) && !NetworkEntryValid(c.networkMaster, c.service, k)) damaged.push_back(k);
+    if (c.networkMaster.EntryInUse(k) && !NetworkEntryValid(c.networkMaster, c.service, k))
+      damaged.push_back(k);
   return damaged;
 }
 
@@ -84,7 +85,8 @@ std::string DamagedNetworkEntriesText(const Configuration& c) {
   std::string numbers;
   for (int k : damaged) numbers += (numbers.empty() ? "" : ", ") + std::to_string(k + 1);
   return "Блоки локальной сети заданы неверно: " + numbers +
-         ".\nИх сигналы не лежат после сигналов модулей (с " + std::to_string(c.service.FirstNetSignal() + 1) +
+         ".\nИх сигналы не лежат после сигналов модулей (с " +
+         std::to_string(c.service.FirstNetSignal() + 1) +
          ") или выходят за таблицы; исправьте или удалите их.";
 }
 

@@ -170,7 +170,8 @@ void LocalNetworkWindow::RefreshCaptions() {
   for (int k = 0; k < NetworkMaster::kEntries; ++k) {
     QPushButton* b = Buttons[static_cast<size_t>(k)];
     b->setText(Q(MasterButtonCaption(c_.networkMaster.GetFunction(k))));
-    const bool damaged = c_.networkMaster.EntryInUse(k) && !NetworkEntryValid(c_.networkMaster, c_.service, k);
+    const bool damaged =
+        c_.networkMaster.EntryInUse(k) && !NetworkEntryValid(c_.networkMaster, c_.service, k);
     b->setStyleSheet(damaged ? "color:red;" : QString());
     b->setToolTip(damaged ? QString(kInvalidEntryHint) : QString("блок %1").arg(k + 1));
   }
@@ -226,8 +227,10 @@ void LocalNetworkWindow::done(int result) {
               "Запись локальной сети", ExchangeKind::Write,
               [this, plan](Interaction& ui) { return session_->CarryOut(plan, port_, ui); },
               [this, result](LocalNetworkSession::Verdict verdict) {
-                if (verdict == LocalNetworkSession::Verdict::Close) FinishClosing(result);
-                else RefreshCaptions();
+                if (verdict == LocalNetworkSession::Verdict::Close)
+                  FinishClosing(result);
+                else
+                  RefreshCaptions();
               });
       return;
     }
