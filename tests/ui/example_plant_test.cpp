@@ -14,9 +14,11 @@
 #include "core/editing/LocalNetworkEditing.h"
 #include "ui/SimulatedRig.h"
 #include "ui/UiTestSupport.h"
+#include "ui/fb/FunctionBlockEditor.h"
 #include "ui/network/Function15Editor.h"
 #include "ui/network/LocalNetworkWindow.h"
 #include "ui/network/NetworkMasterEditor.h"
+#include "ui/regulators/RegulatorEditor.h"
 
 using namespace zul;
 using namespace zul::test;
@@ -44,11 +46,15 @@ class Watchdog {
     QObject::connect(&timer_, &QTimer::timeout, [this, seconds] {
       if (started_.elapsed() < seconds * 1000) return;
       fired = true;
-      if (QWidget* w = QApplication::activeModalWidget()) w->hide();
+      if (QWidget* w = QApplication::activeModalWidget()) {
+        left += w->objectName() + " ";
+        w->hide();
+      }
     });
     timer_.start(50);
   }
   bool fired = false;
+  QString left;  // the windows it had to hide
 
  private:
   QTimer timer_;
@@ -61,11 +67,34 @@ struct EditorCase {
   const char* name;
   std::function<void(MainWindow&)> open;
   std::function<std::vector<Step>(MainWindow&)> steps;  // after the opened window shows
-  const char* knownFault = nullptr;  // a no-op OK that still changes bytes (another editor's fault)
+  // A known fault of another editor on a no-op OK: it changes bytes, or, with
+  // `staysOpen`, it does not close at all.
+  const char* knownFault = nullptr;
+  bool staysOpen = false;
 };
 
 Step Ok() {
   return [](QWidget* w) { PressOk(w); };
+}
+
+// The loop dialog of the editor's panel `place`, then the editor's own OK.
+std::vector<Step> Loop(MainWindow& f, int place) {
+  RegulatorEditor* editor = f.regulatorEditor;
+  return {[editor, place](QWidget*) {
+            editor->clickPanel(place);
+            editor->editLoop();
+          },
+          Ok(), Ok()};
+}
+
+// The programming dialog of function block `index`, then the editor's OK.
+std::vector<Step> Block(MainWindow& f, int index) {
+  FunctionBlockEditor* editor = f.functionBlockEditor;
+  return {[editor, index](QWidget*) {
+            editor->SelectOnly(index);
+            editor->editBlock();
+          },
+          Ok(), Ok()};
 }
 
 const std::vector<EditorCase>& Cases() {
@@ -101,6 +130,22 @@ const std::vector<EditorCase>& Cases() {
        [](MainWindow&) { return std::vector<Step>{Ok()}; }},
       {"function blocks", [](MainWindow& f) { f.openFunctionBlockEditor(); },
        [](MainWindow&) { return std::vector<Step>{Ok()}; }},
+      {"control loop 1", [](MainWindow& f) { f.openModuleWindow(6); },
+       [](MainWindow& f) { return Loop(f, 0); },
+       "the loop dialog's OK without changes asks \"отказываетесь  от режима FC?\" and stays open", true},
+      {"control loop 2", [](MainWindow& f) { f.openModuleWindow(6); },
+       [](MainWindow& f) { return Loop(f, 1); }},
+      {"control loop 3", [](MainWindow& f) { f.openModuleWindow(6); },
+       [](MainWindow& f) { return Loop(f, 2); },
+       "the loop dialog's OK without changes stores the program setpoints again as it shows them (block 33)"},
+      {"control loop 4", [](MainWindow& f) { f.openModuleWindow(6); },
+       [](MainWindow& f) { return Loop(f, 3); }},
+      {"function block 1", [](MainWindow& f) { f.openFunctionBlockEditor(); },
+       [](MainWindow& f) { return Block(f, 0); }},
+      {"function block 2", [](MainWindow& f) { f.openFunctionBlockEditor(); },
+       [](MainWindow& f) { return Block(f, 1); }},
+      {"function block 3", [](MainWindow& f) { f.openFunctionBlockEditor(); },
+       [](MainWindow& f) { return Block(f, 2); }},
   };
   return cases;
 }
@@ -165,14 +210,16 @@ void ExamplePlantTest::EveryEditor_OkWithoutChanges_LeavesEveryByte() {
   Open(rig);
   MainWindow& form = *rig.form;
   const BlockMap before = EncodeForImage(form.config);
-  const Watchdog watchdog(30);
+  const Watchdog watchdog(15);
   const size_t left = ModalSteps([&] { t.open(form); }, t.steps(form));
-  QVERIFY(!watchdog.fired);
+  QString shown;
+  for (const Message& m : rig.ui.Shown()) shown += QString::fromStdString(m.text) + " | ";
+  if (t.knownFault && t.staysOpen) QEXPECT_FAIL("", t.knownFault, Abort);
+  QVERIFY2(!watchdog.fired, qPrintable("left open: " + watchdog.left + "; shown: " + shown));
   QCOMPARE(left, size_t{0});
   const QString difference = FirstDifference(form.config, before);
-  if (t.knownFault) QEXPECT_FAIL("", t.knownFault, Continue);
+  if (t.knownFault && !t.staysOpen) QEXPECT_FAIL("", t.knownFault, Abort);
   QVERIFY2(difference.isEmpty(), qPrintable(difference));
-  if (t.knownFault) QEXPECT_FAIL("", t.knownFault, Continue);
   QCOMPARE(form.service.FileChanged, 0);
 }
 
