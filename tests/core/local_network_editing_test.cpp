@@ -453,7 +453,7 @@ TEST_P(EntryValidity, DamagedEntriesAreRecognisedAndDeletedSafely) {
   m.SetOutputs(0, t.outputs);
   m.SetFirstDiscrete(0, t.firstDiscrete);
   m.SetFirstAnalog(0, t.firstAnalog);
-  EXPECT_EQ(NetworkEntryValid(m, 0), t.valid);
+  EXPECT_EQ(NetworkEntryValid(m, c.service, 0), t.valid);
   EXPECT_TRUE(NetworkAnalogSpanOf(c, 0).count <= NetworkMaster::kAnalogSignals);
   LocalNetworkSession session(c);
   EXPECT_TRUE(session.DeleteEntry(0));
@@ -468,6 +468,43 @@ INSTANTIATE_TEST_SUITE_P(Entries, EntryValidity,
                                            DamagedEntry{"AnalogPastTheTable", 4, 12, 0, 45, false},
                                            DamagedEntry{"StartPastTheTable", 1, 8, 250, 0, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Entries that start among the module signals (first network signal 36,
+// analog 6) are refused before anything is stored or renumbered, and
+// deleting one leaves the module signals' records, texts and references.
+TEST_F(NetworkEditing, EntriesAmongTheModuleSignalsAreRefusedAndMoveNothing) {
+  FiveBlocks();
+  for (int s = 0; s < 36; ++s) c.service.SetText(s, "m" + std::to_string(s));
+  c.discreteProcessing.SetAlarmType(2, 0x40);
+  Refer(0, srcDiscrete, 3);
+  NetworkMaster& m = c.networkMaster;
+  m.SetFirstDiscrete(0, 0);
+  m.SetFirstAnalog(0, 0);
+  EXPECT_EQ(DamagedNetworkEntries(c), std::vector<int>{0});
+  EXPECT_NE(DamagedNetworkEntriesText(c).find(": 1."), std::string::npos);
+  const Configuration before = c;
+  const MasterEditSession open = BeginMasterEdit(c, 0);
+  EXPECT_TRUE(open.refused);
+  EXPECT_EQ(open.openMessage, kEntryInsideModulesText);
+
+  // A session that slipped past the opening is refused at the store.
+  MasterEditSession s = BeginMasterEdit(c, 1);
+  MasterEntryForm f = s.form;
+  f.firstDiscrete = 0;
+  f.outputs = f.dataCount = "3";
+  const MasterEditResult r = ApplyMasterEdit(c, s, f);
+  EXPECT_FALSE(r.accepted);
+  EXPECT_EQ(r.messages, Messages{kEntryInsideModulesText});
+
+  LocalNetworkSession session(c);
+  ASSERT_TRUE(session.DeleteEntry(0));
+  for (int i = 0; i < 36; ++i) EXPECT_EQ(c.service.GetText(i), "m" + std::to_string(i)) << i;
+  EXPECT_EQ(c.discreteProcessing.GetAlarmType(2), 0x40);
+  EXPECT_EQ(c.functionBlocks.GetInputNumber(0, 0), 3);
+  EXPECT_EQ(m.GetFunction(0), 3);  // the second entry moved up
+  EXPECT_EQ(c.service.SignalCount, 68);
+  EXPECT_EQ(before.service.SignalCount, 72);
+}
 
 // --- writing the network to a simulated controller ----------------------------------------
 
@@ -489,6 +526,19 @@ class NetworkWrite : public ::testing::Test {
     f.slave = "3";
     f.outputs = f.dataCount = std::to_string(outputs);
     return ApplyMasterEdit(c, s, f).accepted;
+  }
+  // The controller refuses the store of the write's block number `index`
+  // (0-based) with an exception; one store costs the same requests whichever block it is.
+  void RefuseStoreNumber(std::ptrdiff_t index) {
+    const int before = controller->Requests();
+    ASSERT_TRUE(port.WriteBlock(0, 10, BlockPayload(std::span(c.reserveBlocks.MasterBlock).subspan(1), 194)));
+    const int perBlock = controller->Requests() - before;
+    FaultSettings faults;
+    faults.exceptionCode = 4;  // a failure, not "busy"
+    // Every try of that store, however many the link makes.
+    const int store = controller->Requests() + 1 + perBlock * static_cast<int>(index);
+    for (int r = store; r < store + 20; ++r) faults.exception.requests.insert(r);
+    controller->SetFaults(faults);
   }
   std::vector<int> WrittenBlocks() const {
     std::vector<int> blocks;
@@ -555,6 +605,84 @@ TEST_F(NetworkWrite, DeletingTheFirstOfThreeWritesTheMovedProcessingTextAndFunct
   EXPECT_EQ(again.service.GetText(48), "moved");
   EXPECT_EQ(again.functionBlocks.GetInputNumber(0, 0), 53);
   EXPECT_EQ(again.service.SignalCount, c.service.SignalCount);
+}
+
+// A write refused half-way keeps the edits and the window; the next close
+// sends only what the controller does not hold yet, and the controller ends
+// with what the configuration holds.
+TEST_F(NetworkWrite, WriteFailingHalfWayStaysAndResendsWhatStillDiffers) {
+  Read();
+  port.OnBlockStored([this](int, int block, std::span<const uint8_t> bytes) { c.image.Store(block, bytes); });
+  ASSERT_TRUE(Create(0, 0, 1, 16));
+  ASSERT_TRUE(Create(1, 1, 3, 1));
+  ASSERT_TRUE(Create(2, 15, 2, 8));
+  c.service.SetText(64, "moved");
+  LocalNetworkSession session(c);
+  ASSERT_TRUE(session.DeleteEntry(0));
+  const std::vector<int> planned = session.NetworkWriteBlocks();
+  const auto failing = std::find(planned.begin(), planned.end(), 15);
+  ASSERT_NE(failing, planned.end());
+  RefuseStoreNumber(failing - planned.begin());
+
+  mark = line.Written().size();
+  ui.QueueAnswer(Answer::Yes);
+  EXPECT_EQ(session.Close(port, ui), LocalNetworkSession::Verdict::Stay);
+  EXPECT_TRUE(session.PartlyWritten());
+  EXPECT_EQ(ui.Last().text, kNetworkPartlyWrittenText);
+  EXPECT_EQ(c.service.GetText(48), "moved");  // the edits stay
+  const std::vector<int> rest = session.NetworkWriteBlocks();
+  ASSERT_FALSE(rest.empty());
+  for (int b : rest) EXPECT_TRUE(std::find(failing, planned.end(), b) != planned.end()) << b;
+
+  controller->SetFaults({});
+  mark = line.Written().size();
+  ui.QueueAnswer(Answer::Yes);
+  EXPECT_EQ(session.Close(port, ui), LocalNetworkSession::Verdict::Close);
+  EXPECT_EQ(WrittenBlocks(), rest);
+  EXPECT_FALSE(session.PartlyWritten());
+  Configuration again;
+  ASSERT_TRUE(ReadConfiguration(port, again, ui).ok);
+  EXPECT_EQ(again.networkMaster.MasterBlock, c.networkMaster.MasterBlock);
+  EXPECT_EQ(again.service.GetText(48), "moved");
+  for (int i = 0; i < DiscreteProcessing::kSignals; ++i)
+    EXPECT_EQ(again.discreteProcessing.Record(i), c.discreteProcessing.Record(i)) << i;
+}
+
+// No after a write that failed half-way puts the edits back and says that
+// only a whole write makes the controller consistent again.
+TEST_F(NetworkWrite, NoAfterAHalfWrittenNetworkNamesTheWholeWrite) {
+  Read();
+  LocalNetworkSession session(c);
+  ASSERT_TRUE(Create(0, 0, 1, 16));
+  ASSERT_TRUE(Create(1, 1, 3, 1));
+  c.networkMaster.SetPosition(0, "TE-101");
+  ASSERT_EQ(session.NetworkWriteBlocks(), (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 10}));
+  RefuseStoreNumber(3);  // past the first records
+  ui.QueueAnswer(Answer::Yes);
+  ASSERT_EQ(session.Close(port, ui), LocalNetworkSession::Verdict::Stay);
+  ASSERT_TRUE(session.PartlyWritten());
+  controller->SetFaults({});
+  ui.QueueAnswer(Answer::No);
+  EXPECT_EQ(session.Close(port, ui), LocalNetworkSession::Verdict::Close);
+  EXPECT_EQ(ui.Last().text, kNetworkNeedsWholeWriteText);
+  EXPECT_FALSE(session.NetworkChanged());
+}
+
+// Without full access the answer Yes sends nothing and keeps nothing: the
+// totals go back to the layout the controller has.
+TEST_F(NetworkWrite, YesWithViewingAccessPutsTheEditsBack) {
+  Read();
+  const Configuration before = c;
+  LocalNetworkSession session(c);
+  ASSERT_TRUE(Create(0, 0, 1, 16));
+  c.discreteProcessing.AccessLevel = kViewingAccess;
+  mark = line.Written().size();
+  ui.QueueAnswer(Answer::Yes);
+  EXPECT_EQ(session.Close(port, ui), LocalNetworkSession::Verdict::Close);
+  EXPECT_EQ(ui.Last().text, kNoWriteAccessText);
+  EXPECT_TRUE(WrittenBlocks().empty());
+  EXPECT_EQ(c.networkMaster.MasterBlock, before.networkMaster.MasterBlock);
+  EXPECT_EQ(c.service.SignalCount, before.service.SignalCount);
 }
 
 TEST_F(NetworkWrite, ViewingAccessWritesNothing) {
@@ -695,13 +823,37 @@ TEST_F(NetworkEditing, ReportListsEntriesLineSettingsFunction15AndScaledSignals)
       if (line.find(text) != std::string::npos) return true;
     return false;
   };
-  EXPECT_TRUE(has("2\tФ3\tдругие \t2\t0000\t2\t2\t41-48\t7-8\t0"));
+  EXPECT_TRUE(has("2\tФ3\tдругие \t2\t0000\t2\t2\t41-48\t7-8\t0\tцелочисл."));
+  EXPECT_TRUE(has("1\tФ1\tдругие \t1\t0000\t4\t4\t37-40\t—\t0\t—"));
   EXPECT_TRUE(has("16\t—"));
   EXPECT_TRUE(has("Скорость(бит/с):\t\t115200"));
   EXPECT_TRUE(has("Четность:\t\t1 стоп-бит с контр. четности"));
-  EXPECT_TRUE(has("сигналы: 40 41"));
+  EXPECT_TRUE(has("Входы блока 2 ф15 (номера дискр. сигналов)"));
+  EXPECT_TRUE(has("1: 40\t2: 41"));
   EXPECT_TRUE(has("7\tDLAI2_1_\tFT-7"));
+  EXPECT_FALSE(has(kInvalidEntryHint));
   EXPECT_EQ(ScaledSignalRows(c).size(), 5u);
+}
+
+// A damaged entry is marked where it is listed, and an analog one whose
+// signals cannot be scaled is named instead of left out.
+TEST_F(NetworkEditing, ReportMarksDamagedEntriesAndTheScalingItCannotShow) {
+  FiveBlocks();
+  c.networkMaster.SetFirstDiscrete(1, 0);
+  c.networkMaster.SetFirstAnalog(1, 0);
+  c.networkMaster.SetDataType(3, 1);
+  c.networkMaster.SetByteOrder(3, 1);
+  const Report r = NetworkReport(c, "Файл a.zul");
+  auto at = [&r](const std::string& text) {
+    return std::find_if(r.lines.begin(), r.lines.end(),
+                        [&text](const std::string& line) { return line.find(text) != std::string::npos; });
+  };
+  const auto entry = at("2\tФ3\tдругие ");
+  ASSERT_NE(entry, r.lines.end());
+  ASSERT_NE(entry + 1, r.lines.end());
+  EXPECT_NE((entry + 1)->find(kInvalidEntryHint), std::string::npos);
+  EXPECT_NE(at("блок 2: аналоговые сигналы не показаны"), r.lines.end());
+  EXPECT_NE(at("IEEE754 младш.рег."), r.lines.end());
 }
 
 }  // namespace

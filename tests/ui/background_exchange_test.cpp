@@ -9,6 +9,7 @@
 #include <QtTest>
 #include <thread>
 
+#include "core/ScriptedInteraction.h"
 #include "core/link/ModbusLink.h"
 #include "serial/QtSerialLine.h"
 #include "support/PtyPair.h"
@@ -48,6 +49,8 @@ class BackgroundExchangeTest : public QObject {
   void Read_SlowController_WindowStaysResponsiveAndNamesTheBlock();
   void Read_Stopped_EndsBetweenBlocksWithoutAMessage();
   void Write_CannotBeStopped_AndSaysWhy();
+  void Write_AskingFirst_ShowsTheDialogOnlyOnceItSends_data();
+  void Write_AskingFirst_ShowsTheDialogOnlyOnceItSends();
   void RealPort_LivesOnTheWorkerAndComesBackAtTheEnd();
 };
 
@@ -113,6 +116,60 @@ void BackgroundExchangeTest::Write_CannotBeStopped_AndSaysWhy() {
   QVERIFY(Settle());
   QVERIFY(sawNote);
   QCOMPARE(QString::fromStdString(rig.ui.Last().text), "Конфигурация передана в прибор");
+}
+
+namespace {
+
+// Notes whether the progress dialog was in sight when a box came up or the
+// write reported its first block.
+class Probe : public ScriptedInteraction {
+ public:
+  Answer Ask(const Message& message) override {
+    behindQuestion = behindQuestion || DialogShown();
+    return ScriptedInteraction::Ask(message);
+  }
+  void Progress(int value, int maximum) override {
+    if (maximum > 0) shownWhileSending = shownWhileSending || DialogShown();
+    ScriptedInteraction::Progress(value, maximum);
+  }
+  static bool DialogShown() {
+    const ExchangeProgressDialog* d = BackgroundExchange::Current();
+    return d && d->isVisible();
+  }
+  bool behindQuestion = false;
+  bool shownWhileSending = false;
+};
+
+}  // namespace
+
+void BackgroundExchangeTest::Write_AskingFirst_ShowsTheDialogOnlyOnceItSends_data() {
+  QTest::addColumn<bool>("yes");
+  QTest::newRow("Да") << true;
+  QTest::newRow("Нет") << false;
+}
+
+// A write that asks before it sends ("Передать в прибор?") shows no progress
+// behind the question, none at all after "Нет", and its dialog once it sends.
+void BackgroundExchangeTest::Write_AskingFirst_ShowsTheDialogOnlyOnceItSends() {
+  QFETCH(bool, yes);
+  SimulatedRig rig;
+  Probe probe;
+  probe.QueueAnswer(yes ? Answer::Yes : Answer::No);
+  bool sent = false;
+  BackgroundExchange(rig.form->Worker, probe, rig.form.get())
+      .Run("Запись", ExchangeKind::Write, [&sent](Interaction& ui) {
+        if (ui.Ask({"Подтвердите", "Передать в прибор?", Icon::Question, Buttons::YesNo, Answer::No}) !=
+            Answer::Yes)
+          return;
+        ui.Progress(0, 2);
+        ui.Progress(1, 2);
+        sent = true;
+      });
+  QVERIFY(Settle());
+  QVERIFY(!probe.behindQuestion);
+  QCOMPARE(sent, yes);
+  QCOMPARE(probe.shownWhileSending, yes);
+  QVERIFY(BackgroundExchange::Current() == nullptr);
 }
 
 // QSerialPort's object lives on the link worker while the worker runs, and

@@ -31,14 +31,17 @@ class LocalNetworkTest : public QObject {
   void MainButtons_OpenTheirMode();
   void CreateF1AndF3_ScalingOpensForTheAnalogEntryAndCloseWrites();
   void DeleteFirstOfThree_ClosingWritesTheMovedBlocks();
-  void EditorWithoutType_ClosesWithTheErrorAndLeavesTheBlock();
+  void EditorWithoutType_StaysOpenAtTheTypeAndEscapeLeavesTheBlock();
+  void EscapeOnACorrection_StoresAndRenumbersNothing();
   void DamagedEntry_ShownInvalidAndItsEditorRefusesIt();
+  void EntryAmongTheModuleSignals_WarnedOnReadAndRefused();
   void Zul01Type_PresetsTheFieldsAndRefusesFunction3();
   void Scaling_EmptySetpointRefusedStoredValueBack();
   void Scaling_ReportSavedAsRtfThenPrintedOnYes();
   void LineSettings_ChosenAndWritten();
   void Function15_CreatedAndStoredOnYes();
   void Function15_FileModeMarksTheFile();
+  void Function15_EmptiedInputsCount_KeepsTheSignalNumbers();
   void RangeDialog_RefusesOutOfRangeWithTheLimits();
   void AnalogView_PollsLiveValuesOfTheEntry();
   void DiscreteView_ShowsTheChosenTwelveOfSixteen();
@@ -167,25 +170,55 @@ void LocalNetworkTest::DeleteFirstOfThree_ClosingWritesTheMovedBlocks() {
   QCOMPARE(again.service.SignalCount, 60);
 }
 
-void LocalNetworkTest::EditorWithoutType_ClosesWithTheErrorAndLeavesTheBlock() {
+void LocalNetworkTest::EditorWithoutType_StaysOpenAtTheTypeAndEscapeLeavesTheBlock() {
   NetworkRig rig;
   LocalNetworkWindow& w = rig.Net();
   w.Prepare(LocalNetworkMode::Blocks);
   Settle();
   const auto master = rig.form->networkMaster.MasterBlock;
+  NetworkMasterEditor& e = rig.Editor();
   QVERIFY(WhileModal([&] { w.openEntry(0); },
                      [&](QWidget*) {
-                       QCOMPARE(rig.Editor().Label9->text(), QString("Создание"));
-                       QCOMPARE(rig.Editor().StAddr_Beg1->text(), QString("48"));
-                       rig.Editor().accept();
+                       QCOMPARE(e.Label9->text(), QString("Создание"));
+                       QCOMPARE(e.StAddr_Beg1->text(), QString("48"));
+                       e.EditUstr->setText("7");
+                       e.accept();
+                       QVERIFY(e.isVisible());  // the error keeps what was typed
+                       QCOMPARE(e.focusWidget(), static_cast<QWidget*>(e.TipUstr));
+                       QCOMPARE(e.EditUstr->text(), QString("7"));
+                       e.reject();
                      }));
-  QCOMPARE(rig.ui.Shown().size(), size_t{2});
+  QCOMPARE(rig.ui.Shown().size(), size_t{1});
   QCOMPARE(rig.ui.Shown()[0].text, std::string("тип устройства не задан\n"));
-  QCOMPARE(rig.ui.Shown()[1].text, std::string(kNetProgrammingErrorText));
-  QCOMPARE(rig.ui.Shown()[1].caption, std::string(kCaptionError));
   QCOMPARE(rig.form->networkMaster.MasterBlock, master);
-  QCOMPARE(rig.form->networkMaster.EntryError[0], 1);
   QCOMPARE(w.Buttons[0]->text(), QString());
+}
+
+// Escape and the title bar cancel: nothing typed is stored or renumbered.
+void LocalNetworkTest::EscapeOnACorrection_StoresAndRenumbersNothing() {
+  NetworkRig rig;
+  LocalNetworkWindow& w = rig.Net();
+  w.Prepare(LocalNetworkMode::Blocks);
+  Settle();
+  rig.Create(0, 15, 1, 8);
+  rig.Create(1, 15, 1, 4);
+  Settle();
+  rig.form->service.SetText(56, "второй");
+  const Configuration before = rig.form->config;
+  NetworkMasterEditor& e = rig.Editor();
+  for (auto close :
+       {+[](NetworkMasterEditor& d) { d.reject(); }, +[](NetworkMasterEditor& d) { d.close(); }}) {
+    QVERIFY(WhileModal([&] { w.openEntry(0); },
+                       [&](QWidget*) {
+                         e.EditKolVh->setText("16");
+                         e.EditKolDat->setText("16");
+                         close(e);
+                       }));
+    QCOMPARE(rig.form->networkMaster.MasterBlock, before.networkMaster.MasterBlock);
+    QCOMPARE(rig.form->service.SignalCount, before.service.SignalCount);
+    QCOMPARE(QString::fromStdString(rig.form->service.GetText(56)), QString("второй"));
+  }
+  QVERIFY(rig.ui.Shown().empty());
 }
 
 void LocalNetworkTest::DamagedEntry_ShownInvalidAndItsEditorRefusesIt() {
@@ -204,9 +237,40 @@ void LocalNetworkTest::DamagedEntry_ShownInvalidAndItsEditorRefusesIt() {
   QCOMPARE(w.Buttons[1]->toolTip(), QString("блок 2"));
   QVERIFY(!rig.Editor().analogOnline->Prepare(0));
   const auto master = m.MasterBlock;
-  QVERIFY(WhileModal([&] { w.openEntry(0); }, [&](QWidget*) { rig.Editor().accept(); }));
+  QVERIFY(WhileModal([&] { w.openEntry(0); },
+                     [&](QWidget*) {
+                       rig.Editor().accept();
+                       rig.Editor().reject();
+                     }));
   QCOMPARE(rig.ui.Shown().front().text, std::string("ошибка в количестве выходов блока\n"));
   QCOMPARE(m.MasterBlock, master);
+}
+
+// A controller whose entry starts among the module signals: the read warns
+// naming it, the window marks it, its editor does not open, and a correction
+// typed anyway never reaches the modules' texts.
+void LocalNetworkTest::EntryAmongTheModuleSignals_WarnedOnReadAndRefused() {
+  NetworkRig rig;
+  BlockBytes master = rig.controller->Blocks().at(10);
+  const uint8_t entry[12] = {3, 3, 17, 0x34, 0x12, 3, 0, 15, 0, 0, 0, 0};
+  std::copy(std::begin(entry), std::end(entry), master.begin() + 1);
+  QVERIFY(rig.controller->SetBlock(10, master));
+  rig.form->readFromController();
+  QVERIFY(Settle());
+  QCOMPARE(rig.ui.Shown().size(), size_t{1});
+  QVERIFY(rig.ui.Last().text.find("Блоки локальной сети заданы неверно: 1.") != std::string::npos);
+  const Configuration before = rig.form->config;
+  rig.ui.Clear();
+  LocalNetworkWindow& w = rig.Net();
+  w.Prepare(LocalNetworkMode::Blocks);
+  Settle();
+  QCOMPARE(w.Buttons[0]->toolTip(), QString(kInvalidEntryHint));
+  w.openEntry(0);  // refused before it opens
+  QCOMPARE(rig.ui.Last().text, std::string(kEntryInsideModulesText));
+  QVERIFY(!rig.Editor().isVisible());
+  QCOMPARE(rig.form->networkMaster.MasterBlock, before.networkMaster.MasterBlock);
+  for (int s = 0; s < 48; ++s) QCOMPARE(rig.form->service.GetText(s), before.service.GetText(s));
+  QCOMPARE(rig.form->service.SignalCount, before.service.SignalCount);
 }
 
 void LocalNetworkTest::Zul01Type_PresetsTheFieldsAndRefusesFunction3() {
@@ -344,15 +408,50 @@ void LocalNetworkTest::Function15_FileModeMarksTheFile() {
   QCOMPARE(rig.line.Written().size(), mark);
 }
 
+// Emptying "Количество  входов блока" puts the stored count back and leaves
+// every signal number; OK and "Да" send the block as it was.
+void LocalNetworkTest::Function15_EmptiedInputsCount_KeepsTheSignalNumbers() {
+  NetworkRig rig;
+  Function15Blocks& f15 = rig.form->function15Blocks;
+  f15.SetFunction(0, 15);
+  f15.SetSlave(0, 9);
+  f15.SetInputs(0, 31);
+  f15.SetDataCount(0, 31);
+  for (int i = 0; i < 31; ++i) f15.SetInputSignal(0, i, 100 + i);
+  const auto block = f15.GetBlock();
+  const std::vector<uint8_t> expected(block.begin(), block.end());
+  Function15Editor& e = *rig.Net().function15Editor;
+  rig.Net().Prepare(LocalNetworkMode::Function15);
+  Settle();
+  QVERIFY(WhileModal([&] { rig.Net().openFunction15(0); },
+                     [&](QWidget*) {
+                       e.EditKolVh->clear();
+                       e.EditKolVh->setModified(true);
+                       e.leaveInputs();
+                       QCOMPARE(e.EditKolVh->text(), QString("31"));
+                       for (int i = 0; i < 31; ++i) {
+                         QCOMPARE(e.Edits[static_cast<size_t>(i)]->text(), QString::number(100 + i));
+                         QVERIFY(e.Edits[static_cast<size_t>(i)]->isEnabled());
+                       }
+                       f15.Unchanged = 0;  // as the typing marked it
+                       rig.ui.QueueAnswer(Answer::Yes);
+                       e.accept();
+                     }));
+  Settle();
+  const BlockBytes& stored = rig.controller->Blocks().at(11);
+  QVERIFY(std::equal(expected.begin(), expected.end(), stored.begin()));
+}
+
 void LocalNetworkTest::RangeDialog_RefusesOutOfRangeWithTheLimits() {
   NetworkRig rig;
   DiscreteRangeDialog& d = *rig.Editor().discreteOnline->rangeDialog;
-  d.Prepare(60, 16);
+  d.Prepare(60, 16);  // signals 60..75, rows 61..76 in the view
   Settle();
-  d.EditAdr->setText("59");
+  QCOMPARE(d.EditAdr->text(), QString("61"));
+  d.EditAdr->setText("60");
   QVERIFY(!d.canClose());
-  QVERIFY(d.HintAdr->text().contains("Величина вне диапазона 60 - 75"));
-  d.EditAdr->setText("70");
+  QVERIFY(d.HintAdr->text().contains("Величина вне диапазона 61 - 76"));
+  d.EditAdr->setText("71");
   d.EditKol->setText("7");
   QVERIFY(!d.canClose());
   QVERIFY(d.HintKol->text().contains("Величина вне диапазона 1 - 6"));
@@ -404,7 +503,8 @@ void LocalNetworkTest::DiscreteView_ShowsTheChosenTwelveOfSixteen() {
   QVERIFY(WhileModal([&] { QVERIFY(v.Prepare(0)); },
                      [&](QWidget* d) {
                        QCOMPARE(d, v.rangeDialog);
-                       v.rangeDialog->EditAdr->setText("52");
+                       QCOMPARE(v.rangeDialog->EditAdr->text(), QString("49"));  // the block's first row
+                       v.rangeDialog->EditAdr->setText("53");                    // as the view numbers it
                        v.rangeDialog->EditKol->setText("12");
                        v.rangeDialog->accept();
                      }));

@@ -6,6 +6,7 @@
 
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
+#include "core/config/ControllerImage.h"
 #include "core/link/ModbusLink.h"
 
 namespace zul {
@@ -58,12 +59,35 @@ const std::array<std::string, 16>& SlaveTypeNames() {
 
 bool IsReserveSlaveType(int type) { return type >= 6 && type <= 14; }
 
-bool NetworkEntryValid(const NetworkMaster& m, int k) {
+bool EntryInsideModuleSignals(const NetworkMaster& m, const ServiceBlock& s, int k) {
+  return m.GetFirstDiscrete(k) < s.FirstNetSignal() || m.GetFirstAnalog(k) < s.GetAiCount();
+}
+
+bool NetworkEntryValid(const NetworkMaster& m, const ServiceBlock& s, int k) {
   const int f = m.GetFunction(k);
-  if (f < 1 || f > 4) return false;
+  if (f < 1 || f > 4 || EntryInsideModuleSignals(m, s, k)) return false;
   const NetworkMaster::BlockSizes size = m.GetBlockSizes(k);
   return m.GetFirstDiscrete(k) + size.discrete <= NetworkMaster::kDiscreteSignals &&
          m.GetFirstAnalog(k) + size.analog <= NetworkMaster::kAnalogSignals;
+}
+
+std::vector<int> DamagedNetworkEntries(const Configuration& c) {
+  std::vector<int> damaged;
+  for (int k = 0; k < NetworkMaster::kEntries; ++k)
+    if (c.networkMaster.EntryInUse(k) && !NetworkEntryValid(c.networkMaster, c.service, k))
+      damaged.push_back(k);
+  return damaged;
+}
+
+std::string DamagedNetworkEntriesText(const Configuration& c) {
+  const std::vector<int> damaged = DamagedNetworkEntries(c);
+  if (damaged.empty()) return {};
+  std::string numbers;
+  for (int k : damaged) numbers += (numbers.empty() ? "" : ", ") + std::to_string(k + 1);
+  return "Блоки локальной сети заданы неверно: " + numbers +
+         ".\nИх сигналы не лежат после сигналов модулей (с " +
+         std::to_string(c.service.FirstNetSignal() + 1) +
+         ") или выходят за таблицы; исправьте или удалите их.";
 }
 
 std::string MasterButtonCaption(int function) {
@@ -85,6 +109,11 @@ MasterEditSession BeginMasterEdit(const Configuration& c, int k) {
   session.analogSignalCount = s.AnalogSignalCount;
   session.before = m.GetBlockSizes(k);
   MasterEntryForm& f = session.form;
+  if (m.EntryInUse(k) && EntryInsideModuleSignals(m, s, k)) {
+    session.refused = true;
+    session.openMessage = kEntryInsideModulesText;
+    return session;
+  }
   if (m.EntryInUse(k)) {
     session.mode = 1;
     const int fn = m.GetFunction(k);
@@ -119,6 +148,12 @@ MasterEditSession BeginMasterEdit(const Configuration& c, int k) {
   if (s.SignalCount > NetworkMaster::kDiscreteSignals - 1) {
     session.refused = true;
     session.openMessage = kNoFreeNetAddressesText;
+    return session;
+  }
+  // Totals below the module signals would place the new entry among them.
+  if (s.SignalCount < s.FirstNetSignal() || s.AnalogSignalCount < s.GetAiCount()) {
+    session.refused = true;
+    session.openMessage = kEntryInsideModulesText;
     return session;
   }
   if (s.AnalogSignalCount > NetworkMaster::kAnalogSignals - 1) session.openMessage = kNoFreeNetAnalogText;
@@ -261,21 +296,25 @@ void CheckTypeRules(const MasterEntryForm& f, long n, long s, long c, std::vecto
 
 EntryCheck CheckMasterEntry(const MasterEntryForm& f) {
   EntryCheck check;
-  auto fail = [&check](const char* text, MasterField field = MasterField::None) {
+  auto fail = [&check](const char* text, MasterField field, bool empty = false) {
     check.messages.emplace_back(text);
-    check.emptyField = field;
+    check.focus = field;
+    if (empty) check.emptyField = field;
     return check;
   };
   if (f.slaveType < 0 || IsReserveSlaveType(f.slaveType) || f.slaveType > 15)
-    return fail("тип устройства не задан\n");
-  if (f.function < 1 || f.function > 4) return fail("код функции не задан\n");
-  if (Blank(f.slave)) return fail("адрес Slave в локальной сети не задан\n", MasterField::Slave);
+    return fail("тип устройства не задан\n", MasterField::Type);
+  if (f.function < 1 || f.function > 4) return fail("код функции не задан\n", MasterField::Function);
+  if (Blank(f.slave)) return fail("адрес Slave в локальной сети не задан\n", MasterField::Slave, true);
   const long slave = NumberOr(f.slave, 10, -1);
-  if (slave < 1 || slave > kMaxSlaveAddress) return fail("адрес Slave в локальной сети задан неверно\n");
-  if (Blank(f.outputs)) return fail("количество выходов блока не задано\n", MasterField::Outputs);
-  if (Blank(f.maxCode)) return fail("макс.значение кода не задано\n", MasterField::MaxCode);
-  if (Blank(f.startAddress)) return fail("нач адр данных в запросе не задан\n", MasterField::StartAddress);
-  if (Blank(f.dataCount)) return fail("количество данных в запросе не задано\n", MasterField::DataCount);
+  if (slave < 1 || slave > kMaxSlaveAddress)
+    return fail("адрес Slave в локальной сети задан неверно\n", MasterField::Slave);
+  if (Blank(f.outputs)) return fail("количество выходов блока не задано\n", MasterField::Outputs, true);
+  if (Blank(f.maxCode)) return fail("макс.значение кода не задано\n", MasterField::MaxCode, true);
+  if (Blank(f.startAddress))
+    return fail("нач адр данных в запросе не задан\n", MasterField::StartAddress, true);
+  if (Blank(f.dataCount))
+    return fail("количество данных в запросе не задано\n", MasterField::DataCount, true);
   const long n = NumberOr(f.outputs, 10, -1);
   const long s = NumberOr(f.startAddress, 16, -1);
   const long c = NumberOr(f.dataCount, 10, -1);
@@ -283,10 +322,13 @@ EntryCheck CheckMasterEntry(const MasterEntryForm& f) {
   // Whatever the type, the fields must fit their bytes.
   if (check.messages.empty() && (n < 0 || n > 255 || s < 0 || s > 0xFFFF || c < 0 || c > 0xFFFF))
     check.messages.emplace_back("ошибка в количестве выходов блока\n");
-  if (!check.messages.empty()) return check;
+  if (!check.messages.empty()) {
+    check.focus = MasterField::Outputs;
+    return check;
+  }
   const long maxCode = NumberOr(f.maxCode, 10, -1);
   if (maxCode < 0 || maxCode > NetworkMaster::kMaxCodeLimit)
-    return fail("ошибка в максимальном значении кода\n");
+    return fail("ошибка в максимальном значении кода\n", MasterField::MaxCode);
   return check;
 }
 
@@ -296,6 +338,11 @@ MasterEditResult ApplyMasterEdit(Configuration& c, const MasterEditSession& sess
   const EntryCheck check = CheckMasterEntry(f);
   if (!check.ok()) {
     result.messages = check.messages;
+    AbandonMasterEdit(c, session);
+    return result;
+  }
+  if (f.firstDiscrete < c.service.FirstNetSignal() || f.firstAnalog < c.service.GetAiCount()) {
+    result.messages.emplace_back(kEntryInsideModulesText);
     AbandonMasterEdit(c, session);
     return result;
   }
@@ -337,12 +384,16 @@ MasterEditResult ApplyMasterEdit(Configuration& c, const MasterEditSession& sess
   return result;
 }
 
-void AbandonMasterEdit(Configuration& c, const MasterEditSession& session) {
+void CancelMasterEdit(Configuration& c, const MasterEditSession& session) {
   NetworkMaster& m = c.networkMaster;
   m.MasterBlock = session.master;
   c.service.SetSignalCount(session.signalCount);
   c.service.SetAnalogSignalCount(session.analogSignalCount);
-  m.EntryError[static_cast<size_t>(session.entry)] = 1;
+}
+
+void AbandonMasterEdit(Configuration& c, const MasterEditSession& session) {
+  CancelMasterEdit(c, session);
+  c.networkMaster.EntryError[static_cast<size_t>(session.entry)] = 1;
 }
 
 // --- the function-15 editor --------------------------------------------------------------
@@ -551,7 +602,11 @@ bool LocalNetworkSession::FunctionBlocksChanged() const {
 }
 
 bool LocalNetworkSession::NetworkChanged() const {
-  return lineChanged_ || c_.networkMaster.MasterUnchanged == 0 || RecordsChanged() || Renumbered();
+  // An OK that stored the same bytes again changed nothing; a line setting
+  // left without a choice is still one to refuse.
+  const bool lineIncomplete = lineChanged_ && (baud_ < 0 || baud_ > 3 || frame_ < 0 || frame_ > 3);
+  return lineIncomplete || c_.networkMaster.MasterBlock != before_->networkMaster.MasterBlock ||
+         RecordsChanged() || Renumbered();
 }
 
 bool LocalNetworkSession::Function15Changed() const {
@@ -576,6 +631,10 @@ std::vector<int> LocalNetworkSession::NetworkWriteBlocks() const {
         blocks.push_back(kFirstFunctionBlockPage + p);
     }
   }
+  if (!partlyWritten_) return blocks;
+  // The controller's image says which of them it already holds.
+  const std::vector<int> changed = ChangedBlocks(c_);
+  std::erase_if(blocks, [&changed](int b) { return !std::binary_search(changed.begin(), changed.end(), b); });
   return blocks;
 }
 
@@ -601,6 +660,7 @@ bool LocalNetworkSession::WriteNetwork(ModbusLink& port, Interaction& ui) {
     ui.Progress(++done, total);
     return ok;
   };
+  ui.Progress(0, total);
   bool ok = true;
   for (int block : blocks) {
     if (block <= NetworkMaster::kRecords) {
@@ -642,7 +702,11 @@ bool LocalNetworkSession::WriteNetwork(ModbusLink& port, Interaction& ui) {
     }
   }
   ui.Progress(0, 0);
-  if (!ok) return false;
+  if (!ok) {
+    partlyWritten_ = partlyWritten_ || done > 1;
+    return false;
+  }
+  partlyWritten_ = false;
   // What was written is the new starting point of this window.
   const Function15Blocks f15 = before_->function15Blocks;
   *before_ = c_;
@@ -682,43 +746,61 @@ bool LocalNetworkSession::WriteFunction15(ModbusLink& port, Interaction& ui) {
 
 void LocalNetworkSession::RestoreFunction15() { RestoreFunction15Block(c_); }
 
-LocalNetworkSession::Verdict LocalNetworkSession::Close(ModbusLink& port, Interaction& ui) {
+LocalNetworkSession::ClosePlan LocalNetworkSession::PlanClose(Interaction& ui) {
+  ClosePlan plan;
   const bool fileMode = c_.service.FileMode == 1;
   const Message question{kNetworkSendCaption, kNetworkSendQuestion, Icon::Question, Buttons::YesNoCancel,
                          Answer::No};
-  if (NetworkChanged()) {
+  auto decide = [&](bool changed, bool& write, auto restore) {
+    if (!changed || plan.stay) return;
     if (fileMode) {
       c_.service.FileChanged = 1;
-    } else {
-      switch (ui.Ask(question)) {
-        case Answer::Yes:
-          WriteNetwork(port, ui);  // a failure has been shown; the edits stay in memory
-          break;
-        case Answer::No:
-          RestoreNetwork();
-          break;
-        default:
-          return Verdict::Stay;
-      }
+      return;
     }
-  }
-  if (Function15Changed()) {
-    if (fileMode) {
-      c_.service.FileChanged = 1;
-    } else {
-      switch (ui.Ask(question)) {
-        case Answer::Yes:
-          WriteFunction15(port, ui);
-          break;
-        case Answer::No:
-          RestoreFunction15();
-          break;
-        default:
-          return Verdict::Stay;
-      }
+    switch (ui.Ask(question)) {
+      case Answer::Yes:
+        write = true;
+        break;
+      case Answer::No:
+        restore();
+        break;
+      default:
+        plan.stay = true;
     }
+  };
+  decide(NetworkChanged() || partlyWritten_, plan.writeNetwork, [this, &ui] {
+    RestoreNetwork();
+    if (partlyWritten_) ui.Show(kCaptionWarning, kNetworkNeedsWholeWriteText, Icon::Warning);
+    partlyWritten_ = false;
+  });
+  decide(Function15Changed(), plan.writeFunction15, [this] { RestoreFunction15(); });
+  if (plan.stay) return {true, false, false};
+  // Without full access nothing is sent: what was never sent does not stay
+  // either, or the totals would show a layout the controller does not have.
+  if (plan.Writes() && c_.discreteProcessing.AccessLevel != kFullAccess) {
+    ui.Show(kCaptionWarning, kNoWriteAccessText, Icon::Warning);
+    if (plan.writeNetwork) RestoreNetwork();
+    if (plan.writeFunction15) RestoreFunction15();
+    return {};
   }
+  return plan;
+}
+
+LocalNetworkSession::Verdict LocalNetworkSession::CarryOut(const ClosePlan& plan, ModbusLink& port,
+                                                           Interaction& ui) {
+  if (plan.writeNetwork && !WriteNetwork(port, ui)) {
+    // The link's message has been shown; the edits stay for another try.
+    if (partlyWritten_) ui.Show(kCaptionWarning, kNetworkPartlyWrittenText, Icon::Warning);
+    return Verdict::Stay;
+  }
+  if (plan.writeFunction15 && !WriteFunction15(port, ui)) return Verdict::Stay;
   return Verdict::Close;
+}
+
+LocalNetworkSession::Verdict LocalNetworkSession::Close(ModbusLink& port, Interaction& ui) {
+  const ClosePlan plan = PlanClose(ui);
+  if (plan.stay) return Verdict::Stay;
+  return CarryOut(plan, port, ui);
 }
 
 }  // namespace zul

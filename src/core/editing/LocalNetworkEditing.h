@@ -38,9 +38,19 @@ inline constexpr int kSlaveTypeOther = 15;
 inline constexpr int kSlaveTypeZul05 = 5;
 bool IsReserveSlaveType(int type);
 // An entry in use whose function is 1..4 and whose signals lie within the
-// tables; a damaged entry from a file or the line is shown as such.
-bool NetworkEntryValid(const NetworkMaster& m, int k);
+// tables, after the module signals; a damaged entry from a file or the line
+// is shown as such.
+bool NetworkEntryValid(const NetworkMaster& m, const ServiceBlock& s, int k);
+// Positions inside the module signals: renumbering from there would move
+// the modules' own records, texts and references.
+bool EntryInsideModuleSignals(const NetworkMaster& m, const ServiceBlock& s, int k);
 inline constexpr const char* kInvalidEntryHint = "блок задан неверно";
+inline constexpr const char* kEntryInsideModulesText =
+    "блок задан неверно: его сигналы лежат среди сигналов модулей\n";
+// Entries in use that are damaged, 0-based, ascending.
+std::vector<int> DamagedNetworkEntries(const Configuration& c);
+// The warning a configuration with damaged entries opens with (empty when none).
+std::string DamagedNetworkEntriesText(const Configuration& c);
 // "Ф" and the function code, empty for a free entry.
 std::string MasterButtonCaption(int function);
 // "Ф15" for an entry in use, empty otherwise.
@@ -87,11 +97,13 @@ void ChooseSlaveType(MasterEntryForm& form, int type, int discreteTotal);
 std::string ChooseFunction(MasterEntryForm& form, int function);
 void ChooseDataType(MasterEntryForm& form, int dataType);
 
-// Which field an empty-field failure puts the stored value back into.
-enum class MasterField { None, Slave, Outputs, MaxCode, StartAddress, DataCount };
+// Which field an empty-field failure puts the stored value back into, and
+// where the editor puts the focus after a failure.
+enum class MasterField { None, Type, Function, Slave, Outputs, MaxCode, StartAddress, DataCount };
 struct EntryCheck {
   std::vector<std::string> messages;  // each shown in its own warning box, in order
   MasterField emptyField = MasterField::None;
+  MasterField focus = MasterField::None;
   bool ok() const { return messages.empty(); }
 };
 // The closing checks: the first missing or wrong field stops them, except the
@@ -111,6 +123,8 @@ MasterEditResult ApplyMasterEdit(Configuration& c, const MasterEditSession& sess
                                  const MasterEntryForm& form);
 // The editor closed with an error: everything back as it opened.
 void AbandonMasterEdit(Configuration& c, const MasterEditSession& session);
+// The editor cancelled (Escape, the title bar): everything back, no error.
+void CancelMasterEdit(Configuration& c, const MasterEditSession& session);
 
 // --- the function-15 editor --------------------------------------------------------------
 
@@ -209,11 +223,29 @@ class LocalNetworkSession {
   void RestoreFunction15();
 
   enum class Verdict { Close, Stay };
-  // The closing questions (device mode) or the file's change mark (file mode).
+  // What closing sends, decided by the questions before anything is sent.
+  struct ClosePlan {
+    bool stay = false;  // Cancel: the window stays
+    bool writeNetwork = false;
+    bool writeFunction15 = false;
+    bool Writes() const { return writeNetwork || writeFunction15; }
+  };
+  // The closing questions (device mode: No puts the edits back, Yes without
+  // full access is refused and puts them back too) or the file's change mark
+  // (file mode). Asks on the caller's thread; sends nothing.
+  ClosePlan PlanClose(Interaction& ui);
+  // The writes the plan asked for. A write that fails keeps the edits and
+  // the window (Stay): the next close offers to send what still differs.
+  Verdict CarryOut(const ClosePlan& plan, ModbusLink& port, Interaction& ui);
+  // Both in one go.
   Verdict Close(ModbusLink& port, Interaction& ui);
 
-  // Blocks the network write sends, in order (for the progress bar and tests).
+  // Blocks the network write sends, in order (for the progress bar and tests);
+  // after a write that failed half-way, only those the controller's image
+  // still shows different.
   std::vector<int> NetworkWriteBlocks() const;
+  // A network write failed after the controller stored part of it.
+  bool PartlyWritten() const { return partlyWritten_; }
 
  private:
   bool RecordsChanged() const;
@@ -225,6 +257,14 @@ class LocalNetworkSession {
   int baud_ = 0;
   int frame_ = 0;
   bool lineChanged_ = false;
+  bool partlyWritten_ = false;
 };
+
+inline constexpr const char* kNetworkPartlyWrittenText =
+    "Локальная сеть передана в прибор не полностью: прибор хранит часть новых блоков.\n"
+    "Изменения сохранены в окне; OK и \"Да\" передадут блоки, которые еще отличаются.";
+inline constexpr const char* kNetworkNeedsWholeWriteText =
+    "Прибор хранит часть новой конфигурации локальной сети, а изменения отменены.\n"
+    "Восстановить согласованную конфигурацию прибора может только запись всей конфигурации (F10).";
 
 }  // namespace zul

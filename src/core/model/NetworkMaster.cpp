@@ -354,6 +354,15 @@ bool NetworkMaster::DeleteBlock(int k, ServiceBlock& serv, DiscreteProcessing& z
   }
   ClearEntry(kEntries - 1);
 
+  // An entry placed among the module signals (a damaged file or controller)
+  // owns none of their records, texts or references: only the entry goes.
+  if (d0 < serv.FirstNetSignal() || a0 < serv.GetAiCount()) {
+    serv.SetSignalCount(std::max(serv.GetSignalCount() - size.discrete, serv.FirstNetSignal()));
+    serv.SetAnalogSignalCount(std::max(serv.GetAnalogSignalCount() - size.analog, serv.GetAiCount()));
+    RebuildNetSignals(serv);
+    MasterUnchanged = 0;
+    return true;
+  }
   serv.SetSignalCount(serv.GetSignalCount() - size.discrete);
   serv.SetAnalogSignalCount(serv.GetAnalogSignalCount() - size.analog);
   RebuildNetSignals(serv);

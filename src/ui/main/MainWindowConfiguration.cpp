@@ -11,6 +11,7 @@
 #include "core/config/ReadConfiguration.h"
 #include "core/config/WriteConfiguration.h"
 #include "core/config/ZulFile.h"
+#include "core/editing/LocalNetworkEditing.h"
 #include "ui/commissioning/CommissioningMenus.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/NewConfigurationDialog.h"
@@ -35,6 +36,9 @@ void MainWindow::ShowConfiguration() {
   RefreshModuleTable();
   FillUnitList();
   for (QWidget* w : EditorControls()) w->setEnabled(true);
+  // Entries among the module signals would corrupt module data once edited.
+  if (const std::string damaged = DamagedNetworkEntriesText(config); !damaged.empty())
+    ui_.Show(kCaptionWarning, damaged, Icon::Warning);
 }
 
 void MainWindow::ShowFileMode(bool on) {

@@ -199,13 +199,14 @@ void Function15Editor::leaveInputs() {
   // Passing through the field keeps the signal numbers typed.
   if (!EditKolVh->isModified()) return;
   EditKolVh->setModified(false);
-  for (QLineEdit* e : Edits) e->setText("0");
-  ShowSignalFields(0);
+  // An emptied count takes the stored one back; the signal numbers stay.
   if (EditKolVh->text().trimmed().isEmpty()) {
     ShowInputHint(EditKolVh, HintKolVh, ui_);
     EditKolVh->setText(QString::number(c_.function15Blocks.GetInputs(entry_)));
+    ShowSignalFields(EnabledSignalFields(EditKolVh->text().toStdString()));
     return;
   }
+  for (QLineEdit* e : Edits) e->setText("0");
   ShowSignalFields(EnabledSignalFields(EditKolVh->text().toStdString()));
 }
 

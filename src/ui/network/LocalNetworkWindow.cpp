@@ -170,7 +170,8 @@ void LocalNetworkWindow::RefreshCaptions() {
   for (int k = 0; k < NetworkMaster::kEntries; ++k) {
     QPushButton* b = Buttons[static_cast<size_t>(k)];
     b->setText(Q(MasterButtonCaption(c_.networkMaster.GetFunction(k))));
-    const bool damaged = c_.networkMaster.EntryInUse(k) && !NetworkEntryValid(c_.networkMaster, k);
+    const bool damaged =
+        c_.networkMaster.EntryInUse(k) && !NetworkEntryValid(c_.networkMaster, c_.service, k);
     b->setStyleSheet(damaged ? "color:red;" : QString());
     b->setToolTip(damaged ? QString(kInvalidEntryHint) : QString("блок %1").arg(k + 1));
   }
@@ -215,21 +216,24 @@ void LocalNetworkWindow::onFrameChosen(int index) {
 
 void LocalNetworkWindow::done(int result) {
   if (session_) {
-    const bool mayWrite =
-        c_.service.FileMode != 1 && (session_->NetworkChanged() || session_->Function15Changed());
-    if (mayWrite) {
+    // The questions come first; the progress only once something is sent.
+    const LocalNetworkSession::ClosePlan plan = session_->PlanClose(*progressUi_);
+    RefreshCaptions();
+    if (plan.stay) return;
+    if (plan.Writes()) {
       // The window stays while the network is written and closes when that allows it.
       BackgroundExchange(worker_, *progressUi_, this)
           .RunFor(
               "Запись локальной сети", ExchangeKind::Write,
-              [this](Interaction& ui) { return session_->Close(port_, ui); },
+              [this, plan](Interaction& ui) { return session_->CarryOut(plan, port_, ui); },
               [this, result](LocalNetworkSession::Verdict verdict) {
-                if (verdict != LocalNetworkSession::Verdict::Stay) FinishClosing(result);
+                if (verdict == LocalNetworkSession::Verdict::Close)
+                  FinishClosing(result);
+                else
+                  RefreshCaptions();
               });
       return;
     }
-    // Nothing goes to the controller.
-    if (session_->Close(port_, *progressUi_) == LocalNetworkSession::Verdict::Stay) return;
   }
   FinishClosing(result);
 }

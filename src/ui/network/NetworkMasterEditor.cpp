@@ -169,11 +169,8 @@ bool NetworkMasterEditor::Prepare(int k) {
 
 int NetworkMasterEditor::Open(int k) {
   if (!Prepare(k)) return kResultNormal;
-  exec();
-  if (ModalResult == kResultError) {
-    ui_.Show(kCaptionError, kNetProgrammingErrorText, Icon::Error);
-    return ModalResult;
-  }
+  // Cancelled: the entry stays as it was and nothing follows.
+  if (exec() != QDialog::Accepted) return ModalResult;
   const int f = c_.networkMaster.GetFunction(session_.entry);
   if (f == 3 || f == 4) scalingWindow->Open(session_.entry);
   return ModalResult;
@@ -222,34 +219,64 @@ void NetworkMasterEditor::PutStoredValueBack(MasterField field) {
     case MasterField::DataCount:
       EditKolDat->setText(QString::number(m.GetDataCount(k)));
       break;
+    case MasterField::Type:
+    case MasterField::Function:
     case MasterField::None:
       break;
   }
 }
 
-void NetworkMasterEditor::Finish() {
+QWidget* NetworkMasterEditor::FieldOf(MasterField field) const {
+  switch (field) {
+    case MasterField::Type:
+      return TipUstr;
+    case MasterField::Function:
+      return CBoxKodF;
+    case MasterField::Slave:
+      return EditUstr;
+    case MasterField::Outputs:
+      return EditKolVh;
+    case MasterField::MaxCode:
+      return EditXMax;
+    case MasterField::StartAddress:
+      return EditAdBegDat;
+    case MasterField::DataCount:
+      return EditKolDat;
+    case MasterField::None:
+      break;
+  }
+  return EditKolVh;
+}
+
+bool NetworkMasterEditor::Finish() {
   ReadForm();
   const EntryCheck check = CheckMasterEntry(form_);
   if (!check.ok()) {
     for (const std::string& m : check.messages) ui_.Show(kNetInputErrorCaption, m, Icon::Warning);
-    AbandonMasterEdit(c_, session_);
     PutStoredValueBack(check.emptyField);
-    ModalResult = kResultError;
-    return;
+    ReadForm();
+    FieldOf(check.focus)->setFocus();
+    return false;
   }
+  // A refusal puts the master block back; what was typed stays in the fields.
   const MasterEditResult result = ApplyMasterEdit(c_, session_, form_);
   if (!result.accepted) {
     std::string text;
     for (const std::string& m : result.messages) text += m;
     ui_.Show(kNetInputErrorCaption, text, Icon::Warning);
-    ModalResult = kResultError;
-    return;
+    EditKolVh->setFocus();
+    return false;
   }
   ModalResult = kResultNormal;
+  return true;
 }
 
 void NetworkMasterEditor::done(int result) {
-  Finish();
+  if (result == QDialog::Accepted) {
+    if (!Finish()) return;
+  } else {
+    CancelMasterEdit(c_, session_);
+  }
   QDialog::done(result);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The editor of one network master entry: the slave type decides which
-// functions, counts and data types are possible; closing checks the entry,
+// functions, counts and data types are possible; OK checks the entry and
 // stores it with the positions of the following entries and everything that
-// refers to moved signals, or puts the master block back on any error.
+// refers to moved signals, or stays open at the field in error. Escape puts
+// the master block back as it was.
 #include <QDialog>
 
 #include "core/editing/LocalNetworkEditing.h"
@@ -41,8 +42,9 @@ class NetworkMasterEditor : public QDialog {
   void onDataTypeChosen(int index);
   void leaveField(QLineEdit* field);
   void openOnline();
-  // Checks and stores the entry; always closes. Sets ModalResult.
-  void Finish();
+  // Checks and stores the entry; false (messages shown, focus at the
+  // field) keeps the editor open with what was typed.
+  bool Finish();
   void done(int result) override;
   int ModalResult = kResultNormal;
   const MasterEntryForm& Form() const { return form_; }
@@ -71,12 +73,12 @@ class NetworkMasterEditor : public QDialog {
   void ShowForm();
   void ReadForm();
   void PutStoredValueBack(MasterField field);
+  QWidget* FieldOf(MasterField field) const;
 
   Configuration& c_;
   Interaction& ui_;
   MasterEditSession session_;
   MasterEntryForm form_;
-  bool showing_ = false;
 };
 
 }  // namespace zul

@@ -86,7 +86,8 @@ DiscreteRangeDialog::DiscreteRangeDialog(Interaction& ui, QWidget* parent) : QDi
 void DiscreteRangeDialog::Prepare(int first, int size) {
   first_ = first;
   size_ = size;
-  EditAdr->setText(QString::number(first));
+  // Numbered as the view numbers its rows: from 1.
+  EditAdr->setText(QString::number(first + 1));
   EditKol->setText(QString::number(std::min(size, NetworkDiscreteOnline::kRows)));
   HintAdr->clear();
   HintKol->clear();
@@ -101,9 +102,9 @@ bool DiscreteRangeDialog::canClose() {
   HintAdr->clear();
   HintKol->clear();
   const RangeCheck r =
-      CheckDiscreteRange(EditAdr->text().toStdString(), EditKol->text().toStdString(), first_, size_);
+      CheckDiscreteRange(EditAdr->text().toStdString(), EditKol->text().toStdString(), first_ + 1, size_);
   if (r.ok) {
-    start_ = r.start;
+    start_ = r.start - 1;
     count_ = r.count;
     return true;
   }

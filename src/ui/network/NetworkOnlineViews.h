@@ -25,7 +25,8 @@ class DiscreteRangeDialog : public QDialog {
   Q_OBJECT
  public:
   DiscreteRangeDialog(Interaction& ui, QWidget* parent = nullptr);
-  // The block's signals first .. first + size - 1.
+  // The block's signals first .. first + size - 1 (0-based); the dialog
+  // shows and takes them from 1, as the view numbers its rows.
   void Prepare(int first, int size);
   // The close request: false (hint shown) keeps the dialog open.
   bool canClose();

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "core/link/ModbusLink.h"
 
@@ -14,6 +15,38 @@ namespace zul {
 namespace {
 
 QPointer<ExchangeProgressDialog> current;
+
+// A write's questions and messages come before the dialog, never behind it:
+// the dialog steps aside for each and comes back once the write reports its
+// blocks, so a "Нет" or a refusal never shows a write under way.
+class WriteGate : public Interaction, public std::enable_shared_from_this<WriteGate> {
+ public:
+  WriteGate(Interaction& inner, QPointer<ExchangeProgressDialog> dialog)
+      : inner_(inner), dialog_(std::move(dialog)) {}
+  Answer Ask(const Message& message) override {
+    const auto keep = shared_from_this();  // a shutdown may end the job while the box is open
+    if (dialog_ && dialog_->isVisible()) {
+      dialog_->hide();
+      steppedAside_ = true;
+    }
+    return inner_.Ask(message);
+  }
+  void Progress(int value, int maximum) override { inner_.Progress(value, maximum); }
+  void Beep() override { inner_.Beep(); }
+  void ShowBlock(int value, int maximum) {
+    if (!dialog_) return;
+    if (steppedAside_ && maximum > 0) {
+      steppedAside_ = false;
+      dialog_->show();
+    }
+    dialog_->ShowBlock(value, maximum);
+  }
+
+ private:
+  Interaction& inner_;
+  QPointer<ExchangeProgressDialog> dialog_;
+  bool steppedAside_ = false;
+};
 
 }  // namespace
 
@@ -112,6 +145,12 @@ void BackgroundExchange::Run(const QString& title, ExchangeKind kind, ExchangeWo
   job.progress = [dialog](int value, int maximum) {
     if (dialog) dialog->ShowBlock(value, maximum);
   };
+  if (kind == ExchangeKind::Write) {
+    auto gate = std::make_shared<WriteGate>(ui_ ? *ui_ : worker_.Messages(), dialog);
+    job.ui = gate.get();
+    // The gate lives while the job or any of its queued progress does.
+    job.progress = [gate](int value, int maximum) { gate->ShowBlock(value, maximum); };
+  }
   worker_.Post(std::move(job));
 }
 

@@ -5,7 +5,10 @@
 // Run shows the modal dialog "ExchangeProgress" ("блок 41 из 51") while the
 // work is on the line and closes it before `done`. ExchangeKind::Read offers
 // "Прервать" (the procedure sees ui.StopRequested() between blocks); a write
-// cannot be stopped half-way and its dialog says why.
+// cannot be stopped half-way and its dialog says why. A write's dialog steps
+// aside for every question or message the work shows and comes back only when
+// the work reports its blocks (Progress with a maximum): a write that asks
+// first and reports once it sends shows the dialog only once it sends.
 //
 //   BackgroundExchange(Worker, ui_, this)
 //       .Run("Чтение конфигурации", ExchangeKind::Read,
