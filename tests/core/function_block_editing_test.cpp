@@ -593,13 +593,14 @@ TEST_P(PanelKinds, ShowWhatTheRecordHolds) {
   EXPECT_NE(row.find(p.parameters), std::string::npos) << row;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PanelKinds,
-    ::testing::Values(PanelKindCase{"ResetPriority", ftTrigger + 1, 0, "RS", "", "\tприоритет сброса       (R-S)\t"},
-                      PanelKindCase{"SetPriority", ftTrigger + 1, 1, "SR", "", "\tприоритет установки (S-R)\t"},
-                      PanelKindCase{"AlarmClock", kTimer, 5, "Т", "Т=5 с", "T5; Т=5 с"},
-                      PanelKindCase{"OnDelay", kTimer, 0, "Т", "Т=5 с", "T0; Т=5 с"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, PanelKinds,
+                         ::testing::Values(PanelKindCase{"ResetPriority", ftTrigger + 1, 0, "RS", "",
+                                                         "\tприоритет сброса       (R-S)\t"},
+                                           PanelKindCase{"SetPriority", ftTrigger + 1, 1, "SR", "",
+                                                         "\tприоритет установки (S-R)\t"},
+                                           PanelKindCase{"AlarmClock", kTimer, 5, "Т", "Т=5 с", "T5; Т=5 с"},
+                                           PanelKindCase{"OnDelay", kTimer, 0, "Т", "Т=5 с", "T0; Т=5 с"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FunctionBlockEditing, ReportListsEveryBlock) {
   MakeBlocks(3);
@@ -695,14 +696,15 @@ TEST_F(FunctionBlockExchange, WrittenTableReadsBack) {
 // Bytes 0..8 of record `index` as the controller holds them.
 std::vector<int> ControllerRecordHead(const SimulatedController& controller, int index) {
   const auto& page = controller.Blocks().at(kFirstFunctionBlockPage + index / 10);
-  const size_t at = 1 + static_cast<size_t>(index % 10) * FunctionBlocks::kRecordSize;  // after the block number
+  const size_t at =
+      1 + static_cast<size_t>(index % 10) * FunctionBlocks::kRecordSize;  // after the block number
   return std::vector<int>(page.begin() + static_cast<long>(at), page.begin() + static_cast<long>(at) + 9);
 }
 
 struct InsertedInputsCase {
   const char* name;
   int blocks;
-  int before;  // 0-based record the new block takes
+  int before;              // 0-based record the new block takes
   std::vector<int> typed;  // FB-output numbers as typed in the dialog
   std::vector<int> head;   // bytes 0..8 of the new record on the controller
 };
@@ -763,31 +765,32 @@ TEST_P(StoredParameters, LeaveNothingOfTheFormerKind) {
   EXPECT_EQ(ControllerRecordHead(*controller_, 0), p.head);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, StoredParameters,
-    ::testing::Values(
-        StoredParametersCase{"T5Kept",
-                             [](FunctionBlockValues&) {},
-                             ftTimer,
-                             {0x56, 0, 0, 30, 59, 23 << 2, 0, 0x19, 0}},
-        StoredParametersCase{"T5ToT0Fixed",
-                             [](FunctionBlockValues& v) {
-                               v.timerKind = 0;
-                               v.timerSetpointKind = 0;
-                               v.time = "7";
-                               v.inputs[1] = {1, srcDiscrete, "3"};
-                             },
-                             ftTimer,
-                             {0x06, 0, 0, 0x08, 3, 0, 7, 0, 0}},
-        StoredParametersCase{"T5ToT2Corrected",
-                             [](FunctionBlockValues& v) {
-                               v.timerKind = 2;
-                               v.timerAddress = "4";
-                             },
-                             ftTimer,
-                             {0x26, 0, 0, 0, 0, 0, 0, 0x14, 0}},
-        StoredParametersCase{"Hysteresis", [](FunctionBlockValues&) {}, ftGisterezis, {0x05, 0, 0, 0, 0, 0, 0, 0, 0}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, StoredParameters,
+                         ::testing::Values(StoredParametersCase{"T5Kept",
+                                                                [](FunctionBlockValues&) {},
+                                                                ftTimer,
+                                                                {0x56, 0, 0, 30, 59, 23 << 2, 0, 0x19, 0}},
+                                           StoredParametersCase{"T5ToT0Fixed",
+                                                                [](FunctionBlockValues& v) {
+                                                                  v.timerKind = 0;
+                                                                  v.timerSetpointKind = 0;
+                                                                  v.time = "7";
+                                                                  v.inputs[1] = {1, srcDiscrete, "3"};
+                                                                },
+                                                                ftTimer,
+                                                                {0x06, 0, 0, 0x08, 3, 0, 7, 0, 0}},
+                                           StoredParametersCase{"T5ToT2Corrected",
+                                                                [](FunctionBlockValues& v) {
+                                                                  v.timerKind = 2;
+                                                                  v.timerAddress = "4";
+                                                                },
+                                                                ftTimer,
+                                                                {0x26, 0, 0, 0, 0, 0, 0, 0x14, 0}},
+                                           StoredParametersCase{"Hysteresis",
+                                                                [](FunctionBlockValues&) {},
+                                                                ftGisterezis,
+                                                                {0x05, 0, 0, 0, 0, 0, 0, 0, 0}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A 60-block controller refuses page 74 with exception 3: the editor's read
 // takes it for what it is, as the whole read does, and writes six pages.

@@ -622,8 +622,7 @@ void FunctionBlockEditorTest::DialogRadioItemsDoNotOverlap() {
           const QRect r = items[i]->geometry();
           QVERIFY2(box->rect().contains(r) && r.height() >= items[i]->minimumSizeHint().height(),
                    qPrintable(items[i]->objectName()));
-          if (i > 0)
-            QVERIFY2(!r.intersects(items[i - 1]->geometry()), qPrintable(items[i]->objectName()));
+          if (i > 0) QVERIFY2(!r.intersects(items[i - 1]->geometry()), qPrintable(items[i]->objectName()));
         }
         // Nor does the group overlap its neighbours.
         for (QWidget* other : group->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {

@@ -159,8 +159,8 @@ FunctionBlockDialog::FunctionBlockDialog(Interaction& ui, QWidget* parent) : QDi
   timer->addLayout(left);
   timer->addLayout(right);
 
-  RadioGroup3 = new RadioChoice("RadioGroup3", "Тип триггера",
-                                {kTriggerKindNames[0], kTriggerKindNames[1]}, this);
+  RadioGroup3 =
+      new RadioChoice("RadioGroup3", "Тип триггера", {kTriggerKindNames[0], kTriggerKindNames[1]}, this);
   GBCount = Named(new QGroupBox("Настройки счетчика", this), "GBCount");
   EditLimCount = Field("EditLimCount", 2, ui, GBCount);
   auto* count = new QHBoxLayout(GBCount);
