@@ -45,7 +45,7 @@ QRectF FunctionBlockItem::LinkMarkRect(int input) const {
   // The short arrow stays on the panel: at the left of the first column it
   // would lie outside the scene.
   if (!linkedLeft_) return {0, y - 2, 12, 6};
-  return {-100, y - 2, 100, 108 - y + 3};
+  return {QPointF(-100, y - 2), QPointF(0, 109)};  // the route under the block before
 }
 
 FunctionBlockItem::Part FunctionBlockItem::PartAt(const QPointF& p) const {
