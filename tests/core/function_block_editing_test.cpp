@@ -4,12 +4,14 @@
 // simulated controller.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/ScriptedInteraction.h"
 #include "core/config/Configuration.h"
 #include "core/config/FunctionBlockReport.h"
+#include "core/config/ReadConfiguration.h"
 #include "core/editing/FunctionBlockEditing.h"
 #include "core/editing/FunctionBlockForm.h"
 #include "core/editing/FunctionBlockScheme.h"
@@ -564,6 +566,42 @@ TEST_F(FunctionBlockEditing, PanelTextsOfATimerAndAComparator) {
   EXPECT_FALSE(nand.linked[0]);
 }
 
+struct PanelKindCase {
+  const char* name;
+  int type;
+  int subtype;
+  std::string symbol;
+  std::string panelCaption;
+  std::string parameters;  // what the report lists besides
+};
+
+class PanelKinds : public FunctionBlockEditing, public ::testing::WithParamInterface<PanelKindCase> {};
+
+// Each trigger kind its own symbol and name, on the panel and in the
+// report; an alarm clock with a fixed setpoint shows its time as other timers do.
+TEST_P(PanelKinds, ShowWhatTheRecordHolds) {
+  const auto& p = GetParam();
+  fb().SetTypeCode(0, p.type);
+  fb().SetSubtype(0, p.subtype);
+  fb().SetTimerDiskr(0, 1);
+  fb().SetTime(0, 5);
+  fb().RecountBlocks();
+  const BlockPanelTexts t = BlockCaptions(c_).Panel(0);
+  EXPECT_EQ(t.symbol, p.symbol);
+  EXPECT_EQ(t.panelCaption, p.panelCaption);
+  const std::string row = FunctionBlockReport(c_, "Файл a.zul").lines.back();
+  EXPECT_NE(row.find(p.parameters), std::string::npos) << row;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PanelKinds,
+                         ::testing::Values(PanelKindCase{"ResetPriority", ftTrigger + 1, 0, "RS", "",
+                                                         "\tприоритет сброса       (R-S)\t"},
+                                           PanelKindCase{"SetPriority", ftTrigger + 1, 1, "SR", "",
+                                                         "\tприоритет установки (S-R)\t"},
+                                           PanelKindCase{"AlarmClock", kTimer, 5, "Т", "Т=5 с", "T5; Т=5 с"},
+                                           PanelKindCase{"OnDelay", kTimer, 0, "Т", "Т=5 с", "T0; Т=5 с"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(FunctionBlockEditing, ReportListsEveryBlock) {
   MakeBlocks(3);
   Reads(2, 1, 121);
@@ -653,6 +691,133 @@ TEST_F(FunctionBlockExchange, WrittenTableReadsBack) {
   EXPECT_EQ(other.functionBlocks.FBCount, 12);
   EXPECT_EQ(other.functionBlocks.GetAlgCount(), 0);
   EXPECT_TRUE(std::ranges::equal(other.functionBlocks.Record(11), fb().Record(11)));
+}
+
+// Bytes 0..8 of record `index` as the controller holds them.
+std::vector<int> ControllerRecordHead(const SimulatedController& controller, int index) {
+  const auto& page = controller.Blocks().at(kFirstFunctionBlockPage + index / 10);
+  const size_t at =
+      1 + static_cast<size_t>(index % 10) * FunctionBlocks::kRecordSize;  // after the block number
+  return std::vector<int>(page.begin() + static_cast<long>(at), page.begin() + static_cast<long>(at) + 9);
+}
+
+struct InsertedInputsCase {
+  const char* name;
+  int blocks;
+  int before;              // 0-based record the new block takes
+  std::vector<int> typed;  // FB-output numbers as typed in the dialog
+  std::vector<int> head;   // bytes 0..8 of the new record on the controller
+};
+
+class InsertedBlockInputs : public FunctionBlockExchange,
+                            public ::testing::WithParamInterface<InsertedInputsCase> {};
+
+// The new block's own references follow the rule every other reference
+// follows: to a block at or above the insertion place, one up; beyond the
+// blocks there were, nothing.
+TEST_P(InsertedBlockInputs, FollowTheRenumbering) {
+  const auto& p = GetParam();
+  MakeBlocks(p.blocks);
+  FunctionBlockValues v = ValuesForKind(ftAND);
+  for (size_t k = 0; k < p.typed.size(); ++k) v.inputs[k] = {1, srcFBOutput, std::to_string(p.typed[k])};
+  ASSERT_TRUE(InsertBlock(c_, p.before, v));
+  ASSERT_TRUE(WriteFunctionBlockTable(c_, link_, ui_));
+  EXPECT_EQ(ControllerRecordHead(*controller_, p.before), p.head);
+  EXPECT_EQ(Marker(p.before + 1), p.before + 1);  // the block it came before moved up
+  EXPECT_EQ(fb().FBCount, p.blocks + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InsertedBlockInputs,
+    ::testing::Values(
+        InsertedInputsCase{"Before5Of20", 20, 4, {20, 21, 4}, {0x01, 0x09, 21, 0x09, 0, 0x09, 4, 0, 0}},
+        InsertedInputsCase{"Before3", 20, 2, {5, 13}, {0x01, 0x09, 6, 0x09, 14, 0, 0, 0, 0}},
+        InsertedInputsCase{"ItsOwnPlace", 6, 2, {3, 2, 121}, {0x01, 0x09, 4, 0x09, 2, 0x09, 121, 0, 0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct StoredParametersCase {
+  const char* name;
+  std::function<void(FunctionBlockValues&)> fill;
+  int kind;
+  std::vector<int> head;  // bytes 0..8 on the controller
+};
+
+class StoredParameters : public FunctionBlockExchange,
+                         public ::testing::WithParamInterface<StoredParametersCase> {};
+
+// An alarm clock at 23:59:30 with a corrected setpoint edited into another
+// kind: whatever the new kind does not use reads 0.
+TEST_P(StoredParameters, LeaveNothingOfTheFormerKind) {
+  const auto& p = GetParam();
+  MakeBlocks(1);
+  fb().SetTypeCode(0, kTimer);
+  fb().SetSubtype(0, 5);
+  fb().SetClockHour(0, 23);
+  fb().SetClockMinute(0, 59);
+  fb().SetClockSecond(0, 30);
+  fb().SetTimerSetpointKind(0, 1);
+  fb().SetTimerSetpointAddress(0, 9);
+  FunctionBlockValues v = LoadBlockValues(fb(), 0);
+  if (p.kind != ftTimer) v = ValuesForKind(p.kind);
+  p.fill(v);
+  StoreBlockValues(c_, 0, v, v.kind != ftTimer);
+  ASSERT_TRUE(WriteFunctionBlockTable(c_, link_, ui_));
+  EXPECT_EQ(ControllerRecordHead(*controller_, 0), p.head);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StoredParameters,
+                         ::testing::Values(StoredParametersCase{"T5Kept",
+                                                                [](FunctionBlockValues&) {},
+                                                                ftTimer,
+                                                                {0x56, 0, 0, 30, 59, 23 << 2, 0, 0x19, 0}},
+                                           StoredParametersCase{"T5ToT0Fixed",
+                                                                [](FunctionBlockValues& v) {
+                                                                  v.timerKind = 0;
+                                                                  v.timerSetpointKind = 0;
+                                                                  v.time = "7";
+                                                                  v.inputs[1] = {1, srcDiscrete, "3"};
+                                                                },
+                                                                ftTimer,
+                                                                {0x06, 0, 0, 0x08, 3, 0, 7, 0, 0}},
+                                           StoredParametersCase{"T5ToT2Corrected",
+                                                                [](FunctionBlockValues& v) {
+                                                                  v.timerKind = 2;
+                                                                  v.timerAddress = "4";
+                                                                },
+                                                                ftTimer,
+                                                                {0x26, 0, 0, 0, 0, 0, 0, 0x14, 0}},
+                                           StoredParametersCase{"Hysteresis",
+                                                                [](FunctionBlockValues&) {},
+                                                                ftGisterezis,
+                                                                {0x05, 0, 0, 0, 0, 0, 0, 0, 0}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A 60-block controller refuses page 74 with exception 3: the editor's read
+// takes it for what it is, as the whole read does, and writes six pages.
+class SixtyBlockExchange : public FunctionBlockExchange {
+ protected:
+  void SetUp() override {
+    ControllerSetup setup;
+    setup.fbTableSize = 60;
+    controller_ = &bus_.Add(setup);
+    ASSERT_EQ(link_.OpenPort(), 0);
+    c_.discreteProcessing.AccessLevel = 1;
+  }
+};
+
+TEST_F(SixtyBlockExchange, TheEditorsReadKnowsTheSixtyBlockController) {
+  fb().SetTypeCode(100, kTimer);  // left from a 120-block controller
+  ASSERT_TRUE(ReadFunctionBlockTable(c_, link_, ui_));
+  EXPECT_EQ(Texts(), std::vector<std::string>{kSixtyFunctionBlocksText});
+  EXPECT_EQ(fb().GetTableSize(), 60);
+  EXPECT_EQ(fb().GetTypeCode(100), 0);
+  MakeBlocks(60);
+  EXPECT_FALSE(HasRoomForBlock(fb(), ui_));
+  EXPECT_EQ(ui_.Last().text, kAllBlocksCreatedText);
+  ui_.Clear();
+  ASSERT_TRUE(WriteFunctionBlockTable(c_, link_, ui_));  // page 74 would be refused
+  EXPECT_TRUE(ui_.Shown().empty());
+  EXPECT_EQ(ControllerRecordHead(*controller_, 59)[0], kAND);
 }
 
 class FailingPageExchange : public FunctionBlockExchange {

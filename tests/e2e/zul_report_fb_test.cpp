@@ -46,6 +46,8 @@ TEST_F(FunctionBlockReports, TableWithCaptionsAsThePanelsShowThem) {
   fb.SetInputSource(1, 0, srcFBOutput);
   fb.SetInputNumber(1, 0, 1);
   fb.SetRelayByte(1, 1, 0x03);
+  fb.SetTypeCode(2, ftTrigger + 1);
+  fb.SetSubtype(2, 1);
   fb.RecountBlocks();
   ASSERT_TRUE(WriteFileReplacing(zul, ZulFileBytes(c)));
 
@@ -57,11 +59,15 @@ TEST_F(FunctionBlockReports, TableWithCaptionsAsThePanelsShowThem) {
   ASSERT_TRUE(text.wellFormed) << text.error;
   ASSERT_GE(text.paragraphs.size(), 2u);
   EXPECT_EQ(text.paragraphs[0], "Файл plant.zul");
-  const std::string& timer = text.paragraphs.back();
+  ASSERT_GE(text.paragraphs.size(), 4u);
+  const std::string& timer = text.paragraphs[text.paragraphs.size() - 2];
   EXPECT_EQ(timer.rfind(" 2\tФБ2\t\"Т\" таймер  (2 входа)\tS:НЕ ФБ1", 0), 0u) << timer;
   EXPECT_NE(timer.find("Т=500 мс"), std::string::npos) << timer;
   EXPECT_NE(timer.find("МР1:1,2"), std::string::npos) << timer;
-  EXPECT_NE(text.paragraphs[text.paragraphs.size() - 2].find("НЕ КВУ121"), std::string::npos);
+  EXPECT_NE(text.paragraphs[text.paragraphs.size() - 3].find("НЕ КВУ121"), std::string::npos);
+  // The trigger's kind is its one parameter.
+  EXPECT_NE(text.paragraphs.back().find("\tприоритет установки (S-R)\t"), std::string::npos)
+      << text.paragraphs.back();
   EXPECT_EQ(test::ReadText(dir / "fb.pdf").rfind("%PDF", 0), 0u);
 }
 

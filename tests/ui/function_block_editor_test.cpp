@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGraphicsScene>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -83,6 +84,8 @@ class FunctionBlockEditorTest : public QObject {
   void CreatedTimerIsWrittenToTheController();
   void InsertBeforeTheSelectedBlock();
   void CopiedGroupIsAppendedAndUndone();
+  void ACopyWithAGapIsRefusedAloud();
+  void LinkMarksStayInTheScene();
   void DeleteAsksAndUndoBringsTheBlocksBack();
   void CancelledCreationPutsTheCalculationRecordsBack();
   void HundredStepsOfHistory();
@@ -99,6 +102,8 @@ class FunctionBlockEditorTest : public QObject {
   void DialogEnabling_data();
   void DialogEnabling();
   void DialogRefusesAnHourOf24();
+  void DialogEnterInAnEmptyFieldIsAnInputError();
+  void DialogRadioItemsDoNotOverlap();
   void OpenedFromTheMainWindowAndTheDiscreteEditor();
   void Screenshots();
 };
@@ -152,11 +157,15 @@ void FunctionBlockEditorTest::InsertBeforeTheSelectedBlock() {
     QCOMPARE(d.EditNFB->text(), QString("2"));
     d.RadioGroup1->Item(ftOR)->click();
     test::Settle();
+    // Block 3 as the scheme shows it while the dialog is open.
+    d.Source[0]->setCurrentIndex(srcFBOutput);
+    d.EditVx[0]->setText("3");
     d.OK->click();
     test::Settle();
   }));
   QCOMPARE(rig.fb().FBCount, 4);
   QCOMPARE(rig.fb().GetTypeCode(1), ftOR + 1);
+  QCOMPARE(rig.fb().GetInputNumber(1, 0), 4);  // that block is 4 now
   QCOMPARE(rig.fb().GetByte(2, 15), 2);
   QCOMPARE(rig.fb().GetInputNumber(2, 0), 1);
   QCOMPARE(rig.fb().GetInputNumber(3, 0), 3);  // old block 3 read block 2, now 3
@@ -178,6 +187,35 @@ void FunctionBlockEditorTest::CopiedGroupIsAppendedAndUndone() {
   QCOMPARE(rig.editor->Scene()->items().size(), 3);
   rig.editor->redo();
   QCOMPARE(rig.fb().FBCount, 5);
+}
+
+void FunctionBlockEditorTest::ACopyWithAGapIsRefusedAloud() {
+  EditorRig rig;
+  rig.MakeBlocks(6);
+  rig.editor->SelectOnly(1);
+  rig.editor->ToggleSelection(2);
+  rig.editor->ToggleSelection(4);
+  rig.editor->copyBlocks();
+  for (bool insert : {true, false}) {
+    rig.editor->SelectOnly(0);
+    rig.ui.Clear();
+    insert ? rig.editor->insertCopies() : rig.editor->appendCopies();
+    QCOMPARE(rig.ui.Last().text, std::string(kCopiedWithGapText));
+    QCOMPARE(rig.fb().FBCount, 6);
+    QVERIFY(!rig.editor->History()->canUndo());
+  }
+}
+
+void FunctionBlockEditorTest::LinkMarksStayInTheScene() {
+  EditorRig rig;
+  rig.MakeBlocks(7);  // blocks 4 and 7 start a row and read the block before
+  const QRectF scene = rig.editor->Scene()->sceneRect();
+  for (int index : {1, 3, 6}) {
+    FunctionBlockItem* item = rig.editor->Item(index);
+    QVERIFY(item->Texts().linked[0]);
+    const QRectF mark = item->mapRectToScene(item->LinkMarkRect(0));
+    QVERIFY2(scene.contains(mark), qPrintable(QString("block %1").arg(index + 1)));
+  }
 }
 
 void FunctionBlockEditorTest::DeleteAsksAndUndoBringsTheBlocksBack() {
@@ -545,6 +583,58 @@ void FunctionBlockEditorTest::DialogRefusesAnHourOf24() {
   test::Settle();
   QVERIFY(!d.Cancelled());
   QCOMPARE(d.Values().hour, std::string("23"));
+}
+
+void FunctionBlockEditorTest::DialogEnterInAnEmptyFieldIsAnInputError() {
+  ScriptedInteraction ui;
+  FunctionBlockDialog d(ui);
+  d.Prepare(1, FunctionBlockDialog::Mode::Create, ValuesForKind(ftTimer));
+  d.show();
+  test::Settle();
+  for (QLineEdit* e : {d.EditVx[0], d.EditT}) {
+    ui.Clear();
+    e->clear();
+    QTest::keyClick(e, Qt::Key_Return);
+    QCOMPARE(ui.Shown().size(), size_t{1});
+    QCOMPARE(ui.Last().text, std::string(kInputErrorNote));
+    e->setText("5");
+    QTest::keyClick(e, Qt::Key_Return);
+    QCOMPARE(ui.Shown().size(), size_t{1});  // a filled field just moves on
+  }
+  d.reject();
+}
+
+// Every kind's page of the dialog, at its own size and squeezed into a small
+// screen: the items of each radio group stand apart inside their box.
+void FunctionBlockEditorTest::DialogRadioItemsDoNotOverlap() {
+  ScriptedInteraction ui;
+  FunctionBlockDialog d(ui);
+  for (int kind : {ftTimer, ftComparator, ftTrigger}) {
+    d.Prepare(1, FunctionBlockDialog::Mode::Create, ValuesForKind(kind));
+    d.show();
+    for (const QSize size : {d.sizeHint(), QSize(1000, 560), QSize(700, 500)}) {
+      d.resize(size);
+      test::Settle();
+      for (RadioChoice* group : d.findChildren<RadioChoice*>()) {
+        QGroupBox* box = group->Box();
+        const QList<QRadioButton*> items = box->findChildren<QRadioButton*>();
+        for (int i = 0; i < items.size(); ++i) {
+          const QRect r = items[i]->geometry();
+          QVERIFY2(box->rect().contains(r) && r.height() >= items[i]->minimumSizeHint().height(),
+                   qPrintable(items[i]->objectName()));
+          if (i > 0) QVERIFY2(!r.intersects(items[i - 1]->geometry()), qPrintable(items[i]->objectName()));
+        }
+        // Nor does the group overlap its neighbours.
+        for (QWidget* other : group->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+          if (other == group || !other->isVisible() || other->geometry().isEmpty()) continue;
+          QVERIFY2(!group->geometry().intersects(other->geometry()),
+                   qPrintable(group->objectName() + " / " + other->objectName() + " " + ControlText(other)));
+        }
+        QVERIFY2(group->parentWidget()->rect().contains(group->geometry()), qPrintable(group->objectName()));
+      }
+    }
+  }
+  d.reject();
 }
 
 void FunctionBlockEditorTest::OpenedFromTheMainWindowAndTheDiscreteEditor() {

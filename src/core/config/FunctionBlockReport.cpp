@@ -18,6 +18,7 @@ std::string Parameters(const BlockPanelTexts& t) {
     p += s;
   };
   add(t.innerCaption);
+  add(t.triggerCaption);
   add(t.panelCaption);
   if (t.kind == ftComparator) {
     add(t.captions[2]);

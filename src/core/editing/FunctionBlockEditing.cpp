@@ -7,6 +7,7 @@
 #include "core/config/AccessLevel.h"
 #include "core/config/Configuration.h"
 #include "core/config/ControllerImage.h"
+#include "core/config/ReadConfiguration.h"
 #include "core/config/ZulFileLayout.h"
 #include "core/link/AnswerData.h"
 #include "core/link/ModbusLink.h"
@@ -17,6 +18,10 @@ namespace {
 constexpr int kEmpty = FunctionBlocks::kEmptyEntry;
 constexpr int kRelayModules = 5;
 constexpr uint8_t kReadFunction = 68;
+// A controller with 60 function blocks refuses the first page beyond them.
+constexpr int kExceptionNoSuchBlock = 3;
+constexpr int kSixtyBlocksFirstMissingPage = 6;
+constexpr int kSixtyBlocks = 60;
 
 void Warn(Interaction& ui, const std::string& text) { ui.Show(kCaptionWarning, text, Icon::Warning); }
 
@@ -257,6 +262,26 @@ bool OpenGapForBlock(Configuration& c, int index) {
     }
   }
   RebuildAlgorithmStarts(fb);
+  return true;
+}
+
+bool InsertBlock(Configuration& c, int index, FunctionBlockValues& values) {
+  FunctionBlocks& fb = c.functionBlocks;
+  if (!OpenGapForBlock(c, index)) return false;
+  // OpenGapForBlock counted before the gap: the dialog's numbers are checked
+  // against the blocks the user saw.
+  StoreBlockValues(c, index, values, true);
+  const int number = index + 1, limit = fb.FBLimit();
+  const int inputs = FunctionBlocks::CountInputs(fb.GetTypeCode(index), fb.GetSubtype(index));
+  for (int k = 0; k < inputs; ++k) {
+    if (fb.GetInputSource(index, k) != srcFBOutput) continue;
+    const int g = fb.GetInputNumber(index, k);
+    if (g < number || g > limit) continue;
+    const int shifted = g + 1 > limit ? 0 : g + 1;
+    fb.SetInputNumber(index, k, shifted);
+    values.inputs[static_cast<size_t>(k)].number = std::to_string(shifted);
+  }
+  FinishStructuralChange(c);
   return true;
 }
 
@@ -611,6 +636,13 @@ bool ReadFunctionBlockTable(Configuration& c, ModbusLink& link, Interaction& ui)
     int code = link.Request(c.service.CurrentDevice, kReadFunction, std::span(&block, 1), answer);
     ClearPastData(answer);
     if (code == kResultOk && !CarriesBlockBytes(answer)) code = kResultReceiveError;
+    if (code == kExceptionNoSuchBlock && p == kSixtyBlocksFirstMissingPage) {
+      // The whole read recognises this controller the same way.
+      ui.Show(kCaptionWarning, kSixtyFunctionBlocksText, Icon::Warning);
+      fb.SetTableSize(kSixtyBlocks);
+      for (int i = kSixtyBlocks; i < fb.GetCapacity(); ++i) fb.ClearRecord(i);
+      break;
+    }
     if (code != kResultOk) {
       link.ShowError(c.service.CurrentDevice, code);
       ok = false;

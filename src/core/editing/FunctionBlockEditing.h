@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/editing/FunctionBlockForm.h"
 #include "core/model/FunctionBlocks.h"
 #include "core/model/Regulators.h"
 
@@ -96,6 +97,12 @@ int PrepareBlockCreation(Configuration& c, Interaction& ui);
 // algorithm members move up; the new block joins the algorithm of the block it
 // comes before). The record at `index` is left empty for the dialog's values.
 bool OpenGapForBlock(Configuration& c, int index);
+// Inserts a block with the dialog's values before record `index`: the gap
+// opens, the values are checked against the table as it was (the dialog
+// showed that one), then the new block's own FB-output references to blocks
+// from `index` + 1 on move up one, as every other reference did. The values
+// get the numbers back as stored. False when there is no room.
+bool InsertBlock(Configuration& c, int index, FunctionBlockValues& values);
 // After a creation or insertion: recount, and blocks above 62 lose alarm,
 // cell and archiving.
 void FinishStructuralChange(Configuration& c);

@@ -11,6 +11,7 @@ namespace {
 constexpr int kAlarmClock = 5;
 constexpr int kMaxTime = 120;
 constexpr int kMaxCodesysOutput = 112;
+constexpr int kLastParameterByte = 8;
 
 // Digits only; anything else (or nothing) is no number.
 std::optional<int> Number(const std::string& text) {
@@ -157,6 +158,9 @@ void StoreBlockValues(Configuration& c, int index, FunctionBlockValues& v, bool 
   const ServiceBlock& s = c.service;
   if (index < 0 || index >= fb.GetTableSize()) return;
   if (clearFirst) fb.ClearRecord(index);
+  // Bytes 1-8 are all rewritten below: what the new kind or timer kind does
+  // not use (an alarm clock's time under a T0, say) must read 0.
+  for (int b = 1; b <= kLastParameterByte; ++b) fb.SetByte(index, b, 0);
   fb.SetTypeCode(index, v.kind + 1);
   if (IsTimer(v)) {
     fb.SetSubtype(index, v.timerKind);

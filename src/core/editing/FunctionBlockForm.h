@@ -14,6 +14,9 @@ class FunctionBlocks;
 
 inline constexpr const char* kBlockDialogCaption = "Программирование функционального блока";
 inline constexpr const char* kInputErrorNote = " Ошибка ввода ";
+// The trigger kinds by subtype: reset priority, set priority.
+inline constexpr const char* kTriggerKindNames[] = {"приоритет сброса       (R-S)",
+                                                    "приоритет установки (S-R)"};
 
 struct BlockInputValues {
   int polarity = 0;  // item index: 0 "инверсный", 1 "прямой"

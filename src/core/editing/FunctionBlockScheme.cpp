@@ -5,6 +5,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/InformTables.h"
 #include "core/editing/FunctionBlockEditing.h"
+#include "core/editing/FunctionBlockForm.h"
 
 namespace zul {
 namespace {
@@ -135,7 +136,7 @@ BlockPanelTexts BlockCaptions::Panel(int index) const {
     const int time = fb.GetTime(index);
     if (fb.GetTimerSetpointKind(index) == 1)
       t.panelCaption = "Адр " + std::to_string(std::clamp(fb.GetTimerSetpointAddress(index), 1, 10));
-    else if (!alarmClock)
+    else
       t.panelCaption = "Т=" + TimeText(fb.GetTimerDiskr(index), std::min(time, 120));
     if (alarmClock) {
       t.captions[1] = std::to_string(fb.GetClockSecond(index)) + " сек";
@@ -145,7 +146,15 @@ BlockPanelTexts BlockCaptions::Panel(int index) const {
       t.setReset = {"S", "R", "", ""};
     }
   }
-  if (t.kind == ftTrigger) t.setReset = {"S", "S", "R", "R"};
+  static const char* const kSymbols[] = {"&", "&", "1", "1", "Г", "Т", "RS", ">", "+1"};
+  t.symbol = kSymbols[t.kind];
+  if (t.kind == ftTrigger) {
+    // Reset priority (R-S) and set priority (S-R) have symbols of their own.
+    const int trigger = std::min(subtype, 1);
+    t.symbol = trigger == 0 ? "RS" : "SR";
+    t.triggerCaption = kTriggerKindNames[trigger];
+    t.setReset = {"S", "S", "R", "R"};
+  }
   if (t.kind == ftCounter) {
     t.setReset = {"ZV", "ZR", "S", "R"};
     t.innerCaption = std::to_string(fb.GetCounterSetpoint(index));

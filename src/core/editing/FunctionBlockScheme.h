@@ -52,6 +52,8 @@ struct BlockPanelTexts {
   std::array<std::string, 4> captions{};
   std::array<std::string, 4> setReset{};
   std::array<bool, 4> linked{};  // input fed by the block just before
+  std::string symbol;            // the kind's mark in the symbol box
+  std::string triggerCaption;    // the trigger kind as the dialog names it
   std::string innerCaption;      // timer kind, condition, counter setpoint
   std::string panelCaption;      // the timer's time
   std::string hysteresisCaption;

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,7 +27,16 @@ QLineEdit* Field(const QString& name, int maxLength, Interaction& ui, QWidget* p
   e->setMaxLength(maxLength);
   e->setMaximumWidth(60);
   if (!hint.isEmpty()) e->setToolTip(hint);
-  KeyFilter::Digits(e, ui, [e] { FocusNext(e); });
+  new KeyFilter(
+      e,
+      [&ui](const QKeyEvent& key, QWidget* w) {
+        const KeyVerdict verdict = FilterDigitKey(key, w, ui);
+        // Enter in an empty field is an input error here, not a key that does nothing.
+        const bool enter = key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+        if (enter && verdict == KeyVerdict::Refuse) ReportInputError(w, ui);
+        return verdict;
+      },
+      [e] { FocusNext(e); });
   return e;
 }
 
@@ -149,8 +159,8 @@ FunctionBlockDialog::FunctionBlockDialog(Interaction& ui, QWidget* parent) : QDi
   timer->addLayout(left);
   timer->addLayout(right);
 
-  RadioGroup3 = new RadioChoice("RadioGroup3", "Тип триггера",
-                                {"приоритет сброса       (R-S)", "приоритет установки (S-R)"}, this);
+  RadioGroup3 =
+      new RadioChoice("RadioGroup3", "Тип триггера", {kTriggerKindNames[0], kTriggerKindNames[1]}, this);
   GBCount = Named(new QGroupBox("Настройки счетчика", this), "GBCount");
   EditLimCount = Field("EditLimCount", 2, ui, GBCount);
   auto* count = new QHBoxLayout(GBCount);

@@ -557,10 +557,7 @@ void FunctionBlockEditor::insertBlock() {
     ShiftRegulatorsForInsert(config_, index + 1, 1, ui_);
     FunctionBlockValues values = ValuesForKind(ftAND);
     if (!RunBlockDialog(index, kInsert, values)) return false;
-    if (!OpenGapForBlock(config_, index)) return false;
-    StoreBlockValues(config_, index, values, true);
-    FinishStructuralChange(config_);
-    return true;
+    return InsertBlock(config_, index, values);
   });
   SelectOnly(index);
 }

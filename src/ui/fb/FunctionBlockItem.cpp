@@ -40,6 +40,14 @@ QPainterPath FunctionBlockItem::shape() const {
   return path;
 }
 
+QRectF FunctionBlockItem::LinkMarkRect(int input) const {
+  const double y = input * kInputStep + 20;
+  // The short arrow stays on the panel: at the left of the first column it
+  // would lie outside the scene.
+  if (!linkedLeft_) return {0, y - 2, 12, 6};
+  return {QPointF(-100, y - 2), QPointF(0, 109)};  // the route under the block before
+}
+
 FunctionBlockItem::Part FunctionBlockItem::PartAt(const QPointF& p) const {
   if (SymbolRect().contains(p)) return Part::Symbol;
   if (texts_.hasAlarm && AlarmRect().contains(p)) return Part::Alarm;
@@ -97,15 +105,11 @@ void FunctionBlockItem::PaintPanel(QPainter* p) const {
 }
 
 void FunctionBlockItem::PaintSymbol(QPainter* p, const QRectF& r) const {
-  static const char* const kSymbols[] = {"&", "&", "1", "1", "Г", "Т", "RS", ">", "+1"};
   p->setPen(QPen(Qt::black, 1));
   p->setBrush(Qt::white);
   p->drawRect(r);
   SetSmallFont(p, 7, true);
-  const int kind = texts_.kind >= 0 && texts_.kind <= ftCounter ? texts_.kind : 0;
-  QString symbol = kSymbols[kind];
-  if (kind == ftTrigger && texts_.setReset[0] == "S") symbol = "RS";
-  p->drawText(r, Qt::AlignCenter, symbol);
+  p->drawText(r, Qt::AlignCenter, Q(texts_.symbol));
 }
 
 void FunctionBlockItem::PaintInputs(QPainter* p) const {
@@ -130,15 +134,16 @@ void FunctionBlockItem::PaintInputs(QPainter* p) const {
       // The link to the block just before: across to its output when it
       // stands to the left, a short arrow otherwise.
       p->setPen(QPen(Qt::black, 1));
+      const QRectF mark = LinkMarkRect(i);
+      const QPointF tip(mark.right(), y + 1);
       if (linkedLeft_) {
         // Under the alarm and relay panels of the block before.
-        const QPointF route[] = {{-100, 93}, {-96, 93}, {-96, 108}, {-6, 108}, {-6, y + 1}, {0, y + 1}};
+        const QPointF route[] = {{-100, 93}, {-96, 93}, {-96, 108}, {-6, 108}, {-6, y + 1}, tip};
         p->drawPolyline(route, 6);
       } else {
-        p->drawLine(QPointF(-12, y + 1), QPointF(0, y + 1));
+        p->drawLine(QPointF(mark.left(), y + 1), tip);
       }
       p->setBrush(Qt::black);
-      const QPointF tip(0, y + 1);
       p->drawPolygon(QPolygonF({tip, tip + QPointF(-6, -3), tip + QPointF(-6, 3)}));
     }
   }

@@ -26,6 +26,8 @@ class FunctionBlockItem : public QGraphicsItem {
   // Which part of the block lies under a point in item coordinates.
   Part PartAt(const QPointF& p) const;
 
+  // Where the link mark of input `input` is drawn, in item coordinates.
+  QRectF LinkMarkRect(int input) const;
   static QRectF SymbolRect() { return {112, 8, 30, 97}; }
   static QRectF AlarmRect() { return {165, 10, 80, 40}; }
   static QRectF RelayRect() { return {165, 58, 80, 48}; }
