@@ -14,6 +14,8 @@
 #include "core/config/Configuration.h"
 #include "core/editing/RegulatorEditing.h"
 #include "core/link/ModbusLink.h"
+#include "core/model/Float24.h"
+#include "core/model/FloatText.h"
 #include "sim/SimulatedLine.h"
 #include "support/SampleConfiguration.h"
 #include "support/WritingLink.h"
@@ -38,6 +40,17 @@ std::unique_ptr<Configuration> Plant() {
   c->reserveBlocks.RegulatorRecords[0] = r.Loops;
   c->reserveBlocks.RegulatorRecords[1] = r.Programs;
   return c;
+}
+
+// Loop 6 of the plant a program loop on generator 6 (input 4, DAC output 8).
+void AddProgramLoopSix(Regulators& r) {
+  r.SetPV(5, 4);
+  r.SetSPSource(5, 21);
+  r.SetOutput(5, 7);
+  r.SetKP(5, "1");
+  r.SetTi(5, "100");
+  r.SetOH(5, "100");
+  r.SetProgReg(5, 6);
 }
 
 // The dialog as creating loop 2 of `kind` leaves it, filled so it passes.
@@ -87,6 +100,7 @@ const char* const kRangeKp = "Величина вне диапазона 0.1 - 1
 INSTANTIATE_TEST_SUITE_P(
     Dialog, LoopChecks,
     ::testing::Values(
+        CheckCase{"NoKindChosen", -1, {}, V::Note, "CBoxTReg", "Выберите тип контура регулирования"},
         CheckCase{"RepeaterPasses", 0, {}, V::Ok, "", ""},
         CheckCase{"SingleLoopPasses", 1, {}, V::Ok, "", ""}, CheckCase{"CascadePasses", 2, {}, V::Ok, "", ""},
         CheckCase{"ProgramPasses", 3, {}, V::Ok, "", ""},
@@ -256,15 +270,95 @@ TEST(FcRefusal, YesClearsTheAddressesAndTheRestIsChecked) {
   EXPECT_EQ(CheckLoopForm(*c, f, true).text, "Такой выход ЦАП уже использован");
 }
 
-TEST(FcRefusal, NoGivesUpEveryLoopEditAndStays) {
+// No gives up what this dialog changed, nothing more: the form goes back to
+// the loop as stored (a new loop to its blank form), other loops keep their
+// unsent edits and the change mark is what it was when the dialog opened.
+TEST(FcRefusal, NoGivesUpOnlyTheLoopBeingEdited) {
   auto c = Plant();
-  c->regulators.SetPV(3, 7);
-  c->regulators.RegModified = 1;
+  Regulators& r = c->regulators;
+  r.SetPV(3, 7);
+  r.RegModified = r.SavedRegModified = 1;
   LoopForm f = GoodForm(*c, Regulators::KindSingleLoop);
   EXPECT_FALSE(AnswerFcRefusal(*c, f, Answer::No));
-  EXPECT_EQ(c->regulators.GetPV(3), 0);
-  EXPECT_EQ(c->regulators.RegModified, 0);
-  EXPECT_FALSE(AnswerFcRefusal(*c, f, Answer::Cancel));
+  EXPECT_EQ(r.GetPV(3), 7);
+  EXPECT_EQ(r.RegModified, 1);
+  EXPECT_EQ(f.kind, -1);
+  EXPECT_EQ(f.Get("EditNReg"), "2");
+  EXPECT_EQ(f.Get("EditAnVh"), "");
+
+  // Programming loop 1: its fields come back from its record.
+  r.SetKP(0, "4");
+  LoopForm edited = LoopFormFromRecord(*c, 0, 1);
+  edited.Set("EditKp", "7");
+  edited.Set("EdAdFB_OnFC", "0");
+  EXPECT_FALSE(AnswerFcRefusal(*c, edited, Answer::No));
+  EXPECT_EQ(edited.Get("EditKp"), "4,00");
+  EXPECT_EQ(edited.kind, Regulators::KindSingleLoop);
+  EXPECT_EQ(r.GetKP(0), "4,00");
+  EXPECT_FALSE(AnswerFcRefusal(*c, edited, Answer::Cancel));
+  EXPECT_EQ(edited.Get("EditKp"), "4,00");
+}
+
+// A new program loop takes the first generator no other loop follows, so
+// storing it never overwrites another loop's points.
+TEST(ProgramGenerators, NewLoopTakesTheFirstFreeGenerator) {
+  struct Case {
+    std::vector<int> taken;  // generators (1-based) of loops 3.. in use
+    const char* preset;
+  };
+  for (const Case& k : {Case{{}, "1"}, Case{{1}, "2"}, Case{{1, 2}, "3"}, Case{{2}, "1"}}) {
+    auto c = Plant();
+    Regulators& r = c->regulators;
+    int loop = 2;
+    for (int g : k.taken) {
+      r.SetPV(loop, 1);
+      r.SetSPSource(loop, 15 + g);
+      r.SetOutput(loop, loop);
+      ++loop;
+    }
+    LoopForm f = BlankLoopForm(2, 2);
+    ApplyKindPresets(f, Regulators::KindProgram, r);
+    EXPECT_EQ(f.Get("EditVhPZ"), k.preset) << k.taken.size();
+    EXPECT_EQ(f.Get("EditNPZ"), k.preset);
+  }
+  // A taken one is refused; its own generator is no obstacle to programming
+  // a loop again.
+  auto c = Plant();
+  AddProgramLoopSix(c->regulators);
+  LoopForm f = GoodForm(*c, Regulators::KindProgram);
+  f.Set("EditVhPZ", "6");
+  const LoopCheck taken = CheckLoopForm(*c, f);
+  EXPECT_EQ(taken.field, "EditVhPZ");
+  EXPECT_EQ(taken.text, "Такой ПЗ уже использован");
+  LoopForm own = LoopFormFromRecord(*c, 5, 2);
+  EXPECT_EQ(own.Get("EditVhPZ"), "6");
+  EXPECT_TRUE(CheckLoopForm(*c, own).Passed()) << CheckLoopForm(*c, own).text;
+}
+
+// Program points on the PV scale, as far as a code of 0..65535 reaches:
+// the note names what can be stored.
+TEST(ProgramSetpoints, OnlyWhatTheCodeCanHoldIsAccepted) {
+  struct Case {
+    float min, max;
+    const char* typed;
+    const char* note;  // empty: accepted
+  };
+  for (const Case& k : {Case{200, 300, "250", ""}, Case{200, 300, "300", ""}, Case{200, 300, "200", ""},
+                        Case{-50, 50, "-20", "Величина вне диапазона 0 - 50"}, Case{-50, 50, "0", ""},
+                        Case{1024, 1280, "1100", "Величина вне диапазона 1024 - 1024.05"},
+                        Case{900, 1000, "950", "Задание на этой шкале не помещается в 16 бит"}}) {
+    auto c = Plant();
+    c->analogModules.SetValue(0, 1, AnalogValue::ScaleMin, k.min);
+    c->analogModules.SetValue(0, 1, AnalogValue::ScaleMax, k.max);
+    LoopForm f = GoodForm(*c, Regulators::KindProgram);
+    for (int t = 0; t < Regulators::ProgramPoints; ++t) f.Set(PointValueField(t), k.typed);
+    const LoopCheck check = CheckLoopForm(*c, f);
+    if (std::string(k.note).empty()) {
+      EXPECT_TRUE(check.Passed()) << k.typed << " " << check.text;
+    } else {
+      EXPECT_EQ(check.text, k.note) << k.typed;
+    }
+  }
 }
 
 // --- storing -----------------------------------------------------------------------
@@ -485,6 +579,78 @@ TEST_F(RegulatorExchange, ReadThenWriteKeepsTheControllersLoops) {
   EXPECT_EQ(r.RegModified, 0);
   EXPECT_EQ(controller_->Blocks().at(32)[1 + 6], r.Loops[0][6]);
   EXPECT_EQ(config_->reserveBlocks.RegulatorRecords[0], r.Loops);
+}
+
+// Setpoints above half the 16 bits reach the controller as they are
+// (250 on a scale 200..300 is 40957), not clamped to 32767.
+TEST_F(RegulatorExchange, ProgramPointsReachTheControllerUnclamped) {
+  Start();
+  config_->analogModules.SetValue(0, 1, AnalogValue::ScaleMin, 200);
+  config_->analogModules.SetValue(0, 1, AnalogValue::ScaleMax, 300);
+  LoopForm f = GoodForm(*config_, Regulators::KindProgram);
+  const std::array<const char*, 6> typed{"250", "300", "200", "210", "220", "230"};
+  for (int t = 0; t < Regulators::ProgramPoints; ++t)
+    f.Set(PointValueField(t), typed[static_cast<size_t>(t)]);
+  ASSERT_TRUE(CheckLoopForm(*config_, f).Passed());
+  StoreLoopForm(*config_, f);
+  config_->regulators.RegModified = 1;
+  ASSERT_TRUE(WriteRegulatorBlocks(port_, *config_, ui_));
+  const auto& held = controller_->Blocks().at(33);
+  const std::array<int, 3> codes{40957, 49149, 32766};
+  for (size_t t = 0; t < codes.size(); ++t) {
+    EXPECT_EQ(held[1 + 3 + 4 * t], codes[t] & 0xFF) << t;
+    EXPECT_EQ(held[1 + 4 + 4 * t], codes[t] >> 8) << t;
+  }
+  ASSERT_TRUE(ReadRegulatorBlocks(port_, *config_, ui_));
+  const LoopForm back = LoopFormFromRecord(*config_, 1, 2);
+  for (int t = 0; t < 3; ++t) {
+    const auto shown = ParseDecimal(back.Get(PointValueField(t)));
+    ASSERT_TRUE(shown) << t;
+    EXPECT_NEAR(*shown, std::stod(typed[static_cast<size_t>(t)]), 0.01) << t;
+  }
+}
+
+// Giving up the forced mode with No while other loops hold unsent edits:
+// those edits still reach the controller.
+TEST_F(RegulatorExchange, FcRefusalNoKeepsTheOtherLoopsEditsForTheWrite) {
+  Start();
+  ASSERT_TRUE(ReadRegulatorBlocks(port_, *config_, ui_));
+  Regulators& r = config_->regulators;
+  r.SetKP(0, "4");
+  r.RegModified = r.SavedRegModified = 1;
+  LoopForm f = BlankLoopForm(3, 3);
+  ApplyKindPresets(f, Regulators::KindSingleLoop, r);
+  f.Set("EditAnVh", "3");
+  f.Set("EditAdOUT", "3");
+  f.Set("EdAdFB_OnFC", "0");
+  ASSERT_EQ(CheckLoopForm(*config_, f).verdict, LoopCheck::Verdict::AskFcRefusal);
+  EXPECT_FALSE(AnswerFcRefusal(*config_, f, Answer::No));
+  ASSERT_TRUE(WriteRegulatorBlocks(port_, *config_, ui_));
+  const auto& held = controller_->Blocks().at(32);
+  std::array<uint8_t, 3> four{};
+  FloatToFloat24(4.0f, four.data());
+  EXPECT_TRUE(std::equal(four.begin(), four.end(), held.begin() + 1 + 6));
+  EXPECT_EQ(held[1 + 56], 0);  // the abandoned loop 3 was never stored
+}
+
+// Storing a new program loop leaves the points of the generator another
+// loop follows as the controller holds them.
+TEST_F(RegulatorExchange, NewProgramLoopLeavesOtherGeneratorsAlone) {
+  Start();
+  Regulators& r = config_->regulators;
+  AddProgramLoopSix(r);
+  for (int t = 0; t < Regulators::ProgramPoints; ++t) r.SetValue(5, t, 1000 + t);
+  r.RegModified = 1;
+  ASSERT_TRUE(WriteRegulatorBlocks(port_, *config_, ui_));
+  const auto before = controller_->Blocks().at(33);
+  LoopForm f = GoodForm(*config_, Regulators::KindProgram);
+  ASSERT_TRUE(CheckLoopForm(*config_, f).Passed());
+  StoreLoopForm(*config_, f);
+  ASSERT_TRUE(WriteRegulatorBlocks(port_, *config_, ui_));
+  const auto& after = controller_->Blocks().at(33);
+  EXPECT_TRUE(
+      std::equal(after.begin() + 1 + 5 * 28, after.begin() + 1 + 6 * 28, before.begin() + 1 + 5 * 28));
+  EXPECT_EQ(after[1 + 0], 2);  // generator 1 now serves loop 2
 }
 
 TEST_F(RegulatorExchange, UnchangedWriteAsksFirst) {

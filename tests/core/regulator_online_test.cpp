@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "core/ScriptedInteraction.h"
 #include "core/editing/RegulatorOnline.h"
@@ -159,6 +160,27 @@ TEST(LoopTrendRecord, KeepsTenMinutesAndNoMore) {
   EXPECT_LT(trend.MemoryBytes(), 5u * 1024 * 1024);
   trend.Add({0, 0, 0, 0, 0});  // the clock went back
   EXPECT_EQ(trend.Samples().size(), 1u);
+}
+
+// An input with a scale keeps it; one without (a calculation block) is drawn
+// on what PV and SP came to, never on an empty 0..1.
+TEST(LoopTrendRecord, ScaleOfAnInputWithoutOne) {
+  struct Case {
+    double min, max;
+    std::vector<std::pair<float, float>> pvSp;
+    double lo, hi;
+  };
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (const Case& k :
+       {Case{0, 100, {{500, 600}}, 0, 100}, Case{0, 0, {}, 0, 1}, Case{0, 0, {{20, 30}, {40, nan}}, 18, 42},
+        Case{0, 0, {{50, 50}}, 45, 55}, Case{0, 0, {{0, 0}}, -1, 1}, Case{5, 5, {{-20, -10}}, -21, -9}}) {
+    LoopTrend trend;
+    int64_t ms = 0;
+    for (const auto& [pv, sp] : k.pvSp) trend.Add({ms += 3000, pv, sp, 0, 0});
+    const auto [lo, hi] = TrendScale(trend, k.min, k.max);
+    EXPECT_DOUBLE_EQ(lo, k.lo) << k.pvSp.size();
+    EXPECT_DOUBLE_EQ(hi, k.hi) << k.pvSp.size();
+  }
 }
 
 TEST(LoopTrendRecord, CsvRowsWithModeBitsAndEmptyCellsForNaN) {

@@ -198,20 +198,29 @@ struct SetpointCase {
 
 class SetpointTable : public ::testing::TestWithParam<SetpointCase> {};
 
+// The controller reads a point's code unsigned: one that does not fit
+// 0..65535 is refused and the point keeps what it held (code -1 below).
 TEST_P(SetpointTable, SetpointIsScaledByTheInputSpanAndTruncated) {
   const auto& c = GetParam();
   Regulators reg;
-  reg.SetSetpoint(1, 5, c.setpoint, c.min, c.max);
-  EXPECT_EQ(reg.GetValue(1, 5), c.code);
-  EXPECT_NEAR(reg.GetSetpoint(1, 5, c.min, c.max), c.code * (c.max - c.min) / 16383, 1e-9);
+  reg.SetValue(1, 5, 1234);
+  EXPECT_EQ(reg.SetSetpoint(1, 5, c.setpoint, c.min, c.max), c.code >= 0);
+  const int stored = c.code >= 0 ? c.code : 1234;
+  EXPECT_EQ(reg.GetValue(1, 5), stored);
+  EXPECT_EQ(reg.Programs[1][3 + 20] | (reg.Programs[1][4 + 20] << 8), stored);
+  EXPECT_NEAR(reg.GetSetpoint(1, 5, c.min, c.max), stored * (c.max - c.min) / 16383, 1e-9);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, SetpointTable,
                          ::testing::Values(SetpointCase{0, 200, 100, 8191}, SetpointCase{0, 100, 100, 16383},
-                                           SetpointCase{-50, 150, -20, -1638},
-                                           SetpointCase{10, 10, 5, 0},      // empty scale
-                                           SetpointCase{0, 1, 1e9, 32767},  // beyond 16 bits
-                                           SetpointCase{0, 1, -1e9, -32768}));
+                                           SetpointCase{200, 300, 250, 40957},  // above 32767
+                                           SetpointCase{200, 300, 300, 49149},
+                                           SetpointCase{200, 300, 200, 32766},
+                                           SetpointCase{0, 100, 400.02, 65535},  // the largest code
+                                           SetpointCase{0, 100, 400.03, -1},     // beyond 16 bits
+                                           SetpointCase{-50, 150, -20, -1},      // below zero
+                                           SetpointCase{10, 10, 5, 0},           // empty scale
+                                           SetpointCase{0, 1, 1e9, -1}, SetpointCase{0, 1, -1e9, -1}));
 
 // --- removing and clearing records -------------------------------------------
 

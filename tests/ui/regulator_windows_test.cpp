@@ -2,9 +2,11 @@
 // simulated controller with a regulator module, in virtual time.
 #include <QComboBox>
 #include <QDir>
+#include <QGraphicsView>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -12,6 +14,7 @@
 
 #include "core/config/AccessLevel.h"
 #include "core/editing/RegulatorEditing.h"
+#include "core/model/Float24.h"
 #include "sim/SimulatedBus.h"
 #include "sim/SimulatedLine.h"
 #include "ui/LayoutCheck.h"
@@ -112,6 +115,14 @@ class RegulatorWindowsTest : public QObject {
   void Online_ShowsPvSpOutAndRecordsTheTrend();
   void Online_HandAutOffReleasesApOnOffAndWritesBothCoilsOff();
   void Online_SpOutsideThePvScaleWritesNothing();
+  void Online_SpWriteNotTakenKeepsTheControllersValueAndPolls_data();
+  void Online_SpWriteNotTakenKeepsTheControllersValueAndPolls();
+  void Online_FailedHandAutWithoutPollingDoesNotLatch();
+  void LoopDialog_FcRefusalNoRestoresOnlyThisLoop();
+  void LoopDialog_RealFieldsTakeDigitsAndOneComma();
+  void LoopDialog_NotesStayInsideAndGoWithTheEdit();
+  void Editor_DeleteElementsAndClearingTheSelection();
+  void Online_CalcBlockRepeaterScaleUnitAndCsvName();
   void Online_CascadeShowsTwoPanels();
   void Online_FailedPollStopsSilently();
   void Online_TrendExportsCsv();
@@ -362,6 +373,215 @@ void RegulatorWindowsTest::Online_SpOutsideThePvScaleWritesNothing() {
   v.poll();
   Settle();
   QCOMPARE(rig.Regs().RegValues[0][0], 40.0f);
+}
+
+// A value the controller did not take is not shown as if it had: the panel
+// keeps the controller's value, the reason is told, polling goes on.
+void RegulatorWindowsTest::Online_SpWriteNotTakenKeepsTheControllersValueAndPolls_data() {
+  QTest::addColumn<bool>("noAccess");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("without full access") << true << QString::fromUtf8(kNoWriteAccessText);
+  QTest::newRow("no answer") << false << QString("устройство 5 COM1 ");
+}
+
+void RegulatorWindowsTest::Online_SpWriteNotTakenKeepsTheControllersValueAndPolls() {
+  QFETCH(bool, noAccess);
+  QFETCH(QString, message);
+  RegulatorRig rig;
+  RegulatorOnlineView& v = rig.Online();
+  v.Prepare(0);
+  v.togglePolling();
+  v.poll();
+  Settle();
+  const float before = v.Panels()[0]->Value(LoopValue::SP);
+  const QString shown = v.Panels()[0]->Text(1);
+  const size_t from = rig.line.Written().size();
+  if (noAccess)
+    rig.form->discreteProcessing.AccessLevel = 0;
+  else
+    rig.form->service.CurrentDevice = 4;  // nobody answers
+  v.editValue(LoopValue::SP, 0);
+  v.EditText->setText(before > 50 ? "30" : "70");
+  v.leaveValueEditor();
+  Settle();
+  if (noAccess) QVERIFY(rig.Sent(16, from).empty());
+  QVERIFY2(QString::fromStdString(rig.ui.Last().text).startsWith(message), rig.ui.Last().text.c_str());
+  QCOMPARE(v.Panels()[0]->Text(1), shown);
+  QCOMPARE(rig.Regs().RegValues[0][0], before);
+  QVERIFY(v.Polling());
+  QVERIFY(v.Label1->isVisibleTo(&v));
+  rig.form->service.CurrentDevice = 0;
+  v.poll();
+  Settle();
+  QCOMPARE(rig.controller->Plant().Setpoint(0), before);
+  v.togglePolling();
+}
+
+void RegulatorWindowsTest::Online_FailedHandAutWithoutPollingDoesNotLatch() {
+  RegulatorRig rig;
+  RegulatorOnlineView& v = rig.Online();
+  v.Prepare(1);
+  v.poll();
+  Settle();
+  QVERIFY(!v.Polling());
+  LoopLivePanel* panel = v.Panels()[0];
+  QVERIFY(panel->HANDAUT->isChecked());
+  rig.form->service.CurrentDevice = 4;  // nobody answers
+  panel->HANDAUT->click();
+  Settle();
+  // The controller stays automatic and switched on, and so do the buttons.
+  QVERIFY(panel->HANDAUT->isChecked());
+  QVERIFY(panel->APONOFF->isChecked());
+  QVERIFY(v.AChangeSP->isEnabled());
+  QVERIFY(!v.AChangeOUT->isEnabled());
+  QVERIFY(rig.ui.Shown().empty());  // polling off: nothing is told
+}
+
+// "Нет" to the forced-mode question undoes this dialog's edits only: another
+// loop's unsent edit still reaches the controller.
+void RegulatorWindowsTest::LoopDialog_FcRefusalNoRestoresOnlyThisLoop() {
+  RegulatorRig rig;
+  RegulatorEditor& ed = rig.Editor();
+  ed.readFromController();
+  Settle();
+  rig.Regs().SetKP(1, "4");
+  rig.Regs().RegModified = 1;
+  ed.RebuildPanels();
+  ed.clickPanel(0);
+  rig.ui.QueueAnswer(Answer::No);
+  QString kp;
+  QVERIFY(WhileModal([&] { ed.editLoop(); },
+                     [&](QWidget* w) {
+                       ControlLoopDialog* d = LoopDialog(w);
+                       const QString stored = d->Field("EditKp")->text();
+                       Fill(d, {{"EditKp", "7"}, {"EdAdFB_OnFC", "0"}});
+                       d->onOk();
+                       kp = d->Field("EditKp")->text() == stored ? "restored" : d->Field("EditKp")->text();
+                       d->onCancel();
+                     }));
+  QCOMPARE(rig.ui.Last().text, std::string("отказываетесь  от режима FC?"));
+  QCOMPARE(kp, QString("restored"));
+  QCOMPARE(rig.Regs().GetKP(1), std::string("4,00"));
+  ed.writeToController();
+  Settle();
+  const auto& block = rig.controller->Blocks().at(32);
+  std::array<uint8_t, 3> four{};
+  FloatToFloat24(4.0f, four.data());
+  QVERIFY(std::equal(four.begin(), four.end(), block.begin() + 1 + 28 + 6));
+}
+
+// The parameter fields refuse what no number has; the comma goes in once.
+void RegulatorWindowsTest::LoopDialog_RealFieldsTakeDigitsAndOneComma() {
+  RegulatorRig rig;
+  ControlLoopDialog* d = rig.form->controlLoopDialog;
+  d->PrepareCreation(3, 3);
+  d->show();
+  const std::pair<int, const char*> fields[] = {{Regulators::KindSingleLoop, "EditKp"},
+                                                {Regulators::KindSingleLoop, "EdOUT_FC"},
+                                                {Regulators::KindCascade, "EditTi1"},
+                                                {Regulators::KindProgram, "Edit7"},
+                                                {Regulators::KindTwoPosition, "EditOut0"}};
+  for (const auto& [kind, name] : fields) {
+    d->chooseKind(kind);
+    QLineEdit* e = d->Field(name);
+    e->clear();
+    rig.ui.Clear();
+    QTest::keyClicks(e, "1x,5e,3");
+    QVERIFY2(e->text() == "1,53", name);
+    QCOMPARE(rig.ui.Shown().size(), size_t{3});
+  }
+  d->Field("EditAnVh")->clear();
+  QTest::keyClicks(d->Field("EditAnVh"), "1,2");
+  QCOMPARE(d->Field("EditAnVh")->text(), QString("12"));
+  d->hide();
+}
+
+void RegulatorWindowsTest::LoopDialog_NotesStayInsideAndGoWithTheEdit() {
+  RegulatorRig rig;
+  ControlLoopDialog* d = rig.form->controlLoopDialog;
+  QRect note, dialog;
+  bool goneAfterEdit = false;
+  QString noKind;
+  QVERIFY(WhileModal(
+      [&] {
+        d->PrepareCreation(3, 3);
+        d->Run();
+      },
+      [&](QWidget*) {
+        d->onOk();
+        noKind = d->ErrorText->isVisible() ? d->ErrorText->text() : QString();
+        d->chooseKind(Regulators::KindSingleLoop);
+        QVERIFY(!d->ErrorText->isVisible());
+        Fill(d, {{"EditAnVh", "7"}, {"EditAdOUT", "3"}, {"EdAdFB_OnFC", "1"}, {"EdOUT_FC", "100,5"}});
+        d->onOk();
+        note = d->ErrorText->geometry();
+        dialog = d->rect();
+        QTest::keyClick(d->Field("EdOUT_FC"), Qt::Key_Backspace);
+        goneAfterEdit = !d->ErrorText->isVisible();
+        d->onCancel();
+      }));
+  QCOMPARE(noKind, QString("Выберите тип контура регулирования"));
+  QVERIFY2(dialog.contains(note), qPrintable(QString("%1,%2 %3x%4 in %5x%6")
+                                                 .arg(note.x())
+                                                 .arg(note.y())
+                                                 .arg(note.width())
+                                                 .arg(note.height())
+                                                 .arg(dialog.width())
+                                                 .arg(dialog.height())));
+  QVERIFY(goneAfterEdit);
+}
+
+void RegulatorWindowsTest::Editor_DeleteElementsAndClearingTheSelection() {
+  RegulatorRig rig;
+  RegulatorEditor& ed = rig.Editor();
+  ed.RebuildPanels();
+  ed.resize(LoopPanelItem::kStripWidth + 60, 400);  // panels fill the view
+  ed.show();
+  Settle();
+  ed.clickPanel(0);
+  QVERIFY(ed.PanelItems()[0]->IsSelected());
+  // The strip left of the panel is empty space.
+  const QPoint margin = ed.ScrollBox1->mapFromScene(QPointF(10, 100));
+  QTest::mouseClick(ed.ScrollBox1->viewport(), Qt::LeftButton, {}, margin);
+  QVERIFY(!ed.PanelItems()[0]->IsSelected());
+  QCOMPARE(rig.Regs().CurReg, -1);
+  const QPoint panel = ed.ScrollBox1->mapFromScene(
+      ed.PanelItems()[0]->mapRectToScene(ed.PanelItems()[0]->PanelRect()).center());
+  QTest::mouseClick(ed.ScrollBox1->viewport(), Qt::LeftButton, {}, panel);
+  QVERIFY(ed.PanelItems()[0]->IsSelected());
+  QCOMPARE(ed.ADelete->text(), QString("Удаление элементов"));
+  QVERIFY(ed.PopupMenu1->actions().contains(ed.ADelete));
+  ed.ADelete->trigger();
+  QCOMPARE(ed.PanelItems().size(), size_t{1});
+  QCOMPARE(rig.Regs().GetPV(1), 0);
+  ed.hide();
+}
+
+// A repeater fed by a calculation block: its bars and trend follow the
+// values, not an empty 0..1; the PV unit shows; the CSV gets its extension.
+void RegulatorWindowsTest::Online_CalcBlockRepeaterScaleUnitAndCsvName() {
+  RegulatorRig rig;
+  Regulators& r = rig.Regs();
+  RegulatorOnlineView& v = rig.Online();
+  v.Prepare(0);
+  QCOMPARE(v.Panels()[0]->Unit(),
+           QString::fromStdString(DescribePvInput(rig.form->config, r.GetPV(0), r.GetKind(0)).unit));
+  r.SetPV(0, 50);
+  r.SetSPSource(0, 0);
+  r.SetFB(0, 0);
+  v.Prepare(0);
+  QCOMPARE(v.Label5->text(), QString("Рег. параметр CDS Calc №"));
+  v.poll();
+  Settle();
+  LoopLivePanel* panel = v.Panels()[0];
+  const float pv = r.RegValues[0][2];
+  QVERIFY(panel->DisplayMax() > panel->DisplayMin());
+  QVERIFY2(panel->DisplayMin() <= pv && pv <= panel->DisplayMax(), qPrintable(QString::number(pv)));
+  QVERIFY(panel->DisplayMax() != 1.0);
+
+  v.ChooseCsvFile = [&] { return QDir(rig.dir.path()).filePath("trend"); };
+  v.ButTrendCsv->click();
+  QVERIFY(QFile::exists(QDir(rig.dir.path()).filePath("trend.csv")));
 }
 
 void RegulatorWindowsTest::Online_CascadeShowsTwoPanels() {

@@ -68,6 +68,19 @@ std::optional<LoopCheck> CheckRange(const LoopForm& f, const std::string& field,
   return std::nullopt;
 }
 
+// A program point: on the PV scale, and no more than its code can hold (the
+// controller reads 0..65535; a clamped code would be another setpoint).
+std::optional<LoopCheck> CheckSetpoint(const LoopForm& f, const std::string& field, double min, double max) {
+  const auto storable = Regulators::MaxStorableSetpoint(min, max);
+  if (!storable) return CheckRange(f, field, min, max);
+  const double lo = std::max(min, 0.0), hi = std::min(max, *storable);
+  if (lo > hi) {
+    if (!ParseDecimal(f.Get(field))) return InputError(f, field);
+    return Note(field, kSetpointNotStorableText);
+  }
+  return CheckRange(f, field, lo, hi);
+}
+
 std::optional<LoopCheck> CheckNumber(const LoopForm& f, const std::string& field) {
   if (!f.Int(field)) return InputError(f, field);
   return std::nullopt;
@@ -194,6 +207,14 @@ int InnerLoopOf(const Regulators& r, int outer) {
 int ProgramOf(const Regulators& r, int loop) {
   const int b = r.GetSPSource(loop);
   return b >= 16 && b <= 21 ? b - 16 : -1;
+}
+
+// Whether a loop in use other than `own` follows generator `program`.
+bool GeneratorTaken(const Regulators& r, int program, int own) {
+  for (int k = 0; k < kLoops; ++k) {
+    if (k != own && r.GetPV(k) != 0 && ProgramOf(r, k) == program) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -377,11 +398,12 @@ void ApplyKindPresets(LoopForm& f, int kind, const Regulators& r) {
     f.Set("EditVhSP", own);
   }
   if (kind == Regulators::KindProgram) {
-    // Generators go to program loops in loop order.
-    int programLoops = 0;
-    for (int k = 0; k < kLoops; ++k) programLoops += r.GetPV(k) != 0 && ProgramOf(r, k) >= 0;
-    f.Set("EditVhPZ", Num(programLoops + 1));
-    f.Set("EditNPZ", Num(programLoops + 1));
+    // The first generator no other loop follows: storing overwrites its points.
+    const int ownLoop = f.Int("EditNReg").value_or(0) - 1;
+    int program = 0;
+    while (program < kLoops - 1 && GeneratorTaken(r, program, ownLoop)) ++program;
+    f.Set("EditVhPZ", Num(program + 1));
+    f.Set("EditNPZ", Num(program + 1));
     f.Set("EditAReg", own);
   }
 }
@@ -449,7 +471,7 @@ LoopForm LoopFormFromRecord(const Configuration& c, int loop, int panelNumber) {
 LoopCheck CheckLoopForm(const Configuration& c, LoopForm& f, bool fcRefused) {
   const int kind = f.kind;
   if (kind < Regulators::KindRepeater || kind > Regulators::KindTwoPosition)
-    return Note("CBoxTReg", LoopKindName(kind));
+    return Note("CBoxTReg", kNoLoopKindText);
   const auto ownNumber = f.Int("EditNReg");
   if (!ownNumber || *ownNumber < 1 || *ownNumber > kLoops) return InputError(f, "EditNReg");
   const int own = *ownNumber - 1;
@@ -504,11 +526,14 @@ LoopCheck CheckLoopForm(const Configuration& c, LoopForm& f, bool fcRefused) {
   // 8. The program setpoint generator.
   if (kind == Regulators::KindProgram) {
     if (auto bad = CheckNumber(f, "EditAReg")) return *bad;
+    if (auto bad = CheckNumber(f, "EditVhPZ")) return *bad;
     if (auto bad = CheckRange(f, "EditVhPZ", 1, kLoops)) return *bad;
+    if (GeneratorTaken(c.regulators, *f.Int("EditVhPZ") - 1, own))
+      return Note("EditVhPZ", kGeneratorUsedText);
     const PvInput in = DescribePvInput(c, *f.Int("EditAnVh"), kind);
     for (int t = 0; t < Regulators::ProgramPoints; ++t) {
       if (auto bad = CheckRange(f, PointTimeField(t), 0, 65535)) return *bad;
-      if (auto bad = CheckRange(f, PointValueField(t), in.scaleMin, in.scaleMax)) return *bad;
+      if (auto bad = CheckSetpoint(f, PointValueField(t), in.scaleMin, in.scaleMax)) return *bad;
     }
   }
 
@@ -536,10 +561,16 @@ bool AnswerFcRefusal(Configuration& c, LoopForm& f, Answer answer) {
     case Answer::Yes:
       for (const char* field : {"EdAdFB_OnFC", "EdAdFB_RetNorm", "EdAdKVU_OnRetNorm"}) f.Set(field, "00");
       return true;
-    case Answer::No:
-      c.regulators.RegModified = 0;
-      RestoreRegulatorReference(c);
+    case Answer::No: {
+      // Only this dialog's edits go: the other loops' unsent edits stay.
+      Regulators& r = c.regulators;
+      const int own = f.Int("EditNReg").value_or(0) - 1;
+      const int panel = f.panelNumber;
+      f = ValidLoop(own) && r.GetPV(own) != 0 ? LoopFormFromRecord(c, own, panel)
+                                              : BlankLoopForm(own + 1, panel);
+      r.RegModified = r.SavedRegModified;
       return false;
+    }
     default:
       return false;
   }

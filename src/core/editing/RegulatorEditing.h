@@ -30,7 +30,11 @@ inline constexpr const char* kFcRefusalQuestion = "отказываетесь  �
 inline constexpr const char* kFcRefusalCaption = "Подтвердите отказ";
 inline constexpr const char* kFcOnlySingleLoopText = "Режим FC только для одноконт. рег.";
 inline constexpr const char* kDacUsedText = "Такой выход ЦАП уже использован";
+inline constexpr const char* kGeneratorUsedText = "Такой ПЗ уже использован";
+inline constexpr const char* kNoLoopKindText = "Выберите тип контура регулирования";
 inline constexpr const char* kLoopInputErrorText = " Ошибка ввода ";
+// A PV scale whose every setpoint codes above 65535 (the scale lies far from zero).
+inline constexpr const char* kSetpointNotStorableText = "Задание на этой шкале не помещается в 16 бит";
 // What a record shows where its byte names nothing we know.
 inline constexpr const char* kUnknownText = "—";
 
@@ -122,8 +126,9 @@ struct LoopCheck {
 // dialog shows. `fcRefused`: the user has just given up the forced mode.
 LoopCheck CheckLoopForm(const Configuration& c, LoopForm& form, bool fcRefused = false);
 // The answer to the FC question: Yes clears the FC addresses and returns true
-// (go on closing); No gives up every loop edit (records back from the
-// reference copy, nothing marked changed); Cancel changes nothing.
+// (go on closing); No gives up this dialog's edits (the form back to the loop
+// as its records hold it, the change mark as it was when the dialog opened,
+// SavedRegModified) and keeps every other loop's edits; Cancel changes nothing.
 bool AnswerFcRefusal(Configuration& c, LoopForm& form, Answer answer);
 
 // Stores checked values into loop record "Регулятор №" - 1 (and its inner

@@ -1,5 +1,6 @@
 #include "core/editing/RegulatorOnline.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -146,6 +147,21 @@ void LoopTrend::Add(const TrendSample& s) {
   if (!samples_.empty() && s.ms < samples_.back().ms) samples_.clear();
   samples_.push_back(s);
   while (!samples_.empty() && samples_.front().ms < s.ms - windowMs_) samples_.pop_front();
+}
+
+std::pair<double, double> TrendScale(const LoopTrend& trend, double min, double max) {
+  if (std::isfinite(min) && std::isfinite(max) && max > min) return {min, max};
+  double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+  for (const TrendSample& s : trend.Samples()) {
+    for (float v : {s.pv, s.sp}) {
+      if (!std::isfinite(v)) continue;
+      lo = std::min(lo, static_cast<double>(v));
+      hi = std::max(hi, static_cast<double>(v));
+    }
+  }
+  if (lo > hi) return {0.0, 1.0};
+  const double margin = hi > lo ? (hi - lo) / 10 : std::max(1.0, std::fabs(lo) / 10);
+  return {lo - margin, hi + margin};
 }
 
 std::string TrendCsvHeader() {

@@ -8,6 +8,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zul {
@@ -94,6 +95,11 @@ class LoopTrend {
   int64_t windowMs_;
   std::deque<TrendSample> samples_;
 };
+
+// The scale PV and SP are drawn on: the input's min..max, or for an input
+// without one (a calculation block) the range the recorded PV and SP span,
+// a tenth wider each side (0..1 before any number came).
+std::pair<double, double> TrendScale(const LoopTrend& trend, double min, double max);
 
 // The CSV export: a header line, then per sample the loop number, its time
 // (`timeText` turns milliseconds into text), PV, SP, OUT and the mode bits.

@@ -145,7 +145,7 @@ void Regulators::SetTime(int p, int t, int v) {
 }
 
 int Regulators::GetValue(int p, int t) const {
-  return ValidRecord(p) && ValidPoint(t) ? static_cast<int16_t>(Word(Programs[p], 3 + 4 * t)) : 0;
+  return ValidRecord(p) && ValidPoint(t) ? Word(Programs[p], 3 + 4 * t) : 0;
 }
 
 void Regulators::SetValue(int p, int t, int v) {
@@ -156,11 +156,24 @@ double Regulators::GetSetpoint(int p, int t, double scaleMin, double scaleMax) c
   return GetValue(p, t) * (scaleMax - scaleMin) / FullScaleCode;
 }
 
-void Regulators::SetSetpoint(int p, int t, double setpoint, double scaleMin, double scaleMax) {
-  double span = scaleMax - scaleMin;
+std::optional<double> Regulators::MaxStorableSetpoint(double scaleMin, double scaleMax) {
+  const double span = scaleMax - scaleMin;
+  if (!std::isfinite(span) || !(span > 0.0)) return std::nullopt;
+  return MaxValueCode * span / FullScaleCode;
+}
+
+bool Regulators::SetSetpoint(int p, int t, double setpoint, double scaleMin, double scaleMax) {
+  const double span = scaleMax - scaleMin;
   // An empty scale has no codes; storing 0 beats dividing by zero.
-  int code = span == 0.0 ? 0 : TruncateInto(setpoint / span * FullScaleCode, INT16_MIN, INT16_MAX);
-  SetValue(p, t, code);
+  if (span == 0.0) {
+    SetValue(p, t, 0);
+    return true;
+  }
+  const double code = std::trunc(setpoint / span * FullScaleCode);
+  // The controller reads the code unsigned: a clamped code would be another setpoint.
+  if (!std::isfinite(code) || code < 0.0 || code > MaxValueCode) return false;
+  SetValue(p, t, static_cast<int>(code));
+  return true;
 }
 
 // --- online state ------------------------------------------------------------

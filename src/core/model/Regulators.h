@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,7 @@ class Regulators {
   static constexpr int ProgramBlockNumber = 33;
   static constexpr int ProgramPoints = 6;
   static constexpr int FullScaleCode = 16383;  // 100 % of an output or of a PV scale
+  static constexpr int MaxValueCode = 65535;   // a program point's code, unsigned 16 bits
   static constexpr int KvuBase = 120;          // command inputs 121.. are stored less this
   static constexpr int KindUnknown = -1;       // a loop byte 1 no loop kind uses
 
@@ -124,11 +126,15 @@ class Regulators {
   void SetProgByte(int p, int b, int v);
   int GetTime(int p, int t) const;  // 0..65535
   void SetTime(int p, int t, int v);
-  int GetValue(int p, int t) const;  // signed 16 bits, a setpoint below zero stays below zero
+  int GetValue(int p, int t) const;  // 0..65535, as the controller reads it
   void SetValue(int p, int t, int v);
   // The setpoint of point t on the scale of the loop's PV input.
   double GetSetpoint(int p, int t, double scaleMin, double scaleMax) const;
-  void SetSetpoint(int p, int t, double setpoint, double scaleMin, double scaleMax);
+  // False, nothing stored, when the setpoint's code does not fit 0..65535.
+  bool SetSetpoint(int p, int t, double setpoint, double scaleMin, double scaleMax);
+  // The largest setpoint a point can hold on a scale (codes up to 65535);
+  // nullopt for a scale without span.
+  static std::optional<double> MaxStorableSetpoint(double scaleMin, double scaleMax);
 
   // --- online state ----------------------------------------------------------
   bool IsAutomatic(int r) const { return StatusBit(r, 0); }

@@ -4,10 +4,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/config/Configuration.h"
 #include "core/model/FloatText.h"
@@ -44,6 +46,17 @@ const ParamRow kParamRows[6] = {
 const char* const kShortParamLabels[6] = {"KP", "Ti, с", "Td, с", "OL, %", "OH, %", "OSF, %"};
 const char* const kParamNames[6] = {"EditKp", "EditTi", "EditTd", "EditOL", "EditOH", "EditdSP"};
 const char* const kInnerParamNames[6] = {"EditKp1", "EditTi1", "EditTd1", "EditOL1", "EditOH1", "EditdSP1"};
+
+// Real fields: what the integer fields take, and one decimal comma (or point).
+KeyVerdict FilterRealKey(const QKeyEvent& key, QWidget* control, Interaction& ui) {
+  if (key.text() != "," && key.text() != ".") return FilterDigitKey(key, control, ui);
+  const auto* e = static_cast<const QLineEdit*>(control);
+  QString kept = e->text();
+  if (e->hasSelectedText()) kept.remove(e->selectionStart(), static_cast<int>(e->selectedText().size()));
+  if (!kept.contains(',') && !kept.contains('.')) return KeyVerdict::Accept;
+  ReportInputError(control, ui);
+  return KeyVerdict::Refuse;
+}
 
 }  // namespace
 
@@ -221,7 +234,8 @@ ControlLoopDialog::ControlLoopDialog(Configuration& config, Interaction& ui, QWi
   settings->addLayout(head);
   settings->addLayout(columns);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new FittingScrollArea(body, this));
+  scroll_ = new FittingScrollArea(body, this);
+  layout->addWidget(scroll_);
   layout->addLayout(buttons);
 
   ErrorText = new HintLabel(this);
@@ -247,8 +261,18 @@ QLineEdit* ControlLoopDialog::AddField(QWidget* group, const char* name, int wid
   e->setMinimumWidth(width);
   e->setMaximumWidth(width + 40);
   fields_.insert(name, e);
-  if (integer) KeyFilter::Digits(e, ui_, [e] { FocusNext(e); });
-  connect(e, &QLineEdit::textEdited, this, [this] { MarkChanged(); });
+  if (integer) {
+    KeyFilter::Digits(e, ui_, [e] { FocusNext(e); });
+  } else {
+    new KeyFilter(
+        e, [this](const QKeyEvent& key, QWidget* w) { return FilterRealKey(key, w, ui_); },
+        [e] { FocusNext(e); });
+  }
+  connect(e, &QLineEdit::textEdited, this, [this] {
+    // A note about the old text no longer holds.
+    ErrorText->hide();
+    MarkChanged();
+  });
   connect(e, &QLineEdit::returnPressed, this, [e] { FocusNext(e); });
   return e;
 }
@@ -291,6 +315,16 @@ void ControlLoopDialog::EnableGroups(int kind) {
   Field("EditVhPZ")->setEnabled(kind == Regulators::KindProgram);
 }
 
+void ControlLoopDialog::ShowLoop(const LoopForm& form) {
+  Show(form);
+  EnableGroups(form.kind);
+  LabInf->clear();
+  LabInf2->clear();
+  if (form.kind < 0) return;
+  ShowPvInfo(LabInf, form.Int("EditAnVh").value_or(0), form.kind);
+  if (form.kind == Regulators::KindCascade) ShowPvInfo(LabInf2, form.Int("EditAnVh1").value_or(0), 1);
+}
+
 void ControlLoopDialog::PrepareCreation(int ownNumber, int panelNumber) {
   ErrorText->hide();
   Show(BlankLoopForm(ownNumber, panelNumber));
@@ -305,12 +339,9 @@ void ControlLoopDialog::PrepareCreation(int ownNumber, int panelNumber) {
 void ControlLoopDialog::PrepareProgramming(int loop, int panelNumber) {
   ErrorText->hide();
   const LoopForm form = LoopFormFromRecord(config_, loop, panelNumber);
-  Show(form);
   LabCreatProg->setText("программирование");
   CBoxTReg->setEnabled(false);
-  EnableGroups(form.kind);
-  ShowPvInfo(LabInf, config_.regulators.GetPV(loop), form.kind);
-  if (form.kind == Regulators::KindCascade) ShowPvInfo(LabInf2, form.Int("EditAnVh1").value_or(0), 1);
+  ShowLoop(form);
 }
 
 bool ControlLoopDialog::Run() {
@@ -320,6 +351,7 @@ bool ControlLoopDialog::Run() {
 }
 
 void ControlLoopDialog::chooseKind(int kind) {
+  ErrorText->hide();
   LoopForm f = Form();
   ApplyKindPresets(f, kind, config_.regulators);
   Show(f);
@@ -394,9 +426,16 @@ void ControlLoopDialog::PlaceNote(const std::string& field, const std::string& t
   QWidget* control = Field(field);
   if (!control && field == "CBoxTReg") control = CBoxTReg;
   if (!control) control = OK;
+  // The field first comes into sight, then the note goes beside it.
+  if (control != OK) scroll_->ensureWidgetVisible(control);
   ShowInputHint(control, ErrorText, ui_, "");
   ErrorText->setText(Q(text));
   ErrorText->adjustSize();
+  // A note at a right-hand field would run past the dialog's edge.
+  const int x = std::clamp(ErrorText->x(), 0, std::max(0, width() - ErrorText->width() - 4));
+  const int y = std::clamp(ErrorText->y(), 0, std::max(0, height() - ErrorText->height() - 4));
+  ErrorText->move(x, y);
+  ErrorText->raise();
   control->setFocus();
 }
 
@@ -424,7 +463,10 @@ void ControlLoopDialog::onOk() {
       case LoopCheck::Verdict::AskFcRefusal: {
         const Answer answer = ui_.Ask(
             {kFcRefusalCaption, kFcRefusalQuestion, Icon::Question, Buttons::YesNoCancel, Answer::No});
-        if (!AnswerFcRefusal(config_, f, answer)) return;
+        if (!AnswerFcRefusal(config_, f, answer)) {
+          if (answer == Answer::No) ShowLoop(f);
+          return;
+        }
         fcRefused = true;
         filling_ = true;
         for (const char* name : {"EdAdFB_OnFC", "EdAdFB_RetNorm", "EdAdKVU_OnRetNorm"})

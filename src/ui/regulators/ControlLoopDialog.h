@@ -14,6 +14,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 
 namespace zul {
 
@@ -73,6 +74,8 @@ class ControlLoopDialog : public QDialog {
  private:
   QLineEdit* AddField(QWidget* group, const char* name, int width, bool integer);
   void Show(const LoopForm& form);
+  // The fields, the groups of the kind and the PV input's information.
+  void ShowLoop(const LoopForm& form);
   void EnableGroups(int kind);
   void ShowPvInfo(QLabel* info, int n, int kind);
   void PlaceNote(const std::string& field, const std::string& text);
@@ -81,6 +84,7 @@ class ControlLoopDialog : public QDialog {
   Configuration& config_;
   Interaction& ui_;
   QHash<QString, QLineEdit*> fields_;
+  QScrollArea* scroll_ = nullptr;
   bool accepted_ = false;
   bool filling_ = false;
 };

@@ -27,7 +27,8 @@ LoopTrendChart::LoopTrendChart(const QString& title, double scaleMin, double sca
 
   time_ = new QDateTimeAxis(chart);
   time_->setFormat("hh:mm:ss");
-  time_->setTickCount(6);
+  // Four labels fit beside each other however narrow the window gets.
+  time_->setTickCount(4);
   scale_ = new QValueAxis(chart);
   // An empty or reversed scale still needs an axis to draw on.
   scale_->setRange(scaleMin, scaleMax > scaleMin ? scaleMax : scaleMin + 1);
@@ -66,6 +67,13 @@ void LoopTrendChart::Show(const LoopTrend& trend) {
                     QDateTime::fromMSecsSinceEpoch(last));
   }
 }
+
+void LoopTrendChart::SetScale(double min, double max) {
+  if (max > min) scale_->setRange(min, max);
+}
+
+double LoopTrendChart::ScaleMin() const { return scale_->min(); }
+double LoopTrendChart::ScaleMax() const { return scale_->max(); }
 
 int LoopTrendChart::PointCount() const { return static_cast<int>(pv_->count()); }
 

@@ -17,6 +17,9 @@ class LoopTrendChart : public QChartView {
   LoopTrendChart(const QString& title, double scaleMin, double scaleMax, QWidget* parent = nullptr);
   // Redraws the series from the recorded samples; non-numbers leave gaps.
   void Show(const LoopTrend& trend);
+  void SetScale(double min, double max);
+  double ScaleMin() const;
+  double ScaleMax() const;
   int PointCount() const;
 
  private:

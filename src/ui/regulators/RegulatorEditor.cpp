@@ -52,6 +52,7 @@ RegulatorEditor::RegulatorEditor(ModbusLink& port, Configuration& config, Intera
   ABReg = AddAction(edit, "ABReg", "Создать контур регулирования", {});
   AReg = AddAction(edit, "AReg", "Редактирование контура регулирования", {});
   ADelChoose = AddAction(edit, "ADelChoose", "Удалить", QKeySequence(Qt::Key_Delete));
+  ADelete = AddAction(edit, "ADelete", "Удаление элементов", {});
   AChooseAll = AddAction(edit, "AChooseAll", "Выделить все", QKeySequence(Qt::CTRL | Qt::Key_A));
   ACopyGroup = AddAction(edit, "ACopyGroup", "Копировать ", QKeySequence(Qt::CTRL | Qt::Key_C));
   AInSertGroup =
@@ -69,6 +70,7 @@ RegulatorEditor::RegulatorEditor(ModbusLink& port, Configuration& config, Intera
   PopupMenu1->setObjectName("PopupMenu1");
   PopupMenu1->addAction(AReg);
   PopupMenu1->addAction(ADelChoose);
+  PopupMenu1->addAction(ADelete);
   PopupMenu1->addAction(AOnLine);
   PopupMenu3 = new QMenu(this);
   PopupMenu3->setObjectName("PopupMenu3");
@@ -116,6 +118,7 @@ RegulatorEditor::RegulatorEditor(ModbusLink& port, Configuration& config, Intera
   connect(ABReg, &QAction::triggered, this, &RegulatorEditor::createLoop);
   connect(AReg, &QAction::triggered, this, &RegulatorEditor::editLoop);
   connect(ADelChoose, &QAction::triggered, this, &RegulatorEditor::deleteSelected);
+  connect(ADelete, &QAction::triggered, this, &RegulatorEditor::deleteSelected);
   connect(AChooseAll, &QAction::triggered, this, &RegulatorEditor::selectAll);
   connect(ACopyGroup, &QAction::triggered, this, &RegulatorEditor::copyGroup);
   connect(AInSertGroup, &QAction::triggered, this, &RegulatorEditor::insertGroup);
@@ -216,8 +219,10 @@ bool RegulatorEditor::eventFilter(QObject* watched, QEvent* event) {
   if (watched != ScrollBox1->viewport()) return QDialog::eventFilter(watched, event);
   auto placeAt = [this](QPoint at) {
     const QPointF scenePos = ScrollBox1->mapToScene(at);
+    // The strip around a panel is empty space: a click there clears the
+    // selection even when the panels fill the view.
     for (size_t k = 0; k < items_.size(); ++k) {
-      if (items_[k]->sceneBoundingRect().contains(scenePos)) return static_cast<int>(k);
+      if (items_[k]->mapRectToScene(items_[k]->PanelRect()).contains(scenePos)) return static_cast<int>(k);
     }
     return -1;
   };
@@ -310,7 +315,7 @@ void RegulatorEditor::createLoop() {
     ui_.Show(kCaptionWarning, kAllLoopsCreatedText, Icon::Warning);
     return;
   }
-  const int saved = r.RegModified;
+  const int saved = r.SavedRegModified = r.RegModified;
   r.ClearLoops(loop, 1);
   loopDialog_->PrepareCreation(loop + 1, static_cast<int>(items_.size()) + 1);
   r.RegModified = saved;
@@ -330,7 +335,7 @@ void RegulatorEditor::editLoop() {
     ui_.Show(kCaptionWarning, kNoLoopsSelectedText, Icon::Warning);
     return;
   }
-  const int saved = r.RegModified;
+  const int saved = r.SavedRegModified = r.RegModified;
   loopDialog_->PrepareProgramming(loop, r.CurPanel + 1);
   r.RegModified = saved;
   if (loopDialog_->Run()) {

@@ -77,6 +77,7 @@ class RegulatorEditor : public QDialog {
   QAction* ABReg;
   QAction* AReg;
   QAction* ADelChoose;
+  QAction* ADelete;
   QAction* AChooseAll;
   QAction* ACopyGroup;
   QAction* AInSertGroup;

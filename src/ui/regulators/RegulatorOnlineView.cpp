@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -54,7 +55,13 @@ std::string LocalTime(int64_t ms) {
 // --- one loop's panel --------------------------------------------------------------
 
 LoopLivePanel::LoopLivePanel(int loop, int kind, double scaleMin, double scaleMax, QWidget* parent)
-    : QWidget(parent), loop_(loop), kind_(kind), scaleMin_(scaleMin), scaleMax_(scaleMax) {
+    : QWidget(parent),
+      loop_(loop),
+      kind_(kind),
+      scaleMin_(scaleMin),
+      scaleMax_(scaleMax),
+      displayMin_(scaleMin),
+      displayMax_(scaleMax) {
   setFixedSize(kWidth, kHeight);
   Plus = PanelButton("+", "ButPlus", this, false);
   Minus = PanelButton("-", "ButMinus", this, false);
@@ -69,6 +76,17 @@ LoopLivePanel::LoopLivePanel(int loop, int kind, double scaleMin, double scaleMa
   Minus->setVisible(!repeater);
   HANDAUT->setVisible(!repeater);
   APONOFF->setVisible(!repeater && kind != Regulators::KindTwoPosition);
+}
+
+void LoopLivePanel::SetDisplayScale(double min, double max) {
+  displayMin_ = min;
+  displayMax_ = max;
+  update();
+}
+
+void LoopLivePanel::SetUnit(const QString& unit) {
+  unit_ = unit;
+  update();
 }
 
 void LoopLivePanel::SetValues(float sp, float out, float pv) {
@@ -134,11 +152,12 @@ void LoopLivePanel::paintEvent(QPaintEvent*) {
   p.drawText(QRect(4, 2, kWidth - 8, 16), Qt::AlignLeft, QString("Регулятор № %1").arg(loop_ + 1));
   // Scale of PV and SP.
   // The PV scale beside the PV and SP bars.
-  p.drawText(QRect(2, 50, 48, 14), Qt::AlignRight, Q(FormatLoopValue(scaleMax_)));
-  p.drawText(QRect(2, 164, 48, 14), Qt::AlignRight, Q(FormatLoopValue(scaleMin_)));
+  p.drawText(QRect(2, 30, 48, 14), Qt::AlignRight, unit_);
+  p.drawText(QRect(2, 50, 48, 14), Qt::AlignRight, Q(FormatLoopValue(displayMax_)));
+  p.drawText(QRect(2, 164, 48, 14), Qt::AlignRight, Q(FormatLoopValue(displayMin_)));
   const QRect pvBar(56, 56, 26, 116), spBar(96, 56, 26, 116), outBar(144, 56, 26, 116);
-  PaintBar(p, pvBar, "PV", pv_, scaleMin_, scaleMax_, QColor(70, 130, 220));
-  PaintBar(p, spBar, "SP", sp_, scaleMin_, scaleMax_, QColor(60, 170, 60));
+  PaintBar(p, pvBar, "PV", pv_, displayMin_, displayMax_, QColor(70, 130, 220));
+  PaintBar(p, spBar, "SP", sp_, displayMin_, displayMax_, QColor(60, 170, 60));
   PaintBar(p, outBar, "OUT", out_, 0, 100, QColor(230, 130, 40));
   const QString texts[3] = {Text(0), Text(1), Text(2)};
   const QRect boxes[3] = {QRect(4, 200, 56, 22), ValueRect(LoopValue::SP), ValueRect(LoopValue::OUT)};
@@ -158,8 +177,9 @@ void LoopLivePanel::paintEvent(QPaintEvent*) {
   lamp(14, InputIndicatorRed(), "вход");
   lamp(100, OutputIndicatorRed(), "выход");
   if (kind_ == Regulators::KindTwoPosition) {
-    p.drawText(QRect(92, 250, 84, 28), Qt::AlignLeft | Qt::AlignVCenter,
-               QString("0: %1  1: %2").arg(Q(FormatLoopValue(out0_)), Q(FormatLoopValue(out1_))));
+    // Two lines: "100,00" twice does not fit one beside the buttons.
+    p.drawText(QRect(92, 246, kWidth - 94, 40), Qt::AlignLeft | Qt::AlignVCenter,
+               QString("0: %1 %\n1: %2 %").arg(Q(FormatLoopValue(out0_)), Q(FormatLoopValue(out1_))));
   }
 }
 
@@ -285,9 +305,9 @@ RegulatorOnlineView::RegulatorOnlineView(ModbusLink& port, Configuration& config
   connect(AChangeOUT, &QAction::triggered, this, [this] { editValue(LoopValue::OUT, editingPanel_); });
   connect(EditText, &QLineEdit::editingFinished, this, &RegulatorOnlineView::leaveValueEditor);
   connect(ButTrendCsv, &QPushButton::clicked, this, [this] {
-    const QString path = ChooseCsvFile
-                             ? ChooseCsvFile()
-                             : QFileDialog::getSaveFileName(this, "Сохранить тренд", {}, "CSV (*.csv)");
+    QString path = ChooseCsvFile ? ChooseCsvFile()
+                                 : QFileDialog::getSaveFileName(this, "Сохранить тренд", {}, "CSV (*.csv)");
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += ".csv";
     if (!path.isEmpty() && !exportTrend(path))
       ui_.Show(kCaptionError, "Не удалось записать файл " + path.toStdString(), Icon::Error);
   });
@@ -334,6 +354,7 @@ void RegulatorOnlineView::Prepare(int loop) {
     const int panelKind = k == 0 ? kind : Regulators::KindSingleLoop;
     const PvInput in = DescribePvInput(config_, r.GetPV(l), panelKind);
     auto* panel = new LoopLivePanel(l, panelKind, in.scaleMin, in.scaleMax, PanelArea);
+    panel->SetUnit(Q(in.unit));
     panel->move(kPanelLeft + kPanelGap * static_cast<int>(k), kPanelTop);
     panel->show();
     connect(panel->HANDAUT, &QPushButton::clicked, this, [this, k](bool down) { handAut(k, down); });
@@ -422,21 +443,33 @@ void RegulatorOnlineView::Record() {
   for (size_t k = 0; k < panels_.size(); ++k) {
     const size_t l = static_cast<size_t>(panels_[k]->Loop());
     trends_[k].Add({now, r.RegValues[l][2], r.RegValues[l][0], r.RegValues[l][1], r.RegStatus[l]});
+    const auto [min, max] = TrendScale(trends_[k], panels_[k]->ScaleMin(), panels_[k]->ScaleMax());
+    panels_[k]->SetDisplayScale(min, max);
+    charts_[k]->SetScale(min, max);
     charts_[k]->Show(trends_[k]);
   }
 }
 
-void RegulatorOnlineView::WriteCoils(const std::vector<CoilWrite>& coils) {
+void RegulatorOnlineView::WriteCoils(size_t k, const std::vector<CoilWrite>& coils) {
   // After a poll cycle on the line; a failure is told by the link's thread, once.
   BackgroundExchange(worker_, ui_, this)
-      .RunQuietly(
+      .RunQuietlyFor(
           [this, coils, device = config_.service.CurrentDevice, report = reportFlag_ == 1](Interaction&) {
             for (const CoilWrite& w : coils) {
               const int result = WriteCoil(port_, device, w.coil, w.on);
               if (result == kResultOk) continue;
               if (report) port_.ShowError(device, result);
-              return;
+              return result;
             }
+            return int{kResultOk};
+          },
+          [this, k](int result) {
+            // A mode the controller did not take: the buttons and the menu
+            // go back to what it last reported.
+            if (result == kResultOk || k >= panels_.size()) return;
+            LoopLivePanel* panel = panels_[k];
+            panel->SetStatus(panel->Status());
+            if (k == 0) ShowModeMenu(panel->Status() & 1);
           });
 }
 
@@ -445,7 +478,7 @@ void RegulatorOnlineView::handAut(size_t k, bool pressed) {
   LoopLivePanel* panel = panels_[k];
   if (!pressed) panel->APONOFF->setChecked(false);
   ShowModeMenu(pressed);
-  WriteCoils(HandAutCoils(panel->Loop(), pressed));
+  WriteCoils(k, HandAutCoils(panel->Loop(), pressed));
 }
 
 void RegulatorOnlineView::apOnOff(size_t k, bool pressed) {
@@ -453,13 +486,13 @@ void RegulatorOnlineView::apOnOff(size_t k, bool pressed) {
   LoopLivePanel* panel = panels_[k];
   const ApOnOffOutcome outcome = ApOnOffCoils(panel->Loop(), pressed, panel->HANDAUT->isChecked());
   if (outcome.springsBack) panel->APONOFF->setChecked(false);
-  WriteCoils(outcome.coils);
+  WriteCoils(k, outcome.coils);
 }
 
 void RegulatorOnlineView::nudge(size_t k, int direction) {
   if (k >= panels_.size()) return;
   const int loop = panels_[k]->Loop();
-  WriteCoils({{(direction > 0 ? kLoopRaiseCoil : kLoopLowerCoil) + loop, true}});
+  WriteCoils(k, {{(direction > 0 ? kLoopRaiseCoil : kLoopLowerCoil) + loop, true}});
 }
 
 void RegulatorOnlineView::contextMenuEvent(QContextMenuEvent* event) {
@@ -499,15 +532,24 @@ void RegulatorOnlineView::leaveValueEditor() {
     ErrorText->setText(Q(LoopValueRangeText(min, max)));
     ErrorText->adjustSize();
   } else {
-    panel->SetValue(editing_, *value);
-    Regulators& r = config_.regulators;
-    r.RegValues[static_cast<size_t>(panel->Loop())][editing_ == LoopValue::SP ? 0 : 1] = *value;
+    // The panel shows the new value only once the controller took it; a
+    // refusal or a line failure is told and polling goes on.
+    const int device = config_.service.CurrentDevice;
     BackgroundExchange(worker_, ui_, this)
-        .RunQuietlyFor([this, device = config_.service.CurrentDevice, loop = panel->Loop(), which = editing_,
-                        v = *value](Interaction&) { return WriteLoopValue(port_, device, loop, which, v); },
-                       [this](int result) {
-                         if (result != kResultOk) StopPolling();
-                       });
+        .RunQuietlyFor(
+            [this, device, loop = panel->Loop(), which = editing_, v = *value](Interaction&) {
+              return WriteLoopValue(port_, device, loop, which, v);
+            },
+            [this, device, loop = panel->Loop(), which = editing_, v = *value](int result) {
+              if (result != kResultOk) {
+                port_.ShowError(ui_, device, result);
+                return;
+              }
+              config_.regulators.RegValues[static_cast<size_t>(loop)][which == LoopValue::SP ? 0 : 1] = v;
+              for (LoopLivePanel* p : panels_) {
+                if (p->Loop() == loop) p->SetValue(which, v);
+              }
+            });
   }
   EditText->hide();
   EditText->clear();

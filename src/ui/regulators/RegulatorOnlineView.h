@@ -42,6 +42,13 @@ class LoopLivePanel : public QWidget {
   int Kind() const { return kind_; }
   double ScaleMin() const { return scaleMin_; }
   double ScaleMax() const { return scaleMax_; }
+  // The scale the PV and SP bars are drawn on: the input's, or for an input
+  // without one what the values came to (TrendScale).
+  void SetDisplayScale(double min, double max);
+  double DisplayMin() const { return displayMin_; }
+  double DisplayMax() const { return displayMax_; }
+  void SetUnit(const QString& unit);
+  QString Unit() const { return unit_; }
   void SetValues(float sp, float out, float pv);
   void SetLevels(float out0, float out1);
   void SetStatus(uint8_t status);
@@ -50,6 +57,7 @@ class LoopLivePanel : public QWidget {
   QRect ValueRect(LoopValue which) const;
   // Shown text of PV, SP, OUT ("----" when the controller sent no number).
   QString Text(int index) const;
+  uint8_t Status() const { return status_; }
   bool OutputIndicatorRed() const { return (status_ >> 6) & 1; }
   bool InputIndicatorRed() const { return (status_ >> 7) & 1; }
 
@@ -67,6 +75,8 @@ class LoopLivePanel : public QWidget {
   int loop_;
   int kind_;
   double scaleMin_, scaleMax_;
+  double displayMin_, displayMax_;
+  QString unit_;
   float sp_ = 0, out_ = 0, pv_ = 0;
   float out0_ = 0, out1_ = 0;
   bool hasValues_ = false;
@@ -101,7 +111,8 @@ class RegulatorOnlineView : public QDialog {
 
   const std::vector<LoopLivePanel*>& Panels() const { return panels_; }
   const std::vector<LoopTrend>& Trends() const { return trends_; }
-  // The file the CSV export asks for (a test puts its own chooser here).
+  // The file the CSV export asks for (a test puts its own chooser here); a
+  // name without an extension gets ".csv".
   std::function<QString()> ChooseCsvFile;
   // Time of a sample in ms since the epoch; the wall clock unless a test says otherwise.
   std::function<int64_t()> Now;
@@ -136,8 +147,9 @@ class RegulatorOnlineView : public QDialog {
   void ClearPanels();
   void ShowModeMenu(bool automatic);
   void StopPolling();
-  // A command's coils in order; a failure ends it (shown while polling runs).
-  void WriteCoils(const std::vector<CoilWrite>& coils);
+  // A command's coils in order; a failure ends it (shown while polling runs)
+  // and puts panel `panel`'s buttons back to the controller's last status.
+  void WriteCoils(size_t panel, const std::vector<CoilWrite>& coils);
   void ShowPoll(const LoopPoll& poll);
   void Record();
 
