@@ -628,8 +628,10 @@ void StoreLoopForm(Configuration& c, const LoopForm& f) {
     r.SetProgReg(program, f.Int("EditAReg").value_or(0));
     for (int t = 0; t < Regulators::ProgramPoints; ++t) {
       r.SetTime(program, t, f.Int(PointTimeField(t)).value_or(0));
-      r.SetSetpoint(program, t, ParseDecimal(f.Get(PointValueField(t))).value_or(0.0), in.scaleMin,
-                    in.scaleMax);
+      // A point left as shown keeps its code: the text is rounded to two decimals.
+      const std::string typed = f.Get(PointValueField(t));
+      if (typed == Limits2(r.GetSetpoint(program, t, in.scaleMin, in.scaleMax))) continue;
+      r.SetSetpoint(program, t, ParseDecimal(typed).value_or(0.0), in.scaleMin, in.scaleMax);
     }
   }
   if (kind == Regulators::KindTwoPosition) {
