@@ -157,7 +157,8 @@ TEST(DiscreteScheme, NewHandlerText_DefaultOnlyWhereTheSignalHasNoText) {
     const char* before;
     const char* after;
   };
-  for (const Case& k : {Case{"", "Дискр.сигн.003"}, Case{"   ", "Дискр.сигн.003"}, Case{"Насос 1", "Насос 1"}}) {
+  for (const Case& k :
+       {Case{"", "Дискр.сигн.003"}, Case{"   ", "Дискр.сигн.003"}, Case{"Насос 1", "Насос 1"}}) {
     auto c = Make(1, 0, 1);
     c->service.SetText(2, k.before);
     GiveNewHandlerText(c->service, 2);

@@ -283,13 +283,15 @@ void DiscreteEditorTest::Refusals_WarnAndChangeNothing_data() {
       << "AZader" << true << "Панель задерж. для входа с таким номером не создана" << false << warn;
   QTest::newRow("alarm block already there")
       << "ABSign" << true << "Для этого входа блок сигнализации уже создан" << false << note;
-  QTest::newRow("F10 on a file") << "AOutPort" << false << "Программа работает с файлом: в прибор ничего не передано"
-                                 << true << note;
+  QTest::newRow("F10 on a file") << "AOutPort" << false
+                                 << "Программа работает с файлом: в прибор ничего не передано" << true
+                                 << note;
   QTest::newRow("group delete answered by Enter")
       << "ADelChoose" << true << "Удалить выделенные обработчики входного сигнала?" << false
       << "Подтвердите удаление ";
   QTest::newRow("cut answered by Enter")
-      << "ACut" << true << "Вырезать выделенные обработчики входного сигнала?" << false << "Подтвердите вырезание ";
+      << "ACut" << true << "Вырезать выделенные обработчики входного сигнала?" << false
+      << "Подтвердите вырезание ";
 }
 
 void DiscreteEditorTest::Refusals_WarnAndChangeNothing() {

@@ -240,7 +240,8 @@ CreateOutcome CreateHandler(Configuration& c, int signal, bool normallyOpen, boo
 void GiveNewHandlerText(ServiceBlock& s, int signal) {
   if (signal < 0 || signal >= ServiceBlock::kSignals) return;
   const auto& text = s.Text[static_cast<size_t>(signal)];
-  if (std::all_of(text.begin(), text.end(), [](uint8_t b) { return b == 0 || b == ' '; })) s.DefaultText(signal);
+  if (std::all_of(text.begin(), text.end(), [](uint8_t b) { return b == 0 || b == ' '; }))
+    s.DefaultText(signal);
 }
 
 int ChangeIdentifier(Configuration& c, int row, int signal, bool normallyOpen, bool archive) {

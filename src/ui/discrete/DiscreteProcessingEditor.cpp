@@ -746,7 +746,8 @@ void DiscreteProcessingEditor::PMenu2DelClick() {
 void DiscreteProcessingEditor::CreatSignButClick() {
   if (LightPanelCells(c_.service) == 0) return Warn(kUnavailable);
   if (!NeedSignal(kNoSignal) || !NeedRow()) return;
-  if (HasAlarm(c_.discreteProcessing.Record(c_.discreteProcessing.CurSignal))) return Inform("Для этого входа блок сигнализации уже создан");
+  if (HasAlarm(c_.discreteProcessing.Record(c_.discreteProcessing.CurSignal)))
+    return Inform("Для этого входа блок сигнализации уже создан");
   c_.discreteProcessing.Modified = 1;
   EditAlarm();
 }
@@ -754,7 +755,8 @@ void DiscreteProcessingEditor::CreatSignButClick() {
 void DiscreteProcessingEditor::CreatZaderButClick() {
   if (RelayModuleCount(c_.service) == 0) return Warn(kUnavailable);
   if (!NeedSignal(kNoSignal) || !NeedRow()) return;
-  if (HasDelay(c_.discreteProcessing.Record(c_.discreteProcessing.CurSignal))) return Inform("Для этого входа блок задержки уже создан");
+  if (HasDelay(c_.discreteProcessing.Record(c_.discreteProcessing.CurSignal)))
+    return Inform("Для этого входа блок задержки уже создан");
   c_.discreteProcessing.Modified = 1;
   EditDelay();
 }
@@ -762,7 +764,8 @@ void DiscreteProcessingEditor::CreatZaderButClick() {
 void DiscreteProcessingEditor::CreatVyhButClick() {
   if (RelayModuleCount(c_.service) == 0) return Warn(kUnavailable);
   if (!NeedSignal(kNoSignal) || !NeedRow()) return;
-  if (HasRelays(c_.discreteProcessing.Record(c_.discreteProcessing.CurSignal))) return Inform("Для этого входа выход на реле уже создан");
+  if (HasRelays(c_.discreteProcessing.Record(c_.discreteProcessing.CurSignal)))
+    return Inform("Для этого входа выход на реле уже создан");
   c_.discreteProcessing.Modified = 1;
   EditRelays();
 }
@@ -951,7 +954,8 @@ void DiscreteProcessingEditor::InsertPaspGroupClick() {
   if (!pasteEnabled_) return;
   std::vector<int> pasted;
   Edit("Вставить", [&] { pasted = PasteAfterLast(c_); });
-  if (pasted.empty()) return Inform("Нет свободных входов после последнего входа на схеме: ничего не вставлено");
+  if (pasted.empty())
+    return Inform("Нет свободных входов после последнего входа на схеме: ничего не вставлено");
   ScrollToRow(RowOfSignal(c_.discreteProcessing, pasted.front()));
 }
 
