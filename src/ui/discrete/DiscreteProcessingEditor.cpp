@@ -348,12 +348,14 @@ void DiscreteProcessingEditor::Prepare() {
   AFB->setEnabled(static_cast<bool>(OpenFunctionBlocks));
   const bool file = c_.service.FileMode != 0;
   LabelFile->setVisible(file);
+  // Before the read is posted: from then on the worker fills the records,
+  // and the scheme's rebuild after it updates the actions again.
+  UpdateActions();
   if (file)
     OpenFileClick();
   else
     InPortClick();
   c_.discreteProcessing.EditorShown = 1;
-  UpdateActions();
   ScrollBox1->verticalScrollBar()->setValue(0);
   ScrollBox1->setFocus();
 }
